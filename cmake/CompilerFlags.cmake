@@ -1,0 +1,15 @@
+# Interface targets that carry the project's warning and sanitizer flags.
+
+add_library(qel_warnings INTERFACE)
+target_compile_options(qel_warnings INTERFACE -Wall -Wextra)
+
+option(QEL_SANITIZE "Build with -fsanitize=address,undefined" OFF)
+add_library(qel_sanitizers INTERFACE)
+if(QEL_SANITIZE)
+    target_compile_options(qel_sanitizers INTERFACE
+        -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_link_options(qel_sanitizers INTERFACE -fsanitize=address,undefined)
+endif()
+
+add_library(qel_build_flags INTERFACE)
+target_link_libraries(qel_build_flags INTERFACE qel_warnings qel_sanitizers)

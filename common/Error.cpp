@@ -1,0 +1,220 @@
+#include "common/Error.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace {
+
+struct ErrorState {
+    qelErrorHandlerFunc infoHandler = errorIgnore;
+    qelErrorHandlerFunc warningHandler = errorPrint;
+    qelErrorHandlerFunc errorHandler = errorPrint;
+    qelErrorHandlerFunc severeHandler = errorAbort;
+    qelErrorPrinterFunc printHandler = printToStandardError;
+    bool printerChosen = false; // a client's printer is never replaced by a default
+    long lastError = 0;
+    const char* funcName = nullptr;
+    const char* attribName = nullptr;
+    const char* shadingGroup = nullptr;
+    std::new_handler storedNewHandler = nullptr;
+    ErrorGate gate = nullptr;
+};
+
+ErrorState& state() {
+    static ErrorState s;
+    return s;
+}
+
+constexpr const char* kCodeTexts[] = {
+    "",
+    " Out of memory.",
+    " Optional QEL feature.",
+    " Probably a bug in renderer.",
+    " Bad begin-end nesting.",
+    " Invalid state for parameters.",
+    " Invalid state for attribs.",
+    " Invalid state for primitives.",
+    " Invalid state.",
+    " Invalid enumerator for request.",
+    " Parameter out of range.",
+    " Parameters inconsistent.",
+    " Bad object/light handle.",
+    " Required parameters not provided.",
+    " Declare type syntax error.",
+    " Undefined mathematical operation.",
+};
+
+qelErrorHandlerFunc handlerFor(long severity) {
+    ErrorState& s = state();
+    switch (severity) {
+    case kInfo: return s.infoHandler;
+    case kWarning: return s.warningHandler;
+    case kError: return s.errorHandler;
+    default: return s.severeHandler;
+    }
+}
+
+// A null printer silences printing instead of crashing on the next report.
+void emit(const char* line) {
+    if (state().printHandler) state().printHandler(line);
+}
+
+void errorNewHandler() {
+    error(kErrNoMem, kSevere, "free store exhausted");
+    std::abort();
+}
+
+// Appends text to a line buffer, cutting at its end.
+void append(char* line, size_t size, const char* text) {
+    size_t used = std::strlen(line);
+    if (used + 1 >= size) return;
+    std::snprintf(line + used, size - used, "%s", text);
+}
+
+void printWhileRenderingLine() {
+    const ErrorState& s = state();
+    if (!s.attribName && !s.shadingGroup) return;
+    char line[2 * kErrorBufferSize + 64] = "While rendering ";
+    if (s.attribName) {
+        append(line, sizeof line, "object ");
+        append(line, sizeof line, s.attribName);
+    }
+    if (s.attribName && s.shadingGroup) append(line, sizeof line, "; ");
+    if (s.shadingGroup) {
+        append(line, sizeof line, "shading group ");
+        append(line, sizeof line, s.shadingGroup);
+    }
+    emit(line);
+}
+
+} // namespace
+
+void errorCodeText(long code, char* out, unsigned long size) {
+    if (size == 0) return;
+    if (code >= 0 && code <= 15)
+        std::snprintf(out, size, "%s", kCodeTexts[code]);
+    else
+        std::snprintf(out, size, " Error code: %ld", code);
+}
+
+const char* severityLabel(long severity) {
+    switch (severity) {
+    case kInfo: return "info:";
+    case kWarning: return "warning:";
+    case kSevere: return "severe error:";
+    default: return "error:";
+    }
+}
+
+void verror(long code, long severity, const char* format, va_list args) {
+    qelErrorHandlerFunc handler = handlerFor(severity);
+    if (!format) {
+        handler(code, severity, state().funcName);
+        return;
+    }
+    char buffer[kErrorBufferSize];
+    int used = 0;
+    if (state().funcName) {
+        used = std::snprintf(buffer, sizeof buffer, "%s: ", state().funcName);
+        if (used < 0) used = 0;
+        if (used >= kErrorBufferSize) used = kErrorBufferSize - 1;
+    }
+    std::vsnprintf(buffer + used, sizeof buffer - used, format, args);
+    handler(code, severity, buffer);
+}
+
+void error(long code, long severity, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    verror(code, severity, format, args);
+    va_end(args);
+}
+
+void errorIgnore(long code, long, const char*) { state().lastError = code; }
+
+void errorPrint(long code, long severity, const char* message) {
+    ErrorState& s = state();
+    s.lastError = code;
+    if (s.gate && !s.gate(severity)) return;
+    char codeText[64];
+    errorCodeText(code, codeText, sizeof codeText);
+    char line[kErrorBufferSize + 64];
+    std::snprintf(line, sizeof line, "%s%s", severityLabel(severity), codeText);
+    if (message) {
+        append(line, sizeof line, " ");
+        append(line, sizeof line, message);
+    }
+    emit(line);
+    if (severity > kInfo) printWhileRenderingLine();
+}
+
+void errorAbort(long code, long severity, const char* message) {
+    errorPrint(code, severity, message);
+    if (severity > kInfo) std::abort();
+}
+
+long lastError() { return state().lastError; }
+
+void setErrorHandler(short mask, short handler) {
+    qelErrorHandlerFunc function = nullptr;
+    switch (handler) {
+    case 0xC00: function = errorIgnore; break;
+    case 0xC01: function = errorPrint; break;
+    case 0xC02: function = errorAbort; break;
+    default: error(kErrRange, kError, "unknown error handler %d", handler); return;
+    }
+    setErrorHandler(mask, function);
+}
+
+void setErrorHandler(short mask, qelErrorHandlerFunc handler) {
+    if ((mask & 0xFF00) != 0xB00 || (mask & 0xF0) != 0) {
+        error(kErrRange, kError, "unknown severity mask %ld", static_cast<long>(mask));
+        return;
+    }
+    if (!handler) {
+        error(kErrMissingData, kError, "handler must not be null");
+        return;
+    }
+    ErrorState& s = state();
+    if (mask & 1) s.infoHandler = handler;
+    if (mask & 2) s.warningHandler = handler;
+    if (mask & 4) s.errorHandler = handler;
+    if (mask & 8) s.severeHandler = handler;
+}
+
+void setErrorPrinter(qelErrorPrinterFunc printer) {
+    state().printHandler = printer;
+    state().printerChosen = true;
+}
+
+void setDefaultErrorPrinter(qelErrorPrinterFunc printer) {
+    if (!state().printerChosen) state().printHandler = printer;
+}
+
+const char* setErrorFuncName(const char* name) {
+    ErrorState& s = state();
+    const char* previous = s.funcName;
+    if (name && !previous)
+        s.storedNewHandler = std::set_new_handler(errorNewHandler);
+    else if (!name && previous)
+        std::set_new_handler(s.storedNewHandler);
+    s.funcName = name;
+    return previous;
+}
+
+const char* errorFuncName() { return state().funcName; }
+
+void setAttribNames(const char* objectName, const char* groupName) {
+    state().attribName = objectName;
+    state().shadingGroup = groupName;
+}
+
+void setErrorGate(ErrorGate gate) { state().gate = gate; }
+
+void printToStandardError(const char* text) {
+    std::fputs(text ? text : "", stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}

@@ -1,0 +1,79 @@
+// Error reporting: one function for every problem the libraries find.
+//
+// A report carries a code (1 to 15 have fixed texts), a severity and an
+// optional printf-style message. A replaceable handler per severity decides
+// whether it is ignored, printed, or printed and the process ended; printing
+// goes through one replaceable printer that receives finished lines.
+#ifndef QEL_COMMON_ERROR_H
+#define QEL_COMMON_ERROR_H
+
+#include "api/qel.h"
+
+#include <cstdarg>
+
+enum ErrorCode : long {
+    kErrNone = 0,
+    kErrNoMem = 1,
+    kErrIncapable = 2,
+    kErrBug = 3,
+    kErrNesting = 4,
+    kErrNotOptions = 5,
+    kErrNotAttribs = 6,
+    kErrNotPrims = 7,
+    kErrIllState = 8,
+    kErrBadEnum = 9,
+    kErrRange = 10,
+    kErrConsistency = 11,
+    kErrBadHandle = 12,
+    kErrMissingData = 13,
+    kErrSyntax = 14,
+    kErrMath = 15,
+};
+
+enum Severity : long {
+    kInfo = 0xB01,
+    kWarning = 0xB02,
+    kError = 0xB04,
+    kSevere = 0xB08,
+};
+
+void error(long code, long severity, const char* format, ...) __attribute__((format(printf, 3, 4)));
+void verror(long code, long severity, const char* format, va_list args);
+
+void setErrorHandler(short mask, short handler);
+void setErrorHandler(short mask, qelErrorHandlerFunc handler);
+void setErrorPrinter(qelErrorPrinterFunc printer);
+
+// Sets the name of the running request and returns the previous one. While a
+// name is set, running out of memory is reported under it and is fatal.
+const char* setErrorFuncName(const char* name);
+const char* errorFuncName();
+
+// Object and shading-group names added to printed reports while rendering.
+void setAttribNames(const char* objectName, const char* groupName);
+
+// The three standard handlers (exported as qelErrorIgnore, qelErrorPrint and
+// qelErrorAbort) and the last code that reached one of them.
+void errorIgnore(long code, long severity, const char* message);
+void errorPrint(long code, long severity, const char* message);
+void errorAbort(long code, long severity, const char* message);
+long lastError();
+
+// The display can veto printing a report; the base display never does.
+using ErrorGate = bool (*)(long severity);
+void setErrorGate(ErrorGate gate);
+
+// The printer a library starts with, before any client installs its own.
+void setDefaultErrorPrinter(qelErrorPrinterFunc printer);
+
+// Writes a finished line and a line feed to standard error.
+void printToStandardError(const char* text);
+
+// Code text, with its leading blank (" Out of memory."), into out; empty for 0.
+void errorCodeText(long code, char* out, unsigned long size);
+const char* severityLabel(long severity);
+
+// The size of the formatting buffer; longer messages are cut.
+constexpr int kErrorBufferSize = 124;
+
+#endif

@@ -1,0 +1,300 @@
+#include "renderer/state/Attrib.h"
+
+#include "common/Error.h"
+#include "common/Quark.h"
+#include "renderer/state/ArgList.h"
+#include "renderer/state/Basis.h"
+#include "renderer/state/RenderTarget.h"
+#include "renderer/state/State.h"
+#include "renderer/state/Transform.h"
+
+#include <cmath>
+
+Attrib* gAttrib = nullptr;
+
+namespace {
+
+constexpr float kDefaultST[8] = {0, 0, 1, 0, 0, 1, 1, 1};
+
+bool isLightName(unsigned short q) { return q >= kQuarkAmbient && q <= kQuarkSpot; }
+bool isSurfaceName(unsigned short q) { return q >= kQuarkConstant && q <= kQuarkPlastic; }
+bool isAtmosphereName(unsigned short q) { return q == kQuarkDepthCue || q == kQuarkFog; }
+
+bool present(const void* pointer, const char* what) {
+    if (pointer) return true;
+    error(kErrMissingData, kError, "%s must not be null", what);
+    return false;
+}
+
+const ParameterCounts kShaderCounts{1, 1, 1};
+
+} // namespace
+
+Attrib::Attrib() { init(); }
+
+Attrib::Attrib(const Attrib& other) { copyFrom(other); }
+
+Attrib& Attrib::operator=(const Attrib& other) {
+    if (this != &other) {
+        releaseShaders();
+        activeLights.flush();
+        copyFrom(other);
+    }
+    return *this;
+}
+
+Attrib::~Attrib() { releaseShaders(); }
+
+void Attrib::copyFrom(const Attrib& other) {
+    snapshot = other.snapshot;
+    colorValue = other.colorValue;
+    opacityValue = other.opacityValue;
+    for (int i = 0; i < 8; ++i) textureST[i] = other.textureST[i];
+    surfaceShader = other.surfaceShader;
+    surfaceName = other.surfaceName;
+    atmosphereShader = other.atmosphereShader;
+    atmosphereName = other.atmosphereName;
+    activeLights = other.activeLights;
+    shadingRateRoot = other.shadingRateRoot;
+    shadingModelCode = other.shadingModelCode;
+    matte = other.matte;
+    boundValue = other.boundValue;
+    flatnessValue = other.flatnessValue;
+    orientationCode = other.orientationCode;
+    sides = other.sides;
+    displacementBound = other.displacementBound;
+    objectNameValue = other.objectNameValue;
+    groupNameValue = other.groupNameValue;
+    uBasis = other.uBasis;
+    vBasis = other.vBasis;
+    uStep = other.uStep;
+    vStep = other.vStep;
+    if (surfaceShader) renderTarget().retainShader(surfaceShader);
+    if (atmosphereShader) renderTarget().retainShader(atmosphereShader);
+}
+
+void Attrib::releaseShaders() {
+    if (surfaceShader) renderTarget().releaseShader(surfaceShader);
+    if (atmosphereShader) renderTarget().releaseShader(atmosphereShader);
+    surfaceShader = atmosphereShader = nullptr;
+}
+
+void Attrib::init() {
+    releaseShaders();
+    activeLights.flush();
+    snapshot.setChanged();
+    colorValue = Color(1, 1, 1);
+    opacityValue = Color(1, 1, 1);
+    for (int i = 0; i < 8; ++i) textureST[i] = kDefaultST[i];
+    surfaceName = kQuarkPlastic;
+    surfaceShader = renderTarget().makeSurface(kQuarkPlastic, ArgList());
+    atmosphereName = 0;
+    shadingRateRoot = 1.0f;
+    shadingModelCode = 0x500;
+    matte = 0;
+    boundValue = Bound();
+    flatnessValue = 0.5f;
+    orientationCode = 0x600;
+    sides = 2;
+    displacementBound = 0.0f;
+    objectNameValue = String();
+    groupNameValue = String();
+    uBasis = Matrix(qelBezierBasis);
+    vBasis = Matrix(qelBezierBasis);
+    uStep = vStep = 3;
+}
+
+bool Attrib::allowed() const { return gState->verify(kBlockAllButObject, kErrNotAttribs); }
+
+void Attrib::color(const float* samples) {
+    if (!allowed() || !present(samples, "colour")) return;
+    colorValue.fromNsamples(samples);
+    changed();
+}
+
+void Attrib::opacity(const float* samples) {
+    if (!allowed() || !present(samples, "opacity")) return;
+    opacityValue.fromNsamples(samples);
+    changed();
+}
+
+void Attrib::textureCoordinates(const float st[8]) {
+    if (!allowed() || !present(st, "texture coordinates")) return;
+    for (int i = 0; i < 8; ++i) textureST[i] = st[i];
+    changed();
+}
+
+Light* Attrib::lightSource(unsigned short shader, long n, const unsigned short* tokens,
+                           void* const* values) {
+    if (!allowed() || !validParameterList(n, tokens, values)) return nullptr;
+    if (!isLightName(shader)) {
+        error(kErrRange, kError, "unknown light source %ld", long(shader));
+        return nullptr;
+    }
+    ArgList args(n, tokens, values, kShaderCounts);
+    Light* light = renderTarget().makeLight(shader, args);
+    if (!light) return nullptr;
+    gState->addLight(light);
+    activeLights.add(light);
+    changed();
+    return light;
+}
+
+bool Attrib::knownLight(const void* light) const { return light && gState->ownsLight(light); }
+
+void Attrib::lightSwitch(const void* handle, short on) {
+    if (!allowed()) return;
+    if (!knownLight(handle)) {
+        error(kErrBadHandle, kError, nullptr);
+        return;
+    }
+    Light* light = static_cast<Light*>(const_cast<void*>(handle));
+    bool active = activeLights.find(light);
+    if (on && !active) activeLights.add(light);
+    if (!on && active) activeLights.detach(light);
+    changed();
+}
+
+void Attrib::surface(unsigned short shader, long n, const unsigned short* tokens,
+                     void* const* values) {
+    if (!allowed() || !validParameterList(n, tokens, values)) return;
+    if (!isSurfaceName(shader)) {
+        error(kErrRange, kError, "unknown surface %ld", long(shader));
+        return;
+    }
+    ArgList args(n, tokens, values, kShaderCounts);
+    if (surfaceShader) renderTarget().releaseShader(surfaceShader);
+    surfaceShader = renderTarget().makeSurface(shader, args);
+    surfaceName = shader;
+    changed();
+}
+
+void Attrib::atmosphere(unsigned short shader, long n, const unsigned short* tokens,
+                        void* const* values) {
+    if (!allowed() || !validParameterList(n, tokens, values)) return;
+    if (shader != 0 && !isAtmosphereName(shader)) {
+        error(kErrRange, kError, "unknown atmosphere %ld", long(shader));
+        return;
+    }
+    ArgList args(n, tokens, values, kShaderCounts);
+    if (atmosphereShader) renderTarget().releaseShader(atmosphereShader);
+    atmosphereShader = shader ? renderTarget().makeAtmosphere(shader, args) : nullptr;
+    atmosphereName = shader;
+    changed();
+}
+
+void Attrib::shadingRate(float rate) {
+    if (!allowed()) return;
+    if (!(rate >= 1e-10f)) {
+        error(kErrRange, kError, "shading rate %g too small", rate);
+        return;
+    }
+    shadingRateRoot = std::sqrt(rate);
+    changed();
+}
+
+void Attrib::shadingModel(short model) {
+    if (!allowed()) return;
+    if (model != 0x500 && model != 0x501) {
+        error(kErrRange, kError, "unknown shading interpolation %ld", long(model));
+        return;
+    }
+    shadingModelCode = model;
+    changed();
+}
+
+void Attrib::matteObject(short on) {
+    if (!allowed()) return;
+    matte = on ? 1 : 0;
+    changed();
+}
+
+void Attrib::bound(const float* values) {
+    if (!allowed() || !present(values, "bound")) return;
+    boundValue = Bound(values);
+    changed();
+}
+
+void Attrib::flatness(float value) {
+    if (!allowed()) return;
+    if (!(value >= 1e-10f)) {
+        error(kErrRange, kError, "flatness must be greater than 0");
+        return;
+    }
+    flatnessValue = value;
+    changed();
+}
+
+void Attrib::orientation(short code) {
+    if (!allowed()) return;
+    short handed = gTransform->handedness();
+    short opposite = handed == 0x600 ? 0x601 : 0x600;
+    switch (code) {
+    case 0x600:
+    case 0x601: orientationCode = code; break;
+    case 0x602: orientationCode = opposite; break;
+    case 0x603: orientationCode = handed; break;
+    case 0x604: orientationCode = orientationCode == 0x600 ? 0x601 : 0x600; break;
+    default: error(kErrRange, kError, "unknown orientation %ld", long(code)); return;
+    }
+    changed();
+}
+
+void Attrib::backface(short on) {
+    if (!allowed()) return;
+    sides = on ? 2 : 1;
+    changed();
+}
+
+void Attrib::boundDisplacement(float distance) {
+    if (!allowed()) return;
+    displacementBound = distance;
+    changed();
+}
+
+void Attrib::objectName(const char* name) {
+    if (!allowed() || !present(name, "name")) return;
+    objectNameValue = name;
+    changed();
+}
+
+void Attrib::groupName(const char* name) {
+    if (!allowed() || !present(name, "name")) return;
+    groupNameValue = name;
+    changed();
+}
+
+namespace {
+
+bool validApplication(short application) {
+    if (application >= 0x800 && application <= 0x802) return true;
+    error(kErrRange, kError, "unknown basis application %d", application);
+    return false;
+}
+
+} // namespace
+
+void Attrib::basis(short application, short code) {
+    if (!allowed() || !validApplication(application)) return;
+    const float(*m)[4] = basisMatrix(code);
+    if (!m) {
+        error(kErrRange, kError, "unknown bicubic patch basis %d", code);
+        return;
+    }
+    setBasis(application, m, basisStep(code));
+}
+
+void Attrib::customBasis(short application, const float m[4][4], long step) {
+    if (!allowed() || !validApplication(application) || !present(m, "basis matrix")) return;
+    if (step < 1 || step > 65535) {
+        error(kErrRange, kError, "basis step %ld out of range", step);
+        return;
+    }
+    setBasis(application, m, step);
+}
+
+void Attrib::setBasis(short application, const float m[4][4], long step) {
+    if (application != 0x801) uBasis = Matrix(m), uStep = step;
+    if (application != 0x800) vBasis = Matrix(m), vStep = step;
+    changed();
+}

@@ -1,0 +1,83 @@
+// The attribute block: how the primitives made under it look. The current
+// block is gAttrib; primitives share counted snapshots of it.
+#ifndef QEL_STATE_ATTRIB_H
+#define QEL_STATE_ATTRIB_H
+
+#include "common/List.h"
+#include "common/String.h"
+#include "renderer/geometry/Bound.h"
+#include "renderer/geometry/Color.h"
+#include "renderer/geometry/Matrix.h"
+#include "renderer/state/SnapshotWord.h"
+
+class Light;
+class Shader;
+
+class Attrib {
+public:
+    Attrib();
+    Attrib(const Attrib& other);
+    Attrib& operator=(const Attrib& other);
+    ~Attrib();
+
+    void init();
+
+    // The requests; each checks that attributes may change now.
+    void color(const float* samples);
+    void opacity(const float* samples);
+    void textureCoordinates(const float st[8]);
+    Light* lightSource(unsigned short shader, long n, const unsigned short* tokens,
+                       void* const* values);
+    void lightSwitch(const void* light, short on);
+    void surface(unsigned short shader, long n, const unsigned short* tokens,
+                 void* const* values);
+    void atmosphere(unsigned short shader, long n, const unsigned short* tokens,
+                    void* const* values);
+    void shadingRate(float rate);
+    void shadingModel(short model);
+    void matteObject(short on);
+    void bound(const float* bound);
+    void flatness(float value);
+    void orientation(short code);
+    void backface(short on);
+    void boundDisplacement(float distance);
+    void objectName(const char* name);
+    void groupName(const char* name);
+    void basis(short application, short basis);
+    void customBasis(short application, const float m[4][4], long step);
+
+    SnapshotWord snapshot;
+
+    Color colorValue{1, 1, 1};
+    Color opacityValue{1, 1, 1};
+    float textureST[8];
+    Shader* surfaceShader = nullptr;
+    unsigned short surfaceName = 0;
+    Shader* atmosphereShader = nullptr; // none by default
+    unsigned short atmosphereName = 0;
+    List<Light*> activeLights;
+    float shadingRateRoot = 1.0f; // the square root of the shading rate
+    short shadingModelCode = 0x500;
+    short matte = 0;
+    Bound boundValue;
+    float flatnessValue = 0.5f;
+    short orientationCode = 0x600; // "lh" or "rh"
+    short sides = 2;
+    float displacementBound = 0.0f;
+    String objectNameValue;
+    String groupNameValue;
+    Matrix uBasis, vBasis;
+    long uStep = 3, vStep = 3;
+
+private:
+    bool allowed() const;
+    void changed() { snapshot.setChanged(); }
+    void copyFrom(const Attrib& other);
+    void releaseShaders();
+    bool knownLight(const void* light) const;
+    void setBasis(short application, const float m[4][4], long step);
+};
+
+extern Attrib* gAttrib;
+
+#endif

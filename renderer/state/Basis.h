@@ -1,0 +1,18 @@
+// The standard cubic basis matrices of bicubic patches, row by row, for
+// P(t) = [t^3 t^2 t 1] * B * G, and how many control points one patch of a
+// mesh advances in each.
+#ifndef QEL_STATE_BASIS_H
+#define QEL_STATE_BASIS_H
+
+extern const float qelBezierBasis[4][4];
+extern const float qelBSplineBasis[4][4];
+extern const float qelCatmullRomBasis[4][4];
+extern const float qelHermiteBasis[4][4];
+extern const float qelPowerBasis[4][4];
+
+// The matrix of a basis enumerator (0x900 to 0x904), or null.
+const float (*basisMatrix(short basis))[4];
+// The step of a basis enumerator; 3 for any other code.
+long basisStep(short basis);
+
+#endif

@@ -1,0 +1,21 @@
+// The camera matrices that the scene begin sets up and the projection
+// requests change: world to camera, camera to screen, screen to raster, and
+// their product camera to raster.
+#ifndef QEL_STATE_CAMERA_H
+#define QEL_STATE_CAMERA_H
+
+#include "renderer/geometry/Matrix.h"
+
+extern Matrix gWorldToCamera;
+extern Matrix gCameraToScreen;
+extern Matrix gScreenToRaster;
+extern Matrix gCameraToRaster;
+
+// Recomputes camera to raster as camera to screen times screen to raster.
+void updateCameraToRaster();
+
+// Identity camera and screen; the screen window -4/3..4/3 by -1..1 mapped onto
+// a 640 by 480 raster.
+void resetCamera();
+
+#endif

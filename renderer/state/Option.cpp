@@ -1,0 +1,386 @@
+#include "renderer/state/Option.h"
+
+#include "common/Error.h"
+#include "renderer/hider/Filter.h"
+#include "renderer/state/Camera.h"
+#include "renderer/state/State.h"
+#include "renderer/state/Transform.h"
+
+#include <cmath>
+#include <utility>
+
+Option* gOption = nullptr;
+
+namespace {
+
+constexpr float kTiny = 1e-10f;
+constexpr float kHuge = 1e38f;
+constexpr long kMaxResolution = 1L << 20;
+constexpr long kMaxColorSamples = 256;
+constexpr long kMaxGridEdge = 4096;
+constexpr long kMaxBucketSide = 4096;
+
+// NaN counts as outside every range.
+bool within(float value, float low, float high) { return value >= low && value <= high; }
+
+float clampUnit(float value, float fallback) {
+    if (std::isnan(value)) return fallback;
+    return value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
+}
+
+long tuneValue(long value, long limit) {
+    if (value >= 1 && value <= limit) return value;
+    long corrected = value < 1 ? 1 : limit;
+    error(kErrRange, kError, "tune value %ld out of range, using %ld", value, corrected);
+    return corrected;
+}
+
+} // namespace
+
+Option::Option(const Option& other) { *this = other; }
+
+Option& Option::operator=(const Option& other) {
+    if (this == &other) return *this;
+    xResolution = other.xResolution;
+    yResolution = other.yResolution;
+    pixelAspect = other.pixelAspect;
+    cropXmin = other.cropXmin;
+    cropXmax = other.cropXmax;
+    cropYmin = other.cropYmin;
+    cropYmax = other.cropYmax;
+    frameAspect = other.frameAspect;
+    screenLeft = other.screenLeft;
+    screenRight = other.screenRight;
+    screenBottom = other.screenBottom;
+    screenTop = other.screenTop;
+    depthNormalize = other.depthNormalize;
+    perspective = other.perspective;
+    nearClip = other.nearClip;
+    farClip = other.farClip;
+    fStop = other.fStop;
+    focalLength = other.focalLength;
+    focalDistance = other.focalDistance;
+    shutterOpen = other.shutterOpen;
+    shutterClose = other.shutterClose;
+    maxVariance = other.maxVariance;
+    xSamples = other.xSamples;
+    ySamples = other.ySamples;
+    filterFunction = other.filterFunction;
+    filterXWidth = other.filterXWidth;
+    filterYWidth = other.filterYWidth;
+    gain = other.gain;
+    invGamma = other.invGamma;
+    colorOne = other.colorOne;
+    colorMin = other.colorMin;
+    colorMax = other.colorMax;
+    colorDither = other.colorDither;
+    depthOne = other.depthOne;
+    depthMin = other.depthMin;
+    depthMax = other.depthMax;
+    depthDither = other.depthDither;
+    outputKind = other.outputKind;
+    outputName = other.outputName;
+    samplesCode = other.samplesCode;
+    channels = other.channels;
+    colorOut = other.colorOut;
+    alphaOut = other.alphaOut;
+    depthOut = other.depthOut;
+    rasterOriginX = other.rasterOriginX;
+    rasterOriginY = other.rasterOriginY;
+    hiderType = other.hiderType;
+    jitter = other.jitter;
+    detail = other.detail;
+    tuneA = other.tuneA;
+    tuneB = other.tuneB;
+    tuneC = other.tuneC;
+    space = other.space;
+    nToRgbValues = other.nToRgbValues;
+    rgbToNValues = other.rgbToNValues;
+    rebindColorSpace();
+    return *this;
+}
+
+void Option::init() {
+    xResolution = yResolution = 0;
+    pixelAspect = 0.0f;
+    cropXmin = 0.0f, cropXmax = 1.0f, cropYmin = 0.0f, cropYmax = 1.0f;
+    frameAspect = 0.0f;
+    screenLeft = screenRight = screenBottom = screenTop = 0.0f;
+    depthNormalize = 1, perspective = 0;
+    nearClip = kTiny, farClip = kHuge;
+    fStop = kHuge, focalLength = 0.0f, focalDistance = 0.0f;
+    shutterOpen = shutterClose = 0.0f;
+    maxVariance = -1.0f;
+    xSamples = ySamples = 2.0f;
+    filterFunction = qelGaussianFilter;
+    filterXWidth = filterYWidth = 2.0f;
+    gain = 1.0f, invGamma = 1.0f;
+    colorOne = 255.0f, colorMin = 0.0f, colorMax = 255.0f, colorDither = 0.5f;
+    depthOne = 0.0f, depthMin = 0.0f, depthMax = 0.0f, depthDither = 0.0f;
+    outputKind = 0;
+    outputName = "Quelmark";
+    samplesCode = 0x301, channels = 3, colorOut = 1, alphaOut = 0, depthOut = 0;
+    rasterOriginX = rasterOriginY = 0;
+    hiderType = 0x400;
+    jitter = 0.5f;
+    detail = 1.0f;
+    tuneA = 32, tuneB = 12, tuneC = 12;
+    space = ColorSpace{};
+    nToRgbValues.clear();
+    rgbToNValues.clear();
+}
+
+bool Option::allowed() const { return gState->verify(kBlockOutermost | kBlockFrame, kErrNotOptions); }
+
+void Option::rebindColorSpace() {
+    space.nToRgb = nToRgbValues.empty() ? nullptr : nToRgbValues.data();
+    space.rgbToN = rgbToNValues.empty() ? nullptr : rgbToNValues.data();
+    if (gOption == this) useColorSpace(&space);
+}
+
+void Option::rasterViewport(long xmin, long xmax, long ymin, long ymax) {
+    if (!allowed()) return;
+    // Computed in double: the difference of two longs may not fit in one.
+    double width = double(xmax) - double(xmin) + 1.0;
+    double height = double(ymax) - double(ymin) + 1.0;
+    if (width < 1.0 || height < 1.0 || width > kMaxResolution || height > kMaxResolution ||
+        std::fabs(double(xmin)) > kMaxResolution || std::fabs(double(ymin)) > kMaxResolution) {
+        error(kErrRange, kError, "raster viewport %ld %ld %ld %ld out of range", xmin, xmax, ymin,
+              ymax);
+        return;
+    }
+    xResolution = long(width);
+    yResolution = long(height);
+    rasterOriginX = xmin;
+    rasterOriginY = ymin;
+}
+
+void Option::rasterAspect(float aspect) {
+    if (allowed()) pixelAspect = aspect;
+}
+
+void Option::imageWindow(float left, float right, float bottom, float top) {
+    if (!allowed()) return;
+    screenLeft = left, screenRight = right, screenBottom = bottom, screenTop = top;
+}
+
+void Option::imageAspect(float aspect) {
+    if (allowed()) frameAspect = aspect;
+}
+
+void Option::imageCrop(float xmin, float xmax, float ymin, float ymax) {
+    if (!allowed()) return;
+    if (xmin > xmax) std::swap(xmin, xmax);
+    if (ymin > ymax) std::swap(ymin, ymax);
+    if (!within(xmin, 0, 1) || !within(xmax, 0, 1) || !within(ymin, 0, 1) || !within(ymax, 0, 1))
+        error(kErrRange, kError, "values should be in range 0 to 1, clamping");
+    cropXmin = clampUnit(xmin, 0.0f);
+    cropXmax = clampUnit(xmax, 1.0f);
+    cropYmin = clampUnit(ymin, 0.0f);
+    cropYmax = clampUnit(ymax, 1.0f);
+}
+
+namespace {
+
+// The camera-to-screen matrix becomes the current transform (with the
+// projection applied first), and the transform starts again from identity.
+void setProjection(const Matrix& cameraToScreen) {
+    gCameraToScreen = cameraToScreen;
+    updateCameraToRaster();
+    gTransform->resetToIdentity();
+}
+
+} // namespace
+
+void Option::viewOrthographic() {
+    if (!allowed()) return;
+    depthNormalize = 1, perspective = 0;
+    setProjection(gTransform->matrix());
+}
+
+void Option::viewPerspective(float fov) {
+    if (!allowed()) return;
+    if (!(fov >= kTiny && double(fov) < 179.9999999999)) {
+        error(kErrRange, kError, "fov %g out of range, using 90 degrees", fov);
+        fov = 90.0f;
+    }
+    depthNormalize = 1, perspective = 1;
+    Matrix projection = gTransform->matrix();
+    projection.perspective(fov);
+    setProjection(projection);
+}
+
+void Option::viewIdentity() {
+    if (!allowed()) return;
+    depthNormalize = 0, perspective = 0;
+    setProjection(gTransform->matrix());
+}
+
+void Option::clip(float hither, float yon) {
+    if (!allowed()) return;
+    if (!(hither >= kTiny && hither <= yon - kTiny)) {
+        error(kErrRange, kError, "near clipping distance %g out of range, using minimum", hither);
+        hither = kTiny;
+    }
+    if (!(yon < kHuge && yon > hither + kTiny)) {
+        error(kErrRange, kError, "far clipping distance %g out of range, using maximum", yon);
+        yon = kHuge;
+    }
+    nearClip = hither;
+    farClip = yon;
+}
+
+void Option::depthOfField(float fstop, float length, float distance) {
+    if (!allowed()) return;
+    fStop = fstop, focalLength = length, focalDistance = distance;
+}
+
+void Option::shutter(float open, float close) {
+    if (!allowed()) return;
+    shutterOpen = open, shutterClose = close;
+}
+
+void Option::sampleAdaptive(float variance) {
+    if (!allowed()) return;
+    maxVariance = variance >= kTiny ? variance : kTiny;
+}
+
+void Option::sampleUniform(float xsamples, float ysamples) {
+    if (!allowed()) return;
+    maxVariance = 0.0f;
+    xSamples = xsamples >= 1.0f ? xsamples : 1.0f;
+    ySamples = ysamples >= 1.0f ? ysamples : 1.0f;
+}
+
+void Option::sampleJitter(float amount) {
+    if (allowed()) jitter = amount;
+}
+
+void Option::filter(short code) {
+    if (!allowed()) return;
+    qelFilterFunc function = filterForCode(code);
+    if (!function) {
+        error(kErrRange, kError, "unknown filter function %d", code);
+        return;
+    }
+    filterFunction = function;
+}
+
+void Option::customFilter(qelFilterFunc function) {
+    if (!allowed()) return;
+    if (!function) {
+        error(kErrMissingData, kError, "filter function must not be null");
+        return;
+    }
+    filterFunction = function;
+}
+
+void Option::filterWidth(float xwidth, float ywidth) {
+    if (!allowed()) return;
+    filterXWidth = xwidth, filterYWidth = ywidth;
+}
+
+void Option::colorGain(float value) {
+    if (allowed()) gain = value;
+}
+
+void Option::colorGamma(float gamma) {
+    if (!allowed()) return;
+    if (!(gamma >= kTiny)) {
+        error(kErrRange, kError, "gamma must be greater than 0");
+        return;
+    }
+    invGamma = 1.0f / gamma;
+}
+
+void Option::colorQuantize(long one, long min, long max) {
+    if (!allowed()) return;
+    colorOne = float(one), colorMin = float(min), colorMax = float(max);
+}
+
+void Option::colorJitter(float amplitude) {
+    if (allowed()) colorDither = amplitude;
+}
+
+void Option::depthQuantize(long one, long min, long max) {
+    if (!allowed()) return;
+    depthOne = float(one), depthMin = float(min), depthMax = float(max);
+}
+
+void Option::depthJitter(float amplitude) {
+    if (allowed()) depthDither = amplitude;
+}
+
+void Option::outputDisplay(const char* name) {
+    if (!allowed()) return;
+    if (!name) {
+        error(kErrMissingData, kError, "name must not be null");
+        return;
+    }
+    outputKind = 0;
+    outputName = name;
+}
+
+void Option::outputFile(short format, const char* name) {
+    if (!allowed()) return;
+    if (!name) {
+        error(kErrMissingData, kError, "name must not be null");
+        return;
+    }
+    if (format != QEL_FORMAT_TIFF) {
+        error(kErrRange, kError, "unknown file format %d", format);
+        return;
+    }
+    outputKind = format;
+    outputName = name;
+}
+
+void Option::outputSamples(short code) {
+    if (!allowed()) return;
+    if ((code & 0xFF00) != 0x300 || (code & 0xFF) == 0 || (code & 0xF8) != 0) {
+        error(kErrRange, kError, "unknown samples %ld", long(code));
+        return;
+    }
+    samplesCode = code;
+    colorOut = (code & 1) != 0;
+    alphaOut = (code & 2) != 0;
+    depthOut = (code & 4) != 0;
+    channels = short(3 * colorOut + alphaOut + depthOut);
+}
+
+void Option::hider(short code) {
+    if (!allowed()) return;
+    if (code != 0 && code != 0x400 && code != 0x401) {
+        error(kErrRange, kError, "unknown hider type %ld, using hidden", long(code));
+        code = 0x400;
+    }
+    hiderType = code;
+}
+
+void Option::colorSpace(long n, const float* nToRgb, const float* rgbToN) {
+    if (!allowed()) return;
+    if (!nToRgb || !rgbToN) {
+        error(kErrMissingData, kError, "colour space matrices must not be null");
+        return;
+    }
+    if (n < 1 || n > kMaxColorSamples) {
+        error(kErrRange, kError, "colour samples %ld out of range", n);
+        return;
+    }
+    nToRgbValues.assign(nToRgb, nToRgb + 3 * n);
+    rgbToNValues.assign(rgbToN, rgbToN + 3 * n);
+    space.plainRgb = false;
+    space.samples = n;
+    rebindColorSpace();
+}
+
+void Option::relativeDetail(float value) {
+    if (allowed()) detail = value;
+}
+
+void Option::tune(long a, long b, long c) {
+    if (!allowed()) return;
+    tuneA = tuneValue(a, kMaxGridEdge);
+    tuneB = tuneValue(b, kMaxBucketSide);
+    tuneC = tuneValue(c, kMaxBucketSide);
+}

@@ -1,0 +1,32 @@
+// The renderer behind the renderer library's graphics state: its display,
+// its scene and its retained objects.
+#ifndef QEL_STATE_PICTRELTARGET_H
+#define QEL_STATE_PICTRELTARGET_H
+
+#include "renderer/state/RenderTarget.h"
+
+class PictrelTarget : public RenderTarget {
+public:
+    void createDisplay() override;
+    void destroyDisplay() override;
+    long displayWidth() const override;
+    long displayHeight() const override;
+    float displayAspect() const override;
+    void openDisplay(const char* name, long xres, long yres, long x0, long y0) override;
+    void closeDisplay() override;
+
+    void flushScene() override;
+    void initScene() override;
+    void renderScene() override;
+    void resetSequence() override;
+
+    Object* beginObject() override;
+    void endObject() override;
+    void destroyObject(Object* object) override;
+};
+
+// Builds the library's global objects; the state afterwards is the state
+// after a reset.
+void loadPictrel();
+
+#endif

@@ -1,0 +1,54 @@
+// What the graphics state asks of the renderer behind it: the display, the
+// scene, retained objects and shaders.
+//
+// The base class renders nothing and keeps nothing; it is the whole target
+// of a library that only checks and writes requests. The renderer library
+// installs its own.
+#ifndef QEL_STATE_RENDERTARGET_H
+#define QEL_STATE_RENDERTARGET_H
+
+class ArgList;
+class Light;
+class Object;
+class Shader;
+
+class RenderTarget {
+public:
+    virtual ~RenderTarget() = default;
+
+    // The display of the scene being set up.
+    virtual void createDisplay() {}
+    virtual void destroyDisplay() {}
+    virtual long displayWidth() const { return 640; }
+    virtual long displayHeight() const { return 480; }
+    virtual float displayAspect() const { return 1.0f; }
+    virtual void openDisplay(const char* /*name*/, long /*xres*/, long /*yres*/, long /*x0*/,
+                             long /*y0*/) {}
+    virtual void closeDisplay() {}
+
+    // The scene: emptied, prepared at scene begin and rendered at scene end.
+    virtual void flushScene() {}
+    virtual void initScene() {}
+    virtual void renderScene() {}
+    virtual void resetSequence() {}
+
+    // Retained objects: the handle of a new object whose primitives follow.
+    virtual Object* beginObject() { return nullptr; }
+    virtual void endObject() {}
+    virtual void destroyObject(Object* /*object*/) {}
+
+    // Built-in shaders, made from the quark of their name. Null when the
+    // target has no shaders.
+    virtual Shader* makeSurface(unsigned short /*name*/, const ArgList& /*args*/) {
+        return nullptr;
+    }
+    virtual Shader* makeAtmosphere(unsigned short /*name*/, const ArgList& /*args*/) {
+        return nullptr;
+    }
+    virtual Light* makeLight(unsigned short /*name*/, const ArgList& /*args*/) { return nullptr; }
+    virtual void retainShader(Shader* /*shader*/) {}
+    virtual void releaseShader(Shader* /*shader*/) {}
+    virtual void destroyLight(Light* /*light*/) {}
+};
+
+#endif

@@ -1,0 +1,68 @@
+// The scene and its render driver: every geometric request becomes a
+// primitive of the scene, and rendering takes the image bucket by bucket.
+#ifndef QEL_STATE_SCENE_H
+#define QEL_STATE_SCENE_H
+
+#include "api/qel.h"
+
+class Object;
+
+class Scene {
+public:
+    void init();
+    void flush();
+    void render();
+    void renderInit();
+    int renderBucket();
+    int progress() const;
+
+    void polygon(long nvertices, long n, const unsigned short* tokens, void* const* values);
+    void generalPolygon(long nloops, const long* nvertices, long n, const unsigned short* tokens,
+                        void* const* values);
+    void polygonMesh(long npolys, const long* nvertices, const long* vertices, long n,
+                     const unsigned short* tokens, void* const* values);
+    void generalPolygonMesh(long npolys, const long* nloops, const long* nvertices,
+                            const long* vertices, long n, const unsigned short* tokens,
+                            void* const* values);
+    void patch(short type, long n, const unsigned short* tokens, void* const* values);
+    void patchMesh(short type, long nu, short uwrap, long nv, short vwrap, long n,
+                   const unsigned short* tokens, void* const* values);
+    void nurb(long uorder, const float* uknot, float umin, float umax, long vorder,
+              const float* vknot, float vmin, float vmax, long n, const unsigned short* tokens,
+              void* const* values);
+    void nurbMesh(long nu, long uorder, const float* uknot, float umin, float umax, long nv,
+                  long vorder, const float* vknot, float vmin, float vmax, long n,
+                  const unsigned short* tokens, void* const* values);
+    void sphere(float radius, float zmin, float zmax, float thetamax, long n,
+                const unsigned short* tokens, void* const* values);
+    void cone(float radius, float height, float zmax, float thetamax, long n,
+              const unsigned short* tokens, void* const* values);
+    void cylinder(float radius, float zmin, float zmax, float thetamax, long n,
+                  const unsigned short* tokens, void* const* values);
+    void hyperboloid(const float* point1, const float* point2, float thetamax, long n,
+                     const unsigned short* tokens, void* const* values);
+    void paraboloid(float rmax, float zmin, float zmax, float thetamax, long n,
+                    const unsigned short* tokens, void* const* values);
+    void disk(float height, float radius, float thetamax, long n, const unsigned short* tokens,
+              void* const* values);
+    void torus(float majorRadius, float minorRadius, float phimin, float phimax, float thetamax,
+               long n, const unsigned short* tokens, void* const* values);
+    void procedural(void* data, const float* bound, qelSubdivideFunc subdivide,
+                    qelReleaseFunc release);
+    void objectInstance(const void* object);
+
+    // The retained object that primitives now go into, or null.
+    void beginObject(Object* object) { fObjectUnderConstruction = object; }
+    void endObject() { fObjectUnderConstruction = nullptr; }
+
+private:
+    bool primitivesAllowed() const;
+    void quadric(long n, const unsigned short* tokens, void* const* values);
+
+    Object* fObjectUnderConstruction = nullptr;
+    bool fBucketsExist = false;
+};
+
+extern Scene* gScene;
+
+#endif

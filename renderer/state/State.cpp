@@ -1,0 +1,332 @@
+#include "renderer/state/State.h"
+
+#include "common/Error.h"
+#include "common/Quark.h"
+#include "renderer/state/Camera.h"
+#include "renderer/state/NamedSpaces.h"
+#include "renderer/state/RenderTarget.h"
+
+#include <cmath>
+
+State* gState = nullptr;
+
+namespace {
+
+RenderTarget gBaseTarget;
+RenderTarget* gTarget = &gBaseTarget;
+
+constexpr float kTiny = 1e-10f;
+
+} // namespace
+
+RenderTarget& renderTarget() { return *gTarget; }
+
+void installRenderTarget(RenderTarget* target) { gTarget = target ? target : &gBaseTarget; }
+
+State::State() { init(); }
+
+State::~State() {
+    while (!fLights.empty()) popLightAndObj();
+    releaseSnapshots();
+    if (gState == this) gState = nullptr;
+    gOption = nullptr;
+    gAttrib = nullptr;
+    gTransform = nullptr;
+    useColorSpace(nullptr);
+}
+
+void State::repointGlobals() {
+    gOption = &fOptions.top();
+    gAttrib = &fAttributes.top();
+    gTransform = &fTransforms.top();
+    useColorSpace(&gOption->colorSpaceInfo());
+}
+
+short State::verify(unsigned short mask, long code) {
+    unsigned short block = fBlocks.top();
+    if (!(block & mask)) {
+        error(code, kError, nullptr);
+        return 0;
+    }
+    if (block == kBlockMotion && mask != kBlockMotion) {
+        if (!fMotionFirst) return 0;
+        fMotionFirst = 0;
+    }
+    return 1;
+}
+
+void State::init() {
+    initQuark();
+    State* previous = gState;
+    gState = this; // the default blocks below may ask for the state
+    fBlocks.clear();
+    fBlocks.push(kBlockOutermost);
+    fTransforms.clear();
+    fAttributes.clear();
+    fOptions.clear();
+    fTransforms.push();
+    fAttributes.push();
+    fOptions.push();
+    fTransforms.top().init();
+    fAttributes.top().init();
+    fOptions.top().init();
+    repointGlobals();
+    while (!fLights.empty()) popLightAndObj();
+    pushLightAndObj();
+    releaseSnapshots();
+    clearMarkedSpaces();
+    fMotionFirst = 0;
+    resetCamera();
+    renderTarget().flushScene();
+    renderTarget().closeDisplay();
+    renderTarget().destroyDisplay();
+    if (previous && previous != this) gState = previous;
+}
+
+void State::pushBlock(unsigned short code) { fBlocks.push(code); }
+
+void State::popAttributes() {
+    fAttributes.pop();
+    repointGlobals();
+    gAttrib->snapshot.setChanged();
+}
+
+void State::popTransform() {
+    fTransforms.pop();
+    repointGlobals();
+    gTransform->snapshot.setChanged();
+}
+
+void State::pushLightAndObj() {
+    fLights.push(List<Light*>());
+    fObjects.push(List<Object*>());
+}
+
+void State::popLightAndObj() {
+    if (!fLights.empty()) {
+        for (Light* light : fLights.top()) renderTarget().destroyLight(light);
+        fLights.pop();
+    }
+    if (!fObjects.empty()) {
+        for (Object* object : fObjects.top()) renderTarget().destroyObject(object);
+        fObjects.pop();
+    }
+}
+
+void State::releaseSnapshots() {
+    releaseSnapshot(fAttribSnapshot);
+    releaseSnapshot(fTransformSnapshot);
+    fAttribSnapshot = nullptr;
+    fTransformSnapshot = nullptr;
+}
+
+short State::frameBegin() {
+    if (!verify(kBlockOutermost, kErrIllState)) return 0;
+    pushBlock(kBlockFrame);
+    fOptions.push();
+    fAttributes.push();
+    fTransforms.push();
+    repointGlobals();
+    pushLightAndObj();
+    return 1;
+}
+
+short State::frameEnd() {
+    if (!verify(kBlockFrame, kErrNesting)) return 0;
+    fBlocks.pop();
+    fOptions.pop();
+    repointGlobals();
+    popAttributes();
+    popTransform();
+    popLightAndObj();
+    return 1;
+}
+
+short State::sceneBegin() {
+    if (!verify(kBlockOutermost | kBlockFrame, kErrIllState)) return 0;
+    pushBlock(kBlockScene);
+    fAttributes.push();
+    fTransforms.push();
+    repointGlobals();
+    pushLightAndObj();
+    setUpCamera();
+    return 1;
+}
+
+void State::setUpCamera() {
+    RenderTarget& target = renderTarget();
+    Option& option = *gOption;
+    gWorldToCamera = gTransform->matrix();
+    target.destroyDisplay();
+    target.createDisplay();
+    if (option.xResolution < 1) option.xResolution = target.displayWidth();
+    if (option.yResolution < 1) option.yResolution = target.displayHeight();
+    if (!(option.pixelAspect > kTiny)) option.pixelAspect = target.displayAspect();
+    if (option.hiderType != 0) {
+        if (option.hiderType == 0x401 && option.depthOut) option.hiderType = 0x400;
+        target.openDisplay(option.outputName.c_str(), option.xResolution, option.yResolution,
+                           option.rasterOriginX, option.rasterOriginY);
+    }
+    setUpScreenWindow();
+    gScreenToRaster = gIdentity;
+    gScreenToRaster.map(option.screenLeft, option.screenRight, option.screenBottom,
+                        option.screenTop, float(option.xResolution), float(option.yResolution));
+    updateCameraToRaster();
+    if (option.hiderType != 0) {
+        target.resetSequence();
+        target.initScene();
+    }
+}
+
+void State::setUpScreenWindow() {
+    Option& option = *gOption;
+    float width = option.screenRight - option.screenLeft;
+    float height = option.screenTop - option.screenBottom;
+    // NaN counts as degenerate too.
+    bool degenerate = !(std::fabs(width) >= kTiny) || !(std::fabs(height) >= kTiny);
+    if (!degenerate) return;
+    if (!(option.frameAspect > kTiny))
+        option.frameAspect =
+            float(option.xResolution) * option.pixelAspect / float(option.yResolution);
+    float aspect = option.frameAspect;
+    if (aspect >= 1.0f) {
+        option.screenLeft = -aspect, option.screenRight = aspect;
+        option.screenBottom = -1.0f, option.screenTop = 1.0f;
+    } else {
+        option.screenLeft = -1.0f, option.screenRight = 1.0f;
+        option.screenBottom = -1.0f / aspect, option.screenTop = 1.0f / aspect;
+    }
+}
+
+short State::sceneEnd() {
+    if (!verify(kBlockScene, kErrNesting)) return 0;
+    bool rendering = gOption->hiderType != 0;
+    if (rendering) renderTarget().renderScene();
+    fBlocks.pop();
+    popAttributes();
+    popTransform();
+    popLightAndObj();
+    if (rendering) renderTarget().closeDisplay();
+    renderTarget().destroyDisplay();
+    return 1;
+}
+
+short State::attributePush() {
+    if (!verify(kBlockAnyButObjectOrMotion, kErrIllState)) return 0;
+    pushBlock(kBlockAttribute);
+    fAttributes.push();
+    fTransforms.push();
+    repointGlobals();
+    return 1;
+}
+
+short State::attributePop() {
+    if (!verify(kBlockAttribute, kErrNesting)) return 0;
+    fBlocks.pop();
+    popAttributes();
+    popTransform();
+    return 1;
+}
+
+short State::matrixPush() {
+    if (!verify(kBlockAnyButObjectOrMotion, kErrIllState)) return 0;
+    pushBlock(kBlockMatrix);
+    fTransforms.push();
+    repointGlobals();
+    return 1;
+}
+
+short State::matrixPop() {
+    if (!verify(kBlockMatrix, kErrNesting)) return 0;
+    fBlocks.pop();
+    popTransform();
+    return 1;
+}
+
+short State::solidBegin() {
+    if (!verify(kBlockInScene, kErrIllState)) return 0;
+    pushBlock(kBlockSolid);
+    fAttributes.push();
+    fTransforms.push();
+    repointGlobals();
+    return 1;
+}
+
+short State::solidEnd() {
+    if (!verify(kBlockSolid, kErrNesting)) return 0;
+    fBlocks.pop();
+    popAttributes();
+    popTransform();
+    return 1;
+}
+
+Object* State::objectBegin() {
+    if (!verify(kBlockAnyButObjectOrMotion, kErrIllState)) return nullptr;
+    pushBlock(kBlockObject);
+    fAttributes.push();
+    fTransforms.push();
+    repointGlobals();
+    Object* object = renderTarget().beginObject();
+    if (object) fObjects.top().add(object);
+    return object;
+}
+
+short State::objectEnd() {
+    if (!verify(kBlockObject, kErrNesting)) return 0;
+    fBlocks.pop();
+    popAttributes();
+    popTransform();
+    renderTarget().endObject();
+    return 1;
+}
+
+short State::motionBegin(long) {
+    if (!verify(kBlockAnyButObjectOrMotion, kErrIllState)) return 0;
+    pushBlock(kBlockMotion);
+    fMotionFirst = 1;
+    return 1;
+}
+
+short State::motionEnd() {
+    if (!verify(kBlockMotion, kErrNesting)) return 0;
+    fBlocks.pop();
+    fMotionFirst = 0;
+    return 1;
+}
+
+Attrib* State::getAttrib() {
+    Attrib& current = fAttributes.top();
+    if (!current.snapshot.changed() && fAttribSnapshot) return fAttribSnapshot;
+    releaseSnapshot(fAttribSnapshot);
+    fAttribSnapshot = retainSnapshot(new Attrib(current));
+    current.snapshot.clearChanged();
+    return fAttribSnapshot;
+}
+
+Transform* State::getTransform() {
+    Transform& current = fTransforms.top();
+    if (!current.snapshot.changed() && fTransformSnapshot) return fTransformSnapshot;
+    releaseSnapshot(fTransformSnapshot);
+    fTransformSnapshot = retainSnapshot(new Transform(current));
+    fTransformSnapshot->computeOrientation();
+    current.snapshot.clearChanged();
+    return fTransformSnapshot;
+}
+
+void State::addLight(Light* light) {
+    if (!fLights.empty()) fLights.top().add(light);
+}
+
+bool State::ownsLight(const void* light) const {
+    for (const List<Light*>& list : fLights)
+        for (Light* candidate : list)
+            if (candidate == light) return true;
+    return false;
+}
+
+bool State::ownsObject(const void* object) const {
+    for (const List<Object*>& list : fObjects)
+        for (Object* candidate : list)
+            if (candidate == object) return true;
+    return false;
+}

@@ -1,0 +1,103 @@
+// The graphics state: the nesting of the scene description, the stacks of
+// option, attribute and transform blocks that the blocks save and restore,
+// and the lights and retained objects of each frame and scene.
+//
+// Every request asks `verify` whether it is legal in the current block. Scene
+// begin sets up the camera and the display; scene end renders.
+#ifndef QEL_STATE_STATE_H
+#define QEL_STATE_STATE_H
+
+#include "common/List.h"
+#include "common/Stack.h"
+#include "renderer/state/Attrib.h"
+#include "renderer/state/Option.h"
+#include "renderer/state/Transform.h"
+
+class Light;
+class Object;
+class RenderTarget;
+
+// Block codes, one bit each, so that a set of legal blocks is a mask.
+enum BlockCode : unsigned short {
+    kBlockOutermost = 0x01,
+    kBlockFrame = 0x02,
+    kBlockScene = 0x04,
+    kBlockAttribute = 0x08,
+    kBlockMatrix = 0x10,
+    kBlockSolid = 0x20,
+    kBlockObject = 0x40,
+    kBlockMotion = 0x80,
+    kBlockAnyButObjectOrMotion = 0x3F,
+    kBlockInScene = 0x3C,
+    kBlockAllButObject = 0xBF,
+    kBlockPrimitives = 0xFC,
+    kBlockProcedural = 0x7C,
+};
+
+class State {
+public:
+    State();
+    ~State();
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+
+    // 1 when the request may go on; reports code otherwise. Inside a motion
+    // block only the first request gets through, the others are dropped.
+    short verify(unsigned short mask, long code);
+
+    void init();
+    short frameBegin();
+    short frameEnd();
+    short sceneBegin();
+    short sceneEnd();
+    short attributePush();
+    short attributePop();
+    short matrixPush();
+    short matrixPop();
+    short solidBegin();
+    short solidEnd();
+    Object* objectBegin();
+    short objectEnd();
+    short motionBegin(long n);
+    short motionEnd();
+
+    // Counted snapshots of the current blocks, shared while nothing changes.
+    Attrib* getAttrib();
+    Transform* getTransform();
+
+    unsigned short currentBlock() const { return fBlocks.top(); }
+    int depth() const { return fBlocks.count(); }
+
+    void addLight(Light* light);
+    bool ownsLight(const void* light) const;
+    bool ownsObject(const void* object) const;
+
+private:
+    void repointGlobals();
+    void pushBlock(unsigned short code);
+    void popAttributes();
+    void popTransform();
+    void pushLightAndObj();
+    void popLightAndObj();
+    void releaseSnapshots();
+    void setUpCamera();
+    void setUpScreenWindow();
+
+    Stack<unsigned short> fBlocks;
+    CopyStack<Transform> fTransforms;
+    CopyStack<Attrib> fAttributes;
+    CopyStack<Option> fOptions;
+    Stack<List<Light*>> fLights;
+    Stack<List<Object*>> fObjects;
+    short fMotionFirst = 0;
+    Attrib* fAttribSnapshot = nullptr;
+    Transform* fTransformSnapshot = nullptr;
+};
+
+extern State* gState;
+
+// The renderer behind the state; the base target until one is installed.
+RenderTarget& renderTarget();
+void installRenderTarget(RenderTarget* target);
+
+#endif
