@@ -1,1 +1,354 @@
+// The renderer library driven through nothing but its API, the way a client
+// program sees it: every report arrives at the client's printer as one line.
+#include "api/qel.h"
+
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> gLines;
+
+void record(const char* text) { gLines.emplace_back(text); }
+
+class RequestTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qelErrorPrinter(record);
+        qelErrorHandler(QEL_SEVERITY_IWE, QEL_HANDLER_PRINT);
+        qelErrorHandler(QEL_SEVERITY_SEVERE, QEL_HANDLER_ABORT);
+        qelReset();
+        gLines.clear();
+    }
+    void TearDown() override { qelErrorHandler(QEL_SEVERITY_INFO, QEL_HANDLER_IGNORE); }
+
+    static std::vector<std::string> take() {
+        std::vector<std::string> lines;
+        lines.swap(gLines);
+        return lines;
+    }
+};
+
+using Lines = std::vector<std::string>;
+
+TEST_F(RequestTest, StateErrorsNameTheRequest) {
+    qelFrameEnd();
+    qelFrameBegin();
+    qelSphere(1, -1, 1, 360, 0);
+    qelSceneBegin();
+    qelSceneBegin();
+    qelObjectBegin();
+    qelColor(nullptr);
+    float red[3] = {1, 0, 0};
+    qelColor(red);
+    qelObjectEnd();
+    qelSceneEnd();
+    EXPECT_EQ(take(), (Lines{"error: Bad begin-end nesting. qelFrameEnd",
+                             "error: Invalid state for primitives. qelSphere",
+                             "error: Invalid state. qelSceneBegin",
+                             "error: Invalid state for attribs. qelColor",
+                             "error: Invalid state for attribs. qelColor"}));
+    EXPECT_EQ(qelLastError(), 6);
+}
+
+TEST_F(RequestTest, PopsMustMatchTheOpenBlock) {
+    qelAttributePush();
+    qelMatrixPush();
+    qelAttributePop();
+    qelMatrixPop();
+    qelAttributePop();
+    qelAttributePop();
+    EXPECT_EQ(take(), (Lines{"error: Bad begin-end nesting. qelAttributePop",
+                             "error: Bad begin-end nesting. qelAttributePop"}));
+}
+
+TEST_F(RequestTest, SceneInsideAttributeBlockIsRefused) {
+    qelAttributePush();
+    qelSceneBegin();
+    EXPECT_EQ(take(), (Lines{"error: Invalid state. qelSceneBegin"}));
+}
+
+TEST_F(RequestTest, OnlyTheFirstRequestOfAMotionBlockCounts) {
+    qelSceneBegin();
+    qelMotionBegin(2, 0.0, 1.0);
+    qelTranslate(1, 0, 0);
+    qelTranslate(5, 0, 0);
+    qelMotionEnd();
+    float points[1][3] = {{0, 0, 0}};
+    ASSERT_EQ(qelProjectPoints(qelQuark("model"), qelQuark("eye"), 1, points), points);
+    EXPECT_FLOAT_EQ(points[0][0], 1.0f);
+    EXPECT_TRUE(take().empty());
+}
+
+TEST_F(RequestTest, ObjectBeginReturnsAHandleOrNull) {
+    qelSceneBegin();
+    qelMotionBegin(0);
+    EXPECT_EQ(qelObjectBegin(), nullptr);
+    EXPECT_EQ(take(), (Lines{"error: Invalid state. qelObjectBegin"}));
+    qelMotionEnd();
+    const void* object = qelObjectBegin();
+    EXPECT_NE(object, nullptr);
+    qelObjectEnd();
+    qelObjectCall(object);
+    qelObjectCall(&gLines);
+    EXPECT_EQ(take(), (Lines{"error: Bad object/light handle. qelObjectCall"}));
+}
+
+TEST_F(RequestTest, OptionValidation) {
+    qelClip(0, 10);
+    qelClip(1, 1);
+    qelViewPerspective(180);
+    qelImageCrop(0.5f, -0.5f, 0, 2);
+    qelColorGamma(0);
+    qelOutputSamples(0x308);
+    qelOutputSamples(0x307);
+    qelHider(0x402);
+    qelFilter(0x105);
+    qelFilter(QEL_FILTER_SINC);
+    EXPECT_EQ(take(),
+              (Lines{"error: Parameter out of range. qelClip: near clipping distance 0 out of "
+                     "range, using minimum",
+                     "error: Parameter out of range. qelClip: far clipping distance 1 out of "
+                     "range, using maximum",
+                     "error: Parameter out of range. qelViewPerspective: fov 180 out of range, "
+                     "using 90 degrees",
+                     "error: Parameter out of range. qelImageCrop: values should be in range 0 "
+                     "to 1, clamping",
+                     "error: Parameter out of range. qelColorGamma: gamma must be greater than 0",
+                     "error: Parameter out of range. qelOutputSamples: unknown samples 776",
+                     "error: Parameter out of range. qelHider: unknown hider type 1026, using "
+                     "hidden",
+                     "error: Parameter out of range. qelFilter: unknown filter function 261"}));
+}
+
+TEST_F(RequestTest, OptionsAreFrozenInAScene) {
+    qelSceneBegin();
+    qelClip(1, 10);
+    qelTune(8, 8, 8);
+    EXPECT_EQ(take(), (Lines{"error: Invalid state for parameters. qelClip",
+                             "error: Invalid state for parameters. qelTune"}));
+}
+
+TEST_F(RequestTest, AttributeValidation) {
+    qelShadingRate(0);
+    qelFlatness(-1);
+    qelOrientation(0x605);
+    qelShadingModel(0x502);
+    qelBasis(0x803, QEL_BASIS_BEZIER);
+    qelBasis(QEL_UBASIS, 0x905);
+    qelLightSource(qelQuark("plastic"), 0);
+    qelAtmosphere(qelQuark("omni"), 0);
+    EXPECT_EQ(
+        take(),
+        (Lines{"error: Parameter out of range. qelShadingRate: shading rate 0 too small",
+               "error: Parameter out of range. qelFlatness: flatness must be greater than 0",
+               "error: Parameter out of range. qelOrientation: unknown orientation 1541",
+               "error: Parameter out of range. qelShadingModel: unknown shading interpolation 1282",
+               "error: Parameter out of range. qelBasis: unknown basis application 2051",
+               "error: Parameter out of range. qelBasis: unknown bicubic patch basis 2309",
+               "error: Parameter out of range. qelLightSource: unknown light source 11",
+               "error: Parameter out of range. qelAtmosphere: unknown atmosphere 18"}));
+}
+
+TEST_F(RequestTest, MathErrorsOfTransforms) {
+    qelRotate(45, 0, 0, 0);
+    qelSkew(30, 0, 0, 0, 1, 0, 0);
+    qelSkew(30, 1, 0, 0, 2, 0, 0);
+    EXPECT_EQ(take(), (Lines{"error: Undefined mathematical operation. qelRotate: rotation basis "
+                             "vector must be non-zero",
+                             "error: Undefined mathematical operation. qelSkew: skew basis "
+                             "vectors must be non-zero",
+                             "error: Undefined mathematical operation. qelSkew: skew basis "
+                             "vectors must non-colinear"}));
+}
+
+TEST_F(RequestTest, NamedSpaces) {
+    unsigned short world = qelQuark("world"), model = qelQuark("model");
+    unsigned short lamp = qelQuark("lamp");
+    qelMarkSpace(world);
+    qelSceneBegin();
+    qelTranslate(0, 0, 3);
+    qelMarkSpace(lamp);
+    qelScale(2, 2, 2);
+    float points[2][3] = {{1, 0, 0}, {0, 1, 0}};
+    EXPECT_EQ(qelProjectPoints(model, lamp, 2, points), points);
+    EXPECT_FLOAT_EQ(points[0][0], 2.0f);
+    EXPECT_FLOAT_EQ(points[1][1], 2.0f);
+    float origin[1][3] = {{0, 0, 0}};
+    qelProjectPoints(lamp, world, 1, origin);
+    EXPECT_FLOAT_EQ(origin[0][2], 3.0f);
+    EXPECT_EQ(qelProjectPoints(qelQuark("nowhere"), world, 1, origin), nullptr);
+    EXPECT_EQ(qelProjectPoints(model, world, -1, origin), nullptr);
+    EXPECT_EQ(qelProjectPoints(model, world, 1, nullptr), nullptr);
+    Lines lines = take();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "error: Parameter out of range. qelMarkSpace: cannot redefine standard "
+                        "coordinate system 35");
+    EXPECT_EQ(lines[1].rfind("error: Parameter out of range. qelProjectPoints: unknown coordinate "
+                             "space ",
+                             0),
+              0u);
+}
+
+TEST_F(RequestTest, DefaultCameraMapsTheScreenWindowOnto640By480) {
+    qelSceneBegin();
+    float points[2][3] = {{0, 0, 1}, {-4.0f / 3.0f, 1, 1}};
+    qelProjectPoints(qelQuark("eye"), qelQuark("raster"), 2, points);
+    EXPECT_NEAR(points[0][0], 320, 1e-3);
+    EXPECT_NEAR(points[0][1], 240, 1e-3);
+    EXPECT_NEAR(points[1][0], 0, 1e-3);
+    EXPECT_NEAR(points[1][1], 0, 1e-3);
+    qelSceneEnd();
+    EXPECT_TRUE(take().empty());
+}
+
+TEST_F(RequestTest, ErrorHandlersThroughTheApi) {
+    qelErrorHandler(short(0xB10), QEL_HANDLER_PRINT);
+    qelErrorHandler(QEL_SEVERITY_ERROR, short(0xC03));
+    qelErrorHandler(QEL_SEVERITY_ERROR, QEL_HANDLER_IGNORE);
+    qelFrameEnd();
+    EXPECT_EQ(qelLastError(), 4);
+    EXPECT_EQ(take(),
+              (Lines{"error: Parameter out of range. qelErrorHandler: unknown severity mask 2832",
+                     "error: Parameter out of range. qelErrorHandler: unknown error handler 3075"}));
+}
+
+TEST_F(RequestTest, QuarksThroughTheApi) {
+    EXPECT_EQ(qelQuark(nullptr), 0);
+    EXPECT_EQ(qelQuark("model"), 36);
+    EXPECT_EQ(qelQuark("color"), 6);
+    unsigned short q = qelQuark("myname");
+    EXPECT_EQ(qelQuark("myname"), q);
+    qelReset();
+    EXPECT_EQ(qelQuark("myname"), q); // quarks outlive a reset
+}
+
+TEST_F(RequestTest, CommentsProgressAndRenderingWithoutBuckets) {
+    qelComment("anything %d at all");
+    EXPECT_EQ(qelProgress(), 0);
+    qelSceneBegin();
+    qelRenderInit();
+    while (qelRenderBucket()) {
+    }
+    EXPECT_EQ(qelProgress(), 0);
+    qelSceneEnd();
+    EXPECT_TRUE(take().empty());
+}
+
+TEST_F(RequestTest, ParameterListsAreChecked) {
+    unsigned short point = qelQuark("point"), color = qelQuark("color");
+    float p[12] = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
+    float c[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 1, 1, 1};
+    qelSceneBegin();
+    qelPolygon(4, point, p, color, c, 0);
+    qelPolygon(4, color, c, 0);
+    qelPolygon(4, point, p, point, p, 0);
+    unsigned short tokens[1] = {point};
+    void* values[1] = {p};
+    qelPolygonV(4, 1, tokens, values);
+    qelPolygonV(4, -1, tokens, values);
+    qelPolygonV(4, 1, nullptr, values);
+    qelSphere(1, -1, 1, 360, qelQuark("plastic"), p, 0);
+    qelSphere(1, -1, 1, 360, 0);
+    EXPECT_EQ(take(),
+              (Lines{"error: Required parameters not provided. qelPolygon: required argument "
+                     "missing",
+                     "error: Parameters inconsistent. qelPolygon: required argument specified 2 "
+                     "times",
+                     "error: Parameter out of range. qelPolygonV: count -1 out of range",
+                     "error: Required parameters not provided. qelPolygonV: parameter list must "
+                     "not be null",
+                     "error: Declare type syntax error. qelSphere: parameter \"plastic\" takes "
+                     "no value"}));
+}
+
+TEST_F(RequestTest, GeometryChecksOfTheirOwn) {
+    qelSceneBegin();
+    qelPatch(0x702, 0);
+    qelParaboloid(1, 0, 0, 360, 0);
+    qelParaboloid(1, -1, 1, 360, 0);
+    EXPECT_EQ(take(),
+              (Lines{"error: Parameter out of range. qelPatch: type must be bilinear or bicubic",
+                     "error: Parameter out of range. qelParaboloid: zmax may not equal 0",
+                     "error: Parameter out of range. qelParaboloid: paraboloid may not cross z "
+                     "plane, use two"}));
+}
+
+TEST_F(RequestTest, NullPointersAreReportedNotFollowed) {
+    qelSceneBegin();
+    qelBound(nullptr);
+    qelObjectName(nullptr);
+    qelLoadMatrix(nullptr);
+    qelMultMatrix(nullptr);
+    qelCustomBasis(QEL_UBASIS, nullptr, 3);
+    qelHyperboloid(nullptr, nullptr, 360, 0);
+    qelGeneralPolygon(1, nullptr, 0);
+    qelPolygonMesh(1, nullptr, nullptr, 0);
+    qelNurb(4, nullptr, 0, 1, 4, nullptr, 0, 1, 0);
+    qelProcedural(nullptr, nullptr, nullptr, nullptr);
+    qelLightSwitch(nullptr, 1);
+    qelSceneEnd();
+    Lines lines = take();
+    EXPECT_EQ(lines.size(), 11u);
+    for (const std::string& line : lines) EXPECT_EQ(line.rfind("error: ", 0), 0u) << line;
+}
+
+TEST_F(RequestTest, ExtremeNumbersDoNotCrash) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    for (float x : {nan, inf, -inf, 1e38f, -1e38f, 0.0f}) {
+        qelReset();
+        qelRasterViewport(long(0), std::numeric_limits<long>::max(), std::numeric_limits<long>::min(),
+                          0);
+        qelRasterAspect(x);
+        qelImageWindow(x, x, x, x);
+        qelImageAspect(x);
+        qelImageCrop(x, x, x, x);
+        qelClip(x, x);
+        qelSampleAdaptive(x);
+        qelSampleUniform(x, x);
+        qelFilterWidth(x, x);
+        qelColorGamma(x);
+        qelColorQuantize(std::numeric_limits<long>::max(), std::numeric_limits<long>::min(), 0);
+        qelTune(std::numeric_limits<long>::max(), -5, 0);
+        qelViewPerspective(x);
+        qelShadingRate(x);
+        qelFlatness(x);
+        qelRotate(x, x, x, x);
+        qelScale(x, x, x);
+        qelSkew(x, 1, 0, 0, 0, 1, 0);
+        qelPerspective(x);
+        qelTranslate(x, x, x);
+        qelSceneBegin();
+        qelSphere(x, x, x, x, 0);
+        qelParaboloid(x, x, x, x, 0);
+        qelPatchMesh(QEL_PATCH_BICUBIC, std::numeric_limits<long>::max(), QEL_WRAP, 4, QEL_NOWRAP,
+                     0);
+        float points[1][3] = {{x, x, x}};
+        qelProjectPoints(qelQuark("raster"), qelQuark("world"), 1, points);
+        qelSceneEnd();
+    }
+    SUCCEED();
+}
+
+TEST_F(RequestTest, ResetRestoresTheOutermostBlock) {
+    qelFrameBegin();
+    qelSceneBegin();
+    qelAttributePush();
+    qelReset();
+    qelFrameBegin();
+    qelFrameEnd();
+    EXPECT_TRUE(take().empty());
+}
+
+TEST_F(RequestTest, SevereErrorsAbortByDefault) {
+    qelErrorPrinter(nullptr);
+    qelCustomErrorHandler(QEL_SEVERITY_SEVERE, qelErrorAbort);
+    EXPECT_DEATH(qelErrorAbort(3, QEL_SEVERITY_SEVERE, "fatal"), "");
+}
+
+} // namespace
