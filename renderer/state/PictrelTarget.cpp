@@ -3,14 +3,11 @@
 #include "common/Error.h"
 #include "renderer/display/Display.h"
 #include "renderer/geometry/Object.h"
+#include "renderer/geometry/Primitive.h"
+#include "renderer/shading/Light.h"
+#include "renderer/shading/ShaderFactory.h"
 #include "renderer/state/Scene.h"
 #include "renderer/state/State.h"
-
-namespace {
-
-bool displayAllowsReport(long severity) { return !gDisplay || gDisplay->error(severity); }
-
-} // namespace
 
 void PictrelTarget::createDisplay() {
     delete gDisplay;
@@ -42,7 +39,7 @@ void PictrelTarget::initScene() { gScene->init(); }
 
 void PictrelTarget::renderScene() { gScene->render(); }
 
-void PictrelTarget::resetSequence() {}
+void PictrelTarget::resetSequence() { Primitive::fCurSeq = 0; }
 
 Object* PictrelTarget::beginObject() {
     Object* object = new Object;
@@ -54,23 +51,32 @@ void PictrelTarget::endObject() { gScene->endObject(); }
 
 void PictrelTarget::destroyObject(Object* object) { delete object; }
 
-void loadPictrel() {
-    static Scene scene;
-    static PictrelTarget target;
-    gScene = &scene;
-    installRenderTarget(&target);
-    setDefaultErrorPrinter(Display::print);
-    setErrorGate(displayAllowsReport);
-    static State state;
-    gState = &state;
-}
-
 namespace {
 
-struct PictrelLoader {
-    PictrelLoader() { loadPictrel(); }
-};
-
-PictrelLoader gLoader;
+// A new shader comes with one reference, its creator's.
+template <class S> S* counted(S* shader) {
+    if (shader) shader->retain();
+    return shader;
+}
 
 } // namespace
+
+Shader* PictrelTarget::makeSurface(unsigned short name, const ArgList& args) {
+    return counted(makeSurfaceShader(name, args, gState->getTransform()));
+}
+
+Shader* PictrelTarget::makeAtmosphere(unsigned short name, const ArgList& args) {
+    return counted(makeVolumeShader(name, args, gState->getTransform()));
+}
+
+Light* PictrelTarget::makeLight(unsigned short name, const ArgList& args) {
+    return makeLightShader(name, args, gState->getTransform());
+}
+
+void PictrelTarget::retainShader(Shader* shader) { shader->retain(); }
+
+void PictrelTarget::releaseShader(Shader* shader) {
+    if (shader->release()) delete shader;
+}
+
+void PictrelTarget::destroyLight(Light* light) { delete light; }

@@ -23,10 +23,13 @@ public:
     Object* beginObject() override;
     void endObject() override;
     void destroyObject(Object* object) override;
-};
 
-// Builds the library's global objects; the state afterwards is the state
-// after a reset.
-void loadPictrel();
+    Shader* makeSurface(unsigned short name, const ArgList& args) override;
+    Shader* makeAtmosphere(unsigned short name, const ArgList& args) override;
+    Light* makeLight(unsigned short name, const ArgList& args) override;
+    void retainShader(Shader* shader) override;
+    void releaseShader(Shader* shader) override;
+    void destroyLight(Light* light) override;
+};
 
 #endif

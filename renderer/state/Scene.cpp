@@ -2,6 +2,8 @@
 
 #include "common/Error.h"
 #include "common/Quark.h"
+#include "renderer/geometry/Primitive.h"
+#include "renderer/geometry/QuadricShapes.h"
 #include "renderer/state/ArgList.h"
 #include "renderer/state/State.h"
 
@@ -70,14 +72,22 @@ long meshPatches(short type, long n, bool periodic, long step) {
 
 } // namespace
 
-void Scene::init() {
+void Scene::init() { flush(); }
+
+void Scene::flush() {
+    for (Primitive* primitive : fPending) delete primitive;
+    fPending.clear();
     fObjectUnderConstruction = nullptr;
     fBucketsExist = false;
 }
 
-void Scene::flush() {
-    fObjectUnderConstruction = nullptr;
-    fBucketsExist = false;
+void Scene::add(Primitive* primitive) { fPending.push_back(primitive); }
+
+Primitive* Scene::takeNext() {
+    if (fPending.empty()) return nullptr;
+    Primitive* primitive = fPending.front();
+    fPending.pop_front();
+    return primitive;
 }
 
 void Scene::render() {
@@ -206,36 +216,40 @@ void Scene::nurbMesh(long nu, long uorder, const float* uknot, float, float, lon
     requireSurfacePosition(args);
 }
 
-void Scene::quadric(long n, const unsigned short* tokens, void* const* values) {
-    ArgList args(n, tokens, values, {1, 4, 4});
+ArgList Scene::quadricArgs(long n, const unsigned short* tokens, void* const* values) {
+    return ArgList(n, tokens, values, {1, 4, 4});
 }
 
-void Scene::sphere(float, float, float, float, long n, const unsigned short* tokens,
+void Scene::sphere(float radius, float zmin, float zmax, float thetamax, long n, const unsigned short* tokens,
                    void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
-    quadric(n, tokens, values);
+    ArgList args = quadricArgs(n, tokens, values);
+    add(new Sphere(radius, zmin, zmax, thetamax, std::move(args)));
 }
 
-void Scene::cone(float, float, float, float, long n, const unsigned short* tokens,
+void Scene::cone(float radius, float height, float zmax, float thetamax, long n, const unsigned short* tokens,
                  void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
-    quadric(n, tokens, values);
+    ArgList args = quadricArgs(n, tokens, values);
+    add(new Cone(radius, height, zmax, thetamax, std::move(args)));
 }
 
-void Scene::cylinder(float, float, float, float, long n, const unsigned short* tokens,
+void Scene::cylinder(float radius, float zmin, float zmax, float thetamax, long n, const unsigned short* tokens,
                      void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
-    quadric(n, tokens, values);
+    ArgList args = quadricArgs(n, tokens, values);
+    add(new Cylinder(radius, zmin, zmax, thetamax, std::move(args)));
 }
 
-void Scene::hyperboloid(const float* point1, const float* point2, float, long n,
+void Scene::hyperboloid(const float* point1, const float* point2, float thetamax, long n,
                         const unsigned short* tokens, void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     if (!present(point1, "point1") || !present(point2, "point2")) return;
-    quadric(n, tokens, values);
+    ArgList args = quadricArgs(n, tokens, values);
+    add(new Hyperboloid(Point(point1), Point(point2), thetamax, std::move(args)));
 }
 
-void Scene::paraboloid(float, float zmin, float zmax, float, long n, const unsigned short* tokens,
+void Scene::paraboloid(float rmax, float zmin, float zmax, float thetamax, long n, const unsigned short* tokens,
                        void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     if (zmax == 0.0f) {
@@ -246,18 +260,22 @@ void Scene::paraboloid(float, float zmin, float zmax, float, long n, const unsig
         error(kErrRange, kError, "paraboloid may not cross z plane, use two");
         return;
     }
-    quadric(n, tokens, values);
+    ArgList args = quadricArgs(n, tokens, values);
+    add(new Paraboloid(rmax, zmin, zmax, thetamax, std::move(args)));
 }
 
-void Scene::disk(float, float, float, long n, const unsigned short* tokens, void* const* values) {
+void Scene::disk(float height, float radius, float thetamax, long n, const unsigned short* tokens, void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
-    quadric(n, tokens, values);
+    ArgList args = quadricArgs(n, tokens, values);
+    add(new Disk(height, radius, thetamax, std::move(args)));
 }
 
-void Scene::torus(float, float, float, float, float, long n, const unsigned short* tokens,
+void Scene::torus(float majorRadius, float minorRadius, float phimin, float phimax, float thetamax,
+                  long n, const unsigned short* tokens,
                   void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
-    quadric(n, tokens, values);
+    ArgList args = quadricArgs(n, tokens, values);
+    add(new Torus(majorRadius, minorRadius, phimin, phimax, thetamax, std::move(args)));
 }
 
 void Scene::procedural(void* data, const float* bound, qelSubdivideFunc subdivide,

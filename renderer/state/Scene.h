@@ -5,7 +5,11 @@
 
 #include "api/qel.h"
 
+#include <deque>
+
+class ArgList;
 class Object;
+class Primitive;
 
 class Scene {
 public:
@@ -51,14 +55,22 @@ public:
                     qelReleaseFunc release);
     void objectInstance(const void* object);
 
+    // Takes a new primitive (from a request or a split) into the scene.
+    void add(Primitive* primitive);
+    // The oldest primitive not yet rendered, handed over to the caller; null
+    // when there is none.
+    Primitive* takeNext();
+    int pendingCount() const { return int(fPending.size()); }
+
     // The retained object that primitives now go into, or null.
     void beginObject(Object* object) { fObjectUnderConstruction = object; }
     void endObject() { fObjectUnderConstruction = nullptr; }
 
 private:
     bool primitivesAllowed() const;
-    void quadric(long n, const unsigned short* tokens, void* const* values);
+    static ArgList quadricArgs(long n, const unsigned short* tokens, void* const* values);
 
+    std::deque<Primitive*> fPending;
     Object* fObjectUnderConstruction = nullptr;
     bool fBucketsExist = false;
 };

@@ -1,0 +1,224 @@
+#include "renderer/geometry/Primitive.h"
+
+#include "common/Random.h"
+#include "renderer/geometry/Vertex.h"
+#include "renderer/shading/Grid.h"
+#include "renderer/state/Attrib.h"
+#include "renderer/state/Camera.h"
+#include "renderer/state/Option.h"
+#include "renderer/state/State.h"
+#include "renderer/state/Transform.h"
+
+#include <algorithm>
+#include <cmath>
+
+uint16_t Primitive::fUSteps = 1;
+uint16_t Primitive::fVSteps = 1;
+uint32_t Primitive::fCurSeq = 0;
+
+PrimitiveCommon::PrimitiveCommon() : fSequence(Primitive::fCurSeq++) { takeCurrentSnapshots(); }
+
+PrimitiveCommon::~PrimitiveCommon() { releaseSnapshots(); }
+
+void PrimitiveCommon::inherit(uint32_t sequence) {
+    releaseSnapshots();
+    takeCurrentSnapshots();
+    fSequence = sequence;
+}
+
+void PrimitiveCommon::takeCurrentSnapshots() {
+    if (!gState) return;
+    fAttrib = retainSnapshot(gState->getAttrib());
+    fTransform = retainSnapshot(gState->getTransform());
+}
+
+void PrimitiveCommon::releaseSnapshots() {
+    releaseSnapshot(fAttrib);
+    releaseSnapshot(fTransform);
+    fAttrib = nullptr;
+    fTransform = nullptr;
+}
+
+Primitive::Primitive() : fCommon(new PrimitiveCommon) { ++fCommon->holders; }
+
+Primitive::Primitive(const Primitive& other) : fCommon(other.fCommon) { ++fCommon->holders; }
+
+Primitive::~Primitive() {
+    if (--fCommon->holders < 1) delete fCommon;
+}
+
+int32_t Primitive::type() const { return 0; }
+
+Boundw Primitive::bound() const { return Boundw(); }
+
+short Primitive::canSplit() const { return 1; }
+
+void Primitive::split() {}
+
+short Primitive::rational() const { return 0; }
+
+Pointw Primitive::evalP(float, float) const { return Pointw(0, 0, 0, 1); }
+
+Pointw Primitive::evaldPdu(float, float) const { return Pointw(0, 0, 0, 1); }
+
+Pointw Primitive::evaldPdv(float, float) const { return Pointw(0, 0, 0, 1); }
+
+namespace {
+
+constexpr int kSamplesPerSide = 4;
+constexpr float kCellSize = 1.0f / kSamplesPerSide;
+constexpr float kHugeArea = 1e38f;
+constexpr uint16_t kMostSteps = UINT16_MAX;
+
+struct Sample {
+    float u, v;
+};
+
+// A random point of cell (i, j) of the 4 by 4 division of the unit square.
+Sample jitteredSample(int i, int j) {
+    float ru = float(runtimeRandom()) / kRandomMax;
+    float rv = float(runtimeRandom()) / kRandomMax;
+    return {(float(i) + ru) * kCellSize, (float(j) + rv) * kCellSize};
+}
+
+float screenLength(const Point& d) { return std::sqrt(d.x * d.x + d.y * d.y); }
+
+// Micropolygons for a raster extent; at least one, also for NaN.
+uint16_t stepsAcross(float extent, float edge) {
+    float steps = std::ceil(extent / edge);
+    if (!(steps >= 2)) return 1;
+    return steps >= float(kMostSteps) ? kMostSteps : uint16_t(steps);
+}
+
+// The generic test whether a primitive is small, even and flat enough.
+class DiceTest {
+public:
+    DiceTest(const Primitive& primitive, float limit);
+    bool passes();
+
+private:
+    bool sizePass();
+    bool even() const;
+    bool flatnessPass();
+    bool flatAlong(const Sample& s, const Point& P, bool alongU);
+    void measure(const Sample& s);
+    Point rasterPosition(float u, float v) const { return Point(fPrimitive.evalP(u, v)) * fRaster; }
+
+    const Primitive& fPrimitive;
+    const Attrib& fAttrib;
+    float fEdge;
+    long fGridLimit;
+    float fLimit;
+    Matrix fRaster;
+    bool fRational;
+    float fMaxU = 0, fMaxV = 0, fMaxArea = 0, fMinArea = kHugeArea;
+};
+
+DiceTest::DiceTest(const Primitive& primitive, float limit)
+    : fPrimitive(primitive), fAttrib(*primitive.attrib()), fEdge(fAttrib.shadingRateRoot),
+      fGridLimit(gOption->tuneA), fLimit(limit < 0 ? float(fGridLimit) * fEdge : limit),
+      fRaster(primitive.transform()->matrix() * gCameraToRaster),
+      fRational(primitive.rational() != 0) {}
+
+bool DiceTest::passes() {
+    bool small = sizePass();
+    Primitive::fUSteps = stepsAcross(fMaxU, fEdge);
+    Primitive::fVSteps = stepsAcross(fMaxV, fEdge);
+    return small && even() && flatnessPass();
+}
+
+bool DiceTest::sizePass() {
+    for (int j = 0; j < kSamplesPerSide; ++j)
+        for (int i = 0; i < kSamplesPerSide; ++i) {
+            measure(jitteredSample(i, j));
+            if (fMaxU > fLimit || fMaxV > fLimit) return false;
+        }
+    return true;
+}
+
+// Raster lengths of the derivatives at one sample.
+void DiceTest::measure(const Sample& s) {
+    Pointw p = fPrimitive.evalP(s.u, s.v);
+    Point P, Pu, Pv;
+    if (fRational) {
+        Pu = Point(p + fPrimitive.evaldPdu(s.u, s.v)) * fRaster;
+        Pv = Point(p + fPrimitive.evaldPdv(s.u, s.v)) * fRaster;
+        P = Point(p) * fRaster;
+    } else {
+        Point object(p);
+        Pu = (object + Point(fPrimitive.evaldPdu(s.u, s.v))) * fRaster;
+        Pv = (object + Point(fPrimitive.evaldPdv(s.u, s.v))) * fRaster;
+        P = object * fRaster;
+    }
+    float lu = screenLength(Pu - P), lv = screenLength(Pv - P);
+    float area = lu * lv;
+    fMaxU = std::max(fMaxU, lu);
+    fMaxV = std::max(fMaxV, lv);
+    fMaxArea = std::max(fMaxArea, area);
+    fMinArea = std::min(fMinArea, area);
+}
+
+// Grids of up to 16 micropolygons may be uneven.
+bool DiceTest::even() const {
+    long micropolygons = long(Primitive::fUSteps) * long(Primitive::fVSteps);
+    return !(fMaxArea > 2 * fMinArea && micropolygons >= 17);
+}
+
+bool DiceTest::flatnessPass() {
+    for (int j = 0; j < kSamplesPerSide; ++j)
+        for (int i = 0; i < kSamplesPerSide; ++i) {
+            Sample s = jitteredSample(i, j);
+            Point P = rasterPosition(s.u, s.v);
+            if (!flatAlong(s, P, true) || !flatAlong(s, P, false)) return false;
+        }
+    return true;
+}
+
+// Refines the steps along one direction until the midpoint of a step's
+// chord lies within the flatness of the surface; false when that takes more
+// than the grid edge limit.
+bool DiceTest::flatAlong(const Sample& s, const Point& P, bool alongU) {
+    uint16_t& steps = alongU ? Primitive::fUSteps : Primitive::fVSteps;
+    float t = alongU ? s.u : s.v;
+    for (;;) {
+        float h = std::min({t, 1 - t, 0.5f / float(steps)});
+        float du = alongU ? h : 0, dv = alongU ? 0 : h;
+        Point ahead(fPrimitive.evalP(s.u + du, s.v + dv));
+        Point behind(fPrimitive.evalP(s.u - du, s.v - dv));
+        Point mid = (ahead + behind) * 0.5f * fRaster;
+        if (screenLength(mid - P) <= fAttrib.flatnessValue) return true;
+        if (long(steps) >= fGridLimit || steps == kMostSteps) return false;
+        ++steps;
+    }
+}
+
+} // namespace
+
+short Primitive::diceable(float limit) { return DiceTest(*this, limit).passes() ? 1 : 0; }
+
+Grid* Primitive::dice() {
+    Vertex** rows = allocVertices(fUSteps, fVSteps);
+    bool isRational = rational() != 0;
+    const Matrix& T = transform()->matrix();
+    for (int j = 0; j <= fVSteps; ++j) {
+        float v = float(j) / float(fVSteps);
+        for (int i = 0; i <= fUSteps; ++i) {
+            float u = float(i) / float(fUSteps);
+            Pointw p = evalP(u, v);
+            Point P(p), dPdu, dPdv;
+            if (isRational) {
+                dPdu = Point(p + evaldPdu(u, v)) - P;
+                dPdv = Point(p + evaldPdv(u, v)) - P;
+            } else {
+                dPdu = Point(evaldPdu(u, v));
+                dPdv = Point(evaldPdv(u, v));
+            }
+            Vertex& vertex = rows[j][i];
+            vertex.P = P * T;
+            vertex.dPdu = vtransform(dPdu, T);
+            vertex.dPdv = vtransform(dPdv, T);
+        }
+    }
+    short reverse = transform()->orientation() != attrib()->orientationCode;
+    return new Grid(fUSteps, fVSteps, rows, attrib(), transform(), sequence(), reverse, 0, fArgs);
+}

@@ -1,0 +1,104 @@
+// The base of every geometric primitive, and the record that a primitive
+// shares with every child split from it.
+//
+// The scene driver asks a primitive whether it is small and flat enough to
+// be diced; one that is becomes a Grid, one that is not splits into smaller
+// primitives of its own kind, which go back into the scene.
+#ifndef QEL_GEOMETRY_PRIMITIVE_H
+#define QEL_GEOMETRY_PRIMITIVE_H
+
+#include "renderer/geometry/Bound.h"
+#include "renderer/geometry/Point.h"
+#include "renderer/state/ArgList.h"
+
+#include <cstdint>
+
+class Attrib;
+class Grid;
+class Transform;
+
+// The sequence number and the counted attribute and transform snapshots of
+// one request, shared by the primitive it made and all that split from it.
+class PrimitiveCommon {
+public:
+    // Takes the next sequence number and the graphics state's current
+    // attribute and transform snapshots.
+    PrimitiveCommon();
+    ~PrimitiveCommon();
+    PrimitiveCommon(const PrimitiveCommon&) = delete;
+    PrimitiveCommon& operator=(const PrimitiveCommon&) = delete;
+
+    // Lets go of the held snapshots, takes the current ones instead and
+    // carries the given sequence number from now on.
+    void inherit(uint32_t sequence);
+
+    uint32_t sequence() const { return fSequence; }
+    Attrib* attrib() const { return fAttrib; }
+    Transform* transform() const { return fTransform; }
+
+    // The primitives sharing this record.
+    int16_t holders = 0;
+
+private:
+    void takeCurrentSnapshots();
+    void releaseSnapshots();
+
+    uint32_t fSequence;
+    Attrib* fAttrib = nullptr;
+    Transform* fTransform = nullptr;
+};
+
+class Primitive {
+public:
+    // With a new common record.
+    Primitive();
+    // Shares the other's common record; the parameter list starts empty.
+    Primitive(const Primitive& other);
+    Primitive& operator=(const Primitive&) = delete;
+    virtual ~Primitive();
+
+    // The class code: 0 here, 8 to 14 for the quadrics.
+    virtual int32_t type() const;
+    // In object space; unbounded here.
+    virtual Boundw bound() const;
+    // Whether the primitive may be diced now; a negative limit asks for the
+    // grid edge limit times the edge length. Leaves the step counts in
+    // fUSteps and fVSteps for the next dice.
+    virtual short diceable(float limit);
+    // A grid of fUSteps by fVSteps micropolygons in camera space; only right
+    // after a diceable call on this primitive that returned true.
+    virtual Grid* dice();
+    virtual short canSplit() const;
+    // Adds the children to the scene; nothing here.
+    virtual void split();
+    virtual short rational() const;
+    // Position and derivatives over the primitive's own u, v in [0, 1];
+    // here the origin with w = 1.
+    virtual Pointw evalP(float u, float v) const;
+    virtual Pointw evaldPdu(float u, float v) const;
+    virtual Pointw evaldPdv(float u, float v) const;
+
+    PrimitiveCommon& common() const { return *fCommon; }
+    uint32_t sequence() const { return fCommon->sequence(); }
+    Attrib* attrib() const { return fCommon->attrib(); }
+    Transform* transform() const { return fCommon->transform(); }
+    const ArgList& args() const { return fArgs; }
+    ArgList& args() { return fArgs; }
+
+    // Belongs to the scene driver, which dices only primitives that have it.
+    unsigned char dicePermitted = 1;
+
+    // Micropolygons along u and v chosen by the latest diceable call.
+    static uint16_t fUSteps;
+    static uint16_t fVSteps;
+    // The next sequence number to hand out; the scene begin resets it.
+    static uint32_t fCurSeq;
+
+protected:
+    ArgList fArgs;
+
+private:
+    PrimitiveCommon* fCommon;
+};
+
+#endif

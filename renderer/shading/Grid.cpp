@@ -1,0 +1,203 @@
+#include "renderer/shading/Grid.h"
+
+#include "common/Quark.h"
+#include "renderer/shading/ShadingFunctions.h"
+#include "renderer/shading/Surface.h"
+#include "renderer/shading/Volume.h"
+#include "renderer/state/Attrib.h"
+#include "renderer/state/Camera.h"
+#include "renderer/state/Option.h"
+#include "renderer/state/ParmList.h"
+#include "renderer/state/Transform.h"
+
+namespace {
+
+bool isStandardVariable(unsigned short quark) {
+    return quark >= kQuarkNormal && quark <= kQuarkOpacity;
+}
+
+bool isPosition(unsigned short quark) { return quark >= kQuarkPoint && quark <= kQuarkPointw; }
+
+// The values a shading point starts from, and the primitive's own values
+// laid over them.
+struct StandardValues {
+    Point N, Ng;
+    Color Cs, Os;
+    ParmList parms;
+
+    explicit StandardValues(const Attrib& attrib) : Cs(attrib.colorValue), Os(attrib.opacityValue) {
+        parms.bind(kQuarkNormal, &N);
+        parms.bind(kQuarkPlane, &Ng);
+        parms.bind(kQuarkColor, &Cs);
+        parms.bind(kQuarkOpacity, &Os);
+    }
+};
+
+} // namespace
+
+Grid::Grid(int nu, int nv, Vertex** rows, Attrib* attrib, const Transform* transform,
+           uint32_t sequence, short flipNormal, short triangular, const ArgList& args)
+    : fNu(nu), fNv(nv), fRows(rows), fAttrib(retainSnapshot(attrib)), fSequence(sequence),
+      fFlipNormal(flipNormal), fTriangular(triangular) {
+    for (const ArgAssoc& entry : args) {
+        if (isStandardVariable(entry.quark))
+            fStdVars.add(entry);
+        else if (!isPosition(entry.quark))
+            fShaderVars.add(entry);
+    }
+    if (transform) {
+        fStdVars.project(transform->matrix());
+        fShaderVars.project(transform->matrix());
+    }
+}
+
+Grid::~Grid() {
+    freeVertices(fRows, fNv);
+    releaseSnapshot(fAttrib);
+}
+
+int Grid::microRowLength(int j) const {
+    return fTriangular ? fNu - (j * fNu) / fNv : fNu;
+}
+
+int Grid::vertexRowLength(int k) const {
+    if (!fTriangular || k == 0) return fNu + 1;
+    return fNu - ((k - 1) * fNu) / fNv + 1;
+}
+
+namespace {
+
+struct ShadingPoint {
+    Point P, dPdu, dPdv;
+    float u, v;
+};
+
+class GridShader {
+public:
+    GridShader(const Grid& grid, Surface* surface, Volume* atmosphere)
+        : fGrid(grid), fAttrib(*grid.attrib()), fSurface(surface), fAtmosphere(atmosphere),
+          fValues(fAttrib), fHasNormal(grid.stdVars().find(kQuarkNormal) != nullptr),
+          fOrthographic(gOption->perspective == 0) {
+        fSurface->du = 1.0f / float(grid.nu());
+        fSurface->dv = 1.0f / float(grid.nv());
+        fSurface->lights = &fAttrib.activeLights;
+    }
+
+    void shadeInto(ShadingPoint& point, Vertex& destination) {
+        foldTriangle(point);
+        Surface& surface = *fSurface;
+        Point E = fOrthographic ? Point(point.P.x, point.P.y, 0.0f) : Point(0.0f, 0.0f, 0.0f);
+        const float* st = fAttrib.textureST;
+        float s = bilerp(point.u, point.v, st[0], st[2], st[4], st[6]);
+        float t = bilerp(point.u, point.v, st[1], st[3], st[5], st[7]);
+        fValues.Ng = point.dPdu ^ point.dPdv;
+        if (fGrid.flipNormal()) fValues.Ng = -fValues.Ng;
+        fValues.parms.override(fGrid.stdVars());
+        fValues.parms.bilerp(point.u, point.v, fGrid.stdVars());
+        if (!fHasNormal) fValues.N = fValues.Ng;
+        surface.P = point.P;
+        surface.dPdu = point.dPdu;
+        surface.dPdv = point.dPdv;
+        surface.N = fValues.N;
+        surface.Ng = fValues.Ng;
+        surface.E = E;
+        surface.u = point.u;
+        surface.v = point.v;
+        surface.s = s;
+        surface.t = t;
+        surface.Cs = fValues.Cs;
+        surface.Os = fValues.Os;
+        surface.I = point.P - E;
+        surface.defaultOutputs();
+        surface.bilerp(point.u, point.v, fGrid.shaderVars());
+        surface.evaluate();
+        if (!fAtmosphere) {
+            destination.Ci = surface.Ci;
+            destination.Oi = surface.Oi;
+            return;
+        }
+        Volume& volume = *fAtmosphere;
+        volume.P = point.P;
+        volume.E = E;
+        volume.I = point.P - E;
+        volume.Ci = surface.Ci;
+        volume.Oi = surface.Oi;
+        volume.defaultOutputs();
+        volume.evaluate();
+        destination.Ci = volume.Ci;
+        destination.Oi = volume.Oi;
+    }
+
+private:
+    // A triangular grid folds points past its diagonal back inside.
+    void foldTriangle(ShadingPoint& point) const {
+        if (!fGrid.triangular() || point.u + point.v <= 1.0f) return;
+        if (fGrid.nu() < fGrid.nv())
+            point.u = 1.0f - point.v;
+        else
+            point.v = 1.0f - point.u;
+    }
+
+    const Grid& fGrid;
+    const Attrib& fAttrib;
+    Surface* fSurface;
+    Volume* fAtmosphere;
+    StandardValues fValues;
+    bool fHasNormal;
+    bool fOrthographic;
+};
+
+} // namespace
+
+void Grid::shade() {
+    if (fAttrib->matte || !fAttrib->surfaceShader) {
+        // Without a surface shader the grid shows its colour as a constant surface would.
+        Color opacity = fAttrib->matte ? Color(1, 1, 1) : fAttrib->opacityValue;
+        Color color = fAttrib->matte ? Color(0, 0, 0) : fAttrib->colorValue;
+        color *= opacity;
+        for (int k = 0; k <= fNv; ++k)
+            for (int i = 0; i < vertexRowLength(k); ++i) {
+                fRows[k][i].Ci = color;
+                fRows[k][i].Oi = opacity;
+            }
+        return;
+    }
+    GridShader shader(*this, static_cast<Surface*>(fAttrib->surfaceShader),
+                      static_cast<Volume*>(fAttrib->atmosphereShader));
+    ShadingPoint point;
+    if (fAttrib->shadingModelCode == 0x501) {
+        for (int k = 0; k <= fNv; ++k)
+            for (int i = 0; i < vertexRowLength(k); ++i) {
+                Vertex& vertex = fRows[k][i];
+                point = {vertex.P, vertex.dPdu, vertex.dPdv, float(i) / float(fNu),
+                         float(k) / float(fNv)};
+                shader.shadeInto(point, vertex);
+            }
+        return;
+    }
+    for (int j = 0; j < fNv; ++j)
+        for (int i = 0; i < microRowLength(j); ++i) {
+            const Vertex &a = fRows[j][i], &b = fRows[j][i + 1];
+            const Vertex &c = fRows[j + 1][i], &d = fRows[j + 1][i + 1];
+            point.P = (a.P + b.P + c.P + d.P) * 0.25f;
+            point.dPdu = a.dPdu + b.dPdu + c.dPdu + d.dPdu;
+            point.dPdv = a.dPdv + b.dPdv + c.dPdv + d.dPdv;
+            point.u = (float(i) + 0.5f) / float(fNu);
+            point.v = (float(j) + 0.5f) / float(fNv);
+            shader.shadeInto(point, fRows[j][i]);
+        }
+}
+
+void Grid::project() {
+    const Option& option = *gOption;
+    float nearClip = option.nearClip;
+    float depthRange = option.farClip - option.nearClip;
+    for (int k = 0; k <= fNv; ++k)
+        for (int i = 0; i < vertexRowLength(k); ++i) {
+            Point& P = fRows[k][i].P;
+            float z = P.z;
+            if (option.depthNormalize) z = (z - nearClip) / depthRange;
+            P = P * gCameraToRaster;
+            P.z = z;
+        }
+}

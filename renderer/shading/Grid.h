@@ -1,0 +1,61 @@
+// A grid of vertices diced from one primitive: the unit of shading.
+//
+// Shading runs the surface and atmosphere shaders at every shading point and
+// leaves Ci and Oi in the vertices; projection then moves every vertex to
+// raster space with its normalised camera depth as z.
+#ifndef QEL_SHADING_GRID_H
+#define QEL_SHADING_GRID_H
+
+#include "renderer/geometry/Vertex.h"
+#include "renderer/state/ArgList.h"
+
+#include <cstdint>
+
+class Attrib;
+class Transform;
+
+class Grid {
+public:
+    // Takes ownership of rows and a counted reference to attrib. The
+    // primitive's "normal", "plane", "color" and "opacity" values are kept
+    // apart from the shader parameters; positions are dropped. Both lists
+    // are moved to camera space by the transform, which is not kept.
+    Grid(int nu, int nv, Vertex** rows, Attrib* attrib, const Transform* transform,
+         uint32_t sequence, short flipNormal, short triangular, const ArgList& args);
+    ~Grid();
+    Grid(const Grid&) = delete;
+    Grid& operator=(const Grid&) = delete;
+
+    void shade();
+    void project();
+
+    // Micropolygons in micropolygon row j; vertices in vertex row k.
+    int microRowLength(int j) const;
+    int vertexRowLength(int k) const;
+
+    int nu() const { return fNu; }
+    int nv() const { return fNv; }
+    Vertex* row(int k) { return fRows[k]; }
+    const Vertex* row(int k) const { return fRows[k]; }
+    const Attrib* attrib() const { return fAttrib; }
+    uint32_t sequence() const { return fSequence; }
+    short flipNormal() const { return fFlipNormal; }
+    short triangular() const { return fTriangular; }
+    const ArgList& stdVars() const { return fStdVars; }
+    const ArgList& shaderVars() const { return fShaderVars; }
+
+    // Buckets holding the grid; the last to let go deletes it.
+    short useCount = 0;
+
+private:
+    int fNu, fNv;
+    Vertex** fRows;
+    Attrib* fAttrib;
+    uint32_t fSequence;
+    short fFlipNormal;
+    short fTriangular;
+    ArgList fStdVars;
+    ArgList fShaderVars;
+};
+
+#endif

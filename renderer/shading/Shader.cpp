@@ -1,0 +1,10 @@
+#include "renderer/shading/Shader.h"
+
+#include "renderer/state/ArgList.h"
+#include "renderer/state/Transform.h"
+
+Shader::Shader(Transform* space) : fSpace(retainSnapshot(space)) {}
+
+Shader::~Shader() { releaseSnapshot(fSpace); }
+
+void Shader::instance(const ArgList& args) { fParms.override(args); }

@@ -1,0 +1,42 @@
+// The base of every built-in shader: its position, a reference count shared
+// by the attribute blocks holding it, the space it was made in, and the
+// bindings of request parameters to its variables.
+#ifndef QEL_SHADING_SHADER_H
+#define QEL_SHADING_SHADER_H
+
+#include "renderer/geometry/Point.h"
+#include "renderer/state/ParmList.h"
+
+class ArgList;
+class Transform;
+
+class Shader {
+public:
+    // Takes a counted reference to the transform that defines shader space.
+    explicit Shader(Transform* space);
+    virtual ~Shader();
+    Shader(const Shader&) = delete;
+    Shader& operator=(const Shader&) = delete;
+
+    // The request's parameter values replace the defaults.
+    virtual void instance(const ArgList& args);
+    virtual void defaultOutputs() {}
+    virtual void evaluate() {}
+
+    void retain() { ++fRefCount; }
+    // True when the last holder let go; the caller deletes the shader then.
+    bool release() { return --fRefCount <= 0; }
+
+    const Transform* space() const { return fSpace; }
+
+    Point P;
+
+protected:
+    ParmList fParms;
+
+private:
+    short fRefCount = 0;
+    Transform* fSpace;
+};
+
+#endif

@@ -1,0 +1,43 @@
+// Volume shaders: the atmosphere through which a surface's colour reaches
+// the eye. Both built-in volumes blend Ci towards a background colour and
+// leave Oi as the surface made it.
+#ifndef QEL_SHADING_VOLUME_H
+#define QEL_SHADING_VOLUME_H
+
+#include "renderer/geometry/Color.h"
+#include "renderer/geometry/Point.h"
+#include "renderer/shading/Shader.h"
+
+class Volume : public Shader {
+public:
+    explicit Volume(Transform* space) : Shader(space) {}
+
+    // P (inherited) is the shading point; Ci and Oi arrive from the surface.
+    Point E, I;
+    Color Ci, Oi;
+};
+
+// Fades to the background linearly in depth between hither and yon.
+class DepthCueVolume : public Volume {
+public:
+    explicit DepthCueVolume(Transform* space);
+    void evaluate() override;
+
+private:
+    float hither = 0;
+    float yon = 1;
+    Color background{0, 0, 0};
+};
+
+// Fades to the background exponentially with the distance from the eye.
+class FogVolume : public Volume {
+public:
+    explicit FogVolume(Transform* space);
+    void evaluate() override;
+
+private:
+    float distance = 1;
+    Color background{0, 0, 0};
+};
+
+#endif

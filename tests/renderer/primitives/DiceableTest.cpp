@@ -1,0 +1,151 @@
+#include "PrimitiveFixture.h"
+
+#include "renderer/state/Attrib.h"
+#include "renderer/state/Camera.h"
+#include "renderer/state/Option.h"
+
+namespace {
+
+// Reports the derivatives of a rectangle of width by height raster units,
+// the v derivative `stretch` times larger for u beyond one quarter, so that
+// the micropolygon areas differ by that factor. It sits at the origin, which
+// keeps the raster lengths exact and the primitive flat.
+class StretchedPlane : public Primitive {
+public:
+    StretchedPlane(float width, float height, float stretch = 1)
+        : fWidth(width), fHeight(height), fStretch(stretch) {}
+
+    Pointw evaldPdu(float, float) const override { return {fWidth, 0, 0, 1}; }
+    Pointw evaldPdv(float u, float) const override {
+        return {0, fHeight * (u <= 0.25f ? 1 : fStretch), 0, 1};
+    }
+
+private:
+    float fWidth, fHeight, fStretch;
+};
+
+// A parabola y = bend u^2 (or bend v^2) whose derivatives it reports as
+// tiny: only the flatness pass can make it refine. Away from the edges the
+// midpoint of a chord of half-width h misses the curve by bend h^2.
+class Parabola : public Primitive {
+public:
+    Parabola(float bend, bool alongU) : fBend(bend), fAlongU(alongU) {}
+
+    Pointw evalP(float u, float v) const override {
+        float t = fAlongU ? u : v;
+        return {fAlongU ? 0 : u, fBend * t * t + (fAlongU ? v : 0), 0, 1};
+    }
+    Pointw evaldPdu(float, float) const override { return {0.1f, 0, 0, 1}; }
+    Pointw evaldPdv(float, float) const override { return {0, 0.1f, 0, 1}; }
+
+private:
+    float fBend;
+    bool fAlongU;
+};
+
+// Raster space is object space in these tests.
+class DiceableTest : public PrimitiveFixture {
+protected:
+    void SetUp() override { gCameraToRaster = gIdentity; }
+};
+
+TEST_F(DiceableTest, StepsAreTheRasterExtentInEdgeLengthsRoundedUp) {
+    gAttrib->shadingRate(4); // edge length 2
+    StretchedPlane plane(7, 12);
+    ASSERT_TRUE(plane.diceable(-1));
+    EXPECT_EQ(Primitive::fUSteps, 4);
+    EXPECT_EQ(Primitive::fVSteps, 6);
+}
+
+TEST_F(DiceableTest, ASmallPrimitiveStillGetsOneMicropolygonEachWay) {
+    StretchedPlane tiny(0.5f, 0.25f);
+    ASSERT_TRUE(tiny.diceable(-1));
+    EXPECT_EQ(Primitive::fUSteps, 1);
+    EXPECT_EQ(Primitive::fVSteps, 1);
+    StretchedPlane point(0, 0);
+    ASSERT_TRUE(point.diceable(-1));
+    EXPECT_EQ(Primitive::fUSteps, 1);
+    EXPECT_EQ(Primitive::fVSteps, 1);
+}
+
+TEST_F(DiceableTest, ThePrimitiveMustFitTheGridEdgeLimit) {
+    // 32 micropolygons of one pixel along an edge, by default.
+    EXPECT_TRUE(StretchedPlane(32, 1).diceable(-1));
+    EXPECT_FALSE(StretchedPlane(33, 1).diceable(-1));
+    EXPECT_FALSE(StretchedPlane(1, 33).diceable(-1));
+    gAttrib->shadingRate(4);
+    EXPECT_TRUE(StretchedPlane(64, 1).diceable(-1));
+    gOption->tune(8, 12, 12);
+    EXPECT_FALSE(StretchedPlane(17, 1).diceable(-1));
+}
+
+TEST_F(DiceableTest, AGivenLimitReplacesTheDefaultOne) {
+    gAttrib->shadingRate(100); // edge 10: the default limit is 320
+    StretchedPlane plane(100, 1);
+    EXPECT_TRUE(plane.diceable(-1));
+    EXPECT_FALSE(plane.diceable(50));
+    ASSERT_TRUE(plane.diceable(100));
+    EXPECT_EQ(Primitive::fUSteps, 10); // the edge length still sets the steps
+    gOption->tune(4, 12, 12);
+    ASSERT_TRUE(plane.diceable(100)); // nor does the grid edge limit matter here
+    EXPECT_EQ(Primitive::fUSteps, 10);
+}
+
+TEST_F(DiceableTest, UnevenMicropolygonsAreAllowedOnSixteen) {
+    // Areas from 4 x 4 to 4 x 16: four times apart, on 4 by 4 micropolygons.
+    StretchedPlane square(4, 1, 4);
+    ASSERT_TRUE(square.diceable(-1));
+    EXPECT_EQ(Primitive::fUSteps, 4);
+    EXPECT_EQ(Primitive::fVSteps, 4);
+    // 2 by 8.
+    EXPECT_TRUE(StretchedPlane(2, 2, 4).diceable(-1));
+    // 17 by 1, areas three times apart.
+    EXPECT_FALSE(StretchedPlane(17, 0.25f, 3).diceable(-1));
+}
+
+TEST_F(DiceableTest, AreasTwiceApartAreEvenEnough) {
+    // 4 by 8 micropolygons, areas 16 and exactly 32.
+    EXPECT_TRUE(StretchedPlane(4, 4, 2).diceable(-1));
+    EXPECT_FALSE(StretchedPlane(4, 4, 2.5f).diceable(-1));
+}
+
+TEST_F(DiceableTest, CurvedPrimitivesRefineUntilFlat) {
+    // bend 100, flatness 0.5: 7 steps miss by 100 / 14^2 > 0.5, 8 by 100 / 16^2 < 0.5.
+    ASSERT_TRUE(Parabola(100, true).diceable(-1));
+    EXPECT_EQ(Primitive::fUSteps, 8);
+    EXPECT_EQ(Primitive::fVSteps, 1);
+    ASSERT_TRUE(Parabola(100, false).diceable(-1));
+    EXPECT_EQ(Primitive::fUSteps, 1);
+    EXPECT_EQ(Primitive::fVSteps, 8);
+    gAttrib->flatness(2); // 4 steps miss by 100 / 8^2 < 2
+    ASSERT_TRUE(Parabola(100, true).diceable(-1));
+    EXPECT_EQ(Primitive::fUSteps, 4);
+}
+
+TEST_F(DiceableTest, RefinementStopsAtTheGridEdgeLimit) {
+    Parabola steep(1e6f, true);
+    EXPECT_FALSE(steep.diceable(-1));
+    EXPECT_EQ(Primitive::fUSteps, 32);
+    gOption->tune(8, 12, 12);
+    Parabola steepV(1e6f, false);
+    EXPECT_FALSE(steepV.diceable(-1));
+    EXPECT_EQ(Primitive::fVSteps, 8);
+}
+
+TEST_F(DiceableTest, SamplesNearTheEdgesStayInsideTheSquare) {
+    // Reports every parameter it is asked about.
+    class Watcher : public StretchedPlane {
+    public:
+        Watcher() : StretchedPlane(1, 1) {}
+        Pointw evalP(float u, float v) const override {
+            if (u < 0 || u > 1 || v < 0 || v > 1) ++outside;
+            return {0, 100 * u * u + 100 * v * v, 0, 1};
+        }
+        mutable int outside = 0;
+    };
+    Watcher watcher;
+    for (int round = 0; round < 50; ++round) watcher.diceable(-1);
+    EXPECT_EQ(watcher.outside, 0);
+}
+
+} // namespace

@@ -1,0 +1,137 @@
+#include "renderer/shading/Grid.h"
+
+#include "common/Quark.h"
+#include "renderer/state/Camera.h"
+#include "renderer/state/PictrelTarget.h"
+#include "renderer/state/Scene.h"
+#include "renderer/state/State.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Corner colours that make Cs = (u, v, 0) at every shading point.
+float gCornerColors[12] = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0};
+
+class GridTest : public ::testing::Test {
+protected:
+    GridTest() {
+        gScene = &fScene;
+        installRenderTarget(&fTarget);
+    }
+    ~GridTest() override {
+        installRenderTarget(nullptr);
+        gScene = nullptr;
+    }
+
+    void SetUp() override {
+        fState = std::make_unique<State>();
+        gAttrib->surface(kQuarkConstant, 0, nullptr, nullptr);
+    }
+    void TearDown() override { fState.reset(); }
+
+    // A grid of a unit square in camera space at depth z, with the
+    // colour corners as its "color" parameter.
+    Grid* makeGrid(int nu, int nv, short triangular, float z = 1.0f) {
+        Vertex** rows = allocVertices(nu, nv);
+        for (int k = 0; k <= nv; ++k)
+            for (int i = 0; i <= nu; ++i) {
+                rows[k][i].P = Point(float(i) / nu, float(k) / nv, z);
+                rows[k][i].dPdu = Point(1, 0, 0);
+                rows[k][i].dPdv = Point(0, 1, 0);
+            }
+        unsigned short tokens[1] = {kQuarkColor};
+        void* values[1] = {gCornerColors};
+        ArgList args(1, tokens, values, ParameterCounts{1, 4, 4});
+        return new Grid(nu, nv, rows, gState->getAttrib(), gState->getTransform(), 7, 0,
+                        triangular, args);
+    }
+
+    Scene fScene;
+    PictrelTarget fTarget;
+    std::unique_ptr<State> fState;
+};
+
+void expectColor(const Color& c, float r, float g, float b) {
+    EXPECT_NEAR(c.r, r, 1e-6f);
+    EXPECT_NEAR(c.g, g, 1e-6f);
+    EXPECT_NEAR(c.b, b, 1e-6f);
+}
+
+TEST_F(GridTest, OneMicropolygonShadesOnePointAtTheCentre) {
+    std::unique_ptr<Grid> grid(makeGrid(1, 1, 0));
+    grid->shade();
+    expectColor(grid->row(0)[0].Ci, 0.5f, 0.5f, 0.0f);
+    expectColor(grid->row(0)[0].Oi, 1, 1, 1);
+    expectColor(grid->row(1)[1].Ci, 0, 0, 0); // only vertex (0, 0) receives the result
+}
+
+TEST_F(GridTest, ConstantModelShadesMicropolygonCentres) {
+    std::unique_ptr<Grid> grid(makeGrid(4, 2, 0));
+    grid->shade();
+    expectColor(grid->row(1)[2].Ci, 2.5f / 4, 1.5f / 2, 0.0f);
+}
+
+TEST_F(GridTest, TriangularRowsShorten) {
+    std::unique_ptr<Grid> grid(makeGrid(4, 4, 1));
+    EXPECT_EQ(grid->microRowLength(0), 4);
+    EXPECT_EQ(grid->microRowLength(1), 3);
+    EXPECT_EQ(grid->microRowLength(2), 2);
+    EXPECT_EQ(grid->microRowLength(3), 1);
+    EXPECT_EQ(grid->vertexRowLength(0), 5);
+    EXPECT_EQ(grid->vertexRowLength(1), 5);
+    EXPECT_EQ(grid->vertexRowLength(2), 4);
+    EXPECT_EQ(grid->vertexRowLength(4), 2);
+}
+
+TEST_F(GridTest, SmoothTriangularGridFoldsPointsPastTheDiagonal) {
+    gAttrib->shadingModel(0x501);
+    std::unique_ptr<Grid> grid(makeGrid(4, 4, 1));
+    grid->shade();
+    expectColor(grid->row(2)[3].Ci, 0.75f, 0.25f, 0.0f); // (0.75, 0.5) folded to v = 0.25
+    expectColor(grid->row(1)[2].Ci, 0.5f, 0.25f, 0.0f);  // inside the triangle: as it is
+}
+
+TEST_F(GridTest, MatteGridsAreBlackAndOpaque) {
+    gAttrib->matteObject(1);
+    std::unique_ptr<Grid> grid(makeGrid(2, 2, 0));
+    grid->shade();
+    for (int k = 0; k <= 2; ++k)
+        for (int i = 0; i <= 2; ++i) {
+            expectColor(grid->row(k)[i].Ci, 0, 0, 0);
+            expectColor(grid->row(k)[i].Oi, 1, 1, 1);
+        }
+}
+
+TEST_F(GridTest, StandardVariablesAreKeptApart) {
+    std::unique_ptr<Grid> grid(makeGrid(1, 1, 0));
+    EXPECT_EQ(grid->stdVars().count(), 1);
+    EXPECT_EQ(grid->shaderVars().count(), 0);
+}
+
+TEST_F(GridTest, IdentityViewKeepsRawDepth) {
+    gOption->viewIdentity();
+    std::unique_ptr<Grid> grid(makeGrid(1, 1, 0, 7.0f));
+    grid->project();
+    EXPECT_FLOAT_EQ(grid->row(0)[0].P.z, 7.0f);
+}
+
+TEST_F(GridTest, PerspectiveDepthRunsFromNearToFar) {
+    gOption->clip(1.0f, 11.0f);
+    gOption->viewPerspective(90.0f);
+    gState->sceneBegin();
+    std::unique_ptr<Grid> nearGrid(makeGrid(1, 1, 0, 1.0f));
+    std::unique_ptr<Grid> farGrid(makeGrid(1, 1, 0, 11.0f));
+    nearGrid->project();
+    farGrid->project();
+    EXPECT_NEAR(nearGrid->row(0)[0].P.z, 0.0f, 1e-6f);
+    EXPECT_NEAR(farGrid->row(0)[0].P.z, 1.0f, 1e-6f);
+    // The camera-space origin column of the near grid lands on the image centre.
+    EXPECT_NEAR(nearGrid->row(0)[0].P.x, 320.0f, 1e-3f);
+    EXPECT_NEAR(nearGrid->row(0)[0].P.y, 240.0f, 1e-3f);
+    // x = 1 at depth 1 under a 90 degree view is the right edge of the window (4/3 wide).
+    EXPECT_NEAR(nearGrid->row(0)[1].P.x, 320.0f + 240.0f, 1e-3f);
+    gState->sceneEnd();
+}
+
+} // namespace
