@@ -135,3 +135,38 @@ TEST_F(GridTest, PerspectiveDepthRunsFromNearToFar) {
 }
 
 } // namespace
+
+#include "renderer/shading/GridIterator.h"
+
+namespace {
+
+TEST_F(GridTest, IteratorVisitsEveryMicropolygonOnce) {
+    std::unique_ptr<Grid> grid(makeGrid(4, 4, 1));
+    GridIterator cells(grid.get());
+    std::vector<std::pair<int, int>> visited;
+    while (const MicroPolygon* mp = cells++) visited.emplace_back(mp->column(), mp->row());
+    ASSERT_EQ(visited.size(), 10u); // rows of 4, 3, 2 and 1
+    EXPECT_EQ(visited[3], std::make_pair(3, 0));
+    EXPECT_EQ(visited[4], std::make_pair(0, 1));
+    EXPECT_EQ(visited[9], std::make_pair(0, 3));
+    EXPECT_EQ(cells++, nullptr);
+
+    cells.restart();
+    const MicroPolygon* second = ++cells; // prefix: advances first
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->column(), 1);
+}
+
+TEST_F(GridTest, MicropolygonBoundAndFacing) {
+    std::unique_ptr<Grid> grid(makeGrid(2, 2, 0));
+    MicroPolygon mp(grid.get());
+    mp.place(1, 1);
+    Bound b = mp.bound();
+    EXPECT_FLOAT_EQ(b.xmin, 0.5f);
+    EXPECT_FLOAT_EQ(b.xmax, 1.0f);
+    EXPECT_FLOAT_EQ(b.ymax, 1.0f);
+    // A (0.5, 0.5), B (1, 0.5), D (1, 1), C (0.5, 1): 0.5 + 0 - 1 + 0.
+    EXPECT_FLOAT_EQ(mp.znormal(), -0.5f);
+}
+
+} // namespace

@@ -1,0 +1,42 @@
+// A light-weight view of one cell of a shaded, projected grid: the grid and
+// the cell's column and row. Nothing is copied from the grid.
+#ifndef QEL_HIDER_MICROPOLYGON_H
+#define QEL_HIDER_MICROPOLYGON_H
+
+#include "renderer/geometry/Bound.h"
+#include "renderer/shading/Grid.h"
+
+#include <cstdint>
+
+class MicroPolygon {
+public:
+    explicit MicroPolygon(const Grid* grid) : fGrid(grid) {}
+
+    void place(int i, int j) {
+        fI = uint16_t(i);
+        fJ = uint16_t(j);
+    }
+
+    // Corners A = (i, j), B = (i+1, j), C = (i, j+1), D = (i+1, j+1).
+    const Vertex& a() const { return fGrid->row(fJ)[fI]; }
+    const Vertex& b() const { return fGrid->row(fJ)[fI + 1]; }
+    const Vertex& c() const { return fGrid->row(fJ + 1)[fI]; }
+    const Vertex& d() const { return fGrid->row(fJ + 1)[fI + 1]; }
+
+    const Grid* grid() const { return fGrid; }
+    int column() const { return fI; }
+    int row() const { return fJ; }
+
+    // The extent of the four corners in raster x, y and depth.
+    Bound bound() const;
+    // The signed area term of A, B, D, C in raster x and y; at most 0 when
+    // the cell faces the camera.
+    float znormal() const;
+
+private:
+    const Grid* fGrid;
+    uint16_t fI = 0;
+    uint16_t fJ = 0;
+};
+
+#endif
