@@ -2,10 +2,17 @@
 // end: it is opened with the image name and resolution, receives finished
 // pixel rows, and is told when a band of rows is complete.
 //
+// From open on it keeps the image in a frame buffer of its own, laid out as
+// the output options were at that moment; close writes the image file when
+// one was requested.
+//
 // The class also owns the renderer's message sink: every finished line of a
 // diagnostic is written to standard error.
 #ifndef QEL_DISPLAY_DISPLAY_H
 #define QEL_DISPLAY_DISPLAY_H
+
+#include "common/String.h"
+#include "renderer/display/FrameBuffer.h"
 
 #include <cstdint>
 
@@ -19,18 +26,35 @@ public:
     virtual void open(const char* name, long xres, long yres, long x0, long y0);
     // Whether a report of this severity is printed; the base display prints all.
     virtual short error(long severity);
-    // One row of pixels, channels interleaved in the order r, g, b, alpha, z.
+    // Pixels x0 to x1 (inclusive) of row y, channels interleaved in the order
+    // r, g, b, alpha, z; whatever lies outside the image is dropped.
     virtual void span(long x0, long x1, long y, const uint32_t* data);
     virtual void flush(long first, long last);
     virtual void close();
 
     static void print(const char* text);
 
+    // The image received so far: xDim() × yDim() pixels of channels() slots,
+    // rows top down; null before open.
+    const uint32_t* pixels() const { return fImage.pixels(); }
+    int channels() const { return fImage.channels(); }
+    const FrameBuffer& image() const { return fImage; }
+
 protected:
     long fXRes = 640;
     long fYRes = 480;
     long fX0 = 0;
     long fY0 = 0;
+
+private:
+    // Records the output kind and file name; returns the pixel layout.
+    PixelFormat takeOutputOptions();
+    void writeImageFile();
+
+    FrameBuffer fImage;
+    short fOutputKind = 0;
+    String fFileName;
+    bool fOpen = false;
 };
 
 extern Display* gDisplay;

@@ -4,6 +4,8 @@
 #define QEL_HIDER_MICROPOLYGON_H
 
 #include "renderer/geometry/Bound.h"
+#include "renderer/geometry/Color.h"
+#include "renderer/hider/SampleOrder.h"
 #include "renderer/shading/Grid.h"
 
 #include <cstdint>
@@ -32,6 +34,10 @@ public:
     // The signed area term of A, B, D, C in raster x and y; at most 0 when
     // the cell faces the camera.
     float znormal() const;
+    // Whether the raster point (x, y) lies inside the cell, taken as a
+    // bilinear patch over its corners; on a hit gives the depth key, colour
+    // and opacity there.
+    bool sample(float x, float y, SampleOrder& order, Color& Ci, Color& Oi) const;
 
 private:
     const Grid* fGrid;

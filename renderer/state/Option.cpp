@@ -218,11 +218,12 @@ void Option::viewIdentity() {
 
 void Option::clip(float hither, float yon) {
     if (!allowed()) return;
-    if (!(hither >= kTiny && hither <= yon - kTiny)) {
+    // The margins are compared in double: in float they vanish beside the values.
+    if (!(hither >= kTiny && double(hither) <= double(yon) - 1e-10)) {
         error(kErrRange, kError, "near clipping distance %g out of range, using minimum", hither);
         hither = kTiny;
     }
-    if (!(yon < kHuge && yon > hither + kTiny)) {
+    if (!(yon < kHuge && double(yon) > double(hither) + 1e-10)) {
         error(kErrRange, kError, "far clipping distance %g out of range, using maximum", yon);
         yon = kHuge;
     }

@@ -2,12 +2,19 @@
 
 #include "common/Error.h"
 #include "common/Quark.h"
+#include "renderer/display/Display.h"
 #include "renderer/geometry/Primitive.h"
+#include "renderer/hider/AdaptiveBucket.h"
+#include "renderer/hider/UniformBucket.h"
+#include "renderer/shading/Grid.h"
 #include "renderer/geometry/QuadricShapes.h"
 #include "renderer/state/ArgList.h"
+#include "renderer/state/Camera.h"
 #include "renderer/state/State.h"
+#include "renderer/state/Transform.h"
 
 #include <algorithm>
+#include <cmath>
 
 Scene* gScene = nullptr;
 
@@ -72,16 +79,71 @@ long meshPatches(short type, long n, bool periodic, long step) {
 
 } // namespace
 
-void Scene::init() { flush(); }
+Scene::Scene() = default;
+
+Scene::~Scene() { flush(); }
+
+void Scene::init() {
+    flush();
+    createBuckets();
+}
 
 void Scene::flush() {
     for (Primitive* primitive : fPending) delete primitive;
     fPending.clear();
+    freeBuckets();
     fObjectUnderConstruction = nullptr;
-    fBucketsExist = false;
+    fEyeSplits = 0;
 }
 
-void Scene::add(Primitive* primitive) { fPending.push_back(primitive); }
+void Scene::freeBuckets() {
+    fBuckets.clear();
+    fCurrent = 0;
+    fAcross = 0;
+}
+
+void Scene::createBuckets() {
+    const Option& option = *gOption;
+    fTileWidth = int(option.tuneB);
+    fTileHeight = int(option.tuneC);
+    // Pixels whose centres the crop window holds.
+    fX0 = long(std::ceil(float(option.xResolution) * option.cropXmin));
+    fX1 = long(std::ceil(float(option.xResolution) * option.cropXmax)) - 1;
+    fY0 = long(std::ceil(float(option.yResolution) * option.cropYmin));
+    fY1 = long(std::ceil(float(option.yResolution) * option.cropYmax)) - 1;
+    if (fX1 < fX0 || fY1 < fY0) return;
+    fAcross = int((fX1 - fX0) / fTileWidth + 1);
+    int down = int((fY1 - fY0) / fTileHeight + 1);
+    bool adaptive = option.maxVariance >= 1e-10f;
+    if (adaptive) AdaptiveBucket::setMaxVariance(option.maxVariance);
+    fBuckets.reserve(size_t(fAcross) * size_t(down));
+    for (int j = 0; j < down; ++j)
+        for (int i = 0; i < fAcross; ++i) {
+            std::unique_ptr<Bucket> bucket;
+            if (adaptive)
+                bucket = std::make_unique<AdaptiveBucket>();
+            else
+                bucket = std::make_unique<UniformBucket>();
+            long xmin = fX0 + long(i) * fTileWidth, ymin = fY0 + long(j) * fTileHeight;
+            bucket->init(xmin, std::min(xmin + fTileWidth - 1, fX1), ymin,
+                         std::min(ymin + fTileHeight - 1, fY1));
+            fBuckets.push_back(std::move(bucket));
+        }
+    fCurrent = 0;
+}
+
+void Scene::add(Primitive* primitive) {
+    if (fObjectUnderConstruction) {
+        // Retained objects do not keep their primitives yet.
+        delete primitive;
+        return;
+    }
+    if (fBuckets.empty()) {
+        fPending.push_back(primitive);
+        return;
+    }
+    route(primitive);
+}
 
 Primitive* Scene::takeNext() {
     if (fPending.empty()) return nullptr;
@@ -90,17 +152,174 @@ Primitive* Scene::takeNext() {
     return primitive;
 }
 
+namespace {
+
+// Pieces still across the eye plane after this many splits are dropped.
+constexpr int kMostEyeSplits = 10;
+// Camera depths below this cannot be projected under perspective.
+constexpr float kEyePlane = 1e-6f;
+
+// Raster margin a primitive or grid needs for the filter to reach it.
+float marginX() { return gOption->filterXWidth * 0.5f + 1.0f; }
+float marginY() { return gOption->filterYWidth * 0.5f + 1.0f; }
+
+// The raster extent of a projected grid.
+Bound gridBound(const Grid& grid) {
+    Point low = grid.row(0)[0].P, high = low;
+    for (int k = 0; k <= grid.nv(); ++k)
+        for (int i = 0; i < grid.vertexRowLength(k); ++i) {
+            const Point& p = grid.row(k)[i].P;
+            low = Point(std::fmin(low.x, p.x), std::fmin(low.y, p.y), std::fmin(low.z, p.z));
+            high = Point(std::fmax(high.x, p.x), std::fmax(high.y, p.y), std::fmax(high.z, p.z));
+        }
+    return Bound(low.x, high.x, low.y, high.y, low.z, high.z);
+}
+
+} // namespace
+
+void Scene::route(Primitive* primitive) {
+    Boundw camera = primitive->bound();
+    BucketRange range{0, fAcross - 1, 0, int(fBuckets.size()) / fAcross - 1};
+    if (camera.set) {
+        camera *= primitive->transform()->matrix();
+        if (!camera.homogenizable() || !camera.homogenize()) {
+            splitAcrossEye(primitive);
+            return;
+        }
+        const Option& option = *gOption;
+        bool behind = !(camera.zmax >= option.nearClip) || !(camera.zmin <= option.farClip);
+        if (behind) {
+            delete primitive;
+            return;
+        }
+        if (option.perspective && !(camera.zmin >= kEyePlane)) {
+            splitAcrossEye(primitive);
+            return;
+        }
+        Bound raster = Bound(camera.xmin, camera.xmax, camera.ymin, camera.ymax, camera.zmin,
+                             camera.zmax) *
+                       gCameraToRaster;
+        if (!bucketRange(raster, range)) {
+            delete primitive;
+            return;
+        }
+    }
+    int index = firstOpenBucket(range);
+    if (index < 0) {
+        delete primitive;
+        return;
+    }
+    fBuckets[size_t(index)]->addPrimitive(primitive);
+}
+
+void Scene::splitAcrossEye(Primitive* primitive) {
+    if (fEyeSplits < kMostEyeSplits && primitive->canSplit()) {
+        ++fEyeSplits;
+        primitive->split();
+        --fEyeSplits;
+    }
+    delete primitive;
+}
+
+bool Scene::bucketRange(const Bound& raster, BucketRange& range) const {
+    float x0 = raster.xmin - marginX(), x1 = raster.xmax + marginX();
+    float y0 = raster.ymin - marginY(), y1 = raster.ymax + marginY();
+    if (!(x1 >= float(fX0) && x0 <= float(fX1 + 1) && y1 >= float(fY0) && y0 <= float(fY1 + 1)))
+        return false;
+    int across = fAcross, down = int(fBuckets.size()) / fAcross;
+    auto tile = [](float pixel, long origin, int size, int count) {
+        float t = std::floor((pixel - float(origin)) / float(size));
+        return int(std::clamp(t, 0.0f, float(count - 1)));
+    };
+    range = {tile(x0, fX0, fTileWidth, across), tile(x1, fX0, fTileWidth, across),
+             tile(y0, fY0, fTileHeight, down), tile(y1, fY0, fTileHeight, down)};
+    return true;
+}
+
+// The first bucket of the range, in rendering order, not yet rendered; -1
+// when all are.
+int Scene::firstOpenBucket(const BucketRange& range) const {
+    int currentRow = fCurrent / std::max(fAcross, 1), currentColumn = fCurrent % std::max(fAcross, 1);
+    for (int j = std::max(range.y0, currentRow); j <= range.y1; ++j)
+        for (int i = range.x0; i <= range.x1; ++i) {
+            if (j == currentRow && i < currentColumn) continue;
+            return j * fAcross + i;
+        }
+    return -1;
+}
+
 void Scene::render() {
     renderInit();
     while (renderBucket()) {
     }
 }
 
-void Scene::renderInit() { fBucketsExist = false; }
+void Scene::renderInit() {}
 
-int Scene::renderBucket() { return 0; }
+int Scene::renderBucket() {
+    if (fCurrent >= int(fBuckets.size())) {
+        freeBuckets();
+        return 0;
+    }
+    Bucket& bucket = *fBuckets[size_t(fCurrent)];
+    while (Primitive* primitive = bucket.takePrimitive()) processPrimitive(primitive);
+    bucket.render();
+    finishBucket();
+    if (fCurrent >= int(fBuckets.size())) {
+        freeBuckets();
+        return 0;
+    }
+    return 1;
+}
 
-int Scene::progress() const { return 0; }
+void Scene::finishBucket() {
+    fBuckets[size_t(fCurrent)].reset();
+    ++fCurrent;
+    bool rowDone = fCurrent % fAcross == 0;
+    if (rowDone && gDisplay) {
+        long first = fY0 + long(fCurrent / fAcross - 1) * fTileHeight;
+        long last = std::min(first + fTileHeight - 1, fY1);
+        gDisplay->flush(first, last);
+    }
+}
+
+int Scene::progress() const {
+    if (fBuckets.empty()) return 0;
+    return int(long(fCurrent) * 100 / long(fBuckets.size()));
+}
+
+void Scene::processPrimitive(Primitive* primitive) {
+    if (primitive->dicePermitted && primitive->diceable(-1.0f)) {
+        addGrid(primitive->dice());
+    } else if (primitive->canSplit()) {
+        primitive->split();
+    }
+    delete primitive;
+}
+
+void Scene::addGrid(Grid* grid) {
+    const Attrib& attrib = *grid->attrib();
+    const Option& option = *gOption;
+    bool colourWanted = option.colorOut || option.alphaOut;
+    if (colourWanted && !attrib.matte) {
+        setAttribNames(attrib.objectNameValue.empty() ? nullptr : attrib.objectNameValue.c_str(),
+                       attrib.groupNameValue.empty() ? nullptr : attrib.groupNameValue.c_str());
+        grid->shade();
+        setAttribNames(nullptr, nullptr);
+    }
+    grid->project();
+    Bound raster = gridBound(*grid);
+    BucketRange range;
+    if (bucketRange(raster, range)) {
+        int currentRow = fCurrent / fAcross, currentColumn = fCurrent % fAcross;
+        for (int j = std::max(range.y0, currentRow); j <= range.y1; ++j)
+            for (int i = range.x0; i <= range.x1; ++i) {
+                if (j == currentRow && i < currentColumn) continue;
+                fBuckets[size_t(j * fAcross + i)]->add(grid);
+            }
+    }
+    if (grid->useCount < 1) delete grid;
+}
 
 bool Scene::primitivesAllowed() const {
     return gState->verify(kBlockPrimitives, kErrNotPrims);

@@ -6,13 +6,25 @@
 #include "api/qel.h"
 
 #include <deque>
+#include <memory>
+#include <vector>
 
 class ArgList;
+class Bucket;
+class Grid;
 class Object;
 class Primitive;
+struct Bound;
 
 class Scene {
 public:
+    Scene();
+    ~Scene();
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
+
+    // Makes the buckets of the image; primitives added from now on are routed
+    // to them.
     void init();
     void flush();
     void render();
@@ -55,10 +67,13 @@ public:
                     qelReleaseFunc release);
     void objectInstance(const void* object);
 
-    // Takes a new primitive (from a request or a split) into the scene.
+    // Takes a new primitive (from a request or a split) into the scene: into
+    // the first unrendered bucket its raster bound overlaps, or, before the
+    // buckets exist, into a waiting list. Primitives that cannot be seen are
+    // deleted.
     void add(Primitive* primitive);
-    // The oldest primitive not yet rendered, handed over to the caller; null
-    // when there is none.
+    // The oldest waiting primitive, handed over to the caller; null when
+    // there is none.
     Primitive* takeNext();
     int pendingCount() const { return int(fPending.size()); }
 
@@ -66,13 +81,33 @@ public:
     void beginObject(Object* object) { fObjectUnderConstruction = object; }
     void endObject() { fObjectUnderConstruction = nullptr; }
 
+    int bucketCount() const { return int(fBuckets.size()); }
+
 private:
+    struct BucketRange {
+        int x0, x1, y0, y1;
+    };
+
     bool primitivesAllowed() const;
+    void createBuckets();
+    void freeBuckets();
+    void route(Primitive* primitive);
+    void splitAcrossEye(Primitive* primitive);
+    bool bucketRange(const Bound& raster, BucketRange& range) const;
+    int firstOpenBucket(const BucketRange& range) const;
+    void processPrimitive(Primitive* primitive);
+    void addGrid(Grid* grid);
+    void finishBucket();
     static ArgList quadricArgs(long n, const unsigned short* tokens, void* const* values);
 
     std::deque<Primitive*> fPending;
     Object* fObjectUnderConstruction = nullptr;
-    bool fBucketsExist = false;
+    std::vector<std::unique_ptr<Bucket>> fBuckets;
+    int fCurrent = 0;      // the next bucket to render
+    int fAcross = 0;       // buckets in a row
+    int fTileWidth = 12, fTileHeight = 12;
+    long fX0 = 0, fX1 = -1, fY0 = 0, fY1 = -1; // the crop window in pixels
+    int fEyeSplits = 0;    // depth of splitting across the eye plane
 };
 
 extern Scene* gScene;

@@ -26,6 +26,7 @@ void installRenderTarget(RenderTarget* target) { gTarget = target ? target : &gB
 State::State() { init(); }
 
 State::~State() {
+    renderTarget().flushScene(); // primitives hold snapshots of this state's blocks
     while (!fLights.empty()) popLightAndObj();
     releaseSnapshots();
     if (gState == this) gState = nullptr;

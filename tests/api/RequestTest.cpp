@@ -112,8 +112,8 @@ TEST_F(RequestTest, OptionValidation) {
     EXPECT_EQ(take(),
               (Lines{"error: Parameter out of range. qelClip: near clipping distance 0 out of "
                      "range, using minimum",
-                     "error: Parameter out of range. qelClip: far clipping distance 1 out of "
-                     "range, using maximum",
+                     "error: Parameter out of range. qelClip: near clipping distance 1 out of "
+                     "range, using minimum",
                      "error: Parameter out of range. qelViewPerspective: fov 180 out of range, "
                      "using 90 degrees",
                      "error: Parameter out of range. qelImageCrop: values should be in range 0 "

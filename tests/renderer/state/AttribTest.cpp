@@ -1,1 +1,168 @@
-#include <gtest/gtest.h>
+#include "StateFixture.h"
+
+#include "common/Quark.h"
+
+#include <limits>
+
+namespace {
+
+const std::string kRange = "error: Parameter out of range. ";
+const float kNan = std::numeric_limits<float>::quiet_NaN();
+
+using AttribTest = StateFixture;
+
+TEST_F(AttribTest, DefaultsOfAFreshBlock) {
+    const Attrib& a = *gAttrib;
+    EXPECT_TRUE(near(a.colorValue, Color(1, 1, 1)));
+    EXPECT_TRUE(near(a.opacityValue, Color(1, 1, 1)));
+    const float st[8] = {0, 0, 1, 0, 0, 1, 1, 1};
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(a.textureST[i], st[i]) << i;
+    EXPECT_EQ(a.surfaceName, kQuarkPlastic);
+    EXPECT_EQ(a.atmosphereName, 0);
+    EXPECT_EQ(a.shadingRateRoot, 1.0f);
+    EXPECT_EQ(a.shadingModelCode, 0x500);
+    EXPECT_EQ(a.matte, 0);
+    EXPECT_EQ(a.sides, 2);
+    EXPECT_EQ(a.orientationCode, 0x600);
+    EXPECT_EQ(a.uStep, 3);
+    EXPECT_EQ(a.vBasis[0][0], -1.0f); // Bezier
+}
+
+TEST_F(AttribTest, ShadingRateIsStoredAsItsRoot) {
+    gAttrib->shadingRate(4);
+    EXPECT_FLOAT_EQ(gAttrib->shadingRateRoot, 2.0f);
+    gAttrib->shadingRate(0.25f);
+    EXPECT_FLOAT_EQ(gAttrib->shadingRateRoot, 0.5f);
+    request("qelShadingRate");
+    gAttrib->shadingRate(0);
+    gAttrib->shadingRate(-1);
+    gAttrib->shadingRate(kNan);
+    EXPECT_EQ(reports(), (Lines{kRange + "qelShadingRate: shading rate 0 too small",
+                                kRange + "qelShadingRate: shading rate -1 too small",
+                                kRange + "qelShadingRate: shading rate nan too small"}));
+    EXPECT_FLOAT_EQ(gAttrib->shadingRateRoot, 0.5f);
+}
+
+TEST_F(AttribTest, FlatnessMustBePositive) {
+    gAttrib->flatness(2);
+    EXPECT_EQ(gAttrib->flatnessValue, 2.0f);
+    request("qelFlatness");
+    gAttrib->flatness(0);
+    gAttrib->flatness(kNan);
+    const std::string message = kRange + "qelFlatness: flatness must be greater than 0";
+    EXPECT_EQ(reports(), (Lines{message, message}));
+    EXPECT_EQ(gAttrib->flatnessValue, 2.0f);
+}
+
+TEST_F(AttribTest, OrientationFollowsTheHandednessOfTheTransform) {
+    Attrib& a = *gAttrib;
+    a.orientation(0x603); // outside of an unmirrored space
+    EXPECT_EQ(a.orientationCode, 0x600);
+    a.orientation(0x602);
+    EXPECT_EQ(a.orientationCode, 0x601);
+
+    gTransform->scale(-1, 1, 1);
+    ASSERT_EQ(gTransform->handedness(), 0x601);
+    a.orientation(0x603);
+    EXPECT_EQ(a.orientationCode, 0x601);
+    a.orientation(0x602);
+    EXPECT_EQ(a.orientationCode, 0x600);
+    a.orientation(0x604);
+    EXPECT_EQ(a.orientationCode, 0x601);
+    a.orientation(0x604);
+    EXPECT_EQ(a.orientationCode, 0x600);
+    a.orientation(0x601);
+    EXPECT_EQ(a.orientationCode, 0x601);
+    request("qelOrientation");
+    a.orientation(0x605);
+    EXPECT_EQ(reports(), Lines{kRange + "qelOrientation: unknown orientation 1541"});
+    EXPECT_EQ(a.orientationCode, 0x601);
+}
+
+TEST_F(AttribTest, BasisSetsMatrixAndStep) {
+    Attrib& a = *gAttrib;
+    a.basis(0x802, 0x901); // B-spline both ways
+    EXPECT_EQ(a.uStep, 1);
+    EXPECT_EQ(a.vStep, 1);
+    EXPECT_FLOAT_EQ(a.uBasis[3][1], 4.0f / 6);
+    EXPECT_FLOAT_EQ(a.vBasis[2][0], -0.5f);
+    a.basis(0x800, 0x903); // Hermite in u only
+    EXPECT_EQ(a.uStep, 2);
+    EXPECT_EQ(a.uBasis[0][0], 2.0f);
+    EXPECT_EQ(a.vStep, 1);
+    a.basis(0x801, 0x904); // power in v only
+    EXPECT_EQ(a.vStep, 4);
+    EXPECT_TRUE(a.vBasis == gIdentity);
+    a.basis(0x800, 0x902);
+    EXPECT_EQ(a.uStep, 1);
+    EXPECT_EQ(a.uBasis[1][1], -2.5f);
+    a.basis(0x800, 0x900);
+    EXPECT_EQ(a.uStep, 3);
+
+    const float m[4][4] = {{0, 0, 0, 1}, {0, 0, 1, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}};
+    a.customBasis(0x802, m, 2);
+    EXPECT_EQ(a.uStep, 2);
+    EXPECT_EQ(a.vBasis[3][0], 1.0f);
+
+    request("qelBasis");
+    a.basis(0x802, 0x905);
+    a.basis(0x803, 0x900);
+    a.customBasis(0x800, m, 0);
+    EXPECT_EQ(reports(), (Lines{kRange + "qelBasis: unknown bicubic patch basis 2309",
+                                kRange + "qelBasis: unknown basis application 2051",
+                                kRange + "qelBasis: basis step 0 out of range"}));
+    EXPECT_EQ(a.uStep, 2);
+}
+
+TEST_F(AttribTest, UnknownEnumeratorsAreReported) {
+    Attrib& a = *gAttrib;
+    request("qelShadingModel");
+    a.shadingModel(0x502);
+    EXPECT_EQ(reports(), Lines{kRange + "qelShadingModel: unknown shading interpolation 1282"});
+    a.shadingModel(0x501);
+    EXPECT_EQ(a.shadingModelCode, 0x501);
+
+    request("qelLightSource");
+    EXPECT_EQ(a.lightSource(kQuarkPlastic, 0, nullptr, nullptr), nullptr);
+    EXPECT_EQ(reports(), Lines{kRange + "qelLightSource: unknown light source 11"});
+
+    request("qelAtmosphere");
+    a.atmosphere(kQuarkOmni, 0, nullptr, nullptr);
+    EXPECT_EQ(reports(), Lines{kRange + "qelAtmosphere: unknown atmosphere 18"});
+    a.atmosphere(kQuarkFog, 0, nullptr, nullptr);
+    EXPECT_EQ(a.atmosphereName, kQuarkFog);
+    a.atmosphere(0, 0, nullptr, nullptr);
+    EXPECT_EQ(a.atmosphereName, 0);
+
+    request("qelLightSwitch");
+    int notALight = 0;
+    a.lightSwitch(&notALight, 1);
+    EXPECT_EQ(reports(), Lines{"error: Bad object/light handle. qelLightSwitch"});
+}
+
+TEST_F(AttribTest, ColourIsConvertedFromTheColourSpace) {
+    const float toRgb[6] = {1, 0, 0.5f, 0, 1, 0.5f};
+    const float fromRgb[6] = {1, 0, 0, 1, 0, 0};
+    gOption->colorSpace(2, toRgb, fromRgb);
+    const float samples[2] = {2, 3};
+    gAttrib->color(samples);
+    EXPECT_TRUE(near(gAttrib->colorValue, Color(2, 3, 2.5f)));
+    gAttrib->opacity(samples);
+    EXPECT_TRUE(near(gAttrib->opacityValue, Color(2, 3, 2.5f)));
+}
+
+TEST_F(AttribTest, FlagsAndNames) {
+    Attrib& a = *gAttrib;
+    a.matteObject(5);
+    EXPECT_EQ(a.matte, 1);
+    a.backface(0);
+    EXPECT_EQ(a.sides, 1);
+    a.objectName("teapot");
+    EXPECT_STREQ(a.objectNameValue.c_str(), "teapot");
+    request("qelGroupName");
+    a.groupName(nullptr);
+    EXPECT_EQ(reports(),
+              Lines{"error: Required parameters not provided. qelGroupName: name must not be null"});
+}
+
+} // namespace

@@ -1,1 +1,272 @@
-#include <gtest/gtest.h>
+#include "StateFixture.h"
+
+#include "renderer/geometry/ColorSpace.h"
+#include "renderer/state/Camera.h"
+
+#include <limits>
+
+namespace {
+
+const std::string kRange = "error: Parameter out of range. ";
+const float kNan = std::numeric_limits<float>::quiet_NaN();
+const float kInf = std::numeric_limits<float>::infinity();
+
+using OptionTest = StateFixture;
+
+TEST_F(OptionTest, DefaultsOfAFreshBlock) {
+    const Option& o = *gOption;
+    EXPECT_EQ(o.xResolution, 0);
+    EXPECT_EQ(o.cropXmax, 1.0f);
+    EXPECT_EQ(o.cropYmin, 0.0f);
+    EXPECT_EQ(o.nearClip, 1e-10f);
+    EXPECT_EQ(o.farClip, 1e38f);
+    EXPECT_EQ(o.maxVariance, -1.0f);
+    EXPECT_EQ(o.xSamples, 2.0f);
+    EXPECT_EQ(o.filterFunction, qelGaussianFilter);
+    EXPECT_EQ(o.filterYWidth, 2.0f);
+    EXPECT_EQ(o.invGamma, 1.0f);
+    EXPECT_EQ(o.colorOne, 255.0f);
+    EXPECT_EQ(o.colorDither, 0.5f);
+    EXPECT_STREQ(o.outputName.c_str(), "Quelmark");
+    EXPECT_EQ(o.samplesCode, 0x301);
+    EXPECT_EQ(o.channels, 3);
+    EXPECT_EQ(o.hiderType, 0x400);
+    EXPECT_EQ(o.jitter, 0.5f);
+    EXPECT_EQ(o.tuneA, 32);
+    EXPECT_EQ(o.tuneC, 12);
+}
+
+TEST_F(OptionTest, ClipCorrectsNearAndFar) {
+    Option& o = *gOption;
+    request("qelClip");
+    o.clip(0, 10);
+    EXPECT_EQ(reports(),
+              Lines{kRange + "qelClip: near clipping distance 0 out of range, using minimum"});
+    EXPECT_EQ(o.nearClip, 1e-10f);
+    EXPECT_EQ(o.farClip, 10.0f);
+
+    o.clip(1, 1e38f);
+    EXPECT_EQ(reports(),
+              Lines{kRange + "qelClip: far clipping distance 1e+38 out of range, using maximum"});
+    EXPECT_EQ(o.nearClip, 1.0f);
+    EXPECT_EQ(o.farClip, 1e38f);
+
+    o.clip(2, 1); // near beyond far: only near is corrected
+    EXPECT_EQ(reports().size(), 1u);
+    EXPECT_EQ(o.nearClip, 1e-10f);
+    EXPECT_EQ(o.farClip, 1.0f);
+
+    o.clip(kNan, kInf);
+    EXPECT_EQ(reports(),
+              (Lines{kRange + "qelClip: near clipping distance nan out of range, using minimum",
+                     kRange + "qelClip: far clipping distance inf out of range, using maximum"}));
+    EXPECT_EQ(o.nearClip, 1e-10f);
+    EXPECT_EQ(o.farClip, 1e38f);
+}
+
+TEST_F(OptionTest, ClipWithNearEqualToFarCorrectsNear) {
+    gOption->clip(5, 5);
+    EXPECT_EQ(reports().size(), 1u);
+    EXPECT_EQ(gOption->nearClip, 1e-10f);
+    EXPECT_EQ(gOption->farClip, 5.0f);
+}
+
+TEST_F(OptionTest, CropSwapsReversedPairsAndClamps) {
+    Option& o = *gOption;
+    o.imageCrop(0.6f, 0.1f, 0.9f, 0.3f);
+    EXPECT_TRUE(reports().empty());
+    EXPECT_EQ(o.cropXmin, 0.1f);
+    EXPECT_EQ(o.cropXmax, 0.6f);
+    EXPECT_EQ(o.cropYmin, 0.3f);
+    EXPECT_EQ(o.cropYmax, 0.9f);
+
+    request("qelImageCrop");
+    o.imageCrop(0.8f, 0.2f, -0.5f, 1.5f);
+    EXPECT_EQ(reports(), Lines{kRange + "qelImageCrop: values should be in range 0 to 1, clamping"});
+    EXPECT_EQ(o.cropXmin, 0.2f);
+    EXPECT_EQ(o.cropXmax, 0.8f);
+    EXPECT_EQ(o.cropYmin, 0.0f);
+    EXPECT_EQ(o.cropYmax, 1.0f);
+
+    o.imageCrop(kNan, kNan, kNan, kInf);
+    EXPECT_EQ(reports().size(), 1u);
+    EXPECT_EQ(o.cropXmin, 0.0f);
+    EXPECT_EQ(o.cropXmax, 1.0f);
+    EXPECT_EQ(o.cropYmax, 1.0f);
+}
+
+TEST_F(OptionTest, PerspectiveOutOfRangeUsesNinetyDegrees) {
+    gTransform->translate(1, 0, 0);
+    request("qelViewPerspective");
+    gOption->viewPerspective(180);
+    EXPECT_EQ(reports(),
+              Lines{kRange + "qelViewPerspective: fov 180 out of range, using 90 degrees"});
+    EXPECT_EQ(gOption->perspective, 1);
+    // tan 45 = 1: (x / z, y / z, 1 - 1/z), then the translation of the transform.
+    EXPECT_TRUE(near(Point(1, 2, 4) * gCameraToScreen, Point(1.25f, 0.5f, 0.75f)));
+    EXPECT_TRUE(gTransform->matrix() == gIdentity);
+
+    gOption->viewPerspective(kNan);
+    EXPECT_EQ(reports(),
+              Lines{kRange + "qelViewPerspective: fov nan out of range, using 90 degrees"});
+    EXPECT_TRUE(near(Point(1, 2, 4) * gCameraToScreen, Point(0.25f, 0.5f, 0.75f)));
+}
+
+TEST_F(OptionTest, OrthographicAndIdentityTakeTheTransform) {
+    gTransform->scale(2, 2, 2);
+    gOption->viewOrthographic();
+    EXPECT_EQ(gOption->depthNormalize, 1);
+    EXPECT_EQ(gOption->perspective, 0);
+    // Screen x 1 on the default -4/3 .. 4/3 window of 640 pixels: (1 + 4/3) * 240.
+    EXPECT_TRUE(near(Point(0.5f, 0, 1) * gCameraToRaster, Point(560, 240, 2)));
+    EXPECT_TRUE(gTransform->matrix() == gIdentity);
+    gOption->viewIdentity();
+    EXPECT_EQ(gOption->depthNormalize, 0);
+    EXPECT_TRUE(gCameraToScreen == gIdentity);
+}
+
+TEST_F(OptionTest, GammaIsStoredAsItsReciprocal) {
+    request("qelColorGamma");
+    gOption->colorGamma(2);
+    EXPECT_EQ(gOption->invGamma, 0.5f);
+    gOption->colorGamma(0);
+    gOption->colorGamma(kNan);
+    const std::string message = kRange + "qelColorGamma: gamma must be greater than 0";
+    EXPECT_EQ(reports(), (Lines{message, message}));
+    EXPECT_EQ(gOption->invGamma, 0.5f);
+}
+
+TEST_F(OptionTest, OutputSamplesGiveTheChannelCount) {
+    const struct {
+        short code, channels, color, alpha, depth;
+    } cases[] = {{0x301, 3, 1, 0, 0}, {0x302, 1, 0, 1, 0}, {0x303, 4, 1, 1, 0},
+                 {0x304, 1, 0, 0, 1}, {0x305, 4, 1, 0, 1}, {0x306, 2, 0, 1, 1},
+                 {0x307, 5, 1, 1, 1}};
+    Option& o = *gOption;
+    for (const auto& c : cases) {
+        o.outputSamples(c.code);
+        EXPECT_EQ(o.samplesCode, c.code);
+        EXPECT_EQ(o.channels, c.channels) << c.code;
+        EXPECT_EQ(o.colorOut, c.color) << c.code;
+        EXPECT_EQ(o.alphaOut, c.alpha) << c.code;
+        EXPECT_EQ(o.depthOut, c.depth) << c.code;
+    }
+    request("qelOutputSamples");
+    o.outputSamples(0x308);
+    o.outputSamples(0x300);
+    o.outputSamples(0x201);
+    EXPECT_EQ(reports(), (Lines{kRange + "qelOutputSamples: unknown samples 776",
+                                kRange + "qelOutputSamples: unknown samples 768",
+                                kRange + "qelOutputSamples: unknown samples 513"}));
+    EXPECT_EQ(o.samplesCode, 0x307);
+    EXPECT_EQ(o.channels, 5);
+}
+
+TEST_F(OptionTest, UnknownHiderFallsBackToHidden) {
+    Option& o = *gOption;
+    o.hider(0x401);
+    EXPECT_EQ(o.hiderType, 0x401);
+    request("qelHider");
+    o.hider(0x402);
+    EXPECT_EQ(reports(), Lines{kRange + "qelHider: unknown hider type 1026, using hidden"});
+    EXPECT_EQ(o.hiderType, 0x400);
+    o.hider(0);
+    EXPECT_EQ(o.hiderType, 0);
+}
+
+TEST_F(OptionTest, FilterCodesChooseTheBuiltInFilters) {
+    const qelFilterFunc expected[] = {qelGaussianFilter, qelCatmullRomFilter, qelBoxFilter,
+                                      qelTriangleFilter, qelSincFilter};
+    for (short code = 0x100; code <= 0x104; ++code) {
+        gOption->filter(code);
+        EXPECT_EQ(gOption->filterFunction, expected[code - 0x100]) << code;
+    }
+    request("qelFilter");
+    gOption->filter(0x105);
+    EXPECT_EQ(reports(), Lines{kRange + "qelFilter: unknown filter function 261"});
+    EXPECT_EQ(gOption->filterFunction, qelSincFilter);
+    gOption->customFilter(qelBoxFilter);
+    EXPECT_EQ(gOption->filterFunction, qelBoxFilter);
+}
+
+TEST_F(OptionTest, TuneValuesAreCorrectedIntoRange) {
+    Option& o = *gOption;
+    o.tune(16, 8, 4);
+    EXPECT_EQ(o.tuneA, 16);
+    EXPECT_EQ(o.tuneB, 8);
+    EXPECT_EQ(o.tuneC, 4);
+    request("qelTune");
+    o.tune(0, -3, 5000);
+    EXPECT_EQ(reports(), (Lines{kRange + "qelTune: tune value 0 out of range, using 1",
+                                kRange + "qelTune: tune value -3 out of range, using 1",
+                                kRange + "qelTune: tune value 5000 out of range, using 4096"}));
+    EXPECT_EQ(o.tuneA, 1);
+    EXPECT_EQ(o.tuneB, 1);
+    EXPECT_EQ(o.tuneC, 4096);
+}
+
+TEST_F(OptionTest, SamplingValuesAreCorrected) {
+    Option& o = *gOption;
+    o.sampleAdaptive(0);
+    EXPECT_EQ(o.maxVariance, 1e-10f);
+    o.sampleAdaptive(0.25f);
+    EXPECT_EQ(o.maxVariance, 0.25f);
+    o.sampleUniform(0.5f, 3);
+    EXPECT_EQ(o.maxVariance, 0.0f);
+    EXPECT_EQ(o.xSamples, 1.0f);
+    EXPECT_EQ(o.ySamples, 3.0f);
+    o.sampleUniform(kNan, kInf);
+    EXPECT_EQ(o.xSamples, 1.0f);
+    EXPECT_TRUE(reports().empty());
+}
+
+TEST_F(OptionTest, ViewportGivesResolutionAndOrigin) {
+    Option& o = *gOption;
+    o.rasterViewport(10, 109, 20, 69);
+    EXPECT_EQ(o.xResolution, 100);
+    EXPECT_EQ(o.yResolution, 50);
+    EXPECT_EQ(o.rasterOriginX, 10);
+    EXPECT_EQ(o.rasterOriginY, 20);
+    request("qelRasterViewport");
+    o.rasterViewport(5, 4, 0, 0);
+    EXPECT_EQ(reports(), Lines{kRange + "qelRasterViewport: raster viewport 5 4 0 0 out of range"});
+    EXPECT_EQ(o.xResolution, 100);
+}
+
+TEST_F(OptionTest, OutputKindAndName) {
+    Option& o = *gOption;
+    o.outputFile(0x201, "frame.tif");
+    EXPECT_EQ(o.outputKind, 0x201);
+    EXPECT_STREQ(o.outputName.c_str(), "frame.tif");
+    o.outputDisplay("Window");
+    EXPECT_EQ(o.outputKind, 0);
+    EXPECT_STREQ(o.outputName.c_str(), "Window");
+}
+
+TEST_F(OptionTest, FrameSavesTheOptionsAndTheSceneFreezesThem) {
+    fState->frameBegin();
+    gOption->colorGain(2);
+    fState->sceneBegin();
+    request("qelRasterAspect");
+    gOption->rasterAspect(2);
+    EXPECT_EQ(reports(), Lines{"error: Invalid state for parameters. qelRasterAspect"});
+    EXPECT_EQ(gOption->pixelAspect, 1.0f);
+    fState->sceneEnd();
+    fState->frameEnd();
+    EXPECT_EQ(gOption->gain, 1.0f);
+}
+
+TEST_F(OptionTest, ColourSpaceFollowsTheCurrentBlock) {
+    const float toRgb[6] = {1, 0, 0.5f, 0, 1, 0.5f};
+    const float fromRgb[6] = {1, 0, 0, 1, 0, 0};
+    fState->frameBegin();
+    gOption->colorSpace(2, toRgb, fromRgb);
+    EXPECT_FALSE(currentColorSpace().plainRgb);
+    EXPECT_EQ(currentColorSpace().samples, 2);
+    EXPECT_EQ(currentColorSpace().nToRgb[2], 0.5f);
+    fState->frameEnd();
+    EXPECT_TRUE(currentColorSpace().plainRgb);
+    EXPECT_EQ(currentColorSpace().samples, 3);
+}
+
+} // namespace

@@ -1,0 +1,39 @@
+// Which channels a stored pixel holds and how they were quantised. The slots
+// of a pixel run r, g, b (colour), alpha, z (depth) for the channels that are
+// on. Colour and alpha share the colour "one", depth has its own; a "one"
+// below 1 means the slot holds the bits of a float in [0, 1], otherwise the
+// quantised integer.
+#ifndef QEL_DISPLAY_PIXELFORMAT_H
+#define QEL_DISPLAY_PIXELFORMAT_H
+
+#include <bit>
+#include <cstdint>
+
+struct PixelFormat {
+    bool color = true;
+    bool alpha = false;
+    bool depth = false;
+    float colorOne = 255.0f;
+    float depthOne = 0.0f;
+
+    int channels() const { return 3 * color + alpha + depth; }
+    int alphaSlot() const { return alpha ? 3 * color : -1; }
+    int depthSlot() const { return depth ? 3 * color + alpha : -1; }
+    bool isDepthSlot(int slot) const { return slot == depthSlot(); }
+    float oneOf(int slot) const { return isDepthSlot(slot) ? depthOne : colorOne; }
+    bool isFloatSlot(int slot) const { return oneOf(slot) < 1.0f; }
+    bool hasFloatSlot() const {
+        for (int slot = 0; slot < channels(); ++slot)
+            if (isFloatSlot(slot)) return true;
+        return false;
+    }
+};
+
+inline float floatFromSlot(uint32_t slot) {
+    return std::bit_cast<float>(slot);
+}
+inline uint32_t slotFromFloat(float value) {
+    return std::bit_cast<uint32_t>(value);
+}
+
+#endif

@@ -1,0 +1,75 @@
+#include "renderer/display/PngWriter.h"
+
+#include "renderer/display/FrameBuffer.h"
+
+#include <png.h>
+
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace {
+
+uint8_t byteOf(uint32_t slot, bool isFloat) {
+    if (!isFloat) return uint8_t(slot & 0xFF);
+    float value = floatFromSlot(slot);
+    if (!(value > 0.0f)) return 0; // NaN too
+    if (value >= 1.0f) return 255;
+    return uint8_t(std::lround(value * 255.0f));
+}
+
+bool keepsAlpha(const PixelFormat& format) {
+    return format.color && format.alpha;
+}
+
+// Appends one pixel's r, g, b (and alpha) bytes.
+uint8_t* encodePixel(const uint32_t* slots, const PixelFormat& format, uint8_t* out) {
+    if (format.color) {
+        for (int c = 0; c < 3; ++c)
+            *out++ = byteOf(slots[c], format.isFloatSlot(c));
+    } else {
+        uint8_t grey = byteOf(slots[0], format.isFloatSlot(0));
+        for (int c = 0; c < 3; ++c)
+            *out++ = grey;
+    }
+    if (keepsAlpha(format)) {
+        int slot = format.alphaSlot();
+        *out++ = byteOf(slots[slot], format.isFloatSlot(slot));
+    }
+    return out;
+}
+
+std::vector<uint8_t> encodeImage(const FrameBuffer& image) {
+    const PixelFormat& format = image.format();
+    std::size_t bytesPerPixel = keepsAlpha(format) ? 4 : 3;
+    std::vector<uint8_t> bytes(std::size_t(image.width()) * std::size_t(image.height()) *
+                               bytesPerPixel);
+    const uint32_t* slots = image.pixels();
+    uint8_t* out = bytes.data();
+    long count = image.width() * image.height();
+    for (long i = 0; i < count; ++i, slots += format.channels())
+        out = encodePixel(slots, format, out);
+    return bytes;
+}
+
+} // namespace
+
+bool writePng(const char* path, const FrameBuffer& image) {
+    if (!path || image.empty()) return false;
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = encodeImage(image);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    png_image png;
+    std::memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    png.width = png_uint_32(image.width());
+    png.height = png_uint_32(image.height());
+    png.format = keepsAlpha(image.format()) ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+    bool written = png_image_write_to_file(&png, path, 0, bytes.data(), 0, nullptr) != 0;
+    png_image_free(&png);
+    return written;
+}

@@ -1,0 +1,14 @@
+// Writes a finished image as an 8-bit PNG file, as the display window shows
+// it: integer channels give their low byte, float channels value × 255
+// rounded. Colour images are RGB, RGBA when alpha is on too (the values are
+// written as they are, not divided by alpha); without colour the first
+// channel is a grey level. Depth is not written.
+#ifndef QEL_DISPLAY_PNGWRITER_H
+#define QEL_DISPLAY_PNGWRITER_H
+
+class FrameBuffer;
+
+// False when the image is empty or the file cannot be written.
+bool writePng(const char* path, const FrameBuffer& image);
+
+#endif

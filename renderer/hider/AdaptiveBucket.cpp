@@ -1,0 +1,154 @@
+#include "renderer/hider/AdaptiveBucket.h"
+
+#include "common/Random.h"
+#include "renderer/hider/MicroPolygon.h"
+#include "renderer/shading/GridIterator.h"
+#include "renderer/state/Attrib.h"
+#include "renderer/state/Option.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The 1% quantiles of the chi-square distribution with 7, 15, ..., 95
+// degrees of freedom.
+constexpr std::array<float, AdaptiveBucket::kPasses> kChiSquareTable = {
+    1.239f,   5.229f,   10.196f,  15.678f, 21.4386f, 27.4208f,
+    33.5693f, 39.8488f, 46.2349f, 52.71f,  59.2607f, 65.8768f};
+
+constexpr int kMaxSamples = AdaptiveBucket::kPasses * AdaptiveBucket::kSamplesPerPass;
+
+float draw() { return float(runtimeRandom()) / float(kRandomMax); }
+
+// Colour sums of the samples of one quadrant of a cell.
+struct Quadrant {
+    Color sum, sumOfSquares;
+
+    void add(const Color& C) {
+        sum += C;
+        sumOfSquares += C * C;
+    }
+    Color variance(float n) const {
+        return Color(variance(sum.r, sumOfSquares.r, n), variance(sum.g, sumOfSquares.g, n),
+                     variance(sum.b, sumOfSquares.b, n));
+    }
+    static float variance(float sum, float sumOfSquares, float n) {
+        float mean = sum / n;
+        return (sumOfSquares + mean * (n * mean - 2 * sum)) / n;
+    }
+};
+
+long clampCell(float index, long n) {
+    if (!(index >= 0.0f)) return 0;
+    if (index > float(n - 1)) return n - 1;
+    return long(index);
+}
+
+} // namespace
+
+// Until a maximum variance is set, the table itself.
+std::array<float, AdaptiveBucket::kPasses> AdaptiveBucket::fChiSquare = kChiSquareTable;
+
+void AdaptiveBucket::setMaxVariance(float v) {
+    for (int i = 0; i < kPasses; ++i)
+        fChiSquare[i] = v * kChiSquareTable[i] / kChiSquareTable[kPasses - 1];
+}
+
+void AdaptiveBucket::flush() {
+    fCells.clear();
+    fCells.shrink_to_fit();
+    fNx = fNy = 0;
+}
+
+void AdaptiveBucket::generate(float x0, float x1, float y0, float y1) {
+    flush();
+    fNx = std::max(0L, long(std::ceil(x1 - x0)));
+    fNy = std::max(0L, long(std::ceil(y1 - y0)));
+    if (fNx < 1 || fNy < 1) fNx = fNy = 0;
+    fCells.resize(size_t(fNx * fNy));
+    for (long iy = 0; iy < fNy; ++iy)
+        for (long ix = 0; ix < fNx; ++ix) {
+            float left = x0 + float(ix), bottom = y0 + float(iy);
+            sampleCell(fCells[size_t(iy * fNx + ix)], Cell{left, left + 1, bottom, bottom + 1});
+        }
+}
+
+void AdaptiveBucket::sampleCell(MultiSample& cell, const Cell& area) {
+    static constexpr float kSignX[4] = {1, -1, 1, -1};
+    static constexpr float kSignY[4] = {1, 1, -1, -1};
+    const float cx = area.left + 0.5f, cy = area.bottom + 0.5f;
+    Quadrant quadrants[4];
+    int n = 0;
+    cell.reserve(kMaxSamples);
+    for (int taken = 0;;) {
+        Sample samples[kSamplesPerPass];
+        for (int k = 0; k < kSamplesPerPass; ++k) {
+            float dx = draw() / 2, dy = draw() / 2;
+            samples[k].place(cx + kSignX[k % 4] * dx, cy + kSignY[k % 4] * dy);
+        }
+        samplePass(samples, area);
+        for (int k = 0; k < kSamplesPerPass; ++k, ++taken) {
+            float alpha, z;
+            Color C = samples[k].pack(alpha, z);
+            quadrants[k % 4].add(C);
+            cell.add(PackedSample{samples[k].x(), samples[k].y(), C, alpha, z});
+        }
+        n += 2;
+        Color variance = gBlack;
+        for (const Quadrant& q : quadrants) variance += q.variance(float(n));
+        variance *= 0.25f;
+        float largest = std::max({variance.r, variance.g, variance.b});
+        if (taken > kMaxSamples - 1 || largest <= fChiSquare[n / 2 - 1]) break;
+    }
+}
+
+void AdaptiveBucket::samplePass(Sample (&samples)[kSamplesPerPass], const Cell& area) const {
+    for (const Grid* grid : grids()) {
+        GridNames names(*grid);
+        const short sides = grid->attrib()->sides;
+        GridIterator micropolygons(grid);
+        while (const MicroPolygon* mp = micropolygons++) {
+            Bound b = mp->bound();
+            if (b.xmin > area.right || b.xmax < area.left || b.ymin > area.top ||
+                b.ymax < area.bottom || !inDepthRange(b))
+                continue;
+            if (culledBySides(mp->znormal(), sides)) continue;
+            for (Sample& s : samples) s.sample(*mp);
+        }
+    }
+}
+
+Color AdaptiveBucket::filter(float x, float y, float x0, float y0, float& alpha, float& z) {
+    const Option& option = *gOption;
+    const float halfWidth = option.filterXWidth / 2, halfHeight = option.filterYWidth / 2;
+    Color C = gBlack;
+    alpha = 0.0f;
+    z = 0.0f;
+    float weightSum = 0.0f;
+    if (!fCells.empty()) {
+        long ix0 = clampCell(std::trunc(x - halfWidth - x0), fNx);
+        long ix1 = clampCell(std::trunc(x + halfWidth - x0), fNx);
+        long iy0 = clampCell(std::trunc(y - halfHeight - y0), fNy);
+        long iy1 = clampCell(std::trunc(y + halfHeight - y0), fNy);
+        for (long iy = iy0; iy <= iy1; ++iy)
+            for (long ix = ix0; ix <= ix1; ++ix) {
+                Color cellC;
+                float cellAlpha, cellZ;
+                float w = cellAt(ix, iy).filter(x, y, cellC, cellAlpha, cellZ);
+                if (std::fabs(w) < kEpsilon) continue;
+                weightSum += w;
+                C += w * cellC;
+                alpha += w * cellAlpha;
+                z += w * cellZ;
+            }
+    }
+    if (std::fabs(weightSum) < kEpsilon) {
+        alpha = 0.0f;
+        z = 1.0f;
+        return gBlack;
+    }
+    alpha /= weightSum;
+    z /= weightSum;
+    return C / weightSum;
+}

@@ -1,0 +1,52 @@
+// A bucket sampled pixel cell by pixel cell in passes of eight samples,
+// until the colour variance of the cell is small enough or 96 samples are
+// taken. Its grids are kept until the bucket has been rendered, since every
+// pass walks them again.
+#ifndef QEL_HIDER_ADAPTIVEBUCKET_H
+#define QEL_HIDER_ADAPTIVEBUCKET_H
+
+#include "renderer/hider/Bucket.h"
+#include "renderer/hider/Sample.h"
+
+#include <array>
+#include <vector>
+
+class AdaptiveBucket : public Bucket {
+public:
+    ~AdaptiveBucket() override { flush(); }
+
+    // Frees the cells.
+    void flush();
+
+    // Scales the per-pass variance thresholds so that the last one is v.
+    static void setMaxVariance(float v);
+    static float chiSquare(int pass) { return fChiSquare[pass]; }
+
+    static constexpr int kPasses = 12;
+    static constexpr int kSamplesPerPass = 8;
+
+    // Cells across and down, and the one at column ix, row iy.
+    long columns() const { return fNx; }
+    long rows() const { return fNy; }
+    const MultiSample& cellAt(long ix, long iy) const { return fCells[size_t(iy * fNx + ix)]; }
+
+protected:
+    void generate(float x0, float x1, float y0, float y1) override;
+    Color filter(float x, float y, float x0, float y0, float& alpha, float& z) override;
+
+private:
+    struct Cell {
+        float left, right, bottom, top;
+    };
+
+    void sampleCell(MultiSample& cell, const Cell& area);
+    void samplePass(Sample (&samples)[kSamplesPerPass], const Cell& area) const;
+
+    long fNx = 0;
+    long fNy = 0;
+    std::vector<MultiSample> fCells; // fNy rows of fNx
+
+    static std::array<float, kPasses> fChiSquare;
+};
+
+#endif

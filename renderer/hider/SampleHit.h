@@ -1,0 +1,34 @@
+// One visible fragment seen by a sample: its depth key, colour and opacity,
+// whether it hides everything behind it, and the matte flag of its grid.
+#ifndef QEL_HIDER_SAMPLEHIT_H
+#define QEL_HIDER_SAMPLEHIT_H
+
+#include "common/List.h"
+#include "renderer/geometry/Color.h"
+#include "renderer/hider/SampleOrder.h"
+
+#include <cstdint>
+
+struct SampleHit {
+    SampleHit(SampleOrder order, const Color& Ci, const Color& Oi, short matte);
+    SampleHit(const SampleHit& other) = default;
+    SampleHit& operator=(const SampleHit& other) = default;
+
+    // Front to back: nearer first, or with the painter's hider the later
+    // primitive (higher sequence number) first.
+    bool operator<(const SampleHit& other) const;
+
+    SampleOrder order;
+    Color Ci;
+    Color Oi;
+    uint16_t opaque; // 1 when every component of Oi is 1
+    int16_t matte;
+};
+
+// Keeps the hits sorted front to back and drops what opaque hits hide: a hit
+// that would pass an opaque hit below the head is refused, and an opaque hit
+// cuts off everything behind it. Equal keys go in front of those below the
+// head, behind the head itself.
+template <> bool SList<SampleHit>::add(SampleHit hit);
+
+#endif

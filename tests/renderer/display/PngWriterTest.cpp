@@ -1,0 +1,99 @@
+#include "renderer/display/PngWriter.h"
+#include "renderer/display/FrameBuffer.h"
+#include "tests/renderer/display/TempImagePath.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+namespace {
+
+PixelFormat layout(bool color, bool alpha, bool depth, float colorOne) {
+    PixelFormat format;
+    format.color = color, format.alpha = alpha, format.depth = depth;
+    format.colorOne = colorOne;
+    return format;
+}
+
+FrameBuffer oneRow(const PixelFormat& format, const std::vector<uint32_t>& slots) {
+    FrameBuffer image;
+    image.allocate(long(slots.size()) / format.channels(), 1, format);
+    image.putSpan(0, image.width() - 1, 0, slots.data());
+    return image;
+}
+
+struct PngReadBack {
+    bool opened = false;
+    bool hasAlpha = false;
+    bool hasColour = false;
+    unsigned width = 0;
+    std::vector<unsigned char> bytes; // r, g, b (, a) per pixel
+
+    explicit PngReadBack(const std::string& path) {
+        png_image png;
+        std::memset(&png, 0, sizeof png);
+        png.version = PNG_IMAGE_VERSION;
+        if (!png_image_begin_read_from_file(&png, path.c_str())) return;
+        hasAlpha = (png.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+        hasColour = (png.format & PNG_FORMAT_FLAG_COLOR) != 0;
+        width = png.width;
+        png.format = hasAlpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+        bytes.resize(PNG_IMAGE_SIZE(png));
+        opened = png_image_finish_read(&png, nullptr, bytes.data(), 0, nullptr) != 0;
+    }
+};
+
+PngReadBack writtenAndRead(const char* name, const FrameBuffer& image) {
+    std::string path = tempImagePath(name);
+    EXPECT_TRUE(writePng(path.c_str(), image));
+    return PngReadBack(path);
+}
+
+} // namespace
+
+TEST(PngWriter, IntegerChannelsGiveTheirLowByte) {
+    PngReadBack png = writtenAndRead(
+        "low.png", oneRow(layout(true, false, false, 255), {0x1FF, 0x123, 7, 0, 128, 255}));
+    ASSERT_TRUE(png.opened);
+    EXPECT_TRUE(png.hasColour);
+    EXPECT_FALSE(png.hasAlpha);
+    EXPECT_EQ(png.width, 2u);
+    EXPECT_EQ(png.bytes, (std::vector<unsigned char>{0xFF, 0x23, 7, 0, 128, 255}));
+}
+
+TEST(PngWriter, FloatChannelsAreScaledRoundedAndClamped) {
+    // 0.5 -> 127.5 -> 128; 0.2 -> 51; 0.25 -> 63.75 -> 64; 1.5 and -0.2 clamp.
+    PngReadBack png = writtenAndRead(
+        "float.png", oneRow(layout(true, true, false, 0),
+                            {slotFromFloat(0.5f), slotFromFloat(0.2f), slotFromFloat(1.5f),
+                             slotFromFloat(0.25f), slotFromFloat(-0.2f), slotFromFloat(0.0f),
+                             slotFromFloat(1.0f), slotFromFloat(1.0f)}));
+    ASSERT_TRUE(png.opened);
+    EXPECT_TRUE(png.hasAlpha);
+    EXPECT_EQ(png.bytes, (std::vector<unsigned char>{128, 51, 255, 64, 0, 0, 255, 255}));
+}
+
+TEST(PngWriter, DepthIsLeftOutAndWithoutColourTheFirstChannelIsGrey) {
+    PngReadBack noDepth =
+        writtenAndRead("rgbz.png", oneRow(layout(true, false, true, 255), {1, 2, 3, 99}));
+    ASSERT_TRUE(noDepth.opened);
+    EXPECT_FALSE(noDepth.hasAlpha);
+    EXPECT_EQ(noDepth.bytes, (std::vector<unsigned char>{1, 2, 3}));
+
+    PngReadBack grey =
+        writtenAndRead("alpha.png", oneRow(layout(false, true, true, 255), {200, 5}));
+    ASSERT_TRUE(grey.opened);
+    EXPECT_FALSE(grey.hasAlpha);
+    EXPECT_EQ(grey.bytes, (std::vector<unsigned char>{200, 200, 200}));
+}
+
+TEST(PngWriter, RefusesAnEmptyImageAndAnUnwritablePath) {
+    std::string path = tempImagePath("empty.png");
+    EXPECT_FALSE(writePng(path.c_str(), FrameBuffer()));
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_FALSE(
+        writePng("/nonexistent-dir/x.png", oneRow(layout(true, false, false, 255), {1, 2, 3})));
+}

@@ -1,0 +1,251 @@
+#include "renderer/hider/AdaptiveBucket.h"
+#include "renderer/hider/UniformBucket.h"
+
+#include "HiderFixture.h"
+#include "renderer/display/Display.h"
+#include "renderer/geometry/Primitive.h"
+
+#include <bit>
+#include <vector>
+
+namespace {
+
+const Color kPaint(0.2f, 0.6f, 1.0f); // quantises to 51, 153, 255
+
+// Keeps every row the buckets send.
+class RowRecorder : public Display {
+public:
+    struct Row {
+        long x0, x1, y;
+        std::vector<uint32_t> data;
+    };
+
+    void span(long x0, long x1, long y, const uint32_t* data) override {
+        size_t count = size_t((x1 - x0 + 1) * gOption->channels);
+        rows.push_back(Row{x0, x1, y, std::vector<uint32_t>(data, data + count)});
+    }
+
+    std::vector<Row> rows;
+};
+
+float zeroFilter(float, float, float, float) { return 0.0f; }
+
+uint32_t floatSlot(float value) { return std::bit_cast<uint32_t>(value); }
+
+class BucketTest : public HiderFixture {
+protected:
+    BucketTest() {
+        gDisplay = &fRecorder;
+        gOption->colorJitter(0.0f);
+    }
+    ~BucketTest() override { gDisplay = nullptr; }
+
+    // Every pixel of every recorded row, as its channel values.
+    std::vector<std::vector<uint32_t>> pixels() const {
+        std::vector<std::vector<uint32_t>> result;
+        size_t channels = size_t(gOption->channels);
+        for (const RowRecorder::Row& row : fRecorder.rows)
+            for (size_t i = 0; i < row.data.size(); i += channels)
+                result.emplace_back(row.data.begin() + long(i),
+                                    row.data.begin() + long(i + channels));
+        return result;
+    }
+
+    // The colour of the single pixel of a 1 × 1 uniform bucket over grid.
+    std::vector<uint32_t> onePixel(Grid* grid) {
+        UniformBucket bucket;
+        bucket.init(0, 0, 0, 0);
+        bucket.add(grid);
+        bucket.render();
+        return pixels().back();
+    }
+
+    Grid* cover(float z, const Color& Ci, uint32_t sequence = 1) {
+        return squareGrid(4, -3, 7, -3, 7, z, Ci, gWhite, sequence);
+    }
+
+    RowRecorder fRecorder;
+};
+
+TEST_F(BucketTest, OpaqueGridColoursEveryPixel) {
+    gOption->outputSamples(QEL_SAMPLES_RGBA);
+    UniformBucket bucket;
+    bucket.init(0, 3, 0, 3);
+    bucket.add(cover(0.5f, kPaint));
+    bucket.render();
+    ASSERT_EQ(fRecorder.rows.size(), 4u);
+    for (long y = 0; y < 4; ++y) {
+        EXPECT_EQ(fRecorder.rows[size_t(y)].y, y);
+        EXPECT_EQ(fRecorder.rows[size_t(y)].x0, 0);
+        EXPECT_EQ(fRecorder.rows[size_t(y)].x1, 3);
+    }
+    for (const auto& pixel : pixels()) EXPECT_EQ(pixel, (std::vector<uint32_t>{51, 153, 255, 255}));
+}
+
+TEST_F(BucketTest, EmptyBucketIsBlackTransparentAndFar) {
+    gOption->outputSamples(QEL_SAMPLES_RGBAZ);
+    UniformBucket bucket;
+    bucket.init(4, 7, 0, 1);
+    bucket.render();
+    ASSERT_EQ(fRecorder.rows.size(), 2u);
+    EXPECT_EQ(fRecorder.rows[0].x0, 4);
+    auto all = pixels();
+    ASSERT_EQ(all.size(), 8u);
+    for (const auto& pixel : all)
+        EXPECT_EQ(pixel, (std::vector<uint32_t>{0, 0, 0, 0, floatSlot(1.0f)}));
+}
+
+TEST_F(BucketTest, DepthIsStoredAsAFloatByDefault) {
+    gOption->outputSamples(QEL_SAMPLES_Z);
+    auto pixel = onePixel(cover(0.5f, kPaint));
+    ASSERT_EQ(pixel.size(), 1u);
+    EXPECT_FLOAT_EQ(std::bit_cast<float>(pixel[0]), 0.5f);
+}
+
+TEST_F(BucketTest, ZeroFilterWeightsGiveFarBlack) {
+    gOption->outputSamples(QEL_SAMPLES_RGBZ);
+    gOption->customFilter(zeroFilter);
+    EXPECT_EQ(onePixel(cover(0.5f, kPaint)), (std::vector<uint32_t>{0, 0, 0, floatSlot(1.0f)}));
+}
+
+TEST_F(BucketTest, JitterZeroPutsSamplesAtSubPixelCentres) {
+    gOption->sampleJitter(0.0f);
+    UniformBucket bucket;
+    bucket.init(0, 11, 0, 11);
+    bucket.render();
+    // The region runs from -0.5 to 12.5: 13 pixels of 2 samples each way.
+    EXPECT_EQ(bucket.columns(), 26);
+    EXPECT_EQ(bucket.rows(), 26);
+    EXPECT_FLOAT_EQ(bucket.sampleAt(0, 0).x(), -0.25f);
+    EXPECT_FLOAT_EQ(bucket.sampleAt(0, 0).y(), -0.25f);
+    EXPECT_FLOAT_EQ(bucket.sampleAt(3, 1).x(), 1.25f);
+    EXPECT_FLOAT_EQ(bucket.sampleAt(3, 1).y(), 0.25f);
+}
+
+TEST_F(BucketTest, JitterStaysWithinItsHalfWidth) {
+    UniformBucket bucket; // jitter 0.5 over 2 samples: within ±0.125 / 2 of the centre
+    bucket.init(0, 1, 0, 1);
+    bucket.render();
+    for (long iy = 0; iy < bucket.rows(); ++iy)
+        for (long ix = 0; ix < bucket.columns(); ++ix) {
+            EXPECT_NEAR(bucket.sampleAt(ix, iy).x(), (float(ix) + 0.5f) / 2 - 0.5f, 0.0625f);
+            EXPECT_NEAR(bucket.sampleAt(ix, iy).y(), (float(iy) + 0.5f) / 2 - 0.5f, 0.0625f);
+        }
+}
+
+TEST_F(BucketTest, OneSidedAttributesCullBackFaces) {
+    auto backFacing = [this] {
+        return quadGrid(Point(-3, -3, 0.5f), Point(7, -3, 0.5f), Point(-3, 7, 0.5f),
+                        Point(7, 7, 0.5f), kPaint, gWhite, 1, 1);
+    };
+    EXPECT_EQ(onePixel(backFacing()), (std::vector<uint32_t>{51, 153, 255}));
+    gAttrib->backface(0);
+    EXPECT_EQ(onePixel(backFacing()), (std::vector<uint32_t>{0, 0, 0}));
+}
+
+TEST_F(BucketTest, GridsOutsideTheDepthRangeAreNotSampled) {
+    EXPECT_EQ(onePixel(cover(1.5f, kPaint)), (std::vector<uint32_t>{0, 0, 0}));
+    EXPECT_EQ(onePixel(cover(-0.1f, kPaint)), (std::vector<uint32_t>{0, 0, 0}));
+    EXPECT_EQ(onePixel(cover(1.0f, kPaint)), (std::vector<uint32_t>{51, 153, 255}));
+}
+
+TEST_F(BucketTest, NearerGridHidesTheFartherOne) {
+    Grid* nearRed = cover(0.2f, Color(1, 0, 0), 1);
+    Grid* farBlue = cover(0.8f, Color(0, 0, 1), 2);
+    UniformBucket bucket;
+    bucket.init(0, 0, 0, 0);
+    bucket.add(farBlue);
+    bucket.add(nearRed);
+    bucket.render();
+    EXPECT_EQ(pixels().back(), (std::vector<uint32_t>{255, 0, 0}));
+}
+
+TEST_F(BucketTest, PaintersHiderLetsTheLaterGridWin) {
+    gOption->hider(QEL_HIDER_PAINT);
+    Grid* nearRed = cover(0.2f, Color(1, 0, 0), 1);
+    Grid* farBlue = cover(0.8f, Color(0, 0, 1), 2);
+    UniformBucket bucket;
+    bucket.init(0, 0, 0, 0);
+    bucket.add(nearRed);
+    bucket.add(farBlue);
+    bucket.render();
+    EXPECT_EQ(pixels().back(), (std::vector<uint32_t>{0, 0, 255}));
+}
+
+TEST_F(BucketTest, ExposureAppliesToColourNotAlpha) {
+    gOption->outputSamples(QEL_SAMPLES_RGBA);
+    gOption->colorGain(2.0f);
+    gOption->colorGamma(2.0f);
+    // 0.125 exposes to 0.5 (127.5, rounded up); alpha stays 1.
+    EXPECT_EQ(onePixel(cover(0.5f, Color(0.125f, 0.0f, 0.125f))),
+              (std::vector<uint32_t>{128, 0, 128, 255}));
+}
+
+TEST_F(BucketTest, BucketOwnsItsPrimitives) {
+    UniformBucket bucket;
+    EXPECT_FALSE(bucket.hasPrimitives());
+    EXPECT_EQ(bucket.takePrimitive(), nullptr);
+    auto* first = new Primitive;
+    auto* second = new Primitive;
+    bucket.addPrimitive(first);
+    bucket.addPrimitive(second);
+    EXPECT_TRUE(bucket.hasPrimitives());
+    Primitive* taken = bucket.takePrimitive();
+    EXPECT_TRUE(taken == first || taken == second);
+    delete taken;
+    EXPECT_TRUE(bucket.hasPrimitives()); // the other goes with the bucket
+}
+
+TEST_F(BucketTest, GridsLiveUntilTheirLastBucketIsDone) {
+    Grid* grid = cover(0.5f, kPaint);
+    UniformBucket first, second;
+    first.init(0, 0, 0, 0);
+    second.init(1, 1, 0, 0);
+    first.add(grid);
+    second.add(grid);
+    EXPECT_EQ(grid->useCount, 2);
+    first.render();
+    EXPECT_EQ(grid->useCount, 1);
+    second.render(); // deletes it
+    EXPECT_EQ(pixels().back(), (std::vector<uint32_t>{51, 153, 255}));
+}
+
+using AdaptiveBucketTest = BucketTest;
+
+TEST_F(AdaptiveBucketTest, MaxVarianceScalesTheChiSquareTable) {
+    AdaptiveBucket::setMaxVariance(2.0f);
+    EXPECT_FLOAT_EQ(AdaptiveBucket::chiSquare(11), 2.0f);
+    EXPECT_NEAR(AdaptiveBucket::chiSquare(0), 2.0f * 1.239f / 65.8768f, 1e-7f);
+    EXPECT_NEAR(AdaptiveBucket::chiSquare(5), 2.0f * 27.4208f / 65.8768f, 1e-6f);
+}
+
+TEST_F(AdaptiveBucketTest, FlatCellsStopAfterOnePass) {
+    AdaptiveBucket::setMaxVariance(0.01f);
+    AdaptiveBucket bucket;
+    bucket.init(0, 1, 0, 1);
+    bucket.add(cover(0.5f, kPaint));
+    bucket.render();
+    // The region runs from -0.5 to 2.5: three cells each way.
+    ASSERT_EQ(bucket.columns(), 3);
+    ASSERT_EQ(bucket.rows(), 3);
+    for (long iy = 0; iy < 3; ++iy)
+        for (long ix = 0; ix < 3; ++ix) EXPECT_EQ(bucket.cellAt(ix, iy).count(), 8);
+    auto all = pixels();
+    ASSERT_EQ(all.size(), 4u);
+    for (const auto& pixel : all) EXPECT_EQ(pixel, (std::vector<uint32_t>{51, 153, 255}));
+}
+
+TEST_F(AdaptiveBucketTest, ShadedGradientsTakeEveryPass) {
+    AdaptiveBucket::setMaxVariance(1e-10f);
+    gAttrib->shadingModel(QEL_SHADING_GOURAUD);
+    Grid* grid = cover(0.5f, gBlack);
+    for (int k = 0; k <= 4; ++k) // grey rising by 0.1 per pixel to the right
+        for (int i = 0; i <= 4; ++i) grid->row(k)[i].Ci = Color(1, 1, 1) * (float(i) / 4);
+    AdaptiveBucket bucket;
+    bucket.init(0, 0, 0, 0);
+    bucket.add(grid);
+    bucket.render();
+    EXPECT_EQ(bucket.cellAt(1, 1).count(), AdaptiveBucket::kPasses * 8);
+}
+
+} // namespace

@@ -1,0 +1,173 @@
+#include "renderer/hider/Sample.h"
+
+#include "HiderFixture.h"
+#include "renderer/hider/MicroPolygon.h"
+
+#include <vector>
+
+namespace {
+
+const Color kHalf(0.5f, 0.5f, 0.5f);
+const Color kRed(1, 0, 0);
+const Color kBlue(0, 0, 1);
+
+SampleHit hitAt(float depth, const Color& Oi = kHalf, const Color& Ci = gWhite, short matte = 0) {
+    return SampleHit(SampleOrder::fromDepth(depth), Ci, Oi, matte);
+}
+
+std::vector<float> depths(const SList<SampleHit>& hits) {
+    std::vector<float> result;
+    for (const SampleHit& hit : hits) result.push_back(hit.order.depth());
+    return result;
+}
+
+using SampleHitTest = HiderFixture;
+
+TEST_F(SampleHitTest, NearerHitsComeFirst) {
+    EXPECT_TRUE(hitAt(0.2f) < hitAt(0.5f));
+    EXPECT_FALSE(hitAt(0.5f) < hitAt(0.2f));
+    EXPECT_FALSE(hitAt(0.5f) < hitAt(0.5f));
+}
+
+TEST_F(SampleHitTest, PaintersHiderPutsLaterPrimitivesFirst) {
+    gOption->hider(QEL_HIDER_PAINT);
+    SampleHit early(SampleOrder::fromSequence(5), gWhite, kHalf, 0);
+    SampleHit late(SampleOrder::fromSequence(9), gWhite, kHalf, 0);
+    EXPECT_TRUE(late < early);
+    EXPECT_FALSE(early < late);
+}
+
+TEST_F(SampleHitTest, OpaqueMeansEveryComponentIsOne) {
+    EXPECT_EQ(hitAt(0.5f, gWhite).opaque, 1);
+    EXPECT_EQ(hitAt(0.5f, Color(0.99999f, 1, 1)).opaque, 0);
+}
+
+TEST_F(SampleHitTest, HitsAreKeptFrontToBack) {
+    SList<SampleHit> hits;
+    hits.add(hitAt(0.6f));
+    hits.add(hitAt(0.2f));
+    hits.add(hitAt(0.4f));
+    EXPECT_EQ(depths(hits), (std::vector<float>{0.2f, 0.4f, 0.6f}));
+}
+
+TEST_F(SampleHitTest, AnOpaqueHitDropsEverythingBehindIt) {
+    SList<SampleHit> hits;
+    hits.add(hitAt(0.3f));
+    hits.add(hitAt(0.6f));
+    hits.add(hitAt(0.8f, Color(0.99999f, 1, 1))); // not opaque: cuts nothing
+    EXPECT_TRUE(hits.add(hitAt(0.5f, gWhite)));
+    EXPECT_EQ(depths(hits), (std::vector<float>{0.3f, 0.5f}));
+    EXPECT_FALSE(hits.add(hitAt(0.7f))); // hidden by the opaque hit
+    EXPECT_TRUE(hits.add(hitAt(0.4f)));
+    EXPECT_EQ(depths(hits), (std::vector<float>{0.3f, 0.4f, 0.5f}));
+}
+
+TEST_F(SampleHitTest, AnOpaqueHitInFrontReplacesTheList) {
+    SList<SampleHit> hits;
+    hits.add(hitAt(0.3f));
+    hits.add(hitAt(0.6f));
+    hits.add(hitAt(0.1f, gWhite));
+    EXPECT_EQ(depths(hits), (std::vector<float>{0.1f}));
+}
+
+TEST_F(SampleHitTest, EqualDepthGoesInFrontBelowTheHeadAndBehindTheHead) {
+    SList<SampleHit> hits;
+    hits.add(hitAt(0.3f, kHalf, kRed));
+    hits.add(hitAt(0.6f, kHalf, kRed));
+    hits.add(hitAt(0.6f, kHalf, kBlue));
+    hits.add(hitAt(0.3f, kHalf, kBlue));
+    std::vector<Color> colours;
+    for (const SampleHit& hit : hits) colours.push_back(hit.Ci);
+    EXPECT_EQ(colours, (std::vector<Color>{kRed, kBlue, kBlue, kRed}));
+}
+
+using SamplePackTest = HiderFixture;
+
+TEST_F(SamplePackTest, EmptySampleIsBlackTransparentAndFar) {
+    Sample s;
+    float alpha = -1, z = -1;
+    EXPECT_EQ(s.pack(alpha, z), gBlack);
+    EXPECT_FLOAT_EQ(alpha, 0.0f);
+    EXPECT_FLOAT_EQ(z, 1.0f);
+}
+
+// Red over blue, each half transparent: C = 0.5·red + 0.25·blue,
+// alpha = 1 - 0.5·0.5, depth of the front hit.
+TEST_F(SamplePackTest, CompositesFrontToBack) {
+    std::unique_ptr<Grid> front(quadGrid(Point(0, 0, 0.2f), Point(1, 0, 0.2f),
+                                         Point(0, 1, 0.2f), Point(1, 1, 0.2f), kRed, kHalf));
+    std::unique_ptr<Grid> back(quadGrid(Point(0, 0, 0.4f), Point(1, 0, 0.4f), Point(0, 1, 0.4f),
+                                        Point(1, 1, 0.4f), kBlue, kHalf));
+    Sample s;
+    s.place(0.5f, 0.5f);
+    EXPECT_TRUE(s.sample(MicroPolygon(back.get())));
+    EXPECT_TRUE(s.sample(MicroPolygon(front.get())));
+    float alpha, z;
+    Color C = s.pack(alpha, z);
+    EXPECT_FLOAT_EQ(C.r, 0.5f);
+    EXPECT_FLOAT_EQ(C.g, 0.0f);
+    EXPECT_FLOAT_EQ(C.b, 0.25f);
+    EXPECT_FLOAT_EQ(alpha, 0.75f);
+    EXPECT_FLOAT_EQ(z, 0.2f);
+}
+
+TEST_F(SamplePackTest, AMissAddsNothing) {
+    std::unique_ptr<Grid> grid(quadGrid(Point(0, 0, 0.2f), Point(1, 0, 0.2f), Point(0, 1, 0.2f),
+                                        Point(1, 1, 0.2f)));
+    Sample s;
+    s.place(2.0f, 0.5f);
+    EXPECT_FALSE(s.sample(MicroPolygon(grid.get())));
+    EXPECT_TRUE(s.hits().empty());
+}
+
+TEST_F(SamplePackTest, MatteHitInFrontHidesWithoutAlpha) {
+    std::unique_ptr<Grid> red(quadGrid(Point(0, 0, 0.6f), Point(1, 0, 0.6f), Point(0, 1, 0.6f),
+                                       Point(1, 1, 0.6f), kRed, gWhite));
+    gAttrib->matteObject(1);
+    std::unique_ptr<Grid> matte(quadGrid(Point(0, 0, 0.3f), Point(1, 0, 0.3f),
+                                         Point(0, 1, 0.3f), Point(1, 1, 0.3f), gBlack, kHalf));
+    Sample s;
+    s.place(0.5f, 0.5f);
+    s.sample(MicroPolygon(red.get()));
+    s.sample(MicroPolygon(matte.get()));
+    ASSERT_EQ(s.hits().count(), 2);
+    float alpha, z;
+    EXPECT_EQ(s.pack(alpha, z), gBlack);
+    EXPECT_FLOAT_EQ(alpha, 0.0f);
+    EXPECT_FLOAT_EQ(z, 1.0f);
+}
+
+class MultiSampleTest : public HiderFixture {
+protected:
+    MultiSampleTest() { gOption->filter(QEL_FILTER_BOX); }
+};
+
+// Box filter 2 × 2 about the origin: the first two samples count with
+// weight 1, the third lies outside the support.
+TEST_F(MultiSampleTest, AveragesTheSamplesInsideTheSupport) {
+    MultiSample cell;
+    cell.add(PackedSample{0.2f, 0.1f, Color(1, 0, 0), 1.0f, 0.2f});
+    cell.add(PackedSample{-0.5f, 0.5f, Color(0, 1, 0), 0.5f, 0.6f});
+    cell.add(PackedSample{1.5f, 0.0f, Color(0, 0, 1), 1.0f, 0.0f});
+    Color C;
+    float alpha, z;
+    EXPECT_FLOAT_EQ(cell.filter(0, 0, C, alpha, z), 1.0f);
+    EXPECT_FLOAT_EQ(C.r, 0.5f);
+    EXPECT_FLOAT_EQ(C.g, 0.5f);
+    EXPECT_FLOAT_EQ(C.b, 0.0f);
+    EXPECT_FLOAT_EQ(alpha, 0.75f);
+    EXPECT_FLOAT_EQ(z, 0.4f);
+}
+
+TEST_F(MultiSampleTest, NoWeightGivesFarBlack) {
+    MultiSample cell;
+    cell.add(PackedSample{3.0f, 0.0f, Color(1, 1, 1), 1.0f, 0.3f});
+    Color C;
+    float alpha, z;
+    EXPECT_FLOAT_EQ(cell.filter(0, 0, C, alpha, z), 0.0f);
+    EXPECT_EQ(C, gBlack);
+    EXPECT_FLOAT_EQ(alpha, 0.0f);
+    EXPECT_FLOAT_EQ(z, 1.0f);
+}
+
+} // namespace
