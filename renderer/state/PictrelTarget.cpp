@@ -1,6 +1,7 @@
 #include "renderer/state/PictrelTarget.h"
 
 #include "common/Error.h"
+#include "common/Random.h"
 #include "renderer/display/Display.h"
 #include "renderer/geometry/Object.h"
 #include "renderer/geometry/Primitive.h"
@@ -35,7 +36,10 @@ void PictrelTarget::closeDisplay() {
 
 void PictrelTarget::flushScene() { gScene->flush(); }
 
-void PictrelTarget::initScene() { gScene->init(); }
+void PictrelTarget::initScene() {
+    seedRandom(1); // every scene draws the same numbers, whatever came before
+    gScene->init();
+}
 
 void PictrelTarget::renderScene() { gScene->render(); }
 

@@ -3,7 +3,6 @@
 
 #include "HiderFixture.h"
 #include "renderer/display/Display.h"
-#include "renderer/geometry/Primitive.h"
 
 #include <bit>
 #include <vector>
@@ -95,13 +94,6 @@ TEST_F(BucketTest, EmptyBucketIsBlackTransparentAndFar) {
         EXPECT_EQ(pixel, (std::vector<uint32_t>{0, 0, 0, 0, floatSlot(1.0f)}));
 }
 
-TEST_F(BucketTest, DepthIsStoredAsAFloatByDefault) {
-    gOption->outputSamples(QEL_SAMPLES_Z);
-    auto pixel = onePixel(cover(0.5f, kPaint));
-    ASSERT_EQ(pixel.size(), 1u);
-    EXPECT_FLOAT_EQ(std::bit_cast<float>(pixel[0]), 0.5f);
-}
-
 TEST_F(BucketTest, ZeroFilterWeightsGiveFarBlack) {
     gOption->outputSamples(QEL_SAMPLES_RGBZ);
     gOption->customFilter(zeroFilter);
@@ -122,17 +114,6 @@ TEST_F(BucketTest, JitterZeroPutsSamplesAtSubPixelCentres) {
     EXPECT_FLOAT_EQ(bucket.sampleAt(3, 1).y(), 0.25f);
 }
 
-TEST_F(BucketTest, JitterStaysWithinItsHalfWidth) {
-    UniformBucket bucket; // jitter 0.5 over 2 samples: within ±0.125 / 2 of the centre
-    bucket.init(0, 1, 0, 1);
-    bucket.render();
-    for (long iy = 0; iy < bucket.rows(); ++iy)
-        for (long ix = 0; ix < bucket.columns(); ++ix) {
-            EXPECT_NEAR(bucket.sampleAt(ix, iy).x(), (float(ix) + 0.5f) / 2 - 0.5f, 0.0625f);
-            EXPECT_NEAR(bucket.sampleAt(ix, iy).y(), (float(iy) + 0.5f) / 2 - 0.5f, 0.0625f);
-        }
-}
-
 TEST_F(BucketTest, OneSidedAttributesCullBackFaces) {
     auto backFacing = [this] {
         return quadGrid(Point(-3, -3, 0.5f), Point(7, -3, 0.5f), Point(-3, 7, 0.5f),
@@ -147,17 +128,6 @@ TEST_F(BucketTest, GridsOutsideTheDepthRangeAreNotSampled) {
     EXPECT_EQ(onePixel(cover(1.5f, kPaint)), (std::vector<uint32_t>{0, 0, 0}));
     EXPECT_EQ(onePixel(cover(-0.1f, kPaint)), (std::vector<uint32_t>{0, 0, 0}));
     EXPECT_EQ(onePixel(cover(1.0f, kPaint)), (std::vector<uint32_t>{51, 153, 255}));
-}
-
-TEST_F(BucketTest, NearerGridHidesTheFartherOne) {
-    Grid* nearRed = cover(0.2f, Color(1, 0, 0), 1);
-    Grid* farBlue = cover(0.8f, Color(0, 0, 1), 2);
-    UniformBucket bucket;
-    bucket.init(0, 0, 0, 0);
-    bucket.add(farBlue);
-    bucket.add(nearRed);
-    bucket.render();
-    EXPECT_EQ(pixels().back(), (std::vector<uint32_t>{255, 0, 0}));
 }
 
 TEST_F(BucketTest, PaintersHiderLetsTheLaterGridWin) {
@@ -179,21 +149,6 @@ TEST_F(BucketTest, ExposureAppliesToColourNotAlpha) {
     // 0.125 exposes to 0.5 (127.5, rounded up); alpha stays 1.
     EXPECT_EQ(onePixel(cover(0.5f, Color(0.125f, 0.0f, 0.125f))),
               (std::vector<uint32_t>{128, 0, 128, 255}));
-}
-
-TEST_F(BucketTest, BucketOwnsItsPrimitives) {
-    UniformBucket bucket;
-    EXPECT_FALSE(bucket.hasPrimitives());
-    EXPECT_EQ(bucket.takePrimitive(), nullptr);
-    auto* first = new Primitive;
-    auto* second = new Primitive;
-    bucket.addPrimitive(first);
-    bucket.addPrimitive(second);
-    EXPECT_TRUE(bucket.hasPrimitives());
-    Primitive* taken = bucket.takePrimitive();
-    EXPECT_TRUE(taken == first || taken == second);
-    delete taken;
-    EXPECT_TRUE(bucket.hasPrimitives()); // the other goes with the bucket
 }
 
 TEST_F(BucketTest, GridsLiveUntilTheirLastBucketIsDone) {

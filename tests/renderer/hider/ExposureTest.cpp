@@ -14,12 +14,6 @@ TEST(ExposeTest, GainThenPowerKeepsTheSign) {
     EXPECT_FLOAT_EQ(c.b, 0.0f);
 }
 
-TEST(ExposeTest, UnitGainAndGammaChangeNothing) {
-    Color c(0.3f, 0.7f, 1.5f);
-    expose(c, 1.0f, 1.0f);
-    EXPECT_EQ(c, Color(0.3f, 0.7f, 1.5f));
-}
-
 TEST(QuantizeTest, RoundsAndClampsWithoutJitter) {
     EXPECT_EQ(quantize(0.5f, 255, 0, 255, 0), 128); // 127.5 rounds up
     EXPECT_EQ(quantize(1.2f, 255, 0, 255, 0), 255);

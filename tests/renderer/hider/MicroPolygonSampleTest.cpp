@@ -89,15 +89,6 @@ TEST_F(MicroPolygonSampleTest, CollinearCornersMissEveryPoint) {
     EXPECT_FALSE(hits(*grid, 1.5f, 1.0f));
 }
 
-TEST_F(MicroPolygonSampleTest, PaintersHiderKeysHitsBySequence) {
-    gOption->hider(QEL_HIDER_PAINT);
-    std::unique_ptr<Grid> grid(quadGrid(Point(0, 0, 0.5f), Point(1, 0, 0.5f),
-                                        Point(0, 1, 0.5f), Point(1, 1, 0.5f), gWhite, gWhite,
-                                        42));
-    ASSERT_TRUE(hits(*grid, 0.5f, 0.5f));
-    EXPECT_EQ(order.sequence(), 42u);
-}
-
 TEST_F(MicroPolygonSampleTest, ZnormalOfTheUnitSquareFacesTheCamera) {
     std::unique_ptr<Grid> grid(
         quadGrid(Point(0, 0, 0), Point(1, 0, 0), Point(0, 1, 0), Point(1, 1, 0)));

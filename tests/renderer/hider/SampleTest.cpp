@@ -111,15 +111,6 @@ TEST_F(SamplePackTest, CompositesFrontToBack) {
     EXPECT_FLOAT_EQ(z, 0.2f);
 }
 
-TEST_F(SamplePackTest, AMissAddsNothing) {
-    std::unique_ptr<Grid> grid(quadGrid(Point(0, 0, 0.2f), Point(1, 0, 0.2f), Point(0, 1, 0.2f),
-                                        Point(1, 1, 0.2f)));
-    Sample s;
-    s.place(2.0f, 0.5f);
-    EXPECT_FALSE(s.sample(MicroPolygon(grid.get())));
-    EXPECT_TRUE(s.hits().empty());
-}
-
 TEST_F(SamplePackTest, MatteHitInFrontHidesWithoutAlpha) {
     std::unique_ptr<Grid> red(quadGrid(Point(0, 0, 0.6f), Point(1, 0, 0.6f), Point(0, 1, 0.6f),
                                        Point(1, 1, 0.6f), kRed, gWhite));

@@ -143,22 +143,6 @@ TEST_F(ArgListTest, BadCountsAndNanValues) {
     EXPECT_TRUE(reports().empty());
 }
 
-TEST_F(ParmListTest, OverrideTakesTheFirstValue) {
-    float ka = 0, roughness = 0.25f;
-    Color specular(1, 1, 1);
-    ParmList parms;
-    parms.bind(kQuarkKa, &ka);
-    parms.bind(kQuarkRoughness, &roughness);
-    parms.bind(kQuarkSpecularColor, &specular);
-    float newKa = 0.3f, newSpecular[3] = {0.1f, 0.2f, 0.3f}, kd = 0.9f;
-    unsigned short tokens[3] = {kQuarkKa, kQuarkSpecularColor, kQuarkKd};
-    void* values[3] = {&newKa, newSpecular, &kd};
-    parms.override(ArgList(3, tokens, values, kCounts));
-    EXPECT_EQ(ka, 0.3f);
-    EXPECT_EQ(roughness, 0.25f); // not in the list
-    EXPECT_TRUE(near(specular, Color(0.1f, 0.2f, 0.3f)));
-}
-
 TEST_F(ParmListTest, BilerpWeighsTheFourCorners) {
     unsigned short height = testQuarks().varyFloat;
     float corners[4] = {0, 8, 16, 24}; // (0,0), (1,0), (0,1), (1,1): 8u + 16v

@@ -13,19 +13,12 @@ using AttribTest = StateFixture;
 
 TEST_F(AttribTest, DefaultsOfAFreshBlock) {
     const Attrib& a = *gAttrib;
-    EXPECT_TRUE(near(a.colorValue, Color(1, 1, 1)));
-    EXPECT_TRUE(near(a.opacityValue, Color(1, 1, 1)));
     const float st[8] = {0, 0, 1, 0, 0, 1, 1, 1};
     for (int i = 0; i < 8; ++i) EXPECT_EQ(a.textureST[i], st[i]) << i;
     EXPECT_EQ(a.surfaceName, kQuarkPlastic);
     EXPECT_EQ(a.atmosphereName, 0);
-    EXPECT_EQ(a.shadingRateRoot, 1.0f);
     EXPECT_EQ(a.shadingModelCode, 0x500);
-    EXPECT_EQ(a.matte, 0);
     EXPECT_EQ(a.sides, 2);
-    EXPECT_EQ(a.orientationCode, 0x600);
-    EXPECT_EQ(a.uStep, 3);
-    EXPECT_EQ(a.vBasis[0][0], -1.0f); // Bezier
 }
 
 TEST_F(AttribTest, ShadingRateIsStoredAsItsRoot) {
@@ -140,6 +133,25 @@ TEST_F(AttribTest, UnknownEnumeratorsAreReported) {
     EXPECT_EQ(reports(), Lines{"error: Bad object/light handle. qelLightSwitch"});
 }
 
+TEST_F(AttribTest, LightsLiveUntilTheirFrameEnds) {
+    fState->frameBegin();
+    fState->attributePush();
+    Light* light = gAttrib->lightSource(kQuarkDistant, 0, nullptr, nullptr);
+    ASSERT_NE(light, nullptr);
+    EXPECT_TRUE(gAttrib->activeLights.find(light));
+    gAttrib->lightSwitch(light, 0);
+    EXPECT_FALSE(gAttrib->activeLights.find(light));
+    fState->attributePop();
+    EXPECT_FALSE(gAttrib->activeLights.find(light));
+    gAttrib->lightSwitch(light, 1); // still owned by the frame
+    EXPECT_TRUE(gAttrib->activeLights.find(light));
+    EXPECT_TRUE(reports().empty());
+    calls();
+    fState->frameEnd();
+    EXPECT_EQ(calls(), Lines{"destroy light"});
+    EXPECT_FALSE(fState->ownsLight(light));
+}
+
 TEST_F(AttribTest, ColourIsConvertedFromTheColourSpace) {
     const float toRgb[6] = {1, 0, 0.5f, 0, 1, 0.5f};
     const float fromRgb[6] = {1, 0, 0, 1, 0, 0};
@@ -149,20 +161,6 @@ TEST_F(AttribTest, ColourIsConvertedFromTheColourSpace) {
     EXPECT_TRUE(near(gAttrib->colorValue, Color(2, 3, 2.5f)));
     gAttrib->opacity(samples);
     EXPECT_TRUE(near(gAttrib->opacityValue, Color(2, 3, 2.5f)));
-}
-
-TEST_F(AttribTest, FlagsAndNames) {
-    Attrib& a = *gAttrib;
-    a.matteObject(5);
-    EXPECT_EQ(a.matte, 1);
-    a.backface(0);
-    EXPECT_EQ(a.sides, 1);
-    a.objectName("teapot");
-    EXPECT_STREQ(a.objectNameValue.c_str(), "teapot");
-    request("qelGroupName");
-    a.groupName(nullptr);
-    EXPECT_EQ(reports(),
-              Lines{"error: Required parameters not provided. qelGroupName: name must not be null"});
 }
 
 } // namespace

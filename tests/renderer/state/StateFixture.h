@@ -51,9 +51,15 @@ public:
         return reinterpret_cast<Object*>(&fObjectToken);
     }
     void destroyObject(Object*) override { calls.push_back("destroy object"); }
+    Light* makeLight(unsigned short, const ArgList&) override {
+        calls.push_back("light");
+        return reinterpret_cast<Light*>(&fLightToken);
+    }
+    void destroyLight(Light*) override { calls.push_back("destroy light"); }
 
 private:
     int fObjectToken = 0;
+    int fLightToken = 0;
 };
 
 inline ::testing::AssertionResult near(const Point& actual, const Point& expected,

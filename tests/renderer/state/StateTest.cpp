@@ -1,5 +1,6 @@
 #include "StateFixture.h"
 
+#include "common/Quark.h"
 #include "renderer/state/Camera.h"
 #include "renderer/state/NamedSpaces.h"
 
@@ -26,6 +27,11 @@ protected:
         EXPECT_EQ(reports(), Lines{line + name});
         EXPECT_EQ(fState->depth(), depth) << name;
         EXPECT_EQ(fState->currentBlock(), block) << name;
+    }
+
+    static std::vector<float> screenWindow() {
+        return {gOption->screenLeft, gOption->screenRight, gOption->screenBottom,
+                gOption->screenTop};
     }
 };
 
@@ -158,6 +164,10 @@ TEST_F(StateTest, PrimitiveMasksOfTheTable) {
     EXPECT_FALSE(s.verify(0x7C, 7));
     EXPECT_EQ(reports(), Lines{kNotPrims + "qelProcedural"});
     EXPECT_TRUE(s.verify(0xFC, 7));
+    float points[1][3] = {{0, 0, 0}};
+    request("qelProjectPoints");
+    EXPECT_EQ(projectPoints(kQuarkModel, kQuarkWorld, 1, points), nullptr);
+    EXPECT_EQ(reports(), Lines{kInvalid + "qelProjectPoints"});
 }
 
 TEST_F(StateTest, StateErrorWithoutRequestNamePrintsCodeTextOnly) {
@@ -202,37 +212,25 @@ TEST_F(StateTest, FrameEndRestoresEveryBlock) {
     const float red[3] = {1, 0, 0};
     gAttrib->color(red);
     gTransform->translate(1, 0, 0);
-    EXPECT_NE(s.objectBegin(), nullptr);
+    Object* object = s.objectBegin();
+    ASSERT_NE(object, nullptr);
+    EXPECT_TRUE(s.ownsObject(object));
     s.objectEnd();
     calls();
     s.frameEnd();
     EXPECT_EQ(calls(), Lines{"destroy object"});
+    EXPECT_FALSE(s.ownsObject(object));
     EXPECT_EQ(gOption->gain, 1.0f);
     EXPECT_TRUE(near(gAttrib->colorValue, Color(1, 1, 1)));
     EXPECT_TRUE(gTransform->matrix() == gIdentity);
 }
 
-TEST_F(StateTest, ObjectHandleBelongsToTheStateUntilItsFrameEnds) {
-    State& s = *fState;
-    s.frameBegin();
-    Object* object = s.objectBegin();
-    ASSERT_NE(object, nullptr);
-    EXPECT_TRUE(s.ownsObject(object));
-    s.objectEnd();
-    s.frameEnd();
-    EXPECT_FALSE(s.ownsObject(object));
-}
-
-TEST_F(StateTest, UnchangedAttributesShareOneSnapshot) {
-    Attrib* first = fState->getAttrib();
-    EXPECT_EQ(fState->getAttrib(), first);
-    EXPECT_EQ(first->snapshot.count(), 1u);
-    Transform* transform = fState->getTransform();
-    EXPECT_EQ(fState->getTransform(), transform);
-}
-
-TEST_F(StateTest, ColourChangeGivesANewSnapshot) {
-    Attrib* white = retainSnapshot(fState->getAttrib());
+TEST_F(StateTest, OnlyAChangeGivesANewSnapshot) {
+    Attrib* white = fState->getAttrib();
+    EXPECT_EQ(fState->getAttrib(), white);
+    EXPECT_EQ(white->snapshot.count(), 1u); // the cache's own
+    EXPECT_EQ(fState->getTransform(), fState->getTransform());
+    retainSnapshot(white); // as a primitive would
     const float red[3] = {1, 0, 0};
     gAttrib->color(red);
     Attrib* redSnapshot = fState->getAttrib();
@@ -292,10 +290,7 @@ TEST_F(StateTest, DefaultSceneBeginOpensA640By480Display) {
     EXPECT_EQ(o.yResolution, 480);
     EXPECT_FLOAT_EQ(o.pixelAspect, 1.0f);
     EXPECT_FLOAT_EQ(o.frameAspect, 4.0f / 3.0f);
-    EXPECT_FLOAT_EQ(o.screenLeft, -4.0f / 3.0f);
-    EXPECT_FLOAT_EQ(o.screenRight, 4.0f / 3.0f);
-    EXPECT_FLOAT_EQ(o.screenBottom, -1.0f);
-    EXPECT_FLOAT_EQ(o.screenTop, 1.0f);
+    EXPECT_EQ(screenWindow(), (std::vector<float>{-4.0f / 3, 4.0f / 3, -1, 1}));
     EXPECT_TRUE(near(Point(0, 0, 7) * gCameraToRaster, Point(320, 240, 7)));
     EXPECT_TRUE(near(Point(-4.0f / 3, 1, 2) * gCameraToRaster, Point(0, 0, 2)));
     EXPECT_TRUE(near(Point(4.0f / 3, -1, 2) * gCameraToRaster, Point(640, 480, 2)));
@@ -318,8 +313,7 @@ TEST_F(StateTest, ViewportAndNameReachTheDisplay) {
     gOption->rasterViewport(10, 109, 20, 69);
     fState->sceneBegin();
     EXPECT_EQ(calls()[2], "open Preview 100x50 at 10,20");
-    EXPECT_FLOAT_EQ(gOption->screenLeft, -2.0f); // frame aspect 100 / 50
-    EXPECT_FLOAT_EQ(gOption->screenRight, 2.0f);
+    EXPECT_EQ(screenWindow(), (std::vector<float>{-2, 2, -1, 1})); // frame aspect 100 / 50
     EXPECT_TRUE(near(Point(0, 0, 1) * gCameraToRaster, Point(50, 25, 1)));
 }
 
@@ -327,27 +321,8 @@ TEST_F(StateTest, AspectBelowOneGivesATallerWindow) {
     fState->frameBegin();
     gOption->imageAspect(0.5f);
     fState->sceneBegin();
-    const Option& o = *gOption;
-    EXPECT_FLOAT_EQ(o.screenLeft, -1.0f);
-    EXPECT_FLOAT_EQ(o.screenRight, 1.0f);
-    EXPECT_FLOAT_EQ(o.screenBottom, -2.0f);
-    EXPECT_FLOAT_EQ(o.screenTop, 2.0f);
+    EXPECT_EQ(screenWindow(), (std::vector<float>{-1, 1, -2, 2}));
     EXPECT_TRUE(near(Point(1, -2, 1) * gCameraToRaster, Point(640, 480, 1)));
-    fState->sceneEnd();
-    fState->frameEnd();
-
-    gOption->rasterViewport(0, 99, 0, 199); // 100 by 200: aspect 0.5 from the raster
-    fState->sceneBegin();
-    EXPECT_FLOAT_EQ(gOption->frameAspect, 0.5f);
-    EXPECT_FLOAT_EQ(gOption->screenTop, 2.0f);
-}
-
-TEST_F(StateTest, GivenScreenWindowIsKept) {
-    gOption->imageWindow(-1, 3, -1, 1);
-    fState->sceneBegin();
-    EXPECT_FLOAT_EQ(gOption->screenRight, 3.0f);
-    EXPECT_TRUE(near(Point(1, 0, 1) * gCameraToRaster, Point(320, 240, 1)));
-    EXPECT_TRUE(near(Point(3, -1, 1) * gCameraToRaster, Point(640, 480, 1)));
 }
 
 TEST_F(StateTest, NanWindowAndAspectFallBackToDefaults) {
@@ -357,7 +332,7 @@ TEST_F(StateTest, NanWindowAndAspectFallBackToDefaults) {
     gOption->imageAspect(nan);
     fState->sceneBegin();
     EXPECT_FLOAT_EQ(gOption->pixelAspect, 1.0f);
-    EXPECT_FLOAT_EQ(gOption->screenLeft, -4.0f / 3.0f);
+    EXPECT_EQ(screenWindow(), (std::vector<float>{-4.0f / 3, 4.0f / 3, -1, 1}));
     EXPECT_TRUE(near(Point(0, 0, 1) * gCameraToRaster, Point(320, 240, 1)));
     EXPECT_TRUE(reports().empty());
 }

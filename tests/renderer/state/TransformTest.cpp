@@ -37,17 +37,6 @@ TEST_F(TransformTest, MirroringMakesTheSpaceRightHanded) {
     EXPECT_EQ(gTransform->handedness(), 0x600);
 }
 
-TEST_F(TransformTest, BadArgumentsAreReported) {
-    request("qelLoadMatrix");
-    gTransform->loadMatrix(nullptr);
-    EXPECT_EQ(reports(),
-              Lines{"error: Required parameters not provided. qelLoadMatrix: matrix must not be null"});
-    request("qelPerspective");
-    gTransform->perspective(0);
-    EXPECT_EQ(reports(), Lines{kRange + "qelPerspective: fov 0 out of range, using 90 degrees"});
-    EXPECT_TRUE(near(moved(Point(1, 2, 4)), Point(0.25f, 0.5f, 0.75f)));
-}
-
 TEST_F(TransformTest, NanArgumentsDoNotCrash) {
     gTransform->translate(kNan, 0, 0);
     gTransform->rotate(kNan, 0, 0, 1);

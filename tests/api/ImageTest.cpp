@@ -1,0 +1,124 @@
+// Whole images rendered through the API to TIFF files and read back.
+#include "api/qel.h"
+
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace {
+
+void quiet(const char*) {}
+
+struct Image {
+    uint32_t width = 0, height = 0;
+    uint16_t samples = 0, bits = 0;
+    std::vector<uint8_t> data; // 8-bit samples, top row first
+
+    const uint8_t* pixel(uint32_t x, uint32_t y) const {
+        return data.data() + (size_t(y) * width + x) * samples;
+    }
+};
+
+Image readTiff(const std::string& path) {
+    Image image;
+    TIFF* tiff = TIFFOpen(path.c_str(), "r");
+    if (!tiff) return image;
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &image.width);
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &image.height);
+    TIFFGetField(tiff, TIFFTAG_SAMPLESPERPIXEL, &image.samples);
+    TIFFGetField(tiff, TIFFTAG_BITSPERSAMPLE, &image.bits);
+    image.data.resize(size_t(image.width) * image.height * image.samples);
+    for (uint32_t y = 0; y < image.height; ++y)
+        TIFFReadScanline(tiff, image.data.data() + size_t(y) * image.width * image.samples, y);
+    TIFFClose(tiff);
+    return image;
+}
+
+class ImageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qelErrorPrinter(quiet);
+        qelReset();
+        fPath = ::testing::TempDir() + "image-test-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".tif";
+    }
+
+    // A sphere of radius 1 at depth 5 under a 90 degree view at 640 by 480.
+    void renderSphere(float xOffset = 0) {
+        qelFrameBegin();
+        qelRasterViewport(0, 639, 0, 479);
+        qelOutputFile(QEL_FORMAT_TIFF, fPath.c_str());
+        qelOutputSamples(QEL_SAMPLES_RGBA);
+        qelColorJitter(0);
+        qelViewPerspective(90);
+        qelSceneBegin();
+        float color[3] = {0.5f, 0.25f, 1.0f};
+        qelColor(color);
+        qelSurface(qelQuark("constant"), 0);
+        qelTranslate(xOffset, 0, 5);
+        qelSphere(1, -1, 1, 360, 0);
+        qelSceneEnd();
+        qelFrameEnd();
+    }
+
+    std::string fPath;
+};
+
+TEST_F(ImageTest, SphereCoversItsProjectedDisc) {
+    renderSphere();
+    Image image = readTiff(fPath);
+    ASSERT_EQ(image.width, 640u);
+    ASSERT_EQ(image.height, 480u);
+    ASSERT_EQ(image.samples, 4);
+    ASSERT_EQ(image.bits, 8);
+    long covered = 0;
+    for (uint32_t y = 0; y < image.height; ++y)
+        for (uint32_t x = 0; x < image.width; ++x)
+            if (image.pixel(x, y)[3] > 127) ++covered;
+    // The silhouette cone has tan = r / sqrt(d^2 - r^2); 240 pixels per unit
+    // of the screen window -4/3..4/3.
+    double radius = 240.0 / std::sqrt(24.0);
+    double area = M_PI * radius * radius;
+    EXPECT_NEAR(double(covered), area, area * 0.005);
+}
+
+TEST_F(ImageTest, ConstantColourIsExactInsideAndBlackOutside) {
+    renderSphere();
+    Image image = readTiff(fPath);
+    ASSERT_EQ(image.samples, 4);
+    const uint8_t* centre = image.pixel(320, 240);
+    EXPECT_EQ(centre[0], 128); // 0.5 * 255 = 127.5 rounds up
+    EXPECT_EQ(centre[1], 64);  // 63.75
+    EXPECT_EQ(centre[2], 255);
+    EXPECT_EQ(centre[3], 255);
+    const uint8_t* corner = image.pixel(5, 5);
+    EXPECT_EQ(corner[0], 0);
+    EXPECT_EQ(corner[3], 0);
+}
+
+TEST_F(ImageTest, OffCentreSphereMovesWithItsTranslation) {
+    renderSphere(1.0f); // one unit right at depth 5: 240 / 5 = 48 pixels right
+    Image image = readTiff(fPath);
+    ASSERT_EQ(image.samples, 4);
+    EXPECT_EQ(image.pixel(320 + 48, 240)[3], 255);
+    EXPECT_EQ(image.pixel(320 - 60, 240)[3], 0);
+}
+
+TEST_F(ImageTest, UnwritableFileIsReported) {
+    fPath = "/nonexistent-dir/never.tif";
+    std::vector<std::string>* lines = new std::vector<std::string>;
+    static std::vector<std::string>* sLines;
+    sLines = lines;
+    qelErrorPrinter([](const char* text) { sLines->emplace_back(text); });
+    renderSphere();
+    ASSERT_FALSE(lines->empty());
+    EXPECT_EQ(lines->back(),
+              "error: Parameter out of range. qelSceneEnd: cannot write image file "
+              "/nonexistent-dir/never.tif");
+    delete lines;
+}
+
+} // namespace
