@@ -85,6 +85,7 @@ Scene::~Scene() { flush(); }
 
 void Scene::init() {
     flush();
+    fMicropolygons = 0;
     createBuckets();
 }
 
@@ -298,6 +299,7 @@ void Scene::processPrimitive(Primitive* primitive) {
 }
 
 void Scene::addGrid(Grid* grid) {
+    fMicropolygons += long(grid->nu()) * grid->nv();
     const Attrib& attrib = *grid->attrib();
     const Option& option = *gOption;
     bool colourWanted = option.colorOut || option.alphaOut;
