@@ -64,8 +64,41 @@ protected:
         qelFrameEnd();
     }
 
+    // A constant-shaded sphere and, optionally, a matte sphere in front of it.
+    Image renderScene(void (*options)(), bool matteInFront = false) {
+        qelFrameBegin();
+        qelRasterViewport(0, 159, 0, 119);
+        qelOutputFile(QEL_FORMAT_TIFF, fPath.c_str());
+        qelOutputSamples(QEL_SAMPLES_RGBA);
+        qelColorJitter(0);
+        if (options) options();
+        qelViewPerspective(90);
+        qelSceneBegin();
+        float red[3] = {1.0f, 0.1f, 0.1f};
+        qelColor(red);
+        qelSurface(qelQuark("constant"), 0);
+        qelAttributePush();
+        qelTranslate(0, 0, 5);
+        qelSphere(1.5f, -1.5f, 1.5f, 360, 0);
+        qelAttributePop();
+        if (matteInFront) {
+            qelMatteObject(1);
+            qelTranslate(0, 0, 3);
+            qelSphere(0.5f, -0.5f, 0.5f, 360, 0);
+        }
+        qelSceneEnd();
+        qelFrameEnd();
+        return readTiff(fPath);
+    }
+
     std::string fPath;
 };
+
+double meanAbsoluteDifference(const Image& a, const Image& b) {
+    double sum = 0;
+    for (size_t i = 0; i < a.data.size(); ++i) sum += std::fabs(double(a.data[i]) - b.data[i]);
+    return sum / double(a.data.size()) / 255.0;
+}
 
 TEST_F(ImageTest, SphereCoversItsProjectedDisc) {
     renderSphere();
@@ -105,6 +138,55 @@ TEST_F(ImageTest, OffCentreSphereMovesWithItsTranslation) {
     ASSERT_EQ(image.samples, 4);
     EXPECT_EQ(image.pixel(320 + 48, 240)[3], 255);
     EXPECT_EQ(image.pixel(320 - 60, 240)[3], 0);
+}
+
+TEST_F(ImageTest, MatteSphereCutsAHoleWithNoAlpha) {
+    Image image = renderScene(nullptr, true);
+    ASSERT_EQ(image.samples, 4);
+    const uint8_t* centre = image.pixel(80, 60);
+    EXPECT_EQ(centre[0], 0);
+    EXPECT_EQ(centre[3], 0);
+    // The hole is 10 pixels wide in radius, the red disc 19: 15 is on the red.
+    const uint8_t* beside = image.pixel(80 + 15, 60);
+    EXPECT_EQ(beside[0], 255);
+    EXPECT_EQ(beside[3], 255);
+}
+
+TEST_F(ImageTest, UniformAndAdaptiveSamplersAgree) {
+    Image uniform = renderScene([] { qelSampleUniform(4, 4); });
+    Image adaptive = renderScene([] { qelSampleAdaptive(0.001f); });
+    ASSERT_EQ(uniform.data.size(), adaptive.data.size());
+    ASSERT_FALSE(uniform.data.empty());
+    EXPECT_LT(meanAbsoluteDifference(uniform, adaptive), 0.01);
+}
+
+TEST_F(ImageTest, GainAndGammaFollowTheirClosedForm) {
+    // Red 1 and green 0.1: gain 0.5 and gamma 2 give 0.5^0.5 and 0.05^0.5.
+    Image image = renderScene([] {
+        qelColorGain(0.5f);
+        qelColorGamma(2);
+    });
+    const uint8_t* centre = image.pixel(80, 60);
+    EXPECT_EQ(centre[0], 180); // 255 * 0.70711 = 180.3
+    EXPECT_EQ(centre[1], 57);  // 255 * 0.22361 = 57.02
+    EXPECT_EQ(centre[3], 255); // alpha is not exposed
+}
+
+TEST_F(ImageTest, BoxFilterKeepsAHarderEdgeThanGaussian) {
+    auto edgePixels = [](const Image& image) {
+        long partial = 0;
+        for (uint32_t x = 0; x < image.width; ++x) {
+            uint8_t alpha = image.pixel(x, 60)[3];
+            if (alpha > 0 && alpha < 255) ++partial;
+        }
+        return partial;
+    };
+    Image box = renderScene([] {
+        qelFilter(QEL_FILTER_BOX);
+        qelFilterWidth(1, 1);
+    });
+    Image gaussian = renderScene([] { qelFilterWidth(3, 3); });
+    EXPECT_LT(edgePixels(box), edgePixels(gaussian));
 }
 
 TEST_F(ImageTest, UnwritableFileIsReported) {
