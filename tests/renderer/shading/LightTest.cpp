@@ -7,6 +7,8 @@
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
 
+#include "ShaderTestValues.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,36 +18,6 @@
 namespace {
 
 constexpr float kDegree = kPi / 180;
-
-ArgAssoc uniformArg(unsigned short quark, std::initializer_list<float> value) {
-    ArgAssoc entry;
-    entry.quark = quark;
-    entry.parameterClass = 0xD01;
-    entry.parameterType = value.size() == 1 ? 0xE01 : 0xE05;
-    entry.items = 1;
-    entry.width = int(value.size());
-    entry.floats = value;
-    return entry;
-}
-
-ArgList argList(std::initializer_list<ArgAssoc> entries) {
-    ArgList args;
-    for (const ArgAssoc& entry : entries)
-        args.add(entry);
-    return args;
-}
-
-void expectColor(const Color& c, float r, float g, float b) {
-    EXPECT_NEAR(c.r, r, 1e-5f);
-    EXPECT_NEAR(c.g, g, 1e-5f);
-    EXPECT_NEAR(c.b, b, 1e-5f);
-}
-
-void expectPoint(const Point& p, float x, float y, float z) {
-    EXPECT_NEAR(p.x, x, 1e-5f);
-    EXPECT_NEAR(p.y, y, 1e-5f);
-    EXPECT_NEAR(p.z, z, 1e-5f);
-}
 
 // Exposes solar, which the built-in distant light only uses with no spread.
 class SolarProbe : public Light {

@@ -5,6 +5,8 @@
 #include "renderer/state/ArgList.h"
 #include "renderer/state/Transform.h"
 
+#include "ShaderTestValues.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,30 +14,6 @@
 #include <memory>
 
 namespace {
-
-ArgAssoc uniformArg(unsigned short quark, std::initializer_list<float> value) {
-    ArgAssoc entry;
-    entry.quark = quark;
-    entry.parameterClass = 0xD01;
-    entry.parameterType = value.size() == 1 ? 0xE01 : 0xE05;
-    entry.items = 1;
-    entry.width = int(value.size());
-    entry.floats = value;
-    return entry;
-}
-
-ArgList argList(std::initializer_list<ArgAssoc> entries) {
-    ArgList args;
-    for (const ArgAssoc& entry : entries)
-        args.add(entry);
-    return args;
-}
-
-void expectColor(const Color& c, float r, float g, float b) {
-    EXPECT_NEAR(c.r, r, 1e-5f);
-    EXPECT_NEAR(c.g, g, 1e-5f);
-    EXPECT_NEAR(c.b, b, 1e-5f);
-}
 
 const Color kSurfaceColor(0.8f, 0.4f, 1.0f);
 const Color kSurfaceOpacity(0.5f, 0.25f, 1.0f);
