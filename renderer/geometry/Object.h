@@ -1,13 +1,46 @@
-// A retained object: the primitives made between object begin and end,
-// instanced later by handle.
+// A retained object: the primitives made between object begin and end, kept
+// as the means to make them again. Each instance remakes them under the
+// caller's attributes and current transform.
 #ifndef QEL_GEOMETRY_OBJECT_H
 #define QEL_GEOMETRY_OBJECT_H
 
+#include "renderer/geometry/Matrix.h"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class Primitive;
+
 class Object {
 public:
-    Object() = default;
+    using Maker = std::function<Primitive*()>;
+
+    // The transform current at object begin: primitives keep their place
+    // relative to it.
+    explicit Object(const Matrix& atBegin);
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
+
+    // Keeps a primitive's maker, with the transform current when it was made.
+    // False (reported) when its class differs from the object's first one.
+    bool record(Maker make, int32_t type, const Matrix& transform);
+
+    // Makes every primitive again with the current transform applied after
+    // its own; each goes to add.
+    void instance(const std::function<void(Primitive*)>& add) const;
+
+    int count() const { return int(fRecords.size()); }
+
+private:
+    struct Record {
+        Maker make;
+        Matrix local; // the primitive's transform relative to the object's
+    };
+
+    Matrix fBeginInverse;
+    std::vector<Record> fRecords;
+    int32_t fType = -1;
 };
 
 #endif

@@ -9,6 +9,7 @@
 #include "renderer/shading/ShaderFactory.h"
 #include "renderer/state/Scene.h"
 #include "renderer/state/State.h"
+#include "renderer/state/Transform.h"
 
 void PictrelTarget::createDisplay() {
     delete gDisplay;
@@ -46,7 +47,7 @@ void PictrelTarget::renderScene() { gScene->render(); }
 void PictrelTarget::resetSequence() { Primitive::fCurSeq = 0; }
 
 Object* PictrelTarget::beginObject() {
-    Object* object = new Object;
+    Object* object = new Object(gTransform->matrix());
     gScene->beginObject(object);
     return object;
 }

@@ -3,7 +3,9 @@
 #include "common/Error.h"
 #include "common/Quark.h"
 #include "renderer/display/Display.h"
+#include "renderer/geometry/Object.h"
 #include "renderer/geometry/Primitive.h"
+#include "renderer/geometry/Procedural.h"
 #include "renderer/hider/AdaptiveBucket.h"
 #include "renderer/hider/UniformBucket.h"
 #include "renderer/shading/Grid.h"
@@ -133,12 +135,15 @@ void Scene::createBuckets() {
     fCurrent = 0;
 }
 
-void Scene::add(Primitive* primitive) {
+void Scene::emit(int32_t type, Object::Maker make) {
     if (fObjectUnderConstruction) {
-        // Retained objects do not keep their primitives yet.
-        delete primitive;
+        fObjectUnderConstruction->record(std::move(make), type, gTransform->matrix());
         return;
     }
+    if (Primitive* primitive = make()) add(primitive);
+}
+
+void Scene::add(Primitive* primitive) {
     if (fBuckets.empty()) {
         fPending.push_back(primitive);
         return;
@@ -445,21 +450,21 @@ void Scene::sphere(float radius, float zmin, float zmax, float thetamax, long n,
                    void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     ArgList args = quadricArgs(n, tokens, values);
-    add(new Sphere(radius, zmin, zmax, thetamax, std::move(args)));
+    emit(8, [=] { return new Sphere(radius, zmin, zmax, thetamax, args); });
 }
 
 void Scene::cone(float radius, float height, float zmax, float thetamax, long n, const unsigned short* tokens,
                  void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     ArgList args = quadricArgs(n, tokens, values);
-    add(new Cone(radius, height, zmax, thetamax, std::move(args)));
+    emit(9, [=] { return new Cone(radius, height, zmax, thetamax, args); });
 }
 
 void Scene::cylinder(float radius, float zmin, float zmax, float thetamax, long n, const unsigned short* tokens,
                      void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     ArgList args = quadricArgs(n, tokens, values);
-    add(new Cylinder(radius, zmin, zmax, thetamax, std::move(args)));
+    emit(10, [=] { return new Cylinder(radius, zmin, zmax, thetamax, args); });
 }
 
 void Scene::hyperboloid(const float* point1, const float* point2, float thetamax, long n,
@@ -467,7 +472,8 @@ void Scene::hyperboloid(const float* point1, const float* point2, float thetamax
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     if (!present(point1, "point1") || !present(point2, "point2")) return;
     ArgList args = quadricArgs(n, tokens, values);
-    add(new Hyperboloid(Point(point1), Point(point2), thetamax, std::move(args)));
+    Point p1(point1), p2(point2);
+    emit(11, [=] { return new Hyperboloid(p1, p2, thetamax, args); });
 }
 
 void Scene::paraboloid(float rmax, float zmin, float zmax, float thetamax, long n, const unsigned short* tokens,
@@ -482,13 +488,13 @@ void Scene::paraboloid(float rmax, float zmin, float zmax, float thetamax, long 
         return;
     }
     ArgList args = quadricArgs(n, tokens, values);
-    add(new Paraboloid(rmax, zmin, zmax, thetamax, std::move(args)));
+    emit(12, [=] { return new Paraboloid(rmax, zmin, zmax, thetamax, args); });
 }
 
 void Scene::disk(float height, float radius, float thetamax, long n, const unsigned short* tokens, void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     ArgList args = quadricArgs(n, tokens, values);
-    add(new Disk(height, radius, thetamax, std::move(args)));
+    emit(13, [=] { return new Disk(height, radius, thetamax, args); });
 }
 
 void Scene::torus(float majorRadius, float minorRadius, float phimin, float phimax, float thetamax,
@@ -496,18 +502,23 @@ void Scene::torus(float majorRadius, float minorRadius, float phimin, float phim
                   void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     ArgList args = quadricArgs(n, tokens, values);
-    add(new Torus(majorRadius, minorRadius, phimin, phimax, thetamax, std::move(args)));
+    emit(14, [=] { return new Torus(majorRadius, minorRadius, phimin, phimax, thetamax, args); });
 }
 
 void Scene::procedural(void* data, const float* bound, qelSubdivideFunc subdivide,
                        qelReleaseFunc release) {
     if (!gState->verify(kBlockProcedural, kErrNotPrims)) return;
     if (!present(bound, "bound") || !present(reinterpret_cast<const void*>(subdivide), "subdivide function")) return;
-    // Nothing keeps the data yet, so it goes back to its owner at once.
-    if (release) release(data);
+    auto shared = std::make_shared<Procedural::Data>(data, release);
+    Bound box(bound);
+    emit(16, [=] { return new Procedural(shared, box, subdivide); });
 }
 
-void Scene::objectInstance(const void* object) {
+void Scene::objectInstance(const void* handle) {
     if (!gState->verify(kBlockInScene, kErrNotPrims)) return;
-    if (!object || !gState->ownsObject(object)) error(kErrBadHandle, kError, nullptr);
+    if (!handle || !gState->ownsObject(handle)) {
+        error(kErrBadHandle, kError, nullptr);
+        return;
+    }
+    static_cast<const Object*>(handle)->instance([this](Primitive* primitive) { add(primitive); });
 }

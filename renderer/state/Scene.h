@@ -4,6 +4,7 @@
 #define QEL_STATE_SCENE_H
 
 #include "api/qel.h"
+#include "renderer/geometry/Object.h"
 
 #include <deque>
 #include <memory>
@@ -12,7 +13,6 @@
 class ArgList;
 class Bucket;
 class Grid;
-class Object;
 class Primitive;
 struct Bound;
 
@@ -66,6 +66,10 @@ public:
     void procedural(void* data, const float* bound, qelSubdivideFunc subdivide,
                     qelReleaseFunc release);
     void objectInstance(const void* object);
+
+    // Makes a primitive of the class code now, or, inside an object block,
+    // keeps the maker in the object.
+    void emit(int32_t type, Object::Maker make);
 
     // Takes a new primitive (from a request or a split) into the scene: into
     // the first unrendered bucket its raster bound overlaps, or, before the

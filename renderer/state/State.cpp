@@ -314,6 +314,24 @@ Transform* State::getTransform() {
     return fTransformSnapshot;
 }
 
+void State::pushScratch(const Attrib& attrib, const Transform& transform) {
+    // Copied first: the arguments may live in the stacks that grow here.
+    Attrib attribCopy(attrib);
+    Transform transformCopy(transform);
+    fAttributes.push();
+    fTransforms.push();
+    fAttributes.top() = attribCopy;
+    fTransforms.top() = transformCopy;
+    repointGlobals();
+    gAttrib->snapshot.setChanged();
+    gTransform->snapshot.setChanged();
+}
+
+void State::popScratch() {
+    popAttributes();
+    popTransform();
+}
+
 void State::addLight(Light* light) {
     if (!fLights.empty()) fLights.top().add(light);
 }

@@ -68,6 +68,12 @@ public:
     unsigned short currentBlock() const { return fBlocks.top(); }
     int depth() const { return fBlocks.count(); }
 
+    // Makes copies of the given blocks current without opening a block, for
+    // primitives made on the renderer's behalf (object instances, procedural
+    // subdivision); popScratch restores what was current.
+    void pushScratch(const Attrib& attrib, const Transform& transform);
+    void popScratch();
+
     void addLight(Light* light);
     bool ownsLight(const void* light) const;
     bool ownsObject(const void* object) const;

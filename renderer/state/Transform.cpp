@@ -30,6 +30,11 @@ void Transform::resetToIdentity() {
     changed();
 }
 
+void Transform::setMatrix(const Matrix& m) {
+    fMatrix = m;
+    changed();
+}
+
 void Transform::loadIdentity() {
     if (!allowed()) return;
     resetToIdentity();

@@ -23,6 +23,8 @@ public:
 
     // The projection requests restart the transform without a state check.
     void resetToIdentity();
+    // Sets the matrix without a state check, for transforms the renderer makes.
+    void setMatrix(const Matrix& m);
 
     const Matrix& matrix() const { return fMatrix; }
     // "rh" 0x601 when the matrix mirrors (negative determinant), else "lh" 0x600.

@@ -223,6 +223,101 @@ TEST_F(ImageTest, SphereAroundTheEyeIsSplitAndCulledInBoundedTime) {
     EXPECT_EQ(image.pixel(40, 30)[0], 255); // the far wall of the sphere is seen, white
 }
 
+long coveredPixels(const Image& image) {
+    long covered = 0;
+    for (uint32_t y = 0; y < image.height; ++y)
+        for (uint32_t x = 0; x < image.width; ++x)
+            if (image.pixel(x, y)[3] > 127) ++covered;
+    return covered;
+}
+
+void beginSmallFrame(const std::string& path) {
+    qelFrameBegin();
+    qelRasterViewport(0, 159, 0, 119);
+    qelOutputFile(QEL_FORMAT_TIFF, path.c_str());
+    qelOutputSamples(QEL_SAMPLES_RGBA);
+    qelViewPerspective(90);
+    qelSceneBegin();
+    qelSurface(qelQuark("constant"), 0);
+}
+
+void endFrame() {
+    qelSceneEnd();
+    qelFrameEnd();
+}
+
+TEST_F(ImageTest, ObjectCalledThreeTimesRendersThreeCopies) {
+    beginSmallFrame(fPath);
+    qelTranslate(0, 0, 10);
+    const void* ball = qelObjectBegin();
+    qelSphere(1, -1, 1, 360, 0);
+    qelObjectEnd();
+    for (float x : {-4.0f, 0.0f, 4.0f}) {
+        qelAttributePush();
+        qelTranslate(x, 0, 0);
+        qelObjectCall(ball);
+        qelAttributePop();
+    }
+    endFrame();
+    Image image = readTiff(fPath);
+    ASSERT_EQ(image.samples, 4);
+    // 60 pixels per unit at depth 1: a sphere at depth 10 is 6 pixels wide in radius.
+    for (int x : {80 - 24, 80, 80 + 24}) EXPECT_EQ(image.pixel(x, 60)[3], 255) << x;
+    EXPECT_EQ(image.pixel(80 - 12, 60)[3], 0);
+    double one = M_PI * 36.0 * 100.0 / 99.0; // pi (60 r / sqrt(d^2 - r^2))^2
+    EXPECT_NEAR(double(coveredPixels(image)), 3 * one, 3 * one * 0.06);
+}
+
+TEST_F(ImageTest, ObjectsHoldOneKindOfPrimitive) {
+    std::vector<std::string> lines;
+    static std::vector<std::string>* sLines;
+    sLines = &lines;
+    qelErrorPrinter([](const char* text) { sLines->emplace_back(text); });
+    beginSmallFrame(fPath);
+    qelObjectBegin();
+    qelSphere(1, -1, 1, 360, 0);
+    qelDisk(0, 1, 360, 0);
+    qelObjectEnd();
+    endFrame();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "error: Parameters inconsistent. qelDisk: all object primitives must be "
+                        "of the same type");
+}
+
+int gReleases = 0;
+int gSubdivisions = 0;
+
+void hundredSpheres(void* data, float detail) {
+    ++gSubdivisions;
+    EXPECT_GT(detail, 0.0f);
+    float radius = *static_cast<float*>(data);
+    for (int i = 0; i < 100; ++i) {
+        qelAttributePush();
+        qelTranslate(float(i % 10) - 4.5f, float(i / 10) - 4.5f, 0);
+        qelSphere(radius, -radius, radius, 360, 0);
+        qelAttributePop();
+    }
+}
+
+void countRelease(void*) { ++gReleases; }
+
+TEST_F(ImageTest, ProceduralEmitsItsSpheresAndIsReleasedOnce) {
+    gReleases = gSubdivisions = 0;
+    static float radius = 0.3f;
+    beginSmallFrame(fPath);
+    qelTranslate(0, 0, 12);
+    float bound[6] = {-5, 5, -5, 5, -1, 1};
+    qelProcedural(&radius, bound, hundredSpheres, countRelease);
+    endFrame();
+    EXPECT_EQ(gSubdivisions, 1);
+    EXPECT_EQ(gReleases, 1);
+    Image image = readTiff(fPath);
+    ASSERT_EQ(image.samples, 4);
+    // Spheres at x = -4.5 .. 4.5 by 1, depth 12: 5 pixels apart, 1.5 pixels in radius.
+    EXPECT_EQ(image.pixel(80 + 2, 60 + 2)[3], 255); // the sphere at (0.5, 0.5)
+    EXPECT_GT(coveredPixels(image), 100 * 3);
+}
+
 TEST_F(ImageTest, UnwritableFileIsReported) {
     fPath = "/nonexistent-dir/never.tif";
     std::vector<std::string>* lines = new std::vector<std::string>;

@@ -1,0 +1,28 @@
+#include "renderer/geometry/Object.h"
+
+#include "common/Error.h"
+#include "renderer/state/State.h"
+#include "renderer/state/Transform.h"
+
+Object::Object(const Matrix& atBegin) : fBeginInverse(invert(atBegin)) {}
+
+bool Object::record(Maker make, int32_t type, const Matrix& transform) {
+    if (fType >= 0 && type != fType) {
+        error(kErrConsistency, kError, "all object primitives must be of the same type");
+        return false;
+    }
+    fType = type;
+    fRecords.push_back({std::move(make), transform * fBeginInverse});
+    return true;
+}
+
+void Object::instance(const std::function<void(Primitive*)>& add) const {
+    for (const Record& record : fRecords) {
+        Transform placed(*gTransform);
+        placed.setMatrix(record.local * gTransform->matrix());
+        gState->pushScratch(*gAttrib, placed);
+        Primitive* primitive = record.make();
+        gState->popScratch();
+        if (primitive) add(primitive);
+    }
+}

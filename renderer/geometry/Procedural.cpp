@@ -1,0 +1,21 @@
+#include "renderer/geometry/Procedural.h"
+
+#include "renderer/state/Camera.h"
+#include "renderer/state/State.h"
+#include "renderer/state/Transform.h"
+
+#include <cmath>
+
+Procedural::Procedural(std::shared_ptr<Data> data, const Bound& bound, qelSubdivideFunc subdivide)
+    : fData(std::move(data)), fBound(bound), fSubdivide(subdivide) {}
+
+Boundw Procedural::bound() const { return Boundw(fBound, 1.0f, 1.0f); }
+
+void Procedural::split() {
+    Bound raster = fBound * (transform()->matrix() * gCameraToRaster);
+    float detail = (raster.xmax - raster.xmin) * (raster.ymax - raster.ymin);
+    if (!std::isfinite(detail)) detail = 1e38f;
+    gState->pushScratch(*attrib(), *transform());
+    fSubdivide(fData->get(), detail);
+    gState->popScratch();
+}

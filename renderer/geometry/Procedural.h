@@ -1,0 +1,46 @@
+// A procedural primitive: a bound and a caller's subdivision function that,
+// when the primitive is split, issues the requests that make its contents.
+// The caller's release function runs once, when no instance is left.
+#ifndef QEL_GEOMETRY_PROCEDURAL_H
+#define QEL_GEOMETRY_PROCEDURAL_H
+
+#include "api/qel.h"
+#include "renderer/geometry/Bound.h"
+#include "renderer/geometry/Primitive.h"
+
+#include <memory>
+
+class Procedural : public Primitive {
+public:
+    // The caller's data, released once when the last holder lets go.
+    class Data {
+    public:
+        Data(void* data, qelReleaseFunc release) : fData(data), fRelease(release) {}
+        ~Data() {
+            if (fRelease) fRelease(fData);
+        }
+        Data(const Data&) = delete;
+        Data& operator=(const Data&) = delete;
+        void* get() const { return fData; }
+
+    private:
+        void* fData;
+        qelReleaseFunc fRelease;
+    };
+
+    Procedural(std::shared_ptr<Data> data, const Bound& bound, qelSubdivideFunc subdivide);
+
+    int32_t type() const override { return 16; }
+    Boundw bound() const override;
+    short diceable(float) override { return 0; }
+    // Runs the subdivision with the raster area of the bound as the detail,
+    // under the attributes and transform the procedural was made with.
+    void split() override;
+
+private:
+    std::shared_ptr<Data> fData;
+    Bound fBound;
+    qelSubdivideFunc fSubdivide;
+};
+
+#endif
