@@ -3,7 +3,10 @@
 #include "common/Error.h"
 #include "common/Quark.h"
 #include "renderer/display/Display.h"
+#include "renderer/geometry/Nurbs.h"
 #include "renderer/geometry/Object.h"
+#include "renderer/geometry/Patch.h"
+#include "renderer/geometry/Polygon.h"
 #include "renderer/geometry/Primitive.h"
 #include "renderer/geometry/Procedural.h"
 #include "renderer/hider/AdaptiveBucket.h"
@@ -136,11 +139,14 @@ void Scene::createBuckets() {
 }
 
 void Scene::emit(int32_t type, Object::Maker make) {
+    Primitive* primitive = make();
+    if (!primitive) return; // reported by the maker
     if (fObjectUnderConstruction) {
+        delete primitive; // made once only to check it
         fObjectUnderConstruction->record(std::move(make), type, gTransform->matrix());
         return;
     }
-    if (Primitive* primitive = make()) add(primitive);
+    add(primitive);
 }
 
 void Scene::add(Primitive* primitive) {
@@ -336,7 +342,8 @@ void Scene::polygon(long nvertices, long n, const unsigned short* tokens, void* 
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     if (!countInRange(nvertices, 3, "vertex count")) return;
     ArgList args(n, tokens, values, {1, nvertices, nvertices});
-    requirePosition(args);
+    if (!requirePosition(args)) return;
+    emit(1, [=] { return ConvexPolygon::make(nvertices, args); });
 }
 
 void Scene::generalPolygon(long nloops, const long* nvertices, long n,
@@ -346,7 +353,9 @@ void Scene::generalPolygon(long nloops, const long* nvertices, long n,
     long total = sumOfCounts(nvertices, nloops, 3, "vertex count");
     if (total < 0) return;
     ArgList args(n, tokens, values, {1, total, total});
-    requirePosition(args);
+    if (!requirePosition(args)) return;
+    std::vector<long> loops(nvertices, nvertices + nloops);
+    emit(2, [=] { return GeneralPolygon::make(nloops, loops.data(), args); });
 }
 
 void Scene::polygonMesh(long npolys, const long* nvertices, const long* vertices, long n,
@@ -360,7 +369,11 @@ void Scene::polygonMesh(long npolys, const long* nvertices, const long* vertices
     long points = vertexCount(vertices, indices);
     if (points < 0) return;
     ArgList args(n, tokens, values, {npolys, points, points});
-    requirePosition(args);
+    if (!requirePosition(args)) return;
+    std::vector<long> counts(nvertices, nvertices + npolys), indexList(vertices, vertices + indices);
+    emit(3, [=] {
+        return ConvexPolygonMesh::make(npolys, counts.data(), indexList.data(), args);
+    });
 }
 
 void Scene::generalPolygonMesh(long npolys, const long* nloops, const long* nvertices,
@@ -377,7 +390,13 @@ void Scene::generalPolygonMesh(long npolys, const long* nloops, const long* nver
     long points = vertexCount(vertices, indices);
     if (points < 0) return;
     ArgList args(n, tokens, values, {npolys, points, points});
-    requirePosition(args);
+    if (!requirePosition(args)) return;
+    std::vector<long> loopCounts(nloops, nloops + npolys), counts(nvertices, nvertices + loops),
+        indexList(vertices, vertices + indices);
+    emit(4, [=] {
+        return GeneralPolygonMesh::make(npolys, loopCounts.data(), counts.data(), indexList.data(),
+                                        args);
+    });
 }
 
 void Scene::patch(short type, long n, const unsigned short* tokens, void* const* values) {
@@ -388,7 +407,11 @@ void Scene::patch(short type, long n, const unsigned short* tokens, void* const*
     }
     long points = type == QEL_PATCH_BILINEAR ? 4 : 16;
     ArgList args(n, tokens, values, {1, 4, points});
-    args.require({kQuarkPoint, kQuarkHeight});
+    if (!args.require({kQuarkPoint, kQuarkHeight})) return;
+    if (type == QEL_PATCH_BILINEAR)
+        emit(5, [=] { return BilinearPatch::make(args); });
+    else
+        emit(6, [=] { return BicubicPatch::make(args); });
 }
 
 void Scene::patchMesh(short type, long nu, short uwrap, long nv, short vwrap, long n,
@@ -411,22 +434,28 @@ void Scene::patchMesh(short type, long nu, short uwrap, long nv, short vwrap, lo
     long uvarying = uperiodic ? upatches : upatches + 1;
     long vvarying = vperiodic ? vpatches : vpatches + 1;
     ArgList args(n, tokens, values, {upatches * vpatches, uvarying * vvarying, nu * nv});
-    requireSurfacePosition(args);
+    if (!requireSurfacePosition(args)) return;
+    emit(17, [=] { return PatchMesh::make(type, nu, uwrap, nv, vwrap, args); });
 }
 
-void Scene::nurb(long uorder, const float* uknot, float, float, long vorder, const float* vknot,
-                 float, float, long n, const unsigned short* tokens, void* const* values) {
+void Scene::nurb(long uorder, const float* uknot, float umin, float umax, long vorder,
+                 const float* vknot, float vmin, float vmax, long n, const unsigned short* tokens, void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     if (!countInRange(uorder, 2, "u order") || !countInRange(vorder, 2, "v order") ||
         !present(uknot, "u knots") || !present(vknot, "v knots"))
         return;
     long points = uorder * vorder;
     ArgList args(n, tokens, values, {1, points, points});
-    requireSurfacePosition(args);
+    if (!requireSurfacePosition(args)) return;
+    std::vector<float> uknots(uknot, uknot + 2 * uorder), vknots(vknot, vknot + 2 * vorder);
+    emit(5, [=] {
+        return NURB::make(uorder, uknots.data(), umin, umax, vorder, vknots.data(), vmin, vmax,
+                          args);
+    });
 }
 
-void Scene::nurbMesh(long nu, long uorder, const float* uknot, float, float, long nv, long vorder,
-                     const float* vknot, float, float, long n, const unsigned short* tokens,
+void Scene::nurbMesh(long nu, long uorder, const float* uknot, float umin, float umax, long nv,
+                     long vorder, const float* vknot, float vmin, float vmax, long n, const unsigned short* tokens,
                      void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     if (!countInRange(nu, 1, "nu") || !countInRange(nv, 1, "nv") ||
@@ -439,7 +468,12 @@ void Scene::nurbMesh(long nu, long uorder, const float* uknot, float, float, lon
     }
     long points = nu * nv;
     ArgList args(n, tokens, values, {1, points, points});
-    requireSurfacePosition(args);
+    if (!requireSurfacePosition(args)) return;
+    std::vector<float> uknots(uknot, uknot + nu + uorder), vknots(vknot, vknot + nv + vorder);
+    emit(7, [=] {
+        return NuPatchMesh::make(nu, uorder, uknots.data(), umin, umax, nv, vorder, vknots.data(),
+                                 vmin, vmax, args);
+    });
 }
 
 ArgList Scene::quadricArgs(long n, const unsigned short* tokens, void* const* values) {
