@@ -98,4 +98,36 @@ TEST_F(GeometryImageTest, ConcaveLShapeCoversItsArea) {
     EXPECT_NEAR(double(covered), 30000.0, 150.0);
 }
 
+TEST_F(GeometryImageTest, RationalNurbsSphereCoversWhatTheSphereCovers) {
+    long sphere = render([] { qelSphere(1, -1, 1, 360, 0); });
+    long nurbs = render([] {
+        // The circle of nine points swept along the half circle of five.
+        const float cx[9] = {1, 1, 0, -1, -1, -1, 0, 1, 1};
+        const float cy[9] = {0, 1, 1, 1, 0, -1, -1, -1, 0};
+        const float r[5] = {0, 1, 1, 1, 0}, z[5] = {-1, -1, 0, 1, 1};
+        const float half = std::sqrt(0.5f);
+        std::vector<float> net;
+        for (int j = 0; j < 5; ++j)
+            for (int i = 0; i < 9; ++i) {
+                float w = (i % 2 ? half : 1) * (j % 2 ? half : 1);
+                net.insert(net.end(), {cx[i] * r[j] * w, cy[i] * r[j] * w, z[j] * w, w});
+            }
+        float uknots[12] = {0, 0, 0, .25f, .25f, .5f, .5f, .75f, .75f, 1, 1, 1};
+        float vknots[8] = {0, 0, 0, .5f, .5f, 1, 1, 1};
+        qelNurbMesh(9, 3, uknots, 0, 1, 5, 3, vknots, 0, 1, qelQuark("pointw"), net.data(), 0);
+    });
+    EXPECT_NEAR(double(sphere), M_PI * 10000.0, M_PI * 10000.0 * 0.005);
+    EXPECT_NEAR(double(nurbs), double(sphere), double(sphere) * 0.005);
+}
+
+TEST_F(GeometryImageTest, PlanarBezierPatchCoversItsQuad) {
+    long covered = render([] {
+        std::vector<float> net;
+        for (int j = 0; j < 4; ++j)
+            for (int i = 0; i < 4; ++i) net.insert(net.end(), {i / 3.0f, j / 3.0f, 0});
+        qelPatch(QEL_PATCH_BICUBIC, qelQuark("point"), net.data(), 0);
+    });
+    EXPECT_NEAR(double(covered), 10000.0, 50.0);
+}
+
 } // namespace
