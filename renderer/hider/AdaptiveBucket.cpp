@@ -122,10 +122,7 @@ void AdaptiveBucket::samplePass(Sample (&samples)[kSamplesPerPass], const Cell& 
 Color AdaptiveBucket::filter(float x, float y, float x0, float y0, float& alpha, float& z) {
     const Option& option = *gOption;
     const float halfWidth = option.filterXWidth / 2, halfHeight = option.filterYWidth / 2;
-    Color C = gBlack;
-    alpha = 0.0f;
-    z = 0.0f;
-    float weightSum = 0.0f;
+    WeightedPixel pixel;
     if (!fCells.empty()) {
         long ix0 = clampCell(std::trunc(x - halfWidth - x0), fNx);
         long ix1 = clampCell(std::trunc(x + halfWidth - x0), fNx);
@@ -137,18 +134,8 @@ Color AdaptiveBucket::filter(float x, float y, float x0, float y0, float& alpha,
                 float cellAlpha, cellZ;
                 float w = cellAt(ix, iy).filter(x, y, cellC, cellAlpha, cellZ);
                 if (std::fabs(w) < kEpsilon) continue;
-                weightSum += w;
-                C += w * cellC;
-                alpha += w * cellAlpha;
-                z += w * cellZ;
+                pixel.add(w, cellC, cellAlpha, cellZ);
             }
     }
-    if (std::fabs(weightSum) < kEpsilon) {
-        alpha = 0.0f;
-        z = 1.0f;
-        return gBlack;
-    }
-    alpha /= weightSum;
-    z /= weightSum;
-    return C / weightSum;
+    return pixel.resolve(alpha, z);
 }

@@ -12,11 +12,39 @@
 #include "renderer/geometry/Bound.h"
 #include "renderer/geometry/Color.h"
 
+#include <cmath>
 #include <cstdint>
 
 class Grid;
 class MicroPolygon;
 class Primitive;
+
+// The filter-weighted sum of what a pixel's samples saw. A pixel whose
+// weights sum to (almost) zero is black, transparent and at depth 1.
+class WeightedPixel {
+public:
+    void add(float w, const Color& color, float alpha, float z) {
+        fWeight += w;
+        fColor += w * color;
+        fAlpha += w * alpha;
+        fZ += w * z;
+    }
+
+    Color resolve(float& alpha, float& z) const {
+        if (std::fabs(fWeight) < kEpsilon) {
+            alpha = 0.0f;
+            z = 1.0f;
+            return gBlack;
+        }
+        alpha = fAlpha / fWeight;
+        z = fZ / fWeight;
+        return fColor / fWeight;
+    }
+
+private:
+    Color fColor = gBlack;
+    float fAlpha = 0.0f, fZ = 0.0f, fWeight = 0.0f;
+};
 
 class Bucket {
 public:

@@ -93,28 +93,16 @@ Color UniformBucket::filter(float x, float y, float x0, float y0, float& alpha, 
     const float halfWidth = option.filterXWidth / 2, halfHeight = option.filterYWidth / 2;
     Range range =
         samplesWithin(x - halfWidth, x + halfWidth, y - halfHeight, y + halfHeight, x0, y0);
-    Color C = gBlack;
-    alpha = 0.0f;
-    z = 0.0f;
-    float weightSum = 0.0f;
+    WeightedPixel pixel;
     for (long iy = range.iy0; iy <= range.iy1; ++iy)
         for (long ix = range.ix0; ix <= range.ix1; ++ix) {
             const Sample& s = sampleAt(ix, iy);
             float w = option.filterFunction(s.x() - x, s.y() - y, option.filterXWidth,
                                             option.filterYWidth);
             if (std::fabs(w) < kEpsilon) continue;
-            weightSum += w;
             float sampleAlpha, sampleZ;
-            C += w * s.pack(sampleAlpha, sampleZ);
-            alpha += w * sampleAlpha;
-            z += w * sampleZ;
+            Color sampleC = s.pack(sampleAlpha, sampleZ);
+            pixel.add(w, sampleC, sampleAlpha, sampleZ);
         }
-    if (std::fabs(weightSum) < kEpsilon) {
-        alpha = 0.0f;
-        z = 1.0f;
-        return gBlack;
-    }
-    alpha /= weightSum;
-    z /= weightSum;
-    return C / weightSum;
+    return pixel.resolve(alpha, z);
 }
