@@ -258,16 +258,16 @@ Primitive* BicubicPatch::make(ArgList args) {
     for (int k = 0; k < 16; ++k) control[k] = controlPoint(*position, k);
     Pointw net[4][4];
     const Attrib& attrib = *gAttrib;
-    toBezier(control, attrib.uBasis, attrib.vBasis, net);
-    if (position->quark == kQuarkHeight) spreadOverSpan(net, Span());
     bool isRational = position->quark == kQuarkPointw;
+    toBezier(control, attrib.uBasis, attrib.vBasis, isRational, net);
+    if (position->quark == kQuarkHeight) spreadOverSpan(net, Span());
     return new BicubicPatch(net, isRational, shadingArgs(args, true));
 }
 
 // With G[a][b] the point a along u and b along v, the net is
 // Mu G Mv^T for the bases' conversion matrices Mu and Mv.
 void BicubicPatch::toBezier(const Pointw control[16], const Matrix& uBasis, const Matrix& vBasis,
-                            Pointw bezier[4][4]) {
+                            bool isRational, Pointw bezier[4][4]) {
     double mu[4][4], mv[4][4];
     toBezierMatrix(uBasis, mu);
     toBezierMatrix(vBasis, mv);
@@ -281,7 +281,10 @@ void BicubicPatch::toBezier(const Pointw control[16], const Matrix& uBasis, cons
                     sum[0] += weight * g.x, sum[1] += weight * g.y;
                     sum[2] += weight * g.z, sum[3] += weight * g.w;
                 }
-            bezier[j][i] = Pointw(float(sum[0]), float(sum[1]), float(sum[2]), float(sum[3]));
+            // Only weights given by the caller change in the basis; plain points
+            // keep w = 1 even where the basis does not sum to one (Hermite, power).
+            float w = isRational ? float(sum[3]) : 1.0f;
+            bezier[j][i] = Pointw(float(sum[0]), float(sum[1]), float(sum[2]), w);
         }
 }
 
@@ -506,7 +509,7 @@ Boundw PatchMesh::computeBound() const {
                 continue;
             }
             Pointw net[4][4];
-            BicubicPatch::toBezier(control, fUBasis, fVBasis, net);
+            BicubicPatch::toBezier(control, fUBasis, fVBasis, fPosition == kQuarkPointw, net);
             if (fPosition == kQuarkHeight)
                 spreadOverSpan(net, spanOf(pu, pv, fUPatches, fVPatches));
             includeBound(total, boundOfPoints(&net[0][0], 16));
@@ -549,7 +552,7 @@ Primitive* PatchMesh::makePatch(long pu, long pv) const {
     Primitive* patch;
     if (fBicubic) {
         Pointw net[4][4];
-        BicubicPatch::toBezier(control, fUBasis, fVBasis, net);
+        BicubicPatch::toBezier(control, fUBasis, fVBasis, isRational, net);
         if (fPosition == kQuarkHeight)
             spreadOverSpan(net, spanOf(pu, pv, fUPatches, fVPatches));
         patch = new BicubicPatch(*this, net, isRational, patchArgs(pu, pv));

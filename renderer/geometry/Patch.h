@@ -46,9 +46,9 @@ public:
     // the current attribute's u and v bases; null when it has none.
     static Primitive* make(ArgList args);
     // Sixteen control points (u fastest) given in the bases, in Bezier form
-    // bezier[j][i], i along u and j along v.
+    // bezier[j][i], i along u and j along v. Weights convert only when rational.
     static void toBezier(const Pointw control[16], const Matrix& uBasis, const Matrix& vBasis,
-                         Pointw bezier[4][4]);
+                         bool rational, Pointw bezier[4][4]);
     // A net already in Bezier form; args without the position.
     BicubicPatch(const Pointw bezier[4][4], bool rational, ArgList args);
     // The same, sharing the common record of a primitive it was split from.

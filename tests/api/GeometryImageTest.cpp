@@ -1,10 +1,12 @@
 // Polygons, patches and NURBS rendered through the API: the same surface
 // given in different forms covers the same pixels.
 #include "api/qel.h"
+#include "TiffImage.h"
 
 #include <gtest/gtest.h>
-#include <tiffio.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -14,24 +16,6 @@ namespace {
 
 void quiet(const char*) {}
 
-// Pixels whose alpha is above one half, in an 8-bit RGBA TIFF.
-long coverage(const std::string& path) {
-    TIFF* tiff = TIFFOpen(path.c_str(), "r");
-    if (!tiff) return -1;
-    uint32_t width = 0, height = 0;
-    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
-    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
-    std::vector<uint8_t> row(size_t(TIFFScanlineSize(tiff)));
-    long covered = 0;
-    for (uint32_t y = 0; y < height; ++y) {
-        TIFFReadScanline(tiff, row.data(), y);
-        for (uint32_t x = 0; x < width; ++x)
-            if (row[x * 4 + 3] > 127) ++covered;
-    }
-    TIFFClose(tiff);
-    return covered;
-}
-
 class GeometryImageTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -40,7 +24,9 @@ protected:
     }
 
     // Renders the shape orthographically, 100 pixels per unit, centred.
-    long render(const std::function<void()>& shape) {
+    long render(const std::function<void()>& shape) { return renderImage(shape).coverage(); }
+
+    TiffImage renderImage(const std::function<void()>& shape) {
         std::string path = ::testing::TempDir() + "geometry-" + std::to_string(fRenders++) + ".tif";
         qelFrameBegin();
         qelRasterViewport(0, 399, 0, 399);
@@ -54,7 +40,7 @@ protected:
         shape();
         qelSceneEnd();
         qelFrameEnd();
-        return coverage(path);
+        return readTiff(path);
     }
 
     int fRenders = 0;
@@ -128,6 +114,121 @@ TEST_F(GeometryImageTest, PlanarBezierPatchCoversItsQuad) {
         qelPatch(QEL_PATCH_BICUBIC, qelQuark("point"), net.data(), 0);
     });
     EXPECT_NEAR(double(covered), 10000.0, 50.0);
+}
+
+using Matrix4 = std::array<std::array<double, 4>, 4>;
+
+Matrix4 product(const Matrix4& a, const Matrix4& b) {
+    Matrix4 c{};
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            for (int k = 0; k < 4; ++k) c[i][j] += a[i][k] * b[k][j];
+    return c;
+}
+
+// Gauss-Jordan with partial pivoting; the basis matrices are well conditioned.
+Matrix4 inverse(Matrix4 m) {
+    Matrix4 inv{};
+    for (int i = 0; i < 4; ++i) inv[i][i] = 1;
+    for (int col = 0; col < 4; ++col) {
+        int pivot = col;
+        for (int r = col + 1; r < 4; ++r)
+            if (std::fabs(m[r][col]) > std::fabs(m[pivot][col])) pivot = r;
+        std::swap(m[col], m[pivot]);
+        std::swap(inv[col], inv[pivot]);
+        double scale = 1 / m[col][col];
+        for (int c = 0; c < 4; ++c) m[col][c] *= scale, inv[col][c] *= scale;
+        for (int r = 0; r < 4; ++r) {
+            if (r == col) continue;
+            double f = m[r][col];
+            for (int c = 0; c < 4; ++c) m[r][c] -= f * m[col][c], inv[r][c] -= f * inv[col][c];
+        }
+    }
+    return inv;
+}
+
+struct NamedBasis {
+    short code;
+    Matrix4 matrix;
+};
+
+// The published matrices, rows first: P(t) = [t^3 t^2 t 1] B G.
+const NamedBasis kBezier{QEL_BASIS_BEZIER, {{{-1, 3, -3, 1}, {3, -6, 3, 0}, {-3, 3, 0, 0}, {1, 0, 0, 0}}}};
+const NamedBasis kOtherBases[] = {
+    {QEL_BASIS_BSPLINE,
+     {{{-1 / 6.0, 3 / 6.0, -3 / 6.0, 1 / 6.0},
+       {3 / 6.0, -6 / 6.0, 3 / 6.0, 0},
+       {-3 / 6.0, 0, 3 / 6.0, 0},
+       {1 / 6.0, 4 / 6.0, 1 / 6.0, 0}}}},
+    {QEL_BASIS_CATMULLROM,
+     {{{-0.5, 1.5, -1.5, 0.5}, {1, -2.5, 2, -0.5}, {-0.5, 0, 0.5, 0}, {0, 1, 0, 0}}}},
+    {QEL_BASIS_HERMITE, {{{2, 1, -2, 1}, {-3, -2, 3, -1}, {0, 1, 0, 0}, {1, 0, 0, 0}}}},
+    {QEL_BASIS_POWER, {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}}},
+};
+
+// A curved Bezier net over [-1.5, 1.5]^2, as a 4 by 4 grid of points per coordinate,
+// indexed [u][v]. Its border is flat, so that its outline is straight: a
+// curved outline would move by a sample wherever float rounding changes a
+// grid's dicing rate, and only the shading inside is compared.
+std::array<Matrix4, 3> bumpyBezierNet() {
+    const double heights[4][4] = {
+        {0, 0, 0, 0}, {0, 0.7, -0.5, 0}, {0, -0.6, 0.8, 0}, {0, 0, 0, 0}};
+    std::array<Matrix4, 3> net{};
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j) {
+            net[0][i][j] = i - 1.5;
+            net[1][i][j] = j - 1.5;
+            net[2][i][j] = heights[i][j];
+        }
+    return net;
+}
+
+// The same surface in another basis: G' = A G A^T with A = B'^-1 B.
+std::vector<float> netInBasis(const std::array<Matrix4, 3>& bezierNet, const Matrix4& basis) {
+    Matrix4 change = product(inverse(basis), kBezier.matrix);
+    Matrix4 changeT{};
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j) changeT[i][j] = change[j][i];
+    std::array<Matrix4, 3> converted;
+    for (int c = 0; c < 3; ++c) converted[c] = product(product(change, bezierNet[c]), changeT);
+    std::vector<float> points;
+    for (int j = 0; j < 4; ++j)
+        for (int i = 0; i < 4; ++i)
+            for (int c = 0; c < 3; ++c) points.push_back(float(converted[c][i][j]));
+    return points;
+}
+
+TEST_F(GeometryImageTest, OnePatchInEveryBasisRendersTheSameImage) {
+    auto net = bumpyBezierNet();
+    auto renderIn = [&](const NamedBasis& basis) {
+        std::vector<float> points = netInBasis(net, basis.matrix);
+        return renderImage([&] {
+            qelLightSource(qelQuark("distant"), 0);
+            qelSurface(qelQuark("diffuse"), 0);
+            qelRotate(30, 1, 0, 0);
+            qelBasis(QEL_UVBASIS, basis.code);
+            qelPatch(QEL_PATCH_BICUBIC, qelQuark("point"), points.data(), 0);
+        });
+    };
+    TiffImage bezier = renderIn(kBezier);
+    ASSERT_FALSE(bezier.data.empty());
+    ASSERT_GT(bezier.coverage(), 50000);
+    // The bumps must show in the shading, or the comparison proves nothing.
+    int darkest = 255, brightest = 0;
+    for (size_t i = 0; i < bezier.data.size(); i += 4)
+        if (bezier.data[i + 3] == 255) {
+            darkest = std::min(darkest, int(bezier.data[i]));
+            brightest = std::max(brightest, int(bezier.data[i]));
+        }
+    ASSERT_GT(brightest - darkest, 40);
+    for (const NamedBasis& other : kOtherBases) {
+        TiffImage image = renderIn(other);
+        ASSERT_EQ(image.data.size(), bezier.data.size());
+        int worst = 0;
+        for (size_t i = 0; i < image.data.size(); ++i)
+            worst = std::max(worst, std::abs(int(image.data[i]) - int(bezier.data[i])));
+        EXPECT_LE(worst, 1) << "basis 0x" << std::hex << other.code;
+    }
 }
 
 } // namespace

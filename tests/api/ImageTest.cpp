@@ -1,8 +1,10 @@
 // Whole images rendered through the API to TIFF files and read back.
 #include "api/qel.h"
+#include "TiffImage.h"
+
+#include <tiffio.h>
 
 #include <gtest/gtest.h>
-#include <tiffio.h>
 
 #include <cmath>
 #include <string>
@@ -11,35 +13,6 @@
 namespace {
 
 void quiet(const char*) {}
-
-struct Image {
-    uint32_t width = 0, height = 0;
-    uint16_t samples = 0, bits = 0;
-    std::vector<uint8_t> data; // 8-bit samples, top row first
-
-    const uint8_t* pixel(uint32_t x, uint32_t y) const {
-        return data.data() + (size_t(y) * width + x) * samples;
-    }
-};
-
-Image readTiff(const std::string& path) {
-    Image image;
-    TIFF* tiff = TIFFOpen(path.c_str(), "r");
-    if (!tiff) return image;
-    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &image.width);
-    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &image.height);
-    TIFFGetField(tiff, TIFFTAG_SAMPLESPERPIXEL, &image.samples);
-    TIFFGetField(tiff, TIFFTAG_BITSPERSAMPLE, &image.bits);
-    // Only 8-bit images are kept; others are checked by their own tests.
-    size_t rowBytes = size_t(image.width) * image.samples;
-    if (image.bits == 8 && size_t(TIFFScanlineSize(tiff)) == rowBytes) {
-        image.data.resize(rowBytes * image.height);
-        for (uint32_t y = 0; y < image.height; ++y)
-            TIFFReadScanline(tiff, image.data.data() + y * rowBytes, y);
-    }
-    TIFFClose(tiff);
-    return image;
-}
 
 class ImageTest : public ::testing::Test {
 protected:
@@ -69,7 +42,7 @@ protected:
     }
 
     // A constant-shaded sphere and, optionally, a matte sphere in front of it.
-    Image renderScene(void (*options)(), bool matteInFront = false) {
+    TiffImage renderScene(void (*options)(), bool matteInFront = false) {
         qelFrameBegin();
         qelRasterViewport(0, 159, 0, 119);
         qelOutputFile(QEL_FORMAT_TIFF, fPath.c_str());
@@ -98,7 +71,7 @@ protected:
     std::string fPath;
 };
 
-double meanAbsoluteDifference(const Image& a, const Image& b) {
+double meanAbsoluteDifference(const TiffImage& a, const TiffImage& b) {
     double sum = 0;
     for (size_t i = 0; i < a.data.size(); ++i) sum += std::fabs(double(a.data[i]) - b.data[i]);
     return sum / double(a.data.size()) / 255.0;
@@ -106,7 +79,7 @@ double meanAbsoluteDifference(const Image& a, const Image& b) {
 
 TEST_F(ImageTest, SphereCoversItsProjectedDisc) {
     renderSphere();
-    Image image = readTiff(fPath);
+    TiffImage image = readTiff(fPath);
     ASSERT_EQ(image.width, 640u);
     ASSERT_EQ(image.height, 480u);
     ASSERT_EQ(image.samples, 4);
@@ -124,7 +97,7 @@ TEST_F(ImageTest, SphereCoversItsProjectedDisc) {
 
 TEST_F(ImageTest, ConstantColourIsExactInsideAndBlackOutside) {
     renderSphere();
-    Image image = readTiff(fPath);
+    TiffImage image = readTiff(fPath);
     ASSERT_EQ(image.samples, 4);
     const uint8_t* centre = image.pixel(320, 240);
     EXPECT_EQ(centre[0], 128); // 0.5 * 255 = 127.5 rounds up
@@ -138,14 +111,14 @@ TEST_F(ImageTest, ConstantColourIsExactInsideAndBlackOutside) {
 
 TEST_F(ImageTest, OffCentreSphereMovesWithItsTranslation) {
     renderSphere(1.0f); // one unit right at depth 5: 240 / 5 = 48 pixels right
-    Image image = readTiff(fPath);
+    TiffImage image = readTiff(fPath);
     ASSERT_EQ(image.samples, 4);
     EXPECT_EQ(image.pixel(320 + 48, 240)[3], 255);
     EXPECT_EQ(image.pixel(320 - 60, 240)[3], 0);
 }
 
 TEST_F(ImageTest, MatteSphereCutsAHoleWithNoAlpha) {
-    Image image = renderScene(nullptr, true);
+    TiffImage image = renderScene(nullptr, true);
     ASSERT_EQ(image.samples, 4);
     const uint8_t* centre = image.pixel(80, 60);
     EXPECT_EQ(centre[0], 0);
@@ -157,8 +130,8 @@ TEST_F(ImageTest, MatteSphereCutsAHoleWithNoAlpha) {
 }
 
 TEST_F(ImageTest, UniformAndAdaptiveSamplersAgree) {
-    Image uniform = renderScene([] { qelSampleUniform(4, 4); });
-    Image adaptive = renderScene([] { qelSampleAdaptive(0.001f); });
+    TiffImage uniform = renderScene([] { qelSampleUniform(4, 4); });
+    TiffImage adaptive = renderScene([] { qelSampleAdaptive(0.001f); });
     ASSERT_EQ(uniform.data.size(), adaptive.data.size());
     ASSERT_FALSE(uniform.data.empty());
     EXPECT_LT(meanAbsoluteDifference(uniform, adaptive), 0.01);
@@ -166,7 +139,7 @@ TEST_F(ImageTest, UniformAndAdaptiveSamplersAgree) {
 
 TEST_F(ImageTest, GainAndGammaFollowTheirClosedForm) {
     // Red 1 and green 0.1: gain 0.5 and gamma 2 give 0.5^0.5 and 0.05^0.5.
-    Image image = renderScene([] {
+    TiffImage image = renderScene([] {
         qelColorGain(0.5f);
         qelColorGamma(2);
     });
@@ -177,7 +150,7 @@ TEST_F(ImageTest, GainAndGammaFollowTheirClosedForm) {
 }
 
 TEST_F(ImageTest, BoxFilterKeepsAHarderEdgeThanGaussian) {
-    auto edgePixels = [](const Image& image) {
+    auto edgePixels = [](const TiffImage& image) {
         long partial = 0;
         for (uint32_t x = 0; x < image.width; ++x) {
             uint8_t alpha = image.pixel(x, 60)[3];
@@ -185,11 +158,11 @@ TEST_F(ImageTest, BoxFilterKeepsAHarderEdgeThanGaussian) {
         }
         return partial;
     };
-    Image box = renderScene([] {
+    TiffImage box = renderScene([] {
         qelFilter(QEL_FILTER_BOX);
         qelFilterWidth(1, 1);
     });
-    Image gaussian = renderScene([] { qelFilterWidth(3, 3); });
+    TiffImage gaussian = renderScene([] { qelFilterWidth(3, 3); });
     EXPECT_LT(edgePixels(box), edgePixels(gaussian));
 }
 
@@ -218,12 +191,12 @@ TEST_F(ImageTest, SphereAroundTheEyeIsSplitAndCulledInBoundedTime) {
     qelSphere(10, -10, 10, 360, 0); // the eye is inside it
     qelSceneEnd();
     qelFrameEnd();
-    Image image = readTiff(fPath);
+    TiffImage image = readTiff(fPath);
     ASSERT_EQ(image.width, 80u);
     EXPECT_EQ(image.pixel(40, 30)[0], 255); // the far wall of the sphere is seen, white
 }
 
-long coveredPixels(const Image& image) {
+long coveredPixels(const TiffImage& image) {
     long covered = 0;
     for (uint32_t y = 0; y < image.height; ++y)
         for (uint32_t x = 0; x < image.width; ++x)
@@ -259,7 +232,7 @@ TEST_F(ImageTest, ObjectCalledThreeTimesRendersThreeCopies) {
         qelAttributePop();
     }
     endFrame();
-    Image image = readTiff(fPath);
+    TiffImage image = readTiff(fPath);
     ASSERT_EQ(image.samples, 4);
     // 60 pixels per unit at depth 1: a sphere at depth 10 is 6 pixels wide in radius.
     for (int x : {80 - 24, 80, 80 + 24}) EXPECT_EQ(image.pixel(x, 60)[3], 255) << x;
@@ -311,7 +284,7 @@ TEST_F(ImageTest, ProceduralEmitsItsSpheresAndIsReleasedOnce) {
     endFrame();
     EXPECT_EQ(gSubdivisions, 1);
     EXPECT_EQ(gReleases, 1);
-    Image image = readTiff(fPath);
+    TiffImage image = readTiff(fPath);
     ASSERT_EQ(image.samples, 4);
     // Spheres at x = -4.5 .. 4.5 by 1, depth 12: 5 pixels apart, 1.5 pixels in radius.
     EXPECT_EQ(image.pixel(80 + 2, 60 + 2)[3], 255); // the sphere at (0.5, 0.5)

@@ -64,7 +64,7 @@ protected:
 
     std::unique_ptr<BicubicPatch> patchIn(const float basis[4][4], const Pointw control[16]) {
         Pointw net[4][4];
-        BicubicPatch::toBezier(control, Matrix(basis), Matrix(basis), net);
+        BicubicPatch::toBezier(control, Matrix(basis), Matrix(basis), false, net);
         return std::make_unique<BicubicPatch>(net, false, ArgList());
     }
 
@@ -111,10 +111,12 @@ TEST_F(BicubicPatchTest, EveryBasisGivesTheSameSurface) {
     for (auto basis : bases) {
         Pointw control[16];
         convertFromBezier(basis, fBezier, control);
+        for (Pointw& p : control) p.w = 1; // plain points, as a request gives them
         auto patch = patchIn(basis, control);
         for (float u : {0.0f, 0.3f, 0.65f, 1.0f})
             for (float v : {0.0f, 0.45f, 0.9f}) {
                 expectNear(patch->evalP(u, v), reference->evalP(u, v), 1e-5f);
+                EXPECT_FLOAT_EQ(patch->evalP(u, v).w, 1);
                 expectNear(patch->evaldPdu(u, v), reference->evaldPdu(u, v), 1e-4f);
                 expectNear(patch->evaldPdv(u, v), reference->evaldPdv(u, v), 1e-4f);
             }
