@@ -111,6 +111,10 @@ std::vector<Pointw> controlPointsOf(const ArgList& args, long nu, long uorder, c
         const ArgAssoc* entry = args.find(quark);
         if (!entry || size_t(entry->items) < count || entry->floats.size() < count * entry->width)
             continue;
+        if (!entry->finiteItems(long(count))) {
+            error(kErrRange, kError, "control points must be finite numbers");
+            return points;
+        }
         points.resize(count);
         for (long j = 0; j < nv; ++j)
             for (long i = 0; i < nu; ++i) {

@@ -35,6 +35,17 @@ const ArgAssoc* findPosition(const ArgList& args, long items) {
     return nullptr;
 }
 
+// The position as findPosition finds it, or null after a report when one of
+// its control points is not a finite number.
+const ArgAssoc* finitePosition(const ArgList& args, long items) {
+    const ArgAssoc* position = findPosition(args, items);
+    if (position && !position->finiteItems(items)) {
+        error(kErrRange, kError, "control points must be finite numbers");
+        return nullptr;
+    }
+    return position;
+}
+
 // Control point k; a height gives x = y = 0.
 Pointw controlPoint(const ArgAssoc& position, long k) {
     const float* f = position.item(k);
@@ -189,7 +200,7 @@ void finishVertex(Vertex& vertex, const Pointw& p, const Pointw& du, const Point
 // ---- BilinearPatch
 
 Primitive* BilinearPatch::make(ArgList args) {
-    const ArgAssoc* position = findPosition(args, 4);
+    const ArgAssoc* position = finitePosition(args, 4);
     if (!position) return nullptr;
     Pointw corners[4];
     for (int k = 0; k < 4; ++k) corners[k] = controlPoint(*position, k);
@@ -252,7 +263,7 @@ void BilinearPatch::addChild(float u0, float v0) const {
 // ---- BicubicPatch
 
 Primitive* BicubicPatch::make(ArgList args) {
-    const ArgAssoc* position = findPosition(args, 16);
+    const ArgAssoc* position = finitePosition(args, 16);
     if (!position) return nullptr;
     Pointw control[16];
     for (int k = 0; k < 16; ++k) control[k] = controlPoint(*position, k);
@@ -447,7 +458,7 @@ Primitive* PatchMesh::make(short type, long nu, short uwrap, long nv, short vwra
         if ((vperiodic || nv >= 4) && extraControlPoints(nv, vperiodic, attrib.vStep))
             error(kErrConsistency, kWarning, "extra control points in v will be ignored");
     }
-    if (!findPosition(args, nu * nv)) return nullptr;
+    if (!finitePosition(args, nu * nv)) return nullptr;
     PatchMesh* mesh = new PatchMesh(type, nu, uperiodic, nv, vperiodic, std::move(args));
     if (mesh->fUPatches < 1 || mesh->fVPatches < 1) {
         delete mesh;

@@ -36,8 +36,9 @@ public:
     Attrib* attrib() const { return fAttrib; }
     Transform* transform() const { return fTransform; }
 
-    // The primitives sharing this record.
-    int16_t holders = 0;
+    // The primitives sharing this record; a mesh of millions of pieces can
+    // share one.
+    int32_t holders = 0;
 
 private:
     void takeCurrentSnapshots();

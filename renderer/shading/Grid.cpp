@@ -10,6 +10,8 @@
 #include "renderer/state/ParmList.h"
 #include "renderer/state/Transform.h"
 
+#include <atomic>
+
 namespace {
 
 bool isStandardVariable(unsigned short quark) {
@@ -35,10 +37,38 @@ struct StandardValues {
 
 } // namespace
 
+namespace {
+
+std::atomic<long> gGridsAlive{0}, gGridsPeak{0}, gGridsMade{0};
+
+void countGridMade() {
+    long alive = ++gGridsAlive;
+    ++gGridsMade;
+    long peak = gGridsPeak.load(std::memory_order_relaxed);
+    while (alive > peak && !gGridsPeak.compare_exchange_weak(peak, alive)) {
+    }
+}
+
+} // namespace
+
+GridCensus Grid::census() {
+    GridCensus census;
+    census.alive = gGridsAlive.load();
+    census.peak = gGridsPeak.load();
+    census.made = gGridsMade.load();
+    return census;
+}
+
+void Grid::resetCensus() {
+    gGridsPeak = gGridsAlive.load();
+    gGridsMade = 0;
+}
+
 Grid::Grid(int nu, int nv, Vertex** rows, Attrib* attrib, const Transform* transform,
            uint32_t sequence, short flipNormal, short triangular, const ArgList& args)
     : fNu(nu), fNv(nv), fRows(rows), fAttrib(retainSnapshot(attrib)), fSequence(sequence),
       fFlipNormal(flipNormal), fTriangular(triangular) {
+    countGridMade();
     for (const ArgAssoc& entry : args) {
         if (isStandardVariable(entry.quark))
             fStdVars.add(entry);
@@ -52,6 +82,7 @@ Grid::Grid(int nu, int nv, Vertex** rows, Attrib* attrib, const Transform* trans
 }
 
 Grid::~Grid() {
+    --gGridsAlive;
     freeVertices(fRows, fNv);
     releaseSnapshot(fAttrib);
 }

@@ -14,6 +14,12 @@
 class Attrib;
 class Transform;
 
+// How many grids are alive now, the most that were alive at once and how
+// many were made, since the last reset: the renderer's memory in grids.
+struct GridCensus {
+    long alive = 0, peak = 0, made = 0;
+};
+
 class Grid {
 public:
     // Takes ownership of rows and a counted reference to attrib. The
@@ -46,6 +52,10 @@ public:
 
     // Buckets holding the grid; the last to let go deletes it.
     short useCount = 0;
+
+    static GridCensus census();
+    // Starts counting peak and made afresh from the grids alive now.
+    static void resetCensus();
 
 private:
     int fNu, fNv;

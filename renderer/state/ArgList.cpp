@@ -6,6 +6,9 @@
 #include "renderer/geometry/ColorSpace.h"
 #include "renderer/geometry/Matrix.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 // More values than this in one parameter can only be a wrong count.
@@ -105,6 +108,12 @@ bool acceptable(unsigned short quark, const void* values, long items, short para
 }
 
 } // namespace
+
+bool ArgAssoc::finiteItems(long count) const {
+    size_t n = std::min(floats.size(), size_t(std::max(count, 0L)) * size_t(width));
+    return std::all_of(floats.begin(), floats.begin() + long(n),
+                       [](float f) { return std::isfinite(f); });
+}
 
 ArgList::ArgList(long n, const unsigned short* tokens, void* const* values,
                  const ParameterCounts& counts) {

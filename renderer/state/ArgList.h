@@ -35,6 +35,8 @@ public:
     bool isNumeric() const { return parameterType != 0xE02 && parameterType != 0xE03; }
     const float* item(long index) const { return floats.data() + index * width; }
     float* item(long index) { return floats.data() + index * width; }
+    // Whether the floats of the first count items are all finite numbers.
+    bool finiteItems(long count) const;
 };
 
 class ArgList {

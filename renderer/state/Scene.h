@@ -113,8 +113,8 @@ private:
     int fAcross = 0;       // buckets in a row
     int fTileWidth = 12, fTileHeight = 12;
     long fX0 = 0, fX1 = -1, fY0 = 0, fY1 = -1; // the crop window in pixels
-    int fEyeSplits = 0;
-    long fMicropolygons = 0;    // depth of splitting across the eye plane
+    int fEyeSplits = 0;         // depth of splitting across the eye plane
+    long fMicropolygons = 0;
 };
 
 extern Scene* gScene;

@@ -9,17 +9,20 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
 namespace {
 
-void quiet(const char*) {}
+std::vector<std::string> gReports;
+void record(const char* line) { gReports.emplace_back(line); }
 
 class GeometryImageTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        qelErrorPrinter(quiet);
+        gReports.clear();
+        qelErrorPrinter(record);
         qelReset();
     }
 
@@ -228,6 +231,77 @@ TEST_F(GeometryImageTest, OnePatchInEveryBasisRendersTheSameImage) {
         for (size_t i = 0; i < image.data.size(); ++i)
             worst = std::max(worst, std::abs(int(image.data[i]) - int(bezier.data[i])));
         EXPECT_LE(worst, 1) << "basis 0x" << std::hex << other.code;
+    }
+}
+
+// Each bad request is reported once and draws nothing; none reads past its
+// arrays or hangs the renderer.
+TEST_F(GeometryImageTest, BadGeometryIsReportedAndDropped) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const std::function<void()> requests[] = {
+        [] { // two vertices are no polygon
+            float p[6] = {0, 0, 0, 1, 0, 0};
+            qelPolygon(2, point(), p, 0);
+        },
+        [] { // collinear
+            float p[9] = {0, 0, 0, 1, 0, 0, 2, 0, 0};
+            qelPolygon(3, point(), p, 0);
+        },
+        [nan] {
+            float p[9] = {0, 0, 0, 1, nan, 0, 0, 1, 0};
+            qelPolygon(3, point(), p, 0);
+        },
+        [] { // a hole of two vertices
+            long counts[2] = {4, 2};
+            float p[18] = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 0.2f, 0.2f, 0, 0.8f, 0.8f, 0};
+            qelGeneralPolygon(2, counts, point(), p, 0);
+        },
+        [] { // a bow tie crosses itself
+            long counts[1] = {4};
+            float p[12] = {0, 0, 0, 1, 1, 0, 1, 0, 0, 0, 1, 0};
+            qelGeneralPolygon(1, counts, point(), p, 0);
+        },
+        [] {
+            long counts[1] = {3}, indices[3] = {0, -1, 2};
+            float p[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+            qelPolygonMesh(1, counts, indices, point(), p, 0);
+        },
+        [] {
+            long counts[1] = {-3}, indices[3] = {0, 1, 2};
+            float p[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+            qelPolygonMesh(1, counts, indices, point(), p, 0);
+        },
+        [] { // a bicubic Bezier mesh needs four points each way
+            float p[27] = {};
+            qelPatchMesh(QEL_PATCH_BICUBIC, 3, QEL_NOWRAP, 3, QEL_NOWRAP, point(), p, 0);
+        },
+        [] {
+            float p[48] = {};
+            qelPatchMesh(QEL_PATCH_BICUBIC, 4, 0x123, 4, QEL_NOWRAP, point(), p, 0);
+        },
+        [nan] {
+            std::vector<float> net(48, nan);
+            qelPatch(QEL_PATCH_BICUBIC, point(), net.data(), 0);
+        },
+        [] {
+            const float knots[2] = {0, 1};
+            float p[3] = {0, 0, 0};
+            qelNurbMesh(1, 0, knots, 0, 1, 1, 0, knots, 0, 1, point(), p, 0);
+        },
+        [] { // the order exceeds the control points
+            const float knots[6] = {0, 0, 0, 1, 1, 1};
+            float p[12] = {};
+            qelNurbMesh(2, 4, knots, 0, 1, 2, 2, knots, 0, 1, point(), p, 0);
+        },
+    };
+    int index = 0;
+    for (const auto& request : requests) {
+        gReports.clear();
+        long covered = render(request);
+        EXPECT_EQ(covered, 0) << "request " << index;
+        EXPECT_EQ(gReports.size(), 1u) << "request " << index;
+        for (const std::string& line : gReports) EXPECT_EQ(line.rfind("error: ", 0), 0u) << line;
+        ++index;
     }
 }
 

@@ -78,6 +78,18 @@ TEST_F(PrimitiveTest, CopiesShareTheCommonRecordButNotTheParameters) {
     EXPECT_EQ(last.attrib(), gState->getAttrib());
 }
 
+// The pieces of a large mesh all share the mesh's record.
+TEST_F(PrimitiveTest, FortyThousandPiecesShareOneRecord) {
+    auto original = std::make_unique<Primitive>();
+    std::vector<std::unique_ptr<Primitive>> pieces;
+    for (int k = 0; k < 40000; ++k) pieces.push_back(std::make_unique<Primitive>(*original));
+    EXPECT_EQ(original->common().holders, 40001);
+    original.reset();
+    pieces.resize(1);
+    EXPECT_EQ(pieces[0]->common().holders, 1);
+    EXPECT_EQ(pieces[0]->transform(), gState->getTransform());
+}
+
 TEST_F(PrimitiveTest, TheSnapshotsAreCountedWhileHeld) {
     Attrib* snapshot = gState->getAttrib();
     uint32_t before = snapshot->snapshot.count();
