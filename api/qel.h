@@ -346,6 +346,12 @@ QEL_API void qelMakeShadowV(const char* picture, const char* texture, long n,
                             const unsigned short* tokens, void* const* values);
 QEL_API void qelRenderCancel();
 
+// The renderer's own addition for render programs: from the next frame on,
+// each frame's finished image is also saved to this file when its display
+// closes, as PNG when the name ends in ".png", else as TIFF. Null or an
+// empty name stops it. The setting outlives frames and qelReset.
+QEL_API void qelSaveDisplay(const char* path);
+
 } // extern "C"
 
 #endif

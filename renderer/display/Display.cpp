@@ -2,8 +2,12 @@
 
 #include "api/qel.h"
 #include "common/Error.h"
+#include "renderer/display/PngWriter.h"
 #include "renderer/display/TiffWriter.h"
 #include "renderer/state/Option.h"
+
+#include <cctype>
+#include <string>
 
 Display* gDisplay = nullptr;
 
@@ -31,6 +35,35 @@ void Display::close() {
     if (!fOpen) return;
     fOpen = false;
     if (fOutputKind == QEL_FORMAT_TIFF) writeImageFile();
+    saveCopy();
+}
+
+namespace {
+
+std::string& savePath() {
+    static std::string path;
+    return path;
+}
+
+bool endsWithPng(const std::string& path) {
+    static const char kSuffix[] = ".png";
+    if (path.size() < 4) return false;
+    const char* tail = path.c_str() + path.size() - 4;
+    for (int k = 0; k < 4; ++k)
+        if (std::tolower(static_cast<unsigned char>(tail[k])) != kSuffix[k]) return false;
+    return true;
+}
+
+} // namespace
+
+void Display::saveEveryFrameTo(const char* path) { savePath() = path ? path : ""; }
+
+void Display::saveCopy() {
+    const std::string& path = savePath();
+    if (path.empty()) return;
+    bool written = endsWithPng(path) ? writePng(path.c_str(), fImage)
+                                     : writeTiff(path.c_str(), fImage);
+    if (!written) ::error(kErrRange, kError, "cannot write image file %s", path.c_str());
 }
 
 void Display::print(const char* text) {

@@ -33,6 +33,9 @@ public:
     virtual void close();
 
     static void print(const char* text);
+    // Every display from now on also saves its image there at close (PNG by
+    // a ".png" name, else TIFF); null or empty stops it.
+    static void saveEveryFrameTo(const char* path);
 
     // The image received so far: xDim() × yDim() pixels of channels() slots,
     // rows top down; null before open.
@@ -50,6 +53,7 @@ private:
     // Records the output kind and file name; returns the pixel layout.
     PixelFormat takeOutputOptions();
     void writeImageFile();
+    void saveCopy();
 
     FrameBuffer fImage;
     short fOutputKind = 0;

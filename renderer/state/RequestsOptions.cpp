@@ -1,5 +1,6 @@
 // The option requests of the renderer library.
 #include "api/qel.h"
+#include "renderer/display/Display.h"
 #include "renderer/state/Option.h"
 #include "renderer/state/RequestFrame.h"
 
@@ -116,6 +117,11 @@ void qelOutputDisplay(const char* name) {
 void qelOutputFile(short format, const char* name) {
     RequestName frame("qelOutputFile");
     gOption->outputFile(format, name);
+}
+
+void qelSaveDisplay(const char* path) {
+    RequestName frame("qelSaveDisplay");
+    Display::saveEveryFrameTo(path);
 }
 
 void qelOutputSamples(short samples) {
