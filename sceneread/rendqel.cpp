@@ -1,0 +1,646 @@
+#include "sceneread/rendqel.h"
+
+#include "common/Quark.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+constexpr long kAny = -1;
+constexpr long kBadValue = 2;
+constexpr long kBadHandle = 6;
+// Counts beyond this in a file can only be wrong; they are refused before
+// anything is read or made for them.
+constexpr long kMostItems = 1L << 31;
+
+const unsigned short kPoint[] = {kQuarkPoint, 0};
+const unsigned short kPointOrHeight[] = {kQuarkPoint, kQuarkHeight, 0};
+const unsigned short kAnyPosition[] = {kQuarkPoint, kQuarkHeight, kQuarkPointw, 0};
+
+// The sum of the counts, or -1 when one is negative or the sum too large.
+long sumOf(const Array<long>& counts) {
+    long sum = 0;
+    for (long count : counts) {
+        if (count < 0 || count > kMostItems) return -1;
+        sum += count;
+        if (sum > kMostItems) return -1;
+    }
+    return sum;
+}
+
+// One more than the largest index; negative indices are left to the renderer.
+long vertexCount(const Array<long>& indices) {
+    long largest = -1;
+    for (long index : indices) largest = std::max(largest, index);
+    return largest < kMostItems ? largest + 1 : -1;
+}
+
+long basisStep(short basis) {
+    switch (basis) {
+    case QEL_BASIS_BSPLINE:
+    case QEL_BASIS_CATMULLROM: return 1;
+    case QEL_BASIS_HERMITE: return 2;
+    case QEL_BASIS_POWER: return 4;
+    default: return 3;
+    }
+}
+
+long patchesAlong(bool bicubic, long n, bool periodic, long step) {
+    if (!bicubic) return periodic ? n : std::max(n - 1, 0L);
+    if (step < 1) return 0;
+    if (periodic) return n / step;
+    return n < 4 ? 0 : (n - 4) / step + 1;
+}
+
+} // namespace
+
+rendqel::rendqel(std::istream& in, const char* fileName, String& frameName)
+    : parseqel(in, fileName), fFrameName(frameName) {}
+
+void rendqel::errorPrinter(qelErrorPrinterFunc printer) {
+    parseqel::errorPrinter(printer);
+    qelErrorPrinter(printer);
+}
+
+void rendqel::Reset() { qelReset(); }
+
+int rendqel::RenderBucket() {
+    if (qelRenderBucket()) return 1;
+    fRendering = false;
+    fFrameName = "";
+    qelSceneEnd();
+    return fToken != LEXEOF;
+}
+
+// ---- checks shared by the handlers
+
+bool rendqel::countInRange(long count) {
+    if (count >= 0 && count <= kMostItems) return true;
+    report(kBadValue, QELErrorSeverity, "count %ld out of range", count);
+    panic();
+    return false;
+}
+
+long rendqel::checkHandle(long handle, uint16_t& highest, const char* kind) {
+    if (handle < 0 || handle > 65535) {
+        report(kBadHandle, QELErrorSeverity, "%s handle %ld is not in range 0 - 65535", kind,
+               handle);
+        handle &= 0xFFFF;
+    }
+    if (handle > highest) {
+        if (handle - highest > 1000)
+            report(kBadHandle, QELWarning, "%s handle %ld is signficantly larger than previous %u",
+                   kind, handle, unsigned(highest));
+        highest = uint16_t(handle);
+    }
+    return handle;
+}
+
+void rendqel::storeHandle(Hash<const void*>& table, long handle, const void* rendererHandle) {
+    table.insert(std::to_string(handle).c_str(), rendererHandle);
+}
+
+bool rendqel::lookUpHandle(Hash<const void*>& table, long handle, const char* kind,
+                           const void*& rendererHandle) {
+    const void* const* found = table.find(std::to_string(handle & 0xFFFF).c_str());
+    if (found) {
+        rendererHandle = *found;
+        return true;
+    }
+    report(kBadHandle, QELWarning, "Unknown %s handle %ld", kind, handle);
+    panic();
+    return false;
+}
+
+void rendqel::setBasisStep(short application, long step) {
+    if (application == QEL_UBASIS || application == QEL_UVBASIS) fUStep = step;
+    if (application == QEL_VBASIS || application == QEL_UVBASIS) fVStep = step;
+}
+
+// ---- frames, scenes and options
+
+void rendqel::handleQuark() {
+    String name;
+    if (!match(&name)) return;
+    qelQuark(name.c_str());
+    if (!find(name.c_str())) declare(name.c_str(), 0, 0);
+}
+
+void rendqel::handleFrameBegin() { qelFrameBegin(); }
+void rendqel::handleFrameEnd() { qelFrameEnd(); }
+void rendqel::handleSceneBegin() { qelSceneBegin(); }
+
+void rendqel::handleSceneEnd() {
+    if (fFrameName.empty()) fFrameName = "Untitled";
+    fRendering = true;
+    qelRenderInit();
+}
+
+void rendqel::handleRasterViewport() {
+    long x0, x1, y0, y1;
+    if (match(x0) && match(x1) && match(y0) && match(y1)) qelRasterViewport(x0, x1, y0, y1);
+}
+
+void rendqel::handleRasterAspect() {
+    float aspect;
+    if (match(aspect)) qelRasterAspect(aspect);
+}
+
+void rendqel::handleImageWindow() {
+    float l, r, b, t;
+    if (match(l) && match(r) && match(b) && match(t)) qelImageWindow(l, r, b, t);
+}
+
+void rendqel::handleImageAspect() {
+    float aspect;
+    if (match(aspect)) qelImageAspect(aspect);
+}
+
+void rendqel::handleImageCrop() {
+    float x0, x1, y0, y1;
+    if (match(x0) && match(x1) && match(y0) && match(y1)) qelImageCrop(x0, x1, y0, y1);
+}
+
+void rendqel::handleViewOrthographic() { qelViewOrthographic(); }
+
+void rendqel::handleViewPerspective() {
+    float fov;
+    if (match(fov)) qelViewPerspective(fov);
+}
+
+void rendqel::handleViewIdentity() { qelViewIdentity(); }
+
+void rendqel::handleClip() {
+    float hither, yon;
+    if (match(hither) && match(yon)) qelClip(hither, yon);
+}
+
+void rendqel::handleSampleAdaptive() {
+    float variance;
+    if (match(variance)) qelSampleAdaptive(variance);
+}
+
+void rendqel::handleSampleUniform() {
+    float x, y;
+    if (match(x) && match(y)) qelSampleUniform(x, y);
+}
+
+void rendqel::handleSampleJitter() {
+    float jitter;
+    if (match(jitter)) qelSampleJitter(jitter);
+}
+
+void rendqel::handleFilter() {
+    short filter;
+    if (matchenum(filter, 0x1)) qelFilter(filter);
+}
+
+void rendqel::handleFilterWidth() {
+    float x, y;
+    if (match(x) && match(y)) qelFilterWidth(x, y);
+}
+
+void rendqel::handleColorGain() {
+    float gain;
+    if (match(gain)) qelColorGain(gain);
+}
+
+void rendqel::handleColorGamma() {
+    float gamma;
+    if (match(gamma)) qelColorGamma(gamma);
+}
+
+void rendqel::handleColorQuantize() {
+    long one, lo, hi;
+    if (match(one) && match(lo) && match(hi)) qelColorQuantize(one, lo, hi);
+}
+
+void rendqel::handleColorJitter() {
+    float amplitude;
+    if (match(amplitude)) qelColorJitter(amplitude);
+}
+
+void rendqel::handleDepthQuantize() {
+    long one, lo, hi;
+    if (match(one) && match(lo) && match(hi)) qelDepthQuantize(one, lo, hi);
+}
+
+void rendqel::handleDepthJitter() {
+    float amplitude;
+    if (match(amplitude)) qelDepthJitter(amplitude);
+}
+
+void rendqel::handleOutputDisplay() {
+    String name;
+    int matched = match(&name);
+    if (!matched) return;
+    fFrameName = name;
+    qelOutputDisplay(matched == 2 ? nullptr : name.c_str());
+}
+
+void rendqel::handleOutputFile() {
+    short format;
+    String name;
+    if (!matchenum(format, 0x2)) return;
+    int matched = match(&name);
+    if (!matched) return;
+    fFrameName = name;
+    qelOutputFile(format, matched == 2 ? nullptr : name.c_str());
+}
+
+void rendqel::handleOutputSamples() {
+    short samples;
+    if (matchenum(samples, 0x3)) qelOutputSamples(samples);
+}
+
+void rendqel::handleHider() {
+    short hider;
+    if (matchenum(hider, 0x4)) qelHider(hider);
+}
+
+void rendqel::handleColorSpace() {
+    long n;
+    if (!match(n)) return;
+    if (n < 1 || n > 1024) {
+        report(kBadValue, QELErrorSeverity, "count %ld out of range", n);
+        panic();
+        return;
+    }
+    Array<float> toRgb, fromRgb;
+    if (!match(toRgb, 3 * n, true) || !match(fromRgb, 3 * n, true)) return;
+    qelColorSpace(n, toRgb.data(), fromRgb.data());
+    fColorSamples = int(n);
+}
+
+void rendqel::handleTune() {
+    long a, b, c;
+    if (match(a) && match(b) && match(c)) qelTune(a, b, c);
+}
+
+// ---- attributes
+
+void rendqel::handleAttributePush() { qelAttributePush(); }
+void rendqel::handleAttributePop() { qelAttributePop(); }
+
+void rendqel::handleColor() {
+    Array<float> color;
+    if (match(color, fColorSamples, false)) qelColor(color.data());
+}
+
+void rendqel::handleOpacity() {
+    Array<float> opacity;
+    if (match(opacity, fColorSamples, false)) qelOpacity(opacity.data());
+}
+
+// The handle at the current token, checked there so that reports quote it.
+bool rendqel::matchNewHandle(long& handle, uint16_t& highest, const char* kind) {
+    if (token() != LEXINT) return match(handle); // reports
+    fLex.get(handle);
+    handle = checkHandle(handle, highest, kind);
+    advance();
+    return true;
+}
+
+bool rendqel::matchKnownHandle(Hash<const void*>& table, const char* kind,
+                               const void*& rendererHandle) {
+    long handle;
+    if (token() != LEXINT) return match(handle);
+    fLex.get(handle);
+    if (!lookUpHandle(table, handle, kind, rendererHandle)) return false;
+    advance();
+    return true;
+}
+
+void rendqel::handleLightSource() {
+    unsigned short shader;
+    long handle;
+    tokenvalue list;
+    if (!matchquark(shader) || !matchNewHandle(handle, fLightMax, "Light") || !match(list, false))
+        return;
+    const void* light = qelLightSourceV(shader, list.n(), list.tokens(), list.values());
+    storeHandle(fLights, handle, light);
+}
+
+void rendqel::handleLightSwitch() {
+    short on;
+    const void* light = nullptr;
+    if (matchKnownHandle(fLights, "light", light) && matchBoolean(on)) qelLightSwitch(light, on);
+}
+
+void rendqel::handleSurface() {
+    unsigned short shader;
+    tokenvalue list;
+    if (matchquark(shader) && match(list, false))
+        qelSurfaceV(shader, list.n(), list.tokens(), list.values());
+}
+
+void rendqel::handleAtmosphere() {
+    unsigned short shader;
+    tokenvalue list;
+    if (matchquark(shader) && match(list, false))
+        qelAtmosphereV(shader, list.n(), list.tokens(), list.values());
+}
+
+void rendqel::handleShadingRate() {
+    float rate;
+    if (match(rate)) qelShadingRate(rate);
+}
+
+void rendqel::handleShadingModel() {
+    short model;
+    if (matchenum(model, 0x5)) qelShadingModel(model);
+}
+
+void rendqel::handleMatteObject() {
+    short on;
+    if (matchBoolean(on)) qelMatteObject(on);
+}
+
+void rendqel::handleBound() {
+    Array<float> bound;
+    if (match(bound, 6, false)) qelBound(bound.data());
+}
+
+void rendqel::handleFlatness() {
+    float flatness;
+    if (match(flatness)) qelFlatness(flatness);
+}
+
+void rendqel::handleOrientation() {
+    short orientation;
+    if (matchenum(orientation, 0x6)) qelOrientation(orientation);
+}
+
+void rendqel::handleBackface() {
+    short on;
+    if (matchBoolean(on)) qelBackface(on);
+}
+
+void rendqel::handleObjectName() {
+    String name;
+    int matched = match(&name);
+    if (matched) qelObjectName(matched == 2 ? nullptr : name.c_str());
+}
+
+void rendqel::handleGroupName() {
+    String name;
+    int matched = match(&name);
+    if (matched) qelGroupName(matched == 2 ? nullptr : name.c_str());
+}
+
+void rendqel::handleBasis() {
+    short application, basis;
+    if (!matchenum(application, 0x8) || !matchenum(basis, 0x9)) return;
+    qelBasis(application, basis);
+    setBasisStep(application, basisStep(basis));
+}
+
+void rendqel::handleCustomBasis() {
+    short application;
+    float m[4][4];
+    long step;
+    if (!matchenum(application, 0x8) || !match(m) || !match(step)) return;
+    qelCustomBasis(application, m, step);
+    setBasisStep(application, step);
+}
+
+// ---- transforms
+
+void rendqel::handleLoadIdentity() { qelLoadIdentity(); }
+
+void rendqel::handleLoadMatrix() {
+    float m[4][4];
+    if (match(m)) qelLoadMatrix(m);
+}
+
+void rendqel::handleMultMatrix() {
+    float m[4][4];
+    if (match(m)) qelMultMatrix(m);
+}
+
+void rendqel::handlePerspective() {
+    float fov;
+    if (match(fov)) qelPerspective(fov);
+}
+
+void rendqel::handleTranslate() {
+    float x, y, z;
+    if (match(x) && match(y) && match(z)) qelTranslate(x, y, z);
+}
+
+void rendqel::handleRotate() {
+    float angle, x, y, z;
+    if (match(angle) && match(x) && match(y) && match(z)) qelRotate(angle, x, y, z);
+}
+
+void rendqel::handleScale() {
+    float x, y, z;
+    if (match(x) && match(y) && match(z)) qelScale(x, y, z);
+}
+
+void rendqel::handleSkew() {
+    float v[7];
+    for (float& value : v)
+        if (!match(value)) return;
+    qelSkew(v[0], v[1], v[2], v[3], v[4], v[5], v[6]);
+}
+
+void rendqel::handleMarkSpace() {
+    unsigned short name;
+    if (matchquark(name)) qelMarkSpace(name);
+}
+
+void rendqel::handleMatrixPush() { qelMatrixPush(); }
+void rendqel::handleMatrixPop() { qelMatrixPop(); }
+
+// ---- polygons
+
+void rendqel::handlePolygon() {
+    long n;
+    tokenvalue list;
+    if (!match(n) || !countInRange(n) || !match(list, false)) return;
+    if (verify(list, 1, n, n, kPoint)) qelPolygonV(n, list.n(), list.tokens(), list.values());
+}
+
+void rendqel::handleGeneralPolygon() {
+    long n;
+    Array<long> loops;
+    tokenvalue list;
+    if (!match(n) || !countInRange(n) || !match(loops, n, false)) return;
+    long vertices = sumOf(loops);
+    if (!countInRange(vertices) || !match(list, false)) return;
+    if (verify(list, 1, vertices, vertices, kPoint))
+        qelGeneralPolygonV(n, loops.data(), list.n(), list.tokens(), list.values());
+}
+
+void rendqel::handlePolygonMesh() {
+    long n;
+    Array<long> counts, indices;
+    tokenvalue list;
+    if (!match(n) || !countInRange(n) || !match(counts, n, false)) return;
+    long total = sumOf(counts);
+    if (!countInRange(total) || !match(indices, total, false)) return;
+    long vertices = vertexCount(indices);
+    if (!countInRange(vertices) || !match(list, false)) return;
+    if (verify(list, n, vertices, vertices, kPoint))
+        qelPolygonMeshV(n, counts.data(), indices.data(), list.n(), list.tokens(),
+                        list.values());
+}
+
+void rendqel::handleGeneralPolygonMesh() {
+    long n;
+    Array<long> loops, counts, indices;
+    tokenvalue list;
+    if (!match(n) || !countInRange(n) || !match(loops, n, false)) return;
+    long loopTotal = sumOf(loops);
+    if (!countInRange(loopTotal) || !match(counts, loopTotal, false)) return;
+    long total = sumOf(counts);
+    if (!countInRange(total) || !match(indices, total, false)) return;
+    long vertices = vertexCount(indices);
+    if (!countInRange(vertices) || !match(list, false)) return;
+    if (verify(list, n, vertices, vertices, kPoint))
+        qelGeneralPolygonMeshV(n, loops.data(), counts.data(), indices.data(), list.n(),
+                               list.tokens(), list.values());
+}
+
+// ---- patches and NURBS
+
+void rendqel::handlePatch() {
+    short type;
+    tokenvalue list;
+    if (!matchenum(type, 0x7) || !match(list, false)) return;
+    long count = type == QEL_PATCH_BICUBIC ? 16 : 4;
+    if (verify(list, 1, count, count, kPointOrHeight))
+        qelPatchV(type, list.n(), list.tokens(), list.values());
+}
+
+void rendqel::handlePatchMesh() {
+    short type, uwrap, vwrap;
+    long nu, nv;
+    tokenvalue list;
+    if (!matchenum(type, 0x7) || !match(nu) || !countInRange(nu) || !matchenum(uwrap, 0xA) ||
+        !match(nv) || !countInRange(nv) || !matchenum(vwrap, 0xA) || !match(list, false))
+        return;
+    bool bicubic = type == QEL_PATCH_BICUBIC;
+    bool uPeriodic = uwrap == QEL_WRAP, vPeriodic = vwrap == QEL_WRAP;
+    long upatches = patchesAlong(bicubic, nu, uPeriodic, fUStep);
+    long vpatches = patchesAlong(bicubic, nv, vPeriodic, fVStep);
+    long uvarying = uPeriodic ? upatches : upatches + 1;
+    long vvarying = vPeriodic ? vpatches : vpatches + 1;
+    if (verify(list, upatches * vpatches, uvarying * vvarying, nu * nv, kAnyPosition))
+        qelPatchMeshV(type, nu, uwrap, nv, vwrap, list.n(), list.tokens(), list.values());
+}
+
+void rendqel::handleNurb() {
+    long uorder, vorder;
+    float umin, umax, vmin, vmax;
+    Array<float> uknot, vknot;
+    tokenvalue list;
+    if (!match(uorder) || !countInRange(uorder) || !match(uknot, 2 * uorder, true) ||
+        !match(umin) || !match(umax) || !match(vorder) || !countInRange(vorder) ||
+        !match(vknot, 2 * vorder, true) || !match(vmin) || !match(vmax) || !match(list, false))
+        return;
+    long n = uorder * vorder;
+    if (verify(list, 1, n, n, kAnyPosition))
+        qelNurbV(uorder, uknot.data(), umin, umax, vorder, vknot.data(), vmin, vmax, list.n(),
+                 list.tokens(), list.values());
+}
+
+void rendqel::handleNurbMesh() {
+    long nu, uorder, nv, vorder;
+    float umin, umax, vmin, vmax;
+    Array<float> uknot, vknot;
+    tokenvalue list;
+    if (!match(nu) || !countInRange(nu) || !match(uorder) || !countInRange(uorder) ||
+        !match(uknot, nu + uorder, true) || !match(umin) || !match(umax) || !match(nv) ||
+        !countInRange(nv) || !match(vorder) || !countInRange(vorder) ||
+        !match(vknot, nv + vorder, true) || !match(vmin) || !match(vmax) || !match(list, false))
+        return;
+    long n = nu * nv;
+    if (verify(list, 1, n, n, kAnyPosition))
+        qelNurbMeshV(nu, uorder, uknot.data(), umin, umax, nv, vorder, vknot.data(), vmin, vmax,
+                     list.n(), list.tokens(), list.values());
+}
+
+// ---- quadrics
+
+void rendqel::handleSphere() {
+    float a, b, c, sweep;
+    tokenvalue list;
+    if (match(a) && match(b) && match(c) && match(sweep) && match(list, false) &&
+        verify(list, 1, 4, 4))
+        qelSphereV(a, b, c, sweep, list.n(), list.tokens(), list.values());
+}
+
+void rendqel::handleCone() {
+    float a, b, c, sweep;
+    tokenvalue list;
+    if (match(a) && match(b) && match(c) && match(sweep) && match(list, false) &&
+        verify(list, 1, 4, 4))
+        qelConeV(a, b, c, sweep, list.n(), list.tokens(), list.values());
+}
+
+void rendqel::handleCylinder() {
+    float a, b, c, sweep;
+    tokenvalue list;
+    if (match(a) && match(b) && match(c) && match(sweep) && match(list, false) &&
+        verify(list, 1, 4, 4))
+        qelCylinderV(a, b, c, sweep, list.n(), list.tokens(), list.values());
+}
+
+void rendqel::handleHyperboloid() {
+    float p1[3], p2[3], sweep;
+    tokenvalue list;
+    if (match(p1) && match(p2) && match(sweep) && match(list, false) && verify(list, 1, 4, 4))
+        qelHyperboloidV(p1, p2, sweep, list.n(), list.tokens(), list.values());
+}
+
+void rendqel::handleParaboloid() {
+    float a, b, c, sweep;
+    tokenvalue list;
+    if (match(a) && match(b) && match(c) && match(sweep) && match(list, false) &&
+        verify(list, 1, 4, 4))
+        qelParaboloidV(a, b, c, sweep, list.n(), list.tokens(), list.values());
+}
+
+void rendqel::handleDisk() {
+    float height, radius, sweep;
+    tokenvalue list;
+    if (match(height) && match(radius) && match(sweep) && match(list, false) &&
+        verify(list, 1, 4, 4))
+        qelDiskV(height, radius, sweep, list.n(), list.tokens(), list.values());
+}
+
+void rendqel::handleTorus() {
+    float major, minor, phimin, phimax, sweep;
+    tokenvalue list;
+    if (match(major) && match(minor) && match(phimin) && match(phimax) && match(sweep) &&
+        match(list, false) && verify(list, 1, 4, 4))
+        qelTorusV(major, minor, phimin, phimax, sweep, list.n(), list.tokens(), list.values());
+}
+
+// ---- objects and errors
+
+void rendqel::handleObjectBegin() {
+    long handle;
+    if (!matchNewHandle(handle, fObjectMax, "Object")) return;
+    storeHandle(fObjects, handle, qelObjectBegin());
+}
+
+void rendqel::handleObjectEnd() { qelObjectEnd(); }
+
+void rendqel::handleObjectCall() {
+    const void* object = nullptr;
+    if (matchKnownHandle(fObjects, "object", object)) qelObjectCall(object);
+}
+
+void rendqel::handleErrorHandler() {
+    short mask, handler;
+    if (!matchenum(mask, 0xB) || !matchenum(handler, 0xC)) return;
+    qelErrorHandler(mask, handler);
+    if (!(mask & 0x4)) return; // the error bit
+    if (handler == QEL_HANDLER_IGNORE) fLex.setHandler(lexanqel::QELErrorIgnore);
+    else if (handler == QEL_HANDLER_PRINT) fLex.setHandler(lexanqel::QELErrorPrint);
+    else if (handler == QEL_HANDLER_ABORT) fLex.setHandler(lexanqel::QELErrorAbort);
+}

@@ -1,0 +1,122 @@
+// The scene-file reader that renders: one handler per request keyword,
+// each reading its arguments and calling the qel request of the same name.
+// The handles written in the file are mapped to the renderer's, and the end
+// of a scene becomes incremental rendering, one bucket per step.
+#ifndef QEL_SCENEREAD_RENDQEL_H
+#define QEL_SCENEREAD_RENDQEL_H
+
+#include "sceneread/parseqel.h"
+
+class rendqel : public parseqel {
+public:
+    // frameName is shared with the program shell: the name of the frame
+    // being rendered, empty while the scene is being read.
+    rendqel(std::istream& in, const char* fileName, String& frameName);
+
+    // Also gives the printer to the renderer.
+    void errorPrinter(qelErrorPrinterFunc printer) override;
+
+protected:
+    void Reset() override;
+    int RenderBucket() override;
+
+    void handleQuark() override;
+    void handleFrameBegin() override;
+    void handleFrameEnd() override;
+    void handleSceneBegin() override;
+    void handleSceneEnd() override;
+    void handleRasterViewport() override;
+    void handleRasterAspect() override;
+    void handleImageWindow() override;
+    void handleImageAspect() override;
+    void handleImageCrop() override;
+    void handleViewOrthographic() override;
+    void handleViewPerspective() override;
+    void handleViewIdentity() override;
+    void handleClip() override;
+    void handleSampleAdaptive() override;
+    void handleSampleUniform() override;
+    void handleSampleJitter() override;
+    void handleFilter() override;
+    void handleFilterWidth() override;
+    void handleColorGain() override;
+    void handleColorGamma() override;
+    void handleColorQuantize() override;
+    void handleColorJitter() override;
+    void handleDepthQuantize() override;
+    void handleDepthJitter() override;
+    void handleOutputDisplay() override;
+    void handleOutputFile() override;
+    void handleOutputSamples() override;
+    void handleHider() override;
+    void handleColorSpace() override;
+    void handleTune() override;
+    void handleAttributePush() override;
+    void handleAttributePop() override;
+    void handleColor() override;
+    void handleOpacity() override;
+    void handleLightSource() override;
+    void handleLightSwitch() override;
+    void handleSurface() override;
+    void handleAtmosphere() override;
+    void handleShadingRate() override;
+    void handleShadingModel() override;
+    void handleMatteObject() override;
+    void handleBound() override;
+    void handleFlatness() override;
+    void handleOrientation() override;
+    void handleBackface() override;
+    void handleLoadIdentity() override;
+    void handleLoadMatrix() override;
+    void handleMultMatrix() override;
+    void handlePerspective() override;
+    void handleTranslate() override;
+    void handleRotate() override;
+    void handleScale() override;
+    void handleSkew() override;
+    void handleMarkSpace() override;
+    void handleMatrixPush() override;
+    void handleMatrixPop() override;
+    void handleObjectName() override;
+    void handleGroupName() override;
+    void handlePolygon() override;
+    void handleGeneralPolygon() override;
+    void handlePolygonMesh() override;
+    void handleGeneralPolygonMesh() override;
+    void handleBasis() override;
+    void handleCustomBasis() override;
+    void handlePatch() override;
+    void handlePatchMesh() override;
+    void handleNurb() override;
+    void handleNurbMesh() override;
+    void handleSphere() override;
+    void handleCone() override;
+    void handleCylinder() override;
+    void handleHyperboloid() override;
+    void handleParaboloid() override;
+    void handleDisk() override;
+    void handleTorus() override;
+    void handleObjectBegin() override;
+    void handleObjectEnd() override;
+    void handleObjectCall() override;
+    void handleErrorHandler() override;
+
+private:
+    // A count read from the file that can be used; reports and panics otherwise.
+    bool countInRange(long count);
+    // Range and growth checks of a handle written in the file; returns the
+    // handle cut to 16 bits.
+    long checkHandle(long handle, uint16_t& highest, const char* kind);
+    void storeHandle(Hash<const void*>& table, long handle, const void* rendererHandle);
+    // The renderer's handle for a file handle; null after a warning and panic.
+    bool lookUpHandle(Hash<const void*>& table, long handle, const char* kind,
+                      const void*& rendererHandle);
+    bool matchNewHandle(long& handle, uint16_t& highest, const char* kind);
+    bool matchKnownHandle(Hash<const void*>& table, const char* kind,
+                          const void*& rendererHandle);
+    void setBasisStep(short application, long step);
+
+    String& fFrameName;
+};
+
+#endif
