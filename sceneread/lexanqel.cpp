@@ -64,7 +64,17 @@ const char* severityPrefix(long severity) {
 
 } // namespace
 
-lexanqel::lexanqel(std::istream& in, const char* fileName) : fIn(in.rdbuf()), fFileName(fileName) {}
+lexanqel::lexanqel(std::istream& in, const char* fileName)
+    : fIn(in.rdbuf()), fFileName(fileName), fBuffer(size_t(1) << 16) {}
+
+bool lexanqel::refill() {
+    if (!fIn) return false;
+    std::streamsize got = fIn->sgetn(fBuffer.data(), std::streamsize(fBuffer.size()));
+    if (got <= 0) return false;
+    fPos = fBuffer.data();
+    fEnd = fPos + got;
+    return true;
+}
 
 const char* lexanqel::codeText(long code) {
     if (code < 1 || code >= long(std::size(kCodeTexts))) return "";
@@ -72,7 +82,7 @@ const char* lexanqel::codeText(long code) {
 }
 
 int lexanqel::next() {
-    int c = fIn ? get() : kEnd;
+    int c = get();
     for (;;) {
         if (c == '\n') {
             ++fLine;

@@ -10,6 +10,7 @@
 #include <cstdarg>
 #include <istream>
 #include <string>
+#include <vector>
 
 enum : int {
     LEXINT = 257,
@@ -73,8 +74,16 @@ public:
     static const char* codeText(long code);
 
 private:
-    int get() { return fIn->sbumpc(); }
-    int peek() { return fIn->sgetc(); }
+    // The input is read in large blocks; these two look at the block.
+    int get() {
+        if (fPos == fEnd && !refill()) return std::char_traits<char>::eof();
+        return static_cast<unsigned char>(*fPos++);
+    }
+    int peek() {
+        if (fPos == fEnd && !refill()) return std::char_traits<char>::eof();
+        return static_cast<unsigned char>(*fPos);
+    }
+    bool refill();
     int scanString();
     int scanNumber(int first);
     int scanKeyword(int first);
@@ -83,6 +92,9 @@ private:
 
     std::streambuf* fIn;
     String fFileName;
+    std::vector<char> fBuffer;
+    const char* fPos = nullptr;
+    const char* fEnd = nullptr;
     long fLine = 1;
     long fTokenLine = 1;
     int fThisToke = 256;

@@ -519,12 +519,12 @@ int parseqel::readValue(tokenvalue& list, unsigned short quark, short type, bool
         return 1;
     }
     int width = widthOf(type);
-    Array<float> values;
+    Array<float>& values = fScratch; // keeps its storage from request to request
     int read = 0;
     if (single && type == QEL_TYPE_PAIR)
         read = matchNumbers(values, 1, false, 2, "float", "floats");
     else
-        read = match(values, single ? kAny : kAny, strict, width);
+        read = match(values, kAny, strict, width);
     if (!read) return 0;
     long items = width > 0 ? long(values.count()) / width : 0;
     list.append(quark, items, std::vector<float>(values.begin(), values.end()));

@@ -180,6 +180,9 @@ protected:
     // File handles, as decimal text, to the renderer's handles.
     Hash<const void*> fLights{111};
     Hash<const void*> fObjects{111};
+    // Arrays whose storage is kept from request to request.
+    Array<float> fScratch;
+    Array<long> fCounts, fLoops, fIndices;
 
 private:
     void hash_init();

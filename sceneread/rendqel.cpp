@@ -465,7 +465,7 @@ void rendqel::handlePolygon() {
 
 void rendqel::handleGeneralPolygon() {
     long n;
-    Array<long> loops;
+    Array<long>& loops = fLoops;
     tokenvalue list;
     if (!match(n) || !countInRange(n) || !match(loops, n, false)) return;
     long vertices = sumOf(loops);
@@ -476,7 +476,8 @@ void rendqel::handleGeneralPolygon() {
 
 void rendqel::handlePolygonMesh() {
     long n;
-    Array<long> counts, indices;
+    Array<long>& counts = fCounts;
+    Array<long>& indices = fIndices;
     tokenvalue list;
     if (!match(n) || !countInRange(n) || !match(counts, n, false)) return;
     long total = sumOf(counts);
@@ -490,7 +491,9 @@ void rendqel::handlePolygonMesh() {
 
 void rendqel::handleGeneralPolygonMesh() {
     long n;
-    Array<long> loops, counts, indices;
+    Array<long>& loops = fLoops;
+    Array<long>& counts = fCounts;
+    Array<long>& indices = fIndices;
     tokenvalue list;
     if (!match(n) || !countInRange(n) || !match(loops, n, false)) return;
     long loopTotal = sumOf(loops);

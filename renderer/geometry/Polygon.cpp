@@ -412,18 +412,18 @@ void GeneralPolygon::split() {
         addTriangle(fTriangles[k], fTriangles[k + 1], fTriangles[k + 2]);
 }
 
-PolygonMeshBase::~PolygonMeshBase() {
+Boundw PolygonMeshBase::bound() const { return fBound; }
+
+GeneralPolygonMesh::~GeneralPolygonMesh() {
     for (PolygonBase* polygon : fPolygons) delete polygon;
 }
 
-Boundw PolygonMeshBase::bound() const { return fBound; }
-
-void PolygonMeshBase::split() {
+void GeneralPolygonMesh::split() {
     for (PolygonBase* polygon : fPolygons) gScene->add(polygon);
     fPolygons.clear();
 }
 
-Primitive* PolygonMeshBase::keepIfAny(PolygonMeshBase* mesh) {
+Primitive* GeneralPolygonMesh::keepIfAny(GeneralPolygonMesh* mesh) {
     if (mesh->fPolygons.empty()) {
         delete mesh;
         return nullptr;
@@ -433,19 +433,52 @@ Primitive* PolygonMeshBase::keepIfAny(PolygonMeshBase* mesh) {
     return mesh;
 }
 
+// The polygons are checked now, and reported when degenerate, but made only
+// when the mesh is split: until then the mesh holds nothing but its request.
 Primitive* ConvexPolygonMesh::make(long npolys, const long* nvertices, const long* vertices,
                                    ArgList args) {
     std::vector<Point> points = positions(args, 0);
     if (points.empty()) return nullptr;
     auto* mesh = new ConvexPolygonMesh;
+    mesh->fCounts.assign(nvertices, nvertices + npolys);
+    mesh->fKept.assign(size_t(npolys), 0);
+    std::vector<Point> corners;
+    bool any = false;
+    const long* first = vertices;
     for (long polygon = 0; polygon < npolys; vertices += nvertices[polygon], ++polygon) {
         long count = nvertices[polygon];
-        ArgList own = polygonArgs(args, vertices, count, polygon, npolys);
-        if (auto* child = ConvexPolygon::makeChild(*mesh, gather(points, vertices, count),
-                                                   std::move(own)))
-            mesh->fPolygons.push_back(child);
+        corners.resize(size_t(count));
+        for (long k = 0; k < count; ++k) corners[size_t(k)] = points[size_t(vertices[k])];
+        if (const char* why = degeneracy(corners, count)) {
+            reportDegenerate(why);
+            continue;
+        }
+        mesh->fKept[size_t(polygon)] = 1;
+        Boundw b = boundOf(corners);
+        mesh->fBound = any ? merged(mesh->fBound, b) : b;
+        any = true;
     }
-    return keepIfAny(mesh);
+    if (!any) {
+        delete mesh;
+        return nullptr;
+    }
+    mesh->fVertices.assign(first, vertices);
+    mesh->fArgs = std::move(args);
+    return mesh;
+}
+
+void ConvexPolygonMesh::split() {
+    std::vector<Point> points = positions(fArgs, 0);
+    long npolys = long(fCounts.size());
+    const long* vertices = fVertices.data();
+    for (long polygon = 0; polygon < npolys; vertices += fCounts[size_t(polygon)], ++polygon) {
+        if (!fKept[size_t(polygon)]) continue;
+        long count = fCounts[size_t(polygon)];
+        ArgList own = polygonArgs(fArgs, vertices, count, polygon, npolys);
+        if (auto* child = ConvexPolygon::makeChild(*this, gather(points, vertices, count),
+                                                   std::move(own)))
+            gScene->add(child);
+    }
 }
 
 Primitive* GeneralPolygonMesh::make(long npolys, const long* nloops, const long* nvertices,

@@ -66,40 +66,48 @@ private:
 };
 
 // Meshes hold their polygons, made and checked at construction.
+// Meshes only split, into their polygons in their order.
 class PolygonMeshBase : public Primitive {
 public:
-    ~PolygonMeshBase() override;
     Boundw bound() const override;
     short diceable(float) override { return 0; }
-    // Adds the polygons to the scene in their order.
-    void split() override;
 
 protected:
     PolygonMeshBase() = default;
-    // Null when no polygon is left.
-    static Primitive* keepIfAny(PolygonMeshBase* mesh);
 
-    std::vector<PolygonBase*> fPolygons;
     Boundw fBound;
 };
 
+// Keeps its request and makes the polygons when split.
 class ConvexPolygonMesh : public PolygonMeshBase {
 public:
+    // Reports the degenerate polygons; null when no polygon is left.
     static Primitive* make(long npolys, const long* nvertices, const long* vertices, ArgList args);
     int32_t type() const override { return 3; }
+    void split() override;
 
 private:
     ConvexPolygonMesh() = default;
+
+    std::vector<long> fCounts, fVertices;
+    std::vector<char> fKept; // per polygon: not degenerate
 };
 
+// Made of its polygons at once, since cutting them into triangles is the check.
 class GeneralPolygonMesh : public PolygonMeshBase {
 public:
     static Primitive* make(long npolys, const long* nloops, const long* nvertices,
                            const long* vertices, ArgList args);
+    ~GeneralPolygonMesh() override;
     int32_t type() const override { return 4; }
+    void split() override;
 
 private:
     GeneralPolygonMesh() = default;
+    // Null when no polygon is left.
+    static Primitive* keepIfAny(GeneralPolygonMesh* mesh);
+
+    std::vector<PolygonBase*> fPolygons;
 };
 
 #endif

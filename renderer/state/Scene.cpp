@@ -150,6 +150,12 @@ void Scene::emit(int32_t type, Object::Maker make) {
 }
 
 void Scene::add(Primitive* primitive) {
+    // Under the null hider nothing will be rendered: a primitive has been
+    // checked by being made, and is not kept.
+    if (gOption && gOption->hiderType == 0) {
+        delete primitive;
+        return;
+    }
     if (fBuckets.empty()) {
         fPending.push_back(primitive);
         return;
