@@ -527,7 +527,9 @@ int parseqel::readValue(tokenvalue& list, unsigned short quark, short type, bool
         read = match(values, kAny, strict, width);
     if (!read) return 0;
     long items = width > 0 ? long(values.count()) / width : 0;
-    list.append(quark, items, std::vector<float>(values.begin(), values.end()));
+    std::vector<float> copy(values.begin(), values.end());
+    if (type == QEL_TYPE_COLOR) copy.resize(size_t(items) * size_t(fMostColorSamples), 0.0f);
+    list.append(quark, items, std::move(copy));
     return 1;
 }
 

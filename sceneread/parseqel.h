@@ -173,6 +173,10 @@ protected:
     int fToken = 256;
     bool fRendering = false;
     int fColorSamples = 3;
+    // The most colour samples any colour space request asked for: colour
+    // values handed on are padded to it, so that a renderer that refused the
+    // last request never reads past them.
+    int fMostColorSamples = 3;
     long fUStep = 3, fVStep = 3;
     uint16_t fLightMax = 0, fObjectMax = 0;
     Hash<Handler> fKeywords{111};

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
-constexpr long kAny = -1;
 constexpr long kBadValue = 2;
 constexpr long kBadHandle = 6;
 // Counts beyond this in a file can only be wrong; they are refused before
@@ -271,6 +271,7 @@ void rendqel::handleColorSpace() {
     if (!match(toRgb, 3 * n, true) || !match(fromRgb, 3 * n, true)) return;
     qelColorSpace(n, toRgb.data(), fromRgb.data());
     fColorSamples = int(n);
+    fMostColorSamples = std::max(fMostColorSamples, fColorSamples);
 }
 
 void rendqel::handleTune() {
@@ -285,12 +286,18 @@ void rendqel::handleAttributePop() { qelAttributePop(); }
 
 void rendqel::handleColor() {
     Array<float> color;
-    if (match(color, fColorSamples, false)) qelColor(color.data());
+    if (!match(color, fColorSamples, false)) return;
+    std::vector<float> padded(color.begin(), color.end());
+    padded.resize(size_t(fMostColorSamples), 0.0f);
+    qelColor(padded.data());
 }
 
 void rendqel::handleOpacity() {
     Array<float> opacity;
-    if (match(opacity, fColorSamples, false)) qelOpacity(opacity.data());
+    if (!match(opacity, fColorSamples, false)) return;
+    std::vector<float> padded(opacity.begin(), opacity.end());
+    padded.resize(size_t(fMostColorSamples), 0.0f);
+    qelOpacity(padded.data());
 }
 
 // The handle at the current token, checked there so that reports quote it.

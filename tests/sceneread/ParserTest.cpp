@@ -233,7 +233,7 @@ TEST_F(ParserTest, StringsMayStandInBracketsOrBeAbsent) {
 TEST_F(ParserTest, ColourSpaceSetsTheSampleCount) {
     EXPECT_EQ(read("qelColorSpace 2 [1 0 0 0 1 0] [1 0 0 1 0 0]\nqelColor [0.5 0.25]\n"
                    "qelColor [1 2 3]\n"),
-              (Lines{"qelColorSpace 2 [1 0 0 0 1 0] [1 0 0 1 0 0]", "qelColor [0.5 0.25 0]"}));
+              (Lines{"qelColorSpace 2 [1 0 0 0 1 0] [1 0 0 1 0 0]", "qelColor [0.5 0.25]"}));
     EXPECT_EQ(messages().size(), 1u);
 }
 

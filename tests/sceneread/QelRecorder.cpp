@@ -14,6 +14,7 @@ std::vector<std::string> gCalls;
 int gBucketsPerScene = 2;
 int gBucketsLeft = 0;
 long gNextHandle = 1;
+long gColorSamples = 3; // as the last colour space request set it
 
 std::string number(double value) {
     char text[32];
@@ -47,7 +48,7 @@ std::string parameters(long n, const unsigned short* tokens, void* const* values
                          : 1;
         if (getClass(quark) == QEL_CLASS_CONST) count = 1;
         int width = type == QEL_TYPE_PAIR ? 2 : type == QEL_TYPE_POINT ? 3
-                  : type == QEL_TYPE_POINTW ? 4 : type == QEL_TYPE_COLOR ? 3 : 1;
+                  : type == QEL_TYPE_POINTW ? 4 : type == QEL_TYPE_COLOR ? int(gColorSamples) : 1;
         if (type == QEL_TYPE_STRING)
             text += std::string("\"") + *static_cast<const char* const*>(values[k]) + "\"";
         else if (type == QEL_TYPE_INTEGER)
@@ -85,6 +86,7 @@ void reset(int bucketsPerScene) {
     gBucketsPerScene = bucketsPerScene;
     gBucketsLeft = 0;
     gNextHandle = 1;
+    gColorSamples = 3;
 }
 
 } // namespace recorder
@@ -150,13 +152,14 @@ void qelOutputFile(short format, const char* name) {
 void qelOutputSamples(short s) { record("qelOutputSamples " + std::to_string(s)); }
 void qelHider(short h) { record("qelHider " + std::to_string(h)); }
 void qelColorSpace(long n, const float* a, const float* b) {
+    gColorSamples = n;
     record("qelColorSpace " + std::to_string(n) + " " + floats(a, 3 * n) + " " + floats(b, 3 * n));
 }
 void qelTune(long a, long b, long c) { record("qelTune " + longs({a, b, c})); }
 void qelAttributePush() { record("qelAttributePush"); }
 void qelAttributePop() { record("qelAttributePop"); }
-void qelColor(const float* c) { record("qelColor " + floats(c, 3)); }
-void qelOpacity(const float* c) { record("qelOpacity " + floats(c, 3)); }
+void qelColor(const float* c) { record("qelColor " + floats(c, gColorSamples)); }
+void qelOpacity(const float* c) { record("qelOpacity " + floats(c, gColorSamples)); }
 const void* qelLightSourceV(unsigned short shader, long n, const unsigned short* t,
                             void* const* v) {
     const void* handle = nextHandle();
