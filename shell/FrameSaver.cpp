@@ -1,0 +1,43 @@
+#include "shell/FrameSaver.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace {
+
+bool exists(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+} // namespace
+
+FrameSaver::FrameSaver(std::string path, SaveFunc save)
+    : fPath(std::move(path)), fSave(std::move(save)) {
+    fSave(fPath.c_str());
+}
+
+bool FrameSaver::frameFinished(std::string& problem) {
+    ++fFrames;
+    fSave(numberedName(fPath, fFrames + 1).c_str());
+    if (fFrames != 2 || !exists(fPath)) return true;
+    std::string first = numberedName(fPath, 1);
+    if (std::rename(fPath.c_str(), first.c_str()) == 0) return true;
+    problem = "cannot rename \"" + fPath + "\" to \"" + first + "\": " + std::strerror(errno);
+    return false;
+}
+
+void FrameSaver::stop() {
+    fSave(nullptr);
+}
+
+std::string FrameSaver::numberedName(const std::string& path, int number) {
+    size_t base = path.find_last_of('/');
+    base = base == std::string::npos ? 0 : base + 1;
+    size_t dot = path.find_last_of('.');
+    // A dot that begins the file's name (".png") starts no extension.
+    if (dot == std::string::npos || dot <= base) dot = path.size();
+    return path.substr(0, dot) + std::to_string(number) + path.substr(dot);
+}

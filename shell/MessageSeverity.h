@@ -1,0 +1,13 @@
+// The severity of a message line, told from the label the renderer or the
+// scene reader puts in front of it.
+#ifndef QEL_SHELL_MESSAGESEVERITY_H
+#define QEL_SHELL_MESSAGESEVERITY_H
+
+// Ordered: a later value is worse.
+enum class Severity { None, Info, Warning, Error, Severe };
+
+// None for a line without a known label ("While rendering ..." lines, the
+// shell's own lines).
+Severity severityOf(const char* line);
+
+#endif

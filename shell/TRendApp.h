@@ -1,0 +1,63 @@
+// The render program "Quelmark": owns the message window and runs the
+// Render command, which reads and renders one scene file behind the
+// progress dialog. Its print is the one printer given to the scene reader
+// and through it to the renderer.
+#ifndef QEL_SHELL_TRENDAPP_H
+#define QEL_SHELL_TRENDAPP_H
+
+#include "shell/TProgressDialog.h"
+#include "shell/TRendEdit.h"
+
+#include <functional>
+#include <istream>
+#include <memory>
+
+class TRendApp {
+public:
+    static constexpr const char* kName = "Quelmark";
+    static constexpr const char* kAboutText = "Quelmark Version 1.01";
+    static constexpr const char* kMessagesTitle = "QEL Messages";
+
+    enum class RenderResult { Finished, Cancelled, NotOpened };
+
+    explicit TRendApp(TProgressDialog::StepsFactory makeSteps);
+    virtual ~TRendApp();
+    TRendApp(const TRendApp&) = delete;
+    TRendApp& operator=(const TRendApp&) = delete;
+
+    // Appends the text to the message window of the running application.
+    static void print(const char* text);
+
+    // Clears the message window, then reads and renders the file behind the
+    // progress dialog. A file that cannot be opened is reported in the
+    // message window.
+    RenderResult CmRender(const char* fileName);
+    // The same for a stream already open, named for the reports.
+    RenderResult CmRender(const char* name, std::unique_ptr<std::istream> in);
+    const char* CmAbout() const { return kAboutText; }
+
+    TRendEdit& messages() { return fMessages; }
+    void setProgressView(ProgressView* view) { fProgressView = view; }
+    // Asked between two steps of the dialog whether Cancel was chosen.
+    void setCancelCheck(std::function<bool()> check) { fCancelCheck = std::move(check); }
+
+    // The open progress dialog, if any.
+    static TProgressDialog* fProgressDialog;
+
+protected:
+    // Runs the dialog modally; this loop serves front ends without an event
+    // loop of their own.
+    virtual void ExecDialog(TProgressDialog& dialog);
+
+private:
+    RenderResult runDialog(const char* name, std::unique_ptr<std::istream> in);
+
+    static TRendApp* fRunning;
+
+    TProgressDialog::StepsFactory fMakeSteps;
+    TRendEdit fMessages;
+    ProgressView* fProgressView = nullptr;
+    std::function<bool()> fCancelCheck;
+};
+
+#endif

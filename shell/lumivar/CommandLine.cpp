@@ -1,0 +1,67 @@
+#include "shell/lumivar/CommandLine.h"
+
+#include <cstring>
+
+namespace {
+
+bool isOption(const char* word) {
+    return word[0] == '-' && word[1] != '\0';
+}
+
+bool startsWith(const char* word, const char* prefix) {
+    return std::strncmp(word, prefix, std::strlen(prefix)) == 0;
+}
+
+} // namespace
+
+const char* CommandLine::usage() {
+    return "Usage: lumivar [options] FILE...\n"
+           "Reads and renders each QEL scene file in turn; - reads standard input.\n"
+           "\n"
+           "Options:\n"
+           "  -o FILE, --output=FILE  save each frame's image to FILE, PNG when it ends\n"
+           "                          in .png, else TIFF; with several frames each\n"
+           "                          frame's number stands before the extension\n"
+           "  --progress              show the status line even when standard error\n"
+           "                          is not a terminal\n"
+           "  --help                  show this help and exit\n"
+           "  --version               show the version and exit\n"
+           "  --                      end of options: every further word is a file\n"
+           "\n"
+           "Exit status: 0 when every file was read to its end without an error,\n"
+           "1 after an error report, 2 for a usage error or a file that cannot be\n"
+           "opened, 130 when interrupted.\n";
+}
+
+CommandLine CommandLine::parse(int argc, const char* const* argv) {
+    CommandLine line;
+    bool options = true;
+    for (int k = 1; k < argc && line.error.empty(); ++k) {
+        const char* word = argv[k];
+        if (!options || !isOption(word)) {
+            line.files.emplace_back(word);
+        } else if (std::strcmp(word, "--") == 0) {
+            options = false;
+        } else if (std::strcmp(word, "--help") == 0 || std::strcmp(word, "-h") == 0) {
+            line.help = true;
+        } else if (std::strcmp(word, "--version") == 0) {
+            line.version = true;
+        } else if (std::strcmp(word, "--progress") == 0) {
+            line.progress = true;
+        } else if (std::strcmp(word, "-o") == 0 || std::strcmp(word, "--output") == 0) {
+            if (k + 1 < argc) line.output = argv[++k];
+            if (line.output.empty())
+                line.error = std::string("option ") + word + " needs a file name";
+        } else if (startsWith(word, "--output=")) {
+            line.output = word + std::strlen("--output=");
+            if (line.output.empty()) line.error = "option --output needs a file name";
+        } else if (startsWith(word, "-o")) {
+            line.output = word + 2;
+        } else {
+            line.error = std::string("unknown option ") + word;
+        }
+    }
+    if (line.error.empty() && !line.help && !line.version && line.files.empty())
+        line.error = "no scene file given";
+    return line;
+}

@@ -1,0 +1,21 @@
+// The command line of lumivar: options and the scene files to render.
+#ifndef QEL_SHELL_LUMIVAR_COMMANDLINE_H
+#define QEL_SHELL_LUMIVAR_COMMANDLINE_H
+
+#include <string>
+#include <vector>
+
+struct CommandLine {
+    std::vector<std::string> files; // "-" stands for standard input
+    std::string output;             // -o: where each frame's image is saved
+    bool progress = false;          // --progress: the status line even without a terminal
+    bool help = false;
+    bool version = false;
+    std::string error; // a usage error, empty when the line is good
+
+    // Reads argv[1] onwards.
+    static CommandLine parse(int argc, const char* const* argv);
+    static const char* usage();
+};
+
+#endif

@@ -1,0 +1,109 @@
+// lumivar: reads and renders QEL scene files in a terminal, with the
+// progress dialog as a status line on standard error.
+#include "api/qel.h"
+#include "shell/FrameSaver.h"
+#include "shell/RendqelSteps.h"
+#include "shell/TRendApp.h"
+#include "shell/lumivar/CommandLine.h"
+#include "shell/lumivar/Interrupt.h"
+#include "shell/lumivar/StandardInput.h"
+#include "shell/lumivar/TerminalView.h"
+
+#include <cstdio>
+#include <istream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace {
+
+enum ExitStatus { kSuccess = 0, kFailure = 1, kUsage = 2, kInterrupted = 130 };
+
+int terminalWidth() {
+    struct winsize size = {};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0) return size.ws_col;
+    return 0;
+}
+
+class Run {
+public:
+    explicit Run(const CommandLine& line)
+        : fProgressAsked(line.progress), fShowStatus(line.progress || ::isatty(STDERR_FILENO)),
+          fApp(RendqelSteps::make), fView(stderr, fShowStatus, terminalWidth()) {
+        fApp.messages().setView(&fView);
+        fApp.setProgressView(&fView);
+        fApp.setCancelCheck(Interrupt::pending);
+        if (!line.output.empty()) {
+            fSaver.emplace(line.output, qelSaveDisplay);
+            fView.onFrameFinished([this] { nameNextFrame(); });
+        }
+    }
+
+    int render(const std::vector<std::string>& files) {
+        bool failed = false, unopened = false;
+        for (const std::string& file : files) {
+            TRendApp::RenderResult result = renderFile(file);
+            if (result == TRendApp::RenderResult::Cancelled || Interrupt::pending())
+                return interrupted();
+            if (result == TRendApp::RenderResult::NotOpened) unopened = true;
+            if (fApp.messages().worst() >= Severity::Error) failed = true;
+        }
+        fView.finish();
+        if (unopened) return kUsage;
+        return failed || fSaveFailed ? kFailure : kSuccess;
+    }
+
+private:
+    TRendApp::RenderResult renderFile(const std::string& file) {
+        if (file != "-") return fApp.CmRender(file.c_str());
+        // A scene typed at the terminal keeps its line to itself.
+        fView.showStatus(fShowStatus && (fProgressAsked || !::isatty(STDIN_FILENO)));
+        TRendApp::RenderResult result =
+            fApp.CmRender("-", std::make_unique<std::istream>(&fStandardInput));
+        fView.showStatus(fShowStatus);
+        return result;
+    }
+
+    void nameNextFrame() {
+        std::string problem;
+        if (fSaver->frameFinished(problem)) return;
+        TRendApp::print(problem.c_str());
+        fSaveFailed = true;
+    }
+
+    int interrupted() {
+        // A frame cut short is no image to keep.
+        if (fSaver) fSaver->stop();
+        fView.finish();
+        return kInterrupted;
+    }
+
+    bool fProgressAsked, fShowStatus;
+    StandardInput fStandardInput;
+    TRendApp fApp;
+    TerminalView fView;
+    std::optional<FrameSaver> fSaver;
+    bool fSaveFailed = false;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CommandLine line = CommandLine::parse(argc, argv);
+    if (line.help) {
+        std::fputs(CommandLine::usage(), stdout);
+        return kSuccess;
+    }
+    if (line.version) {
+        std::printf("%s\n", TRendApp::kAboutText);
+        return kSuccess;
+    }
+    if (!line.error.empty()) {
+        std::fprintf(stderr, "lumivar: %s\n%s", line.error.c_str(), CommandLine::usage());
+        return kUsage;
+    }
+    Interrupt::install();
+    return Run(line).render(line.files);
+}

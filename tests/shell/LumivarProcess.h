@@ -1,0 +1,26 @@
+// Runs lumivar as a child process with its standard streams captured.
+#ifndef QEL_TESTS_SHELL_LUMIVARPROCESS_H
+#define QEL_TESTS_SHELL_LUMIVARPROCESS_H
+
+#include <string>
+#include <vector>
+
+struct LumivarResult {
+    int status = -1; // the exit status; -1 when the child did not exit by itself
+    std::string out, err;
+};
+
+// Runs lumivar with the arguments in the directory, feeding it the input.
+LumivarResult runLumivar(const std::string& dir, const std::vector<std::string>& args,
+                         const std::string& input = "");
+
+// Runs lumivar, reads its standard error until the text appears, then sends
+// it SIGINT and waits for it. timedOut is set when the text never came or
+// the child did not end within seconds of the signal; then it is killed.
+// It is fed the input; with keepInputOpen its standard input then stays
+// open, with nothing more written, until it has ended.
+LumivarResult interruptLumivar(const std::string& dir, const std::vector<std::string>& args,
+                               const std::string& awaited, bool& timedOut,
+                               bool keepInputOpen = false, const std::string& input = "");
+
+#endif

@@ -1,0 +1,314 @@
+// lumivar run as a program on small scene files written into a fresh
+// directory: exit statuses, messages and the status line, saved images and
+// Ctrl-C.
+#include "LumivarProcess.h"
+#include "TerminalScreen.h"
+#include "TiffImage.h"
+
+#include <png.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+// One frame: a constant sphere filling the middle of a 64 by 48 image.
+std::string frame(const char* color = "1 1 1", const char* before = "") {
+    return std::string("qelFrameBegin\n") + before +
+           "qelRasterViewport 0 63 0 47\n"
+           "qelSceneBegin\n"
+           "qelColor [" +
+           color +
+           "]\n"
+           "qelSurface \"constant\"\n"
+           "qelTranslate 0 0 5\n"
+           "qelSphere 1 -1 1 360\n"
+           "qelSceneEnd\n"
+           "qelFrameEnd\n";
+}
+
+struct PngImage {
+    png_uint_32 width = 0, height = 0;
+    std::vector<png_byte> rgb;
+    const png_byte* pixel(png_uint_32 x, png_uint_32 y) const {
+        return rgb.data() + (size_t(y) * width + x) * 3;
+    }
+};
+
+// Empty when the file is not a readable PNG.
+PngImage readPng(const std::string& path) {
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    PngImage result;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return result;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
+        result.width = image.width;
+        result.height = image.height;
+        result.rgb = std::move(pixels);
+    }
+    png_image_free(&image);
+    return result;
+}
+
+class LumivarTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = ::testing::TempDir() + "lumivar-XXXXXX";
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        ASSERT_NE(::mkdtemp(name.data()), nullptr);
+        fDir = std::string(name.data()) + "/";
+    }
+    void TearDown() override { std::system(("rm -rf '" + fDir + "'").c_str()); }
+
+    std::string write(const std::string& name, const std::string& text) {
+        std::ofstream(fDir + name) << text;
+        return name;
+    }
+    bool exists(const std::string& name) const {
+        struct stat info;
+        return ::stat((fDir + name).c_str(), &info) == 0;
+    }
+    LumivarResult run(const std::vector<std::string>& args, const std::string& input = "") {
+        return runLumivar(fDir, args, input);
+    }
+
+    std::string fDir;
+};
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace
+
+// ---- the command line
+
+TEST_F(LumivarTest, VersionAndHelp) {
+    LumivarResult version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "Quelmark Version 1.01\n");
+    EXPECT_EQ(version.err, "");
+
+    LumivarResult help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* option : {"-o FILE", "--progress", "--help", "--version"})
+        EXPECT_TRUE(contains(help.out, option)) << option;
+}
+
+TEST_F(LumivarTest, UsageErrorsGiveStatusTwo) {
+    for (std::vector<std::string> args :
+         {std::vector<std::string>{"--bogus", "a.qel"}, std::vector<std::string>{"-x"},
+          std::vector<std::string>{}, std::vector<std::string>{"a.qel", "-o"}}) {
+        LumivarResult result = run(args);
+        EXPECT_EQ(result.status, 2) << result.err;
+        EXPECT_TRUE(contains(result.err, "Usage: lumivar")) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+    EXPECT_TRUE(contains(run({"--bogus"}).err, "--bogus"));
+}
+
+// ---- exit statuses and messages
+
+TEST_F(LumivarTest, AGoodSceneRendersSilently) {
+    LumivarResult result = run({write("one.qel", frame())});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, "");
+}
+
+TEST_F(LumivarTest, WarningsAloneStillSucceed) {
+    LumivarResult result = run({write("warn.qel", "qelLightSwitch 7 1\n" + frame())});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "QEL warning: invalid light or object handle at line 1 '7': "
+                          "Unknown light handle 7\n");
+}
+
+TEST_F(LumivarTest, AReaderErrorGivesStatusOne) {
+    LumivarResult result = run({write("bad.qel", "qelFoo 1\n" + frame())});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "QEL error: undefined QEL request at line 1 'qelFoo'\n");
+}
+
+TEST_F(LumivarTest, ARendererErrorGivesStatusOne) {
+    LumivarResult result = run({write("nest.qel", frame() + "qelFrameEnd\n")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(contains(result.err, "error: Bad begin-end nesting. qelFrameEnd")) << result.err;
+}
+
+TEST_F(LumivarTest, AnErrorInAnyFileFailsTheRun) {
+    LumivarResult result = run({write("bad.qel", "qelFoo\n"), write("good.qel", frame())});
+    EXPECT_EQ(result.status, 1);
+}
+
+TEST_F(LumivarTest, AFileThatCannotBeOpenedGivesStatusTwoAndTheRestIsRendered) {
+    LumivarResult result = run({"-o", "out.png", "missing.qel", write("good.qel", frame())});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_TRUE(contains(result.err, "cannot open")) << result.err;
+    EXPECT_TRUE(contains(result.err, "missing.qel")) << result.err;
+    EXPECT_TRUE(exists("out.png"));
+}
+
+TEST_F(LumivarTest, ADashReadsStandardInput) {
+    LumivarResult result = run({"-o", "in.png", "-"}, frame("1 0 0"));
+    EXPECT_EQ(result.status, 0) << result.err;
+    PngImage image = readPng(fDir + "in.png");
+    ASSERT_EQ(image.width, 64u);
+    EXPECT_EQ(image.pixel(32, 24)[0], 255);
+    EXPECT_EQ(image.pixel(32, 24)[1], 0);
+}
+
+// ---- saving frames
+
+TEST_F(LumivarTest, OneFrameIsSavedUnderTheNameGiven) {
+    LumivarResult result = run({"-o", "out.png", write("one.qel", frame("0 1 0"))});
+    EXPECT_EQ(result.status, 0) << result.err;
+    PngImage image = readPng(fDir + "out.png");
+    ASSERT_EQ(image.width, 64u);
+    ASSERT_EQ(image.height, 48u);
+    // The sphere in the middle, the background black in a corner.
+    EXPECT_EQ(image.pixel(32, 24)[1], 255);
+    EXPECT_EQ(image.pixel(0, 0)[1], 0);
+    EXPECT_FALSE(exists("out1.png"));
+    EXPECT_FALSE(exists("out2.png"));
+}
+
+TEST_F(LumivarTest, TwoFramesAreNumberedInTheirOrder) {
+    LumivarResult result =
+        run({"-o", "out.tif", write("two.qel", frame("1 0 0") + frame("0 0 1"))});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_FALSE(exists("out.tif"));
+    TiffImage first = readTiff(fDir + "out1.tif");
+    TiffImage second = readTiff(fDir + "out2.tif");
+    ASSERT_EQ(first.width, 64u);
+    ASSERT_EQ(first.height, 48u);
+    ASSERT_EQ(second.width, 64u);
+    ASSERT_FALSE(first.data.empty());
+    ASSERT_FALSE(second.data.empty());
+    EXPECT_EQ(first.pixel(32, 24)[0], 255);
+    EXPECT_EQ(first.pixel(32, 24)[2], 0);
+    EXPECT_EQ(second.pixel(32, 24)[0], 0);
+    EXPECT_EQ(second.pixel(32, 24)[2], 255);
+    EXPECT_FALSE(exists("out3.tif"));
+}
+
+TEST_F(LumivarTest, FramesAreCountedAcrossFiles) {
+    LumivarResult result = run({"--output=out.png", write("a.qel", frame("1 0 0")),
+                                write("b.qel", frame("0 1 0") + frame("0 0 1"))});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_FALSE(exists("out.png"));
+    const int channel[] = {0, 1, 2};
+    for (int k = 0; k < 3; ++k) {
+        PngImage image = readPng(fDir + "out" + std::to_string(k + 1) + ".png");
+        ASSERT_EQ(image.width, 64u) << k;
+        EXPECT_EQ(image.pixel(32, 24)[channel[k]], 255) << k;
+    }
+}
+
+TEST_F(LumivarTest, AnImageThatCannotBeWrittenFailsTheRun) {
+    LumivarResult result = run({"-o", "no-such-dir/out.png", write("one.qel", frame())});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(contains(result.err, "cannot write image file")) << result.err;
+}
+
+// ---- the status line
+
+TEST_F(LumivarTest, NoStatusLineWithoutATerminalOrProgress) {
+    LumivarResult result = run({write("bad.qel", "qelFoo\n" + frame() + "qelBar\n")});
+    EXPECT_FALSE(contains(result.err, "\r"));
+    EXPECT_FALSE(contains(result.err, "\033"));
+    EXPECT_FALSE(contains(result.err, "Loading scene"));
+}
+
+TEST_F(LumivarTest, MessagesAndTheStatusLineNeverMix) {
+    std::string scene = "qelFoo\n" + frame("1 1 1", "qelOutputDisplay \"ball\"\n") +
+                        "qelLightSwitch 3 1\n" + frame() + "qelBar\n";
+    LumivarResult result = run({"--progress", write("scene.qel", scene)});
+    EXPECT_EQ(result.status, 1);
+    TerminalScreen screen(result.err);
+    // Every finished line is a message, whole; the status line is gone at the end.
+    std::vector<std::string> expected = {
+        "QEL error: undefined QEL request at line 1 'qelFoo'",
+        "QEL warning: invalid light or object handle at line 12 '3': Unknown light handle 3",
+        "QEL error: undefined QEL request at line 22 'qelBar'",
+    };
+    EXPECT_EQ(screen.lines(), expected);
+    EXPECT_EQ(screen.current(), "");
+    EXPECT_EQ(screen.unknownEscapes(), 0);
+
+    std::vector<std::string> states = screen.redrawn();
+    auto shown = [&](const std::string& part) {
+        for (const std::string& state : states)
+            if (contains(state, part)) return true;
+        return false;
+    };
+    EXPECT_TRUE(shown("Loading scene"));
+    EXPECT_TRUE(shown("Rendering frame \"ball\" ["));
+    EXPECT_TRUE(shown("Rendering frame \"Untitled\" ["));
+    EXPECT_TRUE(shown("] 0%"));
+    // The bar fills as the percentage grows: one cell per 5 per cent.
+    int most = -1;
+    for (const std::string& state : states) {
+        size_t open = state.find(" ["), close = state.find("] ");
+        if (open == std::string::npos || close == std::string::npos) continue;
+        std::string bar = state.substr(open + 2, close - open - 2);
+        int percent = std::atoi(state.c_str() + close + 2);
+        EXPECT_EQ(state.back(), '%') << state;
+        EXPECT_EQ(bar.size(), 20u) << state;
+        EXPECT_EQ(std::count(bar.begin(), bar.end(), '#'), percent / 5) << state;
+        most = std::max(most, percent);
+    }
+    // The last bucket ends the frame, so the gauge stops one bucket short of 100.
+    EXPECT_GE(most, 90);
+    EXPECT_LT(most, 100);
+}
+
+// ---- Ctrl-C
+
+TEST_F(LumivarTest, InterruptCancelsWithStatus130AndKeepsTheMessages) {
+    // Many buckets: the frame takes seconds, the signal comes at its start.
+    std::string scene = "qelFoo\nqelFrameBegin\nqelRasterViewport 0 1999 0 1499\n"
+                        "qelSceneBegin\nqelSurface \"constant\"\nqelTranslate 0 0 5\n"
+                        "qelSphere 1 -1 1 360\nqelSceneEnd\nqelFrameEnd\n";
+    bool timedOut = false;
+    LumivarResult result = interruptLumivar(
+        fDir, {"--progress", "-o", "cut.png", write("big.qel", scene), write("next.qel", frame())},
+        "Rendering frame", timedOut);
+    EXPECT_FALSE(timedOut);
+    EXPECT_EQ(result.status, 130);
+    TerminalScreen screen(result.err);
+    std::vector<std::string> expected = {"QEL error: undefined QEL request at line 1 'qelFoo'"};
+    EXPECT_EQ(screen.lines(), expected);
+    EXPECT_EQ(screen.current(), "");
+    // Neither the frame cut short nor the next file's frame was saved.
+    EXPECT_FALSE(exists("cut.png"));
+    EXPECT_FALSE(exists("cut2.png"));
+}
+
+TEST_F(LumivarTest, InterruptEndsAReadWaitingForInput) {
+    // Standard input stays open with nothing written: the reader waits.
+    bool timedOut = false;
+    LumivarResult result =
+        interruptLumivar(fDir, {"--progress", "-"}, "Loading scene", timedOut, true);
+    EXPECT_FALSE(timedOut);
+    EXPECT_EQ(result.status, 130);
+    EXPECT_EQ(TerminalScreen(result.err).current(), "");
+}
+
+TEST_F(LumivarTest, APipedSceneIsReadAsItComes) {
+    // The first request is read and reported while more may still come.
+    bool timedOut = false;
+    LumivarResult result =
+        interruptLumivar(fDir, {"-"}, "undefined QEL request", timedOut, true, "qelFoo\n");
+    EXPECT_FALSE(timedOut);
+    EXPECT_EQ(result.status, 130);
+    EXPECT_EQ(result.err, "QEL error: undefined QEL request at line 1 'qelFoo'\n");
+}

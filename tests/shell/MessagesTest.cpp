@@ -1,0 +1,81 @@
+// The message window and the severities told from the line labels.
+#include "shell/MessageSeverity.h"
+#include "shell/TRendEdit.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+TEST(MessageSeverityTest, RendererLabels) {
+    EXPECT_EQ(severityOf("info: Parameter out of range. qelSphere: x"), Severity::Info);
+    EXPECT_EQ(severityOf("warning: Invalid state. qelColor"), Severity::Warning);
+    EXPECT_EQ(severityOf("error: Bad begin-end nesting. qelFrameEnd"), Severity::Error);
+    EXPECT_EQ(severityOf("severe error: Out of memory. free store exhausted"), Severity::Severe);
+}
+
+TEST(MessageSeverityTest, SceneReaderLabels) {
+    EXPECT_EQ(severityOf("QEL info: at line 2"), Severity::Info);
+    EXPECT_EQ(severityOf("QEL warning: invalid light or object handle at line 4"),
+              Severity::Warning);
+    EXPECT_EQ(severityOf("QEL error: general syntactic error at line 1 'x': Expected Keyword"),
+              Severity::Error);
+    EXPECT_EQ(severityOf("severe QEL error: generic instance of insufficient memory"),
+              Severity::Severe);
+}
+
+TEST(MessageSeverityTest, OtherLinesHaveNone) {
+    EXPECT_EQ(severityOf("While rendering object ball"), Severity::None);
+    EXPECT_EQ(severityOf("cannot open scene file \"x.qel\""), Severity::None);
+    EXPECT_EQ(severityOf(""), Severity::None);
+    EXPECT_EQ(severityOf(nullptr), Severity::None);
+    // The label must open the line.
+    EXPECT_EQ(severityOf(" error: indented"), Severity::None);
+    EXPECT_EQ(severityOf("QEL errors"), Severity::None);
+}
+
+namespace {
+
+class RecordingMessages : public MessageView {
+public:
+    std::vector<std::pair<std::string, Severity>> lines;
+    int clears = 0;
+    void lineAdded(const std::string& line, Severity severity) override {
+        lines.emplace_back(line, severity);
+    }
+    void cleared() override { ++clears; }
+};
+
+} // namespace
+
+TEST(MessageWindowTest, AppendsLinesAndKeepsTheWorstSeverity) {
+    TRendEdit edit;
+    RecordingMessages view;
+    edit.setView(&view);
+    edit.print("QEL warning: w");
+    edit.print("While rendering object o");
+    edit.print("error: e");
+    edit.print("info: i");
+    EXPECT_EQ(edit.worst(), Severity::Error);
+    EXPECT_EQ(edit.text(), "QEL warning: w\r\nWhile rendering object o\r\nerror: e\r\ninfo: i\r\n");
+    ASSERT_EQ(view.lines.size(), 4u);
+    EXPECT_EQ(view.lines[0].second, Severity::Warning);
+    EXPECT_EQ(view.lines[1].second, Severity::None);
+    EXPECT_EQ(view.lines[2], std::make_pair(std::string("error: e"), Severity::Error));
+}
+
+TEST(MessageWindowTest, ClearEmptiesAndForgetsTheSeverity) {
+    TRendEdit edit;
+    RecordingMessages view;
+    edit.setView(&view);
+    edit.print("severe error: s");
+    edit.clear();
+    EXPECT_TRUE(edit.lines().empty());
+    EXPECT_EQ(edit.text(), "");
+    EXPECT_EQ(edit.worst(), Severity::None);
+    EXPECT_EQ(view.clears, 1);
+    edit.print(nullptr);
+    ASSERT_EQ(edit.lines().size(), 1u);
+    EXPECT_EQ(edit.lines()[0], "");
+}
