@@ -4,6 +4,7 @@
 #include "common/Quark.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <initializer_list>
 #include <string>
@@ -15,6 +16,30 @@ int gBucketsPerScene = 2;
 int gBucketsLeft = 0;
 long gNextHandle = 1;
 long gColorSamples = 3; // as the last colour space request set it
+long gUStep = 3, gVStep = 3; // as the last basis requests set them
+
+long basisStep(short basis) {
+    switch (basis) {
+    case QEL_BASIS_BSPLINE:
+    case QEL_BASIS_CATMULLROM: return 1;
+    case QEL_BASIS_HERMITE: return 2;
+    case QEL_BASIS_POWER: return 4;
+    default: return 3;
+    }
+}
+
+void setSteps(short application, long step) {
+    if (application != QEL_VBASIS) gUStep = step;
+    if (application != QEL_UBASIS) gVStep = step;
+}
+
+// Varying values along one direction of a patch mesh.
+long varyingAlong(short type, long n, short wrap, long step) {
+    long patches = type == QEL_PATCH_BICUBIC
+                       ? (wrap == QEL_WRAP ? n / step : (n < 4 ? 0 : (n - 4) / step + 1))
+                       : (wrap == QEL_WRAP ? n : std::max(n - 1, 0L));
+    return wrap == QEL_WRAP ? patches : patches + 1;
+}
 
 std::string number(double value) {
     char text[32];
@@ -37,15 +62,16 @@ std::string longs(const long* values, long count) {
 // Parameter values are shown as far as the declared type says; the item
 // count is not passed, so one item is shown for every class but vary and
 // vertex, whose values are shown up to the count the caller gives.
-std::string parameters(long n, const unsigned short* tokens, void* const* values, long items) {
+std::string parameters(long n, const unsigned short* tokens, void* const* values, long varying,
+                       long vertex) {
     std::string text;
     for (long k = 0; k < n; ++k) {
         unsigned short quark = tokens[k];
         text += std::string(" ") + getString(quark) + "=";
         short type = getType(quark);
-        long count = getClass(quark) == QEL_CLASS_VARY || getClass(quark) == QEL_CLASS_VERTEX
-                         ? items
-                         : 1;
+        long count = getClass(quark) == QEL_CLASS_VARY     ? varying
+                     : getClass(quark) == QEL_CLASS_VERTEX ? vertex
+                                                           : 1;
         if (getClass(quark) == QEL_CLASS_CONST) count = 1;
         int width = type == QEL_TYPE_PAIR ? 2 : type == QEL_TYPE_POINT ? 3
                   : type == QEL_TYPE_POINTW ? 4 : type == QEL_TYPE_COLOR ? int(gColorSamples) : 1;
@@ -59,6 +85,10 @@ std::string parameters(long n, const unsigned short* tokens, void* const* values
     return text;
 }
 
+std::string parameters(long n, const unsigned short* tokens, void* const* values, long items) {
+    return parameters(n, tokens, values, items, items);
+}
+
 std::string floats(std::initializer_list<float> values) {
     return floats(values.begin(), long(values.size()));
 }
@@ -68,6 +98,29 @@ std::string longs(std::initializer_list<long> values) {
 }
 
 void record(const std::string& line) { gCalls.push_back(line); }
+
+// The name of a quark, "(none)" for 0 or a number never handed out.
+std::string quarkName(unsigned short quark) {
+    const char* name = getString(quark);
+    return name ? name : "(none)";
+}
+
+std::string text(const char* name) { return name ? name : "(null)"; }
+
+const char* filterName(qelFilterFunc filter) {
+    if (filter == qelGaussianFilter) return "gaussian";
+    if (filter == qelBoxFilter) return "box";
+    if (filter == qelTriangleFilter) return "triangle";
+    if (filter == qelCatmullRomFilter) return "catmull-rom";
+    if (filter == qelSincFilter) return "sinc";
+    return "custom";
+}
+
+long total(const long* counts, long n) {
+    long sum = 0;
+    for (long k = 0; k < n; ++k) sum += counts[k];
+    return sum;
+}
 
 const void* nextHandle() { return reinterpret_cast<const void*>(gNextHandle++); }
 
@@ -87,11 +140,16 @@ void reset(int bucketsPerScene) {
     gBucketsLeft = 0;
     gNextHandle = 1;
     gColorSamples = 3;
+    gUStep = gVStep = 3;
+    initQuark();
 }
 
 } // namespace recorder
 
-void qelReset() { record("qelReset"); }
+void qelReset() {
+    initQuark();
+    record("qelReset");
+}
 void qelRenderInit() {
     record("qelRenderInit");
     gBucketsLeft = gBucketsPerScene;
@@ -102,12 +160,14 @@ int qelRenderBucket() {
 }
 int qelProgress() { return 100 * (gBucketsPerScene - gBucketsLeft) / std::max(gBucketsPerScene, 1); }
 void qelErrorPrinter(qelErrorPrinterFunc) {}
+void qelBoundDisplacement(float distance) { record("qelBoundDisplacement " + number(distance)); }
 
 extern "C" {
 
 unsigned short qelQuark(const char* name) {
     record(std::string("qelQuark ") + name);
-    return 0;
+    initQuark();
+    return declare(name, QEL_CLASS_NO, QEL_TYPE_NO);
 }
 void qelFrameBegin() { record("qelFrameBegin"); }
 void qelFrameEnd() { record("qelFrameEnd"); }
@@ -163,7 +223,7 @@ void qelOpacity(const float* c) { record("qelOpacity " + floats(c, gColorSamples
 const void* qelLightSourceV(unsigned short shader, long n, const unsigned short* t,
                             void* const* v) {
     const void* handle = nextHandle();
-    record(std::string("qelLightSourceV ") + getString(shader) + parameters(n, t, v, 1) + " -> " +
+    record(std::string("qelLightSourceV ") + quarkName(shader) + parameters(n, t, v, 1) + " -> " +
            handleText(handle));
     return handle;
 }
@@ -171,10 +231,10 @@ void qelLightSwitch(const void* light, short on) {
     record("qelLightSwitch " + handleText(light) + " " + std::to_string(on));
 }
 void qelSurfaceV(unsigned short shader, long n, const unsigned short* t, void* const* v) {
-    record(std::string("qelSurfaceV ") + getString(shader) + parameters(n, t, v, 1));
+    record(std::string("qelSurfaceV ") + quarkName(shader) + parameters(n, t, v, 1));
 }
 void qelAtmosphereV(unsigned short shader, long n, const unsigned short* t, void* const* v) {
-    record(std::string("qelAtmosphereV ") + getString(shader) + parameters(n, t, v, 1));
+    record(std::string("qelAtmosphereV ") + quarkName(shader) + parameters(n, t, v, 1));
 }
 void qelShadingRate(float r) { record("qelShadingRate " + number(r)); }
 void qelShadingModel(short m) { record("qelShadingModel " + std::to_string(m)); }
@@ -189,8 +249,12 @@ void qelObjectName(const char* name) {
 void qelGroupName(const char* name) {
     record(std::string("qelGroupName ") + (name ? name : "(null)"));
 }
-void qelBasis(short a, short b) { record("qelBasis " + std::to_string(a) + " " + std::to_string(b)); }
+void qelBasis(short a, short b) {
+    setSteps(a, basisStep(b));
+    record("qelBasis " + std::to_string(a) + " " + std::to_string(b));
+}
 void qelCustomBasis(short a, const float m[4][4], long step) {
+    setSteps(a, step);
     record("qelCustomBasis " + std::to_string(a) + " " + floats(&m[0][0], 16) + " " +
            std::to_string(step));
 }
@@ -208,7 +272,7 @@ void qelScale(float x, float y, float z) { record("qelScale " + floats({x, y, z}
 void qelSkew(float a, float b, float c, float d, float e, float f, float g) {
     record("qelSkew " + floats({a, b, c, d, e, f, g}));
 }
-void qelMarkSpace(unsigned short name) { record(std::string("qelMarkSpace ") + getString(name)); }
+void qelMarkSpace(unsigned short name) { record(std::string("qelMarkSpace ") + quarkName(name)); }
 void qelMatrixPush() { record("qelMatrixPush"); }
 void qelMatrixPop() { record("qelMatrixPop"); }
 void qelPolygonV(long nv, long n, const unsigned short* t, void* const* v) {
@@ -248,7 +312,9 @@ void qelPatchMeshV(short type, long nu, short uwrap, long nv, short vwrap, long 
                    const unsigned short* t, void* const* v) {
     record("qelPatchMeshV " + std::to_string(type) + " " + std::to_string(nu) + " " +
            std::to_string(uwrap) + " " + std::to_string(nv) + " " + std::to_string(vwrap) +
-           parameters(n, t, v, nu * nv));
+           parameters(n, t, v,
+                      varyingAlong(type, nu, uwrap, gUStep) * varyingAlong(type, nv, vwrap, gVStep),
+                      nu * nv));
 }
 void qelNurbV(long uorder, const float* uknot, float umin, float umax, long vorder,
               const float* vknot, float vmin, float vmax, long n, const unsigned short* t,
@@ -303,6 +369,100 @@ void qelObjectEnd() { record("qelObjectEnd"); }
 void qelObjectCall(const void* object) { record("qelObjectCall " + handleText(object)); }
 void qelErrorHandler(short mask, short handler) {
     record("qelErrorHandler " + std::to_string(mask) + " " + std::to_string(handler));
+}
+
+// The requests of the scene-writer library only.
+unsigned short qelVariable(const char* name, short parameterClass, short type) {
+    record(std::string("qelVariable ") + name + " " + std::to_string(parameterClass) + " " +
+           std::to_string(type));
+    initQuark();
+    return declare(name, parameterClass, type);
+}
+void qelDepthOfField(float a, float b, float c) { record("qelDepthOfField " + floats({a, b, c})); }
+void qelShutter(float a, float b) { record("qelShutter " + floats({a, b})); }
+void qelImagerV(const char* name, long n, const unsigned short* t, void* const* v) {
+    record("qelImagerV " + text(name) + parameters(n, t, v, 1));
+}
+void qelRelativeDetail(float d) { record("qelRelativeDetail " + number(d)); }
+void qelTextureCoordinates(float a, float b, float c, float d, float e, float f, float g,
+                           float h) {
+    record("qelTextureCoordinates " + floats({a, b, c, d, e, f, g, h}));
+}
+const void* qelAreaLightSourceV(unsigned short shader, long n, const unsigned short* t,
+                                void* const* v) {
+    const void* handle = nextHandle();
+    record("qelAreaLightSourceV " + quarkName(shader) + parameters(n, t, v, 1) + " -> " +
+           handleText(handle));
+    return handle;
+}
+void qelInteriorV(unsigned short shader, long n, const unsigned short* t, void* const* v) {
+    record("qelInteriorV " + quarkName(shader) + parameters(n, t, v, 1));
+}
+void qelExteriorV(unsigned short shader, long n, const unsigned short* t, void* const* v) {
+    record("qelExteriorV " + quarkName(shader) + parameters(n, t, v, 1));
+}
+void qelDetail(const float* b) { record("qelDetail " + floats(b, 6)); }
+void qelDetailRange(float a, float b, float c, float d) {
+    record("qelDetailRange " + floats({a, b, c, d}));
+}
+void qelDeformationV(unsigned short shader, long n, const unsigned short* t, void* const* v) {
+    record("qelDeformationV " + quarkName(shader) + parameters(n, t, v, 1));
+}
+void qelDisplacementV(unsigned short shader, long n, const unsigned short* t, void* const* v) {
+    record("qelDisplacementV " + quarkName(shader) + parameters(n, t, v, 1));
+}
+void qelSolidBegin(short operation) { record("qelSolidBegin " + std::to_string(operation)); }
+void qelSolidEnd() { record("qelSolidEnd"); }
+void qelTrimCurve(long nloops, const long* ncurves, const long* order, const float* knot,
+                  const float* min, const float* max, const long* n, const float* u,
+                  const float* v, const float* w) {
+    long curves = total(ncurves, nloops);
+    long points = total(n, curves);
+    record("qelTrimCurve " + std::to_string(nloops) + " " + longs(ncurves, nloops) + " " +
+           longs(order, curves) + " " + floats(knot, points + total(order, curves)) + " " +
+           floats(min, curves) + " " + floats(max, curves) + " " + longs(n, curves) + " " +
+           floats(u, points) + " " + floats(v, points) + " " + floats(w, points));
+}
+void qelMakeTextureV(const char* picture, const char* texture, short swrap, short twrap,
+                     qelFilterFunc filter, float swidth, float twidth, long n,
+                     const unsigned short* t, void* const* v) {
+    record("qelMakeTextureV " + text(picture) + " " + text(texture) + " " +
+           std::to_string(swrap) + " " + std::to_string(twrap) + " " + filterName(filter) + " " +
+           floats({swidth, twidth}) + parameters(n, t, v, 1));
+}
+void qelMakeBumpV(const char* picture, const char* texture, short swrap, short twrap,
+                  qelFilterFunc filter, float swidth, float twidth, long n,
+                  const unsigned short* t, void* const* v) {
+    record("qelMakeBumpV " + text(picture) + " " + text(texture) + " " + std::to_string(swrap) +
+           " " + std::to_string(twrap) + " " + filterName(filter) + " " +
+           floats({swidth, twidth}) + parameters(n, t, v, 1));
+}
+void qelMakeLatLongEnvironmentV(const char* picture, const char* texture, qelFilterFunc filter,
+                                float swidth, float twidth, long n, const unsigned short* t,
+                                void* const* v) {
+    record("qelMakeLatLongEnvironmentV " + text(picture) + " " + text(texture) + " " +
+           filterName(filter) + " " + floats({swidth, twidth}) + parameters(n, t, v, 1));
+}
+void qelMakeCubeFaceEnvironmentV(const char* px, const char* nx, const char* py, const char* ny,
+                                 const char* pz, const char* nz, const char* texture, float fov,
+                                 qelFilterFunc filter, float swidth, float twidth, long n,
+                                 const unsigned short* t, void* const* v) {
+    record("qelMakeCubeFaceEnvironmentV " + text(px) + " " + text(nx) + " " + text(py) + " " +
+           text(ny) + " " + text(pz) + " " + text(nz) + " " + text(texture) + " " + number(fov) +
+           " " + filterName(filter) + " " + floats({swidth, twidth}) + parameters(n, t, v, 1));
+}
+void qelMakeShadowV(const char* picture, const char* texture, long n, const unsigned short* t,
+                    void* const* v) {
+    record("qelMakeShadowV " + text(picture) + " " + text(texture) + parameters(n, t, v, 1));
+}
+void qelCustomFilter(qelFilterFunc) { record("qelCustomFilter"); }
+void qelComment(const char* format, ...) {
+    char line[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    record(std::string("qelComment ") + line);
 }
 
 } // extern "C"
