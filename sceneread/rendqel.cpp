@@ -1,6 +1,7 @@
 #include "sceneread/rendqel.h"
 
 #include "common/Quark.h"
+#include "renderer/state/Basis.h"
 
 #include <algorithm>
 #include <string>
@@ -34,16 +35,6 @@ long vertexCount(const Array<long>& indices) {
     long largest = -1;
     for (long index : indices) largest = std::max(largest, index);
     return largest < kMostItems ? largest + 1 : -1;
-}
-
-long basisStep(short basis) {
-    switch (basis) {
-    case QEL_BASIS_BSPLINE:
-    case QEL_BASIS_CATMULLROM: return 1;
-    case QEL_BASIS_HERMITE: return 2;
-    case QEL_BASIS_POWER: return 4;
-    default: return 3;
-    }
 }
 
 long patchesAlong(bool bicubic, long n, bool periodic, long step) {
