@@ -511,8 +511,9 @@ void rendqel::handlePatch() {
     short type;
     tokenvalue list;
     if (!matchenum(type, 0x7) || !match(list, false)) return;
+    // varying values stand at the four corners, as the renderer reads them
     long count = type == QEL_PATCH_BICUBIC ? 16 : 4;
-    if (verify(list, 1, count, count, kPointOrHeight))
+    if (verify(list, 1, 4, count, kPointOrHeight))
         qelPatchV(type, list.n(), list.tokens(), list.values());
 }
 

@@ -140,6 +140,16 @@ TEST_F(ParserTest, PositionsAreRequiredOnceAndCounted) {
                      "parameter 'point'"}));
 }
 
+// A bicubic patch varies at its four corners, as the renderer reads it.
+TEST_F(ParserTest, BicubicPatchVariesAtItsCorners) {
+    std::string net = "[";
+    for (int k = 0; k < 16; ++k) net += "0 0 0 ";
+    net += "]";
+    EXPECT_EQ(read("qelPatch \"bicubic\" \"point\" " + net +
+                   " \"color\" [1 0 0 0 1 0 0 0 1 1 1 1]\n").size(), 1u);
+    EXPECT_TRUE(messages().empty());
+}
+
 TEST_F(ParserTest, PolygonCountsFollowTheArrays) {
     EXPECT_EQ(read("qelGeneralPolygon 2 [4 3] \"point\" [0 0 0 4 0 0 4 4 0 0 4 0 1 1 0 2 1 0 1 2 0]\n"
                    "qelPolygonMesh 2 [3 3] [0 1 2 2 1 3] \"point\" [0 0 0 1 0 0 0 1 0 1 1 0]\n"),

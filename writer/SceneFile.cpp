@@ -1,0 +1,42 @@
+#include "writer/SceneFile.h"
+
+#include "common/Error.h"
+
+#include <cerrno>
+#include <cstring>
+
+SceneFile::~SceneFile() { close(); }
+
+void SceneFile::open(const char* name) {
+    close();
+    fReported = false;
+    fChosen = name != nullptr;
+    if (!name) return;
+    fName = name;
+    errno = 0;
+    fFile = std::fopen(name, "w");
+    fOpenError = fFile ? 0 : errno;
+}
+
+void SceneFile::close() {
+    if (fFile && std::fclose(fFile) != 0) report("cannot write scene file", errno);
+    fFile = nullptr;
+    fChosen = false;
+}
+
+void SceneFile::write(const char* data, size_t size, bool flush) {
+    if (!fChosen) return;
+    if (!fFile) {
+        report("cannot open scene file", fOpenError);
+        return;
+    }
+    if (std::fwrite(data, 1, size, fFile) != size || (flush && std::fflush(fFile) != 0))
+        report("cannot write scene file", errno);
+}
+
+void SceneFile::report(const char* what, int code) {
+    if (fReported) return;
+    fReported = true;
+    error(kErrRange, kError, "%s %s: %s", what, fName.c_str(),
+          code ? std::strerror(code) : "unknown failure");
+}
