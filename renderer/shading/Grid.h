@@ -51,7 +51,7 @@ public:
     const ArgList& shaderVars() const { return fShaderVars; }
 
     // Buckets holding the grid; the last to let go deletes it.
-    short useCount = 0;
+    int32_t useCount = 0;
 
     static GridCensus census();
     // Starts counting peak and made afresh from the grids alive now.

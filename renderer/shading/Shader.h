@@ -7,6 +7,8 @@
 #include "renderer/geometry/Point.h"
 #include "renderer/state/ParmList.h"
 
+#include <cstdint>
+
 class ArgList;
 class Transform;
 
@@ -35,7 +37,7 @@ protected:
     ParmList fParms;
 
 private:
-    short fRefCount = 0;
+    int32_t fRefCount = 0; // wide: every nested attribute block may hold the shader
     Transform* fSpace;
 };
 

@@ -86,6 +86,18 @@ void State::init() {
 
 void State::pushBlock(unsigned short code) { fBlocks.push(code); }
 
+namespace {
+// Deeper nesting than this can only come from a runaway scene; each level
+// holds a copy of the attributes and the transform.
+constexpr int kMostNestedBlocks = 50000;
+} // namespace
+
+bool State::roomToNest() {
+    if (fBlocks.count() < kMostNestedBlocks) return true;
+    error(kErrNesting, kError, "blocks nested deeper than %d", kMostNestedBlocks);
+    return false;
+}
+
 void State::popAttributes() {
     fAttributes.pop();
     repointGlobals();
@@ -214,6 +226,7 @@ short State::sceneEnd() {
 
 short State::attributePush() {
     if (!verify(kBlockAnyButObjectOrMotion, kErrIllState)) return 0;
+    if (!roomToNest()) return 0;
     pushBlock(kBlockAttribute);
     fAttributes.push();
     fTransforms.push();
@@ -231,6 +244,7 @@ short State::attributePop() {
 
 short State::matrixPush() {
     if (!verify(kBlockAnyButObjectOrMotion, kErrIllState)) return 0;
+    if (!roomToNest()) return 0;
     pushBlock(kBlockMatrix);
     fTransforms.push();
     repointGlobals();
@@ -246,6 +260,7 @@ short State::matrixPop() {
 
 short State::solidBegin() {
     if (!verify(kBlockInScene, kErrIllState)) return 0;
+    if (!roomToNest()) return 0;
     pushBlock(kBlockSolid);
     fAttributes.push();
     fTransforms.push();
@@ -263,6 +278,7 @@ short State::solidEnd() {
 
 Object* State::objectBegin() {
     if (!verify(kBlockAnyButObjectOrMotion, kErrIllState)) return nullptr;
+    if (!roomToNest()) return nullptr;
     pushBlock(kBlockObject);
     fAttributes.push();
     fTransforms.push();

@@ -81,6 +81,8 @@ public:
 private:
     void repointGlobals();
     void pushBlock(unsigned short code);
+    // False, after a report, when blocks are nested as deep as they may be.
+    bool roomToNest();
     void popAttributes();
     void popTransform();
     void pushLightAndObj();

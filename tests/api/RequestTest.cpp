@@ -335,6 +335,20 @@ TEST_F(RequestTest, ExtremeNumbersDoNotCrash) {
     SUCCEED();
 }
 
+TEST_F(RequestTest, NestingHasALimit) {
+    qelFrameBegin(); // the outermost and the frame block count too
+    for (int k = 0; k < 49998; ++k) qelAttributePush();
+    EXPECT_TRUE(take().empty());
+    qelAttributePush();
+    Lines lines = take();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0],
+              "error: Bad begin-end nesting. qelAttributePush: blocks nested deeper than 50000");
+    for (int k = 0; k < 49998; ++k) qelAttributePop();
+    qelFrameEnd();
+    EXPECT_TRUE(take().empty());
+}
+
 TEST_F(RequestTest, ResetRestoresTheOutermostBlock) {
     qelFrameBegin();
     qelSceneBegin();
