@@ -306,7 +306,7 @@ void qelGeneralPolygonMeshV(long npolys, const long* nloops, const long* nvertic
 }
 void qelPatchV(short type, long n, const unsigned short* t, void* const* v) {
     record("qelPatchV " + std::to_string(type) +
-           parameters(n, t, v, type == QEL_PATCH_BICUBIC ? 16 : 4));
+           parameters(n, t, v, 4, type == QEL_PATCH_BICUBIC ? 16 : 4)); // corners vary
 }
 void qelPatchMeshV(short type, long nu, short uwrap, long nv, short vwrap, long n,
                    const unsigned short* t, void* const* v) {
