@@ -334,20 +334,22 @@ int parseqel::match(float matrix[4][4]) {
     return match(']');
 }
 
-int parseqel::match(float point[3]) {
+// A point of width floats, in brackets when the current token is one.
+int parseqel::matchPoint(float* point, int width) {
     bool brackets = fToken == '[';
     if (brackets && !match('[')) return 0;
-    for (int k = 0; k < 3; ++k)
-        if (!match(point[k])) return 0;
+    if (!matchFloats(point, width)) return 0;
     return brackets ? match(']') : 1;
 }
 
-int parseqel::matchPointw(float point[4]) {
-    bool brackets = fToken == '[';
-    if (brackets && !match('[')) return 0;
-    for (int k = 0; k < 4; ++k)
-        if (!match(point[k])) return 0;
-    return brackets ? match(']') : 1;
+int parseqel::match(float point[3]) { return matchPoint(point, 3); }
+
+int parseqel::matchPointw(float point[4]) { return matchPoint(point, 4); }
+
+int parseqel::matchFloats(float* values, int count) {
+    for (int k = 0; k < count; ++k)
+        if (!match(values[k])) return 0;
+    return 1;
 }
 
 int parseqel::match(String* value) {

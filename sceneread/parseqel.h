@@ -140,6 +140,8 @@ protected:
     int match(float point[3]);
     int match(Array<float>& points, long count, bool bracketsRequired, int width);
     int matchPointw(float point[4]);
+    // count floats in a row, without brackets.
+    int matchFloats(float* values, int count);
     int match(String* value);
     int matchenum(short& value);
     // As matchenum, preferring the value of the given class (the high byte)
@@ -193,6 +195,7 @@ private:
     void runStatement();
     int matchNumbers(Array<float>& values, long count, bool bracketsRequired, int width,
                      const char* word, const char* words);
+    int matchPoint(float* point, int width);
     // Whether the current token can start a single value of the type.
     bool valueFits(short type) const;
     // Floats per item of a numeric type.

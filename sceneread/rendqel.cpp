@@ -439,8 +439,7 @@ void rendqel::handleScale() {
 
 void rendqel::handleSkew() {
     float v[7];
-    for (float& value : v)
-        if (!match(value)) return;
+    if (!matchFloats(v, 7)) return;
     qelSkew(v[0], v[1], v[2], v[3], v[4], v[5], v[6]);
 }
 
@@ -567,28 +566,27 @@ void rendqel::handleNurbMesh() {
 
 // ---- quadrics
 
+// The fixed floats of a quadric, then its list with one value per corner.
+bool rendqel::matchQuadric(float* values, int count, tokenvalue& list) {
+    return matchFloats(values, count) && match(list, false) && verify(list, 1, 4, 4);
+}
+
 void rendqel::handleSphere() {
-    float a, b, c, sweep;
+    float v[4];
     tokenvalue list;
-    if (match(a) && match(b) && match(c) && match(sweep) && match(list, false) &&
-        verify(list, 1, 4, 4))
-        qelSphereV(a, b, c, sweep, list.n(), list.tokens(), list.values());
+    if (matchQuadric(v, 4, list)) qelSphereV(v[0], v[1], v[2], v[3], list.n(), list.tokens(), list.values());
 }
 
 void rendqel::handleCone() {
-    float a, b, c, sweep;
+    float v[4];
     tokenvalue list;
-    if (match(a) && match(b) && match(c) && match(sweep) && match(list, false) &&
-        verify(list, 1, 4, 4))
-        qelConeV(a, b, c, sweep, list.n(), list.tokens(), list.values());
+    if (matchQuadric(v, 4, list)) qelConeV(v[0], v[1], v[2], v[3], list.n(), list.tokens(), list.values());
 }
 
 void rendqel::handleCylinder() {
-    float a, b, c, sweep;
+    float v[4];
     tokenvalue list;
-    if (match(a) && match(b) && match(c) && match(sweep) && match(list, false) &&
-        verify(list, 1, 4, 4))
-        qelCylinderV(a, b, c, sweep, list.n(), list.tokens(), list.values());
+    if (matchQuadric(v, 4, list)) qelCylinderV(v[0], v[1], v[2], v[3], list.n(), list.tokens(), list.values());
 }
 
 void rendqel::handleHyperboloid() {
@@ -599,27 +597,22 @@ void rendqel::handleHyperboloid() {
 }
 
 void rendqel::handleParaboloid() {
-    float a, b, c, sweep;
+    float v[4];
     tokenvalue list;
-    if (match(a) && match(b) && match(c) && match(sweep) && match(list, false) &&
-        verify(list, 1, 4, 4))
-        qelParaboloidV(a, b, c, sweep, list.n(), list.tokens(), list.values());
+    if (matchQuadric(v, 4, list)) qelParaboloidV(v[0], v[1], v[2], v[3], list.n(), list.tokens(), list.values());
 }
 
 void rendqel::handleDisk() {
-    float height, radius, sweep;
+    float v[3];
     tokenvalue list;
-    if (match(height) && match(radius) && match(sweep) && match(list, false) &&
-        verify(list, 1, 4, 4))
-        qelDiskV(height, radius, sweep, list.n(), list.tokens(), list.values());
+    if (matchQuadric(v, 3, list)) qelDiskV(v[0], v[1], v[2], list.n(), list.tokens(), list.values());
 }
 
 void rendqel::handleTorus() {
-    float major, minor, phimin, phimax, sweep;
+    float v[5];
     tokenvalue list;
-    if (match(major) && match(minor) && match(phimin) && match(phimax) && match(sweep) &&
-        match(list, false) && verify(list, 1, 4, 4))
-        qelTorusV(major, minor, phimin, phimax, sweep, list.n(), list.tokens(), list.values());
+    if (matchQuadric(v, 5, list))
+        qelTorusV(v[0], v[1], v[2], v[3], v[4], list.n(), list.tokens(), list.values());
 }
 
 // ---- objects and errors

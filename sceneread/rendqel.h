@@ -114,6 +114,7 @@ private:
     bool matchNewHandle(long& handle, uint16_t& highest, const char* kind);
     bool matchKnownHandle(Hash<const void*>& table, const char* kind,
                           const void*& rendererHandle);
+    bool matchQuadric(float* values, int count, tokenvalue& list);
     void setBasisStep(short application, long step);
 
     String& fFrameName;
