@@ -6,11 +6,11 @@
 
 #include "api/qel.h"
 #include "common/String.h"
+#include "sceneread/TextScanner.h"
 
 #include <cstdarg>
 #include <istream>
 #include <string>
-#include <vector>
 
 enum : int {
     LEXINT = 257,
@@ -46,7 +46,7 @@ public:
     int token() const { return fThisToke; }
     // The line at which the current token began.
     long tokenLine() const { return fTokenLine; }
-    long line() const { return fLine; }
+    long line() const { return fIn.line(); }
     const char* fileName() const { return fFileName.c_str(); }
     // The current token's text: keyword, string or the characters of a number.
     const std::string& text() const { return fText; }
@@ -74,28 +74,12 @@ public:
     static const char* codeText(long code);
 
 private:
-    // The input is read in large blocks; these two look at the block.
-    int get() {
-        if (fPos == fEnd && !refill()) return std::char_traits<char>::eof();
-        return static_cast<unsigned char>(*fPos++);
-    }
-    int peek() {
-        if (fPos == fEnd && !refill()) return std::char_traits<char>::eof();
-        return static_cast<unsigned char>(*fPos);
-    }
-    bool refill();
     int scanString();
     int scanNumber(int first);
-    int scanKeyword(int first);
-    void consumeWord();
     std::string message(const char* format, va_list args) const;
 
-    std::streambuf* fIn;
+    TextScanner fIn;
     String fFileName;
-    std::vector<char> fBuffer;
-    const char* fPos = nullptr;
-    const char* fEnd = nullptr;
-    long fLine = 1;
     long fTokenLine = 1;
     int fThisToke = 256;
     long fInt = 0;

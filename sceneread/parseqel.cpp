@@ -14,7 +14,6 @@ constexpr long kBadValue = 2;
 constexpr long kBadArray = 3;
 constexpr long kBadColor = 5;
 constexpr long kTypeMismatch = 7;
-constexpr long kNoMemory = 13;
 constexpr long kUndefinedRequest = 17;
 
 struct EnumName {
@@ -214,37 +213,13 @@ void parseqel::errorPrinter(qelErrorPrinterFunc printer) { lexanqel::QELErrorPri
 
 // ---- the request loop
 
-void parseqel::runStatement() {
-    try {
-        if (fToken == 256) advance();
-        else statement();
-    } catch (const QELException& e) {
-        if (fLex.handler()) fLex.handler()(e.code, e.severity, e.text.c_str());
-        panic();
-    } catch (const std::bad_alloc&) {
-        report(kNoMemory, QELSevere, "Free store exhausted");
-        panic();
-    }
+void parseqel::handOn(const QELException& report) {
+    if (fLex.handler()) fLex.handler()(report.code, report.severity, report.text.c_str());
 }
 
-// Frames ended in the file are rendered on the way, bucket by bucket.
-void parseqel::parse() {
-    while (parse1()) {
-    }
+void parseqel::reportHere(long code, long severity, const char* message) {
+    report(code, severity, "%s", message);
 }
-
-int parseqel::parse1() {
-    if (fRendering) return RenderBucket();
-    if (fToken == 256) {
-        Reset();
-        runStatement();
-    } else if (fToken != LEXEOF) {
-        runStatement();
-    }
-    return fRendering || fToken != LEXEOF;
-}
-
-int parseqel::percent() { return qelProgress(); }
 
 void parseqel::statement() {
     Handler handler = nullptr;

@@ -7,45 +7,33 @@
 #include "common/Array.h"
 #include "common/Hash.h"
 #include "common/String.h"
+#include "sceneread/RequestLoop.h"
 #include "sceneread/lexanqel.h"
 #include "sceneread/tokenvalue.h"
 
 #include <cstdint>
 #include <istream>
 
-class parseqel {
+class parseqel : public RequestLoop {
 public:
     using Handler = void (parseqel::*)();
 
     parseqel(std::istream& in, const char* fileName);
-    virtual ~parseqel();
+    ~parseqel() override;
     parseqel(const parseqel&) = delete;
     parseqel& operator=(const parseqel&) = delete;
 
     // Sets the function that receives every finished message line.
     virtual void errorPrinter(qelErrorPrinterFunc printer);
 
-    // Reads the whole file.
-    void parse();
-    // One request, or one bucket while a frame renders; nonzero while work
-    // remains.
-    int parse1();
-    // The renderer's progress in the frame, in percent.
-    int percent();
-    // Reads one request.
-    void statement();
+    void statement() override;
 
     lexanqel& lexer() { return fLex; }
-    bool rendering() const { return fRendering; }
     int colorSamples() const { return fColorSamples; }
     long uStep() const { return fUStep; }
     long vStep() const { return fVStep; }
 
 protected:
-    virtual void Reset() = 0;
-    // One step of incremental rendering; nonzero while buckets remain.
-    virtual int RenderBucket() = 0;
-
     // One handler per request keyword the reader knows.
     virtual void handleQuark() = 0;
     virtual void handleFrameBegin() = 0;
@@ -158,7 +146,7 @@ protected:
                const unsigned short* required = nullptr);
 
     // Skips to the next known request keyword or the end of input.
-    void panic();
+    void panic() override;
     // Skips one bracketed value.
     void skipvalue();
 
@@ -172,8 +160,6 @@ protected:
     int advance() { return fToken = fLex.next(); }
 
     lexanqel fLex;
-    int fToken = 256;
-    bool fRendering = false;
     int fColorSamples = 3;
     // The most colour samples any colour space request asked for: colour
     // values handed on are padded to it, so that a renderer that refused the
@@ -191,8 +177,10 @@ protected:
     Array<long> fCounts, fLoops, fIndices;
 
 private:
+    void readToken() override { advance(); }
+    void handOn(const QELException& report) override;
+    void reportHere(long code, long severity, const char* message) override;
     void hash_init();
-    void runStatement();
     int matchNumbers(Array<float>& values, long count, bool bracketsRequired, int width,
                      const char* word, const char* words);
     int matchPoint(float* point, int width);

@@ -30,7 +30,9 @@ protected:
     long render(const std::function<void()>& shape) { return renderImage(shape).coverage(); }
 
     TiffImage renderImage(const std::function<void()>& shape) {
-        std::string path = ::testing::TempDir() + "geometry-" + std::to_string(fRenders++) + ".tif";
+        std::string path = ::testing::TempDir() + "geometry-" +
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+                           std::to_string(fRenders++) + ".tif";
         qelFrameBegin();
         qelRasterViewport(0, 399, 0, 399);
         qelOutputFile(QEL_FORMAT_TIFF, path.c_str());

@@ -6,8 +6,11 @@
 
 #include <string>
 
+#include <unistd.h>
+
 inline std::string tempImagePath(const char* name) {
-    return ::testing::TempDir() + name;
+    // The process id keeps tests that run side by side apart.
+    return ::testing::TempDir() + std::to_string(::getpid()) + "-" + name;
 }
 
 #endif

@@ -1,0 +1,175 @@
+#include "sceneread/TextScanner.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr size_t kBlockSize = size_t(1) << 16;
+
+bool isDigit(int c) {
+    return c >= '0' && c <= '9';
+}
+bool isOctal(int c) {
+    return c >= '0' && c <= '7';
+}
+bool isBlank(int c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+
+} // namespace
+
+TextScanner::TextScanner(std::istream& in, bool binaryEndsWords)
+    : fIn(in.rdbuf()), fBinaryEndsWords(binaryEndsWords), fBuffer(kBlockSize) {
+    fPos = fEnd = fBuffer.data();
+}
+
+bool TextScanner::refill() {
+    if (!fIn) return false;
+    fBase += long(fEnd - fBuffer.data());
+    std::streamsize got = fIn->sgetn(fBuffer.data(), std::streamsize(fBuffer.size()));
+    fPos = fEnd = fBuffer.data();
+    if (got <= 0) return false;
+    fEnd = fPos + got;
+    return true;
+}
+
+bool TextScanner::read(unsigned char* bytes, size_t count) {
+    while (count > 0) {
+        if (fPos == fEnd && !refill()) return false;
+        size_t part = std::min(count, size_t(fEnd - fPos));
+        std::memcpy(bytes, fPos, part);
+        fPos += part;
+        bytes += part;
+        count -= part;
+    }
+    return true;
+}
+
+bool TextScanner::skip(uint64_t count) {
+    while (count > 0) {
+        if (fPos == fEnd && !refill()) return false;
+        size_t part = size_t(std::min<uint64_t>(count, uint64_t(fEnd - fPos)));
+        fPos += part;
+        count -= part;
+    }
+    return true;
+}
+
+size_t TextScanner::appendSome(std::string& text, uint64_t count) {
+    if (fPos == fEnd && !refill()) return 0;
+    size_t part = size_t(std::min<uint64_t>(count, uint64_t(fEnd - fPos)));
+    text.append(fPos, part);
+    fPos += part;
+    return part;
+}
+
+const char* TextScanner::ahead(size_t& count) {
+    if (fPos == fEnd) refill();
+    count = size_t(fEnd - fPos);
+    return fPos;
+}
+
+bool TextScanner::endsWord(int c) const {
+    return c == kEnd || isBlank(c) || c == '"' || c == '#' || c == '[' || c == ']' ||
+           (fBinaryEndsWords && c >= 0x80);
+}
+
+int TextScanner::skipBlanks() {
+    for (;;) {
+        int c = get();
+        if (c == '\n') {
+            ++fLine;
+        } else if (c == '#') {
+            while (c != kEnd && c != '\n')
+                c = get();
+            if (c == '\n') ++fLine;
+        } else if (!isBlank(c)) {
+            return c;
+        }
+    }
+}
+
+TextScanner::StringEnd TextScanner::scanString(std::string& text, bool lineEndsString) {
+    for (;;) {
+        int c = get();
+        if (c == kEnd) return StringEnd::EndOfInput;
+        if (c == '"') return StringEnd::Closed;
+        if (c == '\n') ++fLine;
+        if (lineEndsString && (c == '\n' || c == '\r')) return StringEnd::LineEnd;
+        if (c == '\\') {
+            c = get();
+            switch (c) {
+            case 'n':
+                c = '\n';
+                break;
+            case 'r':
+                c = '\r';
+                break;
+            case 't':
+                c = '\t';
+                break;
+            case 'b':
+                c = '\b';
+                break;
+            case 'f':
+                c = '\f';
+                break;
+            case '\n':
+                ++fLine;
+                continue; // a continued line
+            case kEnd:
+                continue; // found unterminated next time round
+            default:
+                if (isOctal(c)) {
+                    int code = c - '0';
+                    for (int k = 1; k < 3 && isOctal(peek()); ++k)
+                        code = code * 8 + (get() - '0');
+                    c = code & 0xFF;
+                }
+                break;
+            }
+        }
+        text.push_back(char(c));
+    }
+}
+
+TextScanner::NumberShape TextScanner::scanNumber(int first, std::string& text) {
+    NumberShape shape;
+    text.push_back(char(first));
+    auto digits = [&] {
+        shape.lastRun = 0;
+        while (isDigit(peek()))
+            text.push_back(char(get())), ++shape.lastRun;
+    };
+    if (first == '.') {
+        shape.point = true;
+        digits();
+        shape.fractionDigits = shape.lastRun;
+    } else {
+        digits();
+        if (isDigit(first)) ++shape.lastRun;
+        shape.mantissaDigits = shape.lastRun;
+        if (peek() == '.') {
+            shape.point = true;
+            text.push_back(char(get()));
+            digits();
+            shape.fractionDigits = shape.lastRun;
+        }
+    }
+    shape.mantissaDigits += shape.fractionDigits;
+    if (shape.mantissaDigits > 0 && (peek() == 'e' || peek() == 'E')) {
+        shape.exponent = true;
+        text.push_back(char(get()));
+        if (peek() == '+' || peek() == '-') text.push_back(char(get()));
+        digits();
+    }
+    shape.endsWell = endsWord(peek());
+    if (!shape.endsWell) scanWord(text);
+    return shape;
+}
+
+void TextScanner::scanWord(std::string& text) {
+    while (!endsWord(peek()))
+        text.push_back(char(get()));
+}

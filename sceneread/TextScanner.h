@@ -1,0 +1,81 @@
+// The lexical pieces the scene-file lexers share: the input read in large
+// blocks with byte offsets, blanks and comments with line counting, quoted
+// strings with their escapes, and the characters of numbers and words.
+#ifndef QEL_SCENEREAD_TEXTSCANNER_H
+#define QEL_SCENEREAD_TEXTSCANNER_H
+
+#include <cstddef>
+#include <cstdint>
+#include <istream>
+#include <string>
+#include <vector>
+
+class TextScanner {
+public:
+    static constexpr int kEnd = std::char_traits<char>::eof();
+
+    // With binaryEndsWords, a byte of 0x80 or above ends a number or word:
+    // a binary token may follow it directly.
+    TextScanner(std::istream& in, bool binaryEndsWords);
+
+    int get() {
+        if (fPos == fEnd && !refill()) return kEnd;
+        return static_cast<unsigned char>(*fPos++);
+    }
+    int peek() {
+        if (fPos == fEnd && !refill()) return kEnd;
+        return static_cast<unsigned char>(*fPos);
+    }
+    // The offset in the input of the next byte.
+    long offset() const { return fBase + long(fPos - fBuffer.data()); }
+    // Line feeds counted outside binary data, plus one.
+    long line() const { return fLine; }
+
+    // Reads count bytes; false when the input ends first.
+    bool read(unsigned char* bytes, size_t count);
+    bool skip(uint64_t count);
+    // Appends up to count bytes of those read ahead, at least one unless
+    // the input has ended; returns how many.
+    size_t appendSome(std::string& text, uint64_t count);
+    // The bytes read ahead, refilled when none are left; empty at the end.
+    const char* ahead(size_t& count);
+    void consume(size_t count) { fPos += count; }
+
+    bool endsWord(int c) const;
+    // Skips blanks and comments; returns the first character after them.
+    int skipBlanks();
+
+    enum class StringEnd { Closed, EndOfInput, LineEnd };
+    // Collects the characters of a string after its opening quote, with
+    // its escapes resolved. With lineEndsString an unescaped line end stops
+    // it (the line is counted); otherwise it is one of its characters.
+    StringEnd scanString(std::string& text, bool lineEndsString);
+
+    struct NumberShape {
+        bool point = false;
+        bool exponent = false;
+        size_t mantissaDigits = 0; // before and after the point
+        size_t fractionDigits = 0;
+        size_t lastRun = 0;    // digits of the last run: the exponent's, if any
+        bool endsWell = false; // followed by what may end a word
+        bool isFloat() const { return point || exponent; }
+    };
+    // Collects an optional sign, digits, a fraction and an exponent after
+    // the first character; an ill-formed one takes the rest of its word.
+    NumberShape scanNumber(int first, std::string& text);
+    // Appends characters up to the end of the word.
+    void scanWord(std::string& text);
+
+private:
+    bool refill();
+
+    std::streambuf* fIn;
+    bool fBinaryEndsWords;
+    std::vector<char> fBuffer;
+    const char* fPos = nullptr;
+    const char* fEnd = nullptr;
+    long fBase = 0; // the offset of the block's first byte
+    long fLine = 1;
+};
+
+#endif

@@ -1,0 +1,107 @@
+// The state behind the RenderMan Interface procedures: declarations, the
+// names already given to the scene API, colour samples and basis steps,
+// the motion block, and the reports, each kind of warning made once.
+// It also turns RI parameter lists into scene API ones.
+#ifndef QEL_SCENEREAD_RIB_RIBINDING_H
+#define QEL_SCENEREAD_RIB_RIBINDING_H
+
+#include "sceneread/rib/QelParameterList.h"
+#include "sceneread/rib/RiCounts.h"
+#include "sceneread/rib/RiDeclarations.h"
+#include "sceneread/rib/RiShaders.h"
+#include "sceneread/rib/ri.h"
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+// Where varying values sit on a patch: a grid of ribU by ribV in the
+// interface, of qelU by qelV in the scene API. Values are resampled
+// bilinearly from one to the other.
+struct RiGrid {
+    long ribU = 0, ribV = 0, qelU = 0, qelV = 0;
+};
+
+class RiBinding {
+public:
+    static RiBinding& current();
+
+    void reset();
+
+    void report(long code, long severity, const char* format, ...)
+        __attribute__((format(printf, 4, 5)));
+    // Reports a warning the first time key is seen; true then.
+    bool warnOnce(const std::string& key, long code, const char* format, ...)
+        __attribute__((format(printf, 4, 5)));
+    // A request without counterpart: one warning per request name.
+    void unsupported(const char* request);
+    // Inside a motion block only the first request is kept: true for the others.
+    bool skipInMotion();
+
+    // The quark of a shader or space name: a built-in one, or one asked for once.
+    unsigned short nameQuark(std::string_view name);
+    // The quark of a parameter of the given scene API class and type,
+    // declared once; 0 after a report when the name is already taken with
+    // another type (or class, where it matters).
+    unsigned short variableQuark(std::string_view name, short parameterClass, short type,
+                                 bool classMatters);
+
+    // The parameters of a primitive, the RI counts of its classes and the
+    // scene API's; grid, when given, resamples varying values.
+    QelParameterList& geometry(const char* request, const RiCounts& rib, const RiCounts& qel,
+                               const RiGrid* grid, RtInt n, const RtToken tokens[],
+                               const RtPointer values[]);
+    // The parameters of a shader, renamed for a built-in one.
+    QelParameterList& shader(const char* request, const RiShader* standard, RtInt n,
+                             const RtToken tokens[], const RtPointer values[]);
+
+    // Reports each parameter as one without counterpart in request.
+    void dropAll(const char* request, RtInt n, const RtToken tokens[]);
+
+    RiDeclarations declarations;
+    RtErrorHandler handler = RiErrorPrint;
+    RtErrorHandler reportHandler = nullptr;
+    int colorSamples = 3;
+    long uStep = 3, vStep = 3;
+    long xResolution = 640, yResolution = 480;
+    bool varianceSet = false;
+    float variance = 0;
+    bool inMotion = false, motionTaken = false;
+
+private:
+    struct QelName {
+        unsigned short quark;
+        short parameterClass, type;
+    };
+    struct Target {
+        unsigned short quark = 0;
+        short parameterClass = 0, type = 0;
+    };
+
+    bool resolve(const char* request, RtToken token, RiDeclaration& declaration,
+                 std::string_view& name);
+    Target geometryTarget(const char* request, std::string_view name,
+                          const RiDeclaration& declaration);
+    // Puts one parameter's values in the list, converted to the scene API's count.
+    void convert(const char* request, std::string_view name, const RiDeclaration& declaration,
+                 const Target& target, long ribItems, long qelItems, const RiGrid* grid,
+                 const void* values);
+    void copyScaled(const RiDeclaration& declaration, unsigned short quark, float scale,
+                    const void* values);
+
+    QelParameterList fList;
+    std::unordered_map<std::string, QelName> fNames;
+    std::unordered_set<std::string> fWarned;
+};
+
+// The scene API type of a declaration, or 0 when it has none.
+short qelTypeOf(const RiDeclaration& declaration);
+// The scene API class of a declaration's class.
+short qelClassOf(RiClass parameterClass);
+// The value count of a scene API class on a primitive with counts.
+long qelCountOf(short parameterClass, const RiCounts& counts);
+// Bilinear resampling of width floats per item from one grid to another.
+void resampleGrid(const float* in, long inU, long inV, int width, long outU, long outV, float* out);
+
+#endif

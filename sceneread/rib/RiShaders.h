@@ -1,0 +1,32 @@
+// The standard shaders of the RenderMan Interface and the built-in shaders
+// of the scene API that stand for them, with their parameters renamed.
+#ifndef QEL_SCENEREAD_RIB_RISHADERS_H
+#define QEL_SCENEREAD_RIB_RISHADERS_H
+
+#include <string_view>
+
+enum class RiShaderKind { Light, Surface, Volume, Displacement, Deformation, Imager };
+
+struct RiShaderParameter {
+    const char* ribName;
+    unsigned short quark; // the built-in's parameter
+    float scale;          // radians to degrees for the spot light's angles
+};
+
+struct RiShader {
+    const char* ribName;
+    unsigned short quark; // the built-in shader; 0 for one passed on by name
+    RiShaderKind kind;
+    const RiShaderParameter* parameters; // ending with a null name
+    // What the built-in leaves out, for the warning; null when it is the same.
+    const char* difference;
+};
+
+// The standard shader of that name and kind, or null.
+const RiShader* findStandardShader(RiShaderKind kind, std::string_view name);
+// The parameter of a standard shader, or null.
+const RiShaderParameter* findShaderParameter(const RiShader& shader, std::string_view name);
+// "light source", "surface", ... for reports.
+const char* shaderKindName(RiShaderKind kind);
+
+#endif

@@ -1,0 +1,433 @@
+#include "sceneread/rib/lexanrib.h"
+
+#include "sceneread/ReaderReports.h"
+
+#include <algorithm>
+#include <cassert>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+qelErrorPrinterFunc lexanrib::RIBErrorPrinter = nullptr;
+
+namespace {
+
+constexpr int kEnd = TextScanner::kEnd;
+constexpr int kNoToken = -2;
+// Binary float arrays announcing more items are refused before any is read.
+constexpr uint64_t kMostArrayItems = uint64_t(1) << 26;
+
+bool isDigit(int c) {
+    return c >= '0' && c <= '9';
+}
+
+float bigEndianFloat(const unsigned char* bytes) {
+    uint32_t bits =
+        uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// The byte count of the UTF-8 sequence at text, or 0 when it is not one.
+size_t utf8Length(const unsigned char* text, size_t left) {
+    unsigned char c = text[0];
+    size_t length = c < 0xC2 ? 0 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : c < 0xF5 ? 4 : 0;
+    if (length == 0 || length > left) return 0;
+    for (size_t k = 1; k < length; ++k)
+        if ((text[k] & 0xC0) != 0x80) return 0;
+    if (c == 0xE0 && text[1] < 0xA0) return 0;  // overlong
+    if (c == 0xED && text[1] >= 0xA0) return 0; // surrogate
+    if (c == 0xF0 && text[1] < 0x90) return 0;  // overlong
+    if (c == 0xF4 && text[1] >= 0x90) return 0; // past U+10FFFF
+    return length;
+}
+
+// The offset of the first byte that is NUL or not valid UTF-8, or -1.
+long badStringByte(const std::string& text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    size_t size = text.size();
+    for (size_t k = 0; k < size;) {
+        if (bytes[k] == 0) return long(k);
+        if (bytes[k] < 0x80) {
+            ++k;
+            continue;
+        }
+        size_t length = utf8Length(bytes + k, size - k);
+        if (length == 0) return long(k);
+        k += length;
+    }
+    return -1;
+}
+
+// A token as reports may quote it: control bytes and bytes of broken UTF-8
+// become question marks.
+std::string printable(const std::string& token) {
+    std::string text = token;
+    bool valid = badStringByte(text) < 0;
+    for (char& c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || (byte >= 0x80 && !valid)) c = '?';
+    }
+    return text;
+}
+
+} // namespace
+
+lexanrib::lexanrib(std::istream& in, const char* fileName) : fIn(in, true), fFileName(fileName) {}
+
+bool lexanrib::readUnsigned(int count, uint64_t& value) {
+    unsigned char bytes[8];
+    if (!fIn.read(bytes, size_t(count))) return false;
+    value = 0;
+    for (int k = 0; k < count; ++k)
+        value = value << 8 | bytes[k];
+    return true;
+}
+
+// ---- tokens
+
+int lexanrib::next() {
+    for (;;) {
+        int c = fIn.skipBlanks();
+        fTokenLine = fIn.line();
+        fTokenOffset = fIn.offset() - (c != kEnd);
+        fText.clear();
+        fBinaryNumber = false;
+        if (c == kEnd) return fThisToke = LEXEOF;
+        if (c >= 0x80) {
+            fThisToke = LEXERROR; // until the token is whole
+            int token = binary(c);
+            if (token == kNoToken) continue;
+            return fThisToke = token;
+        }
+        if (c == '"') return fThisToke = scanString();
+        if (c == '+' || c == '-' || c == '.' || isDigit(c)) return fThisToke = scanNumber(c);
+        fText.push_back(char(c));
+        if (c == '[' || c == ']') return fThisToke = c;
+        fIn.scanWord(fText);
+        return fThisToke = LEXKEYWORD;
+    }
+}
+
+int lexanrib::errorToken(long code, const char* format, ...) {
+    fThisToke = LEXERROR;
+    va_list args;
+    va_start(args, format);
+    fError = QELException{code, QELErrorSeverity, message(fTokenLine, tokenText(), format, args)};
+    va_end(args);
+    return LEXERROR;
+}
+
+int lexanrib::truncated() {
+    fText.clear();
+    return errorToken(RIBMalformed, "Truncated binary token at byte %ld", fTokenOffset);
+}
+
+int lexanrib::scanString() {
+    long start = fIn.offset();
+    TextScanner::StringEnd end;
+    try {
+        end = fIn.scanString(fText, false);
+    } catch (const std::bad_alloc&) {
+        fText.clear();
+        return errorToken(RIBStringMemory, nullptr);
+    }
+    if (end == TextScanner::StringEnd::EndOfInput) {
+        fThisToke = LEXSTRING;
+        return errorToken(RIBSyntax, "Unterminated string");
+    }
+    return checkString(start);
+}
+
+int lexanrib::checkString(long start) {
+    long bad = badStringByte(fText);
+    if (bad < 0) return LEXSTRING;
+    bool nul = fText[size_t(bad)] == '\0';
+    fThisToke = LEXSTRING;
+    return errorToken(RIBSyntax,
+                      nul ? "String holds a NUL byte near byte %ld"
+                          : "String is not valid UTF-8 near byte %ld",
+                      start + bad);
+}
+
+int lexanrib::scanNumber(int first) {
+    TextScanner::NumberShape shape = fIn.scanNumber(first, fText);
+    bool valid =
+        shape.endsWell && shape.mantissaDigits > 0 && (!shape.exponent || shape.lastRun > 0);
+    if (!valid) return errorToken(RIBSyntax, "Invalid number");
+    return convertNumber(shape.isFloat());
+}
+
+int lexanrib::convertNumber(bool isFloat) {
+    const char* begin = fText.c_str();
+    const char* end = begin + fText.size();
+    if (*begin == '+') ++begin; // from_chars takes no plus sign
+    if (!isFloat) {
+        int32_t value = 0;
+        auto [ptr, ec] = std::from_chars(begin, end, value);
+        if (ec == std::errc() && ptr == end) {
+            fInt = value;
+            return LEXINT;
+        }
+        // too large for an integer: taken as a real
+    }
+    auto [ptr, ec] = std::from_chars(begin, end, fFloat);
+    if (ec != std::errc() || ptr != end || !std::isfinite(fFloat))
+        return errorToken(RIBSyntax, "Number out of range");
+    return LEXFLOAT;
+}
+
+// ---- binary tokens
+
+int lexanrib::binary(int code) {
+    if (code <= 0x8F) return binaryNumber(code);
+    if (code <= 0xA3) return binaryString(code);
+    if (code == 0xA4 || code == 0xA5) return binaryFloat(code);
+    if (code == 0xA6) return useRequest();
+    if (code >= 0xC8 && code <= 0xCB) return binaryArray(code);
+    if (code == 0xCC) return defineRequest();
+    if (code == 0xCD || code == 0xCE) return defineString(code);
+    if (code == 0xCF || code == 0xD0) return referenceString(code);
+    return errorToken(RIBBadBinaryToken, "Reserved binary code \\%03o at byte %ld", unsigned(code),
+                      fTokenOffset);
+}
+
+int lexanrib::binaryNumber(int code) {
+    int bytes = (code & 3) + 1;
+    int fraction = (code >> 2) & 3;
+    uint64_t raw = 0;
+    if (!readUnsigned(bytes, raw)) return truncated();
+    if (fraction > bytes)
+        return errorToken(RIBBadBinaryToken,
+                          "Fixed-point number with %d fraction bytes in %d at byte %ld", fraction,
+                          bytes, fTokenOffset);
+    // One to three bytes are unsigned, four bytes two's complement.
+    long value = bytes == 4 ? long(int32_t(uint32_t(raw))) : long(raw);
+    fBinaryNumber = true;
+    if (fraction == 0) {
+        fInt = value;
+        return LEXINT;
+    }
+    fFloat = float(double(value) / double(1L << (8 * fraction)));
+    return LEXFLOAT;
+}
+
+int lexanrib::binaryFloat(int code) {
+    uint64_t raw = 0;
+    if (!readUnsigned(code == 0xA4 ? 4 : 8, raw)) return truncated();
+    if (code == 0xA4) {
+        uint32_t bits = uint32_t(raw);
+        std::memcpy(&fFloat, &bits, sizeof fFloat);
+    } else {
+        double value;
+        std::memcpy(&value, &raw, sizeof value);
+        fFloat = std::isfinite(value) && std::fabs(value) <= 3.4e38 ? float(value) : NAN;
+    }
+    if (!std::isfinite(fFloat))
+        return errorToken(RIBBadBinaryToken, "Binary float that is not a finite number at byte %ld",
+                          fTokenOffset);
+    fBinaryNumber = true;
+    return LEXFLOAT;
+}
+
+int lexanrib::binaryString(int code) {
+    uint64_t length = 0;
+    if (code < 0xA0)
+        length = uint64_t(code - 0x90);
+    else if (!readUnsigned(code - 0xA0 + 1, length))
+        return truncated();
+    long start = fIn.offset();
+    try {
+        // Read as the bytes come, so that a length past the end of the file
+        // costs no more memory than the file holds.
+        while (length > 0) {
+            size_t part = fIn.appendSome(fText, length);
+            if (part == 0) return truncated();
+            length -= part;
+        }
+    } catch (const std::bad_alloc&) {
+        fText.clear();
+        fIn.skip(length);
+        return errorToken(RIBStringMemory, nullptr);
+    }
+    return checkString(start);
+}
+
+int lexanrib::binaryArray(int code) {
+    uint64_t count = 0;
+    if (!readUnsigned(code - 0xC8 + 1, count)) return truncated();
+    fFloats.clear();
+    if (count > kMostArrayItems) {
+        long at = fTokenOffset;
+        if (!fIn.skip(count * 4)) return truncated();
+        return errorToken(RIBLimit, "Float array of %llu items at byte %ld is too large",
+                          static_cast<unsigned long long>(count), at);
+    }
+    while (count > 0) {
+        size_t available = 0;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(fIn.ahead(available));
+        if (available < 4) {
+            unsigned char split[4];
+            if (!fIn.read(split, 4)) return truncated();
+            fFloats.push_back(bigEndianFloat(split));
+            --count;
+            continue;
+        }
+        // As many whole floats as the block holds, in one go.
+        size_t part = size_t(std::min<uint64_t>(count, available / 4));
+        size_t old = fFloats.size();
+        fFloats.resize(old + part);
+        float* out = fFloats.data() + old;
+        for (size_t k = 0; k < part; ++k, bytes += 4)
+            out[k] = bigEndianFloat(bytes);
+        fIn.consume(part * 4);
+        count -= part;
+    }
+    bool finite = std::all_of(fFloats.begin(), fFloats.end(),
+                              [](float value) { return std::isfinite(value); });
+    if (!finite)
+        return errorToken(
+            RIBBadBinaryToken,
+            "Binary float array at byte %ld holds a value that is not a finite number",
+            fTokenOffset);
+    return LEXARRAY;
+}
+
+int lexanrib::useRequest() {
+    int code = fIn.get();
+    if (code == kEnd) return truncated();
+    if (size_t(code) >= fRequestDefined.size() || !fRequestDefined[size_t(code)])
+        return errorToken(RIBBadRequestCode, "Request code %d at byte %ld is not defined", code,
+                          fTokenOffset);
+    fText = fRequests[size_t(code)];
+    return LEXKEYWORD;
+}
+
+int lexanrib::definitionString() {
+    int c = fIn.peek();
+    if (c == kEnd) return truncated();
+    fText.clear();
+    bool isString = (c >= 0x90 && c <= 0xA3) || c == 0xCF || c == 0xD0 || c == '"';
+    if (!isString)
+        return errorToken(RIBMalformed, "Definition at byte %ld is not followed by a string",
+                          fTokenOffset);
+    fIn.get();
+    if (c == '"') return scanString();
+    if (c >= 0xCF) return referenceString(c);
+    return binaryString(c);
+}
+
+int lexanrib::defineRequest() {
+    int code = fIn.get();
+    if (code == kEnd) return truncated();
+    if (definitionString() != LEXSTRING) return LEXERROR;
+    if (fRequests.empty()) {
+        fRequests.resize(256);
+        fRequestDefined.assign(256, false);
+    }
+    fRequests[size_t(code)] = fText;
+    fRequestDefined[size_t(code)] = true;
+    return kNoToken;
+}
+
+int lexanrib::defineString(int code) {
+    uint64_t token = 0;
+    if (!readUnsigned(code == 0xCD ? 1 : 2, token)) return truncated();
+    if (definitionString() != LEXSTRING) return LEXERROR;
+    if (fStrings.empty()) {
+        fStrings.resize(65536);
+        fStringDefined.assign(65536, false);
+    }
+    fStrings[size_t(token)] = fText;
+    fStringDefined[size_t(token)] = true;
+    return kNoToken;
+}
+
+int lexanrib::referenceString(int code) {
+    uint64_t token = 0;
+    if (!readUnsigned(code == 0xCF ? 1 : 2, token)) return truncated();
+    if (token >= fStringDefined.size() || !fStringDefined[size_t(token)])
+        return errorToken(RIBBadStringToken, "String token %u at byte %ld is not defined",
+                          unsigned(token), fTokenOffset);
+    fText = fStrings[size_t(token)];
+    return LEXSTRING;
+}
+
+// ---- values
+
+std::string lexanrib::tokenText() const {
+    if (!fBinaryNumber) return fText;
+    char text[32];
+    if (fThisToke == LEXINT)
+        std::snprintf(text, sizeof text, "%ld", fInt);
+    else
+        std::snprintf(text, sizeof text, "%g", double(fFloat));
+    return text;
+}
+
+void lexanrib::get(long& value) const {
+    assert(fThisToke == LEXINT && "thistoke == LEXINT");
+    value = fInt;
+}
+
+void lexanrib::get(float& value) const {
+    assert((fThisToke == LEXFLOAT || fThisToke == LEXINT) &&
+           "thistoke == LEXFLOAT || thistoke == LEXINT");
+    value = floatValue();
+}
+
+void lexanrib::get(String& value) const {
+    assert((fThisToke == LEXSTRING || fThisToke == LEXKEYWORD) &&
+           "thistoke == LEXSTRING || thistoke == LEXKEYWORD");
+    value = fText.c_str();
+}
+
+// ---- reports
+
+std::string lexanrib::message(long line, const std::string& token, const char* format,
+                              va_list args) const {
+    return placedReport(line, printable(token), format, args);
+}
+
+void lexanrib::RIBError(long code, long severity, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    vRIBError(code, severity, format, args);
+    va_end(args);
+}
+
+void lexanrib::vRIBError(long code, long severity, const char* format, va_list args) {
+    // A whole binary array is too long to quote.
+    std::string token =
+        fThisToke == LEXARRAY ? std::string(kLongestQuotedToken + 1, ' ') : tokenText();
+    vRIBErrorAt(fTokenLine, token, code, severity, format, args);
+}
+
+void lexanrib::vRIBErrorAt(long line, const std::string& token, long code, long severity,
+                           const char* format, va_list args) {
+    std::string text = message(line, token, format, args);
+    if (fHandler) fHandler(code, severity, text.c_str());
+}
+
+QELException lexanrib::exception(long code, long severity, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    QELException result{code, severity, message(fTokenLine, tokenText(), format, args)};
+    va_end(args);
+    return result;
+}
+
+void lexanrib::RIBErrorIgnore(long, long, const char*) {}
+
+void lexanrib::RIBErrorPrint(long code, long severity, const char* message) {
+    printReport(SceneFormat::Rib, RIBErrorPrinter, code, severity, message);
+}
+
+void lexanrib::RIBErrorAbort(long code, long severity, const char* message) {
+    RIBErrorPrint(code, severity, message);
+    std::abort();
+}

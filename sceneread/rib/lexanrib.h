@@ -1,0 +1,122 @@
+// The RIB lexer: the bytes of a RIB file, ASCII and binary encoding mixed
+// freely, into tokens for the parser, with line counting for the ASCII parts,
+// and the one place where every diagnostic of reading a RIB file is
+// formatted and handed to the current handler.
+#ifndef QEL_SCENEREAD_RIB_LEXANRIB_H
+#define QEL_SCENEREAD_RIB_LEXANRIB_H
+
+#include "sceneread/ReaderReports.h"
+#include "sceneread/TextScanner.h"
+#include "sceneread/lexanqel.h"
+#include "sceneread/rib/RibCodes.h"
+
+#include <cstdarg>
+#include <cstdint>
+#include <istream>
+#include <string>
+#include <vector>
+
+// Token types beyond those of the scene-file lexer.
+enum : int {
+    LEXARRAY = 262, // a whole binary float array
+    LEXERROR = 263, // a token that could not be read; its report waits in error()
+};
+
+class lexanrib {
+public:
+    using Handler = lexanqel::Handler;
+
+    lexanrib(std::istream& in, const char* fileName);
+
+    // Reads the next token and returns its type.
+    int next();
+    int token() const { return fThisToke; }
+    // The line at which the current token began (line feeds of the ASCII
+    // parts are counted) and the offset of its first byte in the file.
+    long tokenLine() const { return fTokenLine; }
+    long tokenOffset() const { return fTokenOffset; }
+    long line() const { return fIn.line(); }
+    const char* fileName() const { return fFileName.c_str(); }
+    // Keyword or string text; an ASCII number as read.
+    const std::string& text() const { return fText; }
+    // The current token as it is quoted in reports.
+    std::string tokenText() const;
+
+    long intValue() const { return fInt; }
+    float floatValue() const { return fThisToke == LEXINT ? float(fInt) : fFloat; }
+    // The values of a LEXARRAY token.
+    const std::vector<float>& floats() const { return fFloats; }
+    // The report of a LEXERROR token.
+    const QELException& error() const { return fError; }
+
+    void get(long& value) const;
+    void get(float& value) const;
+    void get(String& value) const;
+
+    void RIBError(long code, long severity, const char* format, ...)
+        __attribute__((format(printf, 4, 5)));
+    void vRIBError(long code, long severity, const char* format, va_list args);
+    // A report placed at the given line and token rather than the current one.
+    void vRIBErrorAt(long line, const std::string& token, long code, long severity,
+                     const char* format, va_list args);
+    QELException exception(long code, long severity, const char* format, ...)
+        __attribute__((format(printf, 4, 5)));
+
+    void setHandler(Handler handler) { fHandler = handler; }
+    Handler handler() const { return fHandler; }
+
+    static void RIBErrorIgnore(long code, long severity, const char* message);
+    static void RIBErrorPrint(long code, long severity, const char* message);
+    static void RIBErrorAbort(long code, long severity, const char* message);
+    // Receives every finished message line; standard error until set.
+    static qelErrorPrinterFunc RIBErrorPrinter;
+
+    static const char* codeText(long code) { return readerCodeText(SceneFormat::Rib, code); }
+
+private:
+    // Reads count bytes as big-endian unsigned; false at the end of input.
+    bool readUnsigned(int count, uint64_t& value);
+
+    int scanString();
+    int scanNumber(int first);
+    int convertNumber(bool isFloat);
+
+    // A binary token from its first byte; kNoToken for a definition.
+    int binary(int code);
+    int binaryNumber(int code);
+    int binaryFloat(int code);
+    int binaryString(int code);
+    int binaryArray(int code);
+    int useRequest();
+    int defineRequest();
+    int defineString(int code);
+    int referenceString(int code);
+    // The string after a definition: encoded, quoted or referenced.
+    int definitionString();
+    int checkString(long start);
+
+    int errorToken(long code, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    int truncated();
+    std::string message(long line, const std::string& token, const char* format,
+                        va_list args) const;
+
+    TextScanner fIn;
+    String fFileName;
+    long fTokenLine = 1;
+    long fTokenOffset = 0;
+    int fThisToke = 256;
+    bool fBinaryNumber = false;
+    long fInt = 0;
+    float fFloat = 0;
+    std::string fText;
+    std::vector<float> fFloats;
+    QELException fError;
+    Handler fHandler = RIBErrorPrint;
+    // Encoded requests and strings defined so far.
+    std::vector<std::string> fRequests;
+    std::vector<bool> fRequestDefined;
+    std::vector<std::string> fStrings;
+    std::vector<bool> fStringDefined;
+};
+
+#endif

@@ -1,0 +1,947 @@
+#include "sceneread/rib/rendrib.h"
+
+#include "sceneread/rib/RiBinding.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The reader whose requests are being handled, for the binding's reports.
+rendrib* gCurrent = nullptr;
+
+// Counts and indices beyond this can only be wrong; they are refused before
+// anything is made for them.
+constexpr long kMostItems = 1L << 31;
+
+constexpr float kNewestVersion = 3.03f;
+
+// The sum of the counts, or -1 when one is negative or the sum too large.
+long sumOf(const std::vector<RtInt>& counts) {
+    long sum = 0;
+    for (RtInt count : counts) {
+        if (count < 0) return -1;
+        sum += count;
+        if (sum > kMostItems) return -1;
+    }
+    return sum;
+}
+
+// One more than the largest index, or -1 for a negative index.
+long vertexCount(const std::vector<RtInt>& indices) {
+    long largest = -1;
+    for (RtInt index : indices) {
+        if (index < 0) return -1;
+        largest = std::max(largest, long(index));
+    }
+    return largest + 1;
+}
+
+struct FilterName {
+    const char* name;
+    RtFilterFunc filter;
+};
+
+const FilterName kFilters[] = {{"gaussian", RiGaussianFilter},
+                               {"box", RiBoxFilter},
+                               {"triangle", RiTriangleFilter},
+                               {"catmull-rom", RiCatmullRomFilter},
+                               {"sinc", RiSincFilter}};
+
+RtFilterFunc filterNamed(const std::string& name) {
+    for (const FilterName& f : kFilters)
+        if (name == f.name) return f.filter;
+    return nullptr;
+}
+
+struct BasisName {
+    const char* name;
+    const RtBasis* basis;
+};
+
+const BasisName kBases[] = {{"bezier", &RiBezierBasis},
+                            {"b-spline", &RiBSplineBasis},
+                            {"catmull-rom", &RiCatmullRomBasis},
+                            {"hermite", &RiHermiteBasis},
+                            {"power", &RiPowerBasis}};
+
+// "'P'", "'P' or 'Pw'", "'P', 'Pz' or 'Pw'".
+std::string quotedNames(std::initializer_list<const char*> names) {
+    std::string text;
+    size_t k = 0;
+    for (const char* name : names) {
+        if (k > 0) text += k + 1 == names.size() ? " or " : ", ";
+        text += '\'';
+        text += name;
+        text += '\'';
+        ++k;
+    }
+    return text;
+}
+
+bool isWrap(const std::string& wrap) {
+    return wrap == "periodic" || wrap == "nonperiodic";
+}
+
+} // namespace
+
+rendrib::rendrib(std::istream& in, const char* fileName, String& frameName)
+    : parserib(in, fileName), fFrameName(frameName) {}
+
+rendrib::~rendrib() {
+    if (gCurrent != this) return;
+    gCurrent = nullptr;
+    RiReportHandler(nullptr);
+}
+
+void rendrib::errorPrinter(qelErrorPrinterFunc printer) {
+    parserib::errorPrinter(printer);
+    qelErrorPrinter(printer);
+}
+
+void rendrib::Reset() {
+    RiBegin(nullptr);
+    gCurrent = this;
+    RiReportHandler(bindingReport);
+}
+
+void rendrib::bindingReport(RtInt code, RtInt severity, const char* message) {
+    if (gCurrent) gCurrent->reportRequest(code, severity, "%s", message);
+}
+
+int rendrib::RenderBucket() {
+    if (RiRenderStep()) return 1;
+    fRendering = false;
+    fFrameName = "";
+    RiRenderFinish();
+    return fToken != LEXEOF;
+}
+
+// ---- checks shared by the handlers
+
+void rendrib::checkCounts(const RiCounts& counts) {
+    int samples = RiColorSampleCount();
+    for (size_t k = 0; k < fList.size();) {
+        RibParameter& parameter = fList[k];
+        long items = counts.forClass(parameter.declaration.parameterClass);
+        long width = parameter.declaration.width(samples);
+        long expected = 0;
+        bool fits = !parameter.declared || (!__builtin_mul_overflow(items, width, &expected) &&
+                                            parameter.count() == expected);
+        if (fits) {
+            ++k;
+            continue;
+        }
+        bool color = parameter.declaration.type == RiType::Color;
+        reportRequest(color ? RIBBadColor : RIBBadArray, QELErrorSeverity,
+                      "parameter \"%s\" needs %ld values, not %ld; dropped", parameter.name.c_str(),
+                      expected, parameter.count());
+        fList.remove(k);
+    }
+}
+
+bool rendrib::requirePosition(std::initializer_list<const char*> names) {
+    for (const char* name : names)
+        if (fList.find(name)) return true;
+    reportRequest(RIBBadValue, QELErrorSeverity, "%s argument is required",
+                  quotedNames(names).c_str());
+    return false;
+}
+
+bool rendrib::matchSequence(const char* kind, std::string& key) {
+    if (token() == LEXSTRING) {
+        key = "s:" + fLex.text();
+        advance();
+        return true;
+    }
+    RtInt number = 0;
+    if (token() == LEXINT) {
+        long value = fLex.intValue();
+        if (value < 0 || value > 65535)
+            report(RIBBadHandle, QELErrorSeverity, "%s handle %ld is not in range 0 - 65535", kind,
+                   value);
+    }
+    if (!match(number)) return false;
+    key = std::to_string(number);
+    return true;
+}
+
+bool rendrib::matchShader(std::string& name) {
+    if (!match(name) || !match(fList, false)) return false;
+    checkCounts(RiCounts::single());
+    return true;
+}
+
+// ---- structure
+
+void rendrib::handleversion() {
+    float version = 0;
+    if (token() == LEXINT || token() == LEXFLOAT) {
+        version = fLex.floatValue();
+        if (version > kNewestVersion + 0.001f)
+            report(RIBVersion, QELWarning, "Version %4.2f too new", double(version));
+    }
+    match(version);
+}
+
+void rendrib::handleDeclare() {
+    std::string name, declaration;
+    if (match(name) && match(declaration)) RiDeclare(name.c_str(), declaration.c_str());
+}
+
+void rendrib::handleFrameBegin() {
+    RtInt frame = 0;
+    if (token() != LEXKEYWORD && token() != LEXEOF && !match(frame)) return;
+    RiFrameBegin(frame);
+}
+
+void rendrib::handleFrameEnd() {
+    RiFrameEnd();
+}
+void rendrib::handleWorldBegin() {
+    RiWorldBegin();
+}
+
+void rendrib::handleWorldEnd() {
+    if (fFrameName.empty()) fFrameName = "Untitled";
+    fRendering = true;
+    RiRenderStart();
+}
+
+void rendrib::handleAttributeBegin() {
+    RiAttributeBegin();
+}
+void rendrib::handleAttributeEnd() {
+    RiAttributeEnd();
+}
+void rendrib::handleTransformBegin() {
+    RiTransformBegin();
+}
+void rendrib::handleTransformEnd() {
+    RiTransformEnd();
+}
+
+void rendrib::handleSolidBegin() {
+    std::string operation;
+    if (match(operation)) RiSolidBegin(operation.c_str());
+}
+
+void rendrib::handleSolidEnd() {
+    RiSolidEnd();
+}
+
+void rendrib::handleObjectBegin() {
+    std::string key;
+    if (matchSequence("Object", key)) fObjects.insert(key.c_str(), RiObjectBegin());
+}
+
+void rendrib::handleObjectEnd() {
+    RiObjectEnd();
+}
+
+void rendrib::handleObjectInstance() {
+    std::string key;
+    std::string shown = fLex.tokenText();
+    if (!matchSequence("Object", key)) return;
+    const RtObjectHandle* object = fObjects.find(key.c_str());
+    if (object)
+        RiObjectInstance(*object);
+    else
+        reportRequest(RIBBadHandle, QELErrorSeverity, "Unknown object handle %s", shown.c_str());
+}
+
+void rendrib::handleMotionBegin() {
+    std::vector<float>& times = fFloats[0];
+    if (match(times)) RiMotionBeginV(RtInt(times.size()), times.data());
+}
+
+void rendrib::handleMotionEnd() {
+    RiMotionEnd();
+}
+
+void rendrib::handleErrorHandler() {
+    std::string name;
+    std::string shown = fLex.tokenText();
+    if (!match(name)) return;
+    if (name == "ignore") {
+        RiErrorHandler(RiErrorIgnore);
+        fLex.setHandler(lexanrib::RIBErrorIgnore);
+    } else if (name == "print") {
+        RiErrorHandler(RiErrorPrint);
+        fLex.setHandler(lexanrib::RIBErrorPrint);
+    } else if (name == "abort") {
+        RiErrorHandler(RiErrorAbort);
+        fLex.setHandler(lexanrib::RIBErrorAbort);
+    } else {
+        reportRequest(RIBBadValue, QELErrorSeverity, "Unknown error handler \"%s\"", shown.c_str());
+    }
+}
+
+void rendrib::handleReadArchive() {
+    std::string name;
+    if (match(name) && match(fList, true))
+        RiReadArchiveV(name.c_str(), fList.n(), fList.tokens(), fList.values());
+}
+
+// ---- options
+
+void rendrib::handleFormat() {
+    RtInt x, y;
+    float aspect;
+    if (match(x) && match(y) && match(aspect)) RiFormat(x, y, aspect);
+}
+
+void rendrib::handleFrameAspectRatio() {
+    float aspect;
+    if (match(aspect)) RiFrameAspectRatio(aspect);
+}
+
+void rendrib::handleScreenWindow() {
+    float v[4];
+    if (matchGroup(v, 4)) RiScreenWindow(v[0], v[1], v[2], v[3]);
+}
+
+void rendrib::handleCropWindow() {
+    float v[4];
+    if (matchGroup(v, 4)) RiCropWindow(v[0], v[1], v[2], v[3]);
+}
+
+void rendrib::handleProjection() {
+    std::string name;
+    if (match(name) && match(fList, true))
+        RiProjectionV(name.c_str(), fList.n(), fList.tokens(), fList.values());
+}
+
+void rendrib::handleClipping() {
+    float hither, yon;
+    if (match(hither) && match(yon)) RiClipping(hither, yon);
+}
+
+void rendrib::handleClippingPlane() {
+    float v[6];
+    if (matchGroup(v, 6)) RiClippingPlane(v[0], v[1], v[2], v[3], v[4], v[5]);
+}
+
+void rendrib::handleDepthOfField() {
+    float v[3] = {1e38f, 0, 0}; // without arguments: a pin-hole camera
+    if (token() == LEXKEYWORD || token() == LEXEOF || matchGroup(v, 3))
+        RiDepthOfField(v[0], v[1], v[2]);
+}
+
+void rendrib::handleShutter() {
+    float open, close;
+    if (match(open) && match(close)) RiShutter(open, close);
+}
+
+void rendrib::handlePixelVariance() {
+    float variance;
+    if (match(variance)) RiPixelVariance(variance);
+}
+
+void rendrib::handlePixelSamples() {
+    float x, y;
+    if (match(x) && match(y)) RiPixelSamples(x, y);
+}
+
+void rendrib::handlePixelFilter() {
+    std::string name;
+    float x, y;
+    std::string shown = fLex.tokenText();
+    if (!match(name) || !match(x) || !match(y)) return;
+    if (RtFilterFunc filter = filterNamed(name))
+        RiPixelFilter(filter, x, y);
+    else
+        reportRequest(RIBBadValue, QELWarning, "Unknown filter \"%s\": the filter is kept",
+                      shown.c_str());
+}
+
+void rendrib::handleExposure() {
+    float gain, gamma;
+    if (match(gain) && match(gamma)) RiExposure(gain, gamma);
+}
+
+void rendrib::handleImager() {
+    std::string name;
+    if (matchShader(name)) RiImagerV(name.c_str(), fList.n(), fList.tokens(), fList.values());
+}
+
+void rendrib::handleQuantize() {
+    std::string type;
+    RtInt one, lo, hi;
+    float dither;
+    if (match(type) && match(one) && match(lo) && match(hi) && match(dither))
+        RiQuantize(type.c_str(), one, lo, hi, dither);
+}
+
+void rendrib::handleDisplay() {
+    std::string name, type, mode;
+    if (!match(name) || !match(type) || !match(mode) || !match(fList, true)) return;
+    fFrameName = name.c_str();
+    RiDisplayV(name.c_str(), type.c_str(), mode.c_str(), fList.n(), fList.tokens(), fList.values());
+}
+
+void rendrib::handleHider() {
+    std::string type;
+    if (match(type) && match(fList, true))
+        RiHiderV(type.c_str(), fList.n(), fList.tokens(), fList.values());
+}
+
+void rendrib::handleColorSamples() {
+    std::vector<float>& toRgb = fFloats[0];
+    std::vector<float>& fromRgb = fFloats[1];
+    if (!match(toRgb) || !match(fromRgb)) return;
+    if (toRgb.size() != fromRgb.size() || toRgb.empty() || toRgb.size() % 3 != 0 ||
+        toRgb.size() > 3 * 1024) {
+        reportRequest(RIBBadColor, QELErrorSeverity,
+                      "ColorSamples needs two arrays of 3 n values, not %zu and %zu", toRgb.size(),
+                      fromRgb.size());
+        return;
+    }
+    RiColorSamples(RtInt(toRgb.size() / 3), toRgb.data(), fromRgb.data());
+}
+
+void rendrib::handleRelativeDetail() {
+    float detail;
+    if (match(detail)) RiRelativeDetail(detail);
+}
+
+void rendrib::handleOption() {
+    std::string name;
+    if (match(name) && match(fList, true))
+        RiOptionV(name.c_str(), fList.n(), fList.tokens(), fList.values());
+}
+
+// ---- attributes
+
+void rendrib::handleAttribute() {
+    std::string name;
+    if (!match(name) || !match(fList, true)) return;
+    checkCounts(RiCounts::single());
+    RiAttributeV(name.c_str(), fList.n(), fList.tokens(), fList.values());
+}
+
+void rendrib::handleColor() {
+    std::vector<float>& color = fFloats[0];
+    color.assign(size_t(RiColorSampleCount()), 0.0f);
+    if (matchGroup(color.data(), RiColorSampleCount())) RiColor(color.data());
+}
+
+void rendrib::handleOpacity() {
+    std::vector<float>& opacity = fFloats[0];
+    opacity.assign(size_t(RiColorSampleCount()), 0.0f);
+    if (matchGroup(opacity.data(), RiColorSampleCount())) RiOpacity(opacity.data());
+}
+
+void rendrib::handleTextureCoordinates() {
+    float v[8];
+    if (matchGroup(v, 8)) RiTextureCoordinates(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
+}
+
+void rendrib::handleLightSource() {
+    lightRequest(RiLightSourceV);
+}
+
+void rendrib::handleAreaLightSource() {
+    lightRequest(RiAreaLightSourceV);
+}
+
+void rendrib::lightRequest(LightCall call) {
+    std::string name, key;
+    if (!match(name) || !matchSequence("Light", key) || !match(fList, false)) return;
+    checkCounts(RiCounts::single());
+    fLights.insert(key.c_str(), call(name.c_str(), fList.n(), fList.tokens(), fList.values()));
+}
+
+void rendrib::shaderRequest(ShaderCall call) {
+    std::string name;
+    if (matchShader(name)) call(name.c_str(), fList.n(), fList.tokens(), fList.values());
+}
+
+void rendrib::handleIlluminate() {
+    std::string key;
+    std::string shown = fLex.tokenText();
+    RtInt on;
+    if (!matchSequence("Light", key) || !match(on)) return;
+    const RtLightHandle* light = fLights.find(key.c_str());
+    if (light)
+        RiIlluminate(*light, on != 0);
+    else
+        reportRequest(RIBBadHandle, QELErrorSeverity, "Unknown light handle %s", shown.c_str());
+}
+
+void rendrib::handleSurface() {
+    shaderRequest(RiSurfaceV);
+}
+
+void rendrib::handleDisplacement() {
+    shaderRequest(RiDisplacementV);
+}
+
+void rendrib::handleAtmosphere() {
+    shaderRequest(RiAtmosphereV);
+}
+
+void rendrib::handleInterior() {
+    shaderRequest(RiInteriorV);
+}
+
+void rendrib::handleExterior() {
+    shaderRequest(RiExteriorV);
+}
+
+void rendrib::handleDeformation() {
+    shaderRequest(RiDeformationV);
+}
+
+void rendrib::handleShadingRate() {
+    float rate;
+    if (match(rate)) RiShadingRate(rate);
+}
+
+void rendrib::handleShadingInterpolation() {
+    std::string type;
+    if (match(type)) RiShadingInterpolation(type.c_str());
+}
+
+void rendrib::handleMatte() {
+    RtInt on;
+    if (match(on)) RiMatte(on != 0);
+}
+
+void rendrib::handleBound() {
+    RtBound bound;
+    if (matchGroup(bound, 6)) RiBound(bound);
+}
+
+void rendrib::handleDetail() {
+    RtBound bound;
+    if (matchGroup(bound, 6)) RiDetail(bound);
+}
+
+void rendrib::handleDetailRange() {
+    float v[4];
+    if (matchGroup(v, 4)) RiDetailRange(v[0], v[1], v[2], v[3]);
+}
+
+void rendrib::handleGeometricApproximation() {
+    std::string type;
+    float value;
+    if (match(type) && match(value)) RiGeometricApproximation(type.c_str(), value);
+}
+
+void rendrib::handleOrientation() {
+    std::string orientation;
+    if (match(orientation)) RiOrientation(orientation.c_str());
+}
+
+void rendrib::handleReverseOrientation() {
+    RiReverseOrientation();
+}
+
+void rendrib::handleSides() {
+    RtInt sides;
+    if (match(sides)) RiSides(sides);
+}
+
+bool rendrib::matchBasis(RtBasis basis, const RtFloat*& chosen) {
+    if (token() != LEXSTRING) {
+        chosen = &basis[0][0];
+        return match(basis);
+    }
+    for (const BasisName& b : kBases) {
+        if (fLex.text() != b.name) continue;
+        chosen = &(*b.basis)[0][0];
+        advance();
+        return true;
+    }
+    report(RIBBadBasis, QELErrorSeverity, "Unknown basis \"%s\"", fLex.text().c_str());
+    panic();
+    return false;
+}
+
+void rendrib::handleBasis() {
+    RtBasis u, v;
+    const RtFloat *uChosen = nullptr, *vChosen = nullptr;
+    RtInt ustep, vstep;
+    if (!matchBasis(u, uChosen) || !match(ustep) || !matchBasis(v, vChosen) || !match(vstep))
+        return;
+    if (ustep < 1 || vstep < 1) {
+        reportRequest(RIBBadValue, QELErrorSeverity, "Basis steps %d and %d must be positive",
+                      ustep, vstep);
+        return;
+    }
+    RiBasis(reinterpret_cast<const RtFloat(*)[4]>(uChosen), ustep,
+            reinterpret_cast<const RtFloat(*)[4]>(vChosen), vstep);
+}
+
+void rendrib::handleTrimCurve() {
+    std::vector<RtInt>&ncurves = fInts[0], &order = fInts[1], &n = fInts[2];
+    std::vector<float>&knot = fFloats[0], &lo = fFloats[1], &hi = fFloats[2], &u = fFloats[3],
+    &v = fFloats[4], &w = fFloats[5];
+    if (!match(ncurves) || !match(order) || !match(knot) || !match(lo) || !match(hi) || !match(n) ||
+        !match(u) || !match(v) || !match(w))
+        return;
+    long curves = sumOf(ncurves);
+    long knots = 0, points = 0;
+    bool fits = curves >= 0 && order.size() == size_t(curves) && n.size() == size_t(curves) &&
+                lo.size() == size_t(curves) && hi.size() == size_t(curves);
+    for (size_t k = 0; fits && k < n.size(); ++k) {
+        fits = n[k] >= order[k] && order[k] >= 1;
+        knots += long(n[k]) + order[k];
+        points += n[k];
+    }
+    if (!fits || knot.size() != size_t(knots) || u.size() != size_t(points) ||
+        v.size() != size_t(points) || w.size() != size_t(points)) {
+        reportRequest(RIBBadArray, QELErrorSeverity, "TrimCurve arrays do not agree in size");
+        return;
+    }
+    RiTrimCurve(RtInt(ncurves.size()), ncurves.data(), order.data(), knot.data(), lo.data(),
+                hi.data(), n.data(), u.data(), v.data(), w.data());
+}
+
+// ---- transforms
+
+void rendrib::handleIdentity() {
+    RiIdentity();
+}
+
+void rendrib::handleTransform() {
+    RtMatrix m;
+    if (match(m)) RiTransform(m);
+}
+
+void rendrib::handleConcatTransform() {
+    RtMatrix m;
+    if (match(m)) RiConcatTransform(m);
+}
+
+void rendrib::handlePerspective() {
+    float fov;
+    if (match(fov)) RiPerspective(fov);
+}
+
+void rendrib::handleTranslate() {
+    float v[3];
+    if (matchGroup(v, 3)) RiTranslate(v[0], v[1], v[2]);
+}
+
+void rendrib::handleRotate() {
+    float v[4];
+    if (matchGroup(v, 4)) RiRotate(v[0], v[1], v[2], v[3]);
+}
+
+void rendrib::handleScale() {
+    float v[3];
+    if (matchGroup(v, 3)) RiScale(v[0], v[1], v[2]);
+}
+
+void rendrib::handleSkew() {
+    float v[7];
+    if (matchGroup(v, 7)) RiSkew(v[0], v[1], v[2], v[3], v[4], v[5], v[6]);
+}
+
+void rendrib::handleCoordinateSystem() {
+    std::string space;
+    if (match(space)) RiCoordinateSystem(space.c_str());
+}
+
+void rendrib::handleCoordSysTransform() {
+    std::string space;
+    if (match(space)) RiCoordSysTransform(space.c_str());
+}
+
+// ---- polygons
+
+void rendrib::handlePolygon() {
+    if (!match(fList, false)) return;
+    RibParameter* position = fList.find("P");
+    int width = position ? position->declaration.width(RiColorSampleCount()) : 3;
+    long vertices = position ? position->count() / width : 0;
+    checkCounts(RiCounts::polygon(vertices));
+    if (requirePosition({"P"}))
+        RiPolygonV(RtInt(vertices), fList.n(), fList.tokens(), fList.values());
+}
+
+void rendrib::handleGeneralPolygon() {
+    std::vector<RtInt>& loops = fInts[0];
+    if (!match(loops) || !match(fList, false)) return;
+    long vertices = sumOf(loops);
+    if (vertices < 0) {
+        reportRequest(RIBBadValue, QELErrorSeverity, "loop sizes must not be negative");
+        return;
+    }
+    checkCounts(RiCounts::polygon(vertices));
+    if (requirePosition({"P"}))
+        RiGeneralPolygonV(RtInt(loops.size()), loops.data(), fList.n(), fList.tokens(),
+                          fList.values());
+}
+
+void rendrib::handlePointsPolygons() {
+    std::vector<RtInt>&counts = fInts[0], &indices = fInts[1];
+    if (!match(counts) || !match(indices) || !match(fList, false)) return;
+    long corners = sumOf(counts), vertices = vertexCount(indices);
+    if (corners < 0 || vertices < 0 || size_t(corners) != indices.size()) {
+        reportRequest(RIBBadArray, QELErrorSeverity,
+                      "vertex counts and indices of the polygons do not agree");
+        return;
+    }
+    checkCounts(RiCounts::mesh(long(counts.size()), vertices, corners));
+    if (requirePosition({"P"}))
+        RiPointsPolygonsV(RtInt(counts.size()), counts.data(), indices.data(), fList.n(),
+                          fList.tokens(), fList.values());
+}
+
+void rendrib::handlePointsGeneralPolygons() {
+    std::vector<RtInt>&loops = fInts[0], &counts = fInts[1], &indices = fInts[2];
+    if (!match(loops) || !match(counts) || !match(indices) || !match(fList, false)) return;
+    long loopTotal = sumOf(loops), corners = sumOf(counts), vertices = vertexCount(indices);
+    if (loopTotal < 0 || corners < 0 || vertices < 0 || size_t(loopTotal) != counts.size() ||
+        size_t(corners) != indices.size()) {
+        reportRequest(RIBBadArray, QELErrorSeverity,
+                      "loop counts, vertex counts and indices of the polygons do not agree");
+        return;
+    }
+    checkCounts(RiCounts::mesh(long(loops.size()), vertices, corners));
+    if (requirePosition({"P"}))
+        RiPointsGeneralPolygonsV(RtInt(loops.size()), loops.data(), counts.data(), indices.data(),
+                                 fList.n(), fList.tokens(), fList.values());
+}
+
+// ---- patches
+
+void rendrib::handlePatch() {
+    std::string type;
+    std::string shown = fLex.tokenText();
+    if (!match(type) || !match(fList, false)) return;
+    if (type != "bilinear" && type != "bicubic") {
+        reportRequest(RIBBadValue, QELErrorSeverity, "Unknown patch type \"%s\"", shown.c_str());
+        return;
+    }
+    checkCounts(RiCounts::patch(type == "bicubic"));
+    if (requirePosition({"P", "Pz", "Pw"}))
+        RiPatchV(type.c_str(), fList.n(), fList.tokens(), fList.values());
+}
+
+void rendrib::handlePatchMesh() {
+    std::string type, uwrap, vwrap;
+    RtInt nu, nv;
+    if (!match(type) || !match(nu) || !match(uwrap) || !match(nv) || !match(vwrap) ||
+        !match(fList, false))
+        return;
+    if ((type != "bilinear" && type != "bicubic") || !isWrap(uwrap) || !isWrap(vwrap) || nu < 1 ||
+        nv < 1) {
+        reportRequest(RIBBadValue, QELErrorSeverity,
+                      "PatchMesh \"%s\" %d \"%s\" %d \"%s\" is no patch mesh", type.c_str(), nu,
+                      uwrap.c_str(), nv, vwrap.c_str());
+        return;
+    }
+    checkCounts(RiCounts::patchMesh(type == "bicubic", nu, uwrap == "periodic", nv,
+                                    vwrap == "periodic", RiUStep(), RiVStep()));
+    if (requirePosition({"P", "Pz", "Pw"}))
+        RiPatchMeshV(type.c_str(), nu, uwrap.c_str(), nv, vwrap.c_str(), fList.n(), fList.tokens(),
+                     fList.values());
+}
+
+// Older streams give a NuPatch four varying values, at the corners; they
+// are spread over the corners of its spans.
+void rendrib::nuPatchOlderVarying(long nu, long uorder, long nv, long vorder) {
+    RiCounts counts = RiCounts::nuPatch(nu, uorder, nv, vorder);
+    if (counts.varying == 4) return;
+    long ugrid = 2 + nu - uorder, vgrid = 2 + nv - vorder;
+    for (size_t k = 0; k < fList.size(); ++k) {
+        RibParameter& parameter = fList[k];
+        RiClass parameterClass = parameter.declaration.parameterClass;
+        if (!parameter.declared || parameter.declaration.isString() ||
+            parameter.declaration.isInteger() ||
+            (parameterClass != RiClass::Varying && parameterClass != RiClass::FaceVarying))
+            continue;
+        int width = parameter.declaration.width(RiColorSampleCount());
+        if (parameter.count() != 4L * width) continue;
+        std::vector<float> corners = parameter.floats;
+        parameter.floats.assign(size_t(ugrid * vgrid * width), 0.0f);
+        resampleGrid(corners.data(), 2, 2, width, ugrid, vgrid, parameter.floats.data());
+    }
+}
+
+void rendrib::handleNuPatch() {
+    RtInt nu, uorder, nv, vorder;
+    float umin, umax, vmin, vmax;
+    std::vector<float>&uknot = fFloats[0], &vknot = fFloats[1];
+    if (!match(nu) || !match(uorder) || !match(uknot) || !match(umin) || !match(umax) ||
+        !match(nv) || !match(vorder) || !match(vknot) || !match(vmin) || !match(vmax) ||
+        !match(fList, false))
+        return;
+    if (uorder < 1 || nu < uorder || vorder < 1 || nv < vorder ||
+        uknot.size() != size_t(nu) + size_t(uorder) ||
+        vknot.size() != size_t(nv) + size_t(vorder)) {
+        reportRequest(RIBBadArray, QELErrorSeverity,
+                      "NuPatch orders, counts and knot vectors do not agree");
+        return;
+    }
+    nuPatchOlderVarying(nu, uorder, nv, vorder);
+    checkCounts(RiCounts::nuPatch(nu, uorder, nv, vorder));
+    if (requirePosition({"P", "Pw"}))
+        RiNuPatchV(nu, uorder, uknot.data(), umin, umax, nv, vorder, vknot.data(), vmin, vmax,
+                   fList.n(), fList.tokens(), fList.values());
+}
+
+// ---- quadrics
+
+bool rendrib::matchQuadric(float* arguments, int count) {
+    if (!matchGroup(arguments, count) || !match(fList, false)) return false;
+    checkCounts(RiCounts::quadric());
+    return true;
+}
+
+void rendrib::handleSphere() {
+    float v[4];
+    if (matchQuadric(v, 4))
+        RiSphereV(v[0], v[1], v[2], v[3], fList.n(), fList.tokens(), fList.values());
+}
+
+void rendrib::handleCone() {
+    float v[3];
+    if (matchQuadric(v, 3)) RiConeV(v[0], v[1], v[2], fList.n(), fList.tokens(), fList.values());
+}
+
+void rendrib::handleCylinder() {
+    float v[4];
+    if (matchQuadric(v, 4))
+        RiCylinderV(v[0], v[1], v[2], v[3], fList.n(), fList.tokens(), fList.values());
+}
+
+void rendrib::handleHyperboloid() {
+    float v[7];
+    if (matchQuadric(v, 7))
+        RiHyperboloidV(v, v + 3, v[6], fList.n(), fList.tokens(), fList.values());
+}
+
+void rendrib::handleParaboloid() {
+    float v[4];
+    if (matchQuadric(v, 4))
+        RiParaboloidV(v[0], v[1], v[2], v[3], fList.n(), fList.tokens(), fList.values());
+}
+
+void rendrib::handleDisk() {
+    float v[3];
+    if (matchQuadric(v, 3)) RiDiskV(v[0], v[1], v[2], fList.n(), fList.tokens(), fList.values());
+}
+
+void rendrib::handleTorus() {
+    float v[5];
+    if (matchQuadric(v, 5))
+        RiTorusV(v[0], v[1], v[2], v[3], v[4], fList.n(), fList.tokens(), fList.values());
+}
+
+// ---- requests without counterpart: the arguments are skipped
+
+void rendrib::handlePoints() {
+    panic();
+    RiPointsV(0, 0, nullptr, nullptr);
+}
+
+void rendrib::handleCurves() {
+    panic();
+    RiCurvesV(nullptr, 0, nullptr, nullptr, 0, nullptr, nullptr);
+}
+
+void rendrib::handleSubdivisionMesh() {
+    panic();
+    RiSubdivisionMeshV(nullptr, 0, nullptr, nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0,
+                       nullptr, nullptr);
+}
+
+void rendrib::handleBlobby() {
+    panic();
+    RiBlobbyV(0, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, nullptr);
+}
+
+void rendrib::handleProcedural() {
+    panic();
+    RiProcedural(nullptr, 0, nullptr, nullptr);
+}
+
+void rendrib::handleGeometry() {
+    std::string type;
+    if (!match(type)) return;
+    panic();
+    RiGeometryV(type.c_str(), 0, nullptr, nullptr);
+}
+
+// ---- texture utilities
+
+void rendrib::handleMakeTexture() {
+    std::string picture, texture, swrap, twrap, filter;
+    float swidth, twidth;
+    if (!match(picture) || !match(texture) || !match(swrap) || !match(twrap) || !match(filter) ||
+        !match(swidth) || !match(twidth) || !match(fList, false))
+        return;
+    checkCounts(RiCounts::single());
+    RtFilterFunc function = filterNamed(filter);
+    if (!function) {
+        reportRequest(RIBBadValue, QELErrorSeverity, "Unknown filter \"%s\"", filter.c_str());
+        return;
+    }
+    RiMakeTextureV(picture.c_str(), texture.c_str(), swrap.c_str(), twrap.c_str(), function, swidth,
+                   twidth, fList.n(), fList.tokens(), fList.values());
+}
+
+void rendrib::handleMakeBump() {
+    std::string picture, texture, swrap, twrap, filter;
+    float swidth, twidth;
+    if (!match(picture) || !match(texture) || !match(swrap) || !match(twrap) || !match(filter) ||
+        !match(swidth) || !match(twidth) || !match(fList, false))
+        return;
+    checkCounts(RiCounts::single());
+    RtFilterFunc function = filterNamed(filter);
+    if (!function) {
+        reportRequest(RIBBadValue, QELErrorSeverity, "Unknown filter \"%s\"", filter.c_str());
+        return;
+    }
+    RiMakeBumpV(picture.c_str(), texture.c_str(), swrap.c_str(), twrap.c_str(), function, swidth,
+                twidth, fList.n(), fList.tokens(), fList.values());
+}
+
+void rendrib::handleMakeLatLongEnvironment() {
+    std::string picture, texture, filter;
+    float swidth, twidth;
+    if (!match(picture) || !match(texture) || !match(filter) || !match(swidth) || !match(twidth) ||
+        !match(fList, false))
+        return;
+    checkCounts(RiCounts::single());
+    RtFilterFunc function = filterNamed(filter);
+    if (!function) {
+        reportRequest(RIBBadValue, QELErrorSeverity, "Unknown filter \"%s\"", filter.c_str());
+        return;
+    }
+    RiMakeLatLongEnvironmentV(picture.c_str(), texture.c_str(), function, swidth, twidth, fList.n(),
+                              fList.tokens(), fList.values());
+}
+
+void rendrib::handleMakeCubeFaceEnvironment() {
+    std::string faces[6], texture, filter;
+    float fov, swidth, twidth;
+    for (std::string& face : faces)
+        if (!match(face)) return;
+    if (!match(texture) || !match(fov) || !match(filter) || !match(swidth) || !match(twidth) ||
+        !match(fList, false))
+        return;
+    checkCounts(RiCounts::single());
+    RtFilterFunc function = filterNamed(filter);
+    if (!function) {
+        reportRequest(RIBBadValue, QELErrorSeverity, "Unknown filter \"%s\"", filter.c_str());
+        return;
+    }
+    RiMakeCubeFaceEnvironmentV(faces[0].c_str(), faces[1].c_str(), faces[2].c_str(),
+                               faces[3].c_str(), faces[4].c_str(), faces[5].c_str(),
+                               texture.c_str(), fov, function, swidth, twidth, fList.n(),
+                               fList.tokens(), fList.values());
+}
+
+void rendrib::handleMakeShadow() {
+    std::string picture, texture;
+    if (!match(picture) || !match(texture) || !match(fList, false)) return;
+    checkCounts(RiCounts::single());
+    RiMakeShadowV(picture.c_str(), texture.c_str(), fList.n(), fList.tokens(), fList.values());
+}

@@ -1,0 +1,165 @@
+// The RIB reader that converts: one handler per RIB request, each reading
+// its arguments, checking them and calling the RenderMan Interface
+// procedure of the binding, which issues the qel requests. The sequence
+// numbers of lights and objects written in the file are mapped to the
+// handles the binding returns; the end of a world becomes incremental
+// rendering, one bucket per step.
+#ifndef QEL_SCENEREAD_RIB_RENDRIB_H
+#define QEL_SCENEREAD_RIB_RENDRIB_H
+
+#include "sceneread/rib/RiCounts.h"
+#include "sceneread/rib/parserib.h"
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+class rendrib : public parserib {
+public:
+    // frameName is shared with the program shell: the name of the frame
+    // being rendered, empty while the file is being read.
+    rendrib(std::istream& in, const char* fileName, String& frameName);
+    ~rendrib() override;
+
+    // Also gives the printer to the scene API.
+    void errorPrinter(qelErrorPrinterFunc printer) override;
+
+protected:
+    void Reset() override;
+    int RenderBucket() override;
+
+    void handleversion() override;
+    void handleDeclare() override;
+    void handleFrameBegin() override;
+    void handleFrameEnd() override;
+    void handleWorldBegin() override;
+    void handleWorldEnd() override;
+    void handleAttributeBegin() override;
+    void handleAttributeEnd() override;
+    void handleTransformBegin() override;
+    void handleTransformEnd() override;
+    void handleSolidBegin() override;
+    void handleSolidEnd() override;
+    void handleObjectBegin() override;
+    void handleObjectEnd() override;
+    void handleObjectInstance() override;
+    void handleMotionBegin() override;
+    void handleMotionEnd() override;
+    void handleErrorHandler() override;
+    void handleReadArchive() override;
+    void handleFormat() override;
+    void handleFrameAspectRatio() override;
+    void handleScreenWindow() override;
+    void handleCropWindow() override;
+    void handleProjection() override;
+    void handleClipping() override;
+    void handleClippingPlane() override;
+    void handleDepthOfField() override;
+    void handleShutter() override;
+    void handlePixelVariance() override;
+    void handlePixelSamples() override;
+    void handlePixelFilter() override;
+    void handleExposure() override;
+    void handleImager() override;
+    void handleQuantize() override;
+    void handleDisplay() override;
+    void handleHider() override;
+    void handleColorSamples() override;
+    void handleRelativeDetail() override;
+    void handleOption() override;
+    void handleAttribute() override;
+    void handleColor() override;
+    void handleOpacity() override;
+    void handleTextureCoordinates() override;
+    void handleLightSource() override;
+    void handleAreaLightSource() override;
+    void handleIlluminate() override;
+    void handleSurface() override;
+    void handleDisplacement() override;
+    void handleAtmosphere() override;
+    void handleInterior() override;
+    void handleExterior() override;
+    void handleDeformation() override;
+    void handleShadingRate() override;
+    void handleShadingInterpolation() override;
+    void handleMatte() override;
+    void handleBound() override;
+    void handleDetail() override;
+    void handleDetailRange() override;
+    void handleGeometricApproximation() override;
+    void handleOrientation() override;
+    void handleReverseOrientation() override;
+    void handleSides() override;
+    void handleBasis() override;
+    void handleTrimCurve() override;
+    void handleIdentity() override;
+    void handleTransform() override;
+    void handleConcatTransform() override;
+    void handlePerspective() override;
+    void handleTranslate() override;
+    void handleRotate() override;
+    void handleScale() override;
+    void handleSkew() override;
+    void handleCoordinateSystem() override;
+    void handleCoordSysTransform() override;
+    void handlePolygon() override;
+    void handleGeneralPolygon() override;
+    void handlePointsPolygons() override;
+    void handlePointsGeneralPolygons() override;
+    void handlePatch() override;
+    void handlePatchMesh() override;
+    void handleNuPatch() override;
+    void handleSphere() override;
+    void handleCone() override;
+    void handleCylinder() override;
+    void handleHyperboloid() override;
+    void handleParaboloid() override;
+    void handleDisk() override;
+    void handleTorus() override;
+    void handlePoints() override;
+    void handleCurves() override;
+    void handleSubdivisionMesh() override;
+    void handleBlobby() override;
+    void handleProcedural() override;
+    void handleGeometry() override;
+    void handleMakeTexture() override;
+    void handleMakeBump() override;
+    void handleMakeLatLongEnvironment() override;
+    void handleMakeCubeFaceEnvironment() override;
+    void handleMakeShadow() override;
+
+private:
+    // The binding's reports, placed at the request being handled.
+    static void bindingReport(RtInt code, RtInt severity, const char* message);
+
+    // Drops, with a report, every parameter whose value count does not fit
+    // its class on a primitive with these counts.
+    void checkCounts(const RiCounts& counts);
+    // Whether the list holds one of the names; reports the list's absence.
+    bool requirePosition(std::initializer_list<const char*> names);
+    // The sequence number of a light or object: an integer (checked against
+    // 0 - 65535) or, as later writers give it, a string. key is its table key.
+    bool matchSequence(const char* kind, std::string& key);
+    // A quadric's arguments and parameter list.
+    bool matchQuadric(float* arguments, int count);
+    // A shader name and parameter list.
+    bool matchShader(std::string& name);
+    using ShaderCall = void (*)(RtToken name, RtInt n, const RtToken tokens[],
+                                const RtPointer values[]);
+    using LightCall = RtLightHandle (*)(RtToken name, RtInt n, const RtToken tokens[],
+                                        const RtPointer values[]);
+    void shaderRequest(ShaderCall call);
+    void lightRequest(LightCall call);
+    bool matchBasis(RtBasis basis, const RtFloat*& chosen);
+    void nuPatchOlderVarying(long nu, long uorder, long nv, long vorder);
+
+    String& fFrameName;
+    RibParameterList fList;
+    Hash<RtLightHandle> fLights{111};
+    Hash<RtObjectHandle> fObjects{111};
+    // Arrays whose storage is kept from request to request.
+    std::vector<float> fFloats[6];
+    std::vector<RtInt> fInts[4];
+};
+
+#endif

@@ -1,0 +1,58 @@
+// Reads a RIB text with the converting reader against the recording
+// stand-in of the qel API, collecting the message lines and the requests made.
+#ifndef QEL_TESTS_RIBFIXTURE_H
+#define QEL_TESTS_RIBFIXTURE_H
+
+#include "../QelRecorder.h"
+#include "sceneread/rib/rendrib.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+class RibFixture : public ::testing::Test {
+protected:
+    using Lines = std::vector<std::string>;
+
+    RibFixture() {
+        recorder::reset();
+        messages().clear();
+    }
+
+    static Lines& messages() {
+        static Lines lines;
+        return lines;
+    }
+    static void capture(const char* line) { messages().emplace_back(line); }
+
+    // The requests the text makes, without the qelReset every file starts with.
+    Lines read(const std::string& text) {
+        recorder::reset();
+        std::istringstream in(text);
+        String frame;
+        rendrib reader(in, "test.rib", frame);
+        reader.errorPrinter(capture);
+        reader.parse();
+        Lines calls = recorder::calls();
+        if (!calls.empty() && calls.front() == "qelReset") calls.erase(calls.begin());
+        return calls;
+    }
+
+    // The messages of reading the text alone.
+    Lines messagesOf(const std::string& text) {
+        messages().clear();
+        read(text);
+        return messages();
+    }
+
+    static std::string fileText(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+};
+
+#endif

@@ -1,0 +1,454 @@
+// The RIB parser and its handlers through the binding: what each request
+// becomes, the fixed reports with their line and token, declarations, and
+// recovery at the next request.
+#include "RibFixture.h"
+
+namespace {
+
+using RibParserTest = RibFixture;
+
+// The closing requests of every world.
+const std::vector<std::string> kRender = {"qelRenderInit", "qelRenderBucket", "qelRenderBucket",
+                                          "qelRenderBucket", "qelSceneEnd"};
+
+std::vector<std::string> plus(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST_F(RibParserTest, EmptyFilesAndCommentsReadQuietly) {
+    EXPECT_TRUE(read("").empty());
+    EXPECT_TRUE(read("##RenderMan RIB-Structure 1.1\n# nothing here\n# at all").empty());
+    EXPECT_TRUE(messages().empty());
+}
+
+// Example 1 of the format reference, with the requests it lists.
+TEST_F(RibParserTest, FramesWorldLightsAndQuadrics) {
+    const char* text = R"(##RenderMan RIB-Structure 1.1
+##Scene twoshapes
+version 3.03
+Display "twoshapes.tif" "file" "rgba"
+Format 320 240 1
+PixelSamples 2 2
+PixelFilter "gaussian" 2 2
+Exposure 1 2.2
+Projection "perspective" "fov" 40
+FrameBegin 1
+  Clipping 0.1 100
+  Translate 0 0 5
+  WorldBegin
+    LightSource "ambientlight" 1 "intensity" 0.2
+    LightSource "distantlight" 2 "intensity" 0.9 "from" [0 0 -1] "to" [0 0 0]
+    AttributeBegin
+      Color [1 0 0]
+      Surface "plastic" "Ka" 1 "Kd" 0.6 "Ks" 0.4 "roughness" 0.05
+      Translate -1 0 0
+      Sphere 0.8 -0.8 0.8 360
+    AttributeEnd
+    AttributeBegin
+      Color [0 0 1]
+      Surface "matte"
+      Translate 1 0 0
+      Rotate -90 1 0 0
+      Cone 1.2 0.6 360
+    AttributeEnd
+  WorldEnd
+FrameEnd
+)";
+    EXPECT_EQ(read(text),
+              plus({"qelOutputFile 513 twoshapes.tif",
+                    "qelOutputSamples 771",
+                    "qelRasterViewport [0 319 0 239]",
+                    "qelRasterAspect 1",
+                    "qelSampleUniform [2 2]",
+                    "qelFilter 256",
+                    "qelFilterWidth [2 2]",
+                    "qelColorGain 1",
+                    "qelColorGamma 2.2",
+                    "qelViewPerspective 40",
+                    "qelFrameBegin",
+                    "qelClip [0.1 100]",
+                    "qelTranslate [0 0 5]",
+                    "qelSceneBegin",
+                    "qelLightSourceV ambient intensity=[0.2] -> 1",
+                    "qelLightSourceV distant intensity=[0.9] from=[0 0 -1] to=[0 0 0] -> 2",
+                    "qelAttributePush",
+                    "qelColor [1 0 0]",
+                    "qelSurfaceV plastic ka=[1] kd=[0.6] ks=[0.4] roughness=[0.05]",
+                    "qelTranslate [-1 0 0]",
+                    "qelSphereV [0.8 -0.8 0.8 360]",
+                    "qelAttributePop",
+                    "qelAttributePush",
+                    "qelColor [0 0 1]",
+                    "qelSurfaceV diffuse",
+                    "qelTranslate [1 0 0]",
+                    "qelRotate [-90 1 0 0]",
+                    "qelConeV [0.6 1.2 1.2 360]",
+                    "qelAttributePop"},
+                   plus(kRender, {"qelFrameEnd"})));
+    EXPECT_TRUE(messages().empty());
+}
+
+// Example 3 of the format reference: spot light, fog, objects, declarations.
+TEST_F(RibParserTest, SpotFogObjectsAndDeclarations) {
+    const char* text = R"(version 3.03
+Declare "Kr" "uniform float"
+WorldBegin
+  Atmosphere "fog" "distance" 20 "background" [0.2 0.2 0.3]
+  LightSource "spotlight" 7 "from" [0 4 -4] "to" [0 0 0]
+      "coneangle" 0.5235988 "conedeltaangle" 0.08726646 "intensity" 40
+  ObjectBegin 3
+    Cylinder 0.2 0 1 360
+    Disk 1 0.2 360
+  ObjectEnd
+  AttributeBegin
+    ObjectInstance 3
+    Surface "shinymetal" "uniform float Kr" 0.5 "texturename" ""
+    Illuminate 7 0
+    Basis "catmull-rom" 1 "catmull-rom" 1
+    Patch "bilinear" "P" [0 0 0 1 0 0 0 1 0 1 1 0]
+  AttributeEnd
+WorldEnd
+)";
+    EXPECT_EQ(read(text),
+              plus({"qelVariable Kr 3329 3585", "qelSceneBegin",
+                    "qelAtmosphereV fog distance=[20] color=[0.2 0.2 0.3]",
+                    "qelLightSourceV spot from=[0 4 -4] to=[0 0 0] coneangle=[30] "
+                    "conedeltaangle=[5] intensity=[40] -> 1",
+                    "qelObjectBegin -> 2", "qelCylinderV [0.2 0 1 360]", "qelDiskV [1 0.2 360]",
+                    "qelObjectEnd", "qelAttributePush", "qelObjectCall 2", "qelSurfaceV metal",
+                    "qelLightSwitch 1 0", "qelBasis 2050 2306",
+                    "qelPatchV 1792 point=[0 0 0 1 0 0 0 1 0 1 1 0]", "qelAttributePop"},
+                   kRender));
+    EXPECT_EQ(messages(),
+              (Lines{"RIB warning: no counterpart in the scene API at line 13 'Surface': Surface "
+                     "\"shinymetal\" is passed on without its environment map",
+                     "RIB warning: no counterpart in the scene API at line 13 'Surface': "
+                     "Surface: parameter \"Kr\" is dropped",
+                     "RIB warning: no counterpart in the scene API at line 13 'Surface': "
+                     "Surface: parameter \"texturename\" is dropped"}));
+}
+
+TEST_F(RibParserTest, BareAndBracketedGroupsAndBinaryArrays) {
+    EXPECT_EQ(read("Color 0.5 0.5 0.5\nColor [1 0 0]\nTranslate [1 2 3]\nSides 2.0\n"
+                   "PixelSamples 3.000000 3.000000\n"),
+              (Lines{"qelColor [0.5 0.5 0.5]", "qelColor [1 0 0]", "qelTranslate [1 2 3]",
+                     "qelBackface 1", "qelSampleUniform [3 3]"}));
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(read("Sides 1.5\nSides 1\n"), (Lines{"qelBackface 0"}));
+    EXPECT_EQ(messages(),
+              (Lines{"RIB error: general syntactic error at line 1 '1.5': Expected integer"}));
+}
+
+TEST_F(RibParserTest, VersionTooNew) {
+    EXPECT_EQ(messagesOf("version 3.03\nversion 3.031\nversion 3.5\n"),
+              (Lines{"RIB warning: protocol version number mismatch at line 3 '3.5': Version "
+                     "3.50 too new"}));
+}
+
+TEST_F(RibParserTest, HandlesOutOfRangeAndUnknown) {
+    EXPECT_EQ(messagesOf("LightSource \"pointlight\" 70000\nObjectBegin -1\nObjectEnd\n"
+                         "Illuminate 5 1\nObjectInstance 9\n"),
+              (Lines{"RIB error: invalid light or object handle at line 1 '70000': Light handle "
+                     "70000 is not in range 0 - 65535",
+                     "RIB error: invalid light or object handle at line 2 '-1': Object handle -1 "
+                     "is not in range 0 - 65535",
+                     "RIB error: invalid light or object handle at line 4 'Illuminate': Unknown "
+                     "light handle 5",
+                     "RIB error: invalid light or object handle at line 5 'ObjectInstance': "
+                     "Unknown object handle 9"}));
+    // later writers name lights by strings
+    EXPECT_EQ(read("LightSource \"ambientlight\" \"key\"\nIlluminate \"key\" 0\n"),
+              (Lines{"qelLightSourceV ambient -> 1", "qelLightSwitch 1 0"}));
+}
+
+TEST_F(RibParserTest, UnknownProjectionFallsBackToOrthographic) {
+    EXPECT_EQ(read("Projection \"fisheye\"\nProjection \"orthographic\"\nProjection \"null\"\n"
+                   "Projection \"perspective\"\n"),
+              (Lines{"qelViewOrthographic", "qelViewOrthographic", "qelViewIdentity",
+                     "qelViewPerspective 90"}));
+    EXPECT_EQ(messages(), (Lines{"RIB warning: incorrect parameter value at line 1 'Projection': "
+                                 "Unknown projection \"fisheye\": orthographic projection used "
+                                 "instead"}));
+}
+
+TEST_F(RibParserTest, BasisNamesMatricesAndSteps) {
+    EXPECT_EQ(read("Basis \"bezier\" 3 \"b-spline\" 1\nBasis \"hermite\" 2 \"hermite\" 2\n"
+                   "Basis \"power\" 4 \"catmull-rom\" 2\n"
+                   "Basis [1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1] 4 \"bezier\" 3\n"
+                   "Basis \"bspline\" 1 \"bezier\" 3\n"),
+              (Lines{"qelBasis 2048 2304", "qelBasis 2049 2305", "qelBasis 2050 2307",
+                     "qelBasis 2048 2308",
+                     "qelCustomBasis 2049 [-0.5 1.5 -1.5 0.5 1 -2.5 2 -0.5 -0.5 0 0.5 0 0 1 0 0] 2",
+                     "qelBasis 2048 2308", "qelBasis 2049 2304"}));
+    EXPECT_EQ(messages(), (Lines{"RIB error: undefined basis matrix name at line 5 'bspline': "
+                                 "Unknown basis \"bspline\""}));
+}
+
+TEST_F(RibParserTest, ErrorHandlerNames) {
+    EXPECT_EQ(read("ErrorHandler \"print\"\nErrorHandler \"ignore\"\nFrobnicate\n"
+                   "ErrorHandler \"print\"\nErrorHandler \"shout\"\n"),
+              (Lines{"qelErrorHandler 2831 3073", "qelErrorHandler 2831 3072",
+                     "qelErrorHandler 2831 3073"}));
+    // the undefined request fell under "ignore"
+    EXPECT_EQ(messages(), (Lines{"RIB error: incorrect parameter value at line 5 'ErrorHandler': "
+                                 "Unknown error handler \"shout\""}));
+}
+
+TEST_F(RibParserTest, AbortHandlerEndsTheProgramAfterPrinting) {
+    EXPECT_DEATH(
+        {
+            std::istringstream in("ErrorHandler \"abort\"\nFrobnicate\n");
+            String frame;
+            rendrib reader(in, "test.rib", frame);
+            reader.errorPrinter(nullptr);
+            reader.parse();
+        },
+        "RIB error: undefined RIB request at line 2 'Frobnicate'");
+}
+
+TEST_F(RibParserTest, DeclarationsAndTheirMistakes) {
+    EXPECT_EQ(read("Declare \"weight\" \"vertex float\"\nDeclare \"st2\" \"float[2]\"\n"
+                   "Declare \"bad\" \"uniform flot\"\nDeclare \"m\" \"matrix\"\n"
+                   "Polygon \"P\" [0 0 0 1 0 0 1 1 0] \"weight\" [1 2 3] \"varying float[2] uv\" "
+                   "[0 0 1 0 1 1] \"vertex flot w\" [1 2 3] \"nothing\" [1] \"m\" [1 0 0 0 0 1 0 0 "
+                   "0 0 1 0 0 0 0 1]\n"),
+              (Lines{"qelVariable weight 3331 3585", "qelVariable st2 3329 3588",
+                     "qelVariable uv 3330 3588",
+                     "qelPolygonV 3 point=[0 0 0 1 0 0 1 1 0] weight=[1 2 3] uv=[0 0 1 0 1 1]"}));
+    EXPECT_EQ(messages(),
+              (Lines{"RIB error: general syntactic error at line 3 'Declare': bad declaration "
+                     "\"bad\"",
+                     "RIB error: parameter list type mismatch at line 5 'vertex flot w': bad "
+                     "declaration \"vertex flot w\"",
+                     "RIB error: parameter list type mismatch at line 5 'nothing': undeclared "
+                     "token \"nothing\"",
+                     "RIB warning: no counterpart in the scene API at line 5 'Polygon': Polygon: "
+                     "parameter \"m\" of type matrix[1] is dropped"}));
+}
+
+TEST_F(RibParserTest, ParameterNamesBecomeTheSceneApisOwn) {
+    EXPECT_EQ(
+        read("PatchMesh \"bilinear\" 2 \"nonperiodic\" 2 \"nonperiodic\" \"Pz\" [0 1 2 3] "
+             "\"Os\" [1 1 1 0 0 0 1 1 1 0 0 0] \"N\" [0 0 1 0 0 1 0 0 1 0 0 1] "
+             "\"Np\" [0 0 1]\n"
+             "NuPatch 2 2 [0 0 1 1] 0 1 2 2 [0 0 1 1] 0 1 \"Pw\" [0 0 0 1 1 0 0 1 0 1 0 1 1 1 "
+             "0 1] \"Cs\" [1 0 0 0 1 0 0 0 1 1 1 1]\n"
+             "Atmosphere \"depthcue\" \"mindistance\" 1 \"maxdistance\" 9 \"background\" "
+             "[0 0 0]\n"
+             "LightSource \"pointlight\" 1 \"lightcolor\" [1 0.9 0.8]\n"),
+        (Lines{"qelPatchMeshV 1792 2 2561 2 2561 height=[0 1 2 3] opacity=[1 1 1 0 0 0 1 1 1 "
+               "0 0 0] normal=[0 0 1 0 0 1 0 0 1 0 0 1] plane=[0 0 1]",
+               "qelNurbMeshV 2 2 [0 0 1 1] 0 1 2 2 [0 0 1 1] 0 1 pointw=[0 0 0 1 1 0 0 1 0 1 "
+               "0 1 1 1 0 1] color=[1 0 0 0 1 0 0 0 1 1 1 1]",
+               "qelAtmosphereV depthcue hither=[1] yon=[9] color=[0 0 0]",
+               "qelLightSourceV omni color=[1 0.9 0.8] -> 1"}));
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(RibParserTest, ValuesAreFittedToTheSceneApisCounts) {
+    // a constant colour on a mesh is repeated; the four corner values of a
+    // one-span bicubic NuPatch are spread over its sixteen control points
+    EXPECT_EQ(
+        read("PointsPolygons [3] [0 1 2] \"P\" [0 0 0 1 0 0 0 1 0] \"constant color Cs\" "
+             "[0.5 0.25 1]\n"
+             "NuPatch 4 4 [0 0 0 0 1 1 1 1] 0 1 4 4 [0 0 0 0 1 1 1 1] 0 1 \"P\" [0 0 0 1 0 0 2 0 0 "
+             "3 0 0 0 1 0 1 1 0 2 1 0 3 1 0 0 2 0 1 2 0 2 2 0 3 2 0 0 3 0 1 3 0 2 3 0 3 3 0] "
+             "\"s\" [0 3 0 3]\n"),
+        (Lines{"qelPolygonMeshV 1 [3] [0 1 2] point=[0 0 0 1 0 0 0 1 0] color=[0.5 0.25 1 "
+               "0.5 0.25 1 0.5 0.25 1]",
+               "qelVariable s 3330 3585",
+               "qelNurbMeshV 4 4 [0 0 0 0 1 1 1 1] 0 1 4 4 [0 0 0 0 1 1 1 1] 0 1 point=[0 0 0 "
+               "1 0 0 2 0 0 3 0 0 0 1 0 1 1 0 2 1 0 3 1 0 0 2 0 1 2 0 2 2 0 3 2 0 0 3 0 1 3 0 "
+               "2 3 0 3 3 0] s=[0 1 2 3 0 1 2 3 0 1 2 3 0 1 2 3]"}));
+    EXPECT_TRUE(messages().empty());
+    // a count that does not fit the class drops the parameter, not the primitive
+    EXPECT_EQ(read("Sphere 1 -1 1 360 \"Cs\" [1 0 0]\n"), (Lines{"qelSphereV [1 -1 1 360]"}));
+    EXPECT_EQ(messages(), (Lines{"RIB error: invalid color specification at line 1 'Sphere': "
+                                 "parameter \"Cs\" needs 12 values, not 3; dropped"}));
+}
+
+TEST_F(RibParserTest, BicubicPatchesVaryAtTheirFourCorners) {
+    EXPECT_EQ(read("Patch \"bicubic\" \"Pz\" [0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15] "
+                   "\"Cs\" [1 0 0 0 1 0 0 0 1 1 1 1]\n"),
+              (Lines{"qelPatchV 1793 height=[0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15] color=[1 0 0 "
+                     "0 1 0 0 0 1 1 1 1]"}));
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(RibParserTest, OlderNuPatchVaryingValuesAreSpread) {
+    // two spans in u: the older rule gives 4 varying values, the newer 6
+    EXPECT_EQ(read("NuPatch 3 2 [0 0 1 2 2] 0 2 2 2 [0 0 1 1] 0 1 \"P\" [0 0 0 1 0 0 2 0 0 0 1 0 "
+                   "1 1 0 2 1 0] \"s\" [0 4 0 4]\n"),
+              (Lines{"qelVariable s 3330 3585",
+                     "qelNurbMeshV 3 2 [0 0 1 2 2] 0 2 2 2 [0 0 1 1] 0 1 point=[0 0 0 1 0 0 2 0 0 "
+                     "0 1 0 1 1 0 2 1 0] s=[0 2 4 0 2 4]"}));
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(RibParserTest, RequiredPositionsAndIndexChecks) {
+    EXPECT_EQ(read("Polygon \"Cs\" [1 1 1]\nPatch \"bilinear\"\n"
+                   "PointsPolygons [3 3] [0 1 2] \"P\" [0 0 0 1 0 0 0 1 0]\n"
+                   "PointsPolygons [3] [0 1 -2] \"P\" [0 0 0 1 0 0 0 1 0]\nWorldBegin\n"),
+              (Lines{"qelSceneBegin"}));
+    EXPECT_EQ(messages(),
+              (Lines{"RIB error: invalid color specification at line 1 'Polygon': parameter \"Cs\" "
+                     "needs 0 values, not 3; dropped",
+                     "RIB error: incorrect parameter value at line 1 'Polygon': 'P' argument is "
+                     "required",
+                     "RIB error: incorrect parameter value at line 2 'Patch': 'P', 'Pz' or 'Pw' "
+                     "argument is required",
+                     "RIB error: invalid array specification at line 3 'PointsPolygons': vertex "
+                     "counts and indices of the polygons do not agree",
+                     "RIB error: invalid array specification at line 4 'PointsPolygons': vertex "
+                     "counts and indices of the polygons do not agree"}));
+}
+
+TEST_F(RibParserTest, RequestsWithoutCounterpartWarnOncePerName) {
+    EXPECT_EQ(read("Curves \"linear\" [2] \"nonperiodic\" \"P\" [0 0 0 1 1 1]\n"
+                   "Curves \"cubic\" [4] \"nonperiodic\"\nPoints \"P\" [0 0 0]\n"
+                   "ClippingPlane 0 0 1 0 0 0\nOption \"limits\" \"bucketsize\" [16 16]\n"
+                   "Option \"limits\" \"gridsize\" [4]\nGeometry \"teapot\"\nTranslate 1 2 3\n"),
+              (Lines{"qelTranslate [1 2 3]"}));
+    EXPECT_EQ(messages(),
+              (Lines{"RIB warning: no counterpart in the scene API at line 1 'Curves': Curves is "
+                     "skipped",
+                     "RIB warning: no counterpart in the scene API at line 3 'Points': Points is "
+                     "skipped",
+                     "RIB warning: no counterpart in the scene API at line 4 'ClippingPlane': "
+                     "ClippingPlane is skipped",
+                     "RIB warning: no counterpart in the scene API at line 5 'Option': Option "
+                     "\"limits\" is skipped",
+                     "RIB warning: no counterpart in the scene API at line 7 'Geometry': Geometry "
+                     "\"teapot\" is skipped"}));
+}
+
+TEST_F(RibParserTest, ErrorsAbandonTheRequestAndReadingGoesOn) {
+    // the arguments of an unknown request are skipped with it
+    EXPECT_EQ(read("FrameBegin 1\nFrobnicate [1 2] \"x\"\n12 34 \"x\" [5]\nTranslate 1 2\n"
+                   "Scale 2 2 2\nSphere 1 -1 1 \"P\"\nRotate 1 2x 3 4\nSurface \"matte\" \"Kd\"\n"
+                   "FrameEnd\n"),
+              (Lines{"qelFrameBegin", "qelScale [2 2 2]", "qelFrameEnd"}));
+    EXPECT_EQ(messages(),
+              (Lines{"RIB error: undefined RIB request at line 2 'Frobnicate'",
+                     "RIB error: general syntactic error at line 5 'Scale': Expected float",
+                     "RIB error: general syntactic error at line 6 'P': Expected float",
+                     "RIB error: general syntactic error at line 7 '2x': Invalid number",
+                     "RIB error: general syntactic error at line 9 'FrameEnd': Parameter \"Kd\" "
+                     "has no value"}));
+    EXPECT_EQ(read("12 34 \"x\" [5]\nIdentity\n"), (Lines{"qelLoadIdentity"}));
+    EXPECT_EQ(messages().back(),
+              "RIB error: general syntactic error at line 1 '12': Expected a request");
+}
+
+TEST_F(RibParserTest, TypeMismatchesDropTheParameter) {
+    EXPECT_EQ(read("Surface \"plastic\" \"Kd\" \"high\" \"Ks\" [0.5]\n"
+                   "Surface \"plastic\" \"Ka\" [1 2 \"x\"] \"texturename\" 5\n"
+                   "Display \"a\" \"file\" \"rgb\" \"origin\" [1.5 2]\n"),
+              (Lines{"qelSurfaceV plastic ks=[0.5]", "qelSurfaceV plastic", "qelOutputFile 513 a",
+                     "qelOutputSamples 769"}));
+    EXPECT_EQ(
+        messages(),
+        (Lines{"RIB error: parameter list type mismatch at line 1 'high': Values of \"Kd\" do "
+               "not agree with its declaration",
+               "RIB error: invalid array specification at line 2 'x': Array has both numbers "
+               "and strings",
+               "RIB error: parameter list type mismatch at line 2 '5': Values of "
+               "\"texturename\" do not agree with its declaration",
+               "RIB error: parameter list type mismatch at line 4 '': Values of \"origin\" do "
+               "not agree with its declaration"}));
+}
+
+TEST_F(RibParserTest, DisplayHiderQuantizeAndSampling) {
+    EXPECT_EQ(
+        read("Format 640 480 1\nDisplay \"shot\" \"framebuffer\" \"rgbaz\" \"origin\" [10 20]\n"
+             "Display \"+extra\" \"file\" \"z\"\nHider \"null\"\nHider \"paint\"\n"
+             "Quantize \"rgba\" 255 0 255 0.5\nQuantize \"z\" 1 0 65535 0\n"
+             "PixelVariance 0.01\nPixelSamples 4 4\nPixelFilter \"catmull-rom\" 3 3\n"
+             "PixelFilter \"mitchell\" 2 2\nDepthOfField\nDepthOfField 8 0.1 5\n"
+             "Shutter 0 1\nColorSamples [1 1 1] [0.3 0.3 0.3]\nColor [0.5]\n"),
+        (Lines{"qelRasterViewport [0 639 0 479]",
+               "qelRasterAspect 1",
+               "qelOutputDisplay shot",
+               "qelOutputSamples 775",
+               "qelRasterViewport [10 649 20 499]",
+               "qelHider 0",
+               "qelHider 1025",
+               "qelColorQuantize [255 0 255]",
+               "qelColorJitter 0.5",
+               "qelDepthQuantize [1 0 65535]",
+               "qelDepthJitter 0",
+               "qelSampleAdaptive 0.01",
+               "qelSampleUniform [4 4]",
+               "qelSampleAdaptive 0.01",
+               "qelFilter 257",
+               "qelFilterWidth [3 3]",
+               "qelDepthOfField [1e+38 0 0]",
+               "qelDepthOfField [8 0.1 5]",
+               "qelShutter [0 1]",
+               "qelColorSpace 1 [1 1 1] [0.3 0.3 0.3]",
+               "qelColor [0.5]"}));
+    EXPECT_EQ(messages(),
+              (Lines{"RIB warning: no counterpart in the scene API at line 3 'Display': the scene "
+                     "API has one display: Display \"+extra\" is skipped",
+                     "RIB warning: incorrect parameter value at line 11 'PixelFilter': Unknown "
+                     "filter \"mitchell\": the filter is kept"}));
+}
+
+TEST_F(RibParserTest, AttributesAndTextures) {
+    EXPECT_EQ(
+        read("Attribute \"identifier\" \"name\" \"post\" \"shadinggroup\" \"wood\"\n"
+             "Attribute \"displacementbound\" \"sphere\" 0.5\n"
+             "Orientation \"lh\"\nReverseOrientation\nShadingInterpolation \"smooth\"\n"
+             "Matte 1\nGeometricApproximation \"flatness\" 0.5\n"
+             "TextureCoordinates 0 0 1 0 0 1 1 1\nCoordinateSystem \"lamp\"\n"
+             "MakeTexture \"a.tif\" \"a.tx\" \"periodic\" \"clamp\" \"box\" 1 1\n"
+             "MakeShadow \"z.tif\" \"z.sm\"\n"),
+        (Lines{"qelObjectName post", "qelGroupName wood", "qelBoundDisplacement 0.5",
+               "qelOrientation 1536", "qelOrientation 1540", "qelShadingModel 1281",
+               "qelMatteObject 1", "qelFlatness 0.5", "qelTextureCoordinates [0 0 1 0 0 1 1 1]",
+               "qelQuark lamp", "qelMarkSpace lamp",
+               "qelMakeTextureV a.tif a.tx 2560 2561 box [1 1]", "qelMakeShadowV z.tif z.sm"}));
+    EXPECT_EQ(messages(),
+              (Lines{"RIB warning: no counterpart in the scene API at line 10 'MakeTexture': "
+                     "MakeTexture: wrap mode \"clamp\" becomes no wrapping"}));
+}
+
+TEST_F(RibParserTest, BrokenBinaryTokensEndOnlyTheirRequest) {
+    std::string text = "Translate 1 2 3\n";
+    text += "Scale 1 \xCF\x09 1\n";      // an undefined string where a number belongs
+    text += "Rotate 90 0 0 1\n\xA6\x05"; // an undefined request code
+    text += " 1 2\nSphere 1 -1 1 360 \xA3\xFF\xFF\xFF"; // a length past the end of the file
+    // the broken name ends the sphere's parameter list
+    EXPECT_EQ(read(text),
+              (Lines{"qelTranslate [1 2 3]", "qelRotate [90 0 0 1]", "qelSphereV [1 -1 1 360]"}));
+    EXPECT_EQ(messages(),
+              (Lines{"RIB error: undefined encoded string token at line 2 '': String token 9 at "
+                     "byte 24 is not defined",
+                     "RIB error: invalid encoded RIB request code at line 4 '': Request code 5 at "
+                     "byte 45 is not defined",
+                     "RIB error: malformed binary encoding at line 5 '': Truncated binary token "
+                     "at byte 70"}));
+}
+
+TEST_F(RibParserTest, StepsAreOneRequestEach) {
+    std::istringstream in("WorldBegin\nSphere 1 -1 1 360\nWorldEnd\nTranslate 1 2 3\n");
+    String frame;
+    rendrib reader(in, "test.rib", frame);
+    reader.errorPrinter(capture);
+    recorder::reset(2);
+    int steps = 0;
+    while (reader.parse1()) {
+        ++steps;
+        if (steps == 4) {
+            EXPECT_EQ(frame, "Untitled"); // rendering the world
+        }
+    }
+    EXPECT_EQ(frame, "");
+    // the first token, three requests, two buckets, the end of rendering;
+    // the last request ends the work
+    EXPECT_EQ(steps, 7);
+    EXPECT_EQ(recorder::calls().back(), "qelTranslate [1 2 3]");
+}
+
+} // namespace
