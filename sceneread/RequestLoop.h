@@ -38,11 +38,11 @@ protected:
     // Reports at the current token.
     virtual void reportHere(long code, long severity, const char* message) = 0;
 
+    // One request, with the recovery from a report that ends it.
+    void runStatement();
+
     int fToken = kNoToken;
     bool fRendering = false;
-
-private:
-    void runStatement();
 };
 
 #endif

@@ -91,63 +91,90 @@ bool lexanrib::readUnsigned(int count, uint64_t& value) {
 // ---- tokens
 
 int lexanrib::next() {
+    if (fReplay) {
+        if (fReplayNext == fReplay->size()) {
+            fTok = Token{};
+            fTok.line = fReplay->empty() ? fIn.line() : fReplay->back().line;
+            return fTok.type = LEXEOF;
+        }
+        fTok = (*fReplay)[fReplayNext++];
+        return fTok.type;
+    }
+    return scan();
+}
+
+lexanrib::Replay lexanrib::startReplay(const std::vector<Token>& tokens) {
+    Replay saved{fReplay, fReplayNext, std::move(fTok)};
+    fReplay = &tokens;
+    fReplayNext = 0;
+    return saved;
+}
+
+void lexanrib::endReplay(Replay saved) {
+    fReplay = saved.tokens;
+    fReplayNext = saved.next;
+    fTok = std::move(saved.current);
+}
+
+int lexanrib::scan() {
     for (;;) {
         int c = fIn.skipBlanks();
-        fTokenLine = fIn.line();
-        fTokenOffset = fIn.offset() - (c != kEnd);
-        fText.clear();
-        fBinaryNumber = false;
-        if (c == kEnd) return fThisToke = LEXEOF;
+        fTok.line = fIn.line();
+        fTok.offset = fIn.offset() - (c != kEnd);
+        fTok.text.clear();
+        fTok.binaryNumber = false;
+        if (c == kEnd) return fTok.type = LEXEOF;
         if (c >= 0x80) {
-            fThisToke = LEXERROR; // until the token is whole
+            fTok.type = LEXERROR; // until the token is whole
             int token = binary(c);
             if (token == kNoToken) continue;
-            return fThisToke = token;
+            return fTok.type = token;
         }
-        if (c == '"') return fThisToke = scanString();
-        if (c == '+' || c == '-' || c == '.' || isDigit(c)) return fThisToke = scanNumber(c);
-        fText.push_back(char(c));
-        if (c == '[' || c == ']') return fThisToke = c;
-        fIn.scanWord(fText);
-        return fThisToke = LEXKEYWORD;
+        if (c == '"') return fTok.type = scanString();
+        if (c == '+' || c == '-' || c == '.' || isDigit(c)) return fTok.type = scanNumber(c);
+        fTok.text.push_back(char(c));
+        if (c == '[' || c == ']') return fTok.type = c;
+        fIn.scanWord(fTok.text);
+        return fTok.type = LEXKEYWORD;
     }
 }
 
 int lexanrib::errorToken(long code, const char* format, ...) {
-    fThisToke = LEXERROR;
+    fTok.type = LEXERROR;
     va_list args;
     va_start(args, format);
-    fError = QELException{code, QELErrorSeverity, message(fTokenLine, tokenText(), format, args)};
+    fTok.error =
+        QELException{code, QELErrorSeverity, message(fTok.line, tokenText(), format, args)};
     va_end(args);
     return LEXERROR;
 }
 
 int lexanrib::truncated() {
-    fText.clear();
-    return errorToken(RIBMalformed, "Truncated binary token at byte %ld", fTokenOffset);
+    fTok.text.clear();
+    return errorToken(RIBMalformed, "Truncated binary token at byte %ld", fTok.offset);
 }
 
 int lexanrib::scanString() {
     long start = fIn.offset();
     TextScanner::StringEnd end;
     try {
-        end = fIn.scanString(fText, false);
+        end = fIn.scanString(fTok.text, false);
     } catch (const std::bad_alloc&) {
-        fText.clear();
+        fTok.text.clear();
         return errorToken(RIBStringMemory, nullptr);
     }
     if (end == TextScanner::StringEnd::EndOfInput) {
-        fThisToke = LEXSTRING;
+        fTok.type = LEXSTRING;
         return errorToken(RIBSyntax, "Unterminated string");
     }
     return checkString(start);
 }
 
 int lexanrib::checkString(long start) {
-    long bad = badStringByte(fText);
+    long bad = badStringByte(fTok.text);
     if (bad < 0) return LEXSTRING;
-    bool nul = fText[size_t(bad)] == '\0';
-    fThisToke = LEXSTRING;
+    bool nul = fTok.text[size_t(bad)] == '\0';
+    fTok.type = LEXSTRING;
     return errorToken(RIBSyntax,
                       nul ? "String holds a NUL byte near byte %ld"
                           : "String is not valid UTF-8 near byte %ld",
@@ -155,7 +182,7 @@ int lexanrib::checkString(long start) {
 }
 
 int lexanrib::scanNumber(int first) {
-    TextScanner::NumberShape shape = fIn.scanNumber(first, fText);
+    TextScanner::NumberShape shape = fIn.scanNumber(first, fTok.text);
     bool valid =
         shape.endsWell && shape.mantissaDigits > 0 && (!shape.exponent || shape.lastRun > 0);
     if (!valid) return errorToken(RIBSyntax, "Invalid number");
@@ -163,20 +190,20 @@ int lexanrib::scanNumber(int first) {
 }
 
 int lexanrib::convertNumber(bool isFloat) {
-    const char* begin = fText.c_str();
-    const char* end = begin + fText.size();
+    const char* begin = fTok.text.c_str();
+    const char* end = begin + fTok.text.size();
     if (*begin == '+') ++begin; // from_chars takes no plus sign
     if (!isFloat) {
         int32_t value = 0;
         auto [ptr, ec] = std::from_chars(begin, end, value);
         if (ec == std::errc() && ptr == end) {
-            fInt = value;
+            fTok.intValue = value;
             return LEXINT;
         }
         // too large for an integer: taken as a real
     }
-    auto [ptr, ec] = std::from_chars(begin, end, fFloat);
-    if (ec != std::errc() || ptr != end || !std::isfinite(fFloat))
+    auto [ptr, ec] = std::from_chars(begin, end, fTok.floatValue);
+    if (ec != std::errc() || ptr != end || !std::isfinite(fTok.floatValue))
         return errorToken(RIBSyntax, "Number out of range");
     return LEXFLOAT;
 }
@@ -193,7 +220,7 @@ int lexanrib::binary(int code) {
     if (code == 0xCD || code == 0xCE) return defineString(code);
     if (code == 0xCF || code == 0xD0) return referenceString(code);
     return errorToken(RIBBadBinaryToken, "Reserved binary code \\%03o at byte %ld", unsigned(code),
-                      fTokenOffset);
+                      fTok.offset);
 }
 
 int lexanrib::binaryNumber(int code) {
@@ -204,15 +231,15 @@ int lexanrib::binaryNumber(int code) {
     if (fraction > bytes)
         return errorToken(RIBBadBinaryToken,
                           "Fixed-point number with %d fraction bytes in %d at byte %ld", fraction,
-                          bytes, fTokenOffset);
+                          bytes, fTok.offset);
     // One to three bytes are unsigned, four bytes two's complement.
     long value = bytes == 4 ? long(int32_t(uint32_t(raw))) : long(raw);
-    fBinaryNumber = true;
+    fTok.binaryNumber = true;
     if (fraction == 0) {
-        fInt = value;
+        fTok.intValue = value;
         return LEXINT;
     }
-    fFloat = float(double(value) / double(1L << (8 * fraction)));
+    fTok.floatValue = float(double(value) / double(1L << (8 * fraction)));
     return LEXFLOAT;
 }
 
@@ -221,16 +248,16 @@ int lexanrib::binaryFloat(int code) {
     if (!readUnsigned(code == 0xA4 ? 4 : 8, raw)) return truncated();
     if (code == 0xA4) {
         uint32_t bits = uint32_t(raw);
-        std::memcpy(&fFloat, &bits, sizeof fFloat);
+        std::memcpy(&fTok.floatValue, &bits, sizeof fTok.floatValue);
     } else {
         double value;
         std::memcpy(&value, &raw, sizeof value);
-        fFloat = std::isfinite(value) && std::fabs(value) <= 3.4e38 ? float(value) : NAN;
+        fTok.floatValue = std::isfinite(value) && std::fabs(value) <= 3.4e38 ? float(value) : NAN;
     }
-    if (!std::isfinite(fFloat))
+    if (!std::isfinite(fTok.floatValue))
         return errorToken(RIBBadBinaryToken, "Binary float that is not a finite number at byte %ld",
-                          fTokenOffset);
-    fBinaryNumber = true;
+                          fTok.offset);
+    fTok.binaryNumber = true;
     return LEXFLOAT;
 }
 
@@ -245,12 +272,12 @@ int lexanrib::binaryString(int code) {
         // Read as the bytes come, so that a length past the end of the file
         // costs no more memory than the file holds.
         while (length > 0) {
-            size_t part = fIn.appendSome(fText, length);
+            size_t part = fIn.appendSome(fTok.text, length);
             if (part == 0) return truncated();
             length -= part;
         }
     } catch (const std::bad_alloc&) {
-        fText.clear();
+        fTok.text.clear();
         fIn.skip(length);
         return errorToken(RIBStringMemory, nullptr);
     }
@@ -260,9 +287,9 @@ int lexanrib::binaryString(int code) {
 int lexanrib::binaryArray(int code) {
     uint64_t count = 0;
     if (!readUnsigned(code - 0xC8 + 1, count)) return truncated();
-    fFloats.clear();
+    fTok.floats.clear();
     if (count > kMostArrayItems) {
-        long at = fTokenOffset;
+        long at = fTok.offset;
         if (!fIn.skip(count * 4)) return truncated();
         return errorToken(RIBLimit, "Float array of %llu items at byte %ld is too large",
                           static_cast<unsigned long long>(count), at);
@@ -273,27 +300,27 @@ int lexanrib::binaryArray(int code) {
         if (available < 4) {
             unsigned char split[4];
             if (!fIn.read(split, 4)) return truncated();
-            fFloats.push_back(bigEndianFloat(split));
+            fTok.floats.push_back(bigEndianFloat(split));
             --count;
             continue;
         }
         // As many whole floats as the block holds, in one go.
         size_t part = size_t(std::min<uint64_t>(count, available / 4));
-        size_t old = fFloats.size();
-        fFloats.resize(old + part);
-        float* out = fFloats.data() + old;
+        size_t old = fTok.floats.size();
+        fTok.floats.resize(old + part);
+        float* out = fTok.floats.data() + old;
         for (size_t k = 0; k < part; ++k, bytes += 4)
             out[k] = bigEndianFloat(bytes);
         fIn.consume(part * 4);
         count -= part;
     }
-    bool finite = std::all_of(fFloats.begin(), fFloats.end(),
+    bool finite = std::all_of(fTok.floats.begin(), fTok.floats.end(),
                               [](float value) { return std::isfinite(value); });
     if (!finite)
         return errorToken(
             RIBBadBinaryToken,
             "Binary float array at byte %ld holds a value that is not a finite number",
-            fTokenOffset);
+            fTok.offset);
     return LEXARRAY;
 }
 
@@ -302,19 +329,19 @@ int lexanrib::useRequest() {
     if (code == kEnd) return truncated();
     if (size_t(code) >= fRequestDefined.size() || !fRequestDefined[size_t(code)])
         return errorToken(RIBBadRequestCode, "Request code %d at byte %ld is not defined", code,
-                          fTokenOffset);
-    fText = fRequests[size_t(code)];
+                          fTok.offset);
+    fTok.text = fRequests[size_t(code)];
     return LEXKEYWORD;
 }
 
 int lexanrib::definitionString() {
     int c = fIn.peek();
     if (c == kEnd) return truncated();
-    fText.clear();
+    fTok.text.clear();
     bool isString = (c >= 0x90 && c <= 0xA3) || c == 0xCF || c == 0xD0 || c == '"';
     if (!isString)
         return errorToken(RIBMalformed, "Definition at byte %ld is not followed by a string",
-                          fTokenOffset);
+                          fTok.offset);
     fIn.get();
     if (c == '"') return scanString();
     if (c >= 0xCF) return referenceString(c);
@@ -329,7 +356,7 @@ int lexanrib::defineRequest() {
         fRequests.resize(256);
         fRequestDefined.assign(256, false);
     }
-    fRequests[size_t(code)] = fText;
+    fRequests[size_t(code)] = fTok.text;
     fRequestDefined[size_t(code)] = true;
     return kNoToken;
 }
@@ -342,7 +369,7 @@ int lexanrib::defineString(int code) {
         fStrings.resize(65536);
         fStringDefined.assign(65536, false);
     }
-    fStrings[size_t(token)] = fText;
+    fStrings[size_t(token)] = fTok.text;
     fStringDefined[size_t(token)] = true;
     return kNoToken;
 }
@@ -352,38 +379,38 @@ int lexanrib::referenceString(int code) {
     if (!readUnsigned(code == 0xCF ? 1 : 2, token)) return truncated();
     if (token >= fStringDefined.size() || !fStringDefined[size_t(token)])
         return errorToken(RIBBadStringToken, "String token %u at byte %ld is not defined",
-                          unsigned(token), fTokenOffset);
-    fText = fStrings[size_t(token)];
+                          unsigned(token), fTok.offset);
+    fTok.text = fStrings[size_t(token)];
     return LEXSTRING;
 }
 
 // ---- values
 
 std::string lexanrib::tokenText() const {
-    if (!fBinaryNumber) return fText;
+    if (!fTok.binaryNumber) return fTok.text;
     char text[32];
-    if (fThisToke == LEXINT)
-        std::snprintf(text, sizeof text, "%ld", fInt);
+    if (fTok.type == LEXINT)
+        std::snprintf(text, sizeof text, "%ld", fTok.intValue);
     else
-        std::snprintf(text, sizeof text, "%g", double(fFloat));
+        std::snprintf(text, sizeof text, "%g", double(fTok.floatValue));
     return text;
 }
 
 void lexanrib::get(long& value) const {
-    assert(fThisToke == LEXINT && "thistoke == LEXINT");
-    value = fInt;
+    assert(fTok.type == LEXINT && "thistoke == LEXINT");
+    value = fTok.intValue;
 }
 
 void lexanrib::get(float& value) const {
-    assert((fThisToke == LEXFLOAT || fThisToke == LEXINT) &&
+    assert((fTok.type == LEXFLOAT || fTok.type == LEXINT) &&
            "thistoke == LEXFLOAT || thistoke == LEXINT");
     value = floatValue();
 }
 
 void lexanrib::get(String& value) const {
-    assert((fThisToke == LEXSTRING || fThisToke == LEXKEYWORD) &&
+    assert((fTok.type == LEXSTRING || fTok.type == LEXKEYWORD) &&
            "thistoke == LEXSTRING || thistoke == LEXKEYWORD");
-    value = fText.c_str();
+    value = fTok.text.c_str();
 }
 
 // ---- reports
@@ -403,8 +430,8 @@ void lexanrib::RIBError(long code, long severity, const char* format, ...) {
 void lexanrib::vRIBError(long code, long severity, const char* format, va_list args) {
     // A whole binary array is too long to quote.
     std::string token =
-        fThisToke == LEXARRAY ? std::string(kLongestQuotedToken + 1, ' ') : tokenText();
-    vRIBErrorAt(fTokenLine, token, code, severity, format, args);
+        fTok.type == LEXARRAY ? std::string(kLongestQuotedToken + 1, ' ') : tokenText();
+    vRIBErrorAt(fTok.line, token, code, severity, format, args);
 }
 
 void lexanrib::vRIBErrorAt(long line, const std::string& token, long code, long severity,
@@ -416,7 +443,7 @@ void lexanrib::vRIBErrorAt(long line, const std::string& token, long code, long 
 QELException lexanrib::exception(long code, long severity, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    QELException result{code, severity, message(fTokenLine, tokenText(), format, args)};
+    QELException result{code, severity, message(fTok.line, tokenText(), format, args)};
     va_end(args);
     return result;
 }

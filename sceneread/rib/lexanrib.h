@@ -26,28 +26,54 @@ class lexanrib {
 public:
     using Handler = lexanqel::Handler;
 
+    // A token and everything the parser may ask of it.
+    struct Token {
+        long line = 1;
+        long offset = 0;
+        int type = 256;
+        bool binaryNumber = false;
+        long intValue = 0;
+        float floatValue = 0;
+        std::string text;
+        std::vector<float> floats;
+        QELException error;
+    };
+
     lexanrib(std::istream& in, const char* fileName);
 
     // Reads the next token and returns its type.
     int next();
-    int token() const { return fThisToke; }
+    int token() const { return fTok.type; }
     // The line at which the current token began (line feeds of the ASCII
     // parts are counted) and the offset of its first byte in the file.
-    long tokenLine() const { return fTokenLine; }
-    long tokenOffset() const { return fTokenOffset; }
+    long tokenLine() const { return fTok.line; }
+    long tokenOffset() const { return fTok.offset; }
     long line() const { return fIn.line(); }
     const char* fileName() const { return fFileName.c_str(); }
     // Keyword or string text; an ASCII number as read.
-    const std::string& text() const { return fText; }
+    const std::string& text() const { return fTok.text; }
     // The current token as it is quoted in reports.
     std::string tokenText() const;
 
-    long intValue() const { return fInt; }
-    float floatValue() const { return fThisToke == LEXINT ? float(fInt) : fFloat; }
+    const Token& current() const { return fTok; }
+    // Reads the tokens, then the end of input, instead of the file, until
+    // the replay ends; the current token is kept and comes back then.
+    struct Replay {
+        const std::vector<Token>* tokens;
+        size_t next;
+        Token current;
+    };
+    Replay startReplay(const std::vector<Token>& tokens);
+    void endReplay(Replay saved);
+
+    long intValue() const { return fTok.intValue; }
+    float floatValue() const {
+        return fTok.type == LEXINT ? float(fTok.intValue) : fTok.floatValue;
+    }
     // The values of a LEXARRAY token.
-    const std::vector<float>& floats() const { return fFloats; }
+    const std::vector<float>& floats() const { return fTok.floats; }
     // The report of a LEXERROR token.
-    const QELException& error() const { return fError; }
+    const QELException& error() const { return fTok.error; }
 
     void get(long& value) const;
     void get(float& value) const;
@@ -74,6 +100,8 @@ public:
     static const char* codeText(long code) { return readerCodeText(SceneFormat::Rib, code); }
 
 private:
+    // The next token of the input.
+    int scan();
     // Reads count bytes as big-endian unsigned; false at the end of input.
     bool readUnsigned(int count, uint64_t& value);
 
@@ -102,15 +130,10 @@ private:
 
     TextScanner fIn;
     String fFileName;
-    long fTokenLine = 1;
-    long fTokenOffset = 0;
-    int fThisToke = 256;
-    bool fBinaryNumber = false;
-    long fInt = 0;
-    float fFloat = 0;
-    std::string fText;
-    std::vector<float> fFloats;
-    QELException fError;
+    Token fTok;
+    // While a replay runs, tokens are read from here instead of the input.
+    const std::vector<Token>* fReplay = nullptr;
+    size_t fReplayNext = 0;
     Handler fHandler = RIBErrorPrint;
     // Encoded requests and strings defined so far.
     std::vector<std::string> fRequests;

@@ -17,6 +17,12 @@ constexpr long kMostItems = 1L << 31;
 
 constexpr float kNewestVersion = 3.03f;
 
+// Instances inside objects nest no deeper than this, and all instances of
+// a file read no more tokens than this: an object instanced in itself, or
+// objects instancing each other many times over, end here.
+constexpr int kDeepestInstance = 16;
+constexpr size_t kMostInstancedTokens = size_t(1) << 28;
+
 // The sum of the counts, or -1 when one is negative or the sum too large.
 long sumOf(const std::vector<RtInt>& counts) {
     long sum = 0;
@@ -101,6 +107,8 @@ void rendrib::errorPrinter(qelErrorPrinterFunc printer) {
 }
 
 void rendrib::Reset() {
+    fObjectBodies.clear();
+    fInstancedTokens = 0;
     RiBegin(nullptr);
     gCurrent = this;
     RiReportHandler(bindingReport);
@@ -231,24 +239,61 @@ void rendrib::handleSolidEnd() {
     RiSolidEnd();
 }
 
+// The scene API keeps no attributes or transforms inside its objects, where
+// RIB allows them; so an object is kept as the tokens of its requests and
+// read again, in an attribute block of its own, wherever it is instanced.
 void rendrib::handleObjectBegin() {
     std::string key;
-    if (matchSequence("Object", key)) fObjects.insert(key.c_str(), RiObjectBegin());
+    if (!matchSequence("Object", key)) return;
+    std::vector<lexanrib::Token>& body = fObjectBodies[key];
+    body.clear();
+    for (long depth = 0;;) {
+        if (token() == LEXEOF) {
+            reportRequest(RIBSyntax, QELErrorSeverity, "ObjectBegin without ObjectEnd");
+            return;
+        }
+        if (token() == LEXKEYWORD && fLex.text() == "ObjectBegin") ++depth;
+        if (token() == LEXKEYWORD && fLex.text() == "ObjectEnd" && depth-- == 0) break;
+        body.push_back(fLex.current());
+        advance();
+    }
+    advance();
 }
 
 void rendrib::handleObjectEnd() {
-    RiObjectEnd();
+    reportRequest(RIBSyntax, QELErrorSeverity, "ObjectEnd without ObjectBegin");
 }
 
 void rendrib::handleObjectInstance() {
     std::string key;
     std::string shown = fLex.tokenText();
     if (!matchSequence("Object", key)) return;
-    const RtObjectHandle* object = fObjects.find(key.c_str());
-    if (object)
-        RiObjectInstance(*object);
-    else
+    auto object = fObjectBodies.find(key);
+    if (object == fObjectBodies.end()) {
         reportRequest(RIBBadHandle, QELErrorSeverity, "Unknown object handle %s", shown.c_str());
+        return;
+    }
+    if (fInstanceDepth >= kDeepestInstance) {
+        reportRequest(RIBLimit, QELErrorSeverity, "Objects instanced deeper than %d",
+                      kDeepestInstance);
+        return;
+    }
+    fInstancedTokens += object->second.size();
+    if (fInstancedTokens > kMostInstancedTokens) {
+        reportRequest(RIBLimit, QELErrorSeverity,
+                      "Object instances read more than %zu tokens; skipped", kMostInstancedTokens);
+        return;
+    }
+    RiAttributeBegin();
+    int following = token();
+    lexanrib::Replay saved = fLex.startReplay(object->second);
+    ++fInstanceDepth;
+    for (advance(); token() != LEXEOF;)
+        runStatement();
+    --fInstanceDepth;
+    fLex.endReplay(std::move(saved));
+    fToken = following;
+    RiAttributeEnd();
 }
 
 void rendrib::handleMotionBegin() {

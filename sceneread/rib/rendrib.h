@@ -12,6 +12,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class rendrib : public parserib {
@@ -156,7 +157,10 @@ private:
     String& fFrameName;
     RibParameterList fList;
     Hash<RtLightHandle> fLights{111};
-    Hash<RtObjectHandle> fObjects{111};
+    // The requests of each object, by its sequence number.
+    std::unordered_map<std::string, std::vector<lexanrib::Token>> fObjectBodies;
+    int fInstanceDepth = 0;
+    size_t fInstancedTokens = 0;
     // Arrays whose storage is kept from request to request.
     std::vector<float> fFloats[6];
     std::vector<RtInt> fInts[4];

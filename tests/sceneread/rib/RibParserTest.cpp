@@ -115,8 +115,8 @@ WorldEnd
                     "qelAtmosphereV fog distance=[20] color=[0.2 0.2 0.3]",
                     "qelLightSourceV spot from=[0 4 -4] to=[0 0 0] coneangle=[30] "
                     "conedeltaangle=[5] intensity=[40] -> 1",
-                    "qelObjectBegin -> 2", "qelCylinderV [0.2 0 1 360]", "qelDiskV [1 0.2 360]",
-                    "qelObjectEnd", "qelAttributePush", "qelObjectCall 2", "qelSurfaceV metal",
+                    "qelAttributePush", "qelAttributePush", "qelCylinderV [0.2 0 1 360]",
+                    "qelDiskV [1 0.2 360]", "qelAttributePop", "qelSurfaceV metal",
                     "qelLightSwitch 1 0", "qelBasis 2050 2306",
                     "qelPatchV 1792 point=[0 0 0 1 0 0 0 1 0 1 1 0]", "qelAttributePop"},
                    kRender));
@@ -127,6 +127,43 @@ WorldEnd
                      "Surface: parameter \"Kr\" is dropped",
                      "RIB warning: no counterpart in the scene API at line 13 'Surface': "
                      "Surface: parameter \"texturename\" is dropped"}));
+}
+
+TEST_F(RibParserTest, ObjectsAreReadAgainWhereTheyAreInstanced) {
+    // attributes and transforms inside an object, an object in an object,
+    // and instances in a frame that go on after the instance
+    const char* text = "ObjectBegin 1\n  Color [1 0 0]\n  Translate 0 0 1\n  Sphere 1 -1 1 360\n"
+                       "ObjectEnd\n"
+                       "ObjectBegin \"two\"\n  ObjectInstance 1\n  Scale 2 2 2\n"
+                       "  ObjectInstance 1\nObjectEnd\n"
+                       "ObjectInstance \"two\"\nDisk 0 1 360\n";
+    EXPECT_EQ(read(text),
+              (Lines{"qelAttributePush", "qelAttributePush", "qelColor [1 0 0]",
+                     "qelTranslate [0 0 1]", "qelSphereV [1 -1 1 360]", "qelAttributePop",
+                     "qelScale [2 2 2]", "qelAttributePush", "qelColor [1 0 0]",
+                     "qelTranslate [0 0 1]", "qelSphereV [1 -1 1 360]", "qelAttributePop",
+                     "qelAttributePop", "qelDiskV [0 1 360]"}));
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(RibParserTest, ObjectsInstancedInThemselvesEnd) {
+    // each level instances the one below twice: without a limit, 2^40 spheres
+    std::string text = "ObjectBegin 0\nSphere 1 -1 1 360\nObjectEnd\n";
+    for (int k = 1; k <= 40; ++k)
+        text += "ObjectBegin " + std::to_string(k) + "\nObjectInstance " + std::to_string(k - 1) +
+                "\nObjectInstance " + std::to_string(k - 1) + "\nObjectEnd\n";
+    text += "ObjectInstance 40\nObjectBegin 50\nObjectInstance 50\nObjectEnd\n"
+            "ObjectInstance 50\nObjectEnd\nObjectBegin 60\nSphere 1 -1 1 360\n";
+    read(text);
+    Lines found = messages();
+    ASSERT_FALSE(found.empty());
+    EXPECT_NE(found.front().find("Objects instanced deeper than 16"), std::string::npos);
+    EXPECT_EQ(found.back(), "RIB error: general syntactic error at line 170 'ObjectBegin': "
+                            "ObjectBegin without ObjectEnd");
+    EXPECT_NE(std::find(found.begin(), found.end(),
+                        "RIB error: general syntactic error at line 169 'ObjectEnd': ObjectEnd "
+                        "without ObjectBegin"),
+              found.end());
 }
 
 TEST_F(RibParserTest, BareAndBracketedGroupsAndBinaryArrays) {
