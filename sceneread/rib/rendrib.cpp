@@ -3,6 +3,7 @@
 #include "sceneread/rib/RiBinding.h"
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ constexpr float kNewestVersion = 3.03f;
 // objects instancing each other many times over, end here.
 constexpr int kDeepestInstance = 16;
 constexpr size_t kMostInstancedTokens = size_t(1) << 28;
+// An archive is read whole before its requests are; this bounds its memory.
+constexpr size_t kMostArchiveTokens = size_t(1) << 24;
 
 // The sum of the counts, or -1 when one is negative or the sum too large.
 long sumOf(const std::vector<RtInt>& counts) {
@@ -274,26 +277,31 @@ void rendrib::handleObjectInstance() {
         return;
     }
     if (fInstanceDepth >= kDeepestInstance) {
-        reportRequest(RIBLimit, QELErrorSeverity, "Objects instanced deeper than %d",
+        reportRequest(RIBLimit, QELErrorSeverity, "Archives and objects nested deeper than %d",
                       kDeepestInstance);
         return;
     }
-    fInstancedTokens += object->second.size();
-    if (fInstancedTokens > kMostInstancedTokens) {
-        reportRequest(RIBLimit, QELErrorSeverity,
-                      "Object instances read more than %zu tokens; skipped", kMostInstancedTokens);
-        return;
-    }
     RiAttributeBegin();
+    readAgain(object->second);
+    RiAttributeEnd();
+}
+
+bool rendrib::readAgain(const std::vector<lexanrib::Token>& tokens) {
+    fInstancedTokens += tokens.size();
+    if (fInstancedTokens > kMostInstancedTokens) {
+        reportRequest(RIBLimit, QELErrorSeverity, "Objects and archives read more than %zu tokens",
+                      kMostInstancedTokens);
+        return false;
+    }
     int following = token();
-    lexanrib::Replay saved = fLex.startReplay(object->second);
+    lexanrib::Replay saved = fLex.startReplay(tokens);
     ++fInstanceDepth;
     for (advance(); token() != LEXEOF;)
         runStatement();
     --fInstanceDepth;
     fLex.endReplay(std::move(saved));
     fToken = following;
-    RiAttributeEnd();
+    return true;
 }
 
 void rendrib::handleMotionBegin() {
@@ -323,10 +331,38 @@ void rendrib::handleErrorHandler() {
     }
 }
 
+// An archive's requests are read in place, as if they stood in the file.
 void rendrib::handleReadArchive() {
     std::string name;
-    if (match(name) && match(fList, true))
-        RiReadArchiveV(name.c_str(), fList.n(), fList.tokens(), fList.values());
+    if (!match(name) || !match(fList, true)) return;
+    if (fList.size() > 0) reportRequest(RIBNoCounterpart, QELWarning, "parameters are skipped");
+    std::string path = name;
+    std::string here = fLex.fileName();
+    if (!name.empty() && name[0] != '/' && here.find('/') != std::string::npos)
+        path = here.substr(0, here.rfind('/') + 1) + name;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        reportRequest(RIBBadValue, QELErrorSeverity, "ReadArchive \"%s\": cannot open \"%s\"",
+                      name.c_str(), path.c_str());
+        return;
+    }
+    if (fInstanceDepth >= kDeepestInstance) {
+        reportRequest(RIBLimit, QELErrorSeverity, "Archives and objects nested deeper than %d",
+                      kDeepestInstance);
+        return;
+    }
+    std::vector<lexanrib::Token> tokens;
+    lexanrib archive(in, path.c_str());
+    while (archive.next() != LEXEOF) {
+        if (tokens.size() == kMostArchiveTokens) {
+            reportRequest(RIBLimit, QELErrorSeverity,
+                          "ReadArchive \"%s\" holds more than %zu tokens; not read", name.c_str(),
+                          kMostArchiveTokens);
+            return;
+        }
+        tokens.push_back(archive.current());
+    }
+    readAgain(tokens);
 }
 
 // ---- options

@@ -141,6 +141,9 @@ private:
     // The sequence number of a light or object: an integer (checked against
     // 0 - 65535) or, as later writers give it, a string. key is its table key.
     bool matchSequence(const char* kind, std::string& key);
+    // Reads the tokens as requests, then goes on after the current one;
+    // false after a report when the file has read too many again.
+    bool readAgain(const std::vector<lexanrib::Token>& tokens);
     // A quadric's arguments and parameter list.
     bool matchQuadric(float* arguments, int count);
     // A shader name and parameter list.

@@ -30,11 +30,11 @@ protected:
     static void capture(const char* line) { messages().emplace_back(line); }
 
     // The requests the text makes, without the qelReset every file starts with.
-    Lines read(const std::string& text) {
+    Lines read(const std::string& text, const std::string& fileName = "test.rib") {
         recorder::reset();
         std::istringstream in(text);
         String frame;
-        rendrib reader(in, "test.rib", frame);
+        rendrib reader(in, fileName.c_str(), frame);
         reader.errorPrinter(capture);
         reader.parse();
         Lines calls = recorder::calls();

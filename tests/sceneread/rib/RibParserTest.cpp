@@ -3,6 +3,9 @@
 // recovery at the next request.
 #include "RibFixture.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 using RibParserTest = RibFixture;
@@ -137,12 +140,12 @@ TEST_F(RibParserTest, ObjectsAreReadAgainWhereTheyAreInstanced) {
                        "ObjectBegin \"two\"\n  ObjectInstance 1\n  Scale 2 2 2\n"
                        "  ObjectInstance 1\nObjectEnd\n"
                        "ObjectInstance \"two\"\nDisk 0 1 360\n";
-    EXPECT_EQ(read(text),
-              (Lines{"qelAttributePush", "qelAttributePush", "qelColor [1 0 0]",
-                     "qelTranslate [0 0 1]", "qelSphereV [1 -1 1 360]", "qelAttributePop",
-                     "qelScale [2 2 2]", "qelAttributePush", "qelColor [1 0 0]",
-                     "qelTranslate [0 0 1]", "qelSphereV [1 -1 1 360]", "qelAttributePop",
-                     "qelAttributePop", "qelDiskV [0 1 360]"}));
+    EXPECT_EQ(
+        read(text),
+        (Lines{"qelAttributePush", "qelAttributePush", "qelColor [1 0 0]", "qelTranslate [0 0 1]",
+               "qelSphereV [1 -1 1 360]", "qelAttributePop", "qelScale [2 2 2]", "qelAttributePush",
+               "qelColor [1 0 0]", "qelTranslate [0 0 1]", "qelSphereV [1 -1 1 360]",
+               "qelAttributePop", "qelAttributePop", "qelDiskV [0 1 360]"}));
     EXPECT_TRUE(messages().empty());
 }
 
@@ -157,13 +160,32 @@ TEST_F(RibParserTest, ObjectsInstancedInThemselvesEnd) {
     read(text);
     Lines found = messages();
     ASSERT_FALSE(found.empty());
-    EXPECT_NE(found.front().find("Objects instanced deeper than 16"), std::string::npos);
+    EXPECT_NE(found.front().find("Archives and objects nested deeper than 16"), std::string::npos);
     EXPECT_EQ(found.back(), "RIB error: general syntactic error at line 170 'ObjectBegin': "
                             "ObjectBegin without ObjectEnd");
     EXPECT_NE(std::find(found.begin(), found.end(),
                         "RIB error: general syntactic error at line 169 'ObjectEnd': ObjectEnd "
                         "without ObjectBegin"),
               found.end());
+}
+
+TEST_F(RibParserTest, ArchivesAreReadInPlace) {
+    // beside the reading file; an archive reading itself ends at the limit
+    std::string dir = ::testing::TempDir() + "rib-archive-" + std::to_string(::getpid());
+    ::mkdir(dir.c_str(), 0755);
+    std::ofstream(dir + "/part.rib") << "Color [0 1 0]\nSphere 1 -1 1 360\n";
+    std::ofstream(dir + "/self.rib") << "ReadArchive \"self.rib\"\n";
+    EXPECT_EQ(read("ReadArchive \"part.rib\"\nDisk 0 1 360\nReadArchive \"none.rib\"\n"
+                   "ReadArchive \"self.rib\"\n",
+                   dir + "/scene.rib"),
+              (Lines{"qelColor [0 1 0]", "qelSphereV [1 -1 1 360]", "qelDiskV [0 1 360]"}));
+    Lines found = messages();
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0], "RIB error: incorrect parameter value at line 3 'ReadArchive': ReadArchive "
+                        "\"none.rib\": cannot open \"" +
+                            dir + "/none.rib\"");
+    EXPECT_EQ(found[1], "RIB error: overflowing an internal limit at line 1 'ReadArchive': "
+                        "Archives and objects nested deeper than 16");
 }
 
 TEST_F(RibParserTest, BareAndBracketedGroupsAndBinaryArrays) {
