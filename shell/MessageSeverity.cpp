@@ -10,12 +10,14 @@ struct Label {
     Severity severity;
 };
 
-// The renderer's labels, then the scene reader's.
+// The renderer's (and scene writer's) labels, then the scene readers'.
 const Label kLabels[] = {
     {"info:", Severity::Info},        {"warning:", Severity::Warning},
     {"error:", Severity::Error},      {"severe error:", Severity::Severe},
     {"QEL info: ", Severity::Info},   {"QEL warning: ", Severity::Warning},
     {"QEL error: ", Severity::Error}, {"severe QEL error: ", Severity::Severe},
+    {"RIB info: ", Severity::Info},   {"RIB warning: ", Severity::Warning},
+    {"RIB error: ", Severity::Error}, {"severe RIB error: ", Severity::Severe},
 };
 
 bool startsWith(const char* line, const char* prefix) {

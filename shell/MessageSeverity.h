@@ -1,5 +1,5 @@
-// The severity of a message line, told from the label the renderer or the
-// scene reader puts in front of it.
+// The severity of a message line, told from the label the renderer, the
+// scene writer or a scene reader puts in front of it.
 #ifndef QEL_SHELL_MESSAGESEVERITY_H
 #define QEL_SHELL_MESSAGESEVERITY_H
 

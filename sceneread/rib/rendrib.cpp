@@ -952,36 +952,29 @@ void rendrib::handleGeometry() {
 
 // ---- texture utilities
 
-void rendrib::handleMakeTexture() {
-    std::string picture, texture, swrap, twrap, filter;
-    float swidth, twidth;
-    if (!match(picture) || !match(texture) || !match(swrap) || !match(twrap) || !match(filter) ||
-        !match(swidth) || !match(twidth) || !match(fList, false))
-        return;
+bool rendrib::matchTexture(TextureArguments& a) {
+    if (!match(a.picture) || !match(a.texture) || !match(a.swrap) || !match(a.twrap) ||
+        !match(a.filterName) || !match(a.swidth) || !match(a.twidth) || !match(fList, false))
+        return false;
     checkCounts(RiCounts::single());
-    RtFilterFunc function = filterNamed(filter);
-    if (!function) {
-        reportRequest(RIBBadValue, QELErrorSeverity, "Unknown filter \"%s\"", filter.c_str());
-        return;
-    }
-    RiMakeTextureV(picture.c_str(), texture.c_str(), swrap.c_str(), twrap.c_str(), function, swidth,
-                   twidth, fList.n(), fList.tokens(), fList.values());
+    a.filter = filterNamed(a.filterName);
+    if (a.filter) return true;
+    reportRequest(RIBBadValue, QELErrorSeverity, "Unknown filter \"%s\"", a.filterName.c_str());
+    return false;
+}
+
+void rendrib::handleMakeTexture() {
+    TextureArguments a;
+    if (matchTexture(a))
+        RiMakeTextureV(a.picture.c_str(), a.texture.c_str(), a.swrap.c_str(), a.twrap.c_str(),
+                       a.filter, a.swidth, a.twidth, fList.n(), fList.tokens(), fList.values());
 }
 
 void rendrib::handleMakeBump() {
-    std::string picture, texture, swrap, twrap, filter;
-    float swidth, twidth;
-    if (!match(picture) || !match(texture) || !match(swrap) || !match(twrap) || !match(filter) ||
-        !match(swidth) || !match(twidth) || !match(fList, false))
-        return;
-    checkCounts(RiCounts::single());
-    RtFilterFunc function = filterNamed(filter);
-    if (!function) {
-        reportRequest(RIBBadValue, QELErrorSeverity, "Unknown filter \"%s\"", filter.c_str());
-        return;
-    }
-    RiMakeBumpV(picture.c_str(), texture.c_str(), swrap.c_str(), twrap.c_str(), function, swidth,
-                twidth, fList.n(), fList.tokens(), fList.values());
+    TextureArguments a;
+    if (matchTexture(a))
+        RiMakeBumpV(a.picture.c_str(), a.texture.c_str(), a.swrap.c_str(), a.twrap.c_str(),
+                    a.filter, a.swidth, a.twidth, fList.n(), fList.tokens(), fList.values());
 }
 
 void rendrib::handleMakeLatLongEnvironment() {

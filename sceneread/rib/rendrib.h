@@ -144,6 +144,13 @@ private:
     // Reads the tokens as requests, then goes on after the current one;
     // false after a report when the file has read too many again.
     bool readAgain(const std::vector<lexanrib::Token>& tokens);
+    // The arguments of MakeTexture and MakeBump and their parameter list.
+    struct TextureArguments {
+        std::string picture, texture, swrap, twrap, filterName;
+        float swidth = 0, twidth = 0;
+        RtFilterFunc filter = nullptr;
+    };
+    bool matchTexture(TextureArguments& arguments);
     // A quadric's arguments and parameter list.
     bool matchQuadric(float* arguments, int count);
     // A shader name and parameter list.

@@ -797,6 +797,7 @@ void RiPointsPolygonsV(RtInt npolys, const RtInt nvertices[], const RtInt vertic
                        const RtToken tokens[], const RtPointer values[]) {
     RiBinding& b = binding();
     if (b.skipInMotion()) return;
+    if (npolys == 0) return; // an empty mesh draws nothing
     long corners = sum(nvertices, npolys);
     long points = largestPlusOne(vertices, corners);
     RiCounts rib = RiCounts::mesh(npolys, points, corners);
@@ -811,6 +812,7 @@ void RiPointsGeneralPolygonsV(RtInt npolys, const RtInt nloops[], const RtInt nv
                               const RtPointer values[]) {
     RiBinding& b = binding();
     if (b.skipInMotion()) return;
+    if (npolys == 0) return; // an empty mesh draws nothing
     long loops = sum(nloops, npolys);
     long corners = sum(nvertices, loops);
     long points = largestPlusOne(vertices, corners);

@@ -1,6 +1,7 @@
 #include "shell/lumivar/CommandLine.h"
 
 #include <cstring>
+#include <strings.h>
 
 namespace {
 
@@ -16,12 +17,16 @@ bool startsWith(const char* word, const char* prefix) {
 
 const char* CommandLine::usage() {
     return "Usage: lumivar [options] FILE...\n"
-           "Reads and renders each QEL scene file in turn; - reads standard input.\n"
+           "Reads and renders each scene file in turn; - reads standard input. A file\n"
+           "whose name ends in .rib (in any case) is read as RIB (ASCII or binary),\n"
+           "any other file and standard input as QEL.\n"
            "\n"
            "Options:\n"
            "  -o FILE, --output=FILE  save each frame's image to FILE, PNG when it ends\n"
            "                          in .png, else TIFF; with several frames each\n"
            "                          frame's number stands before the extension\n"
+           "  --format=rib|qel        read every file, standard input too, as RIB or\n"
+           "                          as QEL, whatever its name\n"
            "  --progress              show the status line even when standard error\n"
            "                          is not a terminal\n"
            "  --help                  show this help and exit\n"
@@ -31,6 +36,17 @@ const char* CommandLine::usage() {
            "Exit status: 0 when every file was read to its end without an error,\n"
            "1 after an error report, 2 for a usage error or a file that cannot be\n"
            "opened, 130 when interrupted.\n";
+}
+
+void CommandLine::setFormat(const char* name) {
+    if (strcasecmp(name, "rib") == 0)
+        format = Format::Rib;
+    else if (strcasecmp(name, "qel") == 0)
+        format = Format::Qel;
+    else if (name[0] == '\0')
+        error = "option --format needs rib or qel";
+    else
+        error = std::string("unknown format ") + name + " (rib or qel)";
 }
 
 CommandLine CommandLine::parse(int argc, const char* const* argv) {
@@ -55,6 +71,10 @@ CommandLine CommandLine::parse(int argc, const char* const* argv) {
         } else if (startsWith(word, "--output=")) {
             line.output = word + std::strlen("--output=");
             if (line.output.empty()) line.error = "option --output needs a file name";
+        } else if (std::strcmp(word, "--format") == 0) {
+            line.setFormat(k + 1 < argc ? argv[++k] : "");
+        } else if (startsWith(word, "--format=")) {
+            line.setFormat(word + std::strlen("--format="));
         } else if (startsWith(word, "-o")) {
             line.output = word + 2;
         } else {

@@ -6,9 +6,13 @@
 #include <vector>
 
 struct CommandLine {
+    // How each file's format is chosen: by its name, or forced by --format.
+    enum class Format { ByName, Qel, Rib };
+
     std::vector<std::string> files; // "-" stands for standard input
-    std::string output;             // -o: where each frame's image is saved
-    bool progress = false;          // --progress: the status line even without a terminal
+    Format format = Format::ByName;
+    std::string output;    // -o: where each frame's image is saved
+    bool progress = false; // --progress: the status line even without a terminal
     bool help = false;
     bool version = false;
     std::string error; // a usage error, empty when the line is good
@@ -16,6 +20,9 @@ struct CommandLine {
     // Reads argv[1] onwards.
     static CommandLine parse(int argc, const char* const* argv);
     static const char* usage();
+
+private:
+    void setFormat(const char* name);
 };
 
 #endif

@@ -1,6 +1,6 @@
 #include "shell/lumivar/StandardInput.h"
 
-#include "shell/lumivar/Interrupt.h"
+#include "shell/Interrupt.h"
 
 #include <algorithm>
 #include <cerrno>

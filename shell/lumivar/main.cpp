@@ -1,11 +1,11 @@
-// lumivar: reads and renders QEL scene files in a terminal, with the
-// progress dialog as a status line on standard error.
+// lumivar: reads and renders QEL and RIB scene files in a terminal, with
+// the progress dialog as a status line on standard error.
 #include "api/qel.h"
 #include "shell/FrameSaver.h"
-#include "shell/RendqelSteps.h"
+#include "shell/Interrupt.h"
 #include "shell/TRendApp.h"
 #include "shell/lumivar/CommandLine.h"
-#include "shell/lumivar/Interrupt.h"
+#include "shell/lumivar/SceneReaders.h"
 #include "shell/lumivar/StandardInput.h"
 #include "shell/lumivar/TerminalView.h"
 
@@ -31,7 +31,7 @@ class Run {
 public:
     explicit Run(const CommandLine& line)
         : fProgressAsked(line.progress), fShowStatus(line.progress || ::isatty(STDERR_FILENO)),
-          fApp(RendqelSteps::make), fView(stderr, fShowStatus, terminalWidth()) {
+          fApp(SceneReaders(line.format)), fView(stderr, fShowStatus, terminalWidth()) {
         fApp.messages().setView(&fView);
         fApp.setProgressView(&fView);
         fApp.setCancelCheck(Interrupt::pending);

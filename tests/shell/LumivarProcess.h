@@ -2,13 +2,12 @@
 #ifndef QEL_TESTS_SHELL_LUMIVARPROCESS_H
 #define QEL_TESTS_SHELL_LUMIVARPROCESS_H
 
+#include "ProgramProcess.h"
+
 #include <string>
 #include <vector>
 
-struct LumivarResult {
-    int status = -1; // the exit status; -1 when the child did not exit by itself
-    std::string out, err;
-};
+using LumivarResult = ProgramResult;
 
 // Runs lumivar with the arguments in the directory, feeding it the input.
 LumivarResult runLumivar(const std::string& dir, const std::vector<std::string>& args,

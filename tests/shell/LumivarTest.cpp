@@ -2,18 +2,16 @@
 // directory: exit statuses, messages and the status line, saved images and
 // Ctrl-C.
 #include "LumivarProcess.h"
+#include "PngImage.h"
+#include "ScratchDir.h"
 #include "TerminalScreen.h"
 #include "TiffImage.h"
-
-#include <png.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -33,55 +31,20 @@ std::string frame(const char* color = "1 1 1", const char* before = "") {
            "qelFrameEnd\n";
 }
 
-struct PngImage {
-    png_uint_32 width = 0, height = 0;
-    std::vector<png_byte> rgb;
-    const png_byte* pixel(png_uint_32 x, png_uint_32 y) const {
-        return rgb.data() + (size_t(y) * width + x) * 3;
-    }
-};
-
-// Empty when the file is not a readable PNG.
-PngImage readPng(const std::string& path) {
-    png_image image = {};
-    image.version = PNG_IMAGE_VERSION;
-    PngImage result;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return result;
-    image.format = PNG_FORMAT_RGB;
-    std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
-    if (png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
-        result.width = image.width;
-        result.height = image.height;
-        result.rgb = std::move(pixels);
-    }
-    png_image_free(&image);
-    return result;
-}
-
 class LumivarTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = ::testing::TempDir() + "lumivar-XXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        ASSERT_NE(::mkdtemp(name.data()), nullptr);
-        fDir = std::string(name.data()) + "/";
-    }
-    void TearDown() override { std::system(("rm -rf '" + fDir + "'").c_str()); }
+    void SetUp() override { ASSERT_FALSE(fDir.empty()); }
 
     std::string write(const std::string& name, const std::string& text) {
-        std::ofstream(fDir + name) << text;
-        return name;
+        return fScratch.write(name, text);
     }
-    bool exists(const std::string& name) const {
-        struct stat info;
-        return ::stat((fDir + name).c_str(), &info) == 0;
-    }
+    bool exists(const std::string& name) const { return fScratch.exists(name); }
     LumivarResult run(const std::vector<std::string>& args, const std::string& input = "") {
         return runLumivar(fDir, args, input);
     }
 
-    std::string fDir;
+    ScratchDir fScratch{"lumivar"};
+    std::string fDir = fScratch.path();
 };
 
 bool contains(const std::string& text, const std::string& part) {

@@ -25,6 +25,16 @@ TEST(MessageSeverityTest, SceneReaderLabels) {
               Severity::Severe);
 }
 
+TEST(MessageSeverityTest, RibReaderLabels) {
+    EXPECT_EQ(severityOf("RIB info: at line 3 'version'"), Severity::Info);
+    EXPECT_EQ(severityOf("RIB warning: no counterpart in the scene API at line 2 'Option'"),
+              Severity::Warning);
+    EXPECT_EQ(severityOf("RIB error: undefined RIB request at line 1 'Bogus'"), Severity::Error);
+    EXPECT_EQ(severityOf("severe RIB error: insufficient memory to read string at line 9"),
+              Severity::Severe);
+    EXPECT_EQ(severityOf("RIB errors"), Severity::None);
+}
+
 TEST(MessageSeverityTest, OtherLinesHaveNone) {
     EXPECT_EQ(severityOf("While rendering object ball"), Severity::None);
     EXPECT_EQ(severityOf("cannot open scene file \"x.qel\""), Severity::None);

@@ -188,6 +188,13 @@ TEST_F(RibParserTest, ArchivesAreReadInPlace) {
                         "Archives and objects nested deeper than 16");
 }
 
+TEST_F(RibParserTest, EmptyMeshesDrawNothingQuietly) {
+    EXPECT_EQ(read("PointsPolygons [ ] [ ] \"P\" [ ]\n"
+                   "PointsGeneralPolygons [ ] [ ] [ ] \"P\" [ ]\nSphere 1 -1 1 360\n"),
+              (Lines{"qelSphereV [1 -1 1 360]"}));
+    EXPECT_TRUE(messages().empty());
+}
+
 TEST_F(RibParserTest, BareAndBracketedGroupsAndBinaryArrays) {
     EXPECT_EQ(read("Color 0.5 0.5 0.5\nColor [1 0 0]\nTranslate [1 2 3]\nSides 2.0\n"
                    "PixelSamples 3.000000 3.000000\n"),

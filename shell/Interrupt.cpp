@@ -1,4 +1,4 @@
-#include "shell/lumivar/Interrupt.h"
+#include "shell/Interrupt.h"
 
 #include <csignal>
 #include <fcntl.h>

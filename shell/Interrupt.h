@@ -1,8 +1,8 @@
 // Ctrl-C (SIGINT) as the progress dialog's Cancel button: the handler only
 // notes the signal; the program looks at the note between two steps. A
 // wait for input can watch a descriptor that becomes readable at the signal.
-#ifndef QEL_SHELL_LUMIVAR_INTERRUPT_H
-#define QEL_SHELL_LUMIVAR_INTERRUPT_H
+#ifndef QEL_SHELL_INTERRUPT_H
+#define QEL_SHELL_INTERRUPT_H
 
 class Interrupt {
 public:

@@ -1,0 +1,57 @@
+#include "shell/tessaran/CommandLine.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+bool isOption(const char* word) {
+    return word[0] == '-' && word[1] != '\0';
+}
+
+} // namespace
+
+const char* CommandLine::usage() {
+    return "Usage: tessaran [options] RIBFILE QELFILE\n"
+           "Converts the RIB file (ASCII or binary) into the QEL scene file, which is\n"
+           "replaced. The conversion's status lines go to standard output, the\n"
+           "messages of the RIB reader and the scene writer to standard error.\n"
+           "Ctrl-C cancels and removes the unfinished QEL file.\n"
+           "\n"
+           "Options:\n"
+           "  --help     show this help and exit\n"
+           "  --version  show the version and exit\n"
+           "  --         end of options: the further words are the files\n"
+           "\n"
+           "Exit status: 0 on \"Success.\", 1 when there are warning/error messages,\n"
+           "2 for a usage error or a file that cannot be opened, 130 when interrupted.\n";
+}
+
+CommandLine CommandLine::parse(int argc, const char* const* argv) {
+    CommandLine line;
+    std::vector<std::string> files;
+    bool options = true;
+    for (int k = 1; k < argc && line.error.empty(); ++k) {
+        const char* word = argv[k];
+        if (!options || !isOption(word))
+            files.emplace_back(word);
+        else if (std::strcmp(word, "--") == 0)
+            options = false;
+        else if (std::strcmp(word, "--help") == 0 || std::strcmp(word, "-h") == 0)
+            line.help = true;
+        else if (std::strcmp(word, "--version") == 0)
+            line.version = true;
+        else
+            line.error = std::string("unknown option ") + word;
+    }
+    if (!line.error.empty() || line.help || line.version) return line;
+    if (files.size() == 2) {
+        line.ribFile = files[0];
+        line.qelFile = files[1];
+    } else if (files.size() < 2) {
+        line.error = files.empty() ? "no RIB file and no QEL file given" : "no QEL file given";
+    } else {
+        line.error = "more than two files given";
+    }
+    return line;
+}

@@ -1,0 +1,18 @@
+// The command line of tessaran: options, the RIB file and the QEL file.
+#ifndef QEL_SHELL_TESSARAN_COMMANDLINE_H
+#define QEL_SHELL_TESSARAN_COMMANDLINE_H
+
+#include <string>
+
+struct CommandLine {
+    std::string ribFile, qelFile;
+    bool help = false;
+    bool version = false;
+    std::string error; // a usage error, empty when the line is good
+
+    // Reads argv[1] onwards.
+    static CommandLine parse(int argc, const char* const* argv);
+    static const char* usage();
+};
+
+#endif

@@ -1,0 +1,122 @@
+#include "shell/tessaran/TRendApp.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+TProgressDialog* TRendApp::fProgressDialog = nullptr;
+TRendApp* TRendApp::fRunning = nullptr;
+
+namespace {
+
+bool sameFile(const char* a, const char* b) {
+    struct stat first, second;
+    return ::stat(a, &first) == 0 && ::stat(b, &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+bool isRegularFile(const char* path) {
+    struct stat info;
+    return ::stat(path, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string quoted(const char* name) {
+    return std::string("\"") + name + "\"";
+}
+
+} // namespace
+
+TRendApp::TRendApp(TProgressDialog::StepsFactory makeSteps, SceneOutput& output)
+    : fMakeSteps(std::move(makeSteps)), fOutput(output) {
+    fRunning = this;
+}
+
+TRendApp::~TRendApp() {
+    if (fRunning == this) fRunning = nullptr;
+}
+
+void TRendApp::print(const char* text) {
+    if (fRunning) {
+        fRunning->fMessages.print(text);
+    } else {
+        std::fputs(text ? text : "", stderr);
+        std::fputc('\n', stderr);
+    }
+}
+
+TRendApp::ConvertResult TRendApp::CmConvert(const char* ribName, const char* qelName) {
+    if (!ribName) ribName = "";
+    if (!qelName) qelName = "";
+    bool created = false;
+    if (!outputWritable(ribName, qelName, created)) return ConvertResult::OutputNotOpened;
+    fMessages.clear();
+    errno = 0;
+    auto in = std::make_unique<std::ifstream>(ribName, std::ios::in | std::ios::binary);
+    if (!in->is_open()) {
+        std::string line = "cannot open RIB file " + quoted(ribName);
+        if (errno != 0) line += std::string(": ") + std::strerror(errno);
+        print(line.c_str());
+        if (created) ::unlink(qelName);
+        return ConvertResult::InputNotOpened;
+    }
+    return runDialog(ribName, qelName, std::move(in));
+}
+
+// The test neither empties an existing file nor waits for a reader at a pipe.
+bool TRendApp::outputWritable(const char* ribName, const char* qelName, bool& created) {
+    std::string problem;
+    if (sameFile(ribName, qelName)) {
+        problem = "it is the RIB file to be read";
+    } else {
+        struct stat info;
+        bool existed = ::stat(qelName, &info) == 0;
+        errno = 0;
+        int fd = ::open(qelName, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            created = !existed;
+            return true;
+        }
+        problem = errno != 0 ? std::strerror(errno) : "unknown failure";
+    }
+    if (fView)
+        fView->messageBox(kFileErrorText, kFileErrorCaption, quoted(qelName) + ": " + problem);
+    return false;
+}
+
+TRendApp::ConvertResult TRendApp::runDialog(const char* ribName, const char* qelName,
+                                            std::unique_ptr<std::istream> in) {
+    TProgressDialog dialog(std::move(in), ribName, qelName, fMakeSteps, &TRendApp::print, fOutput,
+                           fMessages);
+    dialog.setView(fView);
+    fProgressDialog = &dialog;
+    ExecDialog(dialog);
+    fProgressDialog = nullptr;
+    if (dialog.cancelled()) {
+        fOutput.close();
+        removePartial(qelName);
+        return ConvertResult::Cancelled;
+    }
+    return dialog.succeeded() ? ConvertResult::Success : ConvertResult::Messages;
+}
+
+// Only a regular file is removed: a device or a pipe named as output stays.
+void TRendApp::removePartial(const char* qelName) {
+    std::string line = "conversion cancelled";
+    if (isRegularFile(qelName)) {
+        if (::unlink(qelName) == 0)
+            line += ": the unfinished " + quoted(qelName) + " was removed";
+        else
+            line +=
+                ": cannot remove the unfinished " + quoted(qelName) + ": " + std::strerror(errno);
+    }
+    print(line.c_str());
+}
+
+void TRendApp::ExecDialog(TProgressDialog& dialog) {
+    dialog.Execute(fCancelCheck);
+}

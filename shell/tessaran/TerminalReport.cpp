@@ -1,0 +1,30 @@
+#include "shell/tessaran/TerminalReport.h"
+
+#include "shell/tessaran/TProgressDialog.h"
+
+TerminalReport::TerminalReport(std::FILE* status, std::FILE* messages)
+    : fStatus(status), fMessages(messages) {}
+
+void TerminalReport::lineAdded(const std::string& line, Severity) {
+    writeLine(fMessages, line);
+}
+
+void TerminalReport::dialogOpened(const TProgressDialog& dialog) {
+    writeLine(fStatus, dialog.text());
+}
+
+void TerminalReport::textChanged(const std::string& text) {
+    writeLine(fStatus, text);
+}
+
+// The caption stands before the text, as a box shows it above.
+void TerminalReport::messageBox(const char* text, const char* caption, const std::string& detail) {
+    writeLine(fMessages, std::string(caption) + ": " + text);
+    if (!detail.empty()) writeLine(fMessages, detail);
+}
+
+void TerminalReport::writeLine(std::FILE* out, const std::string& line) {
+    std::fwrite(line.data(), 1, line.size(), out);
+    std::fputc('\n', out);
+    std::fflush(out);
+}

@@ -1,0 +1,57 @@
+// tessaran: converts a RIB file into a QEL scene file in a terminal, with
+// the progress dialog's texts as lines on standard output.
+#include "shell/Interrupt.h"
+#include "shell/RendribSteps.h"
+#include "shell/tessaran/CommandLine.h"
+#include "shell/tessaran/QelSceneOutput.h"
+#include "shell/tessaran/TRendApp.h"
+#include "shell/tessaran/TerminalReport.h"
+
+#include <cstdio>
+
+namespace {
+
+enum ExitStatus { kSuccess = 0, kMessages = 1, kUsage = 2, kInterrupted = 130 };
+
+int exitStatus(TRendApp::ConvertResult result) {
+    switch (result) {
+    case TRendApp::ConvertResult::Success:
+        return kSuccess;
+    case TRendApp::ConvertResult::Messages:
+        return kMessages;
+    case TRendApp::ConvertResult::Cancelled:
+        return kInterrupted;
+    default:
+        return kUsage;
+    }
+}
+
+int convert(const CommandLine& line) {
+    QelSceneOutput output;
+    TRendApp app(RendribSteps::make, output);
+    TerminalReport report(stdout, stderr);
+    app.messages().setView(&report);
+    app.setView(&report);
+    app.setCancelCheck(Interrupt::pending);
+    return exitStatus(app.CmConvert(line.ribFile.c_str(), line.qelFile.c_str()));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CommandLine line = CommandLine::parse(argc, argv);
+    if (line.help) {
+        std::fputs(CommandLine::usage(), stdout);
+        return kSuccess;
+    }
+    if (line.version) {
+        std::printf("%s\n", TRendApp::kAboutText);
+        return kSuccess;
+    }
+    if (!line.error.empty()) {
+        std::fprintf(stderr, "tessaran: %s\n%s", line.error.c_str(), CommandLine::usage());
+        return kUsage;
+    }
+    Interrupt::install();
+    return convert(line);
+}

@@ -1,0 +1,36 @@
+// Runs one of the programs as a child process with its standard streams
+// captured.
+#ifndef QEL_TESTS_SHELL_PROGRAMPROCESS_H
+#define QEL_TESTS_SHELL_PROGRAMPROCESS_H
+
+#include <string>
+#include <vector>
+
+struct ProgramResult {
+    int status = -1; // the exit status; -1 when the child did not exit by itself
+    std::string out, err;
+};
+
+// Runs the program with the arguments in the directory, feeding it the input.
+ProgramResult runProgram(const std::string& program, const std::string& dir,
+                         const std::vector<std::string>& args, const std::string& input = "");
+
+// What an interrupted child reads on its standard input: first is fed at
+// once; with keepOpen the input then stays open until afterSignal (when
+// not empty) is written just after the signal, or else until the child
+// has ended.
+struct InterruptInput {
+    std::string first;
+    bool keepOpen = false;
+    std::string afterSignal;
+};
+
+// Runs the program, reads its standard output and error until the text
+// appears in either, then sends it SIGINT and waits for it. timedOut is set
+// when the text never came or the child did not end within seconds of the
+// signal; then it is killed.
+ProgramResult interruptProgram(const std::string& program, const std::string& dir,
+                               const std::vector<std::string>& args, const std::string& awaited,
+                               bool& timedOut, const InterruptInput& input = {});
+
+#endif
