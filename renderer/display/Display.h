@@ -4,7 +4,9 @@
 //
 // From open on it keeps the image in a frame buffer of its own, laid out as
 // the output options were at that moment; close writes the image file when
-// one was requested.
+// one was requested. When there is a window system, open also puts a display
+// window on the screen that shows the rows as they arrive; the window
+// outlives the display, until the user closes it.
 //
 // The class also owns the renderer's message sink: every finished line of a
 // diagnostic is written to standard error.
@@ -15,6 +17,8 @@
 #include "renderer/display/FrameBuffer.h"
 
 #include <cstdint>
+
+class TDisplayWindow;
 
 class Display {
 public:
@@ -31,6 +35,8 @@ public:
     virtual void span(long x0, long x1, long y, const uint32_t* data);
     virtual void flush(long first, long last);
     virtual void close();
+    // The user closed this window: later rows are not shown.
+    void destroy(TDisplayWindow* window);
 
     static void print(const char* text);
     // Every display from now on also saves its image there at close (PNG by
@@ -42,6 +48,8 @@ public:
     const uint32_t* pixels() const { return fImage.pixels(); }
     int channels() const { return fImage.channels(); }
     const FrameBuffer& image() const { return fImage; }
+    // The window showing the image; null without one or once it was closed.
+    TDisplayWindow* window() const { return fWindow; }
 
 protected:
     long fXRes = 640;
@@ -54,11 +62,14 @@ private:
     PixelFormat takeOutputOptions();
     void writeImageFile();
     void saveCopy();
+    void openWindow(const char* name);
+    bool writesImageFile() const;
 
     FrameBuffer fImage;
     short fOutputKind = 0;
     String fFileName;
     bool fOpen = false;
+    TDisplayWindow* fWindow = nullptr;
 };
 
 extern Display* gDisplay;

@@ -31,12 +31,13 @@ int farSide(int v, int low) {
 
 } // namespace
 
-PaletteImage MedianCut::quantize(const uint32_t* pixels, long width, long height) {
+PaletteImage MedianCut::quantize(const uint32_t* pixels, long width, long height, int mostColors) {
+    mostColors = std::clamp(mostColors, 1, kMostColors);
     MedianCut cut(pixels, width > 0 && height > 0 ? width * height : 0);
     if (cut.fCount == 0) return {};
     cut.fUsed.push_back(Colorbox{});
     cut.get_histogram(cut.fUsed.front());
-    while (cut.fUsed.size() < size_t(kMostColors)) {
+    while (cut.fUsed.size() < size_t(mostColors)) {
         int box = cut.largest_box();
         if (box < 0) break;
         cut.splitbox(box);

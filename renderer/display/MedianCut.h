@@ -19,8 +19,10 @@ class MedianCut {
 public:
     static constexpr int kMostColors = 256;
 
-    // pixels holds width x height colours row by row.
-    static PaletteImage quantize(const uint32_t* pixels, long width, long height);
+    // pixels holds width x height colours row by row; the palette gets at
+    // most mostColors entries (a screen's colour map may hold fewer than 256).
+    static PaletteImage quantize(const uint32_t* pixels, long width, long height,
+                                 int mostColors = kMostColors);
 
 private:
     struct Colorbox {

@@ -3,6 +3,7 @@
 #include "common/Error.h"
 #include "common/Quark.h"
 #include "renderer/display/Display.h"
+#include "renderer/display/WindowSystem.h"
 #include "renderer/geometry/Nurbs.h"
 #include "renderer/geometry/Object.h"
 #include "renderer/geometry/Patch.h"
@@ -299,6 +300,8 @@ void Scene::finishBucket() {
         long last = std::min(first + fTileHeight - 1, fY1);
         gDisplay->flush(first, last);
     }
+    // The windows repaint and close between buckets, and show what is done.
+    WindowSystem::processEvents(0);
 }
 
 int Scene::progress() const {

@@ -29,6 +29,10 @@ const char* CommandLine::usage() {
            "                          as QEL, whatever its name\n"
            "  --progress              show the status line even when standard error\n"
            "                          is not a terminal\n"
+           "  --no-window             open no display window (without a window system\n"
+           "                          none opens anyway)\n"
+           "  --no-wait               end after the last file; otherwise lumivar waits\n"
+           "                          until every display window is closed\n"
            "  --help                  show this help and exit\n"
            "  --version               show the version and exit\n"
            "  --                      end of options: every further word is a file\n"
@@ -64,6 +68,10 @@ CommandLine CommandLine::parse(int argc, const char* const* argv) {
             line.version = true;
         } else if (std::strcmp(word, "--progress") == 0) {
             line.progress = true;
+        } else if (std::strcmp(word, "--no-window") == 0) {
+            line.window = false;
+        } else if (std::strcmp(word, "--no-wait") == 0) {
+            line.wait = false;
         } else if (std::strcmp(word, "-o") == 0 || std::strcmp(word, "--output") == 0) {
             if (k + 1 < argc) line.output = argv[++k];
             if (line.output.empty())

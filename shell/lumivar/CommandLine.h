@@ -13,6 +13,8 @@ struct CommandLine {
     Format format = Format::ByName;
     std::string output;    // -o: where each frame's image is saved
     bool progress = false; // --progress: the status line even without a terminal
+    bool window = true;    // --no-window turns the display windows off
+    bool wait = true;      // --no-wait ends without waiting for open windows
     bool help = false;
     bool version = false;
     std::string error; // a usage error, empty when the line is good

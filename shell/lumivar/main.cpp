@@ -1,6 +1,7 @@
 // lumivar: reads and renders QEL and RIB scene files in a terminal, with
 // the progress dialog as a status line on standard error.
 #include "api/qel.h"
+#include "api/qelwindow.h"
 #include "shell/FrameSaver.h"
 #include "shell/Interrupt.h"
 #include "shell/TRendApp.h"
@@ -38,6 +39,15 @@ public:
         if (!line.output.empty()) {
             fSaver.emplace(line.output, qelSaveDisplay);
             fView.onFrameFinished([this] { nameNextFrame(); });
+        }
+    }
+
+    // Keeps the display windows working until the user has closed them all;
+    // Ctrl-C ends the wait.
+    static void waitForWindows() {
+        if (qelWindowEvents(0) == 0) return;
+        std::fputs("lumivar: close the display windows to end (Ctrl-C ends at once)\n", stderr);
+        while (qelWindowEvents(250) > 0 && !Interrupt::pending()) {
         }
     }
 
@@ -105,5 +115,11 @@ int main(int argc, char** argv) {
         return kUsage;
     }
     Interrupt::install();
-    return Run(line).render(line.files);
+    // The library's only info report says that a scene writing no file is
+    // shown nowhere, which someone rendering in a terminal wants to know.
+    qelErrorHandler(QEL_SEVERITY_INFO, QEL_HANDLER_PRINT);
+    if (!line.window) qelWindowsEnable(0);
+    int status = Run(line).render(line.files);
+    if (line.wait && status != kInterrupted) Run::waitForWindows();
+    return status;
 }

@@ -10,8 +10,10 @@
 using LumivarResult = ProgramResult;
 
 // Runs lumivar with the arguments in the directory, feeding it the input.
+// Unless said otherwise lumivar opens no display window.
 LumivarResult runLumivar(const std::string& dir, const std::vector<std::string>& args,
                          const std::string& input = "");
+LumivarResult runLumivarWithWindows(const std::string& dir, const std::vector<std::string>& args);
 
 // Runs lumivar, reads its standard error until the text appears, then sends
 // it SIGINT and waits for it. timedOut is set when the text never came or

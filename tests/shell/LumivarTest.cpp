@@ -88,6 +88,17 @@ TEST_F(LumivarTest, AGoodSceneRendersSilently) {
     EXPECT_EQ(result.out, "");
 }
 
+TEST_F(LumivarTest, WithoutAWindowSystemASceneWritingNoFileSaysSoOnce) {
+    // The tests run with an empty DISPLAY: no window system.
+    LumivarResult result = runLumivarWithWindows(fDir, {write("two.qel", frame() + frame())});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "info: qelSceneBegin: no window system (DISPLAY is not set); "
+                          "the image is not shown\n");
+    result = runLumivarWithWindows(fDir, {"-o", "saved.png", write("one.qel", frame())});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "") << "a saved image needs no window";
+}
+
 TEST_F(LumivarTest, WarningsAloneStillSucceed) {
     LumivarResult result = run({write("warn.qel", "qelLightSwitch 7 1\n" + frame())});
     EXPECT_EQ(result.status, 0);

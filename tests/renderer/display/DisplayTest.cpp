@@ -1,4 +1,5 @@
 #include "renderer/display/Display.h"
+#include "renderer/display/WindowSystem.h"
 #include "renderer/state/Option.h"
 #include "renderer/state/State.h"
 #include "tests/renderer/display/TempImagePath.h"
@@ -7,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -107,4 +110,76 @@ TEST_F(DisplayOutput, ImageTooLargeToKeepIsReportedAndNotWritten) {
               (std::vector<std::string>{
                   "error: Parameter out of range. cannot keep an image of 1048576 x 1048576 pixels",
                   "error: Parameter out of range. cannot write image file " + path}));
+}
+
+namespace {
+
+// Displays on a machine without a window system, whatever DISPLAY the tests
+// were started with.
+class DisplayWithoutWindows : public ::testing::Test {
+protected:
+    DisplayWithoutWindows() : fState(std::make_unique<State>()) {
+        const char* display = std::getenv("DISPLAY");
+        fSavedDisplay = display ? display : "";
+        ::setenv("DISPLAY", "", 1);
+        WindowSystem::shutdown();
+        setErrorHandler(short(kInfo), errorPrint);
+    }
+    ~DisplayWithoutWindows() override {
+        setErrorHandler(short(kInfo), errorIgnore);
+        ::setenv("DISPLAY", fSavedDisplay.c_str(), 1);
+        WindowSystem::setEnabled(true);
+        WindowSystem::shutdown();
+    }
+
+    // Opens and closes a display of a scene that writes no file.
+    static void showOnly(const char* name) {
+        gOption->outputDisplay(name);
+        Display display;
+        display.open(name, 4, 3, 0, 0);
+        EXPECT_EQ(display.window(), nullptr);
+        EXPECT_NE(display.pixels(), nullptr) << "the image is still kept";
+        display.close();
+    }
+
+    std::unique_ptr<State> fState;
+    std::string fSavedDisplay;
+    ErrorCapture fCapture;
+};
+
+} // namespace
+
+TEST_F(DisplayWithoutWindows, SceneWritingNoFileSaysOnceThatItIsNotShown) {
+    showOnly("first");
+    showOnly("second");
+    EXPECT_EQ(fCapture.lines(),
+              std::vector<std::string>{
+                  "info: no window system (DISPLAY is not set); the image is not shown"});
+}
+
+TEST_F(DisplayWithoutWindows, FailedConnectionIsTold) {
+    ::setenv("DISPLAY", "/nonexistent/qel-test-socket:0", 1);
+    showOnly("unconnected");
+    EXPECT_EQ(fCapture.lines(),
+              std::vector<std::string>{"info: cannot connect to the window system at "
+                                       "/nonexistent/qel-test-socket:0; the image is not shown"});
+}
+
+TEST_F(DisplayWithoutWindows, SceneWritingAFileFallsBackSilently) {
+    std::string path = tempImagePath("no-window.tif");
+    gOption->outputFile(QEL_FORMAT_TIFF, path.c_str());
+    Display display;
+    display.open(path.c_str(), 4, 3, 0, 0);
+    EXPECT_EQ(display.window(), nullptr);
+    display.close();
+    EXPECT_TRUE(TiffReadBack(path).opened);
+    EXPECT_TRUE(fCapture.lines().empty());
+    std::remove(path.c_str());
+}
+
+TEST_F(DisplayWithoutWindows, WindowsTurnedOffAreNotTold) {
+    WindowSystem::setEnabled(false);
+    showOnly("turned off");
+    EXPECT_TRUE(fCapture.lines().empty());
+    EXPECT_EQ(WindowSystem::processEvents(10), 0);
 }

@@ -1,0 +1,15 @@
+// The display-window requests of the renderer library.
+#include "api/qelwindow.h"
+#include "renderer/display/WindowSystem.h"
+
+int qelWindowEvents(long waitMilliseconds) {
+    return WindowSystem::processEvents(waitMilliseconds);
+}
+
+int qelWindowsOpen() {
+    return WindowSystem::openWindows();
+}
+
+void qelWindowsEnable(int enable) {
+    WindowSystem::setEnabled(enable != 0);
+}
