@@ -4,8 +4,11 @@
 // window system (DISPLAY). While a scene renders the library handles its
 // windows' events between buckets; afterwards the windows stay on the screen
 // until the user closes them, as long as the program keeps calling
-// qelWindowEvents. Only libpictrel.so has these; the scene writer has no
-// windows.
+// qelWindowEvents. When the connection to the window system breaks, the
+// windows are given up and rendering goes on; so that writing to a broken
+// connection cannot end the program, the library ignores SIGPIPE from its
+// first window on, unless the program has a handler of its own for it.
+// Only libpictrel.so has these; the scene writer has no windows.
 #ifndef QEL_API_QELWINDOW_H
 #define QEL_API_QELWINDOW_H
 

@@ -5,6 +5,7 @@
 // Without a file, one of about the given size (default 40) is written to a
 // temporary path first and removed afterwards.
 #include "api/qel.h"
+#include "api/qelwindow.h"
 #include "sceneread/rendqel.h"
 
 #include <chrono>
@@ -56,6 +57,7 @@ std::string writeScene(double megabytes) {
 } // namespace
 
 int main(int argc, char** argv) {
+    qelWindowsEnable(0); // the time is the reader's and renderer's, not the screen's
     double megabytes = argc > 1 ? std::atof(argv[1]) : 40;
     if (!(megabytes > 0 && megabytes <= 4000)) {
         std::fprintf(stderr, "megabytes must lie between 0 and 4000\n");

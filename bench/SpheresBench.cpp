@@ -5,6 +5,7 @@
 //   spheres_bench [xres yres]
 #include "common/Quark.h"
 #include "common/Random.h"
+#include "renderer/display/WindowSystem.h"
 #include "renderer/state/PictrelTarget.h"
 #include "renderer/state/Scene.h"
 #include "renderer/state/State.h"
@@ -50,6 +51,7 @@ void spheres() {
 
 int main(int argc, char** argv) {
     long xres = argc > 2 ? std::atol(argv[1]) : 640, yres = argc > 2 ? std::atol(argv[2]) : 480;
+    WindowSystem::setEnabled(false); // the time is the renderer's, not the screen's
     Scene scene;
     gScene = &scene;
     PictrelTarget target;

@@ -1,5 +1,6 @@
 #include "renderer/display/WindowSystem.h"
 
+#include "common/Error.h"
 #include "renderer/display/TDisplayWindow.h"
 #include "renderer/display/XScreen.h"
 
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
+#include <csignal>
 #include <poll.h>
 
 namespace {
@@ -44,6 +46,15 @@ void installErrorHandlers() {
     installed = true;
     gPreviousErrorHandler = XSetErrorHandler(onError);
     gPreviousIOErrorHandler = XSetIOErrorHandler(onIOError);
+}
+
+// A broken connection must not end the render with SIGPIPE: the writes to it
+// fail instead and the windows are given up. A program that handles the
+// signal itself keeps its handler.
+void surviveBrokenConnections() {
+    struct sigaction current = {};
+    if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+        std::signal(SIGPIPE, SIG_IGN);
 }
 
 const char* visualProblem(const Visual* visual, int depth) {
@@ -120,6 +131,7 @@ bool WindowSystem::connect() {
     gOurs = connection;
     gBroken = false;
     installErrorHandlers();
+    surviveBrokenConnections();
     XSetIOErrorExitHandler(connection, onIOErrorExit, nullptr);
 
     auto s = std::make_unique<XScreen>();
@@ -228,6 +240,8 @@ void WindowSystem::dispatchPending() {
 }
 
 void WindowSystem::connectionLost() {
+    ::error(kErrNone, kWarning, "the connection to the window system broke; %d display window%s lost",
+            openWindows(), openWindows() == 1 ? " is" : "s are");
     for (const auto& window : fWindows) {
         window->connectionLost();
         displayWindowClosed(window.get());
