@@ -259,8 +259,11 @@ void TDisplayWindow::destroyedOutside() {
 }
 
 void TDisplayWindow::connectionLost() {
-    fWindow = fBitmap = fColormap = 0;
+    // The graphics context is client memory as well; the request to free it
+    // on the server goes nowhere.
+    if (fGc) XFreeGC(fScreen.connection, fGc);
     fGc = nullptr;
+    fWindow = fBitmap = fColormap = 0;
 }
 
 void TDisplayWindow::freeServerResources() {

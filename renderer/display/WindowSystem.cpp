@@ -8,8 +8,8 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdlib>
 #include <csignal>
+#include <cstdlib>
 #include <poll.h>
 
 namespace {
@@ -240,14 +240,17 @@ void WindowSystem::dispatchPending() {
 }
 
 void WindowSystem::connectionLost() {
-    ::error(kErrNone, kWarning, "the connection to the window system broke; %d display window%s lost",
-            openWindows(), openWindows() == 1 ? " is" : "s are");
+    const int lost = openWindows();
+    ::error(kErrNone, kWarning,
+            "the connection to the window system broke; %d display window%s lost", lost,
+            lost == 1 ? " is" : "s are");
     for (const auto& window : fWindows) {
         window->connectionLost();
         displayWindowClosed(window.get());
     }
     fWindows.clear();
-    // A broken connection cannot be closed cleanly; its memory is left.
+    // The X library knows the connection broke and only frees its memory.
+    XCloseDisplay(fScreen->connection);
     fScreen.reset();
     gOurs = nullptr;
     fFailure = "the connection to the window system broke";
