@@ -188,6 +188,20 @@ TEST_F(DisplayWindowTest, ExposedWindowIsRepaintedFromItsCopy) {
     }
 }
 
+TEST_F(DisplayWindowTest, GainingTheFocusInstallsTheWindowsPalette) {
+    if (!fPalette) GTEST_SKIP() << "a true-colour screen has no palette to install";
+    std::vector<uint32_t> colors = picture(kWidth, kHeight);
+    showPicture(colors, kWidth, kHeight);
+    const unsigned long id = fDisplay.window()->id();
+    fClient.installDefaultColormap();
+    ASSERT_NE(fClient.installedColormap(), fClient.colormapOf(id));
+    fClient.focus(id);
+    WindowSystem::processEvents(100);
+    WindowSystem::sync();
+    EXPECT_EQ(fClient.installedColormap(), fClient.colormapOf(id));
+    expectMedianCutShown(colors, kWidth, kHeight);
+}
+
 TEST_F(DisplayWindowTest, SpansReachingOutsideAreClipped) {
     fDisplay.open("window test", 4, 2, 0, 0);
     const uint32_t values[] = {1, 2, 3, 255, 0, 0, 0, 255, 0, 9, 9, 9};

@@ -159,6 +159,16 @@ void XClient::close(unsigned long window) const {
     XSync(fConnection, False);
 }
 
+void XClient::installDefaultColormap() const {
+    XInstallColormap(fConnection, DefaultColormap(fConnection, DefaultScreen(fConnection)));
+    XSync(fConnection, False);
+}
+
+void XClient::focus(unsigned long window) const {
+    XSetInputFocus(fConnection, window, RevertToPointerRoot, CurrentTime);
+    XSync(fConnection, False);
+}
+
 void XClient::remap(unsigned long window) const {
     XUnmapWindow(fConnection, window);
     XSync(fConnection, False);

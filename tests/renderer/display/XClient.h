@@ -43,6 +43,10 @@ public:
 
     // Asks the window's owner to close it (WM_DELETE_WINDOW).
     void close(unsigned long window) const;
+    // Installs the screen's default colour map, as another program would.
+    void installDefaultColormap() const;
+    // Gives the window the keyboard focus, as a window manager does.
+    void focus(unsigned long window) const;
     // Hides and shows the window again, so that its owner must repaint it.
     void remap(unsigned long window) const;
 
