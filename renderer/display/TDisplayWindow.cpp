@@ -163,7 +163,8 @@ void TDisplayWindow::storeColorCube() {
 
 unsigned long TDisplayWindow::pixelOf(uint32_t color) const {
     if (fScreen.kind == XScreen::Kind::kTrueColor) return fScreen.truePixel(color);
-    const uint32_t steps = uint32_t(std::max(fCubeSide - 1, 1));
+    if (fCubeSide < 2) return 0; // a palette too small for a cube shows black until quantised
+    const uint32_t steps = uint32_t(fCubeSide - 1);
     auto level = [steps](uint32_t v) { return ((v & 0xFF) * steps + 127) / 255; };
     const uint32_t side = uint32_t(fCubeSide);
     return (level(color) * side + level(color >> 8)) * side + level(color >> 16);
