@@ -1,21 +1,15 @@
 #include "renderer/display/MedianCut.h"
 
+#include "renderer/display/PackedColor.h"
+
 #include <algorithm>
 
 namespace {
 
-int red(uint32_t c) {
-    return int(c & 0xFF);
-}
-int green(uint32_t c) {
-    return int((c >> 8) & 0xFF);
-}
-int blue(uint32_t c) {
-    return int((c >> 16) & 0xFF);
-}
-uint32_t color(int r, int g, int b) {
-    return uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16;
-}
+using packed::blue;
+using packed::green;
+using packed::red;
+using packed::rgb;
 
 // The squared distance from v to the span [low, low + 63], 0 inside it.
 int spanDistance(int v, int low) {
@@ -44,7 +38,7 @@ PaletteImage MedianCut::quantize(const uint32_t* pixels, long width, long height
     }
     for (const Colorbox& box : cut.fUsed)
         cut.fColormap.push_back(
-            color((box.rmin + box.rmax) * 4, (box.gmin + box.gmax) * 4, (box.bmin + box.bmax) * 4));
+            rgb((box.rmin + box.rmax) * 4, (box.gmin + box.gmax) * 4, (box.bmin + box.bmax) * 4));
     cut.map_colortable();
     return cut.quant();
 }

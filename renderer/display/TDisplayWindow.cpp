@@ -1,5 +1,7 @@
 #include "renderer/display/TDisplayWindow.h"
 
+#include "renderer/display/PackedColor.h"
+
 #include "renderer/display/WindowSystem.h"
 #include "renderer/display/XScreen.h"
 
@@ -12,14 +14,15 @@
 
 namespace {
 
+using packed::blue;
+using packed::green;
+using packed::red;
+using packed::rgb;
+
 // X coordinates and sizes are 16-bit.
 constexpr long kLargestSide = 32767;
 // Rows of palette indices sent to the server at once after quantisation.
 constexpr long kBandRows = 64;
-
-uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) {
-    return (r & 0xFF) | (g & 0xFF) << 8 | (b & 0xFF) << 16;
-}
 
 unsigned short xLevel(uint32_t value) {
     return static_cast<unsigned short>((value & 0xFF) * 257);

@@ -1,18 +1,11 @@
-// The requests are tested without display windows, whatever the machine:
-// a scene that writes no image file would otherwise open one, or say once
-// that it cannot.
+// Linked into test programs of the renderer library: their display windows
+// stay shut, whatever the machine, so that a scene writing no file neither
+// opens one nor says that it cannot, and the programs see only the reports
+// on their scenes.
 #include "api/qelwindow.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
-class WindowsOff : public ::testing::Environment {
-public:
-    void SetUp() override { qelWindowsEnable(0); }
-};
-
-const ::testing::Environment* const gWindowsOff =
-    ::testing::AddGlobalTestEnvironment(new WindowsOff);
+const bool gWindowsOff = (qelWindowsEnable(0), true);
 
 } // namespace

@@ -3,6 +3,7 @@
 // client that looks at the screen as the user sees it.
 #include "renderer/display/Display.h"
 #include "renderer/display/MedianCut.h"
+#include "renderer/display/PackedColor.h"
 #include "renderer/display/TDisplayWindow.h"
 #include "renderer/display/WindowSystem.h"
 #include "renderer/state/Option.h"
@@ -23,20 +24,12 @@
 
 namespace {
 
-constexpr long kWidth = 96, kHeight = 64;
+using packed::blue;
+using packed::green;
+using packed::red;
+using packed::rgb;
 
-uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) {
-    return r | g << 8 | b << 16;
-}
-uint32_t red(uint32_t c) {
-    return c & 0xFF;
-}
-uint32_t green(uint32_t c) {
-    return (c >> 8) & 0xFF;
-}
-uint32_t blue(uint32_t c) {
-    return (c >> 16) & 0xFF;
-}
+constexpr long kWidth = 96, kHeight = 64;
 
 // A smooth gradient with noise on it, as a rendered picture has.
 std::vector<uint32_t> picture(long width, long height) {
@@ -81,7 +74,8 @@ protected:
                 values.clear();
                 for (long x = x0; x <= x1; ++x) {
                     uint32_t c = colors[size_t(y * width + x)];
-                    values.insert(values.end(), {red(c), green(c), blue(c)});
+                    values.insert(values.end(),
+                                  {uint32_t(red(c)), uint32_t(green(c)), uint32_t(blue(c))});
                 }
                 fDisplay.span(x0, x1, y, values.data());
             }
@@ -240,7 +234,7 @@ TEST_F(DisplayWindowTest, DepthOnlyOutputShowsGreyLevels) {
         uint32_t c = shown[size_t(k)];
         EXPECT_TRUE(red(c) == green(c) && green(c) == blue(c)) << "pixel " << k << " is not grey";
         if (!fPalette) {
-            EXPECT_EQ(red(c), uint32_t(k % kWidth * 2 & 0xFF));
+            EXPECT_EQ(red(c), int(k % kWidth * 2 & 0xFF));
         }
     }
 }
@@ -277,7 +271,7 @@ TEST_F(DisplayWindowTest, FewCellsKeepAColourEach) {
     std::vector<uint32_t> shown = screen();
     ASSERT_EQ(shown.size(), colors.size());
     for (size_t k = 0; k < colors.size(); ++k) {
-        const uint32_t c = colors[k], corner = rgb(red(c) & ~7u, green(c) & ~7u, blue(c) & ~7u);
+        const uint32_t c = colors[k], corner = c & 0xF8F8F8;
         ASSERT_EQ(shown[k], corner) << "pixel " << k;
     }
 }

@@ -1,6 +1,7 @@
 // The median cut against results worked out by hand and against a search of
 // the whole palette for the nearest colour.
 #include "renderer/display/MedianCut.h"
+#include "renderer/display/PackedColor.h"
 
 #include <gtest/gtest.h>
 
@@ -8,18 +9,11 @@
 
 namespace {
 
-uint32_t rgb(int r, int g, int b) {
-    return uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16;
-}
-int red(uint32_t c) {
-    return int(c & 0xFF);
-}
-int green(uint32_t c) {
-    return int((c >> 8) & 0xFF);
-}
-int blue(uint32_t c) {
-    return int((c >> 16) & 0xFF);
-}
+using packed::blue;
+using packed::green;
+using packed::red;
+using packed::rgb;
+
 // The corner of a colour's histogram cell on the 0..255 scale.
 uint32_t cellCorner(uint32_t c) {
     return c & 0xF8F8F8;
