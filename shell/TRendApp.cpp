@@ -7,23 +7,13 @@
 #include <string>
 
 TProgressDialog* TRendApp::fProgressDialog = nullptr;
-TRendApp* TRendApp::fRunning = nullptr;
 
-TRendApp::TRendApp(TProgressDialog::StepsFactory makeSteps) : fMakeSteps(std::move(makeSteps)) {
-    fRunning = this;
-}
+TRendApp::TRendApp(TProgressDialog::StepsFactory makeSteps) : fMakeSteps(std::move(makeSteps)) {}
 
-TRendApp::~TRendApp() {
-    if (fRunning == this) fRunning = nullptr;
-}
+TRendApp::~TRendApp() = default;
 
 void TRendApp::print(const char* text) {
-    if (fRunning) {
-        fRunning->fMessages.print(text);
-    } else {
-        std::fputs(text ? text : "", stderr);
-        std::fputc('\n', stderr);
-    }
+    RunningMessages::print(text);
 }
 
 TRendApp::RenderResult TRendApp::CmRender(const char* fileName) {

@@ -5,6 +5,7 @@
 #ifndef QEL_SHELL_TRENDAPP_H
 #define QEL_SHELL_TRENDAPP_H
 
+#include "shell/RunningMessages.h"
 #include "shell/TProgressDialog.h"
 #include "shell/TRendEdit.h"
 
@@ -52,10 +53,9 @@ protected:
 private:
     RenderResult runDialog(const char* name, std::unique_ptr<std::istream> in);
 
-    static TRendApp* fRunning;
-
     TProgressDialog::StepsFactory fMakeSteps;
     TRendEdit fMessages;
+    RunningMessages fRunning{fMessages};
     ProgressView* fProgressView = nullptr;
     std::function<bool()> fCancelCheck;
 };

@@ -9,14 +9,15 @@
 
 namespace {
 
-struct Predefined {
+// A name and the scene API parameter it stands for.
+struct NamedParameter {
     const char* name;
     unsigned short quark;
     short parameterClass, type;
 };
 
 // The names the scene API starts with; their numbers are fixed.
-const Predefined kPredefined[] = {
+const NamedParameter kPredefined[] = {
     {"point", kQuarkPoint, QEL_CLASS_VERTEX, QEL_TYPE_POINT},
     {"height", kQuarkHeight, QEL_CLASS_VERTEX, QEL_TYPE_FLOAT},
     {"pointw", kQuarkPointw, QEL_CLASS_VERTEX, QEL_TYPE_POINTW},
@@ -56,13 +57,7 @@ const Predefined kPredefined[] = {
 };
 
 // The geometric names of the interface and the scene API names they become.
-struct GeometricName {
-    const char* ribName;
-    unsigned short quark;
-    short parameterClass, type;
-};
-
-const GeometricName kGeometric[] = {
+const NamedParameter kGeometric[] = {
     {"P", kQuarkPoint, QEL_CLASS_VERTEX, QEL_TYPE_POINT},
     {"Pz", kQuarkHeight, QEL_CLASS_VERTEX, QEL_TYPE_FLOAT},
     {"Pw", kQuarkPointw, QEL_CLASS_VERTEX, QEL_TYPE_POINTW},
@@ -167,7 +162,7 @@ void RiBinding::reset() {
     varianceSet = false;
     inMotion = motionTaken = false;
     fNames.clear();
-    for (const Predefined& p : kPredefined)
+    for (const NamedParameter& p : kPredefined)
         fNames[p.name] = QelName{p.quark, p.parameterClass, p.type};
     fWarned.clear();
 }
@@ -266,12 +261,12 @@ bool RiBinding::resolve(const char* request, RtToken token, RiDeclaration& decla
 RiBinding::Target RiBinding::geometryTarget(const char* request, std::string_view name,
                                             const RiDeclaration& declaration) {
     short type = qelTypeOf(declaration);
-    for (const GeometricName& g : kGeometric) {
-        if (name != g.ribName) continue;
+    for (const NamedParameter& g : kGeometric) {
+        if (name != g.name) continue;
         if (type != g.type) {
-            warnOnce(std::string(request) + " bad " + g.ribName, RIBTypeMismatch,
+            warnOnce(std::string(request) + " bad " + g.name, RIBTypeMismatch,
                      "%s: parameter \"%s\" declared %s %s cannot be passed on; dropped", request,
-                     g.ribName, RiDeclarations::className(declaration.parameterClass),
+                     g.name, RiDeclarations::className(declaration.parameterClass),
                      RiDeclarations::typeName(declaration.type));
             return {};
         }
@@ -384,7 +379,7 @@ QelParameterList& RiBinding::shader(const char* request, const RiShader* standar
             const RiShaderParameter* parameter = findShaderParameter(*standard, name);
             short wanted = 0;
             if (parameter)
-                for (const Predefined& p : kPredefined)
+                for (const NamedParameter& p : kPredefined)
                     if (p.quark == parameter->quark) wanted = p.type;
             if (!parameter || type != wanted) {
                 std::string key =

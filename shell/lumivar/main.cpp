@@ -2,6 +2,7 @@
 // the progress dialog as a status line on standard error.
 #include "api/qel.h"
 #include "api/qelwindow.h"
+#include "shell/EarlyAnswer.h"
 #include "shell/FrameSaver.h"
 #include "shell/Interrupt.h"
 #include "shell/TRendApp.h"
@@ -102,18 +103,8 @@ private:
 
 int main(int argc, char** argv) {
     CommandLine line = CommandLine::parse(argc, argv);
-    if (line.help) {
-        std::fputs(CommandLine::usage(), stdout);
-        return kSuccess;
-    }
-    if (line.version) {
-        std::printf("%s\n", TRendApp::kAboutText);
-        return kSuccess;
-    }
-    if (!line.error.empty()) {
-        std::fprintf(stderr, "lumivar: %s\n%s", line.error.c_str(), CommandLine::usage());
-        return kUsage;
-    }
+    if (std::optional<int> answer = earlyAnswer(line, "lumivar", TRendApp::kAboutText))
+        return *answer;
     Interrupt::install();
     // The library's only info report says that a scene writing no file is
     // shown nowhere, which someone rendering in a terminal wants to know.

@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 TProgressDialog* TRendApp::fProgressDialog = nullptr;
-TRendApp* TRendApp::fRunning = nullptr;
 
 namespace {
 
@@ -31,21 +30,12 @@ std::string quoted(const char* name) {
 } // namespace
 
 TRendApp::TRendApp(TProgressDialog::StepsFactory makeSteps, SceneOutput& output)
-    : fMakeSteps(std::move(makeSteps)), fOutput(output) {
-    fRunning = this;
-}
+    : fMakeSteps(std::move(makeSteps)), fOutput(output) {}
 
-TRendApp::~TRendApp() {
-    if (fRunning == this) fRunning = nullptr;
-}
+TRendApp::~TRendApp() = default;
 
 void TRendApp::print(const char* text) {
-    if (fRunning) {
-        fRunning->fMessages.print(text);
-    } else {
-        std::fputs(text ? text : "", stderr);
-        std::fputc('\n', stderr);
-    }
+    RunningMessages::print(text);
 }
 
 TRendApp::ConvertResult TRendApp::CmConvert(const char* ribName, const char* qelName) {

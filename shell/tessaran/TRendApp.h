@@ -5,6 +5,7 @@
 #ifndef QEL_SHELL_TESSARAN_TRENDAPP_H
 #define QEL_SHELL_TESSARAN_TRENDAPP_H
 
+#include "shell/RunningMessages.h"
 #include "shell/TRendEdit.h"
 #include "shell/tessaran/ConvertView.h"
 #include "shell/tessaran/SceneOutput.h"
@@ -58,11 +59,10 @@ private:
                             std::unique_ptr<std::istream> in);
     void removePartial(const char* qelName);
 
-    static TRendApp* fRunning;
-
     TProgressDialog::StepsFactory fMakeSteps;
     SceneOutput& fOutput;
     TRendEdit fMessages;
+    RunningMessages fRunning{fMessages};
     ConvertView* fView = nullptr;
     std::function<bool()> fCancelCheck;
 };

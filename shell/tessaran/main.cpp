@@ -1,5 +1,6 @@
 // tessaran: converts a RIB file into a QEL scene file in a terminal, with
 // the progress dialog's texts as lines on standard output.
+#include "shell/EarlyAnswer.h"
 #include "shell/Interrupt.h"
 #include "shell/RendribSteps.h"
 #include "shell/tessaran/CommandLine.h"
@@ -40,18 +41,8 @@ int convert(const CommandLine& line) {
 
 int main(int argc, char** argv) {
     CommandLine line = CommandLine::parse(argc, argv);
-    if (line.help) {
-        std::fputs(CommandLine::usage(), stdout);
-        return kSuccess;
-    }
-    if (line.version) {
-        std::printf("%s\n", TRendApp::kAboutText);
-        return kSuccess;
-    }
-    if (!line.error.empty()) {
-        std::fprintf(stderr, "tessaran: %s\n%s", line.error.c_str(), CommandLine::usage());
-        return kUsage;
-    }
+    if (std::optional<int> answer = earlyAnswer(line, "tessaran", TRendApp::kAboutText))
+        return *answer;
     Interrupt::install();
     return convert(line);
 }

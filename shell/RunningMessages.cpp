@@ -1,0 +1,22 @@
+#include "shell/RunningMessages.h"
+
+#include <cstdio>
+
+TRendEdit* RunningMessages::fCurrent = nullptr;
+
+RunningMessages::RunningMessages(TRendEdit& messages) : fMine(messages) {
+    fCurrent = &messages;
+}
+
+RunningMessages::~RunningMessages() {
+    if (fCurrent == &fMine) fCurrent = nullptr;
+}
+
+void RunningMessages::print(const char* text) {
+    if (fCurrent) {
+        fCurrent->print(text);
+    } else {
+        std::fputs(text ? text : "", stderr);
+        std::fputc('\n', stderr);
+    }
+}
