@@ -91,7 +91,7 @@ const XScreen* WindowSystem::screen() {
         system.fTried = true;
         system.connect();
     }
-    if (gBroken && system.fScreen) system.connectionLost();
+    system.giveUpIfBroken();
     return system.fScreen.get();
 }
 
@@ -185,7 +185,7 @@ int WindowSystem::openWindows() {
 void WindowSystem::sync() {
     WindowSystem& system = instance();
     if (system.fScreen && !gBroken) XSync(system.fScreen->connection, False);
-    if (gBroken && system.fScreen) system.connectionLost();
+    system.giveUpIfBroken();
 }
 
 int WindowSystem::processEvents(long waitMilliseconds) {
@@ -195,7 +195,7 @@ int WindowSystem::processEvents(long waitMilliseconds) {
         !system.fWindows.empty())
         system.waitForEvent(waitMilliseconds);
     if (!gBroken) system.dispatchPending();
-    if (gBroken) system.connectionLost();
+    system.giveUpIfBroken();
     return openWindows();
 }
 
@@ -239,6 +239,10 @@ void WindowSystem::dispatchPending() {
     }
 }
 
+void WindowSystem::giveUpIfBroken() {
+    if (gBroken && fScreen) connectionLost();
+}
+
 void WindowSystem::connectionLost() {
     const int lost = openWindows();
     ::error(kErrNone, kWarning,
@@ -258,7 +262,7 @@ void WindowSystem::connectionLost() {
 
 void WindowSystem::shutdown() {
     WindowSystem& system = instance();
-    if (gBroken && system.fScreen) system.connectionLost();
+    system.giveUpIfBroken();
     for (const auto& window : system.fWindows)
         displayWindowClosed(window.get());
     system.fWindows.clear();

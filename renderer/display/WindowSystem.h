@@ -53,6 +53,8 @@ private:
     bool connect();
     void dispatchPending();
     bool waitForEvent(long milliseconds) const;
+    // Once the connection broke, the windows are given up and it is closed.
+    void giveUpIfBroken();
     void connectionLost();
     TDisplayWindow* find(unsigned long window) const;
 

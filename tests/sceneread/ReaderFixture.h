@@ -3,7 +3,7 @@
 #ifndef QEL_TESTS_READERFIXTURE_H
 #define QEL_TESTS_READERFIXTURE_H
 
-#include "QelRecorder.h"
+#include "RecordingFixture.h"
 #include "common/Quark.h"
 #include "sceneread/rendqel.h"
 
@@ -14,21 +14,8 @@
 #include <string>
 #include <vector>
 
-class ReaderFixture : public ::testing::Test {
+class ReaderFixture : public RecordingFixture {
 protected:
-    using Lines = std::vector<std::string>;
-
-    ReaderFixture() {
-        recorder::reset();
-        messages().clear();
-    }
-
-    static Lines& messages() {
-        static Lines lines;
-        return lines;
-    }
-    static void capture(const char* line) { messages().emplace_back(line); }
-
     // The requests the text makes, without the qelReset every file starts with.
     // beforeReading runs once the reader has made its quark table.
     Lines read(const std::string& text, const std::function<void()>& beforeReading = {}) {
@@ -39,9 +26,7 @@ protected:
         reader.errorPrinter(capture);
         if (beforeReading) beforeReading();
         reader.parse();
-        Lines calls = recorder::calls();
-        if (!calls.empty() && calls.front() == "qelReset") calls.erase(calls.begin());
-        return calls;
+        return requestsMade();
     }
 };
 

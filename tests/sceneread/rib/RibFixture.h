@@ -3,7 +3,7 @@
 #ifndef QEL_TESTS_RIBFIXTURE_H
 #define QEL_TESTS_RIBFIXTURE_H
 
-#include "../QelRecorder.h"
+#include "../RecordingFixture.h"
 #include "sceneread/rib/rendrib.h"
 
 #include <gtest/gtest.h>
@@ -14,21 +14,8 @@
 #include <string>
 #include <vector>
 
-class RibFixture : public ::testing::Test {
+class RibFixture : public RecordingFixture {
 protected:
-    using Lines = std::vector<std::string>;
-
-    RibFixture() {
-        recorder::reset();
-        messages().clear();
-    }
-
-    static Lines& messages() {
-        static Lines lines;
-        return lines;
-    }
-    static void capture(const char* line) { messages().emplace_back(line); }
-
     // The requests the text makes, without the qelReset every file starts with.
     Lines read(const std::string& text, const std::string& fileName = "test.rib") {
         recorder::reset();
@@ -37,9 +24,7 @@ protected:
         rendrib reader(in, fileName.c_str(), frame);
         reader.errorPrinter(capture);
         reader.parse();
-        Lines calls = recorder::calls();
-        if (!calls.empty() && calls.front() == "qelReset") calls.erase(calls.begin());
-        return calls;
+        return requestsMade();
     }
 
     // The messages of reading the text alone.
