@@ -24,6 +24,13 @@ QEL_API int qelWindowEvents(long waitMilliseconds);
 // The number of display windows still open.
 QEL_API int qelWindowsOpen();
 
+// The file descriptor of the windows' connection to the window system, -1
+// while there is none, for a program's own event loop: when it becomes
+// readable, qelWindowEvents(0) handles what arrived. The connection opens
+// with the first window and closes when it breaks, so a program asks again
+// after each scene.
+QEL_API int qelWindowConnection();
+
 // 0 keeps later frames from opening windows (their images are still kept
 // and saved as asked); 1, the default, lets them open again.
 QEL_API void qelWindowsEnable(int enable);

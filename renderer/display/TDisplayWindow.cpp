@@ -2,15 +2,20 @@
 
 #include "renderer/display/PackedColor.h"
 
+#include "common/IconImage.h"
 #include "renderer/display/WindowSystem.h"
 #include "renderer/display/XScreen.h"
 
+#include "embedded/displayIcon.h"
+
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <optional>
 
 namespace {
 
@@ -32,6 +37,30 @@ std::string sizeText(long width, long height) {
     char text[64];
     std::snprintf(text, sizeof text, "%ld x %ld pixels", width, height);
     return text;
+}
+
+// The icon as _NET_WM_ICON holds it: width, height, then one 0xAARRGGBB
+// pixel per element, row by row. Xlib passes 32-bit property data as longs.
+std::vector<long> iconProperty(const IconImage& icon) {
+    std::vector<long> data{icon.width, icon.height};
+    data.reserve(2 + icon.rgba.size() / 4);
+    for (size_t k = 0; k + 3 < icon.rgba.size(); k += 4) {
+        const unsigned char* p = &icon.rgba[k];
+        data.push_back(long(uint32_t(p[3]) << 24 | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 |
+                            uint32_t(p[2])));
+    }
+    return data;
+}
+
+// The display icon, decoded the first time a window asks for it; empty when
+// the compiled-in picture cannot be decoded.
+const std::vector<long>& displayIconProperty() {
+    static const std::vector<long> property = [] {
+        std::optional<IconImage> icon =
+            decodePngIcon(embedded::displayIcon, embedded::displayIconSize);
+        return icon ? iconProperty(*icon) : std::vector<long>();
+    }();
+    return property;
 }
 
 // The data of an image belongs to its owner, not to the X library.
@@ -89,6 +118,7 @@ bool TDisplayWindow::create(const char* title, std::string& why) {
                             fScreen.depth, InputOutput, fScreen.visual,
                             CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attributes);
     setTitleAndHints(title);
+    setIcon();
 
     fBitmap = XCreatePixmap(connection, fWindow, unsigned(fWidth), unsigned(fHeight),
                             unsigned(fScreen.depth));
@@ -136,6 +166,14 @@ void TDisplayWindow::setTitleAndHints(const char* title) {
     }
     Atom protocols[] = {fScreen.deleteWindow};
     XSetWMProtocols(connection, fWindow, protocols, 1);
+}
+
+void TDisplayWindow::setIcon() {
+    const std::vector<long>& icon = displayIconProperty();
+    if (icon.empty()) return;
+    XChangeProperty(fScreen.connection, fWindow, fScreen.netWmIcon, XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(icon.data()),
+                    int(icon.size()));
 }
 
 // Until the image is quantised a palette screen shows it through a colour

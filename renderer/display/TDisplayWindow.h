@@ -65,6 +65,7 @@ private:
     TDisplayWindow(const XScreen& screen, long width, long height, Layout layout);
     bool create(const char* title, std::string& why);
     void setTitleAndHints(const char* title);
+    void setIcon();
     void createColormap();
     void storeColorCube();
     unsigned long pixelOf(uint32_t color) const;

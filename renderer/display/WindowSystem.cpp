@@ -147,6 +147,7 @@ bool WindowSystem::connect() {
     s->deleteWindow = XInternAtom(connection, "WM_DELETE_WINDOW", False);
     s->netWmName = XInternAtom(connection, "_NET_WM_NAME", False);
     s->utf8String = XInternAtom(connection, "UTF8_STRING", False);
+    s->netWmIcon = XInternAtom(connection, "_NET_WM_ICON", False);
     fScreen = std::move(s);
     fFailure.clear();
     return true;
@@ -180,6 +181,12 @@ bool WindowSystem::firstTelling(const std::string& why) {
 
 int WindowSystem::openWindows() {
     return int(instance().fWindows.size());
+}
+
+int WindowSystem::connectionNumber() {
+    WindowSystem& system = instance();
+    if (!system.fScreen || gBroken) return -1;
+    return ConnectionNumber(system.fScreen->connection);
 }
 
 void WindowSystem::sync() {

@@ -29,6 +29,8 @@ public:
     // Returns the number of windows still open. Never connects.
     static int processEvents(long waitMilliseconds);
     static int openWindows();
+    // The connection's file descriptor, -1 without one.
+    static int connectionNumber();
     // Waits until the server has carried out every request sent so far.
     static void sync();
 

@@ -25,6 +25,7 @@ struct XScreen {
     Atom deleteWindow = 0;
     Atom netWmName = 0;
     Atom utf8String = 0;
+    Atom netWmIcon = 0;
 
     // The pixel value of a 0x00BBGGRR colour on a true-colour screen.
     unsigned long truePixel(uint32_t color) const {

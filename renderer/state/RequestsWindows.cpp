@@ -10,6 +10,10 @@ int qelWindowsOpen() {
     return WindowSystem::openWindows();
 }
 
+int qelWindowConnection() {
+    return WindowSystem::connectionNumber();
+}
+
 void qelWindowsEnable(int enable) {
     WindowSystem::setEnabled(enable != 0);
 }

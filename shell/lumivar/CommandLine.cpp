@@ -17,9 +17,11 @@ bool startsWith(const char* word, const char* prefix) {
 
 const char* CommandLine::usage() {
     return "Usage: lumivar [options] FILE...\n"
+           "       lumivar [--gui] [--format=rib|qel] [--no-window] [FILE]\n"
            "Reads and renders each scene file in turn; - reads standard input. A file\n"
            "whose name ends in .rib (in any case) is read as RIB (ASCII or binary),\n"
-           "any other file and standard input as QEL.\n"
+           "any other file and standard input as QEL. Without a file, or with --gui,\n"
+           "the Quelmark window opens instead, and renders the file when one is given.\n"
            "\n"
            "Options:\n"
            "  -o FILE, --output=FILE  save each frame's image to FILE, PNG when it ends\n"
@@ -33,6 +35,7 @@ const char* CommandLine::usage() {
            "                          none opens anyway)\n"
            "  --no-wait               end after the last file; otherwise lumivar waits\n"
            "                          until every display window is closed\n"
+           "  --gui                   open the Quelmark window even with a file\n"
            "  --help                  show this help and exit\n"
            "  --version               show the version and exit\n"
            "  --                      end of options: every further word is a file\n"
@@ -53,7 +56,19 @@ void CommandLine::setFormat(const char* name) {
         error = std::string("unknown format ") + name + " (rib or qel)";
 }
 
-CommandLine CommandLine::parse(int argc, const char* const* argv) {
+// The desktop renders one file it is given and shows the images in windows.
+void CommandLine::checkDesktop() {
+    if (files.size() > 1)
+        error = "--gui takes one scene file at most";
+    else if (!files.empty() && files[0] == "-")
+        error = "--gui cannot read standard input";
+    else if (!output.empty())
+        error = "--gui cannot be used with -o";
+    else if (progress)
+        error = "--gui cannot be used with --progress";
+}
+
+CommandLine CommandLine::parse(int argc, const char* const* argv, bool windowSystem) {
     CommandLine line;
     bool options = true;
     for (int k = 1; k < argc && line.error.empty(); ++k) {
@@ -72,6 +87,8 @@ CommandLine CommandLine::parse(int argc, const char* const* argv) {
             line.window = false;
         } else if (std::strcmp(word, "--no-wait") == 0) {
             line.wait = false;
+        } else if (std::strcmp(word, "--gui") == 0) {
+            line.gui = true;
         } else if (std::strcmp(word, "-o") == 0 || std::strcmp(word, "--output") == 0) {
             if (k + 1 < argc) line.output = argv[++k];
             if (line.output.empty())
@@ -89,7 +106,11 @@ CommandLine CommandLine::parse(int argc, const char* const* argv) {
             line.error = std::string("unknown option ") + word;
         }
     }
-    if (line.error.empty() && !line.help && !line.version && line.files.empty())
+    if (!line.error.empty() || line.help || line.version) return line;
+    if (line.files.empty() && windowSystem) line.gui = true;
+    if (line.gui)
+        line.checkDesktop();
+    else if (line.files.empty())
         line.error = "no scene file given";
     return line;
 }

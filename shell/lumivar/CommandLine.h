@@ -15,16 +15,19 @@ struct CommandLine {
     bool progress = false; // --progress: the status line even without a terminal
     bool window = true;    // --no-window turns the display windows off
     bool wait = true;      // --no-wait ends without waiting for open windows
+    bool gui = false;      // the desktop windows instead of the terminal
     bool help = false;
     bool version = false;
     std::string error; // a usage error, empty when the line is good
 
-    // Reads argv[1] onwards.
-    static CommandLine parse(int argc, const char* const* argv);
+    // Reads argv[1] onwards. Without a scene file the desktop windows open
+    // when there is a window system, as with --gui.
+    static CommandLine parse(int argc, const char* const* argv, bool windowSystem = false);
     static const char* usage();
 
 private:
     void setFormat(const char* name);
+    void checkDesktop();
 };
 
 #endif

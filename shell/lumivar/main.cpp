@@ -1,14 +1,17 @@
 // lumivar: reads and renders QEL and RIB scene files in a terminal, with
-// the progress dialog as a status line on standard error.
+// the progress dialog as a status line on standard error, or on the desktop
+// in the Quelmark window.
 #include "api/qel.h"
 #include "api/qelwindow.h"
 #include "shell/EarlyAnswer.h"
 #include "shell/FrameSaver.h"
 #include "shell/Interrupt.h"
 #include "shell/TRendApp.h"
+#include "shell/desktop/Desktop.h"
 #include "shell/lumivar/CommandLine.h"
 #include "shell/lumivar/SceneReaders.h"
 #include "shell/lumivar/StandardInput.h"
+#include "shell/lumivar/TDesktopApp.h"
 #include "shell/lumivar/TerminalView.h"
 
 #include <cstdio>
@@ -99,12 +102,28 @@ private:
     bool fSaveFailed = false;
 };
 
+int runDesktop(const CommandLine& line) {
+    std::string why;
+    if (!Desktop::open(why)) {
+        std::fprintf(stderr, "lumivar: %s; the Quelmark window cannot open\n", why.c_str());
+        return kUsage;
+    }
+    TDesktopApp app{SceneReaders(line.format)};
+    std::optional<std::string> file;
+    if (!line.files.empty()) file = line.files.front();
+    return app.Run(file);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    CommandLine line = CommandLine::parse(argc, argv);
+    CommandLine line = CommandLine::parse(argc, argv, Desktop::named());
     if (std::optional<int> answer = earlyAnswer(line, "lumivar", TRendApp::kAboutText))
         return *answer;
+    if (line.gui) {
+        if (!line.window) qelWindowsEnable(0);
+        return runDesktop(line);
+    }
     Interrupt::install();
     // The library's only info report says that a scene writing no file is
     // shown nowhere, which someone rendering in a terminal wants to know.

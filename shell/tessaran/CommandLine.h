@@ -6,12 +6,14 @@
 
 struct CommandLine {
     std::string ribFile, qelFile;
+    bool gui = false; // the desktop windows instead of the terminal
     bool help = false;
     bool version = false;
     std::string error; // a usage error, empty when the line is good
 
-    // Reads argv[1] onwards.
-    static CommandLine parse(int argc, const char* const* argv);
+    // Reads argv[1] onwards. Without files the desktop windows open when
+    // there is a window system, as with --gui.
+    static CommandLine parse(int argc, const char* const* argv, bool windowSystem = false);
     static const char* usage();
 };
 

@@ -99,6 +99,28 @@ TEST_F(LumivarTest, WithoutAWindowSystemASceneWritingNoFileSaysSoOnce) {
     EXPECT_EQ(result.err, "") << "a saved image needs no window";
 }
 
+TEST_F(LumivarTest, TheDesktopNeedsAWindowSystemAndOneFileAtMost) {
+    // The tests run with an empty DISPLAY: no window system.
+    LumivarResult result = run({"--gui"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "lumivar: no window system (DISPLAY is not set); the Quelmark window "
+                          "cannot open\n");
+    struct Case {
+        std::vector<std::string> args;
+        const char* error;
+    };
+    for (const Case& wrong :
+         {Case{{"--gui", "a.qel", "b.qel"}, "--gui takes one scene file at most"},
+          Case{{"--gui", "-"}, "--gui cannot read standard input"},
+          Case{{"--gui", "-o", "x.png", "a.qel"}, "--gui cannot be used with -o"},
+          Case{{"--gui", "--progress"}, "--gui cannot be used with --progress"}}) {
+        result = run(wrong.args);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.err.rfind(std::string("lumivar: ") + wrong.error + "\n", 0), 0u)
+            << result.err;
+    }
+}
+
 TEST_F(LumivarTest, WarningsAloneStillSucceed) {
     LumivarResult result = run({write("warn.qel", "qelLightSwitch 7 1\n" + frame())});
     EXPECT_EQ(result.status, 0);

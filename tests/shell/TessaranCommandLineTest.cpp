@@ -49,6 +49,27 @@ TEST(TessaranCommandLineTest, WrongWordsAreUsageErrors) {
     EXPECT_EQ(parse({"a", "-x", "b"}).error, "unknown option -x");
 }
 
+TEST(TessaranCommandLineTest, TheDesktopOpensWithoutFilesOrWithGui) {
+    std::vector<const char*> none = {"tessaran"};
+    CommandLine line = CommandLine::parse(1, none.data(), true);
+    EXPECT_TRUE(line.gui);
+    EXPECT_EQ(line.error, "");
+    EXPECT_FALSE(CommandLine::parse(1, none.data(), false).gui);
+
+    line = parse({"--gui"});
+    EXPECT_TRUE(line.gui);
+    EXPECT_EQ(line.error, "") << "the files are chosen in the window";
+    line = parse({"--gui", "in.rib", "out.qel"});
+    EXPECT_TRUE(line.gui);
+    EXPECT_EQ(line.ribFile, "in.rib");
+    EXPECT_EQ(line.qelFile, "out.qel");
+    EXPECT_EQ(parse({"--gui", "in.rib"}).error, "no QEL file given");
+
+    // Files given keep the terminal, window system or not.
+    std::vector<const char*> files = {"tessaran", "in.rib", "out.qel"};
+    EXPECT_FALSE(CommandLine::parse(3, files.data(), true).gui);
+}
+
 TEST(TessaranCommandLineTest, TheUsageNamesTheOptionsAndStatuses) {
     std::string usage = CommandLine::usage();
     for (const char* part : {"Usage: tessaran", "RIBFILE QELFILE", "--help", "--version", "Ctrl-C",

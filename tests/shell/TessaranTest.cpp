@@ -85,6 +85,14 @@ TEST_F(TessaranTest, UsageErrorsGiveStatusTwo) {
     EXPECT_TRUE(contains(run({"--bogus", "a", "b"}).err, "--bogus"));
 }
 
+TEST_F(TessaranTest, TheDesktopNeedsAWindowSystem) {
+    // The tests run with an empty DISPLAY: no window system.
+    ProgramResult result = run({"--gui"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "tessaran: no window system (DISPLAY is not set); the RIB to QEL "
+                          "window cannot open\n");
+}
+
 // ---- conversions
 
 TEST_F(TessaranTest, ACleanFileIsConvertedWithSuccess) {

@@ -1,6 +1,7 @@
 // The display window on a real X screen: run on a virtual screen of 24 bits
 // (true colour) and of 8 bits (a palette), each checked through a second
 // client that looks at the screen as the user sees it.
+#include "common/IconImage.h"
 #include "renderer/display/Display.h"
 #include "renderer/display/MedianCut.h"
 #include "renderer/display/PackedColor.h"
@@ -13,11 +14,14 @@
 #include "tests/renderer/display/XClient.h"
 #include "tests/renderer/geometry/ErrorCapture.h"
 
+#include "embedded/displayIcon.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -129,6 +133,29 @@ TEST_F(DisplayWindowTest, WindowIsTitledAndExactlyTheImage) {
     EXPECT_EQ(maxHeight, kHeight);
     WindowSystem::sync();
     EXPECT_EQ(screen(), std::vector<uint32_t>(size_t(kWidth * kHeight), 0)) << "starts black";
+}
+
+TEST_F(DisplayWindowTest, WindowCarriesTheDisplayIcon) {
+    std::optional<IconImage> icon = decodePngIcon(embedded::displayIcon, embedded::displayIconSize);
+    ASSERT_TRUE(icon);
+    // _NET_WM_ICON: width, height, then 0xAARRGGBB row by row.
+    std::vector<uint32_t> expected{uint32_t(icon->width), uint32_t(icon->height)};
+    const std::vector<unsigned char>& rgba = icon->rgba;
+    for (size_t k = 0; k < rgba.size(); k += 4)
+        expected.push_back(uint32_t(rgba[k + 3]) << 24 | uint32_t(rgba[k]) << 16 |
+                           uint32_t(rgba[k + 1]) << 8 | rgba[k + 2]);
+    ASSERT_EQ(expected.size(), size_t(2 + 48 * 48));
+
+    fDisplay.open("window test", kWidth, kHeight, 0, 0);
+    ASSERT_NE(fDisplay.window(), nullptr);
+    EXPECT_EQ(fClient.cardinals(fDisplay.window()->id(), "_NET_WM_ICON"), expected);
+    // A second window carries the same icon.
+    Display second;
+    second.open("second window", 8, 8, 0, 0);
+    ASSERT_NE(second.window(), nullptr);
+    EXPECT_EQ(fClient.cardinals(second.window()->id(), "_NET_WM_ICON"), expected);
+    second.close();
+    fDisplay.close();
 }
 
 TEST_F(DisplayWindowTest, RowsShowAsTheyArrive) {

@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <bit>
 #include <chrono>
 #include <map>
@@ -30,14 +31,54 @@ bool XClient::paletteScreen() const {
     return DefaultVisual(fConnection, DefaultScreen(fConnection))->c_class == PseudoColor;
 }
 
-std::vector<unsigned long> XClient::topLevelWindows() const {
-    std::vector<unsigned long> found;
-    Window root = DefaultRootWindow(fConnection), parent = 0, *children = nullptr;
+namespace {
+
+std::vector<Window> childrenOf(Display* connection, Window window) {
+    Window root = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
-    XSync(fConnection, False);
-    if (!XQueryTree(fConnection, root, &root, &parent, &children, &count)) return found;
+    std::vector<Window> found;
+    if (!XQueryTree(connection, window, &root, &parent, &children, &count)) return found;
     found.assign(children, children + count);
     if (children) XFree(children);
+    return found;
+}
+
+// The windows a window manager has put into frames of its own, marked by
+// the WM_STATE it gives them.
+void addManagedWindows(Display* connection, Window window, Atom wmState, int depth,
+                       std::vector<unsigned long>& found) {
+    for (Window child : childrenOf(connection, window)) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, left = 0;
+        unsigned char* data = nullptr;
+        bool managed = XGetWindowProperty(connection, child, wmState, 0, 0, False, AnyPropertyType,
+                                          &type, &format, &items, &left, &data) == Success &&
+                       type != None;
+        if (data) XFree(data);
+        if (managed)
+            found.push_back(child);
+        else if (depth > 0)
+            addManagedWindows(connection, child, wmState, depth - 1, found);
+    }
+}
+
+} // namespace
+
+// Without a window manager the programs' windows are the root's children;
+// with one they sit within its frames.
+std::vector<unsigned long> XClient::topLevelWindows() const {
+    XSync(fConnection, False);
+    Window root = DefaultRootWindow(fConnection);
+    std::vector<unsigned long> found;
+    for (Window child : childrenOf(fConnection, root))
+        found.push_back(child);
+    Atom wmState = XInternAtom(fConnection, "WM_STATE", False);
+    std::vector<unsigned long> managed;
+    for (Window frame : childrenOf(fConnection, root))
+        addManagedWindows(fConnection, frame, wmState, 2, managed);
+    for (unsigned long window : managed)
+        if (std::find(found.begin(), found.end(), window) == found.end()) found.push_back(window);
     return found;
 }
 
@@ -86,6 +127,26 @@ bool XClient::sizeLimits(unsigned long window, int& minWidth, int& minHeight, in
     maxWidth = hints.max_width;
     maxHeight = hints.max_height;
     return true;
+}
+
+std::vector<uint32_t> XClient::cardinals(unsigned long window, const char* name) const {
+    XSync(fConnection, False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, left = 0;
+    unsigned char* data = nullptr;
+    std::vector<uint32_t> values;
+    const Atom property = XInternAtom(fConnection, name, False);
+    if (XGetWindowProperty(fConnection, window, property, 0, 1L << 20, False, XA_CARDINAL, &type,
+                           &format, &count, &left, &data) == Success &&
+        type == XA_CARDINAL && format == 32 && left == 0) {
+        // Xlib hands 32-bit items over as longs.
+        const long* items = reinterpret_cast<const long*>(data);
+        for (unsigned long k = 0; k < count; ++k)
+            values.push_back(uint32_t(items[k]));
+    }
+    if (data) XFree(data);
+    return values;
 }
 
 std::vector<uint32_t> XClient::screenshot(unsigned long window) const {

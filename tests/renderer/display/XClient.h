@@ -21,7 +21,8 @@ public:
     // Whether the screen shows the colours of an installed colour map.
     bool paletteScreen() const;
 
-    // Every top-level window.
+    // Every top-level window: the root's children and, under a window
+    // manager, the programs' windows within its frames.
     std::vector<unsigned long> topLevelWindows() const;
     // The top-level windows whose name is title.
     std::vector<unsigned long> windowsNamed(const std::string& title) const;
@@ -33,6 +34,10 @@ public:
     // The smallest and largest size the window asks the window manager for.
     bool sizeLimits(unsigned long window, int& minWidth, int& minHeight, int& maxWidth,
                     int& maxHeight) const;
+
+    // The values of the window's 32-bit CARDINAL property name; empty when
+    // the window has no such property.
+    std::vector<uint32_t> cardinals(unsigned long window, const char* name) const;
 
     // The screen's colours (0x00BBGGRR) over the window's area, row by row.
     std::vector<uint32_t> screenshot(unsigned long window) const;
