@@ -4,6 +4,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -23,19 +24,30 @@ bool keepsAlpha(const PixelFormat& format) {
     return format.color && format.alpha;
 }
 
+// The renderer's colours are multiplied by alpha; a PNG file holds them
+// divided by it again.
+uint8_t unassociated(uint8_t color, uint8_t alpha) {
+    if (alpha == 0) return 0;
+    return uint8_t(std::min(255L, std::lround(color * 255.0 / alpha)));
+}
+
 // Appends one pixel's r, g, b (and alpha) bytes.
 uint8_t* encodePixel(const uint32_t* slots, const PixelFormat& format, uint8_t* out) {
     if (format.color) {
+        uint8_t* rgb = out;
         for (int c = 0; c < 3; ++c)
             *out++ = byteOf(slots[c], format.isFloatSlot(c));
+        if (keepsAlpha(format)) {
+            int slot = format.alphaSlot();
+            uint8_t alpha = byteOf(slots[slot], format.isFloatSlot(slot));
+            for (int c = 0; c < 3; ++c)
+                rgb[c] = unassociated(rgb[c], alpha);
+            *out++ = alpha;
+        }
     } else {
         uint8_t grey = byteOf(slots[0], format.isFloatSlot(0));
         for (int c = 0; c < 3; ++c)
             *out++ = grey;
-    }
-    if (keepsAlpha(format)) {
-        int slot = format.alphaSlot();
-        *out++ = byteOf(slots[slot], format.isFloatSlot(slot));
     }
     return out;
 }

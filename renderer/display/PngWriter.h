@@ -1,8 +1,9 @@
 // Writes a finished image as an 8-bit PNG file, as the display window shows
 // it: integer channels give their low byte, float channels value × 255
-// rounded. Colour images are RGB, RGBA when alpha is on too (the values are
-// written as they are, not divided by alpha); without colour the first
-// channel is a grey level. Depth is not written.
+// rounded. Colour images are RGB, RGBA when alpha is on too, with the
+// colours divided by alpha as the format has them (the renderer's are
+// multiplied by it); without colour the first channel is a grey level.
+// Depth is not written.
 #ifndef QEL_DISPLAY_PNGWRITER_H
 #define QEL_DISPLAY_PNGWRITER_H
 

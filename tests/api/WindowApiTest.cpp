@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <poll.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -157,4 +158,23 @@ TEST_F(WindowApiTest, WindowsTurnedOffOpenNone) {
     EXPECT_EQ(qelWindowsOpen(), 0);
     EXPECT_TRUE(fClient.windowsNamed(file).empty());
     EXPECT_EQ(readTiff(file).width, 160u);
+}
+
+// A program's own event loop watches the windows' connection: a close asked
+// for by the user makes it readable, and qelWindowEvents(0) then handles it.
+TEST_F(WindowApiTest, TheConnectionTellsWhenEventsArrive) {
+    const std::string file = path("watched");
+    beginScene(file);
+    endScene();
+    int fd = qelWindowConnection();
+    ASSERT_GE(fd, 0);
+    // The window's first events (mapping, exposure) come in and are handled.
+    for (int round = 0; round < 10; ++round)
+        qelWindowEvents(20);
+    struct pollfd watch = {fd, POLLIN, 0};
+    EXPECT_EQ(::poll(&watch, 1, 0), 0) << "nothing waits once the events are handled";
+    ASSERT_EQ(fClient.windowsNamed(file).size(), 1u);
+    fClient.close(fClient.windowsNamed(file)[0]);
+    EXPECT_EQ(::poll(&watch, 1, 5000), 1);
+    EXPECT_EQ(qelWindowEvents(0), 0);
 }

@@ -69,11 +69,23 @@ TEST(PngWriter, FloatChannelsAreScaledRoundedAndClamped) {
     PngReadBack png = writtenAndRead(
         "float.png", oneRow(layout(true, true, false, 0),
                             {slotFromFloat(0.5f), slotFromFloat(0.2f), slotFromFloat(1.5f),
-                             slotFromFloat(0.25f), slotFromFloat(-0.2f), slotFromFloat(0.0f),
-                             slotFromFloat(1.0f), slotFromFloat(1.0f)}));
+                             slotFromFloat(1.0f), slotFromFloat(0.25f), slotFromFloat(-0.2f),
+                             slotFromFloat(0.0f), slotFromFloat(1.0f)}));
     ASSERT_TRUE(png.opened);
     EXPECT_TRUE(png.hasAlpha);
-    EXPECT_EQ(png.bytes, (std::vector<unsigned char>{128, 51, 255, 64, 0, 0, 255, 255}));
+    EXPECT_EQ(png.bytes, (std::vector<unsigned char>{128, 51, 255, 255, 64, 0, 0, 255}));
+}
+
+// The renderer's colours are multiplied by alpha, a PNG file's are not.
+TEST(PngWriter, ColoursAreDividedByAlpha) {
+    // 100 * 255 / 200 = 127.5 -> 128, 50 * 255 / 200 = 63.75 -> 64; nothing
+    // is left of a colour without alpha; 250 * 255 / 128 = 498 clamps.
+    PngReadBack png = writtenAndRead(
+        "associated.png",
+        oneRow(layout(true, true, false, 255), {100, 50, 0, 200, 10, 10, 10, 0, 250, 0, 128, 128}));
+    ASSERT_TRUE(png.opened);
+    EXPECT_EQ(png.bytes,
+              (std::vector<unsigned char>{128, 64, 0, 200, 0, 0, 0, 0, 255, 0, 255, 128}));
 }
 
 TEST(PngWriter, DepthIsLeftOutAndWithoutColourTheFirstChannelIsGrey) {
