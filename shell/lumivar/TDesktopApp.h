@@ -5,11 +5,9 @@
 #define QEL_SHELL_LUMIVAR_TDESKTOPAPP_H
 
 #include "shell/TRendApp.h"
-#include "shell/desktop/TRendFrame.h"
-#include "shell/desktop/WindowIcon.h"
+#include "shell/desktop/TDesktopShell.h"
 #include "shell/lumivar/DisplayWindowEvents.h"
 
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -19,27 +17,23 @@ class TDesktopApp : public TRendApp {
 public:
     static constexpr const char* kFileFilter = "Scene Files (*.QEL)|*.QEL|All Files (*.*)|*.*|";
     static constexpr const char* kRenderPath = "&File/&Render";
-    static constexpr const char* kExitPath = "&File/E&xit";
-    static constexpr const char* kAboutPath = "&Help/&About...";
+    static constexpr const char* kAboutPath = TDesktopShell::kAboutPath;
     static constexpr const char* kRenderHint = "Locate and Render a scene file";
     static constexpr const char* kExitHint = "Exit Quelmark";
     static constexpr const char* kAboutHint = "Show the version of Quelmark";
     static constexpr const char* kAboutCaption = "About Quelmark";
 
     explicit TDesktopApp(TProgressDialog::StepsFactory makeSteps);
-    ~TDesktopApp() override;
 
     // Creates the message window and the main frame and shows them.
     void InitMainWindow();
     // Runs until the main frame closes; a file given is rendered first.
     int Run(const std::optional<std::string>& file);
 
-    // The commands of the menus.
+    // Render in the menu: the file dialog, then the render.
     void CmRender();
-    void CmAboutDialog();
-    void CmExit();
 
-    TRendFrame& frame() { return *fFrame; }
+    TRendFrame& frame() { return fShell.frame(); }
     // The open "Render Status" dialog, null when none is open.
     TRenderStatus* renderStatus() { return fStatus; }
 
@@ -47,8 +41,7 @@ protected:
     void ExecDialog(TProgressDialog& dialog) override;
 
 private:
-    WindowIcon fIcon;
-    std::unique_ptr<TRendFrame> fFrame;
+    TDesktopShell fShell;
     DisplayWindowEvents fDisplayWindows;
     TRenderStatus* fStatus = nullptr;
 };

@@ -3,37 +3,25 @@
 #include "embedded/converterIcon.h"
 #include "shell/desktop/FileDialog.h"
 #include "shell/desktop/StepLoop.h"
-#include "shell/desktop/TAboutDialog.h"
-#include "shell/desktop/TMessagePane.h"
 #include "shell/tessaran/TConversionStatus.h"
 
 #include <FL/fl_ask.H>
 
 TDesktopApp::TDesktopApp(TProgressDialog::StepsFactory makeSteps, SceneOutput& output)
     : TRendApp(std::move(makeSteps), output),
-      fIcon(embedded::converterIcon, embedded::converterIconSize) {
+      fShell(embedded::converterIcon, embedded::converterIconSize,
+             {kName, kExitHint, kAboutHint, kAboutCaption, kAboutText}, messages()) {
     setView(this);
 }
 
-TDesktopApp::~TDesktopApp() {
-    messages().setView(nullptr);
-}
-
 void TDesktopApp::InitMainWindow() {
-    std::vector<TRendFrame::Command> commands = {
-        {kConvertPath, kConvertHint, [this] { CmConvert(); }},
-        {kExitPath, kExitHint, [this] { CmExit(); }},
-        {kAboutPath, kAboutHint, [this] { CmAboutDialog(); }},
-    };
-    fFrame = std::make_unique<TRendFrame>(kName, std::move(commands), fIcon);
-    messages().setView(&fFrame->messagePane());
-    fFrame->show();
+    fShell.InitMainWindow({kConvertPath, kConvertHint, [this] { CmConvert(); }});
 }
 
 int TDesktopApp::Run(const std::optional<std::pair<std::string, std::string>>& files) {
-    if (!fFrame) InitMainWindow();
+    if (!fShell.hasFrame()) InitMainWindow();
     if (files) TRendApp::CmConvert(files->first.c_str(), files->second.c_str());
-    StepLoop::waitUntil([this] { return !fFrame->shown(); });
+    fShell.RunUntilClosed();
     return 0;
 }
 
@@ -45,15 +33,6 @@ void TDesktopApp::CmConvert() {
     TRendApp::CmConvert(rib->c_str(), qel->c_str());
 }
 
-void TDesktopApp::CmAboutDialog() {
-    TAboutDialog about(kAboutCaption, kAboutText, fIcon);
-    about.Execute();
-}
-
-void TDesktopApp::CmExit() {
-    fFrame->hide();
-}
-
 // What went wrong goes to the message window; the box says what it says.
 void TDesktopApp::messageBox(const char* text, const char* caption, const std::string& detail) {
     if (!detail.empty()) print((std::string(caption) + ": " + detail).c_str());
@@ -62,9 +41,8 @@ void TDesktopApp::messageBox(const char* text, const char* caption, const std::s
 }
 
 void TDesktopApp::ExecDialog(TProgressDialog& dialog) {
-    TConversionStatus status(dialog, fIcon);
-    status.position(fFrame->x() + (fFrame->w() - status.w()) / 2,
-                    fFrame->y() + (fFrame->h() - status.h()) / 2);
+    TConversionStatus status(dialog, fShell.icon());
+    fShell.centre(status);
     dialog.setView(&status);
     fStatus = &status;
     dialog.SetupWindow();

@@ -4,11 +4,9 @@
 #ifndef QEL_SHELL_TESSARAN_TDESKTOPAPP_H
 #define QEL_SHELL_TESSARAN_TDESKTOPAPP_H
 
-#include "shell/desktop/TRendFrame.h"
-#include "shell/desktop/WindowIcon.h"
+#include "shell/desktop/TDesktopShell.h"
 #include "shell/tessaran/TRendApp.h"
 
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -19,27 +17,23 @@ public:
     static constexpr const char* kRibFilter = "RIB Files (*.RIB)|*.RIB|All Files (*.*)|*.*|";
     static constexpr const char* kQelFilter = "Scene Files (*.QEL)|*.QEL|All Files (*.*)|*.*|";
     static constexpr const char* kConvertPath = "&File/&Convert";
-    static constexpr const char* kExitPath = "&File/E&xit";
-    static constexpr const char* kAboutPath = "&Help/&About...";
+    static constexpr const char* kAboutPath = TDesktopShell::kAboutPath;
     static constexpr const char* kConvertHint = "Convert RIB file QEL file";
     static constexpr const char* kExitHint = "Exit RIB to Quelmark";
     static constexpr const char* kAboutHint = "Show the version of RIB to Quelmark";
     static constexpr const char* kAboutCaption = "About RIB to Quelmark";
 
     TDesktopApp(TProgressDialog::StepsFactory makeSteps, SceneOutput& output);
-    ~TDesktopApp() override;
 
     // Creates the message window and the main frame and shows them.
     void InitMainWindow();
     // Runs until the main frame closes; files given are converted first.
     int Run(const std::optional<std::pair<std::string, std::string>>& files);
 
-    // The commands of the menus.
+    // Convert in the menu: the open and save dialogs, then the conversion.
     void CmConvert();
-    void CmAboutDialog();
-    void CmExit();
 
-    TRendFrame& frame() { return *fFrame; }
+    TRendFrame& frame() { return fShell.frame(); }
     // The open "Conversion Status" dialog, null when none is open.
     TConversionStatus* conversionStatus() { return fStatus; }
 
@@ -49,8 +43,7 @@ protected:
 private:
     void messageBox(const char* text, const char* caption, const std::string& detail) override;
 
-    WindowIcon fIcon;
-    std::unique_ptr<TRendFrame> fFrame;
+    TDesktopShell fShell;
     TConversionStatus* fStatus = nullptr;
 };
 

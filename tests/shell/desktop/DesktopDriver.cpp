@@ -1,8 +1,11 @@
 #include "DesktopDriver.h"
 
 #include "shell/desktop/Desktop.h"
+#include "shell/desktop/TDesktopShell.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
 #include <FL/Fl_Text_Display.H>
 #include <FL/x.H>
 #include <X11/Xutil.h>
@@ -77,6 +80,34 @@ void DesktopDriver::stop() {
 
 DesktopDriver::~DesktopDriver() {
     stop();
+}
+
+void DesktopDriver::respond(const std::function<void()>& open, const char* caption,
+                            const char* button, const std::string& screenshot,
+                            const std::function<void(Fl_Window&)>& look) {
+    int ticks = 0;
+    DesktopDriver driver;
+    driver.script([&] {
+        Fl_Window* shown = window(caption);
+        if (!shown) return false;
+        look(*shown);
+        // A click before the window is on the screen would go astray.
+        if (++ticks == 5) DesktopDriver::screenshot(*shown, screenshot);
+        if (ticks % 20 == 6)
+            if (Fl_Button* chosen = find<Fl_Button>(*shown, button)) click(*chosen);
+        return false;
+    });
+    open();
+}
+
+std::string DesktopDriver::aboutText(TRendFrame& frame, const char* caption, const char* text,
+                                     const std::string& screenshot) {
+    std::string shown;
+    respond([&frame] { frame.choose(TDesktopShell::kAboutPath); }, caption, "OK", screenshot,
+            [&](Fl_Window& about) {
+                if (Fl_Box* box = find<Fl_Box>(about, text)) shown = box->label();
+            });
+    return shown;
 }
 
 void DesktopDriver::movePointer(int x, int y) {

@@ -12,6 +12,8 @@
 #include <functional>
 #include <string>
 
+class TRendFrame;
+
 class DesktopDriver {
 public:
     // Connects the toolkit as the programs do; false without a window system.
@@ -39,6 +41,17 @@ public:
     bool done() const { return fDone; }
     void stop();
     ~DesktopDriver();
+
+    // Runs open, which shows a modal window captioned caption; once the
+    // window is on the screen, look sees it, the screenshot is saved and the
+    // button is clicked, again until the window has gone.
+    static void respond(const std::function<void()>& open, const char* caption, const char* button,
+                        const std::string& screenshot, const std::function<void(Fl_Window&)>& look);
+
+    // Chooses About in the frame's menu and reads the dialog's text (the box
+    // labelled text, "" when there is none), then clicks OK.
+    static std::string aboutText(TRendFrame& frame, const char* caption, const char* text,
+                                 const std::string& screenshot);
 
     // Input as the user gives it, in screen coordinates.
     static void movePointer(int x, int y);

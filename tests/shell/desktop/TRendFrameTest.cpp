@@ -61,6 +61,13 @@ protected:
         return menu;
     }
 
+    // Clicks the File menu's title until its menu opens (a window manager
+    // may still be placing the frame); the open menu, or null.
+    Fl_Window* clickFileMenu(int& ticks) const {
+        if (ticks++ % 40 == 10) DesktopDriver::clickAt(frame->x() + 15, frame->y() + 12);
+        return openMenu(*frame);
+    }
+
     WindowIcon noIcon{nullptr, 0};
     std::unique_ptr<TRendFrame> frame;
     std::vector<std::string> chosen;
@@ -80,10 +87,7 @@ TEST_F(FrameTest, HighlightedItemsShowTheirHints) {
         }
         switch (phase) {
         case 0:
-            // A window manager may still be placing the frame: the click is
-            // made again until the menu opens.
-            if (ticks++ % 40 == 10) DesktopDriver::clickAt(frame->x() + 15, frame->y() + 12);
-            menu = openMenu(*frame);
+            menu = clickFileMenu(ticks);
             if (!menu) return false;
             y = menu->y() + 1;
             phase = 2;
@@ -133,10 +137,7 @@ TEST_F(FrameTest, ClickingAnItemRunsItsCommand) {
     driver.script([&] {
         switch (phase) {
         case 0:
-            // A window manager may still be placing the frame: the click is
-            // made again until the menu opens.
-            if (ticks++ % 40 == 10) DesktopDriver::clickAt(frame->x() + 15, frame->y() + 12);
-            menu = openMenu(*frame);
+            menu = clickFileMenu(ticks);
             if (!menu) return false;
             y = menu->y() + 1;
             phase = 2;
@@ -205,19 +206,11 @@ TEST_F(FrameTest, EscapeLeavesTheFrameOpen) {
 TEST_F(FrameTest, AboutDialogShowsItsTextUntilOk) {
     TAboutDialog about("About Frame Test", "Frame Test Version 1.01", noIcon);
     bool sawText = false;
-    int ticks = 0;
-    DesktopDriver driver;
-    driver.script([&] {
-        Fl_Window* shown = DesktopDriver::window("About Frame Test");
-        if (!shown) return !about.shown();
-        sawText = DesktopDriver::find<Fl_Box>(*shown, "Frame Test Version 1.01") != nullptr;
-        // A click before the window is on the screen would go astray.
-        if (++ticks % 20 == 5)
-            if (Fl_Button* ok = DesktopDriver::find<Fl_Button>(*shown, "OK"))
-                DesktopDriver::click(*ok);
-        return false;
-    });
-    about.Execute();
+    DesktopDriver::respond([&] { about.Execute(); }, "About Frame Test", "OK", "about",
+                           [&](Fl_Window& shown) {
+                               sawText = DesktopDriver::find<Fl_Box>(
+                                             shown, "Frame Test Version 1.01") != nullptr;
+                           });
     EXPECT_TRUE(sawText);
     EXPECT_FALSE(about.shown());
 }

@@ -154,23 +154,19 @@ TEST_F(TessaranDesktopTest, AnOutputThatCannotBeOpenedShowsTheFileErrorBox) {
     std::string rib = write("square.rib", kSquare);
     std::string qel = dir.path() + "no/such/folder/square.qel";
     std::string text, icon;
-    int ticks = 0;
-    DesktopDriver driver;
-    driver.script([&] {
-        Fl_Window* box = DesktopDriver::window("File Error");
-        if (!box) return false;
-        for (int k = 0; k < box->children(); ++k) {
-            std::string shown = label(*box->child(k));
-            if (shown == "!") icon = shown;
-            if (shown == "Unable to open file") text = shown;
-        }
-        if (++ticks == 5) DesktopDriver::screenshot(*box, "file-error");
-        if (ticks % 20 == 6) DesktopDriver::click(*DesktopDriver::find<Fl_Button>(*box, "OK"));
-        return false;
-    });
-    EXPECT_EQ(app.TRendApp::CmConvert(rib.c_str(), qel.c_str()),
-              TRendApp::ConvertResult::OutputNotOpened);
-    driver.stop();
+    DesktopDriver::respond(
+        [&] {
+            EXPECT_EQ(app.TRendApp::CmConvert(rib.c_str(), qel.c_str()),
+                      TRendApp::ConvertResult::OutputNotOpened);
+        },
+        "File Error", "OK", "file-error",
+        [&](Fl_Window& box) {
+            for (int k = 0; k < box.children(); ++k) {
+                std::string shown = label(*box.child(k));
+                if (shown == "!") icon = shown;
+                if (shown == "Unable to open file") text = shown;
+            }
+        });
     EXPECT_EQ(text, "Unable to open file");
     EXPECT_EQ(icon, "!");
     EXPECT_EQ(paneText(), "File Error: \"" + qel + "\": No such file or directory\n");
@@ -190,6 +186,12 @@ protected:
         ok->do_callback();
         ticks = 0;
         return true;
+    }
+    // Phase 0 takes the RIB file in the open dialog, phase 1 the QEL file in
+    // the save dialog; each moves on to the next phase.
+    static void chooseFiles(const std::string& rib, const std::string& qel, int& phase,
+                            int& ticks) {
+        if (choose(phase == 0 ? "Open" : "Save As", phase == 0 ? rib : qel, ticks)) ++phase;
     }
     // Answers the question before a file is replaced.
     static bool answer(const char* button, std::string& question) {
@@ -212,10 +214,8 @@ TEST_F(ConvertCommandTest, ReplacingAnExistingFileIsAskedFirst) {
     driver.script([&] {
         switch (phase) {
         case 0:
-            if (choose("Open", rib, ticks)) phase = 1;
-            return false;
         case 1:
-            if (choose("Save As", qel, ticks)) phase = 2;
+            chooseFiles(rib, qel, phase, ticks);
             return false;
         case 2:
             if (answer("Yes", question)) phase = 3;
@@ -243,10 +243,8 @@ TEST_F(ConvertCommandTest, NotReplacingAskForAnotherNameAndCancelConvertsNothing
     driver.script([&] {
         switch (phase) {
         case 0:
-            if (choose("Open", rib, ticks)) phase = 1;
-            return false;
         case 1:
-            if (choose("Save As", qel, ticks)) phase = 2;
+            chooseFiles(rib, qel, phase, ticks);
             return false;
         case 2:
             if (answer("No", question)) phase = 3;
@@ -273,21 +271,9 @@ TEST_F(ConvertCommandTest, NotReplacingAskForAnotherNameAndCancelConvertsNothing
 }
 
 TEST_F(TessaranDesktopTest, AboutShowsTheVersion) {
-    std::string text;
-    int ticks = 0;
-    DesktopDriver driver;
-    driver.script([&] {
-        Fl_Window* about = DesktopDriver::window(TDesktopApp::kAboutCaption);
-        if (!about) return false;
-        if (Fl_Box* box = DesktopDriver::find<Fl_Box>(*about, TDesktopApp::kAboutText))
-            text = label(*box);
-        if (++ticks == 5) DesktopDriver::screenshot(*about, "about-tessaran");
-        if (ticks % 20 == 6) DesktopDriver::click(*DesktopDriver::find<Fl_Button>(*about, "OK"));
-        return false;
-    });
-    ASSERT_TRUE(app.frame().choose(TDesktopApp::kAboutPath));
-    driver.stop();
-    EXPECT_EQ(text, "RIB to Quelmark Version 1.01");
+    EXPECT_EQ(DesktopDriver::aboutText(app.frame(), TDesktopApp::kAboutCaption,
+                                       TDesktopApp::kAboutText, "about-tessaran"),
+              "RIB to Quelmark Version 1.01");
     DesktopDriver::screenshot(app.frame(), "rib-to-qel");
 }
 
