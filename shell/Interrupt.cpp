@@ -8,9 +8,11 @@
 namespace {
 
 volatile std::sig_atomic_t gInterrupted = 0;
+volatile std::sig_atomic_t gSignal = SIGINT;
 int gPipe[2] = {-1, -1};
 
-void noteInterrupt(int) {
+void noteInterrupt(int signal) {
+    gSignal = signal;
     gInterrupted = 1;
     if (gPipe[1] >= 0) {
         char note = 1;
@@ -33,6 +35,11 @@ void Interrupt::install() {
     // No SA_RESTART: a waiting read returns, so the note is seen.
     action.sa_flags = SA_RESETHAND;
     sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int Interrupt::exitStatus() {
+    return 128 + int(gSignal);
 }
 
 bool Interrupt::pending() {

@@ -42,7 +42,8 @@ const char* CommandLine::usage() {
            "\n"
            "Exit status: 0 when every file was read to its end without an error,\n"
            "1 after an error report, 2 for a usage error or a file that cannot be\n"
-           "opened, 130 when interrupted.\n";
+           "opened, 130 when interrupted (Ctrl-C), 143 when terminated (SIGTERM);\n"
+           "a frame cut short saves no image.\n";
 }
 
 void CommandLine::setFormat(const char* name) {

@@ -24,7 +24,7 @@
 
 namespace {
 
-enum ExitStatus { kSuccess = 0, kFailure = 1, kUsage = 2, kInterrupted = 130 };
+enum ExitStatus { kSuccess = 0, kFailure = 1, kUsage = 2 };
 
 int terminalWidth() {
     struct winsize size = {};
@@ -91,7 +91,7 @@ private:
         // A frame cut short is no image to keep.
         if (fSaver) fSaver->stop();
         fView.finish();
-        return kInterrupted;
+        return Interrupt::exitStatus();
     }
 
     bool fProgressAsked, fShowStatus;
@@ -130,6 +130,6 @@ int main(int argc, char** argv) {
     qelErrorHandler(QEL_SEVERITY_INFO, QEL_HANDLER_PRINT);
     if (!line.window) qelWindowsEnable(0);
     int status = Run(line).render(line.files);
-    if (line.wait && status != kInterrupted) Run::waitForWindows();
+    if (line.wait && !Interrupt::pending()) Run::waitForWindows();
     return status;
 }

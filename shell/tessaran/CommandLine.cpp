@@ -28,7 +28,8 @@ const char* CommandLine::usage() {
            "  --         end of options: the further words are the files\n"
            "\n"
            "Exit status: 0 on \"Success.\", 1 when there are warning/error messages,\n"
-           "2 for a usage error or a file that cannot be opened, 130 when interrupted.\n";
+           "2 for a usage error or a file that cannot be opened, 130 when interrupted\n"
+           "(Ctrl-C), 143 when terminated (SIGTERM).\n";
 }
 
 CommandLine CommandLine::parse(int argc, const char* const* argv, bool windowSystem) {

@@ -15,7 +15,7 @@
 
 namespace {
 
-enum ExitStatus { kSuccess = 0, kMessages = 1, kUsage = 2, kInterrupted = 130 };
+enum ExitStatus { kSuccess = 0, kMessages = 1, kUsage = 2 };
 
 int exitStatus(TRendApp::ConvertResult result) {
     switch (result) {
@@ -24,7 +24,7 @@ int exitStatus(TRendApp::ConvertResult result) {
     case TRendApp::ConvertResult::Messages:
         return kMessages;
     case TRendApp::ConvertResult::Cancelled:
-        return kInterrupted;
+        return Interrupt::exitStatus();
     default:
         return kUsage;
     }

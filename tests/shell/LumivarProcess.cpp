@@ -23,7 +23,7 @@ LumivarResult runLumivarWithWindows(const std::string& dir, const std::vector<st
 
 LumivarResult interruptLumivar(const std::string& dir, const std::vector<std::string>& args,
                                const std::string& awaited, bool& timedOut, bool keepInputOpen,
-                               const std::string& input) {
+                               const std::string& input, int signal) {
     return interruptProgram(LUMIVAR_PATH, dir, withoutWindows(args), awaited, timedOut,
-                            {input, keepInputOpen, ""});
+                            {input, keepInputOpen, "", signal});
 }

@@ -4,6 +4,7 @@
 
 #include "ProgramProcess.h"
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -16,12 +17,13 @@ LumivarResult runLumivar(const std::string& dir, const std::vector<std::string>&
 LumivarResult runLumivarWithWindows(const std::string& dir, const std::vector<std::string>& args);
 
 // Runs lumivar, reads its standard error until the text appears, then sends
-// it SIGINT and waits for it. timedOut is set when the text never came or
+// it the signal and waits for it. timedOut is set when the text never came or
 // the child did not end within seconds of the signal; then it is killed.
 // It is fed the input; with keepInputOpen its standard input then stays
 // open, with nothing more written, until it has ended.
 LumivarResult interruptLumivar(const std::string& dir, const std::vector<std::string>& args,
                                const std::string& awaited, bool& timedOut,
-                               bool keepInputOpen = false, const std::string& input = "");
+                               bool keepInputOpen = false, const std::string& input = "",
+                               int signal = SIGINT);
 
 #endif

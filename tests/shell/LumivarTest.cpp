@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -287,6 +288,24 @@ TEST_F(LumivarTest, InterruptCancelsWithStatus130AndKeepsTheMessages) {
     // Neither the frame cut short nor the next file's frame was saved.
     EXPECT_FALSE(exists("cut.png"));
     EXPECT_FALSE(exists("cut2.png"));
+}
+
+// A scheduler ending the job: the same as Ctrl-C, with the status of SIGTERM.
+TEST_F(LumivarTest, TerminationEndsWithStatus143AndSavesNoPartImage) {
+    std::string scene = "qelFrameBegin\nqelRasterViewport 0 1999 0 1499\n"
+                        "qelSceneBegin\nqelSurface \"constant\"\nqelTranslate 0 0 5\n"
+                        "qelSphere 1 -1 1 360\nqelSceneEnd\nqelFrameEnd\n";
+    bool timedOut = false;
+    LumivarResult result =
+        interruptLumivar(fDir, {"--progress", "-o", "cut.exr", write("big.qel", scene)},
+                         "Rendering frame", timedOut, false, "", SIGTERM);
+    EXPECT_FALSE(timedOut);
+    EXPECT_EQ(result.status, 143);
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(fDir))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"big.qel"}) << "no image, not even a part of one";
+    EXPECT_EQ(TerminalScreen(result.err).current(), "");
 }
 
 TEST_F(LumivarTest, InterruptEndsAReadWaitingForInput) {

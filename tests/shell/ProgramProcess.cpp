@@ -130,7 +130,7 @@ ProgramResult interruptProgram(const std::string& program, const std::string& di
                result.out.find(awaited) != std::string::npos;
         if (!seen && !capture.pump(100)) break;
     }
-    ::kill(child, SIGINT);
+    ::kill(child, input.signal);
     if (keepOpen && !input.afterSignal.empty()) {
         writeAll(in.write, input.afterSignal);
         ::close(in.write);

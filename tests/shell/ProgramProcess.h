@@ -3,6 +3,7 @@
 #ifndef QEL_TESTS_SHELL_PROGRAMPROCESS_H
 #define QEL_TESTS_SHELL_PROGRAMPROCESS_H
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -23,10 +24,12 @@ struct InterruptInput {
     std::string first;
     bool keepOpen = false;
     std::string afterSignal;
+    int signal = SIGINT;
 };
 
 // Runs the program, reads its standard output and error until the text
-// appears in either, then sends it SIGINT and waits for it. timedOut is set
+// appears in either, then sends it the signal (SIGINT unless the input says
+// otherwise) and waits for it. timedOut is set
 // when the text never came or the child did not end within seconds of the
 // signal; then it is killed.
 ProgramResult interruptProgram(const std::string& program, const std::string& dir,
