@@ -10,7 +10,9 @@
 
 namespace {
 
-float draw() { return float(runtimeRandom()) / float(kRandomMax); }
+float draw() {
+    return float(runtimeRandom()) / float(kRandomMax);
+}
 
 // An index clamped to [0, n - 1].
 long clampIndex(float index, long n) {
@@ -62,19 +64,23 @@ void UniformBucket::sampleGrid(const Grid& grid, float x0, float x1, float y0, f
     GridIterator micropolygons(&grid);
     while (const MicroPolygon* mp = micropolygons++) {
         Bound b = mp->bound();
-        if (b.xmin > x1 || b.xmax < x0 || b.ymin > y1 || b.ymax < y0 || !inDepthRange(b))
-            continue;
+        if (b.xmin > x1 || b.xmax < x0 || b.ymin > y1 || b.ymax < y0 || !inDepthRange(b)) continue;
         float area = mp->znormal();
         if (std::fabs(area) < kEpsilon || culledBySides(area, sides)) continue;
         Range range = samplesWithin(b.xmin, b.xmax, b.ymin, b.ymax, x0, y0);
+        // The range allows for the jitter; a jittered point outside the
+        // micropolygon's bound cannot be covered by it.
         for (long iy = range.iy0; iy <= range.iy1; ++iy)
-            for (long ix = range.ix0; ix <= range.ix1; ++ix)
-                slot(ix, iy).sample(*mp);
+            for (long ix = range.ix0; ix <= range.ix1; ++ix) {
+                Sample& s = slot(ix, iy);
+                if (s.x() < b.xmin || s.x() > b.xmax || s.y() < b.ymin || s.y() > b.ymax) continue;
+                s.sample(*mp);
+            }
     }
 }
 
-UniformBucket::Range UniformBucket::samplesWithin(float xlow, float xhigh, float ylow,
-                                                  float yhigh, float x0, float y0) const {
+UniformBucket::Range UniformBucket::samplesWithin(float xlow, float xhigh, float ylow, float yhigh,
+                                                  float x0, float y0) const {
     if (fSamples.empty()) return Range{0, -1, 0, -1};
     const Option& option = *gOption;
     auto first = [this](float low, float origin, float perPixel, long n) {
