@@ -197,8 +197,7 @@ QEL_API void qelPerspective(float fov);
 QEL_API void qelTranslate(float dx, float dy, float dz);
 QEL_API void qelRotate(float angle, float dx, float dy, float dz);
 QEL_API void qelScale(float sx, float sy, float sz);
-QEL_API void qelSkew(float angle, float dx1, float dy1, float dz1, float dx2, float dy2,
-                     float dz2);
+QEL_API void qelSkew(float angle, float dx1, float dy1, float dz1, float dx2, float dy2, float dz2);
 QEL_API void qelMarkSpace(unsigned short name);
 QEL_API float (*qelProjectPoints(unsigned short fromSpace, unsigned short toSpace, long n,
                                  float points[][3]))[3];
@@ -207,8 +206,7 @@ QEL_API void qelMatrixPop();
 
 // Geometric primitives
 QEL_API void qelPolygon(long nvertices, ...);
-QEL_API void qelPolygonV(long nvertices, long n, const unsigned short* tokens,
-                         void* const* values);
+QEL_API void qelPolygonV(long nvertices, long n, const unsigned short* tokens, void* const* values);
 QEL_API void qelGeneralPolygon(long nloops, const long* nvertices, ...);
 QEL_API void qelGeneralPolygonV(long nloops, const long* nvertices, long n,
                                 const unsigned short* tokens, void* const* values);
@@ -230,11 +228,11 @@ QEL_API void qelNurb(long uorder, const float* uknot, float umin, float umax, lo
 QEL_API void qelNurbV(long uorder, const float* uknot, float umin, float umax, long vorder,
                       const float* vknot, float vmin, float vmax, long n,
                       const unsigned short* tokens, void* const* values);
-QEL_API void qelNurbMesh(long nu, long uorder, const float* uknot, float umin, float umax,
-                         long nv, long vorder, const float* vknot, float vmin, float vmax, ...);
-QEL_API void qelNurbMeshV(long nu, long uorder, const float* uknot, float umin, float umax,
-                          long nv, long vorder, const float* vknot, float vmin, float vmax,
-                          long n, const unsigned short* tokens, void* const* values);
+QEL_API void qelNurbMesh(long nu, long uorder, const float* uknot, float umin, float umax, long nv,
+                         long vorder, const float* vknot, float vmin, float vmax, ...);
+QEL_API void qelNurbMeshV(long nu, long uorder, const float* uknot, float umin, float umax, long nv,
+                          long vorder, const float* vknot, float vmin, float vmax, long n,
+                          const unsigned short* tokens, void* const* values);
 QEL_API void qelSphere(float radius, float zmin, float zmax, float thetamax, ...);
 QEL_API void qelSphereV(float radius, float zmin, float zmax, float thetamax, long n,
                         const unsigned short* tokens, void* const* values);
@@ -295,8 +293,8 @@ QEL_API void qelRelativeDetail(float detail);
 QEL_API void qelTextureCoordinates(float s1, float t1, float s2, float t2, float s3, float t3,
                                    float s4, float t4);
 QEL_API const void* qelAreaLightSource(unsigned short shader, ...);
-QEL_API const void* qelAreaLightSourceV(unsigned short shader, long n,
-                                        const unsigned short* tokens, void* const* values);
+QEL_API const void* qelAreaLightSourceV(unsigned short shader, long n, const unsigned short* tokens,
+                                        void* const* values);
 QEL_API void qelInterior(unsigned short shader, ...);
 QEL_API void qelInteriorV(unsigned short shader, long n, const unsigned short* tokens,
                           void* const* values);
@@ -348,8 +346,9 @@ QEL_API void qelRenderCancel();
 
 // The renderer's own addition for render programs: from the next frame on,
 // each frame's finished image is also saved to this file when its display
-// closes, as PNG when the name ends in ".png", else as TIFF. Null or an
-// empty name stops it. The setting outlives frames and qelReset.
+// closes, as OpenEXR when the name ends in ".exr" (the data window the crop
+// region), as PNG when it ends in ".png", else as TIFF. Null or an empty
+// name stops it. The setting outlives frames and qelReset.
 QEL_API void qelSaveDisplay(const char* path);
 
 } // extern "C"

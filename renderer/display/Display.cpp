@@ -2,6 +2,9 @@
 
 #include "api/qel.h"
 #include "common/Error.h"
+#include "renderer/display/AtomicFile.h"
+#include "renderer/display/CropRegion.h"
+#include "renderer/display/ExrWriter.h"
 #include "renderer/display/PngWriter.h"
 #include "renderer/display/TDisplayWindow.h"
 #include "renderer/display/TiffWriter.h"
@@ -9,6 +12,7 @@
 #include "renderer/state/Option.h"
 
 #include <cctype>
+#include <cstring>
 #include <string>
 
 Display* gDisplay = nullptr;
@@ -20,13 +24,18 @@ std::string& savePath() {
     return path;
 }
 
-bool endsWithPng(const std::string& path) {
-    static const char kSuffix[] = ".png";
-    if (path.size() < 4) return false;
-    const char* tail = path.c_str() + path.size() - 4;
-    for (int k = 0; k < 4; ++k)
-        if (std::tolower(static_cast<unsigned char>(tail[k])) != kSuffix[k]) return false;
+// Whether the name ends in the suffix, in any case.
+bool endsWith(const std::string& path, const char* suffix) {
+    std::size_t length = std::strlen(suffix);
+    if (path.size() < length) return false;
+    const char* tail = path.c_str() + path.size() - length;
+    for (std::size_t k = 0; k < length; ++k)
+        if (std::tolower(static_cast<unsigned char>(tail[k])) != suffix[k]) return false;
     return true;
+}
+
+void reportUnwritten(const std::string& path) {
+    ::error(kErrRange, kError, "cannot write image file %s", path.c_str());
 }
 
 } // namespace
@@ -36,7 +45,7 @@ void Display::open(const char* name, long xres, long yres, long x0, long y0) {
     fYRes = yres;
     fX0 = x0;
     fY0 = y0;
-    if (!fImage.allocate(xres, yres, takeOutputOptions()))
+    if (!fImage.allocate(xres, yres, takeOutputOptions(xres, yres)))
         ::error(kErrRange, kError, "cannot keep an image of %ld x %ld pixels", xres, yres);
     fOpen = true;
     openWindow(name);
@@ -91,20 +100,31 @@ void Display::saveEveryFrameTo(const char* path) {
 void Display::saveCopy() {
     const std::string& path = savePath();
     if (path.empty()) return;
-    bool written =
-        endsWithPng(path) ? writePng(path.c_str(), fImage) : writeTiff(path.c_str(), fImage);
-    if (!written) ::error(kErrRange, kError, "cannot write image file %s", path.c_str());
+    if (endsWith(path, ".exr") && !fImage.empty() && fDataWindow.empty()) {
+        ::error(kErrRange, kError, "cannot write image file %s: the crop window holds no pixels",
+                path.c_str());
+        return;
+    }
+    bool written = AtomicFile::writeWhole(path, [&](const char* file) {
+        if (endsWith(path, ".exr")) return writeExr(file, fImage, fDataWindow);
+        if (endsWith(path, ".png")) return writePng(file, fImage);
+        return writeTiff(file, fImage);
+    });
+    if (!written) reportUnwritten(path);
 }
 
 void Display::print(const char* text) {
     printToStandardError(text);
 }
 
-PixelFormat Display::takeOutputOptions() {
+PixelFormat Display::takeOutputOptions(long xres, long yres) {
     PixelFormat format;
     fOutputKind = 0;
     fFileName = "";
+    fDataWindow = PixelRegion{0, xres - 1, 0, yres - 1};
     if (!gOption) return format;
+    fDataWindow = cropRegion(xres, yres, gOption->cropXmin, gOption->cropXmax, gOption->cropYmin,
+                             gOption->cropYmax);
     format.color = gOption->colorOut != 0;
     format.alpha = gOption->alphaOut != 0;
     format.depth = gOption->depthOut != 0;
@@ -116,6 +136,7 @@ PixelFormat Display::takeOutputOptions() {
 }
 
 void Display::writeImageFile() {
-    if (!writeTiff(fFileName.c_str(), fImage))
-        ::error(kErrRange, kError, "cannot write image file %s", fFileName.c_str());
+    std::string path = fFileName.c_str();
+    if (!AtomicFile::writeWhole(path, [&](const char* file) { return writeTiff(file, fImage); }))
+        reportUnwritten(path);
 }

@@ -4,9 +4,9 @@
 //
 // From open on it keeps the image in a frame buffer of its own, laid out as
 // the output options were at that moment; close writes the image file when
-// one was requested. When there is a window system, open also puts a display
-// window on the screen that shows the rows as they arrive; the window
-// outlives the display, until the user closes it.
+// one was requested, whole or not at all. When there is a window system,
+// open also puts a display window on the screen that shows the rows as they
+// arrive; the window outlives the display, until the user closes it.
 //
 // The class also owns the renderer's message sink: every finished line of a
 // diagnostic is written to standard error.
@@ -15,6 +15,7 @@
 
 #include "common/String.h"
 #include "renderer/display/FrameBuffer.h"
+#include "renderer/display/PixelRegion.h"
 
 #include <cstdint>
 
@@ -39,8 +40,9 @@ public:
     void destroy(TDisplayWindow* window);
 
     static void print(const char* text);
-    // Every display from now on also saves its image there at close (PNG by
-    // a ".png" name, else TIFF); null or empty stops it.
+    // Every display from now on also saves its image there at close (OpenEXR
+    // by a ".exr" name, PNG by a ".png" name, else TIFF); null or empty stops
+    // it.
     static void saveEveryFrameTo(const char* path);
 
     // The image received so far: xDim() × yDim() pixels of channels() slots,
@@ -48,6 +50,8 @@ public:
     const uint32_t* pixels() const { return fImage.pixels(); }
     int channels() const { return fImage.channels(); }
     const FrameBuffer& image() const { return fImage; }
+    // The pixels the crop window renders, as the options were at open.
+    const PixelRegion& dataWindow() const { return fDataWindow; }
     // The window showing the image; null without one or once it was closed.
     TDisplayWindow* window() const { return fWindow; }
 
@@ -58,14 +62,16 @@ protected:
     long fY0 = 0;
 
 private:
-    // Records the output kind and file name; returns the pixel layout.
-    PixelFormat takeOutputOptions();
+    // Records the output kind, file name and crop region; returns the pixel
+    // layout.
+    PixelFormat takeOutputOptions(long xres, long yres);
     void writeImageFile();
     void saveCopy();
     void openWindow(const char* name);
     bool writesImageFile() const;
 
     FrameBuffer fImage;
+    PixelRegion fDataWindow;
     short fOutputKind = 0;
     String fFileName;
     bool fOpen = false;

@@ -2,18 +2,25 @@
 #include "renderer/display/WindowSystem.h"
 #include "renderer/state/Option.h"
 #include "renderer/state/State.h"
+#include "tests/renderer/display/ExrReadBack.h"
 #include "tests/renderer/display/TempImagePath.h"
 #include "tests/renderer/display/TiffReadBack.h"
 #include "tests/renderer/geometry/ErrorCapture.h"
+
+#include <half.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -182,4 +189,129 @@ TEST_F(DisplayWithoutWindows, WindowsTurnedOffAreNotTold) {
     showOnly("turned off");
     EXPECT_TRUE(fCapture.lines().empty());
     EXPECT_EQ(WindowSystem::processEvents(10), 0);
+}
+
+namespace {
+
+// A display saving its image as lumivar's -o does.
+class DisplaySavesCopy : public ::testing::Test {
+protected:
+    DisplaySavesCopy() : fState(std::make_unique<State>()) {}
+    ~DisplaySavesCopy() override {
+        Display::saveEveryFrameTo(nullptr);
+        std::remove(fPath.c_str());
+    }
+
+    void save(const std::string& path, long xres, long yres) {
+        fPath = path;
+        Display::saveEveryFrameTo(path.c_str());
+        fDisplay.open("Quelmark", xres, yres, 0, 0);
+    }
+
+    static std::string contentsOf(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    static void putFile(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+
+    // Whether a temporary file of a write to the path is still there.
+    static bool leftOver(const std::string& path) {
+        return std::filesystem::exists(path + ".part-" + std::to_string(::getpid()));
+    }
+
+    std::unique_ptr<State> fState;
+    Display fDisplay;
+    std::string fPath;
+    ErrorCapture fCapture;
+};
+
+} // namespace
+
+TEST_F(DisplaySavesCopy, ExrNameWritesTheCropRegionAsDataWindow) {
+    // 4 × 0.25 = 1, 4 × 0.75 = 3 − 1; 2 × 0.5 = 1 − 1.
+    gOption->imageCrop(0.25f, 0.75f, 0, 0.5f);
+    save(tempImagePath("copy.exr"), 4, 2);
+    gOption->imageCrop(0, 1, 0, 1); // too late for this image
+    EXPECT_EQ(fDisplay.dataWindow(), (PixelRegion{1, 2, 0, 0}));
+    const std::vector<uint32_t> row = {255, 0, 51, 0, 0, 255};
+    fDisplay.span(1, 2, 0, row.data());
+    fDisplay.close();
+    ExrReadBack exr(fPath);
+    ASSERT_TRUE(exr.opened);
+    EXPECT_EQ(exr.displayWindow, Imath::Box2i(Imath::V2i(0, 0), Imath::V2i(3, 1)));
+    EXPECT_EQ(exr.dataWindow, Imath::Box2i(Imath::V2i(1, 0), Imath::V2i(2, 0)));
+    EXPECT_EQ(exr.channelNames(), (std::vector<std::string>{"A", "B", "G", "R"}));
+    EXPECT_EQ(exr.at("R", 1, 0), 1.0f);
+    EXPECT_EQ(exr.at("B", 1, 0), float(half(0.2f)));
+    EXPECT_EQ(exr.at("B", 2, 0), 1.0f);
+    EXPECT_EQ(exr.at("A", 2, 0), 1.0f) << "opaque without alpha";
+    EXPECT_TRUE(fCapture.lines().empty());
+    EXPECT_FALSE(leftOver(fPath));
+}
+
+TEST_F(DisplaySavesCopy, SuffixChoosesTheFormatInAnyCase) {
+    save(tempImagePath("upper.EXR"), 2, 2);
+    fDisplay.close();
+    ExrReadBack exr(fPath);
+    ASSERT_TRUE(exr.opened);
+    EXPECT_EQ(exr.dataWindow, Imath::Box2i(Imath::V2i(0, 0), Imath::V2i(1, 1)));
+
+    std::string tiff = tempImagePath("other.exr.tif");
+    Display::saveEveryFrameTo(tiff.c_str());
+    Display another;
+    another.open("Quelmark", 2, 2, 0, 0);
+    another.close();
+    EXPECT_TRUE(TiffReadBack(tiff).opened);
+    EXPECT_FALSE(ExrReadBack(tiff).opened);
+    std::remove(tiff.c_str());
+}
+
+TEST_F(DisplaySavesCopy, EmptyCropRegionWritesNoExrAndKeepsTheOldFile) {
+    std::string path = tempImagePath("empty-crop.exr");
+    putFile(path, "old image");
+    gOption->imageCrop(0.3125f, 0.375f, 0, 1); // 10 × 0.3125 → 4, 10 × 0.375 → 3
+    save(path, 10, 10);
+    fDisplay.close();
+    EXPECT_EQ(contentsOf(path), "old image");
+    EXPECT_FALSE(leftOver(path));
+    EXPECT_EQ(fCapture.lines(),
+              std::vector<std::string>{"error: Parameter out of range. cannot write image file " +
+                                       path + ": the crop window holds no pixels"});
+}
+
+TEST_F(DisplaySavesCopy, FailedWritesLeaveTheOldFilesAsTheyWere) {
+    std::string copy = tempImagePath("failed.png");
+    std::string file = tempImagePath("failed.tif");
+    putFile(copy, "old copy");
+    putFile(file, "old file");
+    gOption->outputFile(QEL_FORMAT_TIFF, file.c_str());
+    save(copy, 1L << 20, 1L << 20); // too large to keep: nothing to write
+    fDisplay.close();
+    EXPECT_EQ(contentsOf(copy), "old copy");
+    EXPECT_EQ(contentsOf(file), "old file");
+    EXPECT_FALSE(leftOver(copy));
+    EXPECT_FALSE(leftOver(file));
+    EXPECT_EQ(fCapture.lines().size(), 3u);
+    std::remove(file.c_str());
+}
+
+TEST_F(DisplaySavesCopy, GoodWritesReplaceTheOldFiles) {
+    std::string copy = tempImagePath("replaced.png");
+    std::string file = tempImagePath("replaced.tif");
+    putFile(copy, "old copy");
+    putFile(file, "old file");
+    gOption->outputFile(QEL_FORMAT_TIFF, file.c_str());
+    save(copy, 2, 1);
+    fDisplay.close();
+    EXPECT_EQ(contentsOf(copy).substr(1, 3), "PNG");
+    TiffReadBack tiff(file);
+    ASSERT_TRUE(tiff.opened);
+    EXPECT_EQ(tiff.width, 2u);
+    EXPECT_FALSE(leftOver(copy));
+    EXPECT_FALSE(leftOver(file));
+    EXPECT_TRUE(fCapture.lines().empty());
+    std::remove(file.c_str());
 }

@@ -33,6 +33,11 @@ bool XClient::paletteScreen() const {
 
 namespace {
 
+// A window may go away while the tree is walked; its errors mean nothing.
+int ignoreError(Display*, XErrorEvent*) {
+    return 0;
+}
+
 std::vector<Window> childrenOf(Display* connection, Window window) {
     Window root = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
@@ -69,6 +74,7 @@ void addManagedWindows(Display* connection, Window window, Atom wmState, int dep
 // with one they sit within its frames.
 std::vector<unsigned long> XClient::topLevelWindows() const {
     XSync(fConnection, False);
+    XErrorHandler previous = XSetErrorHandler(ignoreError);
     Window root = DefaultRootWindow(fConnection);
     std::vector<unsigned long> found;
     for (Window child : childrenOf(fConnection, root))
@@ -79,6 +85,8 @@ std::vector<unsigned long> XClient::topLevelWindows() const {
         addManagedWindows(fConnection, frame, wmState, 2, managed);
     for (unsigned long window : managed)
         if (std::find(found.begin(), found.end(), window) == found.end()) found.push_back(window);
+    XSync(fConnection, False);
+    XSetErrorHandler(previous);
     return found;
 }
 
