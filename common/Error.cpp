@@ -1,5 +1,7 @@
 #include "common/Error.h"
 
+#include "common/ReportQueue.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,8 +18,6 @@ struct ErrorState {
     bool printerChosen = false; // a client's printer is never replaced by a default
     long lastError = 0;
     const char* funcName = nullptr;
-    const char* attribName = nullptr;
-    const char* shadingGroup = nullptr;
     std::new_handler storedNewHandler = nullptr;
     ErrorGate gate = nullptr;
 };
@@ -26,6 +26,16 @@ ErrorState& state() {
     static ErrorState s;
     return s;
 }
+
+// What a thread is rendering, for its reports; and, on a worker of the
+// renderer, where its reports wait for the caller's thread.
+struct ThreadContext {
+    const char* attribName = nullptr;
+    const char* shadingGroup = nullptr;
+    ReportQueue* deferred = nullptr;
+};
+
+thread_local ThreadContext tContext;
 
 constexpr const char* kCodeTexts[] = {
     "",
@@ -74,7 +84,7 @@ void append(char* line, size_t size, const char* text) {
 }
 
 void printWhileRenderingLine() {
-    const ErrorState& s = state();
+    const ThreadContext& s = tContext;
     if (!s.attribName && !s.shadingGroup) return;
     char line[2 * kErrorBufferSize + 64] = "While rendering ";
     if (s.attribName) {
@@ -109,6 +119,13 @@ const char* severityLabel(long severity) {
 }
 
 void verror(long code, long severity, const char* format, va_list args) {
+    if (ReportQueue* queue = tContext.deferred) {
+        char message[kErrorBufferSize];
+        if (format) std::vsnprintf(message, sizeof message, format, args);
+        queue->add(code, severity, format ? message : nullptr, tContext.attribName,
+                   tContext.shadingGroup);
+        return;
+    }
     qelErrorHandlerFunc handler = handlerFor(severity);
     if (!format) {
         handler(code, severity, state().funcName);
@@ -207,8 +224,21 @@ const char* setErrorFuncName(const char* name) {
 const char* errorFuncName() { return state().funcName; }
 
 void setAttribNames(const char* objectName, const char* groupName) {
-    state().attribName = objectName;
-    state().shadingGroup = groupName;
+    tContext.attribName = objectName;
+    tContext.shadingGroup = groupName;
+}
+
+void deferReports(ReportQueue* queue) { tContext.deferred = queue; }
+
+void reportNow(long code, long severity, const char* message, const char* objectName,
+               const char* groupName) {
+    ThreadContext saved = tContext;
+    tContext = ThreadContext{objectName, groupName, nullptr};
+    if (message)
+        error(code, severity, "%s", message);
+    else
+        handlerFor(severity)(code, severity, state().funcName);
+    tContext = saved;
 }
 
 void setErrorGate(ErrorGate gate) { state().gate = gate; }

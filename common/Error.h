@@ -49,8 +49,18 @@ void setErrorPrinter(qelErrorPrinterFunc printer);
 const char* setErrorFuncName(const char* name);
 const char* errorFuncName();
 
-// Object and shading-group names added to printed reports while rendering.
+// Object and shading-group names added to printed reports while rendering,
+// for reports made on this thread.
 void setAttribNames(const char* objectName, const char* groupName);
+
+// While a queue is set, reports made on this thread wait in it instead of
+// reaching the handlers; null hands them over at once again.
+class ReportQueue;
+void deferReports(ReportQueue* queue);
+// A report made on another thread, handed to its handler as if made here,
+// under the request running here and the names it was made with.
+void reportNow(long code, long severity, const char* message, const char* objectName,
+               const char* groupName);
 
 // The three standard handlers (exported as qelErrorIgnore, qelErrorPrint and
 // qelErrorAbort) and the last code that reached one of them.

@@ -2,7 +2,8 @@
 // million (the samples' hits, the buckets' grids) take their nodes from
 // here: a freed node goes onto a free list of its thread and is handed out
 // again before new memory is taken, in chunks, from the general allocator.
-// The chunks stay for the life of the process. Under the address sanitizer
+// A thread that ends leaves its free nodes to the threads that follow. The
+// chunks stay for the life of the process. Under the address sanitizer
 // every node comes from the general allocator, so that it sees each one.
 #ifndef QEL_COMMON_NODEPOOL_H
 #define QEL_COMMON_NODEPOOL_H
@@ -46,19 +47,54 @@ private:
         ((Size > sizeof(Free) ? Size : sizeof(Free)) + kAlign - 1) / kAlign * kAlign;
     static constexpr std::size_t kBlocksPerChunk = 1024;
 
-    static Free*& freeList() {
-        thread_local Free* free = nullptr;
-        return free;
+    // What the pool keeps for every thread: the chunks, and the free nodes
+    // that ended threads left.
+    struct Shared {
+        std::mutex guard;
+        std::vector<void*> chunks;
+        Free* left = nullptr;
+    };
+
+    static Shared& shared() {
+        static Shared* pool = new Shared; // outlives every thread's list
+        return *pool;
     }
 
-    // A new chunk, kept in the list of every chunk so that it stays reachable.
+    struct ThreadList {
+        Free* head = nullptr;
+        ~ThreadList() {
+            if (!head) return;
+            Free* tail = head;
+            while (tail->next)
+                tail = tail->next;
+            Shared& pool = shared();
+            std::lock_guard<std::mutex> lock(pool.guard);
+            tail->next = pool.left;
+            pool.left = head;
+        }
+    };
+
+    static Free*& freeList() {
+        thread_local ThreadList list;
+        return list.head;
+    }
+
+    // The nodes ended threads left, or else a new chunk, kept in the list of
+    // every chunk so that it stays reachable.
     static void refill(Free*& free) {
+        Shared& pool = shared();
+        {
+            std::lock_guard<std::mutex> lock(pool.guard);
+            if (pool.left) {
+                free = pool.left;
+                pool.left = nullptr;
+                return;
+            }
+        }
         void* chunk = ::operator new(kBlock* kBlocksPerChunk, std::align_val_t(kAlign));
         {
-            static std::mutex guard;
-            static std::vector<void*> chunks;
-            std::lock_guard<std::mutex> lock(guard);
-            chunks.push_back(chunk);
+            std::lock_guard<std::mutex> lock(pool.guard);
+            pool.chunks.push_back(chunk);
         }
         char* bytes = static_cast<char*>(chunk);
         for (std::size_t k = kBlocksPerChunk; k-- > 0;) {

@@ -1,6 +1,8 @@
 // The runtime pseudo-random generator: deterministic, seedable streams of
-// integers 0..32767. One process-wide stream serves runtimeRandom; separate
-// RandomStream values can be keyed for independent sequences.
+// integers 0..32767. Each thread has a stream of its own behind
+// runtimeRandom; the renderer draws from streams keyed by what the numbers
+// belong to (a sample's place in the image, a primitive), so that no draw
+// depends on the order in which work is done.
 #ifndef QEL_COMMON_RANDOM_H
 #define QEL_COMMON_RANDOM_H
 
@@ -8,17 +10,22 @@
 
 constexpr int kRandomMax = 32767;
 
-// The next draw of the process-wide stream, 0..32767. It starts seeded with 1.
+// The next draw of this thread's stream, 0..32767. It starts seeded with 1.
 int runtimeRandom();
 
-// Restarts the process-wide stream.
+// Restarts this thread's stream.
 void seedRandom(unsigned seed);
+
+// A key made of two values, such that nearby pairs give unrelated keys.
+uint64_t mixKey(uint64_t a, uint64_t b);
 
 // A PCG32 generator (64-bit linear congruential state, permuted 32-bit output);
 // each draw keeps the 15 high output bits.
 class RandomStream {
 public:
     explicit RandomStream(uint32_t seed = 1);
+    // A stream started from a 64-bit key, such as one made by mixKey.
+    static RandomStream keyed(uint64_t key);
 
     int next();
     void seed(uint32_t seed);

@@ -14,15 +14,15 @@ bool exists(const std::string& path) {
 
 } // namespace
 
-FrameSaver::FrameSaver(std::string path, SaveFunc save)
-    : fPath(std::move(path)), fSave(std::move(save)) {
-    fSave(fPath.c_str());
+FrameSaver::FrameSaver(std::string path, SaveFunc save, bool alwaysNumbered)
+    : fPath(std::move(path)), fSave(std::move(save)), fAlwaysNumbered(alwaysNumbered) {
+    fSave(fAlwaysNumbered ? numberedName(fPath, 1).c_str() : fPath.c_str());
 }
 
 bool FrameSaver::frameFinished(std::string& problem) {
     ++fFrames;
     fSave(numberedName(fPath, fFrames + 1).c_str());
-    if (fFrames != 2 || !exists(fPath)) return true;
+    if (fAlwaysNumbered || fFrames != 2 || !exists(fPath)) return true;
     std::string first = numberedName(fPath, 1);
     if (std::rename(fPath.c_str(), first.c_str()) == 0) return true;
     problem = "cannot rename \"" + fPath + "\" to \"" + first + "\": " + std::strerror(errno);

@@ -3,7 +3,8 @@
 // (from 1) stands before the extension: out.png, then out1.png, out2.png...
 // Since nobody knows in advance whether another frame follows, the first
 // frame is saved under the plain name and renamed to number 1 when the
-// second frame ends.
+// second frame ends. When only some frames are rendered, every image has
+// its frame's number from the start.
 #ifndef QEL_SHELL_FRAMESAVER_H
 #define QEL_SHELL_FRAMESAVER_H
 
@@ -15,8 +16,9 @@ public:
     // Tells the renderer where the next finished image goes; null stops it.
     using SaveFunc = std::function<void(const char* path)>;
 
-    // Sends the plain name at once, for the first frame.
-    FrameSaver(std::string path, SaveFunc save);
+    // Sends the plain name at once, for the first frame; or, when always
+    // numbered, the numbered name of frame 1.
+    FrameSaver(std::string path, SaveFunc save, bool alwaysNumbered = false);
 
     // A frame's image has been saved (its display closed): names the next
     // one. At the end of the second frame the first image takes number 1;
@@ -34,6 +36,7 @@ public:
 private:
     std::string fPath;
     SaveFunc fSave;
+    bool fAlwaysNumbered;
     int fFrames = 0;
 };
 

@@ -12,13 +12,25 @@
 #include <algorithm>
 #include <cmath>
 
-uint16_t Primitive::fUSteps = 1;
-uint16_t Primitive::fVSteps = 1;
+thread_local uint16_t Primitive::fUSteps = 1;
+thread_local uint16_t Primitive::fVSteps = 1;
 uint32_t Primitive::fCurSeq = 0;
 
-PrimitiveCommon::PrimitiveCommon() : fSequence(Primitive::fCurSeq++) { takeCurrentSnapshots(); }
+namespace {
 
-PrimitiveCommon::~PrimitiveCommon() { releaseSnapshots(); }
+thread_local const Primitive* tSpawner = nullptr;
+
+constexpr uint64_t kRootKey = 0x51ED270B27A3C4D1ULL;
+
+} // namespace
+
+PrimitiveCommon::PrimitiveCommon(uint32_t sequence) : fSequence(sequence) {
+    takeCurrentSnapshots();
+}
+
+PrimitiveCommon::~PrimitiveCommon() {
+    releaseSnapshots();
+}
 
 void PrimitiveCommon::inherit(uint32_t sequence) {
     releaseSnapshots();
@@ -39,29 +51,61 @@ void PrimitiveCommon::releaseSnapshots() {
     fTransform = nullptr;
 }
 
-Primitive::Primitive() : fCommon(new PrimitiveCommon) { ++fCommon->holders; }
+Primitive::Primitive()
+    : fCommon(new PrimitiveCommon(tSpawner ? tSpawner->sequence() : fCurSeq++)),
+      fKey(tSpawner ? tSpawner->childKey() : mixKey(kRootKey, fCommon->sequence())) {
+    ++fCommon->holders;
+}
 
-Primitive::Primitive(const Primitive& other) : fCommon(other.fCommon) { ++fCommon->holders; }
+Primitive::Primitive(const Primitive& other) : fCommon(other.fCommon), fKey(other.childKey()) {
+    ++fCommon->holders;
+}
 
 Primitive::~Primitive() {
     if (--fCommon->holders < 1) delete fCommon;
 }
 
-int32_t Primitive::type() const { return 0; }
+uint64_t Primitive::childKey() const {
+    return mixKey(fKey, fChildren++);
+}
 
-Boundw Primitive::bound() const { return Boundw(); }
+Primitive::Spawning::Spawning(const Primitive& parent) : fPrevious(tSpawner) {
+    tSpawner = &parent;
+}
 
-short Primitive::canSplit() const { return 1; }
+Primitive::Spawning::~Spawning() {
+    tSpawner = fPrevious;
+}
+
+int32_t Primitive::type() const {
+    return 0;
+}
+
+Boundw Primitive::bound() const {
+    return Boundw();
+}
+
+short Primitive::canSplit() const {
+    return 1;
+}
 
 void Primitive::split() {}
 
-short Primitive::rational() const { return 0; }
+short Primitive::rational() const {
+    return 0;
+}
 
-Pointw Primitive::evalP(float, float) const { return Pointw(0, 0, 0, 1); }
+Pointw Primitive::evalP(float, float) const {
+    return Pointw(0, 0, 0, 1);
+}
 
-Pointw Primitive::evaldPdu(float, float) const { return Pointw(0, 0, 0, 1); }
+Pointw Primitive::evaldPdu(float, float) const {
+    return Pointw(0, 0, 0, 1);
+}
 
-Pointw Primitive::evaldPdv(float, float) const { return Pointw(0, 0, 0, 1); }
+Pointw Primitive::evaldPdv(float, float) const {
+    return Pointw(0, 0, 0, 1);
+}
 
 namespace {
 
@@ -75,13 +119,15 @@ struct Sample {
 };
 
 // A random point of cell (i, j) of the 4 by 4 division of the unit square.
-Sample jitteredSample(int i, int j) {
-    float ru = float(runtimeRandom()) / kRandomMax;
-    float rv = float(runtimeRandom()) / kRandomMax;
+Sample jitteredSample(int i, int j, RandomStream& random) {
+    float ru = float(random.next()) / kRandomMax;
+    float rv = float(random.next()) / kRandomMax;
     return {(float(i) + ru) * kCellSize, (float(j) + rv) * kCellSize};
 }
 
-float screenLength(const Point& d) { return std::sqrt(d.x * d.x + d.y * d.y); }
+float screenLength(const Point& d) {
+    return std::sqrt(d.x * d.x + d.y * d.y);
+}
 
 // Micropolygons for a raster extent; at least one, also for NaN.
 uint16_t stepsAcross(float extent, float edge) {
@@ -105,6 +151,8 @@ private:
     Point rasterPosition(float u, float v) const { return Point(fPrimitive.evalP(u, v)) * fRaster; }
 
     const Primitive& fPrimitive;
+    // The test's points depend on the primitive alone.
+    RandomStream fRandom;
     const Attrib& fAttrib;
     float fEdge;
     long fGridLimit;
@@ -115,8 +163,9 @@ private:
 };
 
 DiceTest::DiceTest(const Primitive& primitive, float limit)
-    : fPrimitive(primitive), fAttrib(*primitive.attrib()), fEdge(fAttrib.shadingRateRoot),
-      fGridLimit(gOption->tuneA), fLimit(limit < 0 ? float(fGridLimit) * fEdge : limit),
+    : fPrimitive(primitive), fRandom(RandomStream::keyed(primitive.key())),
+      fAttrib(*primitive.attrib()), fEdge(fAttrib.shadingRateRoot), fGridLimit(gOption->tuneA),
+      fLimit(limit < 0 ? float(fGridLimit) * fEdge : limit),
       fRaster(primitive.transform()->matrix() * gCameraToRaster),
       fRational(primitive.rational() != 0) {}
 
@@ -130,7 +179,7 @@ bool DiceTest::passes() {
 bool DiceTest::sizePass() {
     for (int j = 0; j < kSamplesPerSide; ++j)
         for (int i = 0; i < kSamplesPerSide; ++i) {
-            measure(jitteredSample(i, j));
+            measure(jitteredSample(i, j, fRandom));
             if (fMaxU > fLimit || fMaxV > fLimit) return false;
         }
     return true;
@@ -167,7 +216,7 @@ bool DiceTest::even() const {
 bool DiceTest::flatnessPass() {
     for (int j = 0; j < kSamplesPerSide; ++j)
         for (int i = 0; i < kSamplesPerSide; ++i) {
-            Sample s = jitteredSample(i, j);
+            Sample s = jitteredSample(i, j, fRandom);
             Point P = rasterPosition(s.u, s.v);
             if (!flatAlong(s, P, true) || !flatAlong(s, P, false)) return false;
         }
@@ -194,7 +243,9 @@ bool DiceTest::flatAlong(const Sample& s, const Point& P, bool alongU) {
 
 } // namespace
 
-short Primitive::diceable(float limit) { return DiceTest(*this, limit).passes() ? 1 : 0; }
+short Primitive::diceable(float limit) {
+    return DiceTest(*this, limit).passes() ? 1 : 0;
+}
 
 Grid* Primitive::dice() {
     Vertex** rows = allocVertices(fUSteps, fVSteps);

@@ -11,6 +11,7 @@
 #include "renderer/geometry/Point.h"
 #include "renderer/state/ArgList.h"
 
+#include <atomic>
 #include <cstdint>
 
 class Attrib;
@@ -21,9 +22,9 @@ class Transform;
 // one request, shared by the primitive it made and all that split from it.
 class PrimitiveCommon {
 public:
-    // Takes the next sequence number and the graphics state's current
-    // attribute and transform snapshots.
-    PrimitiveCommon();
+    // Takes the sequence number and the graphics state's current attribute
+    // and transform snapshots.
+    explicit PrimitiveCommon(uint32_t sequence);
     ~PrimitiveCommon();
     PrimitiveCommon(const PrimitiveCommon&) = delete;
     PrimitiveCommon& operator=(const PrimitiveCommon&) = delete;
@@ -37,8 +38,8 @@ public:
     Transform* transform() const { return fTransform; }
 
     // The primitives sharing this record; a mesh of millions of pieces can
-    // share one.
-    int32_t holders = 0;
+    // share one, on every thread of the renderer.
+    std::atomic<int32_t> holders = 0;
 
 private:
     void takeCurrentSnapshots();
@@ -51,9 +52,12 @@ private:
 
 class Primitive {
 public:
-    // With a new common record.
+    // With a new common record, which takes the next sequence number; made
+    // while a procedural primitive subdivides, it takes the procedural's
+    // sequence number and a key derived from it instead.
     Primitive();
-    // Shares the other's common record; the parameter list starts empty.
+    // Shares the other's common record; the parameter list starts empty. The
+    // key is derived from the other's key and how many children it made.
     Primitive(const Primitive& other);
     Primitive& operator=(const Primitive&) = delete;
     virtual ~Primitive();
@@ -85,21 +89,43 @@ public:
     Transform* transform() const { return fCommon->transform(); }
     const ArgList& args() const { return fArgs; }
     ArgList& args() { return fArgs; }
+    // The same for a primitive however the work was ordered: fixed by the
+    // request that made it and the splits that led to it.
+    uint64_t key() const { return fKey; }
 
     // Belongs to the scene driver, which dices only primitives that have it.
     unsigned char dicePermitted = 1;
 
-    // Micropolygons along u and v chosen by the latest diceable call.
-    static uint16_t fUSteps;
-    static uint16_t fVSteps;
-    // The next sequence number to hand out; the scene begin resets it.
+    // Micropolygons along u and v chosen by the latest diceable call on this
+    // thread.
+    static thread_local uint16_t fUSteps;
+    static thread_local uint16_t fVSteps;
+    // The next sequence number to hand out; the scene begin resets it. Only
+    // requests take numbers, on the caller's thread.
     static uint32_t fCurSeq;
+
+    // While a procedural subdivides on this thread, the primitives made take
+    // their place in the order from it.
+    class Spawning {
+    public:
+        explicit Spawning(const Primitive& parent);
+        ~Spawning();
+        Spawning(const Spawning&) = delete;
+        Spawning& operator=(const Spawning&) = delete;
+
+    private:
+        const Primitive* fPrevious;
+    };
 
 protected:
     ArgList fArgs;
 
 private:
+    uint64_t childKey() const;
+
     PrimitiveCommon* fCommon;
+    uint64_t fKey;
+    mutable uint32_t fChildren = 0;
 };
 
 #endif

@@ -5,6 +5,15 @@
 #include "renderer/state/Transform.h"
 
 #include <cmath>
+#include <mutex>
+
+namespace {
+
+// The graphics state is one: procedurals on different threads of the
+// renderer subdivide one at a time.
+std::mutex gSubdivision;
+
+} // namespace
 
 Procedural::Procedural(std::shared_ptr<Data> data, const Bound& bound, qelSubdivideFunc subdivide)
     : fData(std::move(data)), fBound(bound), fSubdivide(subdivide) {}
@@ -15,6 +24,8 @@ void Procedural::split() {
     Bound raster = fBound * (transform()->matrix() * gCameraToRaster);
     float detail = (raster.xmax - raster.xmin) * (raster.ymax - raster.ymin);
     if (!std::isfinite(detail)) detail = 1e38f;
+    std::lock_guard<std::mutex> lock(gSubdivision);
+    Primitive::Spawning spawning(*this);
     gState->pushScratch(*attrib(), *transform());
     fSubdivide(fData->get(), detail);
     gState->popScratch();

@@ -19,7 +19,11 @@ constexpr std::array<float, AdaptiveBucket::kPasses> kChiSquareTable = {
 
 constexpr int kMaxSamples = AdaptiveBucket::kPasses * AdaptiveBucket::kSamplesPerPass;
 
-float draw() { return float(runtimeRandom()) / float(kRandomMax); }
+constexpr uint64_t kCellKey = 0xCE115EEDULL;
+
+float draw(RandomStream& random) {
+    return float(random.next()) / float(kRandomMax);
+}
 
 // Colour sums of the samples of one quadrant of a cell.
 struct Quadrant {
@@ -61,20 +65,29 @@ void AdaptiveBucket::flush() {
     fNx = fNy = 0;
 }
 
-void AdaptiveBucket::generate(float x0, float x1, float y0, float y1) {
+void AdaptiveBucket::generate() {
     flush();
-    fNx = std::max(0L, long(std::ceil(x1 - x0)));
-    fNy = std::max(0L, long(std::ceil(y1 - y0)));
+    const Option& option = *gOption;
+    // The cells that pixels' filters overlap: pixel px's filter spans cells
+    // px to px + width, less one when the width is whole.
+    const float originX = 0.5f - option.filterXWidth / 2, originY = 0.5f - option.filterYWidth / 2;
+    fNx = std::max(0L, long(std::ceil(float(xmax - xmin) + option.filterXWidth)));
+    fNy = std::max(0L, long(std::ceil(float(ymax - ymin) + option.filterYWidth)));
     if (fNx < 1 || fNy < 1) fNx = fNy = 0;
     fCells.resize(size_t(fNx * fNy));
+    fGridList = grids();
     for (long iy = 0; iy < fNy; ++iy)
         for (long ix = 0; ix < fNx; ++ix) {
-            float left = x0 + float(ix), bottom = y0 + float(iy);
-            sampleCell(fCells[size_t(iy * fNx + ix)], Cell{left, left + 1, bottom, bottom + 1});
+            long i = xmin + ix, j = ymin + iy;
+            float left = float(i) + originX, bottom = float(j) + originY;
+            sampleCell(fCells[size_t(iy * fNx + ix)], Cell{left, left + 1, bottom, bottom + 1},
+                       mixKey(kCellKey, mixKey(uint64_t(i), uint64_t(j))));
         }
+    fGridList.clear();
 }
 
-void AdaptiveBucket::sampleCell(MultiSample& cell, const Cell& area) {
+void AdaptiveBucket::sampleCell(MultiSample& cell, const Cell& area, uint64_t key) {
+    RandomStream random = RandomStream::keyed(key);
     static constexpr float kSignX[4] = {1, -1, 1, -1};
     static constexpr float kSignY[4] = {1, 1, -1, -1};
     const float cx = area.left + 0.5f, cy = area.bottom + 0.5f;
@@ -84,7 +97,7 @@ void AdaptiveBucket::sampleCell(MultiSample& cell, const Cell& area) {
     for (int taken = 0;;) {
         Sample samples[kSamplesPerPass];
         for (int k = 0; k < kSamplesPerPass; ++k) {
-            float dx = draw() / 2, dy = draw() / 2;
+            float dx = draw(random) / 2, dy = draw(random) / 2;
             samples[k].place(cx + kSignX[k % 4] * dx, cy + kSignY[k % 4] * dy);
         }
         samplePass(samples, area);
@@ -96,7 +109,8 @@ void AdaptiveBucket::sampleCell(MultiSample& cell, const Cell& area) {
         }
         n += 2;
         Color variance = gBlack;
-        for (const Quadrant& q : quadrants) variance += q.variance(float(n));
+        for (const Quadrant& q : quadrants)
+            variance += q.variance(float(n));
         variance *= 0.25f;
         float largest = std::max({variance.r, variance.g, variance.b});
         if (taken > kMaxSamples - 1 || largest <= fChiSquare[n / 2 - 1]) break;
@@ -104,7 +118,7 @@ void AdaptiveBucket::sampleCell(MultiSample& cell, const Cell& area) {
 }
 
 void AdaptiveBucket::samplePass(Sample (&samples)[kSamplesPerPass], const Cell& area) const {
-    for (const Grid* grid : grids()) {
+    for (const Grid* grid : fGridList) {
         GridNames names(*grid);
         const short sides = grid->attrib()->sides;
         GridIterator micropolygons(grid);
@@ -114,20 +128,23 @@ void AdaptiveBucket::samplePass(Sample (&samples)[kSamplesPerPass], const Cell& 
                 b.ymax < area.bottom || !inDepthRange(b))
                 continue;
             if (culledBySides(mp->znormal(), sides)) continue;
-            for (Sample& s : samples) s.sample(*mp);
+            for (Sample& s : samples)
+                s.sample(*mp);
         }
     }
 }
 
-Color AdaptiveBucket::filter(float x, float y, float x0, float y0, float& alpha, float& z) {
+Color AdaptiveBucket::filter(long px, long py, float& alpha, float& z) {
     const Option& option = *gOption;
-    const float halfWidth = option.filterXWidth / 2, halfHeight = option.filterYWidth / 2;
+    const float x = float(px) + 0.5f, y = float(py) + 0.5f;
     WeightedPixel pixel;
     if (!fCells.empty()) {
-        long ix0 = clampCell(std::trunc(x - halfWidth - x0), fNx);
-        long ix1 = clampCell(std::trunc(x + halfWidth - x0), fNx);
-        long iy0 = clampCell(std::trunc(y - halfHeight - y0), fNy);
-        long iy1 = clampCell(std::trunc(y + halfHeight - y0), fNy);
+        // Cells px .. px + width of the lattice; bucket cell 0 is cell xmin.
+        const float dx = float(px - xmin), dy = float(py - ymin);
+        long ix0 = clampCell(dx, fNx);
+        long ix1 = clampCell(std::ceil(dx + option.filterXWidth) - 1.0f, fNx);
+        long iy0 = clampCell(dy, fNy);
+        long iy1 = clampCell(std::ceil(dy + option.filterYWidth) - 1.0f, fNy);
         for (long iy = iy0; iy <= iy1; ++iy)
             for (long ix = ix0; ix <= ix1; ++ix) {
                 Color cellC;

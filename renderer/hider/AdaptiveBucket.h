@@ -2,6 +2,10 @@
 // until the colour variance of the cell is small enough or 96 samples are
 // taken. Its grids are kept until the bucket has been rendered, since every
 // pass walks them again.
+//
+// Cells are the pixel-sized squares of one lattice over the image, starting a
+// filter half-width before pixel (0, 0)'s centre; each cell draws its sample
+// positions from a stream keyed by its place in the lattice.
 #ifndef QEL_HIDER_ADAPTIVEBUCKET_H
 #define QEL_HIDER_ADAPTIVEBUCKET_H
 
@@ -25,25 +29,28 @@ public:
     static constexpr int kPasses = 12;
     static constexpr int kSamplesPerPass = 8;
 
-    // Cells across and down, and the one at column ix, row iy.
+    // Cells across and down, and the one at column ix, row iy of the
+    // bucket's own cells.
     long columns() const { return fNx; }
     long rows() const { return fNy; }
     const MultiSample& cellAt(long ix, long iy) const { return fCells[size_t(iy * fNx + ix)]; }
 
 protected:
-    void generate(float x0, float x1, float y0, float y1) override;
-    Color filter(float x, float y, float x0, float y0, float& alpha, float& z) override;
+    void generate() override;
+    Color filter(long px, long py, float& alpha, float& z) override;
 
 private:
     struct Cell {
         float left, right, bottom, top;
     };
 
-    void sampleCell(MultiSample& cell, const Cell& area);
+    void sampleCell(MultiSample& cell, const Cell& area, uint64_t key);
     void samplePass(Sample (&samples)[kSamplesPerPass], const Cell& area) const;
 
     long fNx = 0;
     long fNy = 0;
+    // The bucket's first cell is cell (xmin, ymin) of the lattice.
+    std::vector<Grid*> fGridList;
     std::vector<MultiSample> fCells; // fNy rows of fNx
 
     static std::array<float, kPasses> fChiSquare;

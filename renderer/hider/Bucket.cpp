@@ -1,6 +1,7 @@
 #include "renderer/hider/Bucket.h"
 
 #include "common/Error.h"
+#include "common/Random.h"
 #include "renderer/display/Display.h"
 #include "renderer/geometry/Primitive.h"
 #include "renderer/hider/Exposure.h"
@@ -14,21 +15,36 @@
 
 namespace {
 
-const char* nameOrNull(const String& name) { return name.empty() ? nullptr : name.c_str(); }
+const char* nameOrNull(const String& name) {
+    return name.empty() ? nullptr : name.c_str();
+}
 
-uint32_t clampedFloat(float value) { return std::bit_cast<uint32_t>(std::clamp(value, 0.0f, 1.0f)); }
+uint32_t clampedFloat(float value) {
+    return std::bit_cast<uint32_t>(std::clamp(value, 0.0f, 1.0f));
+}
 
 // A value stored as a float when "one" is below 1, otherwise quantised.
-uint32_t storedValue(float value, float one, float min, float max, float jitter) {
+uint32_t storedValue(float value, float one, float min, float max, float jitter,
+                     RandomStream& dither) {
     if (one < 1.0f) return clampedFloat(value);
-    return uint32_t(quantize(value, one, min, max, jitter));
+    float rho = float(dither.next()) / float(kRandomMax);
+    return uint32_t(quantize(value, one, min, max, jitter, rho));
 }
+
+bool primitiveBefore(const Primitive* a, const Primitive* b) {
+    if (a->sequence() != b->sequence()) return a->sequence() < b->sequence();
+    return a->key() < b->key();
+}
+
+// The dither of each pixel comes from a stream of its own.
+constexpr uint64_t kDitherKey = 0xD17E5EEDULL;
 
 } // namespace
 
 Bucket::~Bucket() {
     releaseGrids();
-    while (Primitive* primitive = takePrimitive()) delete primitive;
+    while (Primitive* primitive = takePrimitive())
+        delete primitive;
 }
 
 void Bucket::init(long x0, long x1, long y0, long y1) {
@@ -39,26 +55,56 @@ void Bucket::init(long x0, long x1, long y0, long y1) {
 }
 
 void Bucket::add(Grid* grid) {
-    ++grid->useCount;
-    fLastGrid = fGrids.insertAfter(fLastGrid, grid);
+    grid->useCount.fetch_add(1, std::memory_order_relaxed);
+    std::lock_guard<std::mutex> lock(fIncoming);
+    fGrids.push_back(grid);
 }
 
-void Bucket::addPrimitive(Primitive* primitive) { fPrimitives.add(primitive); }
+void Bucket::addPrimitive(Primitive* primitive) {
+    std::lock_guard<std::mutex> lock(fIncoming);
+    fPrimitives.push_back(primitive);
+}
 
-Primitive* Bucket::takePrimitive() { return fPrimitives.detachHead(); }
+void Bucket::orderPrimitives() {
+    std::lock_guard<std::mutex> lock(fIncoming);
+    // Taken from the back: the first in order last.
+    std::sort(fPrimitives.begin(), fPrimitives.end(),
+              [](const Primitive* a, const Primitive* b) { return primitiveBefore(b, a); });
+}
+
+Primitive* Bucket::takePrimitive() {
+    std::lock_guard<std::mutex> lock(fIncoming);
+    if (fPrimitives.empty()) return nullptr;
+    Primitive* primitive = fPrimitives.back();
+    fPrimitives.pop_back();
+    return primitive;
+}
+
+bool Bucket::hasPrimitives() const {
+    std::lock_guard<std::mutex> lock(fIncoming);
+    return !fPrimitives.empty();
+}
 
 Grid* Bucket::takeGrid() {
-    Grid* grid = fGrids.detachHead();
-    if (fGrids.empty()) fLastGrid = nullptr;
-    return grid;
+    if (fNextGrid >= fGrids.size()) {
+        fGrids.clear();
+        fNextGrid = 0;
+        return nullptr;
+    }
+    return fGrids[fNextGrid++];
+}
+
+std::vector<Grid*> Bucket::grids() const {
+    return std::vector<Grid*>(fGrids.begin() + long(fNextGrid), fGrids.end());
 }
 
 void Bucket::release(Grid* grid) {
-    if (--grid->useCount < 1) delete grid;
+    if (grid->useCount.fetch_sub(1, std::memory_order_acq_rel) <= 1) delete grid;
 }
 
 void Bucket::releaseGrids() {
-    while (Grid* grid = takeGrid()) release(grid);
+    while (Grid* grid = takeGrid())
+        release(grid);
 }
 
 Bucket::GridNames::GridNames(const Grid& grid) {
@@ -66,34 +112,47 @@ Bucket::GridNames::GridNames(const Grid& grid) {
     setAttribNames(nameOrNull(attrib.objectNameValue), nameOrNull(attrib.groupNameValue));
 }
 
-Bucket::GridNames::~GridNames() { setAttribNames(nullptr, nullptr); }
+Bucket::GridNames::~GridNames() {
+    setAttribNames(nullptr, nullptr);
+}
 
 void Bucket::render() {
-    const Option& option = *gOption;
-    float halfWidth = option.filterXWidth / 2, halfHeight = option.filterYWidth / 2;
-    float x0 = float(xmin) + 0.5f - halfWidth, x1 = float(xmax) + 0.5f + halfWidth;
-    float y0 = float(ymin) + 0.5f - halfHeight, y1 = float(ymax) + 0.5f + halfHeight;
-    generate(x0, x1, y0, y1);
+    renderPixels();
+    sendRows(gDisplay);
+}
 
-    const long channels = option.channels;
-    std::vector<uint32_t> row(size_t((xmax - xmin + 1) * channels));
-    for (long y = ymin; y <= ymax; ++y) {
-        uint32_t* slots = row.data();
+void Bucket::renderPixels() {
+    std::sort(fGrids.begin() + long(fNextGrid), fGrids.end(),
+              [](const Grid* a, const Grid* b) { return a->before(*b); });
+    generate();
+    const long channels = gOption->channels;
+    fPixels.resize(size_t((xmax - xmin + 1) * (ymax - ymin + 1) * channels));
+    uint32_t* slots = fPixels.data();
+    for (long y = ymin; y <= ymax; ++y)
         for (long x = xmin; x <= xmax; ++x, slots += channels) {
             float alpha = 0.0f, z = 1.0f;
-            Color C = filter(float(x) + 0.5f, float(y) + 0.5f, x0, y0, alpha, z);
-            writePixel(slots, C, alpha, z);
+            Color C = filter(x, y, alpha, z);
+            writePixel(slots, x, y, C, alpha, z);
         }
-        if (gDisplay) gDisplay->span(xmin, xmax, y, row.data());
-    }
     releaseGrids();
 }
 
-void Bucket::writePixel(uint32_t* slots, Color C, float alpha, float z) const {
+void Bucket::sendRows(Display* display) {
+    const size_t rowLength = size_t((xmax - xmin + 1) * gOption->channels);
+    if (display && fPixels.size() >= rowLength * size_t(ymax - ymin + 1))
+        for (long y = ymin; y <= ymax; ++y)
+            display->span(xmin, xmax, y, fPixels.data() + size_t(y - ymin) * rowLength);
+    fPixels.clear();
+    fPixels.shrink_to_fit();
+}
+
+void Bucket::writePixel(uint32_t* slots, long px, long py, Color C, float alpha, float z) const {
     const Option& option = *gOption;
-    auto colorValue = [&option](float value) {
+    RandomStream dither =
+        RandomStream::keyed(mixKey(kDitherKey, mixKey(uint64_t(px), uint64_t(py))));
+    auto colorValue = [&option, &dither](float value) {
         return storedValue(value, option.colorOne, option.colorMin, option.colorMax,
-                           option.colorDither);
+                           option.colorDither, dither);
     };
     if (option.colorOut) {
         expose(C, option.gain, option.invGamma);
@@ -104,5 +163,5 @@ void Bucket::writePixel(uint32_t* slots, Color C, float alpha, float z) const {
     if (option.alphaOut) *slots++ = colorValue(alpha);
     if (option.depthOut)
         *slots = storedValue(z, option.depthOne, option.depthMin, option.depthMax,
-                             option.depthDither);
+                             option.depthDither, dither);
 }

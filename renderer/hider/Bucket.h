@@ -2,19 +2,27 @@
 //
 // While the scene is built a bucket collects the primitives routed to it;
 // while earlier buckets are processed it collects the grids diced from its
-// primitives. Rendering generates and samples the bucket's sample points,
-// filters them into pixels, exposes and quantises them and sends each
-// finished row to the display.
+// primitives, from whichever threads process them. Rendering generates and
+// samples the bucket's sample points, filters them into pixels, exposes and
+// quantises them; the finished rows then go to the display.
+//
+// Nothing a bucket computes depends on how the image is divided into
+// buckets: sample points lie on one lattice over the whole image, their
+// jitter and the pixels' dither are drawn from streams keyed by their place
+// in the image, and grids are sampled in an order fixed by the grids
+// themselves.
 #ifndef QEL_HIDER_BUCKET_H
 #define QEL_HIDER_BUCKET_H
 
-#include "common/List.h"
 #include "renderer/geometry/Bound.h"
 #include "renderer/geometry/Color.h"
 
 #include <cmath>
 #include <cstdint>
+#include <mutex>
+#include <vector>
 
+class Display;
 class Grid;
 class MicroPolygon;
 class Primitive;
@@ -57,30 +65,42 @@ public:
     // The inclusive pixel rectangle.
     void init(long xmin, long xmax, long ymin, long ymax);
 
-    // Holds one use of the grid until the bucket is done with it.
+    // Holds one use of the grid until the bucket is done with it. Safe to
+    // call from several threads at once.
     void add(Grid* grid);
 
-    // Takes ownership of the primitive.
+    // Takes ownership of the primitive. Safe to call from several threads.
     void addPrimitive(Primitive* primitive);
-    // Hands the next primitive over to the caller; null when none is left.
+    // Puts the primitives received so far in an order of their own (the
+    // sequence numbers, then the keys), whatever order they came in.
+    void orderPrimitives();
+    // Hands the next primitive over to the caller, the latest added first;
+    // null when none is left.
     Primitive* takePrimitive();
-    bool hasPrimitives() const { return !fPrimitives.empty(); }
+    bool hasPrimitives() const;
 
+    // Renders the pixels and sends them to the display.
     void render();
+    // Samples, filters, exposes and quantises the pixels, which the bucket
+    // keeps; the grids are let go.
+    void renderPixels();
+    // Sends the kept rows to the display, top to bottom, and frees them.
+    void sendRows(Display* display);
 
     long xmin = 0, xmax = 0, ymin = 0, ymax = 0;
 
 protected:
-    // Places and samples the sample points of the region [x0, x1] × [y0, y1].
-    virtual void generate(float x0, float x1, float y0, float y1) = 0;
-    // The filtered colour of the pixel centred at (x, y), alpha and depth
-    // through the references; (x0, y0) is the corner of the sample region.
-    virtual Color filter(float x, float y, float x0, float y0, float& alpha, float& z) = 0;
+    // Places and samples the sample points of the bucket.
+    virtual void generate() = 0;
+    // The filtered colour of pixel (px, py), alpha and depth through the
+    // references.
+    virtual Color filter(long px, long py, float& alpha, float& z) = 0;
 
-    // The next grid in the order they were added, taken off the list; null
-    // when none is left. The caller owns the use it held.
+    // The next grid in their order, taken off the list; null when none is
+    // left. The caller owns the use it held.
     Grid* takeGrid();
-    const List<Grid*>& grids() const { return fGrids; }
+    // The grids not yet taken, in their order.
+    std::vector<Grid*> grids() const;
     // Lets go of one use of the grid, deleting it after the last.
     static void release(Grid* grid);
     void releaseGrids();
@@ -100,11 +120,13 @@ protected:
     };
 
 private:
-    void writePixel(uint32_t* slots, Color C, float alpha, float z) const;
+    void writePixel(uint32_t* slots, long px, long py, Color C, float alpha, float z) const;
 
-    List<Primitive*> fPrimitives;
-    List<Grid*> fGrids;
-    List<Grid*>::Node* fLastGrid = nullptr;
+    mutable std::mutex fIncoming;
+    std::vector<Primitive*> fPrimitives;
+    std::vector<Grid*> fGrids;
+    size_t fNextGrid = 0;
+    std::vector<uint32_t> fPixels;
 };
 
 #endif

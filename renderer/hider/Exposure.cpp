@@ -1,7 +1,5 @@
 #include "renderer/hider/Exposure.h"
 
-#include "common/Random.h"
-
 #include <cmath>
 
 namespace {
@@ -27,8 +25,7 @@ void expose(Color& c, float gain, float power) {
     c.b = exposed(c.b, gain, power);
 }
 
-int32_t quantize(float value, float one, float min, float max, float jitter) {
-    float rho = float(runtimeRandom()) / float(kRandomMax);
+int32_t quantize(float value, float one, float min, float max, float jitter, float rho) {
     float rounded = roundHalfAwayFromZero(one * value + (2.0f * rho - 1.0f) * jitter);
     if (!(rounded >= min)) return toInt32(min); // below min, or not a number
     if (rounded > max) return toInt32(max);

@@ -6,18 +6,36 @@
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Option.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
-float draw() {
-    return float(runtimeRandom()) / float(kRandomMax);
-}
+constexpr uint64_t kJitterKey = 0x7177E25EEDULL;
 
 // An index clamped to [0, n - 1].
 long clampIndex(float index, long n) {
     if (!(index >= 0.0f)) return 0;
     if (index > float(n - 1)) return n - 1;
+    return long(index);
+}
+
+// Lattice indices as floats, for a distance from the lattice's corner: the
+// first sample at or after low and the last at or before high, once the
+// jitter's reach is allowed for.
+float firstIndex(float low, float reach, float perPixel) {
+    return std::ceil((low - reach) * perPixel - 0.5f);
+}
+float lastIndex(float high, float reach, float perPixel) {
+    return std::floor((high + reach) * perPixel - 0.5f);
+}
+
+// An index far beyond any image, for bounds that are not numbers.
+constexpr float kIndexLimit = 1e9f;
+
+long wholeIndex(float index) {
+    if (!(index > -kIndexLimit)) return long(-kIndexLimit);
+    if (index > kIndexLimit) return long(kIndexLimit);
     return long(index);
 }
 
@@ -29,45 +47,71 @@ void UniformBucket::flush() {
     fNx = fNy = 0;
 }
 
-void UniformBucket::generate(float x0, float x1, float y0, float y1) {
+void UniformBucket::generate() {
     flush();
     const Option& option = *gOption;
+    const float halfWidth = option.filterXWidth / 2, halfHeight = option.filterYWidth / 2;
     fJitter = option.jitter / option.xSamples * 0.5f;
-    fNx = long(std::ceil((x1 - x0) * option.xSamples));
-    fNy = long(std::ceil((y1 - y0) * option.ySamples));
-    if (fNx < 1 || fNy < 1) {
+    fReach = std::fabs(fJitter) * 0.5f;
+    fOriginX = 0.5f - halfWidth;
+    fOriginY = 0.5f - halfHeight;
+    // Pixel (px, py)'s filter spans [px, px + width] × [py, py + height] from
+    // the lattice's corner.
+    fI0 = wholeIndex(firstIndex(float(xmin), fReach, option.xSamples));
+    fJ0 = wholeIndex(firstIndex(float(ymin), fReach, option.ySamples));
+    long i1 = wholeIndex(lastIndex(float(xmax) + option.filterXWidth, fReach, option.xSamples));
+    long j1 = wholeIndex(lastIndex(float(ymax) + option.filterYWidth, fReach, option.ySamples));
+    fNx = i1 - fI0 + 1;
+    fNy = j1 - fJ0 + 1;
+    if (fNx < 1 || fNy < 1 || fNx > long(kIndexLimit) || fNy > long(kIndexLimit)) {
         fNx = fNy = 0;
         releaseGrids();
         return;
     }
-    placeSamples(x0, y0);
+    placeSamples();
     while (Grid* grid = takeGrid()) {
-        sampleGrid(*grid, x0, x1, y0, y1);
+        sampleGrid(*grid);
         release(grid);
     }
 }
 
-void UniformBucket::placeSamples(float x0, float y0) {
+void UniformBucket::placeSamples() {
     const Option& option = *gOption;
     fSamples.resize(size_t(fNx * fNy));
     for (long iy = 0; iy < fNy; ++iy)
         for (long ix = 0; ix < fNx; ++ix) {
-            float x = (float(ix) + 0.5f) / option.xSamples + x0 + (draw() - 0.5f) * fJitter;
-            float y = (float(iy) + 0.5f) / option.ySamples + y0 + (draw() - 0.5f) * fJitter;
+            long i = fI0 + ix, j = fJ0 + iy;
+            RandomStream jitter =
+                RandomStream::keyed(mixKey(kJitterKey, mixKey(uint64_t(i), uint64_t(j))));
+            float dx = float(jitter.next()) / float(kRandomMax);
+            float dy = float(jitter.next()) / float(kRandomMax);
+            float x = (float(i) + 0.5f) / option.xSamples + fOriginX + (dx - 0.5f) * fJitter;
+            float y = (float(j) + 0.5f) / option.ySamples + fOriginY + (dy - 0.5f) * fJitter;
             slot(ix, iy).place(x, y);
         }
+    fLeft = fRight = fSamples.front().x();
+    fBottom = fTop = fSamples.front().y();
+    for (const Sample& s : fSamples) {
+        fLeft = std::fmin(fLeft, s.x());
+        fRight = std::fmax(fRight, s.x());
+        fBottom = std::fmin(fBottom, s.y());
+        fTop = std::fmax(fTop, s.y());
+    }
 }
 
-void UniformBucket::sampleGrid(const Grid& grid, float x0, float x1, float y0, float y1) {
+void UniformBucket::sampleGrid(const Grid& grid) {
     GridNames names(grid);
     const short sides = grid.attrib()->sides;
     GridIterator micropolygons(&grid);
     while (const MicroPolygon* mp = micropolygons++) {
         Bound b = mp->bound();
-        if (b.xmin > x1 || b.xmax < x0 || b.ymin > y1 || b.ymax < y0 || !inDepthRange(b)) continue;
+        if (b.xmin > fRight || b.xmax < fLeft || b.ymin > fTop || b.ymax < fBottom ||
+            !inDepthRange(b))
+            continue;
         float area = mp->znormal();
         if (std::fabs(area) < kEpsilon || culledBySides(area, sides)) continue;
-        Range range = samplesWithin(b.xmin, b.xmax, b.ymin, b.ymax, x0, y0);
+        Range range = samplesWithin(b.xmin - fOriginX, b.xmax - fOriginX, b.ymin - fOriginY,
+                                    b.ymax - fOriginY);
         // The range allows for the jitter; a jittered point outside the
         // micropolygon's bound cannot be covered by it.
         for (long iy = range.iy0; iy <= range.iy1; ++iy)
@@ -79,26 +123,21 @@ void UniformBucket::sampleGrid(const Grid& grid, float x0, float x1, float y0, f
     }
 }
 
-UniformBucket::Range UniformBucket::samplesWithin(float xlow, float xhigh, float ylow, float yhigh,
-                                                  float x0, float y0) const {
+UniformBucket::Range UniformBucket::samplesWithin(float xlow, float xhigh, float ylow,
+                                                  float yhigh) const {
     if (fSamples.empty()) return Range{0, -1, 0, -1};
     const Option& option = *gOption;
-    auto first = [this](float low, float origin, float perPixel, long n) {
-        return clampIndex(std::ceil((low - origin - fJitter) * perPixel - 0.5f), n);
-    };
-    // Rounding down or toward zero differs only below 0, which clamps to 0.
-    auto last = [this](float high, float origin, float perPixel, long n) {
-        return clampIndex(std::floor((high - origin + fJitter) * perPixel - 0.5f), n);
-    };
-    return Range{first(xlow, x0, option.xSamples, fNx), last(xhigh, x0, option.xSamples, fNx),
-                 first(ylow, y0, option.ySamples, fNy), last(yhigh, y0, option.ySamples, fNy)};
+    return Range{clampIndex(firstIndex(xlow, fReach, option.xSamples) - float(fI0), fNx),
+                 clampIndex(lastIndex(xhigh, fReach, option.xSamples) - float(fI0), fNx),
+                 clampIndex(firstIndex(ylow, fReach, option.ySamples) - float(fJ0), fNy),
+                 clampIndex(lastIndex(yhigh, fReach, option.ySamples) - float(fJ0), fNy)};
 }
 
-Color UniformBucket::filter(float x, float y, float x0, float y0, float& alpha, float& z) {
+Color UniformBucket::filter(long px, long py, float& alpha, float& z) {
     const Option& option = *gOption;
-    const float halfWidth = option.filterXWidth / 2, halfHeight = option.filterYWidth / 2;
-    Range range =
-        samplesWithin(x - halfWidth, x + halfWidth, y - halfHeight, y + halfHeight, x0, y0);
+    const float x = float(px) + 0.5f, y = float(py) + 0.5f;
+    Range range = samplesWithin(float(px), float(px) + option.filterXWidth, float(py),
+                                float(py) + option.filterYWidth);
     WeightedPixel pixel;
     for (long iy = range.iy0; iy <= range.iy1; ++iy)
         for (long ix = range.ix0; ix <= range.ix1; ++ix) {

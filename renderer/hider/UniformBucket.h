@@ -1,5 +1,11 @@
 // A bucket sampled on a regular grid of jittered sample points, several per
 // pixel. Each grid is released as soon as it has been sampled.
+//
+// The sample points lie on one lattice over the whole image: sample (i, j)
+// sits at ((i + 0.5) / xSamples, (j + 0.5) / ySamples) from the lattice's
+// corner, a filter half-width before pixel (0, 0)'s centre, and is jittered
+// by a draw keyed by (i, j). A bucket holds the lattice samples that the
+// filters of its pixels may reach.
 #ifndef QEL_HIDER_UNIFORMBUCKET_H
 #define QEL_HIDER_UNIFORMBUCKET_H
 
@@ -15,33 +21,38 @@ public:
     // Frees the samples.
     void flush();
 
-    // Samples across and down, and the one at column ix, row iy.
+    // Samples across and down, and the one at column ix, row iy of the
+    // bucket's own samples.
     long columns() const { return fNx; }
     long rows() const { return fNy; }
     const Sample& sampleAt(long ix, long iy) const { return fSamples[size_t(iy * fNx + ix)]; }
 
 protected:
-    void generate(float x0, float x1, float y0, float y1) override;
-    Color filter(float x, float y, float x0, float y0, float& alpha, float& z) override;
+    void generate() override;
+    Color filter(long px, long py, float& alpha, float& z) override;
 
 private:
-    // The samples of the index range [ix0, ix1] × [iy0, iy1].
+    // The samples of the index range [ix0, ix1] × [iy0, iy1] of the bucket.
     struct Range {
         long ix0, ix1, iy0, iy1;
     };
 
-    void placeSamples(float x0, float y0);
-    void sampleGrid(const Grid& grid, float x0, float x1, float y0, float y1);
-    // The samples that may lie in [xlow, xhigh] × [ylow, yhigh], jitter
-    // included; (x0, y0) is the corner of the sample region.
-    Range samplesWithin(float xlow, float xhigh, float ylow, float yhigh, float x0,
-                        float y0) const;
+    void placeSamples();
+    void sampleGrid(const Grid& grid);
+    // The bucket's samples that may lie in [xlow, xhigh] × [ylow, yhigh],
+    // jitter included; the bounds are measured from the lattice's corner.
+    Range samplesWithin(float xlow, float xhigh, float ylow, float yhigh) const;
     Sample& slot(long ix, long iy) { return fSamples[size_t(iy * fNx + ix)]; }
 
     long fNx = 0;
     long fNy = 0;
-    std::vector<Sample> fSamples; // fNy rows of fNx
-    float fJitter = 0.0f;         // the half-width of the jitter
+    long fI0 = 0, fJ0 = 0;                  // the lattice indices of the first sample
+    std::vector<Sample> fSamples;           // fNy rows of fNx
+    float fJitter = 0.0f;                   // the width of the jitter
+    float fReach = 0.0f;                    // how far the jitter moves a sample
+    float fOriginX = 0.0f, fOriginY = 0.0f; // the lattice's corner in raster space
+    // The extent of the samples, in raster space.
+    float fLeft = 0.0f, fRight = -1.0f, fBottom = 0.0f, fTop = -1.0f;
 };
 
 #endif

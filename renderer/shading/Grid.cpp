@@ -1,6 +1,7 @@
 #include "renderer/shading/Grid.h"
 
 #include "common/Quark.h"
+#include "renderer/shading/ShaderCopies.h"
 #include "renderer/shading/ShadingFunctions.h"
 #include "renderer/shading/Surface.h"
 #include "renderer/shading/Volume.h"
@@ -105,13 +106,14 @@ struct ShadingPoint {
 
 class GridShader {
 public:
-    GridShader(const Grid& grid, Surface* surface, Volume* atmosphere)
+    GridShader(const Grid& grid, Surface* surface, Volume* atmosphere,
+               const List<Light*>* lights)
         : fGrid(grid), fAttrib(*grid.attrib()), fSurface(surface), fAtmosphere(atmosphere),
           fValues(fAttrib), fHasNormal(grid.stdVars().find(kQuarkNormal) != nullptr),
           fOrthographic(gOption->perspective == 0) {
         fSurface->du = 1.0f / float(grid.nu());
         fSurface->dv = 1.0f / float(grid.nv());
-        fSurface->lights = &fAttrib.activeLights;
+        fSurface->lights = lights;
     }
 
     void shadeInto(ShadingPoint& point, Vertex& destination) {
@@ -193,8 +195,16 @@ void Grid::shade() {
             }
         return;
     }
-    GridShader shader(*this, static_cast<Surface*>(fAttrib->surfaceShader),
-                      static_cast<Volume*>(fAttrib->atmosphereShader));
+    Shader* surface = fAttrib->surfaceShader;
+    Shader* atmosphere = fAttrib->atmosphereShader;
+    const List<Light*>* lights = &fAttrib->activeLights;
+    if (ShaderCopies* copies = ShaderCopies::current()) {
+        surface = copies->copy(surface);
+        atmosphere = copies->copy(atmosphere);
+        lights = copies->copy(lights);
+    }
+    GridShader shader(*this, static_cast<Surface*>(surface), static_cast<Volume*>(atmosphere),
+                      lights);
     ShadingPoint point;
     if (fAttrib->shadingModelCode == 0x501) {
         for (int k = 0; k <= fNv; ++k)

@@ -9,6 +9,7 @@
 #include "renderer/geometry/Vertex.h"
 #include "renderer/state/ArgList.h"
 
+#include <atomic>
 #include <cstdint>
 
 class Attrib;
@@ -50,8 +51,17 @@ public:
     const ArgList& stdVars() const { return fStdVars; }
     const ArgList& shaderVars() const { return fShaderVars; }
 
-    // Buckets holding the grid; the last to let go deletes it.
-    int32_t useCount = 0;
+    // Buckets holding the grid; the last to let go deletes it. Buckets on
+    // different threads hold and let go of the same grid.
+    std::atomic<int32_t> useCount = 0;
+
+    // Orders grids the same way whatever order they were made in: the
+    // sequence number, then the key of the primitive diced.
+    uint64_t key() const { return fKey; }
+    void setKey(uint64_t key) { fKey = key; }
+    bool before(const Grid& other) const {
+        return fSequence != other.fSequence ? fSequence < other.fSequence : fKey < other.fKey;
+    }
 
     static GridCensus census();
     // Starts counting peak and made afresh from the grids alive now.
@@ -62,6 +72,7 @@ private:
     Vertex** fRows;
     Attrib* fAttrib;
     uint32_t fSequence;
+    uint64_t fKey = 0;
     short fFlipNormal;
     short fTriangular;
     ArgList fStdVars;

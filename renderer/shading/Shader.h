@@ -5,11 +5,11 @@
 #define QEL_SHADING_SHADER_H
 
 #include "renderer/geometry/Point.h"
+#include "renderer/state/ArgList.h"
 #include "renderer/state/ParmList.h"
 
 #include <cstdint>
 
-class ArgList;
 class Transform;
 
 class Shader {
@@ -31,6 +31,17 @@ public:
 
     const Transform* space() const { return fSpace; }
 
+    // How the shader was made: the shader factory's kind, the name quark and
+    // the request's parameters. A shader holds the values of the point it
+    // shades, so each thread of the renderer shades with copies made this way.
+    struct Recipe {
+        int kind = 0;
+        unsigned short name = 0;
+        ArgList args;
+    };
+    const Recipe& recipe() const { return fRecipe; }
+    void setRecipe(Recipe recipe) { fRecipe = std::move(recipe); }
+
     Point P;
 
 protected:
@@ -39,6 +50,7 @@ protected:
 private:
     int32_t fRefCount = 0; // wide: every nested attribute block may hold the shader
     Transform* fSpace;
+    Recipe fRecipe;
 };
 
 #endif

@@ -7,8 +7,13 @@
 
 namespace {
 
-template <class Made> Made* instanced(Made* shader, const ArgList& args) {
-    if (shader) shader->instance(args);
+enum Kind { kNone, kSurface, kVolume, kLight };
+
+template <class Made>
+Made* instanced(Made* shader, Kind kind, unsigned short name, const ArgList& args) {
+    if (!shader) return nullptr;
+    shader->instance(args);
+    shader->setRecipe(Shader::Recipe{kind, name, args});
     return shader;
 }
 
@@ -56,13 +61,24 @@ Light* newLight(unsigned short name, Transform* space) {
 } // namespace
 
 Shader* makeSurfaceShader(unsigned short name, const ArgList& args, Transform* space) {
-    return instanced(newSurface(name, space), args);
+    return instanced(newSurface(name, space), kSurface, name, args);
 }
 
 Shader* makeVolumeShader(unsigned short name, const ArgList& args, Transform* space) {
-    return instanced(newVolume(name, space), args);
+    return instanced(newVolume(name, space), kVolume, name, args);
 }
 
 Light* makeLightShader(unsigned short name, const ArgList& args, Transform* space) {
-    return instanced(newLight(name, space), args);
+    return instanced(newLight(name, space), kLight, name, args);
+}
+
+Shader* copyShader(const Shader& original) {
+    const Shader::Recipe& recipe = original.recipe();
+    Transform* space = const_cast<Transform*>(original.space());
+    switch (recipe.kind) {
+    case kSurface: return makeSurfaceShader(recipe.name, recipe.args, space);
+    case kVolume: return makeVolumeShader(recipe.name, recipe.args, space);
+    case kLight: return makeLightShader(recipe.name, recipe.args, space);
+    default: return nullptr;
+    }
 }

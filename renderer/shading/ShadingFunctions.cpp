@@ -60,28 +60,28 @@ struct NoiseTables {
     int permutation[2 * kTableSize];
 };
 
-float gradientComponent()
+float gradientComponent(RandomStream& random)
 {
     constexpr float kComponentScale = 0.00390625f;
-    return float(runtimeRandom() % 512 - 256) * kComponentScale;
+    return float(random.next() % 512 - 256) * kComponentScale;
 }
 
-Point randomUnitGradient()
+Point randomUnitGradient(RandomStream& random)
 {
     Point g;
     do {
-        g.x = gradientComponent();
-        g.y = gradientComponent();
-        g.z = gradientComponent();
+        g.x = gradientComponent(random);
+        g.y = gradientComponent(random);
+        g.z = gradientComponent(random);
     } while (dot(g, g) > 1);
     return normalize(g);
 }
 
-void shufflePermutation(int* permutation)
+void shufflePermutation(int* permutation, RandomStream& random)
 {
     for (int i = 0; i < kTableSize; ++i) permutation[i] = i;
     for (int i = kTableSize - 1; i > 0; i -= 2) {
-        int j = runtimeRandom() % kTableSize;
+        int j = random.next() % kTableSize;
         if (j != i) std::swap(permutation[i], permutation[j]);
     }
 }
@@ -89,9 +89,9 @@ void shufflePermutation(int* permutation)
 NoiseTables buildNoiseTables()
 {
     NoiseTables tables;
-    seedRandom(1);
-    for (int i = 0; i < kTableSize; ++i) tables.gradient[i] = randomUnitGradient();
-    shufflePermutation(tables.permutation);
+    RandomStream random(1);
+    for (int i = 0; i < kTableSize; ++i) tables.gradient[i] = randomUnitGradient(random);
+    shufflePermutation(tables.permutation, random);
     for (int i = 0; i < kTableSize; ++i) {
         tables.gradient[kTableSize + i] = tables.gradient[i];
         tables.permutation[kTableSize + i] = tables.permutation[i];

@@ -7,6 +7,7 @@
 #include "renderer/geometry/Primitive.h"
 #include "renderer/shading/Light.h"
 #include "renderer/shading/ShaderFactory.h"
+#include "renderer/state/RenderControl.h"
 #include "renderer/state/Scene.h"
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
@@ -45,6 +46,10 @@ void PictrelTarget::initScene() {
 void PictrelTarget::renderScene() { gScene->render(); }
 
 void PictrelTarget::resetSequence() { Primitive::fCurSeq = 0; }
+
+bool PictrelTarget::beginScene(Option& option) { return renderControl().beginScene(option); }
+
+void PictrelTarget::discardScene() { gScene->discard(); }
 
 Object* PictrelTarget::beginObject() {
     Object* object = new Object(gTransform->matrix());

@@ -19,6 +19,8 @@ public:
     void initScene() override;
     void renderScene() override;
     void resetSequence() override;
+    bool beginScene(Option& option) override;
+    void discardScene() override;
 
     Object* beginObject() override;
     void endObject() override;

@@ -10,6 +10,7 @@
 class ArgList;
 class Light;
 class Object;
+class Option;
 class Shader;
 
 class RenderTarget {
@@ -31,6 +32,11 @@ public:
     virtual void initScene() {}
     virtual void renderScene() {}
     virtual void resetSequence() {}
+    // At a scene's start, before anything is set up for it: may change its
+    // options; false when the scene is read but not rendered.
+    virtual bool beginScene(Option& /*option*/) { return true; }
+    // The scene is read but not rendered: its primitives are not kept.
+    virtual void discardScene() {}
 
     // Retained objects: the handle of a new object whose primitives follow.
     virtual Object* beginObject() { return nullptr; }

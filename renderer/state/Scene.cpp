@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "common/Quark.h"
+#include "common/ReportQueue.h"
 #include "renderer/display/Display.h"
 #include "renderer/display/WindowSystem.h"
 #include "renderer/geometry/Nurbs.h"
@@ -10,17 +11,21 @@
 #include "renderer/geometry/Polygon.h"
 #include "renderer/geometry/Primitive.h"
 #include "renderer/geometry/Procedural.h"
+#include "renderer/geometry/QuadricShapes.h"
 #include "renderer/hider/AdaptiveBucket.h"
 #include "renderer/hider/UniformBucket.h"
 #include "renderer/shading/Grid.h"
-#include "renderer/geometry/QuadricShapes.h"
+#include "renderer/shading/ShaderCopies.h"
 #include "renderer/state/ArgList.h"
+#include "renderer/state/BucketScheduler.h"
 #include "renderer/state/Camera.h"
+#include "renderer/state/RenderControl.h"
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 Scene* gScene = nullptr;
 
@@ -65,7 +70,9 @@ long vertexCount(const long* vertices, long n) {
     return largest + 1;
 }
 
-bool requirePosition(const ArgList& args) { return args.require({kQuarkPoint}); }
+bool requirePosition(const ArgList& args) {
+    return args.require({kQuarkPoint});
+}
 
 bool requireSurfacePosition(const ArgList& args) {
     return args.require({kQuarkPoint, kQuarkHeight, kQuarkPointw});
@@ -85,9 +92,21 @@ long meshPatches(short type, long n, bool periodic, long step) {
 
 } // namespace
 
+namespace {
+
+// The bucket being processed on this thread, as column and row; the top left
+// one while the scene is built.
+thread_local int tOriginColumn = 0, tOriginRow = 0;
+// Depth of splitting across the eye plane on this thread.
+thread_local int tEyeSplits = 0;
+
+} // namespace
+
 Scene::Scene() = default;
 
-Scene::~Scene() { flush(); }
+Scene::~Scene() {
+    flush();
+}
 
 void Scene::init() {
     flush();
@@ -96,17 +115,30 @@ void Scene::init() {
 }
 
 void Scene::flush() {
-    for (Primitive* primitive : fPending) delete primitive;
+    stopWorkers();
+    for (Primitive* primitive : fPending)
+        delete primitive;
     fPending.clear();
     freeBuckets();
     fObjectUnderConstruction = nullptr;
-    fEyeSplits = 0;
+    fDiscarding = false;
+}
+
+void Scene::discard() {
+    flush();
+    fDiscarding = true;
 }
 
 void Scene::freeBuckets() {
+    stopWorkers();
     fBuckets.clear();
+    fReports.clear();
     fCurrent = 0;
     fAcross = 0;
+}
+
+int Scene::threads() const {
+    return renderControl().threads();
 }
 
 void Scene::createBuckets() {
@@ -151,9 +183,9 @@ void Scene::emit(int32_t type, Object::Maker make) {
 }
 
 void Scene::add(Primitive* primitive) {
-    // Under the null hider nothing will be rendered: a primitive has been
-    // checked by being made, and is not kept.
-    if (gOption && gOption->hiderType == 0) {
+    // Under the null hider, or in a scene not to be rendered, nothing will be
+    // rendered: a primitive has been checked by being made, and is not kept.
+    if (fDiscarding || (gOption && gOption->hiderType == 0)) {
         delete primitive;
         return;
     }
@@ -179,8 +211,12 @@ constexpr int kMostEyeSplits = 10;
 constexpr float kEyePlane = 1e-6f;
 
 // Raster margin a primitive or grid needs for the filter to reach it.
-float marginX() { return gOption->filterXWidth * 0.5f + 1.0f; }
-float marginY() { return gOption->filterYWidth * 0.5f + 1.0f; }
+float marginX() {
+    return gOption->filterXWidth * 0.5f + 1.0f;
+}
+float marginY() {
+    return gOption->filterYWidth * 0.5f + 1.0f;
+}
 
 // The raster extent of a projected grid.
 Bound gridBound(const Grid& grid) {
@@ -215,29 +251,34 @@ void Scene::route(Primitive* primitive) {
             splitAcrossEye(primitive);
             return;
         }
-        Bound raster = Bound(camera.xmin, camera.xmax, camera.ymin, camera.ymax, camera.zmin,
-                             camera.zmax) *
-                       gCameraToRaster;
+        Bound raster =
+            Bound(camera.xmin, camera.xmax, camera.ymin, camera.ymax, camera.zmin, camera.zmax) *
+            gCameraToRaster;
         if (!bucketRange(raster, range)) {
             delete primitive;
             return;
         }
     }
-    int index = firstOpenBucket(range);
-    if (index < 0) {
+    if (!clipToOrigin(range)) {
         delete primitive;
         return;
     }
-    fBuckets[size_t(index)]->addPrimitive(primitive);
+    fBuckets[size_t(range.y0 * fAcross + range.x0)]->addPrimitive(primitive);
 }
 
 void Scene::splitAcrossEye(Primitive* primitive) {
-    if (fEyeSplits < kMostEyeSplits && primitive->canSplit()) {
-        ++fEyeSplits;
+    if (tEyeSplits < kMostEyeSplits && primitive->canSplit()) {
+        ++tEyeSplits;
         primitive->split();
-        --fEyeSplits;
+        --tEyeSplits;
     }
     delete primitive;
+}
+
+bool Scene::clipToOrigin(BucketRange& range) const {
+    range.x0 = std::max(range.x0, tOriginColumn);
+    range.y0 = std::max(range.y0, tOriginRow);
+    return range.x0 <= range.x1 && range.y0 <= range.y1;
 }
 
 bool Scene::bucketRange(const Bound& raster, BucketRange& range) const {
@@ -255,34 +296,26 @@ bool Scene::bucketRange(const Bound& raster, BucketRange& range) const {
     return true;
 }
 
-// The first bucket of the range, in rendering order, not yet rendered; -1
-// when all are.
-int Scene::firstOpenBucket(const BucketRange& range) const {
-    int currentRow = fCurrent / std::max(fAcross, 1), currentColumn = fCurrent % std::max(fAcross, 1);
-    for (int j = std::max(range.y0, currentRow); j <= range.y1; ++j)
-        for (int i = range.x0; i <= range.x1; ++i) {
-            if (j == currentRow && i < currentColumn) continue;
-            return j * fAcross + i;
-        }
-    return -1;
-}
-
 void Scene::render() {
     renderInit();
     while (renderBucket()) {
     }
 }
 
-void Scene::renderInit() {}
+void Scene::renderInit() {
+    if (fCurrent == 0 && !fBuckets.empty() && threads() > 1) startWorkers();
+}
 
 int Scene::renderBucket() {
     if (fCurrent >= int(fBuckets.size())) {
         freeBuckets();
         return 0;
     }
-    Bucket& bucket = *fBuckets[size_t(fCurrent)];
-    while (Primitive* primitive = bucket.takePrimitive()) processPrimitive(primitive);
-    bucket.render();
+    renderInit();
+    if (fScheduler)
+        fScheduler->waitFor(fCurrent);
+    else
+        workOn(fCurrent);
     finishBucket();
     if (fCurrent >= int(fBuckets.size())) {
         freeBuckets();
@@ -291,7 +324,54 @@ int Scene::renderBucket() {
     return 1;
 }
 
+void Scene::startWorkers() {
+    if (fScheduler) return;
+    fReports = std::vector<ReportQueue>(fBuckets.size());
+    int down = int(fBuckets.size()) / fAcross;
+    fScheduler =
+        std::make_unique<BucketScheduler>(fAcross, down, [this](int index) { workOn(index); });
+    fScheduler->start(threads());
+}
+
+void Scene::stopWorkers() {
+    fScheduler.reset();
+}
+
+void Scene::workOn(int index) {
+    ReportQueue* reports = fScheduler ? &fReports[size_t(index)] : nullptr;
+    deferReports(reports);
+    ShaderCopies shaders;
+    ShaderCopies::setCurrent(&shaders);
+    tOriginColumn = index % fAcross;
+    tOriginRow = index / fAcross;
+    try {
+        processPrimitives(index);
+        if (fScheduler) fScheduler->processed(index);
+        if (!fScheduler || !fScheduler->stopping()) fBuckets[size_t(index)]->renderPixels();
+    } catch (const std::bad_alloc&) {
+        error(kErrNoMem, kSevere, "out of memory while rendering a bucket");
+        if (fScheduler) fScheduler->processed(index);
+    }
+    tOriginColumn = tOriginRow = 0;
+    ShaderCopies::setCurrent(nullptr);
+    deferReports(nullptr);
+}
+
+void Scene::processPrimitives(int index) {
+    Bucket& bucket = *fBuckets[size_t(index)];
+    bucket.orderPrimitives();
+    while (Primitive* primitive = bucket.takePrimitive()) {
+        if (fScheduler && fScheduler->stopping()) {
+            delete primitive;
+            continue;
+        }
+        processPrimitive(primitive);
+    }
+}
+
 void Scene::finishBucket() {
+    if (!fReports.empty()) fReports[size_t(fCurrent)].replay();
+    fBuckets[size_t(fCurrent)]->sendRows(gDisplay);
     fBuckets[size_t(fCurrent)].reset();
     ++fCurrent;
     bool rowDone = fCurrent % fAcross == 0;
@@ -311,7 +391,9 @@ int Scene::progress() const {
 
 void Scene::processPrimitive(Primitive* primitive) {
     if (primitive->dicePermitted && primitive->diceable(-1.0f)) {
-        addGrid(primitive->dice());
+        Grid* grid = primitive->dice();
+        grid->setKey(primitive->key());
+        addGrid(grid);
     } else if (primitive->canSplit()) {
         primitive->split();
     }
@@ -332,15 +414,15 @@ void Scene::addGrid(Grid* grid) {
     grid->project();
     Bound raster = gridBound(*grid);
     BucketRange range;
-    if (bucketRange(raster, range)) {
-        int currentRow = fCurrent / fAcross, currentColumn = fCurrent % fAcross;
-        for (int j = std::max(range.y0, currentRow); j <= range.y1; ++j)
-            for (int i = range.x0; i <= range.x1; ++i) {
-                if (j == currentRow && i < currentColumn) continue;
+    if (bucketRange(raster, range) && clipToOrigin(range)) {
+        // Held once while handed out, so that no bucket lets it go early.
+        grid->useCount.fetch_add(1);
+        for (int j = range.y0; j <= range.y1; ++j)
+            for (int i = range.x0; i <= range.x1; ++i)
                 fBuckets[size_t(j * fAcross + i)]->add(grid);
-            }
+        if (grid->useCount.fetch_sub(1) > 1) return;
     }
-    if (grid->useCount < 1) delete grid;
+    if (grid->useCount.load() < 1) delete grid;
 }
 
 bool Scene::primitivesAllowed() const {
@@ -355,8 +437,8 @@ void Scene::polygon(long nvertices, long n, const unsigned short* tokens, void* 
     emit(1, [=] { return ConvexPolygon::make(nvertices, args); });
 }
 
-void Scene::generalPolygon(long nloops, const long* nvertices, long n,
-                           const unsigned short* tokens, void* const* values) {
+void Scene::generalPolygon(long nloops, const long* nvertices, long n, const unsigned short* tokens,
+                           void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     if (!countInRange(nloops, 1, "loop count") || !present(nvertices, "vertex counts")) return;
     long total = sumOfCounts(nvertices, nloops, 3, "vertex count");
@@ -379,10 +461,9 @@ void Scene::polygonMesh(long npolys, const long* nvertices, const long* vertices
     if (points < 0) return;
     ArgList args(n, tokens, values, {npolys, points, points});
     if (!requirePosition(args)) return;
-    std::vector<long> counts(nvertices, nvertices + npolys), indexList(vertices, vertices + indices);
-    emit(3, [=] {
-        return ConvexPolygonMesh::make(npolys, counts.data(), indexList.data(), args);
-    });
+    std::vector<long> counts(nvertices, nvertices + npolys),
+        indexList(vertices, vertices + indices);
+    emit(3, [=] { return ConvexPolygonMesh::make(npolys, counts.data(), indexList.data(), args); });
 }
 
 void Scene::generalPolygonMesh(long npolys, const long* nloops, const long* nvertices,
@@ -448,7 +529,8 @@ void Scene::patchMesh(short type, long nu, short uwrap, long nv, short vwrap, lo
 }
 
 void Scene::nurb(long uorder, const float* uknot, float umin, float umax, long vorder,
-                 const float* vknot, float vmin, float vmax, long n, const unsigned short* tokens, void* const* values) {
+                 const float* vknot, float vmin, float vmax, long n, const unsigned short* tokens,
+                 void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     if (!countInRange(uorder, 2, "u order") || !countInRange(vorder, 2, "v order") ||
         !present(uknot, "u knots") || !present(vknot, "v knots"))
@@ -464,8 +546,8 @@ void Scene::nurb(long uorder, const float* uknot, float umin, float umax, long v
 }
 
 void Scene::nurbMesh(long nu, long uorder, const float* uknot, float umin, float umax, long nv,
-                     long vorder, const float* vknot, float vmin, float vmax, long n, const unsigned short* tokens,
-                     void* const* values) {
+                     long vorder, const float* vknot, float vmin, float vmax, long n,
+                     const unsigned short* tokens, void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     if (!countInRange(nu, 1, "nu") || !countInRange(nv, 1, "nv") ||
         !countInRange(uorder, 1, "u order") || !countInRange(vorder, 1, "v order") ||
@@ -489,22 +571,22 @@ ArgList Scene::quadricArgs(long n, const unsigned short* tokens, void* const* va
     return ArgList(n, tokens, values, {1, 4, 4});
 }
 
-void Scene::sphere(float radius, float zmin, float zmax, float thetamax, long n, const unsigned short* tokens,
-                   void* const* values) {
+void Scene::sphere(float radius, float zmin, float zmax, float thetamax, long n,
+                   const unsigned short* tokens, void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     ArgList args = quadricArgs(n, tokens, values);
     emit(8, [=] { return new Sphere(radius, zmin, zmax, thetamax, args); });
 }
 
-void Scene::cone(float radius, float height, float zmax, float thetamax, long n, const unsigned short* tokens,
-                 void* const* values) {
+void Scene::cone(float radius, float height, float zmax, float thetamax, long n,
+                 const unsigned short* tokens, void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     ArgList args = quadricArgs(n, tokens, values);
     emit(9, [=] { return new Cone(radius, height, zmax, thetamax, args); });
 }
 
-void Scene::cylinder(float radius, float zmin, float zmax, float thetamax, long n, const unsigned short* tokens,
-                     void* const* values) {
+void Scene::cylinder(float radius, float zmin, float zmax, float thetamax, long n,
+                     const unsigned short* tokens, void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     ArgList args = quadricArgs(n, tokens, values);
     emit(10, [=] { return new Cylinder(radius, zmin, zmax, thetamax, args); });
@@ -519,8 +601,8 @@ void Scene::hyperboloid(const float* point1, const float* point2, float thetamax
     emit(11, [=] { return new Hyperboloid(p1, p2, thetamax, args); });
 }
 
-void Scene::paraboloid(float rmax, float zmin, float zmax, float thetamax, long n, const unsigned short* tokens,
-                       void* const* values) {
+void Scene::paraboloid(float rmax, float zmin, float zmax, float thetamax, long n,
+                       const unsigned short* tokens, void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     if (zmax == 0.0f) {
         error(kErrRange, kError, "zmax may not equal 0");
@@ -534,15 +616,15 @@ void Scene::paraboloid(float rmax, float zmin, float zmax, float thetamax, long 
     emit(12, [=] { return new Paraboloid(rmax, zmin, zmax, thetamax, args); });
 }
 
-void Scene::disk(float height, float radius, float thetamax, long n, const unsigned short* tokens, void* const* values) {
+void Scene::disk(float height, float radius, float thetamax, long n, const unsigned short* tokens,
+                 void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     ArgList args = quadricArgs(n, tokens, values);
     emit(13, [=] { return new Disk(height, radius, thetamax, args); });
 }
 
 void Scene::torus(float majorRadius, float minorRadius, float phimin, float phimax, float thetamax,
-                  long n, const unsigned short* tokens,
-                  void* const* values) {
+                  long n, const unsigned short* tokens, void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     ArgList args = quadricArgs(n, tokens, values);
     emit(14, [=] { return new Torus(majorRadius, minorRadius, phimin, phimax, thetamax, args); });
@@ -551,7 +633,9 @@ void Scene::torus(float majorRadius, float minorRadius, float phimin, float phim
 void Scene::procedural(void* data, const float* bound, qelSubdivideFunc subdivide,
                        qelReleaseFunc release) {
     if (!gState->verify(kBlockProcedural, kErrNotPrims)) return;
-    if (!present(bound, "bound") || !present(reinterpret_cast<const void*>(subdivide), "subdivide function")) return;
+    if (!present(bound, "bound") ||
+        !present(reinterpret_cast<const void*>(subdivide), "subdivide function"))
+        return;
     auto shared = std::make_shared<Procedural::Data>(data, release);
     Bound box(bound);
     emit(16, [=] { return new Procedural(shared, box, subdivide); });

@@ -1,17 +1,28 @@
 // The scene and its render driver: every geometric request becomes a
 // primitive of the scene, and rendering takes the image bucket by bucket.
+//
+// A primitive goes to the bucket at the top left of the buckets it
+// overlaps; there it is split, or diced, shaded and handed to every bucket it
+// overlaps. Buckets are worked on by several threads at once, each as soon
+// as the buckets above and to the left of it are processed; the caller's
+// thread receives them in row order, with the reports made while they were
+// worked on, and sends their rows to the display. The image does not depend
+// on the number of threads.
 #ifndef QEL_STATE_SCENE_H
 #define QEL_STATE_SCENE_H
 
 #include "api/qel.h"
 #include "renderer/geometry/Object.h"
 
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <vector>
 
 class ArgList;
 class Bucket;
+class BucketScheduler;
+class ReportQueue;
 class Grid;
 class Primitive;
 struct Bound;
@@ -31,6 +42,12 @@ public:
     void renderInit();
     int renderBucket();
     int progress() const;
+
+    // The threads a frame is rendered with.
+    int threads() const;
+    // Until the next init, primitives are checked by being made and then
+    // dropped: the scene is read but not rendered.
+    void discard();
 
     void polygon(long nvertices, long n, const unsigned short* tokens, void* const* values);
     void generalPolygon(long nloops, const long* nvertices, long n, const unsigned short* tokens,
@@ -87,7 +104,7 @@ public:
 
     int bucketCount() const { return int(fBuckets.size()); }
     // Micropolygons diced since the buckets were made.
-    long micropolygons() const { return fMicropolygons; }
+    long micropolygons() const { return fMicropolygons.load(); }
 
 private:
     struct BucketRange {
@@ -100,9 +117,17 @@ private:
     void route(Primitive* primitive);
     void splitAcrossEye(Primitive* primitive);
     bool bucketRange(const Bound& raster, BucketRange& range) const;
-    int firstOpenBucket(const BucketRange& range) const;
+    // Keeps the part of the range at or below and at or right of the bucket
+    // being processed on this thread; false when nothing is left.
+    bool clipToOrigin(BucketRange& range) const;
+    // Processes and renders bucket index: on a worker, or on the caller's
+    // thread when there is one thread.
+    void workOn(int index);
+    void processPrimitives(int index);
     void processPrimitive(Primitive* primitive);
     void addGrid(Grid* grid);
+    void startWorkers();
+    void stopWorkers();
     void finishBucket();
     static ArgList quadricArgs(long n, const unsigned short* tokens, void* const* values);
 
@@ -113,8 +138,10 @@ private:
     int fAcross = 0;       // buckets in a row
     int fTileWidth = 12, fTileHeight = 12;
     long fX0 = 0, fX1 = -1, fY0 = 0, fY1 = -1; // the crop window in pixels
-    int fEyeSplits = 0;         // depth of splitting across the eye plane
-    long fMicropolygons = 0;
+    std::atomic<long> fMicropolygons = 0;
+    bool fDiscarding = false;
+    std::unique_ptr<BucketScheduler> fScheduler;
+    std::vector<ReportQueue> fReports; // per bucket, made on the workers
 };
 
 extern Scene* gScene;

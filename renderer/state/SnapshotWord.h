@@ -7,6 +7,7 @@
 #ifndef QEL_STATE_SNAPSHOTWORD_H
 #define QEL_STATE_SNAPSHOTWORD_H
 
+#include <atomic>
 #include <cstdint>
 
 class SnapshotWord {
@@ -25,14 +26,18 @@ public:
 
     // The count is kept wider than fifteen bits: a large mesh can have more
     // holders than that.
-    uint32_t count() const { return fCount; }
-    void retain() { ++fCount; }
+    // The renderer's threads share snapshots, so the count is atomic.
+    uint32_t count() const { return fCount.load(std::memory_order_relaxed); }
+    void retain() { fCount.fetch_add(1, std::memory_order_relaxed); }
     // True when the last reference went.
-    bool release() { return fCount == 0 || --fCount == 0; }
+    bool release() {
+        return fCount.load(std::memory_order_acquire) == 0 ||
+               fCount.fetch_sub(1, std::memory_order_acq_rel) == 1;
+    }
 
 private:
     bool fChanged = true;
-    uint32_t fCount = 0;
+    std::atomic<uint32_t> fCount = 0;
 };
 
 // Releases a reference to a counted block and deletes it with the last one.

@@ -169,13 +169,14 @@ short State::sceneBegin() {
 void State::setUpCamera() {
     RenderTarget& target = renderTarget();
     Option& option = *gOption;
+    fSceneRendered = target.beginScene(option) && option.hiderType != 0;
     gWorldToCamera = gTransform->matrix();
     target.destroyDisplay();
     target.createDisplay();
     if (option.xResolution < 1) option.xResolution = target.displayWidth();
     if (option.yResolution < 1) option.yResolution = target.displayHeight();
     if (!(option.pixelAspect > kTiny)) option.pixelAspect = target.displayAspect();
-    if (option.hiderType != 0) {
+    if (fSceneRendered) {
         if (option.hiderType == 0x401 && option.depthOut) option.hiderType = 0x400;
         target.openDisplay(option.outputName.c_str(), option.xResolution, option.yResolution,
                            option.rasterOriginX, option.rasterOriginY);
@@ -185,9 +186,11 @@ void State::setUpCamera() {
     gScreenToRaster.map(option.screenLeft, option.screenRight, option.screenBottom,
                         option.screenTop, float(option.xResolution), float(option.yResolution));
     updateCameraToRaster();
-    if (option.hiderType != 0) {
+    if (fSceneRendered) {
         target.resetSequence();
         target.initScene();
+    } else if (option.hiderType != 0) {
+        target.discardScene();
     }
 }
 
@@ -213,7 +216,8 @@ void State::setUpScreenWindow() {
 
 short State::sceneEnd() {
     if (!verify(kBlockScene, kErrNesting)) return 0;
-    bool rendering = gOption->hiderType != 0;
+    bool rendering = fSceneRendered;
+    fSceneRendered = false;
     if (rendering) renderTarget().renderScene();
     fBlocks.pop();
     popAttributes();

@@ -98,6 +98,7 @@ private:
     Stack<List<Light*>> fLights;
     Stack<List<Object*>> fObjects;
     short fMotionFirst = 0;
+    bool fSceneRendered = false; // the scene begun is rendered at its end
     Attrib* fAttribSnapshot = nullptr;
     Transform* fTransformSnapshot = nullptr;
 };

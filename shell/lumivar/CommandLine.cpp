@@ -1,5 +1,9 @@
 #include "shell/lumivar/CommandLine.h"
 
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <strings.h>
 
@@ -11,6 +15,27 @@ bool isOption(const char* word) {
 
 bool startsWith(const char* word, const char* prefix) {
     return std::strncmp(word, prefix, std::strlen(prefix)) == 0;
+}
+
+constexpr long kMostThreads = 1024;
+
+// A whole number in [minimum, maximum] that is all of text.
+bool wholeNumber(const char* text, long minimum, long maximum, long& value) {
+    if (!*text || std::isspace(static_cast<unsigned char>(*text))) return false;
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtol(text, &end, 10);
+    return *end == '\0' && errno == 0 && value >= minimum && value <= maximum;
+}
+
+// A finite number in [0, 1] that is all of text.
+bool unitNumber(const char* text, float& value) {
+    if (!*text || std::isspace(static_cast<unsigned char>(*text))) return false;
+    char* end = nullptr;
+    double number = std::strtod(text, &end);
+    if (*end != '\0' || !std::isfinite(number) || number < 0.0 || number > 1.0) return false;
+    value = float(number);
+    return true;
 }
 
 } // namespace
@@ -30,6 +55,17 @@ const char* CommandLine::usage() {
            "                          each frame's number stands before the extension\n"
            "  --format=rib|qel        read every file, standard input too, as RIB or\n"
            "                          as QEL, whatever its name\n"
+           "  --threads N             render on N threads (default: one per core); the\n"
+           "                          image is the same for every N\n"
+           "  --frames A-B            render only frames A to B (counted from 1 over\n"
+           "                          all files, or a single frame A); the others are\n"
+           "                          read but not rendered. With -o, each frame is\n"
+           "                          saved under its number: -o out.exr --frames 3-4\n"
+           "                          writes out3.exr and out4.exr\n"
+           "  --crop XMIN XMAX YMIN YMAX\n"
+           "                          render only this part of each image (numbers in\n"
+           "                          0..1, as a scene's crop window); a part renders\n"
+           "                          exactly as it does in the whole image\n"
            "  --progress              show the status line even when standard error\n"
            "                          is not a terminal\n"
            "  --no-window             open no display window (without a window system\n"
@@ -56,6 +92,46 @@ void CommandLine::setFormat(const char* name) {
         error = "option --format needs rib or qel";
     else
         error = std::string("unknown format ") + name + " (rib or qel)";
+}
+
+void CommandLine::setThreads(const char* text) {
+    long count = 0;
+    if (wholeNumber(text, 1, kMostThreads, count))
+        threads = int(count);
+    else
+        error =
+            std::string("--threads needs a number of threads from 1 to 1024, not \"") + text + "\"";
+}
+
+void CommandLine::setFrames(const char* text) {
+    std::string first(text), last(text);
+    if (const char* dash = std::strchr(text, '-')) {
+        first.assign(text, size_t(dash - text));
+        last = dash + 1;
+    }
+    if (!wholeNumber(first.c_str(), 1, 1L << 30, firstFrame) ||
+        !wholeNumber(last.c_str(), 1, 1L << 30, lastFrame) || lastFrame < firstFrame) {
+        error =
+            std::string("--frames needs A-B with frame numbers 1 <= A <= B, not \"") + text + "\"";
+        firstFrame = lastFrame = 0;
+    }
+}
+
+int CommandLine::setCrop(int k, int argc, const char* const* argv) {
+    if (k + 4 >= argc) {
+        error = "--crop needs four numbers: XMIN XMAX YMIN YMAX";
+        return argc - k - 1;
+    }
+    for (int i = 0; i < 4; ++i)
+        if (!unitNumber(argv[k + 1 + i], crop[i])) {
+            error =
+                std::string("--crop needs numbers from 0 to 1, not \"") + argv[k + 1 + i] + "\"";
+            return 4;
+        }
+    if (crop[0] >= crop[1] || crop[2] >= crop[3])
+        error = "--crop needs XMIN below XMAX and YMIN below YMAX";
+    cropSet = true;
+    return 4;
 }
 
 // The desktop renders one file it is given and shows the images in windows.
@@ -102,6 +178,16 @@ CommandLine CommandLine::parse(int argc, const char* const* argv, bool windowSys
             line.setFormat(k + 1 < argc ? argv[++k] : "");
         } else if (startsWith(word, "--format=")) {
             line.setFormat(word + std::strlen("--format="));
+        } else if (std::strcmp(word, "--threads") == 0) {
+            line.setThreads(k + 1 < argc ? argv[++k] : "");
+        } else if (startsWith(word, "--threads=")) {
+            line.setThreads(word + std::strlen("--threads="));
+        } else if (std::strcmp(word, "--frames") == 0) {
+            line.setFrames(k + 1 < argc ? argv[++k] : "");
+        } else if (startsWith(word, "--frames=")) {
+            line.setFrames(word + std::strlen("--frames="));
+        } else if (std::strcmp(word, "--crop") == 0) {
+            k += line.setCrop(k, argc, argv);
         } else if (startsWith(word, "-o")) {
             line.output = word + 2;
         } else {

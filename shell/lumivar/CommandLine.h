@@ -16,6 +16,11 @@ struct CommandLine {
     bool window = true;    // --no-window turns the display windows off
     bool wait = true;      // --no-wait ends without waiting for open windows
     bool gui = false;      // the desktop windows instead of the terminal
+    int threads = 0;       // --threads: 0 renders on every core
+    long firstFrame = 0;   // --frames A-B: only these frames render (0: all)
+    long lastFrame = 0;
+    bool cropSet = false;  // --crop XMIN XMAX YMIN YMAX replaces the crop windows
+    float crop[4] = {0, 1, 0, 1};
     bool help = false;
     bool version = false;
     std::string error; // a usage error, empty when the line is good
@@ -27,6 +32,10 @@ struct CommandLine {
 
 private:
     void setFormat(const char* name);
+    void setThreads(const char* text);
+    void setFrames(const char* text);
+    // The four numbers after --crop at argv[k + 1]; returns how many it read.
+    int setCrop(int k, int argc, const char* const* argv);
     void checkDesktop();
 };
 

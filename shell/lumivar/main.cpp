@@ -2,6 +2,7 @@
 // the progress dialog as a status line on standard error, or on the desktop
 // in the Quelmark window.
 #include "api/qel.h"
+#include "api/qelrender.h"
 #include "api/qelwindow.h"
 #include "shell/EarlyAnswer.h"
 #include "shell/FrameSaver.h"
@@ -41,7 +42,7 @@ public:
         fApp.setProgressView(&fView);
         fApp.setCancelCheck(Interrupt::pending);
         if (!line.output.empty()) {
-            fSaver.emplace(line.output, qelSaveDisplay);
+            fSaver.emplace(line.output, qelSaveDisplay, line.firstFrame > 0);
             fView.onFrameFinished([this] { nameNextFrame(); });
         }
     }
@@ -102,6 +103,13 @@ private:
     bool fSaveFailed = false;
 };
 
+// The threads, frames and crop window the command line asked for.
+void applyRenderControls(const CommandLine& line) {
+    if (line.threads > 0) qelRenderThreads(line.threads);
+    if (line.firstFrame > 0) qelRenderFrames(line.firstFrame, line.lastFrame);
+    if (line.cropSet) qelRenderCrop(line.crop[0], line.crop[1], line.crop[2], line.crop[3]);
+}
+
 int runDesktop(const CommandLine& line) {
     std::string why;
     if (!Desktop::open(why)) {
@@ -120,6 +128,7 @@ int main(int argc, char** argv) {
     CommandLine line = CommandLine::parse(argc, argv, Desktop::named());
     if (std::optional<int> answer = earlyAnswer(line, "lumivar", TRendApp::kAboutText))
         return *answer;
+    applyRenderControls(line);
     if (line.gui) {
         if (!line.window) qelWindowsEnable(0);
         return runDesktop(line);

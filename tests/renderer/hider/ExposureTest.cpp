@@ -30,8 +30,12 @@ TEST(QuantizeTest, HalvesRoundAwayFromZero) {
 // 0.5 dithered by at most ±0.4 lies in [0.1, 0.9]: it rounds to 0 or 1.
 TEST(QuantizeTest, JitterDithersWithinItsAmplitude) {
     std::set<int32_t> seen;
-    for (int i = 0; i < 200; ++i) seen.insert(quantize(0.5f, 1, -10, 10, 0.4f));
+    for (int i = 0; i <= 200; ++i) seen.insert(quantize(0.5f, 1, -10, 10, 0.4f, float(i) / 200));
     EXPECT_EQ(seen, (std::set<int32_t>{0, 1}));
+    // The draw's extremes: 0.5 - 0.4 = 0.1 and 0.5 + 0.4 = 0.9.
+    EXPECT_EQ(quantize(0.5f, 1, -10, 10, 0.4f, 0.0f), 0);
+    EXPECT_EQ(quantize(0.5f, 1, -10, 10, 0.4f, 1.0f), 1);
+    EXPECT_EQ(quantize(0.2f, 1, -10, 10, 0.4f, 1.0f), 1); // 0.2 + 0.4 rounds up
 }
 
 } // namespace

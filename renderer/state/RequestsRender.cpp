@@ -1,0 +1,15 @@
+// The rendering controls of the renderer library.
+#include "api/qelrender.h"
+#include "renderer/state/RenderControl.h"
+
+void qelRenderThreads(int count) {
+    renderControl().setThreads(count);
+}
+
+void qelRenderCrop(float xmin, float xmax, float ymin, float ymax) {
+    renderControl().setCrop(xmin, xmax, ymin, ymax);
+}
+
+void qelRenderFrames(long first, long last) {
+    renderControl().setFrames(first, last);
+}
