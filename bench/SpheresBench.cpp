@@ -6,6 +6,7 @@
 #include "common/Quark.h"
 #include "common/Random.h"
 #include "renderer/display/WindowSystem.h"
+#include "renderer/shading/Grid.h"
 #include "renderer/state/PictrelTarget.h"
 #include "renderer/state/Scene.h"
 #include "renderer/state/State.h"
@@ -75,10 +76,11 @@ int main(int argc, char** argv) {
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("200 spheres at %ldx%ld: %.3f s, %ld micropolygons, %.0f micropolygons/s, "
-                "peak memory %.1f MiB\n",
-                xres, yres, seconds, micropolygons, double(micropolygons) / seconds,
-                double(usage.ru_maxrss) / 1024.0);
+    std::printf("200 spheres at %ldx%ld on %d thread(s): %.3f s, %ld micropolygons, "
+                "%.0f micropolygons/s, peak memory %.1f MiB, at most %ld grids alive\n",
+                xres, yres, scene.threads(), seconds, micropolygons,
+                double(micropolygons) / seconds, double(usage.ru_maxrss) / 1024.0,
+                Grid::census().peak);
     state.reset();
     installRenderTarget(nullptr);
     return 0;

@@ -38,6 +38,7 @@ public:
 protected:
     void generate() override;
     Color filter(long px, long py, float& alpha, float& z) override;
+    void freeSamples() override { flush(); }
 
 private:
     struct Cell {

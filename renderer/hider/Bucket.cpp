@@ -134,6 +134,7 @@ void Bucket::renderPixels() {
             Color C = filter(x, y, alpha, z);
             writePixel(slots, x, y, C, alpha, z);
         }
+    freeSamples();
     releaseGrids();
 }
 

@@ -95,6 +95,9 @@ protected:
     // The filtered colour of pixel (px, py), alpha and depth through the
     // references.
     virtual Color filter(long px, long py, float& alpha, float& z) = 0;
+    // Frees the samples once the pixels are done, on the thread that made
+    // them, whose pool then hands their memory out again.
+    virtual void freeSamples() = 0;
 
     // The next grid in their order, taken off the list; null when none is
     // left. The caller owns the use it held.

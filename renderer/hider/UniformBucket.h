@@ -30,6 +30,7 @@ public:
 protected:
     void generate() override;
     Color filter(long px, long py, float& alpha, float& z) override;
+    void freeSamples() override { flush(); }
 
 private:
     // The samples of the index range [ix0, ix1] × [iy0, iy1] of the bucket.

@@ -5,6 +5,7 @@
 #include "renderer/display/Display.h"
 
 #include <bit>
+#include <map>
 #include <vector>
 
 namespace {
@@ -27,9 +28,19 @@ public:
     std::vector<Row> rows;
 };
 
-float zeroFilter(float, float, float, float) { return 0.0f; }
+float zeroFilter(float, float, float, float) {
+    return 0.0f;
+}
 
-uint32_t floatSlot(float value) { return std::bit_cast<uint32_t>(value); }
+// Keeps its samples after rendering, for the tests to look at.
+template <class Base> class KeptSamples : public Base {
+protected:
+    void freeSamples() override {}
+};
+
+uint32_t floatSlot(float value) {
+    return std::bit_cast<uint32_t>(value);
+}
 
 class BucketTest : public HiderFixture {
 protected:
@@ -63,6 +74,11 @@ protected:
         return squareGrid(4, -3, 7, -3, 7, z, Ci, gWhite, sequence);
     }
 
+public:
+    // Ends inside pixel columns 3 and rows 4.
+    Grid* halfCover() { return squareGrid(4, -3, 3.3f, -3, 4.6f, 0.5f, kPaint); }
+
+protected:
     RowRecorder fRecorder;
 };
 
@@ -78,7 +94,8 @@ TEST_F(BucketTest, OpaqueGridColoursEveryPixel) {
         EXPECT_EQ(fRecorder.rows[size_t(y)].x0, 0);
         EXPECT_EQ(fRecorder.rows[size_t(y)].x1, 3);
     }
-    for (const auto& pixel : pixels()) EXPECT_EQ(pixel, (std::vector<uint32_t>{51, 153, 255, 255}));
+    for (const auto& pixel : pixels())
+        EXPECT_EQ(pixel, (std::vector<uint32_t>{51, 153, 255, 255}));
 }
 
 TEST_F(BucketTest, EmptyBucketIsBlackTransparentAndFar) {
@@ -102,7 +119,7 @@ TEST_F(BucketTest, ZeroFilterWeightsGiveFarBlack) {
 
 TEST_F(BucketTest, JitterZeroPutsSamplesAtSubPixelCentres) {
     gOption->sampleJitter(0.0f);
-    UniformBucket bucket;
+    KeptSamples<UniformBucket> bucket;
     bucket.init(0, 11, 0, 11);
     bucket.render();
     // The region runs from -0.5 to 12.5: 13 pixels of 2 samples each way.
@@ -165,6 +182,54 @@ TEST_F(BucketTest, GridsLiveUntilTheirLastBucketIsDone) {
     EXPECT_EQ(pixels().back(), (std::vector<uint32_t>{51, 153, 255}));
 }
 
+// Every recorded pixel by its place.
+std::map<std::pair<long, long>, std::vector<uint32_t>> byPlace(const RowRecorder& recorder) {
+    std::map<std::pair<long, long>, std::vector<uint32_t>> result;
+    size_t channels = size_t(gOption->channels);
+    for (const RowRecorder::Row& row : recorder.rows)
+        for (long x = row.x0; x <= row.x1; ++x) {
+            auto first = row.data.begin() + long(size_t(x - row.x0) * channels);
+            result[{x, row.y}] = std::vector<uint32_t>(first, first + long(channels));
+        }
+    return result;
+}
+
+// A pixel renders the same in buckets laid out differently: the samples lie
+// on one lattice, and jitter and dither are drawn by place. The grid's edges
+// cut through pixels, so the jittered samples there decide the coverage.
+template <class B> void expectSamePixelsInShiftedBuckets(BucketTest& test, RowRecorder& recorder) {
+    gOption->colorJitter(0.5f);
+    auto renderOver = [&](long x0, long x1, long y0, long y1) {
+        recorder.rows.clear();
+        B bucket;
+        bucket.init(x0, x1, y0, y1);
+        bucket.add(test.halfCover());
+        bucket.render();
+        return byPlace(recorder);
+    };
+    auto first = renderOver(0, 5, 0, 5);
+    auto second = renderOver(2, 9, 1, 6);
+    int compared = 0, partial = 0;
+    for (const auto& [place, pixel] : second) {
+        auto found = first.find(place);
+        if (found == first.end()) continue;
+        EXPECT_EQ(found->second, pixel) << "pixel " << place.first << ", " << place.second;
+        ++compared;
+        if (pixel[0] != 0 && pixel[0] != 51) ++partial;
+    }
+    EXPECT_EQ(compared, 4 * 5);
+    EXPECT_GT(partial, 0); // the edges were within the compared pixels
+}
+
+TEST_F(BucketTest, PixelsDoNotDependOnTheBucketLayout) {
+    expectSamePixelsInShiftedBuckets<UniformBucket>(*this, fRecorder);
+}
+
+TEST_F(BucketTest, AdaptivePixelsDoNotDependOnTheBucketLayout) {
+    AdaptiveBucket::setMaxVariance(0.01f);
+    expectSamePixelsInShiftedBuckets<AdaptiveBucket>(*this, fRecorder);
+}
+
 using AdaptiveBucketTest = BucketTest;
 
 TEST_F(AdaptiveBucketTest, MaxVarianceScalesTheChiSquareTable) {
@@ -176,7 +241,7 @@ TEST_F(AdaptiveBucketTest, MaxVarianceScalesTheChiSquareTable) {
 
 TEST_F(AdaptiveBucketTest, FlatCellsStopAfterOnePass) {
     AdaptiveBucket::setMaxVariance(0.01f);
-    AdaptiveBucket bucket;
+    KeptSamples<AdaptiveBucket> bucket;
     bucket.init(0, 1, 0, 1);
     bucket.add(cover(0.5f, kPaint));
     bucket.render();
@@ -184,10 +249,12 @@ TEST_F(AdaptiveBucketTest, FlatCellsStopAfterOnePass) {
     ASSERT_EQ(bucket.columns(), 3);
     ASSERT_EQ(bucket.rows(), 3);
     for (long iy = 0; iy < 3; ++iy)
-        for (long ix = 0; ix < 3; ++ix) EXPECT_EQ(bucket.cellAt(ix, iy).count(), 8);
+        for (long ix = 0; ix < 3; ++ix)
+            EXPECT_EQ(bucket.cellAt(ix, iy).count(), 8);
     auto all = pixels();
     ASSERT_EQ(all.size(), 4u);
-    for (const auto& pixel : all) EXPECT_EQ(pixel, (std::vector<uint32_t>{51, 153, 255}));
+    for (const auto& pixel : all)
+        EXPECT_EQ(pixel, (std::vector<uint32_t>{51, 153, 255}));
 }
 
 TEST_F(AdaptiveBucketTest, ShadedGradientsTakeEveryPass) {
@@ -195,8 +262,9 @@ TEST_F(AdaptiveBucketTest, ShadedGradientsTakeEveryPass) {
     gAttrib->shadingModel(QEL_SHADING_GOURAUD);
     Grid* grid = cover(0.5f, gBlack);
     for (int k = 0; k <= 4; ++k) // grey rising by 0.1 per pixel to the right
-        for (int i = 0; i <= 4; ++i) grid->row(k)[i].Ci = Color(1, 1, 1) * (float(i) / 4);
-    AdaptiveBucket bucket;
+        for (int i = 0; i <= 4; ++i)
+            grid->row(k)[i].Ci = Color(1, 1, 1) * (float(i) / 4);
+    KeptSamples<AdaptiveBucket> bucket;
     bucket.init(0, 0, 0, 0);
     bucket.add(grid);
     bucket.render();
