@@ -19,7 +19,7 @@ struct CommandLine {
     int threads = 0;       // --threads: 0 renders on every core
     long firstFrame = 0;   // --frames A-B: only these frames render (0: all)
     long lastFrame = 0;
-    bool cropSet = false;  // --crop XMIN XMAX YMIN YMAX replaces the crop windows
+    bool cropSet = false; // --crop XMIN XMAX YMIN YMAX replaces the crop windows
     float crop[4] = {0, 1, 0, 1};
     bool help = false;
     bool version = false;

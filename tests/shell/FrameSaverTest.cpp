@@ -119,3 +119,19 @@ TEST_F(FrameSaverTest, StopEndsSaving) {
     saver.stop();
     EXPECT_EQ(fSet.back(), "(none)");
 }
+
+TEST_F(FrameSaverTest, AlwaysNumberedFramesKeepTheirNumbers) {
+    FrameSaver saver(fPath, recorder(), true);
+    std::string problem;
+    EXPECT_TRUE(saver.frameFinished(problem)); // frame 1 was not rendered
+    renderFrame("second");
+    EXPECT_TRUE(saver.frameFinished(problem));
+    renderFrame("third");
+    EXPECT_TRUE(saver.frameFinished(problem));
+    EXPECT_EQ(fSet, (std::vector<std::string>{fDir + "out1.png", fDir + "out2.png",
+                                              fDir + "out3.png", fDir + "out4.png"}));
+    EXPECT_FALSE(exists(fPath));
+    EXPECT_FALSE(exists(fDir + "out1.png"));
+    EXPECT_EQ(contents(fDir + "out2.png"), "second");
+    EXPECT_EQ(contents(fDir + "out3.png"), "third");
+}

@@ -210,6 +210,69 @@ TEST_F(LumivarTest, FramesAreCountedAcrossFiles) {
     }
 }
 
+// ---- frames, tiles and threads
+
+TEST_F(LumivarTest, OnlyTheFramesAskedForRenderUnderTheirNumbers) {
+    std::string scene = write("three.qel", frame("1 0 0") + frame("0 1 0") + frame("0 0 1"));
+    LumivarResult result = run({"--frames", "2-3", "-o", "out.png", scene});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_FALSE(exists("out.png"));
+    EXPECT_FALSE(exists("out1.png"));
+    EXPECT_EQ(readPng(fDir + "out2.png").pixel(32, 24)[1], 255);
+    EXPECT_EQ(readPng(fDir + "out3.png").pixel(32, 24)[2], 255);
+    // One frame alone keeps its number too, so that a farm's tasks never clash.
+    result = run({"--frames=1", "-o", "one.png", scene});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(readPng(fDir + "one1.png").pixel(32, 24)[0], 255);
+    EXPECT_FALSE(exists("one.png"));
+    EXPECT_FALSE(exists("one2.png"));
+}
+
+TEST_F(LumivarTest, FramesNotRenderedAreStillRead) {
+    std::string scene = write("bad.qel", frame("1 0 0", "qelNoSuchRequest\n") + frame());
+    LumivarResult result = run({"--frames", "2", "-o", "out.png", scene});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(contains(result.err, "qelNoSuchRequest")) << result.err;
+    EXPECT_TRUE(exists("out2.png"));
+}
+
+TEST_F(LumivarTest, ACropRendersItsPixelsAsTheWholeImageDoes) {
+    std::string scene = write("one.qel", frame("0.3 0.6 0.9"));
+    ASSERT_EQ(run({"--threads", "1", "-o", "whole.tif", scene}).status, 0);
+    LumivarResult result =
+        run({"--threads", "2", "--crop", "0.25", "0.75", "0.5", "1", "-o", "part.tif", scene});
+    ASSERT_EQ(result.status, 0) << result.err;
+    TiffImage whole = readTiff(fDir + "whole.tif"), part = readTiff(fDir + "part.tif");
+    ASSERT_FALSE(whole.data.empty());
+    ASSERT_FALSE(part.data.empty());
+    ASSERT_EQ(part.width, whole.width);
+    ASSERT_EQ(part.samples, whole.samples);
+    // Pixels 16..47 across, 24..47 down.
+    for (unsigned y = 24; y < 48; ++y)
+        for (unsigned x = 16; x < 48; ++x)
+            ASSERT_TRUE(
+                std::equal(part.pixel(x, y), part.pixel(x, y) + part.samples, whole.pixel(x, y)))
+                << x << ", " << y;
+}
+
+TEST_F(LumivarTest, WrongFramesCropsAndThreadsAreUsageErrors) {
+    for (std::vector<std::string> args : {std::vector<std::string>{"--frames", "3-2"},
+                                          {"--frames", "0"},
+                                          {"--frames", "x"},
+                                          {"--frames=2-"},
+                                          {"--threads", "0"},
+                                          {"--threads", "many"},
+                                          {"--threads=2000"},
+                                          {"--crop", "0", "1", "0"},
+                                          {"--crop", "0", "1", "0.5", "2"},
+                                          {"--crop", "0.5", "0.5", "0", "1"}}) {
+        args.push_back(write("s.qel", frame()));
+        LumivarResult result = run(args);
+        EXPECT_EQ(result.status, 2) << args[0] << " " << args[1];
+        EXPECT_TRUE(contains(result.err, args[0].substr(0, 8))) << result.err;
+    }
+}
+
 TEST_F(LumivarTest, AnImageThatCannotBeWrittenFailsTheRun) {
     LumivarResult result = run({"-o", "no-such-dir/out.png", write("one.qel", frame())});
     EXPECT_EQ(result.status, 1);

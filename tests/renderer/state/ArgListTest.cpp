@@ -71,8 +71,9 @@ TEST_F(ArgListTest, VaryIntegersCannotBeInterpolated) {
     void* values[1] = {corners};
     request("qelPatch");
     ArgList args(1, &myint, values, kCounts);
-    EXPECT_EQ(reports(),
-              Lines{"error: Parameters inconsistent. qelPatch: cannot interpolate integers nor strings"});
+    EXPECT_EQ(
+        reports(),
+        Lines{"error: Parameters inconsistent. qelPatch: cannot interpolate integers nor strings"});
     EXPECT_TRUE(args.empty());
 }
 

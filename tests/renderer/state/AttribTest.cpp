@@ -14,7 +14,8 @@ using AttribTest = StateFixture;
 TEST_F(AttribTest, DefaultsOfAFreshBlock) {
     const Attrib& a = *gAttrib;
     const float st[8] = {0, 0, 1, 0, 0, 1, 1, 1};
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(a.textureST[i], st[i]) << i;
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(a.textureST[i], st[i]) << i;
     EXPECT_EQ(a.surfaceName, kQuarkPlastic);
     EXPECT_EQ(a.atmosphereName, 0);
     EXPECT_EQ(a.shadingModelCode, 0x500);

@@ -56,7 +56,8 @@ TEST_F(OptionTest, CropSwapsReversedPairsAndClamps) {
 
     request("qelImageCrop");
     o.imageCrop(0.8f, 0.2f, -0.5f, 1.5f);
-    EXPECT_EQ(reports(), Lines{kRange + "qelImageCrop: values should be in range 0 to 1, clamping"});
+    EXPECT_EQ(reports(),
+              Lines{kRange + "qelImageCrop: values should be in range 0 to 1, clamping"});
     EXPECT_EQ(o.cropXmin, 0.2f);
     EXPECT_EQ(o.cropXmax, 0.8f);
     EXPECT_EQ(o.cropYmin, 0.0f);
@@ -100,9 +101,8 @@ TEST_F(OptionTest, GammaIsStoredAsItsReciprocal) {
 TEST_F(OptionTest, OutputSamplesGiveTheChannelCount) {
     const struct {
         short code, channels, color, alpha, depth;
-    } cases[] = {{0x301, 3, 1, 0, 0}, {0x302, 1, 0, 1, 0}, {0x303, 4, 1, 1, 0},
-                 {0x304, 1, 0, 0, 1}, {0x305, 4, 1, 0, 1}, {0x306, 2, 0, 1, 1},
-                 {0x307, 5, 1, 1, 1}};
+    } cases[] = {{0x301, 3, 1, 0, 0}, {0x302, 1, 0, 1, 0}, {0x303, 4, 1, 1, 0}, {0x304, 1, 0, 0, 1},
+                 {0x305, 4, 1, 0, 1}, {0x306, 2, 0, 1, 1}, {0x307, 5, 1, 1, 1}};
     Option& o = *gOption;
     for (const auto& c : cases) {
         o.outputSamples(c.code);

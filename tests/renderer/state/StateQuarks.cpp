@@ -23,4 +23,6 @@ public:
 
 } // namespace
 
-const TestQuarks& testQuarks() { return gQuarks; }
+const TestQuarks& testQuarks() {
+    return gQuarks;
+}

@@ -64,53 +64,79 @@ TEST_F(StateTest, BlocksNestInTheirOwnOrder) {
 
 TEST_F(StateTest, EndsAndBeginsOutsideTheirBlocks) {
     State& s = *fState;
-    expectRefused("qelFrameEnd", [&] { return s.frameEnd(); }, kNesting);
-    expectRefused("qelSceneEnd", [&] { return s.sceneEnd(); }, kNesting);
-    expectRefused("qelAttributePop", [&] { return s.attributePop(); }, kNesting);
-    expectRefused("qelMatrixPop", [&] { return s.matrixPop(); }, kNesting);
-    expectRefused("qelSolidEnd", [&] { return s.solidEnd(); }, kNesting);
-    expectRefused("qelObjectEnd", [&] { return s.objectEnd(); }, kNesting);
-    expectRefused("qelMotionEnd", [&] { return s.motionEnd(); }, kNesting);
-    expectRefused("qelSolidBegin", [&] { return s.solidBegin(); }, kInvalid);
+    expectRefused(
+        "qelFrameEnd", [&] { return s.frameEnd(); }, kNesting);
+    expectRefused(
+        "qelSceneEnd", [&] { return s.sceneEnd(); }, kNesting);
+    expectRefused(
+        "qelAttributePop", [&] { return s.attributePop(); }, kNesting);
+    expectRefused(
+        "qelMatrixPop", [&] { return s.matrixPop(); }, kNesting);
+    expectRefused(
+        "qelSolidEnd", [&] { return s.solidEnd(); }, kNesting);
+    expectRefused(
+        "qelObjectEnd", [&] { return s.objectEnd(); }, kNesting);
+    expectRefused(
+        "qelMotionEnd", [&] { return s.motionEnd(); }, kNesting);
+    expectRefused(
+        "qelSolidBegin", [&] { return s.solidBegin(); }, kInvalid);
 
     s.frameBegin();
-    expectRefused("qelFrameBegin", [&] { return s.frameBegin(); }, kInvalid);
-    expectRefused("qelSceneEnd", [&] { return s.sceneEnd(); }, kNesting);
-    expectRefused("qelSolidBegin", [&] { return s.solidBegin(); }, kInvalid);
+    expectRefused(
+        "qelFrameBegin", [&] { return s.frameBegin(); }, kInvalid);
+    expectRefused(
+        "qelSceneEnd", [&] { return s.sceneEnd(); }, kNesting);
+    expectRefused(
+        "qelSolidBegin", [&] { return s.solidBegin(); }, kInvalid);
 
     s.sceneBegin();
-    expectRefused("qelSceneBegin", [&] { return s.sceneBegin(); }, kInvalid);
-    expectRefused("qelFrameBegin", [&] { return s.frameBegin(); }, kInvalid);
-    expectRefused("qelFrameEnd", [&] { return s.frameEnd(); }, kNesting);
-    expectRefused("qelSolidEnd", [&] { return s.solidEnd(); }, kNesting);
+    expectRefused(
+        "qelSceneBegin", [&] { return s.sceneBegin(); }, kInvalid);
+    expectRefused(
+        "qelFrameBegin", [&] { return s.frameBegin(); }, kInvalid);
+    expectRefused(
+        "qelFrameEnd", [&] { return s.frameEnd(); }, kNesting);
+    expectRefused(
+        "qelSolidEnd", [&] { return s.solidEnd(); }, kNesting);
 
     s.attributePush();
-    expectRefused("qelSceneBegin", [&] { return s.sceneBegin(); }, kInvalid);
+    expectRefused(
+        "qelSceneBegin", [&] { return s.sceneBegin(); }, kInvalid);
 }
 
 TEST_F(StateTest, NoPushInsideObjectOrMotionBlocks) {
     State& s = *fState;
     s.sceneBegin();
     s.objectBegin();
-    expectRefused("qelAttributePush", [&] { return s.attributePush(); }, kInvalid);
-    expectRefused("qelMatrixPush", [&] { return s.matrixPush(); }, kInvalid);
-    expectRefused("qelSolidBegin", [&] { return s.solidBegin(); }, kInvalid);
-    expectRefused("qelMotionBegin", [&] { return s.motionBegin(2); }, kInvalid);
-    expectRefused("qelObjectBegin", [&] { return s.objectBegin(); }, kInvalid);
+    expectRefused(
+        "qelAttributePush", [&] { return s.attributePush(); }, kInvalid);
+    expectRefused(
+        "qelMatrixPush", [&] { return s.matrixPush(); }, kInvalid);
+    expectRefused(
+        "qelSolidBegin", [&] { return s.solidBegin(); }, kInvalid);
+    expectRefused(
+        "qelMotionBegin", [&] { return s.motionBegin(2); }, kInvalid);
+    expectRefused(
+        "qelObjectBegin", [&] { return s.objectBegin(); }, kInvalid);
     s.objectEnd();
 
     s.motionBegin(2);
-    expectRefused("qelAttributePush", [&] { return s.attributePush(); }, kInvalid);
-    expectRefused("qelMotionBegin", [&] { return s.motionBegin(2); }, kInvalid);
-    expectRefused("qelObjectBegin", [&] { return s.objectBegin(); }, kInvalid);
-    expectRefused("qelAttributePop", [&] { return s.attributePop(); }, kNesting);
+    expectRefused(
+        "qelAttributePush", [&] { return s.attributePush(); }, kInvalid);
+    expectRefused(
+        "qelMotionBegin", [&] { return s.motionBegin(2); }, kInvalid);
+    expectRefused(
+        "qelObjectBegin", [&] { return s.objectBegin(); }, kInvalid);
+    expectRefused(
+        "qelAttributePop", [&] { return s.attributePop(); }, kNesting);
 }
 
 TEST_F(StateTest, PopNeedsItsOwnBlockOnTop) {
     State& s = *fState;
     s.attributePush();
     s.matrixPush();
-    expectRefused("qelAttributePop", [&] { return s.attributePop(); }, kNesting);
+    expectRefused(
+        "qelAttributePop", [&] { return s.attributePop(); }, kNesting);
     EXPECT_EQ(s.currentBlock(), 0x10);
     EXPECT_TRUE(s.matrixPop());
     EXPECT_TRUE(s.attributePop());
@@ -283,8 +309,8 @@ TEST_F(StateTest, SnapshotKeepsItsValuesAfterTheBlockIsPopped) {
 TEST_F(StateTest, DefaultSceneBeginOpensA640By480Display) {
     gTransform->translate(0, 0, 5);
     fState->sceneBegin();
-    EXPECT_EQ(calls(), (Lines{"destroy", "create", "open Quelmark 640x480 at 0,0", "sequence",
-                              "init"}));
+    EXPECT_EQ(calls(),
+              (Lines{"destroy", "create", "open Quelmark 640x480 at 0,0", "sequence", "init"}));
     const Option& o = *gOption;
     EXPECT_EQ(o.xResolution, 640);
     EXPECT_EQ(o.yResolution, 480);

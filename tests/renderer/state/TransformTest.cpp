@@ -13,7 +13,9 @@ const float kNan = std::numeric_limits<float>::quiet_NaN();
 using TransformTest = StateFixture;
 using NamedSpacesTest = StateFixture;
 
-Point moved(const Point& p) { return p * gTransform->matrix(); }
+Point moved(const Point& p) {
+    return p * gTransform->matrix();
+}
 
 TEST_F(TransformTest, LaterOperationsApplyFirst) {
     gTransform->translate(1, 2, 3);
