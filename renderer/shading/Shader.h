@@ -8,6 +8,7 @@
 #include "renderer/state/ArgList.h"
 #include "renderer/state/ParmList.h"
 
+#include <atomic>
 #include <cstdint>
 
 class Transform;
@@ -25,9 +26,10 @@ public:
     virtual void defaultOutputs() {}
     virtual void evaluate() {}
 
-    void retain() { ++fRefCount; }
+    void retain() { fRefCount.fetch_add(1, std::memory_order_relaxed); }
     // True when the last holder let go; the caller deletes the shader then.
-    bool release() { return --fRefCount <= 0; }
+    // Attribute blocks let go on any thread of the renderer.
+    bool release() { return fRefCount.fetch_sub(1, std::memory_order_acq_rel) <= 1; }
 
     const Transform* space() const { return fSpace; }
 
@@ -48,7 +50,7 @@ protected:
     ParmList fParms;
 
 private:
-    int32_t fRefCount = 0; // wide: every nested attribute block may hold the shader
+    std::atomic<int32_t> fRefCount = 0; // wide: every nested attribute block may hold it
     Transform* fSpace;
     Recipe fRecipe;
 };

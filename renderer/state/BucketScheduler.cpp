@@ -16,10 +16,12 @@ void BucketScheduler::start(int threads) {
         fThreads.emplace_back([this] { run(); });
 }
 
-BucketScheduler::~BucketScheduler() {
+BucketScheduler::~BucketScheduler() { finish(); }
+
+void BucketScheduler::finish() {
     stop();
     for (std::thread& thread : fThreads)
-        thread.join();
+        if (thread.joinable()) thread.join();
 }
 
 void BucketScheduler::run() {

@@ -38,6 +38,8 @@ public:
     void waitFor(int index);
     // No bucket is started from now on.
     void stop();
+    // Stops, and returns once every worker has ended.
+    void finish();
     bool stopping() const;
 
 private:

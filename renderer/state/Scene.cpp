@@ -334,6 +334,8 @@ void Scene::startWorkers() {
 }
 
 void Scene::stopWorkers() {
+    // The workers read the pointer: they end before it goes.
+    if (fScheduler) fScheduler->finish();
     fScheduler.reset();
 }
 

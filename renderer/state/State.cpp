@@ -37,7 +37,9 @@ State::~State() {
 }
 
 void State::repointGlobals() {
-    gOption = &fOptions.top();
+    // A procedural subdividing on a worker thread pushes attributes while
+    // other workers read the options: what has not changed is not written.
+    if (gOption != &fOptions.top()) gOption = &fOptions.top();
     gAttrib = &fAttributes.top();
     gTransform = &fTransforms.top();
     useColorSpace(&gOption->colorSpaceInfo());
