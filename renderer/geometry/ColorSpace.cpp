@@ -14,4 +14,6 @@ void useColorSpace(const ColorSpace* space) {
     if (gColorSpace != chosen) gColorSpace = chosen;
 }
 
-const ColorSpace& currentColorSpace() { return *gColorSpace; }
+const ColorSpace& currentColorSpace() {
+    return *gColorSpace;
+}

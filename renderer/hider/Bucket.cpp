@@ -36,6 +36,40 @@ bool primitiveBefore(const Primitive* a, const Primitive* b) {
     return a->key() < b->key();
 }
 
+// Pixel buffers let go of on the caller's thread, for the workers' next
+// buckets: taking memory of this size anew would make the allocator sort
+// out all its small blocks each time.
+class SpareBuffers {
+public:
+    std::vector<uint32_t> take(size_t size) {
+        std::vector<uint32_t> buffer;
+        {
+            std::lock_guard<std::mutex> lock(fGuard);
+            if (!fBuffers.empty()) {
+                buffer.swap(fBuffers.back());
+                fBuffers.pop_back();
+            }
+        }
+        buffer.resize(size);
+        return buffer;
+    }
+    void give(std::vector<uint32_t>& buffer) {
+        std::lock_guard<std::mutex> lock(fGuard);
+        if (fBuffers.size() < kKept) fBuffers.push_back(std::move(buffer));
+        buffer = std::vector<uint32_t>();
+    }
+
+private:
+    static constexpr size_t kKept = 64;
+    std::mutex fGuard;
+    std::vector<std::vector<uint32_t>> fBuffers;
+};
+
+SpareBuffers& spareBuffers() {
+    static SpareBuffers* spares = new SpareBuffers; // outlives every thread
+    return *spares;
+}
+
 // The dither of each pixel comes from a stream of its own.
 constexpr uint64_t kDitherKey = 0xD17E5EEDULL;
 
@@ -57,7 +91,7 @@ void Bucket::init(long x0, long x1, long y0, long y1) {
 void Bucket::add(Grid* grid) {
     grid->useCount.fetch_add(1, std::memory_order_relaxed);
     std::lock_guard<std::mutex> lock(fIncoming);
-    fGrids.push_back(grid);
+    fGrids.push_back(Entry{grid->sequence(), grid->key(), grid});
 }
 
 void Bucket::addPrimitive(Primitive* primitive) {
@@ -91,11 +125,15 @@ Grid* Bucket::takeGrid() {
         fNextGrid = 0;
         return nullptr;
     }
-    return fGrids[fNextGrid++];
+    return fGrids[fNextGrid++].grid;
 }
 
 std::vector<Grid*> Bucket::grids() const {
-    return std::vector<Grid*>(fGrids.begin() + long(fNextGrid), fGrids.end());
+    std::vector<Grid*> list;
+    list.reserve(fGrids.size() - fNextGrid);
+    for (size_t k = fNextGrid; k < fGrids.size(); ++k)
+        list.push_back(fGrids[k].grid);
+    return list;
 }
 
 void Bucket::release(Grid* grid) {
@@ -122,11 +160,12 @@ void Bucket::render() {
 }
 
 void Bucket::renderPixels() {
-    std::sort(fGrids.begin() + long(fNextGrid), fGrids.end(),
-              [](const Grid* a, const Grid* b) { return a->before(*b); });
+    std::sort(fGrids.begin() + long(fNextGrid), fGrids.end(), [](const Entry& a, const Entry& b) {
+        return a.sequence != b.sequence ? a.sequence < b.sequence : a.key < b.key;
+    });
     generate();
     const long channels = gOption->channels;
-    fPixels.resize(size_t((xmax - xmin + 1) * (ymax - ymin + 1) * channels));
+    fPixels = spareBuffers().take(size_t((xmax - xmin + 1) * (ymax - ymin + 1) * channels));
     uint32_t* slots = fPixels.data();
     for (long y = ymin; y <= ymax; ++y)
         for (long x = xmin; x <= xmax; ++x, slots += channels) {
@@ -143,8 +182,7 @@ void Bucket::sendRows(Display* display) {
     if (display && fPixels.size() >= rowLength * size_t(ymax - ymin + 1))
         for (long y = ymin; y <= ymax; ++y)
             display->span(xmin, xmax, y, fPixels.data() + size_t(y - ymin) * rowLength);
-    fPixels.clear();
-    fPixels.shrink_to_fit();
+    spareBuffers().give(fPixels);
 }
 
 void Bucket::writePixel(uint32_t* slots, long px, long py, Color C, float alpha, float z) const {

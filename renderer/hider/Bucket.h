@@ -127,7 +127,14 @@ private:
 
     mutable std::mutex fIncoming;
     std::vector<Primitive*> fPrimitives;
-    std::vector<Grid*> fGrids;
+    // A grid with its place in the order, kept beside it so that sorting
+    // needs no visit to the grids themselves.
+    struct Entry {
+        uint32_t sequence;
+        uint64_t key;
+        Grid* grid;
+    };
+    std::vector<Entry> fGrids;
     size_t fNextGrid = 0;
     std::vector<uint32_t> fPixels;
 };

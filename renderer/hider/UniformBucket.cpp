@@ -41,7 +41,20 @@ long wholeIndex(float index) {
 
 } // namespace
 
+namespace {
+
+// The samples' memory of the last bucket rendered on this thread, kept for
+// the next one.
+std::vector<Sample>& spareSamples() {
+    thread_local std::vector<Sample> spare;
+    return spare;
+}
+
+} // namespace
+
 void UniformBucket::flush() {
+    fSamples.clear();
+    if (fSamples.capacity() > spareSamples().capacity()) fSamples.swap(spareSamples());
     fSamples.clear();
     fSamples.shrink_to_fit();
     fNx = fNy = 0;
@@ -77,6 +90,7 @@ void UniformBucket::generate() {
 
 void UniformBucket::placeSamples() {
     const Option& option = *gOption;
+    if (fSamples.capacity() < size_t(fNx * fNy)) fSamples.swap(spareSamples());
     fSamples.resize(size_t(fNx * fNy));
     for (long iy = 0; iy < fNy; ++iy)
         for (long ix = 0; ix < fNx; ++ix) {

@@ -16,7 +16,9 @@ void BucketScheduler::start(int threads) {
         fThreads.emplace_back([this] { run(); });
 }
 
-BucketScheduler::~BucketScheduler() { finish(); }
+BucketScheduler::~BucketScheduler() {
+    finish();
+}
 
 void BucketScheduler::finish() {
     stop();

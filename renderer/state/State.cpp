@@ -19,15 +19,22 @@ constexpr float kTiny = 1e-10f;
 
 } // namespace
 
-RenderTarget& renderTarget() { return *gTarget; }
+RenderTarget& renderTarget() {
+    return *gTarget;
+}
 
-void installRenderTarget(RenderTarget* target) { gTarget = target ? target : &gBaseTarget; }
+void installRenderTarget(RenderTarget* target) {
+    gTarget = target ? target : &gBaseTarget;
+}
 
-State::State() { init(); }
+State::State() {
+    init();
+}
 
 State::~State() {
     renderTarget().flushScene(); // primitives hold snapshots of this state's blocks
-    while (!fLights.empty()) popLightAndObj();
+    while (!fLights.empty())
+        popLightAndObj();
     releaseSnapshots();
     if (gState == this) gState = nullptr;
     gOption = nullptr;
@@ -74,7 +81,8 @@ void State::init() {
     fAttributes.top().init();
     fOptions.top().init();
     repointGlobals();
-    while (!fLights.empty()) popLightAndObj();
+    while (!fLights.empty())
+        popLightAndObj();
     pushLightAndObj();
     releaseSnapshots();
     clearMarkedSpaces();
@@ -86,7 +94,9 @@ void State::init() {
     if (previous && previous != this) gState = previous;
 }
 
-void State::pushBlock(unsigned short code) { fBlocks.push(code); }
+void State::pushBlock(unsigned short code) {
+    fBlocks.push(code);
+}
 
 namespace {
 // Deeper nesting than this can only come from a runaway scene; each level
@@ -119,11 +129,13 @@ void State::pushLightAndObj() {
 
 void State::popLightAndObj() {
     if (!fLights.empty()) {
-        for (Light* light : fLights.top()) renderTarget().destroyLight(light);
+        for (Light* light : fLights.top())
+            renderTarget().destroyLight(light);
         fLights.pop();
     }
     if (!fObjects.empty()) {
-        for (Object* object : fObjects.top()) renderTarget().destroyObject(object);
+        for (Object* object : fObjects.top())
+            renderTarget().destroyObject(object);
         fObjects.pop();
     }
 }
