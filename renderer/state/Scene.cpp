@@ -346,13 +346,15 @@ void Scene::workOn(int index) {
     ShaderCopies::setCurrent(&shaders);
     tOriginColumn = index % fAcross;
     tOriginRow = index / fAcross;
+    bool released = false;
     try {
         processPrimitives(index);
+        released = true;
         if (fScheduler) fScheduler->processed(index);
         if (!fScheduler || !fScheduler->stopping()) fBuckets[size_t(index)]->renderPixels();
     } catch (const std::bad_alloc&) {
         error(kErrNoMem, kSevere, "out of memory while rendering a bucket");
-        if (fScheduler) fScheduler->processed(index);
+        if (fScheduler && !released) fScheduler->processed(index);
     }
     tOriginColumn = tOriginRow = 0;
     ShaderCopies::setCurrent(nullptr);
