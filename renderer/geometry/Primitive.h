@@ -96,6 +96,13 @@ public:
     // Belongs to the scene driver, which dices only primitives that have it.
     unsigned char dicePermitted = 1;
 
+private:
+    // Beside the flag, where the padding would be: every byte counts in a
+    // mesh of millions of pieces.
+    mutable uint32_t fChildren = 0;
+
+public:
+
     // Micropolygons along u and v chosen by the latest diceable call on this
     // thread.
     static thread_local uint16_t fUSteps;
@@ -125,7 +132,6 @@ private:
 
     PrimitiveCommon* fCommon;
     uint64_t fKey;
-    mutable uint32_t fChildren = 0;
 };
 
 #endif
