@@ -75,7 +75,6 @@ void AdaptiveBucket::generate() {
     fNy = std::max(0L, long(std::ceil(float(ymax - ymin) + option.filterYWidth)));
     if (fNx < 1 || fNy < 1) fNx = fNy = 0;
     fCells.resize(size_t(fNx * fNy));
-    fGridList = grids();
     for (long iy = 0; iy < fNy; ++iy)
         for (long ix = 0; ix < fNx; ++ix) {
             long i = xmin + ix, j = ymin + iy;
@@ -83,7 +82,6 @@ void AdaptiveBucket::generate() {
             sampleCell(fCells[size_t(iy * fNx + ix)], Cell{left, left + 1, bottom, bottom + 1},
                        mixKey(kCellKey, mixKey(uint64_t(i), uint64_t(j))));
         }
-    fGridList.clear();
 }
 
 void AdaptiveBucket::sampleCell(MultiSample& cell, const Cell& area, uint64_t key) {
@@ -118,10 +116,11 @@ void AdaptiveBucket::sampleCell(MultiSample& cell, const Cell& area, uint64_t ke
 }
 
 void AdaptiveBucket::samplePass(Sample (&samples)[kSamplesPerPass], const Cell& area) const {
-    for (const Grid* grid : fGridList) {
-        GridNames names(*grid);
-        const short sides = grid->attrib()->sides;
-        GridIterator micropolygons(grid);
+    for (size_t k = 0; k < gridCount(); ++k) {
+        const Grid& grid = gridAt(k);
+        GridNames names(grid);
+        const short sides = grid.attrib()->sides;
+        GridIterator micropolygons(&grid);
         while (const MicroPolygon* mp = micropolygons++) {
             Bound b = mp->bound();
             if (b.xmin > area.right || b.xmax < area.left || b.ymin > area.top ||

@@ -50,8 +50,6 @@ private:
 
     long fNx = 0;
     long fNy = 0;
-    // The bucket's first cell is cell (xmin, ymin) of the lattice.
-    std::vector<Grid*> fGridList;
     std::vector<MultiSample> fCells; // fNy rows of fNx
 
     static std::array<float, kPasses> fChiSquare;

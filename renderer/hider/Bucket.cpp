@@ -128,14 +128,6 @@ Grid* Bucket::takeGrid() {
     return fGrids[fNextGrid++].grid;
 }
 
-std::vector<Grid*> Bucket::grids() const {
-    std::vector<Grid*> list;
-    list.reserve(fGrids.size() - fNextGrid);
-    for (size_t k = fNextGrid; k < fGrids.size(); ++k)
-        list.push_back(fGrids[k].grid);
-    return list;
-}
-
 void Bucket::release(Grid* grid) {
     if (grid->useCount.fetch_sub(1, std::memory_order_acq_rel) <= 1) delete grid;
 }

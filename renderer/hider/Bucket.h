@@ -102,8 +102,9 @@ protected:
     // The next grid in their order, taken off the list; null when none is
     // left. The caller owns the use it held.
     Grid* takeGrid();
-    // The grids not yet taken, in their order.
-    std::vector<Grid*> grids() const;
+    // The grids not yet taken, in their order: how many, and the k-th.
+    size_t gridCount() const { return fGrids.size() - fNextGrid; }
+    const Grid& gridAt(size_t k) const { return *fGrids[fNextGrid + k].grid; }
     // Lets go of one use of the grid, deleting it after the last.
     static void release(Grid* grid);
     void releaseGrids();

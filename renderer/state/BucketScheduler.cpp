@@ -65,11 +65,10 @@ void BucketScheduler::waitFor(int index) {
 void BucketScheduler::stop() {
     std::lock_guard<std::mutex> lock(fGuard);
     fStop = true;
-    fStopping = true;
     fReady.notify_all();
     fFinished.notify_all();
 }
 
 bool BucketScheduler::stopping() const {
-    return fStopping.load(std::memory_order_relaxed);
+    return fStop.load(std::memory_order_relaxed);
 }

@@ -53,8 +53,7 @@ private:
     std::priority_queue<int, std::vector<int>, std::greater<int>> fQueue;
     std::vector<int> fWaitingOn; // neighbours not yet processed, per bucket
     std::vector<char> fDone;
-    bool fStop = false;
-    std::atomic<bool> fStopping = false;
+    std::atomic<bool> fStop = false; // also read between primitives, without the lock
     int fStarted = 0;
     std::vector<std::thread> fThreads;
 };
