@@ -115,11 +115,10 @@ void Scene::init() {
 }
 
 void Scene::flush() {
-    stopWorkers();
+    freeBuckets(); // stops the workers first
     for (Primitive* primitive : fPending)
         delete primitive;
     fPending.clear();
-    freeBuckets();
     fObjectUnderConstruction = nullptr;
     fDiscarding = false;
 }
