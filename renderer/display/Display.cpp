@@ -2,7 +2,7 @@
 
 #include "api/qel.h"
 #include "common/Error.h"
-#include "renderer/display/AtomicFile.h"
+#include "common/AtomicFile.h"
 #include "renderer/display/CropRegion.h"
 #include "renderer/display/ExrWriter.h"
 #include "renderer/display/PngWriter.h"

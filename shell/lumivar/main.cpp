@@ -37,14 +37,13 @@ class Run {
 public:
     explicit Run(const CommandLine& line)
         : fProgressAsked(line.progress), fShowStatus(line.progress || ::isatty(STDERR_FILENO)),
-          fApp(SceneReaders(line.format)), fView(stderr, fShowStatus, terminalWidth()) {
+          fLastFrameAsked(line.lastFrame), fApp(SceneReaders(line.format)),
+          fView(stderr, fShowStatus, terminalWidth()) {
         fApp.messages().setView(&fView);
         fApp.setProgressView(&fView);
         fApp.setCancelCheck(Interrupt::pending);
-        if (!line.output.empty()) {
-            fSaver.emplace(line.output, qelSaveDisplay, line.firstFrame > 0);
-            fView.onFrameFinished([this] { nameNextFrame(); });
-        }
+        if (!line.output.empty()) fSaver.emplace(line.output, qelSaveDisplay, line.firstFrame > 0);
+        fView.onFrameFinished([this] { frameFinished(); });
     }
 
     // Keeps the display windows working until the user has closed them all;
@@ -67,6 +66,7 @@ public:
         }
         fView.finish();
         if (unopened) return kUsage;
+        if (!allFramesAskedForSeen()) failed = true;
         return failed || fSaveFailed ? kFailure : kSuccess;
     }
 
@@ -81,11 +81,22 @@ private:
         return result;
     }
 
-    void nameNextFrame() {
+    void frameFinished() {
+        ++fFramesSeen;
         std::string problem;
-        if (fSaver->frameFinished(problem)) return;
+        if (!fSaver || fSaver->frameFinished(problem)) return;
         TRendApp::print(problem.c_str());
         fSaveFailed = true;
+    }
+
+    // A frame asked for that the scenes do not have renders nothing, which
+    // must not pass for success (a farm's task would leave no image).
+    bool allFramesAskedForSeen() const {
+        if (fLastFrameAsked <= fFramesSeen) return true;
+        std::fprintf(stderr,
+                     "lumivar: frame %ld was asked for, but the scenes end after frame %ld\n",
+                     fLastFrameAsked, fFramesSeen);
+        return false;
     }
 
     int interrupted() {
@@ -96,6 +107,8 @@ private:
     }
 
     bool fProgressAsked, fShowStatus;
+    long fLastFrameAsked;
+    long fFramesSeen = 0;
     StandardInput fStandardInput;
     TRendApp fApp;
     TerminalView fView;

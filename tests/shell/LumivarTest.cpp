@@ -228,6 +228,25 @@ TEST_F(LumivarTest, OnlyTheFramesAskedForRenderUnderTheirNumbers) {
     EXPECT_FALSE(exists("one2.png"));
 }
 
+TEST_F(LumivarTest, FramesBeyondTheScenesEndAreAFailure) {
+    std::string scene = write("two.qel", frame("1 0 0") + frame("0 1 0"));
+    LumivarResult result = run({"--frames", "2-3", "-o", "out.png", scene});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(contains(result.err, "frame 3 was asked for, but the scenes end after frame 2"))
+        << result.err;
+    EXPECT_TRUE(exists("out2.png"));
+    // Frames are counted over all the files, and a scene without frame
+    // requests is one frame.
+    std::string bare = write("bare.qel", "qelRasterViewport 0 63 0 47\n"
+                                         "qelSceneBegin\nqelSphere 1 -1 1 360\nqelSceneEnd\n");
+    result = run({"--frames", "3", "-o", "bare.png", scene, bare});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(exists("bare3.png"));
+    result = run({"--frames", "2", "-o", "bare.png", bare});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(contains(result.err, "scenes end after frame 1")) << result.err;
+}
+
 TEST_F(LumivarTest, FramesNotRenderedAreStillRead) {
     std::string scene = write("bad.qel", frame("1 0 0", "qelNoSuchRequest\n") + frame());
     LumivarResult result = run({"--frames", "2", "-o", "out.png", scene});

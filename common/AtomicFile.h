@@ -2,8 +2,8 @@
 // file beside the target ("<path>.part-<pid>"), which is renamed over the
 // target once it is complete. When the writer fails, the temporary file is
 // removed and whatever was at the target before is left as it was.
-#ifndef QEL_DISPLAY_ATOMICFILE_H
-#define QEL_DISPLAY_ATOMICFILE_H
+#ifndef QEL_COMMON_ATOMICFILE_H
+#define QEL_COMMON_ATOMICFILE_H
 
 #include <functional>
 #include <string>

@@ -1,5 +1,4 @@
-#include "renderer/display/AtomicFile.h"
-#include "tests/renderer/display/TempImagePath.h"
+#include "common/AtomicFile.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +34,8 @@ protected:
 
     std::string tempPath() const { return fPath + ".part-" + std::to_string(::getpid()); }
 
-    std::string fPath = tempImagePath("atomic.img");
+    // The process id keeps tests that run side by side apart.
+    std::string fPath = ::testing::TempDir() + std::to_string(::getpid()) + "-atomic.img";
 };
 
 } // namespace

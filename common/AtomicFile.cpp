@@ -1,4 +1,4 @@
-#include "renderer/display/AtomicFile.h"
+#include "common/AtomicFile.h"
 
 #include <atomic>
 #include <cerrno>
