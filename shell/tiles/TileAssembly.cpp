@@ -10,7 +10,7 @@
 
 #include <algorithm>
 #include <exception>
-#include <memory>
+#include <optional>
 
 namespace {
 
@@ -87,14 +87,15 @@ void readRows(const std::string& path, Band& band, int first, int last) {
 
 } // namespace
 
-bool TileAssembly::open(const std::vector<std::string>& tiles, std::string& problem) {
+bool TileAssembly::open(const std::vector<std::string>& paths, std::string& problem) {
     fTiles.clear();
-    if (tiles.empty()) {
+    if (paths.empty()) {
         problem = "no tiles to assemble";
         return false;
     }
-    std::unique_ptr<Imf::Header> first;
-    for (const std::string& path : tiles) {
+    std::vector<Tile> tiles;
+    std::optional<Imf::Header> first;
+    for (const std::string& path : paths) {
         try {
             Imf::InputFile file(path.c_str());
             const Imf::Header& header = file.header();
@@ -103,33 +104,34 @@ bool TileAssembly::open(const std::vector<std::string>& tiles, std::string& prob
                 return false;
             }
             if (!first) {
-                first = std::make_unique<Imf::Header>(header);
+                first = header;
             } else if (header.displayWindow() != first->displayWindow()) {
-                problem = path + ": another picture than " + tiles.front() +
+                problem = path + ": another picture than " + paths.front() +
                           " (its display window differs)";
                 return false;
             } else if (!(header.channels() == first->channels())) {
-                problem = path + ": other channels than " + tiles.front();
+                problem = path + ": other channels than " + paths.front();
                 return false;
             }
-            fTiles.push_back({path, windowOf(header.dataWindow())});
+            tiles.push_back({path, windowOf(header.dataWindow())});
         } catch (const std::exception& e) {
             problem = e.what();
-            fTiles.clear();
             return false;
         }
     }
-    return checkCover(problem);
+    if (!checkCover(tiles, problem)) return false;
+    fTiles = std::move(tiles);
+    return true;
 }
 
-bool TileAssembly::checkCover(std::string& problem) {
-    Window span = fTiles.front().window;
+bool TileAssembly::checkCover(const std::vector<Tile>& tiles, std::string& problem) {
+    Window span = tiles.front().window;
     long long area = 0;
-    for (size_t k = 0; k < fTiles.size(); ++k) {
-        const Tile& tile = fTiles[k];
+    for (size_t k = 0; k < tiles.size(); ++k) {
+        const Tile& tile = tiles[k];
         for (size_t j = 0; j < k; ++j)
-            if (overlap(tile.window, fTiles[j].window)) {
-                problem = tile.path + " overlaps " + fTiles[j].path;
+            if (overlap(tile.window, tiles[j].window)) {
+                problem = tile.path + " overlaps " + tiles[j].path;
                 return false;
             }
         span = spanned(span, tile.window);

@@ -21,7 +21,7 @@ public:
 
     // Reads the tiles' headers. False, with the reason in problem, when a
     // tile cannot be read or the tiles are no parts of one picture.
-    bool open(const std::vector<std::string>& tiles, std::string& problem);
+    bool open(const std::vector<std::string>& paths, std::string& problem);
 
     // Writes the joined picture whole or not at all, a band of rows at a
     // time, so that only a band of the picture is ever in memory. Between
@@ -38,7 +38,8 @@ private:
         Window window;
     };
 
-    bool checkCover(std::string& problem);
+    // Sets the data window when the tiles fill the rectangle they span.
+    bool checkCover(const std::vector<Tile>& tiles, std::string& problem);
     bool writeBands(const char* path, const std::function<bool()>& cancelled) const;
 
     std::vector<Tile> fTiles;
