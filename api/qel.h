@@ -156,6 +156,8 @@ QEL_API void qelColorJitter(float amplitude);
 QEL_API void qelDepthQuantize(long one, long min, long max);
 QEL_API void qelDepthJitter(float amplitude);
 QEL_API void qelOutputDisplay(const char* name);
+// The scene writer (libqel.so) writes the QEL scene file chosen with the
+// format QEL_FORMAT_QEL; the name "-" chooses standard output.
 QEL_API void qelOutputFile(short format, const char* name);
 QEL_API void qelOutputSamples(short samples);
 QEL_API void qelHider(short hider);

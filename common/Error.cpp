@@ -2,10 +2,13 @@
 
 #include "common/ReportQueue.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -71,8 +74,40 @@ void emit(const char* line) {
     if (state().printHandler) state().printHandler(line);
 }
 
+// Memory given back when the free store is exhausted, so that the report
+// can still be formatted and printed by whatever printer the client chose.
+constexpr size_t kReserveSize = size_t(1) << 20;
+void* gReserve = nullptr;
+std::atomic<bool> gExhausted{false};
+std::atomic<std::thread::id> gExhaustedOn{};
+
+void keepReserve() {
+    if (!gReserve && !gExhausted.load()) gReserve = std::malloc(kReserveSize);
+}
+
+// Running out while the report is made, or on another thread meanwhile,
+// must neither print again nor allocate: the first report ends the process.
+[[noreturn]] void exhaustedAgain() {
+    if (gExhaustedOn.load() != std::this_thread::get_id())
+        for (;;) ::pause();
+    static const char kLine[] = "severe error: Out of memory. free store exhausted\n";
+    ssize_t written = ::write(STDERR_FILENO, kLine, sizeof kLine - 1);
+    (void)written;
+    std::abort();
+}
+
+// Reported at once on whichever thread ran out, not queued for the caller's
+// thread: queueing would need memory, and the process ends here.
 void errorNewHandler() {
-    error(kErrNoMem, kSevere, "free store exhausted");
+    if (gExhausted.exchange(true)) exhaustedAgain();
+    gExhaustedOn.store(std::this_thread::get_id());
+    std::free(gReserve);
+    gReserve = nullptr;
+    char message[kErrorBufferSize];
+    const char* name = state().funcName;
+    std::snprintf(message, sizeof message, "%s%sfree store exhausted", name ? name : "",
+                  name ? ": " : "");
+    handlerFor(kSevere)(kErrNoMem, kSevere, message);
     std::abort();
 }
 
@@ -213,8 +248,10 @@ void setDefaultErrorPrinter(qelErrorPrinterFunc printer) {
 const char* setErrorFuncName(const char* name) {
     ErrorState& s = state();
     const char* previous = s.funcName;
-    if (name && !previous)
+    if (name && !previous) {
+        keepReserve();
         s.storedNewHandler = std::set_new_handler(errorNewHandler);
+    }
     else if (!name && previous)
         std::set_new_handler(s.storedNewHandler);
     s.funcName = name;

@@ -1,7 +1,10 @@
 #include "sceneread/ReaderReports.h"
 
+#include "common/PrintableText.h"
+
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
 
 namespace {
@@ -26,12 +29,25 @@ const char* const kCodeTexts[] = {
     "insufficient memory to read string",
     "general syntactic error",
     "undefined QEL request",
+    "",
+    "read error",
 };
 
 // RIB reading knows one code more: a request the scene API cannot express.
 constexpr long kRibNoCounterpart = 18;
 
+ReaderAbort gAbort = nullptr;
+
 } // namespace
+
+void setReaderAbort(ReaderAbort end) {
+    gAbort = end;
+}
+
+void abortReading() {
+    if (gAbort) gAbort();
+    std::abort();
+}
 
 const char* readerCodeText(SceneFormat format, long code) {
     if (format == SceneFormat::Rib) {
@@ -40,6 +56,7 @@ const char* readerCodeText(SceneFormat format, long code) {
         if (code == kRibNoCounterpart) return "no counterpart in the scene API";
     }
     if (code < 1 || code >= long(std::size(kCodeTexts))) return "";
+    // Code 18 is RIB reading's own.
     return kCodeTexts[code];
 }
 
@@ -57,15 +74,20 @@ const char* readerSeverityPrefix(SceneFormat format, long severity) {
     }
 }
 
-std::string placedReport(long line, const std::string& token, const char* format, va_list args) {
+std::string placeOf(long line, const std::string* token) {
     char head[64];
     std::snprintf(head, sizeof head, "at line %ld", line);
     std::string text = head;
-    if (token.size() <= kLongestQuotedToken) {
+    if (token && token->size() <= kLongestQuotedToken) {
         text += " '";
-        text += token;
+        text += printableText(*token);
         text += '\'';
     }
+    return text;
+}
+
+std::string placedReport(long line, const std::string* token, const char* format, va_list args) {
+    std::string text = placeOf(line, token);
     if (format) {
         va_list copy;
         va_copy(copy, args);
@@ -88,8 +110,14 @@ void printReport(SceneFormat format, qelErrorPrinterFunc printer, long code, lon
         if (*codeText || format == SceneFormat::Qel) line += ' ';
         line += message;
     }
+    if (!isPrintableText(line)) line = printableText(line);
     if (printer)
         printer(line.c_str());
     else
         std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+bool ErrorCount::add(long severity) {
+    if (severity == QEL_SEVERITY_INFO || severity == QEL_SEVERITY_WARNING) return false;
+    return ++fErrors == readlimits::kMostErrors;
 }

@@ -1,12 +1,16 @@
 #include "sceneread/RequestLoop.h"
 
 #include "api/qel.h"
+#include "sceneread/ReadLimits.h"
 
 #include <new>
 
 namespace {
+constexpr long kLimit = 12;
 constexpr long kNoMemory = 13;
-}
+constexpr long kSyntax = 16;
+constexpr long kReadError = 19;
+} // namespace
 
 void RequestLoop::parse() {
     while (parse1()) {
@@ -14,9 +18,14 @@ void RequestLoop::parse() {
 }
 
 int RequestLoop::parse1() {
-    if (fRendering) return RenderBucket();
-    if (fToken == kNoToken) Reset();
-    if (fToken != LEXEOF) runStatement();
+    if (fRendering) {
+        if (RenderBucket()) return 1;
+        fRendering = false;
+    } else {
+        if (fToken == kNoToken) Reset();
+        if (fToken != LEXEOF) runStatement();
+    }
+    if (fToken == LEXEOF && !fRendering) finishInput();
     return fRendering || fToken != LEXEOF;
 }
 
@@ -36,5 +45,34 @@ void RequestLoop::runStatement() {
     } catch (const std::bad_alloc&) {
         reportHere(kNoMemory, QELSevere, "Free store exhausted");
         panic();
+    }
+}
+
+void RequestLoop::beginRequest(long line, const std::string& keyword) {
+    fRequestLine = line;
+    fRequestText = keyword;
+    fRequestBytes = 0;
+}
+
+bool RequestLoop::takeValues(size_t bytes) {
+    fRequestBytes += bytes;
+    if (fRequestBytes <= readlimits::kLargestRequest) return true;
+    std::string message = "the request holds more than " +
+                          std::to_string(readlimits::kLargestRequest >> 20) + " MiB of values";
+    reportHere(kLimit, QELErrorSeverity, message.c_str());
+    return false;
+}
+
+void RequestLoop::finishInput() {
+    if (fFinished) return;
+    fFinished = true;
+    if (stopRequested() || tooManyErrors()) return;
+    if (!inputFailure().empty()) {
+        std::string message = "reading stops: " + inputFailure();
+        reportHere(kReadError, QELSevere, message.c_str());
+    }
+    if (!fBlocks.empty()) {
+        std::string message = "the file ends inside " + fBlocks.describe();
+        reportHere(kSyntax, QELErrorSeverity, message.c_str());
     }
 }

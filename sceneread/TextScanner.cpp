@@ -1,7 +1,12 @@
 #include "sceneread/TextScanner.h"
 
+#include "sceneread/InputFailure.h"
+#include "sceneread/ReadLimits.h"
+
 #include <algorithm>
 #include <cstring>
+#include <ios>
+#include <system_error>
 
 namespace {
 
@@ -20,16 +25,30 @@ bool isBlank(int c) {
 } // namespace
 
 TextScanner::TextScanner(std::istream& in, bool binaryEndsWords)
-    : fIn(in.rdbuf()), fBinaryEndsWords(binaryEndsWords), fBuffer(kBlockSize) {
+    : TextScanner(in.rdbuf(), binaryEndsWords) {}
+
+TextScanner::TextScanner(std::streambuf* in, bool binaryEndsWords)
+    : fIn(in), fBinaryEndsWords(binaryEndsWords), fBuffer(kBlockSize) {
     fPos = fEnd = fBuffer.data();
 }
 
 bool TextScanner::refill() {
     if (!fIn) return false;
     fBase += long(fEnd - fBuffer.data());
-    std::streamsize got = fIn->sgetn(fBuffer.data(), std::streamsize(fBuffer.size()));
     fPos = fEnd = fBuffer.data();
-    if (got <= 0) return false;
+    std::streamsize got = 0;
+    try {
+        got = fIn->sgetn(fBuffer.data(), std::streamsize(fBuffer.size()));
+    } catch (const InputFailure& failure) {
+        fFailure = failure.reason;
+    } catch (const std::ios_base::failure& failure) {
+        fFailure = failure.code().category() == std::system_category() ? failure.code().message()
+                                                                        : failure.what();
+    }
+    if (got <= 0) {
+        fIn = nullptr; // nothing more is read after the end or a failure
+        return false;
+    }
     fEnd = fPos + got;
     return true;
 }
@@ -92,6 +111,7 @@ int TextScanner::skipBlanks() {
 
 TextScanner::StringEnd TextScanner::scanString(std::string& text, bool lineEndsString) {
     for (;;) {
+        if (text.size() >= readlimits::kLongestString) return StringEnd::TooLong;
         int c = get();
         if (c == kEnd) return StringEnd::EndOfInput;
         if (c == '"') return StringEnd::Closed;
@@ -139,7 +159,7 @@ TextScanner::NumberShape TextScanner::scanNumber(int first, std::string& text) {
     text.push_back(char(first));
     auto digits = [&] {
         shape.lastRun = 0;
-        while (isDigit(peek()))
+        while (isDigit(peek()) && text.size() < readlimits::kLongestWord)
             text.push_back(char(get())), ++shape.lastRun;
     };
     if (first == '.') {
@@ -165,11 +185,15 @@ TextScanner::NumberShape TextScanner::scanNumber(int first, std::string& text) {
         digits();
     }
     shape.endsWell = endsWord(peek());
-    if (!shape.endsWell) scanWord(text);
+    if (!shape.endsWell) shape.tooLong = !scanWord(text);
+    shape.tooLong |= text.size() > readlimits::kLongestWord;
     return shape;
 }
 
-void TextScanner::scanWord(std::string& text) {
-    while (!endsWord(peek()))
+bool TextScanner::scanWord(std::string& text) {
+    while (!endsWord(peek())) {
+        if (text.size() >= readlimits::kLongestWord) return false;
         text.push_back(char(get()));
+    }
+    return true;
 }

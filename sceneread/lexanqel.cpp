@@ -11,6 +11,7 @@ qelErrorPrinterFunc lexanqel::QELErrorPrinter = nullptr;
 
 namespace {
 
+constexpr long kLimit = 12;
 constexpr long kSyntax = 16;
 constexpr long kStringMemory = 15;
 
@@ -24,6 +25,7 @@ lexanqel::lexanqel(std::istream& in, const char* fileName)
 const char* lexanqel::codeText(long code) { return readerCodeText(SceneFormat::Qel, code); }
 
 int lexanqel::next() {
+    if (fErrors.tooMany()) return fThisToke = LEXEOF;
     int c = fIn.skipBlanks();
     fTokenLine = fIn.line();
     fText.clear();
@@ -32,8 +34,11 @@ int lexanqel::next() {
     if (c == '+' || c == '-' || c == '.' || isDigit(c)) return fThisToke = scanNumber(c);
     fText.push_back(char(c));
     if (c == '[' || c == ']') return fThisToke = c;
-    fIn.scanWord(fText);
-    return fThisToke = LEXKEYWORD;
+    fThisToke = LEXKEYWORD;
+    if (!fIn.scanWord(fText))
+        throw exception(kLimit, QELErrorSeverity, "Word longer than %zu bytes",
+                        readlimits::kLongestWord);
+    return LEXKEYWORD;
 }
 
 int lexanqel::scanString() {
@@ -49,6 +54,9 @@ int lexanqel::scanString() {
         QELError(kSyntax, QELErrorSeverity, "Unterminated string");
     else if (end == TextScanner::StringEnd::LineEnd)
         throw exception(kSyntax, QELErrorSeverity, "String runs past end of line");
+    else if (end == TextScanner::StringEnd::TooLong)
+        throw exception(kLimit, QELErrorSeverity, "String longer than %zu bytes",
+                        readlimits::kLongestString);
     return LEXSTRING;
 }
 
@@ -58,6 +66,9 @@ int lexanqel::scanNumber(int first) {
     bool valid = shape.endsWell && shape.lastRun > 0 && !(shape.point && shape.fractionDigits == 0);
     if (!valid) {
         fThisToke = shape.isFloat() ? LEXFLOAT : LEXINT;
+        if (shape.tooLong)
+            throw exception(kLimit, QELErrorSeverity, "Number longer than %zu bytes",
+                            readlimits::kLongestWord);
         throw exception(kSyntax, QELErrorSeverity, "Invalid number");
     }
     const char* begin = fText.c_str();
@@ -90,10 +101,6 @@ void lexanqel::get(String& value) const {
     value = fText.c_str();
 }
 
-std::string lexanqel::message(const char* format, va_list args) const {
-    return placedReport(fTokenLine, fText, format, args);
-}
-
 void lexanqel::QELError(long code, long severity, const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -101,17 +108,44 @@ void lexanqel::QELError(long code, long severity, const char* format, ...) {
     va_end(args);
 }
 
+// The end of the file is no token to quote.
 void lexanqel::vQELError(long code, long severity, const char* format, va_list args) {
-    std::string text = message(format, args);
-    if (fHandler) fHandler(code, severity, text.c_str());
+    vQELErrorAt(fTokenLine, fThisToke == LEXEOF ? nullptr : &fText, code, severity, format, args);
+}
+
+void lexanqel::vQELErrorAt(long line, const std::string* token, long code, long severity,
+                           const char* format, va_list args) {
+    std::string text = placedReport(line, token, format, args);
+    deliver(code, severity, text.c_str(), line);
 }
 
 QELException lexanqel::exception(long code, long severity, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    QELException result{code, severity, message(format, args)};
+    QELException result{code, severity, placedReport(fTokenLine, &fText, format, args),
+                        fTokenLine};
     va_end(args);
     return result;
+}
+
+void lexanqel::deliver(long code, long severity, const char* message, long line) {
+    if (fErrors.tooMany()) return;
+    fReportLine = line;
+    if (fHandler) fHandler(code, severity, message);
+    if (fErrors.add(severity)) reportTooManyErrors();
+    fReportLine = 0;
+}
+
+void lexanqel::countSkipped() {
+    if (fErrors.add(QELErrorSeverity)) reportTooManyErrors();
+}
+
+void lexanqel::reportTooManyErrors() {
+    std::string text = placeOf(fTokenLine, &fText) + ": " + kTooManyErrors;
+    long saved = fReportLine;
+    fReportLine = fTokenLine;
+    if (fHandler) fHandler(kLimit, QELSevere, text.c_str());
+    fReportLine = saved;
 }
 
 void lexanqel::QELErrorIgnore(long, long, const char*) {}
@@ -122,5 +156,5 @@ void lexanqel::QELErrorPrint(long code, long severity, const char* message) {
 
 void lexanqel::QELErrorAbort(long code, long severity, const char* message) {
     QELErrorPrint(code, severity, message);
-    std::abort();
+    abortReading();
 }

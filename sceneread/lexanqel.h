@@ -6,6 +6,7 @@
 
 #include "api/qel.h"
 #include "common/String.h"
+#include "sceneread/ReaderReports.h"
 #include "sceneread/TextScanner.h"
 
 #include <cstdarg>
@@ -33,6 +34,7 @@ struct QELException {
     long code;
     long severity;
     std::string text;
+    long line = 0; // where the report is placed
 };
 
 class lexanqel {
@@ -41,7 +43,8 @@ public:
 
     lexanqel(std::istream& in, const char* fileName);
 
-    // Reads the next token and returns its type.
+    // Reads the next token and returns its type; the end of input once the
+    // file has had too many errors.
     int next();
     int token() const { return fThisToke; }
     // The line at which the current token began.
@@ -50,6 +53,12 @@ public:
     const char* fileName() const { return fFileName.c_str(); }
     // The current token's text: keyword, string or the characters of a number.
     const std::string& text() const { return fText; }
+    // Why the input ended early (a read error); empty when it did not.
+    const std::string& inputFailure() const { return fIn.failure(); }
+    // Whether the file had too many errors to be read further.
+    bool tooManyErrors() const { return fErrors.tooMany(); }
+    // The line of the report being handed to the handler; 0 between reports.
+    long reportLine() const { return fReportLine; }
 
     void get(long& value) const;
     void get(float& value) const;
@@ -58,8 +67,18 @@ public:
     void QELError(long code, long severity, const char* format, ...)
         __attribute__((format(printf, 4, 5)));
     void vQELError(long code, long severity, const char* format, va_list args);
+    // A report placed at the given line and token (none: not quoted)
+    // rather than the current one.
+    void vQELErrorAt(long line, const std::string* token, long code, long severity,
+                     const char* format, va_list args);
     QELException exception(long code, long severity, const char* format, ...)
         __attribute__((format(printf, 4, 5)));
+    // Hands a finished report to the handler and counts it; after the
+    // report that makes the errors too many, one severe report says that
+    // reading stops.
+    void deliver(long code, long severity, const char* message, long line);
+    // A broken token skipped while recovering counts as an error unreported.
+    void countSkipped();
 
     void setHandler(Handler handler) { fHandler = handler; }
     Handler handler() const { return fHandler; }
@@ -76,7 +95,7 @@ public:
 private:
     int scanString();
     int scanNumber(int first);
-    std::string message(const char* format, va_list args) const;
+    void reportTooManyErrors();
 
     TextScanner fIn;
     String fFileName;
@@ -86,6 +105,8 @@ private:
     float fFloat = 0;
     std::string fText;
     Handler fHandler = QELErrorPrint;
+    ErrorCount fErrors;
+    long fReportLine = 0;
 };
 
 #endif

@@ -1,6 +1,7 @@
 #include "sceneread/parseqel.h"
 
 #include "common/Quark.h"
+#include "sceneread/ReadLimits.h"
 
 #include <new>
 #include <string>
@@ -214,7 +215,11 @@ void parseqel::errorPrinter(qelErrorPrinterFunc printer) { lexanqel::QELErrorPri
 // ---- the request loop
 
 void parseqel::handOn(const QELException& report) {
-    if (fLex.handler()) fLex.handler()(report.code, report.severity, report.text.c_str());
+    fLex.deliver(report.code, report.severity, report.text.c_str(), report.line);
+}
+
+long parseqel::placeLine() const {
+    return fLex.reportLine() > 0 ? fLex.reportLine() : fRequestLine;
 }
 
 void parseqel::reportHere(long code, long severity, const char* message) {
@@ -222,6 +227,7 @@ void parseqel::reportHere(long code, long severity, const char* message) {
 }
 
 void parseqel::statement() {
+    beginRequest(fLex.tokenLine(), fLex.text());
     Handler handler = nullptr;
     if (match(handler)) (this->*handler)();
 }
@@ -235,6 +241,19 @@ void parseqel::report(long code, long severity, const char* format, ...) {
     va_end(args);
 }
 
+void parseqel::reportRequest(long code, long severity, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    fLex.vQELErrorAt(fRequestLine, &fRequestText, code, severity, format, args);
+    va_end(args);
+}
+
+bool parseqel::takeValue(size_t bytes) {
+    if (takeValues(bytes)) return true;
+    panic();
+    return false;
+}
+
 int parseqel::fail(long code, const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -245,12 +264,13 @@ int parseqel::fail(long code, const char* format, ...) {
 }
 
 void parseqel::panic() {
-    while (fToken != LEXEOF) {
+    for (long skipped = 1; fToken != LEXEOF; ++skipped) {
         if (fToken == LEXKEYWORD && fKeywords.find(fLex.text().c_str())) return;
+        if (skipped % readlimits::kSkippedPerError == 0) fLex.countSkipped();
         try {
             advance();
         } catch (const QELException&) {
-            // a broken token while skipping is skipped with the rest
+            fLex.countSkipped(); // skipped with the rest, but counted
         }
     }
 }
@@ -385,6 +405,7 @@ int parseqel::match(Array<long>& values, long count, bool bracketsRequired) {
         values.append(value);
     } else {
         while (fToken == LEXINT && (count < 0 || values.count() < count)) {
+            if (!takeValue(sizeof(long))) return 0;
             long value = 0;
             fLex.get(value);
             values.append(value);
@@ -416,6 +437,7 @@ int parseqel::matchNumbers(Array<float>& values, long count, bool bracketsRequir
     if (!brackets && count == kAny) count = 1;
     long elements = 0;
     auto readElement = [&] {
+        if (!takeValue(sizeof(float) * size_t(width))) return false;
         for (int k = 0; k < width; ++k) {
             float value = 0;
             if (!match(value)) return false;
@@ -485,7 +507,7 @@ int parseqel::readValue(tokenvalue& list, unsigned short quark, short type, bool
                         bool strict) {
     if (type == QEL_TYPE_STRING) {
         String text;
-        if (!match(&text)) return 0;
+        if (!match(&text) || !takeValue(text.length())) return 0;
         list.append(quark, std::string(text.c_str()));
         return 1;
     }
@@ -526,11 +548,12 @@ int parseqel::verify(const tokenvalue& list, long uniform, long varying, long ve
                 if (list.quark(i) == required[k]) ++present;
         }
         if (present == 0) {
-            report(kBadValue, QELErrorSeverity, "%s argument is required", names.c_str());
+            reportRequest(kBadValue, QELErrorSeverity, "%s argument is required", names.c_str());
             return 0;
         }
         if (present > 1) {
-            report(kBadValue, QELErrorSeverity, "More than one of %s was specified", names.c_str());
+            reportRequest(kBadValue, QELErrorSeverity, "More than one of %s was specified",
+                          names.c_str());
             return 0;
         }
     }
@@ -545,8 +568,8 @@ int parseqel::verify(const tokenvalue& list, long uniform, long varying, long ve
         }
         if (list.items(i) != expected) {
             long code = typeOf(quark) == QEL_TYPE_COLOR ? kBadColor : kBadArray;
-            report(code, QELErrorSeverity, "%ld items expected for parameter '%s'", expected,
-                   getString(quark));
+            reportRequest(code, QELErrorSeverity, "%ld items expected for parameter '%s'",
+                          expected, getString(quark));
             return 0;
         }
     }

@@ -29,6 +29,8 @@ public:
     void statement() override;
 
     lexanqel& lexer() { return fLex; }
+    const char* placeFile() const override { return fLex.fileName(); }
+    long placeLine() const override;
     int colorSamples() const { return fColorSamples; }
     long uStep() const { return fUStep; }
     long vStep() const { return fVStep; }
@@ -153,6 +155,9 @@ protected:
     // The report helpers, at the current token.
     void report(long code, long severity, const char* format, ...)
         __attribute__((format(printf, 4, 5)));
+    // Reports at the request keyword being handled.
+    void reportRequest(long code, long severity, const char* format, ...)
+        __attribute__((format(printf, 4, 5)));
     // Reports, panics and returns 0.
     int fail(long code, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
@@ -180,6 +185,10 @@ private:
     void readToken() override { advance(); }
     void handOn(const QELException& report) override;
     void reportHere(long code, long severity, const char* message) override;
+    const std::string& inputFailure() const override { return fLex.inputFailure(); }
+    bool tooManyErrors() const override { return fLex.tooManyErrors(); }
+    // Counts the bytes of values the request holds; fails past the most.
+    bool takeValue(size_t bytes);
     void hash_init();
     int matchNumbers(Array<float>& values, long count, bool bracketsRequired, int width,
                      const char* word, const char* words);

@@ -58,17 +58,16 @@ void rendqel::Reset() { qelReset(); }
 
 int rendqel::RenderBucket() {
     if (qelRenderBucket()) return 1;
-    fRendering = false;
     fFrameName = "";
     qelSceneEnd();
-    return fToken != LEXEOF;
+    return 0;
 }
 
 // ---- checks shared by the handlers
 
 bool rendqel::countInRange(long count) {
     if (count >= 0 && count <= kMostItems) return true;
-    report(kBadValue, QELErrorSeverity, "count %ld out of range", count);
+    reportRequest(kBadValue, QELErrorSeverity, "count %ld out of range", count);
     panic();
     return false;
 }
@@ -118,11 +117,23 @@ void rendqel::handleQuark() {
     if (!find(name.c_str())) declare(name.c_str(), 0, 0);
 }
 
-void rendqel::handleFrameBegin() { qelFrameBegin(); }
-void rendqel::handleFrameEnd() { qelFrameEnd(); }
-void rendqel::handleSceneBegin() { qelSceneBegin(); }
+void rendqel::handleFrameBegin() {
+    openBlock(OpenBlocks::Kind::Frame);
+    qelFrameBegin();
+}
+
+void rendqel::handleFrameEnd() {
+    closeBlock(OpenBlocks::Kind::Frame);
+    qelFrameEnd();
+}
+
+void rendqel::handleSceneBegin() {
+    openBlock(OpenBlocks::Kind::Scene);
+    qelSceneBegin();
+}
 
 void rendqel::handleSceneEnd() {
+    closeBlock(OpenBlocks::Kind::Scene);
     if (fFrameName.empty()) fFrameName = "Untitled";
     fRendering = true;
     qelRenderInit();
@@ -272,8 +283,15 @@ void rendqel::handleTune() {
 
 // ---- attributes
 
-void rendqel::handleAttributePush() { qelAttributePush(); }
-void rendqel::handleAttributePop() { qelAttributePop(); }
+void rendqel::handleAttributePush() {
+    openBlock(OpenBlocks::Kind::Attribute);
+    qelAttributePush();
+}
+
+void rendqel::handleAttributePop() {
+    closeBlock(OpenBlocks::Kind::Attribute);
+    qelAttributePop();
+}
 
 void rendqel::handleColor() {
     Array<float> color;
@@ -448,8 +466,15 @@ void rendqel::handleMarkSpace() {
     if (matchquark(name)) qelMarkSpace(name);
 }
 
-void rendqel::handleMatrixPush() { qelMatrixPush(); }
-void rendqel::handleMatrixPop() { qelMatrixPop(); }
+void rendqel::handleMatrixPush() {
+    openBlock(OpenBlocks::Kind::Transform);
+    qelMatrixPush();
+}
+
+void rendqel::handleMatrixPop() {
+    closeBlock(OpenBlocks::Kind::Transform);
+    qelMatrixPop();
+}
 
 // ---- polygons
 
@@ -620,10 +645,14 @@ void rendqel::handleTorus() {
 void rendqel::handleObjectBegin() {
     long handle;
     if (!matchNewHandle(handle, fObjectMax, "Object")) return;
+    openBlock(OpenBlocks::Kind::Object);
     storeHandle(fObjects, handle, qelObjectBegin());
 }
 
-void rendqel::handleObjectEnd() { qelObjectEnd(); }
+void rendqel::handleObjectEnd() {
+    closeBlock(OpenBlocks::Kind::Object);
+    qelObjectEnd();
+}
 
 void rendqel::handleObjectCall() {
     const void* object = nullptr;

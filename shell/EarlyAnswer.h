@@ -1,6 +1,6 @@
 // What the programs answer before doing any work: --help, --version and a
-// usage error, from a command line with the fields help, version and error
-// and a static usage().
+// usage error (one line, which points to --help), from a command line with
+// the fields help, version and error and a static usage().
 #ifndef QEL_SHELL_EARLYANSWER_H
 #define QEL_SHELL_EARLYANSWER_H
 
@@ -22,7 +22,7 @@ std::optional<int> earlyAnswer(const CommandLine& line, const char* program,
         return kSuccess;
     }
     if (!line.error.empty()) {
-        std::fprintf(stderr, "%s: %s\n%s", program, line.error.c_str(), CommandLine::usage());
+        std::fprintf(stderr, "%s: %s; see %s --help\n", program, line.error.c_str(), program);
         return kUsage;
     }
     return std::nullopt;

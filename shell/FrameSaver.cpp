@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -40,4 +42,19 @@ std::string FrameSaver::numberedName(const std::string& path, int number) {
     // A dot that begins the file's name (".png") starts no extension.
     if (dot == std::string::npos || dot <= base) dot = path.size();
     return path.substr(0, dot) + std::to_string(number) + path.substr(dot);
+}
+
+std::string FrameSaver::problemWith(const std::string& path) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) return std::strerror(EISDIR);
+        if (!S_ISREG(info.st_mode)) return ""; // a device or pipe is written in place
+        if (::access(path.c_str(), W_OK) != 0) return std::strerror(errno);
+    }
+    std::string probe = path + ".part-" + std::to_string(long(::getpid()));
+    int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return std::strerror(errno);
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return "";
 }

@@ -32,6 +32,11 @@ public:
     // The name with the number before its extension; a name without an
     // extension gets the number at its end.
     static std::string numberedName(const std::string& path, int number);
+    // Why an image cannot be saved under the name, in the system's words;
+    // empty when it can. The folder must take a new file, as the image is
+    // written beside its name first; an existing file must be writable and
+    // no folder.
+    static std::string problemWith(const std::string& path);
 
 private:
     std::string fPath;

@@ -1,5 +1,7 @@
 #include "shell/Interrupt.h"
 
+#include "shell/FatalExit.h"
+
 #include <csignal>
 #include <fcntl.h>
 #include <signal.h>
@@ -19,6 +21,11 @@ void noteInterrupt(int signal) {
         ssize_t written = ::write(gPipe[1], &note, 1);
         (void)written;
     }
+    ::alarm(Interrupt::kDeadlineSeconds);
+}
+
+void missedDeadline(int) {
+    fatal::exitNow(gSignal == SIGTERM ? "terminated" : "interrupted", Interrupt::exitStatus());
 }
 
 } // namespace
@@ -36,6 +43,10 @@ void Interrupt::install() {
     action.sa_flags = SA_RESETHAND;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    struct sigaction deadline = {};
+    deadline.sa_handler = missedDeadline;
+    sigemptyset(&deadline.sa_mask);
+    sigaction(SIGALRM, &deadline, nullptr);
 }
 
 int Interrupt::exitStatus() {

@@ -9,6 +9,7 @@
 
 #include <istream>
 #include <memory>
+#include <string>
 
 template <class Reader> class ReaderSteps : public SceneSteps {
 public:
@@ -24,6 +25,15 @@ public:
     void errorPrinter(PrintFunc printer) override { fReader.errorPrinter(printer); }
     int parse1() override { return fReader.parse1(); }
     int percent() override { return fReader.percent(); }
+    void setStop(bool (*requested)(), int wake) override { fReader.setStopCheck(requested, wake); }
+    bool inputFailed() const override { return fReader.inputFailed(); }
+
+    // Standard input ("-") is shown as "<stdin>".
+    std::string place() const override {
+        std::string file = fReader.placeFile();
+        if (file == "-") file = "<stdin>";
+        return file + ":" + std::to_string(fReader.placeLine());
+    }
 
 private:
     Reader fReader;

@@ -1,7 +1,10 @@
 // What the progress dialog needs of a scene reader: one step at a time, the
-// progress of the frame being rendered, and where its message lines go.
+// progress of the frame being rendered, where its message lines go and what
+// they are about.
 #ifndef QEL_SHELL_SCENESTEPS_H
 #define QEL_SHELL_SCENESTEPS_H
+
+#include <string>
 
 // Receives one finished message line, without a line end.
 using PrintFunc = void (*)(const char* text);
@@ -16,6 +19,15 @@ public:
     virtual int parse1() = 0;
     // The progress of the frame being rendered, in percent.
     virtual int percent() = 0;
+
+    // Tells the reader how to learn that the program was told to stop: a
+    // check, and a descriptor that becomes readable then.
+    virtual void setStop(bool (*)(), int) {}
+    // "file:line" of what the line being printed now is about; empty when
+    // it is about no place in a file.
+    virtual std::string place() const { return {}; }
+    // Whether reading the file failed half way (a read error).
+    virtual bool inputFailed() const { return false; }
 };
 
 #endif

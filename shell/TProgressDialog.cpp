@@ -61,31 +61,37 @@ void TProgressDialog::Destroy() {
     if (fView) fView->dialogClosed(*this);
 }
 
+// The text and the gauge change together, and then the view hears of them:
+// it never shows the one changed and the other not yet.
 void TProgressDialog::showRendering() {
-    // The value is set before the gauge is shown, so it never shows a stale one.
     bool gaugeChanged = fGauge.setValue(fSteps->percent());
+    bool textChanged = false;
     if (!fRenderingShown) {
         std::vector<char> text(size_t(fFrameName.length()) + 32);
         std::snprintf(text.data(), text.size(), kRenderingFormat, fFrameName.c_str());
-        setText(text.data());
+        textChanged = changeText(text.data());
         gaugeChanged |= fGauge.show(true);
         fRenderingShown = true;
     }
-    if (gaugeChanged && fView) fView->gaugeChanged(fGauge);
+    tellView(textChanged, gaugeChanged);
 }
 
 void TProgressDialog::showLoading() {
-    setText(kLoadingText);
-    showGauge(false);
+    bool textChanged = changeText(kLoadingText);
+    bool gaugeChanged = fGauge.show(false);
     fRenderingShown = false;
+    tellView(textChanged, gaugeChanged);
 }
 
-void TProgressDialog::setText(const std::string& text) {
-    if (text == fText) return;
+bool TProgressDialog::changeText(const std::string& text) {
+    if (text == fText) return false;
     fText = text;
-    if (fView) fView->textChanged(fText);
+    return true;
 }
 
-void TProgressDialog::showGauge(bool visible) {
-    if (fGauge.show(visible) && fView) fView->gaugeChanged(fGauge);
+void TProgressDialog::tellView(bool textChanged, bool gaugeChanged) {
+    if (!fView) return;
+    if (textChanged) fView->textChanged(fText);
+    if (gaugeChanged) fView->gaugeChanged(fGauge);
 }
+

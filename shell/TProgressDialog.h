@@ -48,6 +48,10 @@ public:
     TProgressDialog& operator=(const TProgressDialog&) = delete;
 
     void setView(ProgressView* view) { fView = view; }
+    // How the reader learns that the program was told to stop.
+    void setStop(bool (*pending)(), int wake) {
+        if (fSteps) fSteps->setStop(pending, wake);
+    }
 
     // Shows the dialog, then runs idle steps until it closes. Before each
     // step cancelPending (when given) is asked whether Cancel was chosen.
@@ -66,13 +70,15 @@ public:
     const std::string& text() const { return fText; }
     const TGauge& gauge() const { return fGauge; }
     const String& frameName() const { return fFrameName; }
+    // "file:line" of what the reader is at, empty once it is gone.
+    std::string place() const { return fSteps ? fSteps->place() : std::string(); }
     bool renderingShown() const { return fRenderingShown; }
 
 private:
     void showRendering();
     void showLoading();
-    void setText(const std::string& text);
-    void showGauge(bool visible);
+    bool changeText(const std::string& text);
+    void tellView(bool textChanged, bool gaugeChanged);
 
     std::string fFileName;
     std::unique_ptr<std::istream> fIn;

@@ -1,9 +1,7 @@
 #include "shell/TRendApp.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
+#include "sceneread/SceneInput.h"
+
 #include <string>
 
 TProgressDialog* TRendApp::fProgressDialog = nullptr;
@@ -16,18 +14,24 @@ void TRendApp::print(const char* text) {
     RunningMessages::print(text);
 }
 
+void TRendApp::setStopSignal(bool (*pending)(), int wake) {
+    fStopPending = pending;
+    fWake = wake;
+    fCancelCheck = pending;
+}
+
 TRendApp::RenderResult TRendApp::CmRender(const char* fileName) {
     fMessages.clear();
     if (!fileName) fileName = "";
-    errno = 0;
-    auto in = std::make_unique<std::ifstream>(fileName, std::ios::in | std::ios::binary);
-    if (!in->is_open()) {
-        std::string line = std::string("cannot open scene file \"") + fileName + "\"";
-        if (errno != 0) line += std::string(": ") + std::strerror(errno);
+    std::string why;
+    std::unique_ptr<SceneInput> input = SceneInput::open(fileName, why);
+    if (!input) {
+        std::string line = std::string("cannot open scene file \"") + fileName + "\": " + why;
         print(line.c_str());
         return RenderResult::NotOpened;
     }
-    return runDialog(fileName, std::move(in));
+    input->setWake(fWake);
+    return runDialog(fileName, std::make_unique<SceneStream>(std::move(input)));
 }
 
 TRendApp::RenderResult TRendApp::CmRender(const char* name, std::unique_ptr<std::istream> in) {
@@ -39,9 +43,13 @@ TRendApp::RenderResult TRendApp::CmRender(const char* name, std::unique_ptr<std:
 TRendApp::RenderResult TRendApp::runDialog(const char* name, std::unique_ptr<std::istream> in) {
     TProgressDialog dialog(std::move(in), name, fMakeSteps, &TRendApp::print);
     dialog.setView(fProgressView);
+    dialog.setStop(fStopPending, fWake);
+    fMessages.setPlaceSource([&dialog] { return dialog.place(); });
     fProgressDialog = &dialog;
     ExecDialog(dialog);
     fProgressDialog = nullptr;
+    fMessages.setPlaceSource(nullptr);
+    fMessages.finishRepeats();
     return dialog.cancelled() ? RenderResult::Cancelled : RenderResult::Finished;
 }
 

@@ -30,8 +30,9 @@ public:
     static void print(const char* text);
 
     // Clears the message window, then reads and renders the file behind the
-    // progress dialog. A file that cannot be opened is reported in the
-    // message window.
+    // progress dialog. A file that cannot be opened (or is a directory) is
+    // reported in the message window with the system's reason. The file may
+    // be a pipe or a device, and gzip data.
     RenderResult CmRender(const char* fileName);
     // The same for a stream already open, named for the reports.
     RenderResult CmRender(const char* name, std::unique_ptr<std::istream> in);
@@ -41,6 +42,11 @@ public:
     void setProgressView(ProgressView* view) { fProgressView = view; }
     // Asked between two steps of the dialog whether Cancel was chosen.
     void setCancelCheck(std::function<bool()> check) { fCancelCheck = std::move(check); }
+    // A signal that stops the program acts as Cancel, and also ends waits
+    // for input and the requests the reader makes for one request: pending
+    // tells whether it came, wake becomes readable when it does.
+    void setStopSignal(bool (*pending)(), int wake);
+    int wakeDescriptor() const { return fWake; }
 
     // The open progress dialog, if any.
     static TProgressDialog* fProgressDialog;
@@ -58,6 +64,8 @@ private:
     RunningMessages fRunning{fMessages};
     ProgressView* fProgressView = nullptr;
     std::function<bool()> fCancelCheck;
+    bool (*fStopPending)() = nullptr;
+    int fWake = -1;
 };
 
 #endif

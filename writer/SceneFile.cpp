@@ -5,6 +5,11 @@
 #include <cerrno>
 #include <cstring>
 
+namespace {
+// The name that chooses standard output.
+constexpr const char* kStandardOutput = "-";
+} // namespace
+
 SceneFile::~SceneFile() { close(); }
 
 void SceneFile::open(const char* name) {
@@ -14,12 +19,13 @@ void SceneFile::open(const char* name) {
     if (!name) return;
     fName = name;
     errno = 0;
-    fFile = std::fopen(name, "w");
+    fFile = std::strcmp(name, kStandardOutput) == 0 ? stdout : std::fopen(name, "w");
     fOpenError = fFile ? 0 : errno;
 }
 
 void SceneFile::close() {
-    if (fFile && std::fclose(fFile) != 0) report("cannot write scene file", errno);
+    bool failed = fFile == stdout ? std::fflush(fFile) != 0 : fFile && std::fclose(fFile) != 0;
+    if (failed) report("cannot write scene file", errno);
     fFile = nullptr;
     fChosen = false;
 }

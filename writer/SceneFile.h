@@ -18,7 +18,7 @@ public:
     SceneFile& operator=(const SceneFile&) = delete;
 
     // Closes the current file, then opens name for writing, replacing its
-    // contents. Null chooses no file.
+    // contents; "-" is standard output. Null chooses no file.
     void open(const char* name);
     void close();
     bool chosen() const { return fChosen; }

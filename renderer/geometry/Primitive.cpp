@@ -69,6 +69,10 @@ uint64_t Primitive::childKey() const {
     return mixKey(fKey, fChildren++);
 }
 
+const Primitive* Primitive::Spawning::parent() {
+    return tSpawner;
+}
+
 Primitive::Spawning::Spawning(const Primitive& parent) : fPrevious(tSpawner) {
     tSpawner = &parent;
 }

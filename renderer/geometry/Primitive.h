@@ -115,6 +115,9 @@ public:
     // their place in the order from it.
     class Spawning {
     public:
+        // The primitive subdividing on this thread, or null.
+        static const Primitive* parent();
+
         explicit Spawning(const Primitive& parent);
         ~Spawning();
         Spawning(const Spawning&) = delete;

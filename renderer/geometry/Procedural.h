@@ -28,11 +28,17 @@ public:
         qelReleaseFunc fRelease;
     };
 
+    // A procedural made while another subdivides is one generation deeper.
     Procedural(std::shared_ptr<Data> data, const Bound& bound, qelSubdivideFunc subdivide);
+
+    // Procedurals made by procedurals nest no deeper than this: deeper ones
+    // are reported and left out, so that one making itself again ends.
+    static constexpr int kDeepestGeneration = 64;
 
     int32_t type() const override { return 16; }
     Boundw bound() const override;
     short diceable(float) override { return 0; }
+    int generation() const { return fGeneration; }
     // Runs the subdivision with the raster area of the bound as the detail,
     // under the attributes and transform the procedural was made with.
     void split() override;
@@ -41,6 +47,7 @@ private:
     std::shared_ptr<Data> fData;
     Bound fBound;
     qelSubdivideFunc fSubdivide;
+    int fGeneration;
 };
 
 #endif

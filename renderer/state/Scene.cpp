@@ -121,6 +121,8 @@ void Scene::flush() {
     fPending.clear();
     fObjectUnderConstruction = nullptr;
     fDiscarding = false;
+    fRequested = fInstanced = 0;
+    fInstanceBudgetMet = false;
 }
 
 void Scene::discard() {
@@ -173,6 +175,7 @@ void Scene::createBuckets() {
 void Scene::emit(int32_t type, Object::Maker make) {
     Primitive* primitive = make();
     if (!primitive) return; // reported by the maker
+    ++fRequested;
     if (fObjectUnderConstruction) {
         delete primitive; // made once only to check it
         fObjectUnderConstruction->record(std::move(make), type, gTransform->matrix());
@@ -650,5 +653,17 @@ void Scene::objectInstance(const void* handle) {
         error(kErrBadHandle, kError, nullptr);
         return;
     }
-    static_cast<const Object*>(handle)->instance([this](Primitive* primitive) { add(primitive); });
+    const Object& object = *static_cast<const Object*>(handle);
+    long allowed = kInstancedPrimitives + kInstancedPerRequested * fRequested;
+    if (fInstanceBudgetMet || fInstanced + object.count() > allowed) {
+        if (!fInstanceBudgetMet)
+            error(kErrRange, kError,
+                  "object instances would make more than %ld primitives in the scene; this "
+                  "instance and those after it are left out",
+                  allowed);
+        fInstanceBudgetMet = true;
+        return;
+    }
+    fInstanced += object.count();
+    object.instance([this](Primitive* primitive) { add(primitive); });
 }

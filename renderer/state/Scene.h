@@ -82,7 +82,14 @@ public:
                long n, const unsigned short* tokens, void* const* values);
     void procedural(void* data, const float* bound, qelSubdivideFunc subdivide,
                     qelReleaseFunc release);
+    // Makes the object's primitives again, within the budget of the
+    // scene: object instances make at most kInstancedPrimitives primitives
+    // and kInstancedPerRequested more for each primitive requested in the
+    // scene (inside objects too). An instance beyond it is left out, the
+    // first one with a report.
     void objectInstance(const void* object);
+    static constexpr long kInstancedPrimitives = 1L << 16;
+    static constexpr long kInstancedPerRequested = 16;
 
     // Makes a primitive of the class code now, or, inside an object block,
     // keeps the maker in the object.
@@ -140,6 +147,9 @@ private:
     long fX0 = 0, fX1 = -1, fY0 = 0, fY1 = -1; // the crop window in pixels
     std::atomic<long> fMicropolygons = 0;
     bool fDiscarding = false;
+    long fRequested = 0; // primitives requested in the scene, objects' among them
+    long fInstanced = 0; // primitives object instances made
+    bool fInstanceBudgetMet = false;
     std::unique_ptr<BucketScheduler> fScheduler;
     std::vector<ReportQueue> fReports; // per bucket, made on the workers
 };

@@ -22,6 +22,7 @@ enum : long {
     RIBSyntax = 16,
     RIBUndefinedRequest = 17,
     RIBNoCounterpart = 18,
+    RIBReadError = 19,
 };
 
 #endif

@@ -1,5 +1,7 @@
 #include "sceneread/rib/lexanrib.h"
 
+#include "common/PrintableText.h"
+#include "sceneread/ReadLimits.h"
 #include "sceneread/ReaderReports.h"
 
 #include <algorithm>
@@ -18,7 +20,7 @@ namespace {
 constexpr int kEnd = TextScanner::kEnd;
 constexpr int kNoToken = -2;
 // Binary float arrays announcing more items are refused before any is read.
-constexpr uint64_t kMostArrayItems = uint64_t(1) << 26;
+constexpr uint64_t kMostArrayItems = readlimits::kLargestRequest / sizeof(float);
 
 bool isDigit(int c) {
     return c >= '0' && c <= '9';
@@ -32,56 +34,27 @@ float bigEndianFloat(const unsigned char* bytes) {
     return value;
 }
 
-// The byte count of the UTF-8 sequence at text, or 0 when it is not one.
-size_t utf8Length(const unsigned char* text, size_t left) {
-    unsigned char c = text[0];
-    size_t length = c < 0xC2 ? 0 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : c < 0xF5 ? 4 : 0;
-    if (length == 0 || length > left) return 0;
-    for (size_t k = 1; k < length; ++k)
-        if ((text[k] & 0xC0) != 0x80) return 0;
-    if (c == 0xE0 && text[1] < 0xA0) return 0;  // overlong
-    if (c == 0xED && text[1] >= 0xA0) return 0; // surrogate
-    if (c == 0xF0 && text[1] < 0x90) return 0;  // overlong
-    if (c == 0xF4 && text[1] >= 0x90) return 0; // past U+10FFFF
-    return length;
-}
-
 // The offset of the first byte that is NUL or not valid UTF-8, or -1.
 long badStringByte(const std::string& text) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    size_t size = text.size();
-    for (size_t k = 0; k < size;) {
-        if (bytes[k] == 0) return long(k);
-        if (bytes[k] < 0x80) {
-            ++k;
-            continue;
-        }
-        size_t length = utf8Length(bytes + k, size - k);
+    std::string_view rest = text;
+    for (size_t k = 0; k < text.size();) {
+        size_t length = text[k] == '\0' ? 0 : utf8SequenceLength(rest.substr(k));
         if (length == 0) return long(k);
         k += length;
     }
     return -1;
 }
 
-// A token as reports may quote it: control bytes and bytes of broken UTF-8
-// become question marks.
-std::string printable(const std::string& token) {
-    std::string text = token;
-    bool valid = badStringByte(text) < 0;
-    for (char& c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F || (byte >= 0x80 && !valid)) c = '?';
-    }
-    return text;
-}
-
 } // namespace
 
-lexanrib::lexanrib(std::istream& in, const char* fileName) : fIn(in, true), fFileName(fileName) {}
+lexanrib::lexanrib(std::istream& in, const char* fileName)
+    : fIn(std::make_unique<TextScanner>(in, true)), fFileName(fileName) {}
+
+lexanrib::~lexanrib() = default;
 
 bool lexanrib::readUnsigned(int count, uint64_t& value) {
     unsigned char bytes[8];
-    if (!fIn.read(bytes, size_t(count))) return false;
+    if (!fIn->read(bytes, size_t(count))) return false;
     value = 0;
     for (int k = 0; k < count; ++k)
         value = value << 8 | bytes[k];
@@ -91,10 +64,15 @@ bool lexanrib::readUnsigned(int count, uint64_t& value) {
 // ---- tokens
 
 int lexanrib::next() {
+    if (fErrors.tooMany()) {
+        fTok = Token{};
+        fTok.line = fIn->line();
+        return fTok.type = LEXEOF;
+    }
     if (fReplay) {
         if (fReplayNext == fReplay->size()) {
             fTok = Token{};
-            fTok.line = fReplay->empty() ? fIn.line() : fReplay->back().line;
+            fTok.line = fReplay->empty() ? fIn->line() : fReplay->back().line;
             return fTok.type = LEXEOF;
         }
         fTok = (*fReplay)[fReplayNext++];
@@ -116,11 +94,25 @@ void lexanrib::endReplay(Replay saved) {
     fTok = std::move(saved.current);
 }
 
+lexanrib::Include lexanrib::startInclude(std::streambuf* in, const char* fileName) {
+    Include saved{std::move(fIn), fFileName, std::move(fTok)};
+    fIn = std::make_unique<TextScanner>(in, true);
+    fFileName = fileName;
+    fTok = Token{};
+    return saved;
+}
+
+void lexanrib::endInclude(Include saved) {
+    fIn = std::move(saved.scanner);
+    fFileName = saved.fileName;
+    fTok = std::move(saved.current);
+}
+
 int lexanrib::scan() {
     for (;;) {
-        int c = fIn.skipBlanks();
-        fTok.line = fIn.line();
-        fTok.offset = fIn.offset() - (c != kEnd);
+        int c = fIn->skipBlanks();
+        fTok.line = fIn->line();
+        fTok.offset = fIn->offset() - (c != kEnd);
         fTok.text.clear();
         fTok.binaryNumber = false;
         if (c == kEnd) return fTok.type = LEXEOF;
@@ -134,7 +126,7 @@ int lexanrib::scan() {
         if (c == '+' || c == '-' || c == '.' || isDigit(c)) return fTok.type = scanNumber(c);
         fTok.text.push_back(char(c));
         if (c == '[' || c == ']') return fTok.type = c;
-        fIn.scanWord(fTok.text);
+        if (!fIn->scanWord(fTok.text)) return tooLong("Word", readlimits::kLongestWord);
         return fTok.type = LEXKEYWORD;
     }
 }
@@ -143,10 +135,15 @@ int lexanrib::errorToken(long code, const char* format, ...) {
     fTok.type = LEXERROR;
     va_list args;
     va_start(args, format);
+    std::string token = tokenText();
     fTok.error =
-        QELException{code, QELErrorSeverity, message(fTok.line, tokenText(), format, args)};
+        QELException{code, QELErrorSeverity, placedReport(fTok.line, &token, format, args), fTok.line};
     va_end(args);
     return LEXERROR;
+}
+
+int lexanrib::tooLong(const char* what, size_t longest) {
+    return errorToken(RIBLimit, "%s longer than %zu bytes", what, longest);
 }
 
 int lexanrib::truncated() {
@@ -155,10 +152,10 @@ int lexanrib::truncated() {
 }
 
 int lexanrib::scanString() {
-    long start = fIn.offset();
+    long start = fIn->offset();
     TextScanner::StringEnd end;
     try {
-        end = fIn.scanString(fTok.text, false);
+        end = fIn->scanString(fTok.text, false);
     } catch (const std::bad_alloc&) {
         fTok.text.clear();
         return errorToken(RIBStringMemory, nullptr);
@@ -167,6 +164,7 @@ int lexanrib::scanString() {
         fTok.type = LEXSTRING;
         return errorToken(RIBSyntax, "Unterminated string");
     }
+    if (end == TextScanner::StringEnd::TooLong) return tooLong("String", readlimits::kLongestString);
     return checkString(start);
 }
 
@@ -182,7 +180,8 @@ int lexanrib::checkString(long start) {
 }
 
 int lexanrib::scanNumber(int first) {
-    TextScanner::NumberShape shape = fIn.scanNumber(first, fTok.text);
+    TextScanner::NumberShape shape = fIn->scanNumber(first, fTok.text);
+    if (shape.tooLong) return tooLong("Number", readlimits::kLongestWord);
     bool valid =
         shape.endsWell && shape.mantissaDigits > 0 && (!shape.exponent || shape.lastRun > 0);
     if (!valid) return errorToken(RIBSyntax, "Invalid number");
@@ -267,19 +266,16 @@ int lexanrib::binaryString(int code) {
         length = uint64_t(code - 0x90);
     else if (!readUnsigned(code - 0xA0 + 1, length))
         return truncated();
-    long start = fIn.offset();
-    try {
-        // Read as the bytes come, so that a length past the end of the file
-        // costs no more memory than the file holds.
-        while (length > 0) {
-            size_t part = fIn.appendSome(fTok.text, length);
-            if (part == 0) return truncated();
-            length -= part;
-        }
-    } catch (const std::bad_alloc&) {
-        fTok.text.clear();
-        fIn.skip(length);
-        return errorToken(RIBStringMemory, nullptr);
+    // Refused before any of it is read: the bytes that follow are read as
+    // tokens, since a file holding such a string is broken anyway.
+    if (length > readlimits::kLongestString) return tooLong("String", readlimits::kLongestString);
+    long start = fIn->offset();
+    // Read as the bytes come, so that a length past the end of the file
+    // costs no more memory than the file holds.
+    while (length > 0) {
+        size_t part = fIn->appendSome(fTok.text, length);
+        if (part == 0) return truncated();
+        length -= part;
     }
     return checkString(start);
 }
@@ -288,18 +284,16 @@ int lexanrib::binaryArray(int code) {
     uint64_t count = 0;
     if (!readUnsigned(code - 0xC8 + 1, count)) return truncated();
     fTok.floats.clear();
-    if (count > kMostArrayItems) {
-        long at = fTok.offset;
-        if (!fIn.skip(count * 4)) return truncated();
+    // Refused before any of it is read, as a string too long is.
+    if (count > kMostArrayItems)
         return errorToken(RIBLimit, "Float array of %llu items at byte %ld is too large",
-                          static_cast<unsigned long long>(count), at);
-    }
+                          static_cast<unsigned long long>(count), fTok.offset);
     while (count > 0) {
         size_t available = 0;
-        const auto* bytes = reinterpret_cast<const unsigned char*>(fIn.ahead(available));
+        const auto* bytes = reinterpret_cast<const unsigned char*>(fIn->ahead(available));
         if (available < 4) {
             unsigned char split[4];
-            if (!fIn.read(split, 4)) return truncated();
+            if (!fIn->read(split, 4)) return truncated();
             fTok.floats.push_back(bigEndianFloat(split));
             --count;
             continue;
@@ -311,7 +305,7 @@ int lexanrib::binaryArray(int code) {
         float* out = fTok.floats.data() + old;
         for (size_t k = 0; k < part; ++k, bytes += 4)
             out[k] = bigEndianFloat(bytes);
-        fIn.consume(part * 4);
+        fIn->consume(part * 4);
         count -= part;
     }
     bool finite = std::all_of(fTok.floats.begin(), fTok.floats.end(),
@@ -325,7 +319,7 @@ int lexanrib::binaryArray(int code) {
 }
 
 int lexanrib::useRequest() {
-    int code = fIn.get();
+    int code = fIn->get();
     if (code == kEnd) return truncated();
     if (size_t(code) >= fRequestDefined.size() || !fRequestDefined[size_t(code)])
         return errorToken(RIBBadRequestCode, "Request code %d at byte %ld is not defined", code,
@@ -335,21 +329,21 @@ int lexanrib::useRequest() {
 }
 
 int lexanrib::definitionString() {
-    int c = fIn.peek();
+    int c = fIn->peek();
     if (c == kEnd) return truncated();
     fTok.text.clear();
     bool isString = (c >= 0x90 && c <= 0xA3) || c == 0xCF || c == 0xD0 || c == '"';
     if (!isString)
         return errorToken(RIBMalformed, "Definition at byte %ld is not followed by a string",
                           fTok.offset);
-    fIn.get();
+    fIn->get();
     if (c == '"') return scanString();
     if (c >= 0xCF) return referenceString(c);
     return binaryString(c);
 }
 
 int lexanrib::defineRequest() {
-    int code = fIn.get();
+    int code = fIn->get();
     if (code == kEnd) return truncated();
     if (definitionString() != LEXSTRING) return LEXERROR;
     if (fRequests.empty()) {
@@ -415,11 +409,6 @@ void lexanrib::get(String& value) const {
 
 // ---- reports
 
-std::string lexanrib::message(long line, const std::string& token, const char* format,
-                              va_list args) const {
-    return placedReport(line, printable(token), format, args);
-}
-
 void lexanrib::RIBError(long code, long severity, const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -427,25 +416,48 @@ void lexanrib::RIBError(long code, long severity, const char* format, ...) {
     va_end(args);
 }
 
+// A whole binary array is too long to quote, and the end of the file is no
+// token to quote.
 void lexanrib::vRIBError(long code, long severity, const char* format, va_list args) {
-    // A whole binary array is too long to quote.
-    std::string token =
-        fTok.type == LEXARRAY ? std::string(kLongestQuotedToken + 1, ' ') : tokenText();
-    vRIBErrorAt(fTok.line, token, code, severity, format, args);
+    std::string token = tokenText();
+    bool quoted = fTok.type != LEXARRAY && fTok.type != LEXEOF;
+    vRIBErrorAt(fTok.line, quoted ? &token : nullptr, code, severity, format, args);
 }
 
-void lexanrib::vRIBErrorAt(long line, const std::string& token, long code, long severity,
+void lexanrib::vRIBErrorAt(long line, const std::string* token, long code, long severity,
                            const char* format, va_list args) {
-    std::string text = message(line, token, format, args);
-    if (fHandler) fHandler(code, severity, text.c_str());
+    std::string text = placedReport(line, token, format, args);
+    deliver(code, severity, text.c_str(), line);
 }
 
 QELException lexanrib::exception(long code, long severity, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    QELException result{code, severity, message(fTok.line, tokenText(), format, args)};
+    std::string token = tokenText();
+    QELException result{code, severity, placedReport(fTok.line, &token, format, args), fTok.line};
     va_end(args);
     return result;
+}
+
+void lexanrib::deliver(long code, long severity, const char* message, long line) {
+    if (fErrors.tooMany()) return;
+    fReportLine = line;
+    if (fHandler) fHandler(code, severity, message);
+    if (fErrors.add(severity)) reportTooManyErrors();
+    fReportLine = 0;
+}
+
+void lexanrib::countSkipped() {
+    if (fErrors.add(QELErrorSeverity)) reportTooManyErrors();
+}
+
+void lexanrib::reportTooManyErrors() {
+    std::string token = tokenText();
+    std::string text = placeOf(fTok.line, &token) + ": " + kTooManyErrors;
+    long saved = fReportLine;
+    fReportLine = fTok.line;
+    if (fHandler) fHandler(RIBLimit, QELSevere, text.c_str());
+    fReportLine = saved;
 }
 
 void lexanrib::RIBErrorIgnore(long, long, const char*) {}
@@ -456,5 +468,5 @@ void lexanrib::RIBErrorPrint(long code, long severity, const char* message) {
 
 void lexanrib::RIBErrorAbort(long code, long severity, const char* message) {
     RIBErrorPrint(code, severity, message);
-    std::abort();
+    abortReading();
 }

@@ -13,6 +13,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <istream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,16 +41,24 @@ public:
     };
 
     lexanrib(std::istream& in, const char* fileName);
+    ~lexanrib();
 
-    // Reads the next token and returns its type.
+    // Reads the next token and returns its type; the end of input once the
+    // file has had too many errors.
     int next();
     int token() const { return fTok.type; }
     // The line at which the current token began (line feeds of the ASCII
     // parts are counted) and the offset of its first byte in the file.
     long tokenLine() const { return fTok.line; }
     long tokenOffset() const { return fTok.offset; }
-    long line() const { return fIn.line(); }
+    long line() const { return fIn->line(); }
     const char* fileName() const { return fFileName.c_str(); }
+    // Why the input being read ended early (a read error); empty when it did not.
+    const std::string& inputFailure() const { return fIn->failure(); }
+    // Whether the file had too many errors to be read further.
+    bool tooManyErrors() const { return fErrors.tooMany(); }
+    // The line of the report being handed to the handler; 0 between reports.
+    long reportLine() const { return fReportLine; }
     // Keyword or string text; an ASCII number as read.
     const std::string& text() const { return fTok.text; }
     // The current token as it is quoted in reports.
@@ -65,6 +74,16 @@ public:
     };
     Replay startReplay(const std::vector<Token>& tokens);
     void endReplay(Replay saved);
+    // Reads another file (an archive) instead, until it ends; then the file
+    // read before goes on after the current token, which comes back. The
+    // file's name is the one reports and relative names go by meanwhile.
+    struct Include {
+        std::unique_ptr<TextScanner> scanner;
+        String fileName;
+        Token current;
+    };
+    Include startInclude(std::streambuf* in, const char* fileName);
+    void endInclude(Include saved);
 
     long intValue() const { return fTok.intValue; }
     float floatValue() const {
@@ -82,11 +101,18 @@ public:
     void RIBError(long code, long severity, const char* format, ...)
         __attribute__((format(printf, 4, 5)));
     void vRIBError(long code, long severity, const char* format, va_list args);
-    // A report placed at the given line and token rather than the current one.
-    void vRIBErrorAt(long line, const std::string& token, long code, long severity,
+    // A report placed at the given line and token (none: not quoted)
+    // rather than the current one.
+    void vRIBErrorAt(long line, const std::string* token, long code, long severity,
                      const char* format, va_list args);
     QELException exception(long code, long severity, const char* format, ...)
         __attribute__((format(printf, 4, 5)));
+    // Hands a finished report to the handler and counts it; after the
+    // report that makes the errors too many, one severe report says that
+    // reading stops.
+    void deliver(long code, long severity, const char* message, long line);
+    // A broken token skipped while recovering counts as an error unreported.
+    void countSkipped();
 
     void setHandler(Handler handler) { fHandler = handler; }
     Handler handler() const { return fHandler; }
@@ -125,16 +151,18 @@ private:
 
     int errorToken(long code, const char* format, ...) __attribute__((format(printf, 3, 4)));
     int truncated();
-    std::string message(long line, const std::string& token, const char* format,
-                        va_list args) const;
+    int tooLong(const char* what, size_t longest);
+    void reportTooManyErrors();
 
-    TextScanner fIn;
+    std::unique_ptr<TextScanner> fIn;
     String fFileName;
     Token fTok;
     // While a replay runs, tokens are read from here instead of the input.
     const std::vector<Token>* fReplay = nullptr;
     size_t fReplayNext = 0;
     Handler fHandler = RIBErrorPrint;
+    ErrorCount fErrors;
+    long fReportLine = 0;
     // Encoded requests and strings defined so far.
     std::vector<std::string> fRequests;
     std::vector<bool> fRequestDefined;

@@ -1,5 +1,7 @@
 #include "sceneread/rib/parserib.h"
 
+#include "sceneread/ReadLimits.h"
+
 #include <cmath>
 #include <new>
 
@@ -145,7 +147,11 @@ void parserib::errorPrinter(qelErrorPrinterFunc printer) {
 // ---- the request loop
 
 void parserib::handOn(const QELException& report) {
-    if (fLex.handler()) fLex.handler()(report.code, report.severity, report.text.c_str());
+    fLex.deliver(report.code, report.severity, report.text.c_str(), report.line);
+}
+
+long parserib::placeLine() const {
+    return fLex.reportLine() > 0 ? fLex.reportLine() : fRequestLine;
 }
 
 void parserib::reportHere(long code, long severity, const char* message) {
@@ -153,8 +159,7 @@ void parserib::reportHere(long code, long severity, const char* message) {
 }
 
 void parserib::statement() {
-    fRequestLine = fLex.tokenLine();
-    fRequestText = fLex.tokenText();
+    beginRequest(fLex.tokenLine(), fLex.tokenText());
     Handler handler = nullptr;
     if (match(handler)) (this->*handler)();
 }
@@ -176,13 +181,13 @@ void parserib::reportRequest(long code, long severity, const char* format, ...) 
 }
 
 void parserib::vReportRequest(long code, long severity, const char* format, va_list args) {
-    fLex.vRIBErrorAt(fRequestLine, fRequestText, code, severity, format, args);
+    fLex.vRIBErrorAt(fRequestLine, &fRequestText, code, severity, format, args);
 }
 
 int parserib::fail(long code, const char* format, ...) {
     if (fToken == LEXERROR) {
         const QELException& error = fLex.error();
-        if (fLex.handler()) fLex.handler()(error.code, error.severity, error.text.c_str());
+        fLex.deliver(error.code, error.severity, error.text.c_str(), error.line);
     } else {
         va_list args;
         va_start(args, format);
@@ -194,8 +199,17 @@ int parserib::fail(long code, const char* format, ...) {
 }
 
 void parserib::panic() {
-    while (fToken != LEXEOF && fToken != LEXKEYWORD)
+    for (long skipped = 1; fToken != LEXEOF && fToken != LEXKEYWORD; ++skipped) {
+        // a broken token is skipped, but counted, as are very many tokens
+        if (fToken == LEXERROR || skipped % readlimits::kSkippedPerError == 0) fLex.countSkipped();
         advance();
+    }
+}
+
+bool parserib::takeValue(size_t bytes) {
+    if (takeValues(bytes)) return true;
+    panic();
+    return false;
 }
 
 // ---- scalars
@@ -267,6 +281,7 @@ int parserib::matchGroup(float* values, int count) {
 int parserib::match(std::vector<float>& values) {
     values.clear();
     if (fToken == LEXARRAY) {
+        if (!takeValue(fLex.floats().size() * sizeof(float))) return 0;
         values = fLex.floats();
         advance();
         return 1;
@@ -278,6 +293,7 @@ int parserib::match(std::vector<float>& values) {
     }
     if (!match('[')) return 0;
     while (isNumber(fToken)) {
+        if (!takeValue(sizeof(float))) return 0;
         values.push_back(fLex.floatValue());
         advance();
     }
@@ -289,6 +305,7 @@ int parserib::match(std::vector<RtInt>& values) {
     values.clear();
     RtInt value = 0;
     if (fToken == LEXARRAY) {
+        if (!takeValue(fLex.floats().size() * sizeof(RtInt))) return 0;
         for (float number : fLex.floats()) {
             if (!integral(number, value)) return fail(RIBSyntax, "Expected integers");
             values.push_back(value);
@@ -303,7 +320,7 @@ int parserib::match(std::vector<RtInt>& values) {
     }
     if (!match('[')) return 0;
     while (isNumber(fToken)) {
-        if (!match(value)) return 0;
+        if (!takeValue(sizeof(RtInt)) || !match(value)) return 0;
         values.push_back(value);
     }
     if (fToken == LEXSTRING) return fail(RIBBadArray, "Array has both numbers and strings");
@@ -319,6 +336,7 @@ int parserib::match(std::vector<std::string>& values) {
     }
     if (!match('[')) return 0;
     while (fToken == LEXSTRING) {
+        if (!takeValue(fLex.text().size())) return 0;
         values.push_back(fLex.text());
         advance();
     }
@@ -385,6 +403,7 @@ int parserib::readStrings(RibParameter& parameter) {
     bool brackets = fToken == '[';
     if (brackets) advance();
     while (fToken == LEXSTRING) {
+        if (!takeValue(fLex.text().size())) return 0;
         parameter.strings.push_back(fLex.text());
         advance();
         if (!brackets) return 1;
@@ -411,6 +430,7 @@ int parserib::readNumbers(RibParameter& parameter) {
     std::vector<float>& floats = parameter.floats;
     bool agrees = true;
     if (fToken == LEXARRAY) {
+        if (!takeValue(fLex.floats().size() * sizeof(float))) return 0;
         floats = fLex.floats();
         advance();
     } else if (isNumber(fToken)) {
@@ -420,6 +440,7 @@ int parserib::readNumbers(RibParameter& parameter) {
     } else if (fToken == '[') {
         advance();
         while (isNumber(fToken)) {
+            if (!takeValue(sizeof(float))) return 0;
             if (isInteger && fToken == LEXINT) parameter.ints.push_back(RtInt(fLex.intValue()));
             floats.push_back(fLex.floatValue());
             advance();

@@ -30,6 +30,8 @@ public:
     void statement() override;
 
     lexanrib& lexer() { return fLex; }
+    const char* placeFile() const override { return fLex.fileName(); }
+    long placeLine() const override;
 
 protected:
     // One handler per request of the RenderMan Interface Bytestream.
@@ -177,6 +179,10 @@ private:
     void readToken() override { advance(); }
     void handOn(const QELException& report) override;
     void reportHere(long code, long severity, const char* message) override;
+    const std::string& inputFailure() const override { return fLex.inputFailure(); }
+    bool tooManyErrors() const override { return fLex.tooManyErrors(); }
+    // Counts the bytes of values the request holds; fails past the most.
+    bool takeValue(size_t bytes);
     void hash_init();
     // The value of one parameter, read under its declaration: 1, or -1
     // after a report when the value does not agree with it, 0 after a panic.
@@ -185,9 +191,6 @@ private:
     int readStrings(RibParameter& parameter);
     // Skips one value: a number, a string, a binary array or a bracketed run.
     void skipValue();
-
-    long fRequestLine = 0;
-    std::string fRequestText;
 };
 
 #endif

@@ -1,9 +1,10 @@
 #include "sceneread/rib/rendrib.h"
 
+#include "sceneread/ReadLimits.h"
+#include "sceneread/SceneInput.h"
 #include "sceneread/rib/RiBinding.h"
 
 #include <algorithm>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -18,13 +19,14 @@ constexpr long kMostItems = 1L << 31;
 
 constexpr float kNewestVersion = 3.03f;
 
-// Instances inside objects nest no deeper than this, and all instances of
-// a file read no more tokens than this: an object instanced in itself, or
-// objects instancing each other many times over, end here.
+// Instances inside objects, and archives read inside archives, nest no
+// deeper than this: an object instanced in itself ends here.
 constexpr int kDeepestInstance = 16;
-constexpr size_t kMostInstancedTokens = size_t(1) << 28;
-// An archive is read whole before its requests are; this bounds its memory.
-constexpr size_t kMostArchiveTokens = size_t(1) << 24;
+
+// The memory a token kept in an object takes, roughly.
+size_t bytesOf(const lexanrib::Token& token) {
+    return sizeof token + token.text.size() + token.floats.size() * sizeof(float);
+}
 
 // The sum of the counts, or -1 when one is negative or the sum too large.
 long sumOf(const std::vector<RtInt>& counts) {
@@ -111,7 +113,11 @@ void rendrib::errorPrinter(qelErrorPrinterFunc printer) {
 
 void rendrib::Reset() {
     fObjectBodies.clear();
-    fInstancedTokens = 0;
+    fObjectBytes = 0;
+    fFileRequests = 0;
+    fReplayedRequests = 0;
+    fReplayBudgetMet = false;
+    fDepthReported = false;
     RiBegin(nullptr);
     gCurrent = this;
     RiReportHandler(bindingReport);
@@ -123,10 +129,14 @@ void rendrib::bindingReport(RtInt code, RtInt severity, const char* message) {
 
 int rendrib::RenderBucket() {
     if (RiRenderStep()) return 1;
-    fRendering = false;
     fFrameName = "";
     RiRenderFinish();
-    return fToken != LEXEOF;
+    return 0;
+}
+
+void rendrib::statement() {
+    if (fInstanceDepth == 0) ++fFileRequests;
+    parserib::statement();
 }
 
 // ---- checks shared by the handlers
@@ -204,63 +214,101 @@ void rendrib::handleDeclare() {
 void rendrib::handleFrameBegin() {
     RtInt frame = 0;
     if (token() != LEXKEYWORD && token() != LEXEOF && !match(frame)) return;
+    openBlock(OpenBlocks::Kind::Frame);
     RiFrameBegin(frame);
 }
 
 void rendrib::handleFrameEnd() {
+    closeBlock(OpenBlocks::Kind::Frame);
     RiFrameEnd();
 }
+
 void rendrib::handleWorldBegin() {
+    openBlock(OpenBlocks::Kind::World);
     RiWorldBegin();
 }
 
 void rendrib::handleWorldEnd() {
+    closeBlock(OpenBlocks::Kind::World);
     if (fFrameName.empty()) fFrameName = "Untitled";
     fRendering = true;
     RiRenderStart();
 }
 
 void rendrib::handleAttributeBegin() {
+    openBlock(OpenBlocks::Kind::Attribute);
     RiAttributeBegin();
 }
+
 void rendrib::handleAttributeEnd() {
+    closeBlock(OpenBlocks::Kind::Attribute);
     RiAttributeEnd();
 }
+
 void rendrib::handleTransformBegin() {
+    openBlock(OpenBlocks::Kind::Transform);
     RiTransformBegin();
 }
+
 void rendrib::handleTransformEnd() {
+    closeBlock(OpenBlocks::Kind::Transform);
     RiTransformEnd();
 }
 
 void rendrib::handleSolidBegin() {
     std::string operation;
-    if (match(operation)) RiSolidBegin(operation.c_str());
+    if (!match(operation)) return;
+    openBlock(OpenBlocks::Kind::Solid);
+    RiSolidBegin(operation.c_str());
 }
 
 void rendrib::handleSolidEnd() {
+    closeBlock(OpenBlocks::Kind::Solid);
     RiSolidEnd();
 }
 
 // The scene API keeps no attributes or transforms inside its objects, where
 // RIB allows them; so an object is kept as the tokens of its requests and
 // read again, in an attribute block of its own, wherever it is instanced.
+// The tokens of all objects take no more memory than a file may ask of the
+// reader; an object beyond that is reported and left out.
 void rendrib::handleObjectBegin() {
     std::string key;
     if (!matchSequence("Object", key)) return;
-    std::vector<lexanrib::Token>& body = fObjectBodies[key];
-    body.clear();
+    openBlock(OpenBlocks::Kind::Object);
+    std::vector<lexanrib::Token> body;
+    bool kept = true;
     for (long depth = 0;;) {
-        if (token() == LEXEOF) {
-            reportRequest(RIBSyntax, QELErrorSeverity, "ObjectBegin without ObjectEnd");
-            return;
-        }
+        if (token() == LEXEOF) return; // the file ends inside the object
         if (token() == LEXKEYWORD && fLex.text() == "ObjectBegin") ++depth;
         if (token() == LEXKEYWORD && fLex.text() == "ObjectEnd" && depth-- == 0) break;
-        body.push_back(fLex.current());
+        if (kept && !keepObjectToken(body)) kept = false;
         advance();
     }
+    closeBlock(OpenBlocks::Kind::Object);
+    if (fInstanceDepth == 0) ++fFileRequests; // the ObjectEnd
     advance();
+    if (kept) {
+        std::vector<lexanrib::Token>& stored = fObjectBodies[key];
+        for (const lexanrib::Token& token : stored) fObjectBytes -= bytesOf(token);
+        stored = std::move(body);
+    }
+}
+
+bool rendrib::keepObjectToken(std::vector<lexanrib::Token>& body) {
+    if (fInstanceDepth == 0 && token() == LEXKEYWORD) ++fFileRequests;
+    size_t bytes = bytesOf(fLex.current());
+    if (fObjectBytes + bytes <= readlimits::kLargestObjects) {
+        fObjectBytes += bytes;
+        body.push_back(fLex.current());
+        return true;
+    }
+    for (const lexanrib::Token& token : body) fObjectBytes -= bytesOf(token);
+    body.clear();
+    body.shrink_to_fit();
+    reportRequest(RIBLimit, QELErrorSeverity, "objects hold more than %zu MiB; this one is left out",
+                  readlimits::kLargestObjects >> 20);
+    return false;
 }
 
 void rendrib::handleObjectEnd() {
@@ -276,40 +324,63 @@ void rendrib::handleObjectInstance() {
         reportRequest(RIBBadHandle, QELErrorSeverity, "Unknown object handle %s", shown.c_str());
         return;
     }
-    if (fInstanceDepth >= kDeepestInstance) {
-        reportRequest(RIBLimit, QELErrorSeverity, "Archives and objects nested deeper than %d",
-                      kDeepestInstance);
-        return;
-    }
+    if (!withinDepth()) return;
+    if (fReplayBudgetMet) return;
     RiAttributeBegin();
     readAgain(object->second);
     RiAttributeEnd();
 }
 
-bool rendrib::readAgain(const std::vector<lexanrib::Token>& tokens) {
-    fInstancedTokens += tokens.size();
-    if (fInstancedTokens > kMostInstancedTokens) {
-        reportRequest(RIBLimit, QELErrorSeverity, "Objects and archives read more than %zu tokens",
-                      kMostInstancedTokens);
-        return false;
-    }
+void rendrib::readAgain(const std::vector<lexanrib::Token>& tokens) {
     int following = token();
     lexanrib::Replay saved = fLex.startReplay(tokens);
     ++fInstanceDepth;
-    for (advance(); token() != LEXEOF;)
-        runStatement();
+    replayRequests();
     --fInstanceDepth;
     fLex.endReplay(std::move(saved));
     fToken = following;
-    return true;
+}
+
+// The requests of an object or archive, within the work a file may make
+// them do, and only until the program is told to stop.
+void rendrib::replayRequests() {
+    for (advance(); token() != LEXEOF && !stopRequested();) {
+        if (!chargeReplay()) return;
+        runStatement();
+    }
+}
+
+bool rendrib::withinDepth() {
+    if (fInstanceDepth < kDeepestInstance) return true;
+    if (!fDepthReported)
+        reportRequest(RIBLimit, QELErrorSeverity, "Archives and objects nested deeper than %d",
+                      kDeepestInstance);
+    fDepthReported = true;
+    return false;
+}
+
+bool rendrib::chargeReplay() {
+    size_t allowed =
+        readlimits::kReplayedRequests + readlimits::kReplayedPerRequest * fFileRequests;
+    if (++fReplayedRequests <= allowed) return true;
+    if (!fReplayBudgetMet)
+        reportRequest(RIBLimit, QELErrorSeverity,
+                      "objects and archives would make more than %zu requests; the rest of their "
+                      "requests are left out",
+                      allowed);
+    fReplayBudgetMet = true;
+    return false;
 }
 
 void rendrib::handleMotionBegin() {
     std::vector<float>& times = fFloats[0];
-    if (match(times)) RiMotionBeginV(RtInt(times.size()), times.data());
+    if (!match(times)) return;
+    openBlock(OpenBlocks::Kind::Motion);
+    RiMotionBeginV(RtInt(times.size()), times.data());
 }
 
 void rendrib::handleMotionEnd() {
+    closeBlock(OpenBlocks::Kind::Motion);
     RiMotionEnd();
 }
 
@@ -340,29 +411,33 @@ void rendrib::handleReadArchive() {
     std::string here = fLex.fileName();
     if (!name.empty() && name[0] != '/' && here.find('/') != std::string::npos)
         path = here.substr(0, here.rfind('/') + 1) + name;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        reportRequest(RIBBadValue, QELErrorSeverity, "ReadArchive \"%s\": cannot open \"%s\"",
-                      name.c_str(), path.c_str());
+    if (fReplayBudgetMet) return;
+    if (!withinDepth()) return;
+    std::string why;
+    std::unique_ptr<SceneInput> input = SceneInput::open(path, why);
+    if (!input) {
+        reportRequest(RIBBadValue, QELErrorSeverity, "ReadArchive \"%s\": cannot open \"%s\": %s",
+                      name.c_str(), path.c_str(), why.c_str());
         return;
     }
-    if (fInstanceDepth >= kDeepestInstance) {
-        reportRequest(RIBLimit, QELErrorSeverity, "Archives and objects nested deeper than %d",
-                      kDeepestInstance);
-        return;
-    }
-    std::vector<lexanrib::Token> tokens;
-    lexanrib archive(in, path.c_str());
-    while (archive.next() != LEXEOF) {
-        if (tokens.size() == kMostArchiveTokens) {
-            reportRequest(RIBLimit, QELErrorSeverity,
-                          "ReadArchive \"%s\" holds more than %zu tokens; not read", name.c_str(),
-                          kMostArchiveTokens);
-            return;
-        }
-        tokens.push_back(archive.current());
-    }
-    readAgain(tokens);
+    input->setWake(fWake);
+    readArchive(*input, path);
+}
+
+// The archive's requests are read as they come, in place of the file's.
+void rendrib::readArchive(SceneInput& input, const std::string& path) {
+    int following = token();
+    lexanrib::Include saved = fLex.startInclude(&input, path.c_str());
+    ++fInstanceDepth;
+    replayRequests();
+    --fInstanceDepth;
+    std::string failure = fLex.inputFailure();
+    long line = fLex.tokenLine();
+    fLex.endInclude(std::move(saved));
+    fToken = following;
+    if (!failure.empty())
+        reportRequest(RIBReadError, QELSevere, "archive \"%s\" cannot be read past line %ld: %s",
+                      path.c_str(), line, failure.c_str());
 }
 
 // ---- options

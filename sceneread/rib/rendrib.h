@@ -10,6 +10,8 @@
 #include "sceneread/rib/RiCounts.h"
 #include "sceneread/rib/parserib.h"
 
+class SceneInput;
+
 #include <initializer_list>
 #include <string>
 #include <unordered_map>
@@ -24,6 +26,10 @@ public:
 
     // Also gives the printer to the scene API.
     void errorPrinter(qelErrorPrinterFunc printer) override;
+
+    // Counts the requests of the file itself, which earn its objects and
+    // archives their work.
+    void statement() override;
 
 protected:
     void Reset() override;
@@ -141,9 +147,19 @@ private:
     // The sequence number of a light or object: an integer (checked against
     // 0 - 65535) or, as later writers give it, a string. key is its table key.
     bool matchSequence(const char* kind, std::string& key);
-    // Reads the tokens as requests, then goes on after the current one;
-    // false after a report when the file has read too many again.
-    bool readAgain(const std::vector<lexanrib::Token>& tokens);
+    // Reads the tokens as requests, then goes on after the current one.
+    void readAgain(const std::vector<lexanrib::Token>& tokens);
+    void readArchive(SceneInput& input, const std::string& path);
+    void replayRequests();
+    // Whether another object or archive may be read inside those being
+    // read; the first time not, with a report.
+    bool withinDepth();
+    // Counts one request of an object or archive; false, after one report,
+    // once they have made all the requests the file allows them.
+    bool chargeReplay();
+    // Keeps the current token in the object's body; false, after a report,
+    // when objects would take more memory than they may.
+    bool keepObjectToken(std::vector<lexanrib::Token>& body);
     // The arguments of MakeTexture and MakeBump and their parameter list.
     struct TextureArguments {
         std::string picture, texture, swrap, twrap, filterName;
@@ -169,8 +185,12 @@ private:
     Hash<RtLightHandle> fLights{111};
     // The requests of each object, by its sequence number.
     std::unordered_map<std::string, std::vector<lexanrib::Token>> fObjectBodies;
+    size_t fObjectBytes = 0;
     int fInstanceDepth = 0;
-    size_t fInstancedTokens = 0;
+    size_t fFileRequests = 0;
+    size_t fReplayedRequests = 0;
+    bool fReplayBudgetMet = false;
+    bool fDepthReported = false;
     // Arrays whose storage is kept from request to request.
     std::vector<float> fFloats[6];
     std::vector<RtInt> fInts[4];

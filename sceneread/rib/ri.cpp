@@ -236,7 +236,7 @@ void RiErrorPrint(RtInt code, RtInt severity, const char* message) {
 
 void RiErrorAbort(RtInt code, RtInt severity, const char* message) {
     RiErrorPrint(code, severity, message);
-    std::abort();
+    if (severity != QEL_SEVERITY_INFO && severity != QEL_SEVERITY_WARNING) abortReading();
 }
 
 // ---- declarations and blocks

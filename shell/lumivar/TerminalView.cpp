@@ -9,39 +9,33 @@ const char kClearToEnd[] = "\033[K";
 
 } // namespace
 
-TerminalView::TerminalView(std::FILE* out, bool showStatus, int width)
-    : fOut(out), fShowStatus(showStatus), fWidth(width) {}
+TerminalView::TerminalView(std::FILE* out, const char* program, bool showStatus, int width,
+                           bool onTerminal)
+    : fOut(out), fPrefix(std::string(program) + ": "), fShowStatus(showStatus),
+      fOnTerminal(onTerminal), fWidth(onTerminal ? width : 0) {}
 
 void TerminalView::finish() {
     erase();
-    fOpen = false;
+    fDialog = nullptr;
 }
 
 void TerminalView::lineAdded(const std::string& line, Severity) {
     erase();
-    write(line + "\n");
+    write(fPrefix + line + "\n");
     draw();
 }
 
+// The dialog is read whole at every change: its text and gauge together.
 void TerminalView::dialogOpened(const TProgressDialog& dialog) {
-    fOpen = true;
-    fText = dialog.text();
-    fGaugeShown = dialog.gauge().visible();
-    fPercent = dialog.gauge().value();
-    fGaugeText = dialog.gauge().text();
+    fDialog = &dialog;
     draw();
 }
 
-void TerminalView::textChanged(const std::string& text) {
-    fText = text;
+void TerminalView::textChanged(const std::string&) {
     draw();
 }
 
-void TerminalView::gaugeChanged(const TGauge& gauge) {
-    fGaugeShown = gauge.visible();
-    fPercent =
-        (gauge.value() - gauge.minimum()) * 100 / std::max(1, gauge.maximum() - gauge.minimum());
-    fGaugeText = gauge.text();
+void TerminalView::gaugeChanged(const TGauge&) {
     draw();
 }
 
@@ -54,13 +48,18 @@ void TerminalView::dialogClosed(const TProgressDialog&) {
 }
 
 std::string TerminalView::statusLine() const {
+    const TGauge& gauge = fDialog->gauge();
     std::string bar;
-    if (fGaugeShown) {
-        int filled = std::clamp(fPercent, 0, 100) * kBarCells / 100;
+    if (gauge.visible() && !fOnTerminal) {
+        bar = " " + gauge.text();
+    } else if (gauge.visible()) {
+        int percent = (gauge.value() - gauge.minimum()) * 100 /
+                      std::max(1, gauge.maximum() - gauge.minimum());
+        int filled = std::clamp(percent, 0, 100) * kBarCells / 100;
         bar = " [" + std::string(size_t(filled), '#') +
-              std::string(size_t(kBarCells - filled), ' ') + "] " + fGaugeText;
+              std::string(size_t(kBarCells - filled), ' ') + "] " + gauge.text();
     }
-    std::string text = fText;
+    std::string text = fDialog->text();
     // Keep the line within the terminal, so that the carriage return redraws it.
     if (fWidth > 0) {
         size_t room = size_t(std::max(0, fWidth - 1));
@@ -71,15 +70,16 @@ std::string TerminalView::statusLine() const {
 }
 
 void TerminalView::draw() {
-    if (!fShowStatus || !fOpen) return;
+    if (!fShowStatus || !fDialog) return;
     std::string line = statusLine();
     if (line == fDrawn) return;
-    write(kReturn + line + kClearToEnd);
+    write(fOnTerminal ? kReturn + line + kClearToEnd : line + "\n");
     fDrawn = line;
 }
 
+// A status written as a line stays; it is written again only when it changes.
 void TerminalView::erase() {
-    if (fDrawn.empty()) return;
+    if (fDrawn.empty() || !fOnTerminal) return;
     write(std::string(kReturn) + kClearToEnd);
     fDrawn.clear();
 }

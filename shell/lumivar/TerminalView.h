@@ -1,7 +1,8 @@
 // The terminal's view of the message window and the progress dialog, both
-// on one stream (standard error): messages as whole lines, the dialog as a
-// status line redrawn in place. The status line is cleared before a message
-// is written, so the two never mix.
+// on one stream (standard error): messages as whole lines led by the
+// program's name, the dialog as a status line redrawn in place. The status
+// line is cleared before a message is written, so the two never mix. Into
+// a file or pipe the status is written as one line per change instead.
 #ifndef QEL_SHELL_LUMIVAR_TERMINALVIEW_H
 #define QEL_SHELL_LUMIVAR_TERMINALVIEW_H
 
@@ -15,8 +16,9 @@
 class TerminalView : public MessageView, public ProgressView {
 public:
     // Without showStatus only the messages are written. A width of 0 leaves
-    // the status line uncut.
-    TerminalView(std::FILE* out, bool showStatus, int width);
+    // the status line uncut. Unless onTerminal, the status goes line by line.
+    TerminalView(std::FILE* out, const char* program, bool showStatus, int width,
+                 bool onTerminal = true);
 
     // Takes effect from the next dialog on.
     void showStatus(bool show) { fShowStatus = show; }
@@ -42,13 +44,11 @@ private:
     void write(const std::string& text);
 
     std::FILE* fOut;
+    std::string fPrefix; // the program's name and ": "
     bool fShowStatus;
+    bool fOnTerminal;
     int fWidth;
-    bool fOpen = false;
-    std::string fText;
-    bool fGaugeShown = false;
-    int fPercent = 0;
-    std::string fGaugeText;
+    const TProgressDialog* fDialog = nullptr; // the open dialog
     std::string fDrawn; // what the status line shows now, empty when cleared
     std::function<void()> fFrameAction;
 };

@@ -4,14 +4,17 @@
 #include "api/qel.h"
 #include "api/qelrender.h"
 #include "api/qelwindow.h"
+#include "sceneread/SceneInput.h"
+#include "sceneread/ReaderReports.h"
 #include "shell/EarlyAnswer.h"
+#include "shell/FatalExit.h"
 #include "shell/FrameSaver.h"
 #include "shell/Interrupt.h"
+#include "shell/OutOfMemory.h"
 #include "shell/TRendApp.h"
 #include "shell/desktop/Desktop.h"
 #include "shell/lumivar/CommandLine.h"
 #include "shell/lumivar/SceneReaders.h"
-#include "shell/lumivar/StandardInput.h"
 #include "shell/lumivar/TDesktopApp.h"
 #include "shell/lumivar/TerminalView.h"
 
@@ -27,6 +30,8 @@ namespace {
 
 enum ExitStatus { kSuccess = 0, kFailure = 1, kUsage = 2 };
 
+constexpr const char* kProgram = "lumivar";
+
 int terminalWidth() {
     struct winsize size = {};
     if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0) return size.ws_col;
@@ -38,10 +43,10 @@ public:
     explicit Run(const CommandLine& line)
         : fProgressAsked(line.progress), fShowStatus(line.progress || ::isatty(STDERR_FILENO)),
           fLastFrameAsked(line.lastFrame), fApp(SceneReaders(line.format)),
-          fView(stderr, fShowStatus, terminalWidth()) {
+          fView(stderr, kProgram, fShowStatus, terminalWidth(), ::isatty(STDERR_FILENO)) {
         fApp.messages().setView(&fView);
         fApp.setProgressView(&fView);
-        fApp.setCancelCheck(Interrupt::pending);
+        fApp.setStopSignal(Interrupt::pending, Interrupt::descriptor());
         if (!line.output.empty()) fSaver.emplace(line.output, qelSaveDisplay, line.firstFrame > 0);
         fView.onFrameFinished([this] { frameFinished(); });
     }
@@ -50,7 +55,8 @@ public:
     // Ctrl-C ends the wait.
     static void waitForWindows() {
         if (qelWindowEvents(0) == 0) return;
-        std::fputs("lumivar: close the display windows to end (Ctrl-C ends at once)\n", stderr);
+        std::fprintf(stderr, "%s: close the display windows to end (Ctrl-C ends at once)\n",
+                     kProgram);
         while (qelWindowEvents(250) > 0 && !Interrupt::pending()) {
         }
     }
@@ -75,8 +81,10 @@ private:
         if (file != "-") return fApp.CmRender(file.c_str());
         // A scene typed at the terminal keeps its line to itself.
         fView.showStatus(fShowStatus && (fProgressAsked || !::isatty(STDIN_FILENO)));
+        std::unique_ptr<SceneInput> input = SceneInput::borrow(STDIN_FILENO);
+        input->setWake(Interrupt::descriptor());
         TRendApp::RenderResult result =
-            fApp.CmRender("-", std::make_unique<std::istream>(&fStandardInput));
+            fApp.CmRender("-", std::make_unique<SceneStream>(std::move(input)));
         fView.showStatus(fShowStatus);
         return result;
     }
@@ -93,9 +101,8 @@ private:
     // must not pass for success (a farm's task would leave no image).
     bool allFramesAskedForSeen() const {
         if (fLastFrameAsked <= fFramesSeen) return true;
-        std::fprintf(stderr,
-                     "lumivar: frame %ld was asked for, but the scenes end after frame %ld\n",
-                     fLastFrameAsked, fFramesSeen);
+        std::fprintf(stderr, "%s: frame %ld was asked for, but the scenes end after frame %ld\n",
+                     kProgram, fLastFrameAsked, fFramesSeen);
         return false;
     }
 
@@ -109,7 +116,6 @@ private:
     bool fProgressAsked, fShowStatus;
     long fLastFrameAsked;
     long fFramesSeen = 0;
-    StandardInput fStandardInput;
     TRendApp fApp;
     TerminalView fView;
     std::optional<FrameSaver> fSaver;
@@ -126,7 +132,7 @@ void applyRenderControls(const CommandLine& line) {
 int runDesktop(const CommandLine& line) {
     std::string why;
     if (!Desktop::open(why)) {
-        std::fprintf(stderr, "lumivar: %s; the Quelmark window cannot open\n", why.c_str());
+        std::fprintf(stderr, "%s: %s; the Quelmark window cannot open\n", kProgram, why.c_str());
         return kUsage;
     }
     TDesktopApp app{SceneReaders(line.format)};
@@ -135,12 +141,29 @@ int runDesktop(const CommandLine& line) {
     return app.Run(file);
 }
 
+// The image file must be writable before anything is rendered for it.
+bool outputWritable(const CommandLine& line) {
+    if (line.output.empty()) return true;
+    std::string path = line.firstFrame > 0 ? FrameSaver::numberedName(line.output, int(line.firstFrame))
+                                           : line.output;
+    std::string problem = FrameSaver::problemWith(path);
+    if (problem.empty()) return true;
+    std::fprintf(stderr, "%s: cannot write image file \"%s\": %s\n", kProgram, path.c_str(),
+                 problem.c_str());
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    fatal::setProgramName(kProgram);
+    fatal::endAbortsWithStatus();
+    setReaderAbort([] { fatal::exitQuietly(fatal::kAbortStatus); });
+    outofmemory::install();
     CommandLine line = CommandLine::parse(argc, argv, Desktop::named());
-    if (std::optional<int> answer = earlyAnswer(line, "lumivar", TRendApp::kAboutText))
+    if (std::optional<int> answer = earlyAnswer(line, kProgram, TRendApp::kAboutText))
         return *answer;
+    if (!outputWritable(line)) return kUsage;
     applyRenderControls(line);
     if (line.gui) {
         if (!line.window) qelWindowsEnable(0);

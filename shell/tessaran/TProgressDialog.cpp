@@ -5,7 +5,7 @@
 
 TProgressDialog::TProgressDialog(std::unique_ptr<std::istream> in, const char* ribName,
                                  const char* qelName, const StepsFactory& makeSteps,
-                                 PrintFunc printer, SceneOutput& output, const TRendEdit& messages)
+                                 PrintFunc printer, SceneOutput& output, TRendEdit& messages)
     : fIn(std::move(in)), fOutput(output), fMessages(messages) {
     std::string rib = ribName ? ribName : "", qel = qelName ? qelName : "";
     fSteps = makeSteps(*fIn, rib.c_str(), fFrameName);
@@ -72,10 +72,12 @@ void TProgressDialog::Destroy() {
 // The file is closed before the messages are looked at, so that a failure to
 // write its end counts too.
 void TProgressDialog::finish() {
+    fInputFailed = fSteps->inputFailed();
     fSteps.reset();
     fOutput.close();
+    fMessages.finishRepeats();
     fFinished = true;
-    setText(fMessages.lines().empty() ? kSuccessText : kMessagesText);
+    setText(fMessages.count() == 0 ? kSuccessText : kMessagesText);
     showButtons(false, true);
 }
 

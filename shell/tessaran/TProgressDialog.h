@@ -34,12 +34,18 @@ public:
     // printer fills; at the end its lines tell the result.
     TProgressDialog(std::unique_ptr<std::istream> in, const char* ribName, const char* qelName,
                     const StepsFactory& makeSteps, PrintFunc printer, SceneOutput& output,
-                    const TRendEdit& messages);
+                    TRendEdit& messages);
     ~TProgressDialog();
     TProgressDialog(const TProgressDialog&) = delete;
     TProgressDialog& operator=(const TProgressDialog&) = delete;
 
     void setView(ConvertView* view) { fView = view; }
+    // How the reader learns that the program was told to stop.
+    void setStop(bool (*pending)(), int wake) {
+        if (fSteps) fSteps->setStop(pending, wake);
+    }
+    // "file:line" of what the reader is at, empty once it is gone.
+    std::string place() const { return fSteps ? fSteps->place() : std::string(); }
 
     // Shows the dialog and runs idle steps until the conversion has ended or
     // was cancelled; before each step cancelPending (when given) is asked
@@ -63,6 +69,8 @@ public:
     // The last request was read and the result is shown.
     bool finished() const { return fFinished; }
     bool succeeded() const { return fFinished && fText == kSuccessText; }
+    // Whether the RIB file could not be read to its end.
+    bool inputFailed() const { return fInputFailed; }
     bool hasReader() const { return fSteps != nullptr; }
     const std::string& text() const { return fText; }
     const std::string& statusText() const { return fStatusText; }
@@ -79,13 +87,14 @@ private:
     String fFrameName;
     std::unique_ptr<SceneSteps> fSteps;
     SceneOutput& fOutput;
-    const TRendEdit& fMessages;
+    TRendEdit& fMessages;
     std::string fStatusText;
     std::string fText = kInitialText;
     bool fCancelShown = false;
     bool fOkShown = false;
     bool fOpen = false;
     bool fFinished = false;
+    bool fInputFailed = false;
     bool fCancelled = false;
     ConvertView* fView = nullptr;
 };

@@ -1,10 +1,11 @@
 #include "shell/tessaran/TRendApp.h"
 
+#include "sceneread/SceneInput.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +28,10 @@ std::string quoted(const char* name) {
     return std::string("\"") + name + "\"";
 }
 
+bool isStandardStream(const char* name) {
+    return std::strcmp(name, TRendApp::kStandardStream) == 0;
+}
+
 } // namespace
 
 TRendApp::TRendApp(TProgressDialog::StepsFactory makeSteps, SceneOutput& output)
@@ -38,26 +43,34 @@ void TRendApp::print(const char* text) {
     RunningMessages::print(text);
 }
 
+void TRendApp::setStopSignal(bool (*pending)(), int wake) {
+    fStopPending = pending;
+    fWake = wake;
+    fCancelCheck = pending;
+}
+
 TRendApp::ConvertResult TRendApp::CmConvert(const char* ribName, const char* qelName) {
     if (!ribName) ribName = "";
     if (!qelName) qelName = "";
     bool created = false;
     if (!outputWritable(ribName, qelName, created)) return ConvertResult::OutputNotOpened;
     fMessages.clear();
-    errno = 0;
-    auto in = std::make_unique<std::ifstream>(ribName, std::ios::in | std::ios::binary);
-    if (!in->is_open()) {
-        std::string line = "cannot open RIB file " + quoted(ribName);
-        if (errno != 0) line += std::string(": ") + std::strerror(errno);
-        print(line.c_str());
+    std::string why;
+    std::unique_ptr<SceneInput> input = isStandardStream(ribName)
+                                            ? SceneInput::borrow(STDIN_FILENO)
+                                            : SceneInput::open(ribName, why);
+    if (!input) {
+        print(("cannot open RIB file " + quoted(ribName) + ": " + why).c_str());
         if (created) ::unlink(qelName);
         return ConvertResult::InputNotOpened;
     }
-    return runDialog(ribName, qelName, std::move(in));
+    input->setWake(fWake);
+    return runDialog(ribName, qelName, std::make_unique<SceneStream>(std::move(input)));
 }
 
 // The test neither empties an existing file nor waits for a reader at a pipe.
 bool TRendApp::outputWritable(const char* ribName, const char* qelName, bool& created) {
+    if (isStandardStream(qelName)) return true;
     std::string problem;
     if (sameFile(ribName, qelName)) {
         problem = "it is the RIB file to be read";
@@ -83,21 +96,25 @@ TRendApp::ConvertResult TRendApp::runDialog(const char* ribName, const char* qel
     TProgressDialog dialog(std::move(in), ribName, qelName, fMakeSteps, &TRendApp::print, fOutput,
                            fMessages);
     dialog.setView(fView);
+    dialog.setStop(fStopPending, fWake);
+    fMessages.setPlaceSource([&dialog] { return dialog.place(); });
     fProgressDialog = &dialog;
     ExecDialog(dialog);
     fProgressDialog = nullptr;
+    fMessages.setPlaceSource(nullptr);
     if (dialog.cancelled()) {
         fOutput.close();
-        removePartial(qelName);
+        removePartial(qelName, "conversion cancelled");
         return ConvertResult::Cancelled;
     }
+    if (dialog.inputFailed()) removePartial(qelName, "the RIB file could not be read to its end");
     return dialog.succeeded() ? ConvertResult::Success : ConvertResult::Messages;
 }
 
 // Only a regular file is removed: a device or a pipe named as output stays.
-void TRendApp::removePartial(const char* qelName) {
-    std::string line = "conversion cancelled";
-    if (isRegularFile(qelName)) {
+void TRendApp::removePartial(const char* qelName, const std::string& why) {
+    std::string line = why;
+    if (!isStandardStream(qelName) && isRegularFile(qelName)) {
         if (::unlink(qelName) == 0)
             line += ": the unfinished " + quoted(qelName) + " was removed";
         else

@@ -31,10 +31,11 @@ public:
     // Appends the text to the message window of the running application.
     static void print(const char* text);
 
-    // Converts the RIB file into the QEL file. The QEL file is tried first;
-    // when it cannot be written a "File Error" box says so and nothing else
-    // happens. A cancelled conversion removes the part of the QEL file
-    // already written.
+    // Converts the RIB file into the QEL file; "-" names standard input
+    // and standard output. The QEL file is tried first; when it cannot be
+    // written a "File Error" box says so and nothing else happens. A
+    // conversion that was cancelled, or whose RIB file could not be read to
+    // its end, removes the part of the QEL file already written.
     ConvertResult CmConvert(const char* ribName, const char* qelName);
     const char* CmAbout() const { return kAboutText; }
 
@@ -42,6 +43,13 @@ public:
     void setView(ConvertView* view) { fView = view; }
     // Asked between two steps of the dialog whether Cancel was chosen.
     void setCancelCheck(std::function<bool()> check) { fCancelCheck = std::move(check); }
+    // A signal that stops the program acts as Cancel, and also ends waits
+    // for input and the requests the reader makes for one request: pending
+    // tells whether it came, wake becomes readable when it does.
+    void setStopSignal(bool (*pending)(), int wake);
+
+    // The name that stands for standard input and standard output.
+    static constexpr const char* kStandardStream = "-";
 
     // The open progress dialog, if any.
     static TProgressDialog* fProgressDialog;
@@ -57,7 +65,9 @@ private:
     bool outputWritable(const char* ribName, const char* qelName, bool& created);
     ConvertResult runDialog(const char* ribName, const char* qelName,
                             std::unique_ptr<std::istream> in);
-    void removePartial(const char* qelName);
+    // Removes the QEL file left unfinished, saying why; standard output and
+    // a file that is no regular file stay.
+    void removePartial(const char* qelName, const std::string& why);
 
     TProgressDialog::StepsFactory fMakeSteps;
     SceneOutput& fOutput;
@@ -65,6 +75,8 @@ private:
     RunningMessages fRunning{fMessages};
     ConvertView* fView = nullptr;
     std::function<bool()> fCancelCheck;
+    bool (*fStopPending)() = nullptr;
+    int fWake = -1;
 };
 
 #endif

@@ -2,11 +2,11 @@
 
 #include "shell/tessaran/TProgressDialog.h"
 
-TerminalReport::TerminalReport(std::FILE* status, std::FILE* messages)
-    : fStatus(status), fMessages(messages) {}
+TerminalReport::TerminalReport(std::FILE* status, std::FILE* messages, const char* program)
+    : fStatus(status), fMessages(messages), fPrefix(std::string(program) + ": ") {}
 
 void TerminalReport::lineAdded(const std::string& line, Severity) {
-    writeLine(fMessages, line);
+    writeLine(fMessages, fPrefix + line);
 }
 
 void TerminalReport::dialogOpened(const TProgressDialog& dialog) {
@@ -19,8 +19,8 @@ void TerminalReport::textChanged(const std::string& text) {
 
 // The caption stands before the text, as a box shows it above.
 void TerminalReport::messageBox(const char* text, const char* caption, const std::string& detail) {
-    writeLine(fMessages, std::string(caption) + ": " + text);
-    if (!detail.empty()) writeLine(fMessages, detail);
+    writeLine(fMessages, fPrefix + caption + ": " + text);
+    if (!detail.empty()) writeLine(fMessages, fPrefix + detail);
 }
 
 void TerminalReport::writeLine(std::FILE* out, const std::string& line) {

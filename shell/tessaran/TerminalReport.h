@@ -1,6 +1,7 @@
 // The converter in a terminal: each text the progress dialog shows becomes
 // one line on the status stream (standard output), and the message window's
-// lines and the message boxes go to the message stream (standard error).
+// lines and the message boxes go to the message stream (standard error),
+// led by the program's name.
 // Every line is flushed at once, so the two streams keep their order on a
 // terminal.
 #ifndef QEL_SHELL_TESSARAN_TERMINALREPORT_H
@@ -14,7 +15,7 @@
 
 class TerminalReport : public MessageView, public ConvertView {
 public:
-    TerminalReport(std::FILE* status, std::FILE* messages);
+    TerminalReport(std::FILE* status, std::FILE* messages, const char* program);
 
     void lineAdded(const std::string& line, Severity severity) override;
     void cleared() override {}
@@ -28,6 +29,7 @@ private:
 
     std::FILE* fStatus;
     std::FILE* fMessages;
+    std::string fPrefix; // the program's name and ": "
 };
 
 #endif

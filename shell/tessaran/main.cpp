@@ -1,8 +1,11 @@
 // tessaran: converts a RIB file into a QEL scene file in a terminal, with
 // the progress dialog's texts as lines on standard output, or on the
 // desktop in the RIB to QEL window.
+#include "sceneread/ReaderReports.h"
 #include "shell/EarlyAnswer.h"
+#include "shell/FatalExit.h"
 #include "shell/Interrupt.h"
+#include "shell/OutOfMemory.h"
 #include "shell/RendribSteps.h"
 #include "shell/desktop/Desktop.h"
 #include "shell/tessaran/CommandLine.h"
@@ -12,10 +15,13 @@
 #include "shell/tessaran/TerminalReport.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
 enum ExitStatus { kSuccess = 0, kMessages = 1, kUsage = 2 };
+
+constexpr const char* kProgram = "tessaran";
 
 int exitStatus(TRendApp::ConvertResult result) {
     switch (result) {
@@ -30,20 +36,25 @@ int exitStatus(TRendApp::ConvertResult result) {
     }
 }
 
+// With the scene on standard output, the status lines go to standard error.
 int convert(const CommandLine& line) {
+    bool toStandardOutput = line.qelFile == TRendApp::kStandardStream;
+    if (!toStandardOutput) fatal::setUnfinishedFile(line.qelFile.c_str());
     QelSceneOutput output;
     TRendApp app(RendribSteps::make, output);
-    TerminalReport report(stdout, stderr);
+    TerminalReport report(toStandardOutput ? stderr : stdout, stderr, kProgram);
     app.messages().setView(&report);
     app.setView(&report);
-    app.setCancelCheck(Interrupt::pending);
-    return exitStatus(app.CmConvert(line.ribFile.c_str(), line.qelFile.c_str()));
+    app.setStopSignal(Interrupt::pending, Interrupt::descriptor());
+    int status = exitStatus(app.CmConvert(line.ribFile.c_str(), line.qelFile.c_str()));
+    fatal::setUnfinishedFile(nullptr);
+    return status;
 }
 
 int runDesktop(const CommandLine& line) {
     std::string why;
     if (!Desktop::open(why)) {
-        std::fprintf(stderr, "tessaran: %s; the RIB to QEL window cannot open\n", why.c_str());
+        std::fprintf(stderr, "%s: %s; the RIB to QEL window cannot open\n", kProgram, why.c_str());
         return kUsage;
     }
     QelSceneOutput output;
@@ -56,8 +67,12 @@ int runDesktop(const CommandLine& line) {
 } // namespace
 
 int main(int argc, char** argv) {
+    fatal::setProgramName(kProgram);
+    fatal::endAbortsWithStatus();
+    setReaderAbort([] { fatal::exitQuietly(fatal::kAbortStatus); });
+    outofmemory::install();
     CommandLine line = CommandLine::parse(argc, argv, Desktop::named());
-    if (std::optional<int> answer = earlyAnswer(line, "tessaran", TRendApp::kAboutText))
+    if (std::optional<int> answer = earlyAnswer(line, kProgram, TRendApp::kAboutText))
         return *answer;
     if (line.gui) return runDesktop(line);
     Interrupt::install();

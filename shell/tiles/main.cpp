@@ -1,5 +1,6 @@
 // assemble-tiles: joins OpenEXR tiles of one picture, each rendered with
 // its own crop window, into the picture's file.
+#include "shell/FatalExit.h"
 #include "shell/Interrupt.h"
 #include "shell/tiles/TileAssembly.h"
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
+    fatal::setProgramName("assemble-tiles");
     Interrupt::install();
     std::vector<std::string> tiles(argv + 2, argv + argc);
     TileAssembly assembly;

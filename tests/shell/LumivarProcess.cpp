@@ -21,6 +21,10 @@ LumivarResult runLumivarWithWindows(const std::string& dir, const std::vector<st
     return runProgram(LUMIVAR_PATH, dir, args, "");
 }
 
+LumivarResult runLumivarOnTerminal(const std::string& dir, const std::vector<std::string>& args) {
+    return runProgramOnTerminal(LUMIVAR_PATH, dir, withoutWindows(args));
+}
+
 LumivarResult interruptLumivar(const std::string& dir, const std::vector<std::string>& args,
                                const std::string& awaited, bool& timedOut, bool keepInputOpen,
                                const std::string& input, int signal) {

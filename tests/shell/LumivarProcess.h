@@ -15,6 +15,8 @@ using LumivarResult = ProgramResult;
 LumivarResult runLumivar(const std::string& dir, const std::vector<std::string>& args,
                          const std::string& input = "");
 LumivarResult runLumivarWithWindows(const std::string& dir, const std::vector<std::string>& args);
+// Runs lumivar with its standard error on a terminal.
+LumivarResult runLumivarOnTerminal(const std::string& dir, const std::vector<std::string>& args);
 
 // Runs lumivar, reads its standard error until the text appears, then sends
 // it the signal and waits for it. timedOut is set when the text never came or

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -52,6 +53,15 @@ bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+// The messages among the lines written, without the status lines.
+std::vector<std::string> messagesIn(const std::string& text) {
+    std::vector<std::string> messages;
+    TerminalScreen screen(text);
+    for (const std::string& line : screen.lines())
+        if (line.rfind("lumivar: ", 0) == 0) messages.push_back(line);
+    return messages;
+}
+
 } // namespace
 
 // ---- the command line
@@ -74,7 +84,10 @@ TEST_F(LumivarTest, UsageErrorsGiveStatusTwo) {
           std::vector<std::string>{}, std::vector<std::string>{"a.qel", "-o"}}) {
         LumivarResult result = run(args);
         EXPECT_EQ(result.status, 2) << result.err;
-        EXPECT_TRUE(contains(result.err, "Usage: lumivar")) << result.err;
+        // one line, which points to the help
+        EXPECT_EQ(result.err.rfind("lumivar: ", 0), 0u) << result.err;
+        EXPECT_TRUE(contains(result.err, "; see lumivar --help\n")) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
         EXPECT_EQ(result.out, "");
     }
     EXPECT_TRUE(contains(run({"--bogus"}).err, "--bogus"));
@@ -93,8 +106,8 @@ TEST_F(LumivarTest, WithoutAWindowSystemASceneWritingNoFileSaysSoOnce) {
     // The tests run with an empty DISPLAY: no window system.
     LumivarResult result = runLumivarWithWindows(fDir, {write("two.qel", frame() + frame())});
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, "info: qelSceneBegin: no window system (DISPLAY is not set); "
-                          "the image is not shown\n");
+    EXPECT_EQ(result.err, "lumivar: two.qel:3: info: qelSceneBegin: no window system (DISPLAY "
+                          "is not set); the image is not shown\n");
     result = runLumivarWithWindows(fDir, {"-o", "saved.png", write("one.qel", frame())});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "") << "a saved image needs no window";
@@ -117,22 +130,22 @@ TEST_F(LumivarTest, TheDesktopNeedsAWindowSystemAndOneFileAtMost) {
           Case{{"--gui", "--progress"}, "--gui cannot be used with --progress"}}) {
         result = run(wrong.args);
         EXPECT_EQ(result.status, 2);
-        EXPECT_EQ(result.err.rfind(std::string("lumivar: ") + wrong.error + "\n", 0), 0u)
-            << result.err;
+        EXPECT_EQ(result.err, std::string("lumivar: ") + wrong.error + "; see lumivar --help\n");
     }
 }
 
 TEST_F(LumivarTest, WarningsAloneStillSucceed) {
     LumivarResult result = run({write("warn.qel", "qelLightSwitch 7 1\n" + frame())});
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, "QEL warning: invalid light or object handle at line 1 '7': "
-                          "Unknown light handle 7\n");
+    EXPECT_EQ(result.err, "lumivar: warn.qel:1: QEL warning: invalid light or object handle at "
+                          "line 1 '7': Unknown light handle 7\n");
 }
 
 TEST_F(LumivarTest, AReaderErrorGivesStatusOne) {
     LumivarResult result = run({write("bad.qel", "qelFoo 1\n" + frame())});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "QEL error: undefined QEL request at line 1 'qelFoo'\n");
+    EXPECT_EQ(result.err, "lumivar: bad.qel:1: QEL error: undefined QEL request at line 1 "
+                          "'qelFoo'\n");
 }
 
 TEST_F(LumivarTest, ARendererErrorGivesStatusOne) {
@@ -292,10 +305,18 @@ TEST_F(LumivarTest, WrongFramesCropsAndThreadsAreUsageErrors) {
     }
 }
 
-TEST_F(LumivarTest, AnImageThatCannotBeWrittenFailsTheRun) {
-    LumivarResult result = run({"-o", "no-such-dir/out.png", write("one.qel", frame())});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_TRUE(contains(result.err, "cannot write image file")) << result.err;
+TEST_F(LumivarTest, AnImageThatCannotBeWrittenFailsBeforeRendering) {
+    std::string scene = write("one.qel", frame() + "qelFoo\n");
+    ::mkdir((fDir + "folder").c_str(), 0755);
+    for (auto [output, reason] : {std::pair{"no-such-dir/out.png", "No such file or directory"},
+                                  std::pair{"folder", "Is a directory"},
+                                  std::pair{"one.qel/out.png", "Not a directory"}}) {
+        LumivarResult result = run({"-o", output, scene});
+        EXPECT_EQ(result.status, 2);
+        // said at once, and nothing read: the scene's error is not reported
+        EXPECT_EQ(result.err, std::string("lumivar: cannot write image file \"") + output +
+                                  "\": " + reason + "\n");
+    }
 }
 
 // ---- the status line
@@ -310,14 +331,15 @@ TEST_F(LumivarTest, NoStatusLineWithoutATerminalOrProgress) {
 TEST_F(LumivarTest, MessagesAndTheStatusLineNeverMix) {
     std::string scene = "qelFoo\n" + frame("1 1 1", "qelOutputDisplay \"ball\"\n") +
                         "qelLightSwitch 3 1\n" + frame() + "qelBar\n";
-    LumivarResult result = run({"--progress", write("scene.qel", scene)});
+    LumivarResult result = runLumivarOnTerminal(fDir, {write("scene.qel", scene)});
     EXPECT_EQ(result.status, 1);
     TerminalScreen screen(result.err);
     // Every finished line is a message, whole; the status line is gone at the end.
     std::vector<std::string> expected = {
-        "QEL error: undefined QEL request at line 1 'qelFoo'",
-        "QEL warning: invalid light or object handle at line 12 '3': Unknown light handle 3",
-        "QEL error: undefined QEL request at line 22 'qelBar'",
+        "lumivar: scene.qel:1: QEL error: undefined QEL request at line 1 'qelFoo'",
+        "lumivar: scene.qel:12: QEL warning: invalid light or object handle at line 12 '3': "
+        "Unknown light handle 3",
+        "lumivar: scene.qel:22: QEL error: undefined QEL request at line 22 'qelBar'",
     };
     EXPECT_EQ(screen.lines(), expected);
     EXPECT_EQ(screen.current(), "");
@@ -350,6 +372,29 @@ TEST_F(LumivarTest, MessagesAndTheStatusLineNeverMix) {
     EXPECT_LT(most, 100);
 }
 
+TEST_F(LumivarTest, ProgressIntoAFileIsOneLinePerChange) {
+    std::string scene = "qelFoo\n" + frame("1 1 1", "qelOutputDisplay \"ball\"\n");
+    LumivarResult result = run({"--progress", write("scene.qel", scene)});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_FALSE(contains(result.err, "\r"));
+    EXPECT_FALSE(contains(result.err, "\033"));
+    TerminalScreen screen(result.err);
+    std::vector<std::string> lines = screen.lines();
+    ASSERT_GE(lines.size(), 4u);
+    // the text and the gauge change together: no line shows one changed alone
+    EXPECT_EQ(lines[0], "Loading scene");
+    EXPECT_EQ(lines[1], "lumivar: scene.qel:1: QEL error: undefined QEL request at line 1 'qelFoo'");
+    int last = -1;
+    for (size_t k = 2; k + 1 < lines.size(); ++k) {
+        ASSERT_EQ(lines[k].rfind("Rendering frame \"ball\" ", 0), 0u) << lines[k];
+        int percent = std::atoi(lines[k].c_str() + lines[k].rfind(' ') + 1);
+        EXPECT_GT(percent, last) << "a line for each change, and only then";
+        last = percent;
+    }
+    EXPECT_EQ(lines.back(), "Loading scene");
+    EXPECT_EQ(screen.current(), "");
+}
+
 // ---- Ctrl-C
 
 TEST_F(LumivarTest, InterruptCancelsWithStatus130AndKeepsTheMessages) {
@@ -363,10 +408,10 @@ TEST_F(LumivarTest, InterruptCancelsWithStatus130AndKeepsTheMessages) {
         "Rendering frame", timedOut);
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(result.status, 130);
-    TerminalScreen screen(result.err);
-    std::vector<std::string> expected = {"QEL error: undefined QEL request at line 1 'qelFoo'"};
-    EXPECT_EQ(screen.lines(), expected);
-    EXPECT_EQ(screen.current(), "");
+    EXPECT_EQ(messagesIn(result.err),
+              (std::vector<std::string>{
+                  "lumivar: big.qel:1: QEL error: undefined QEL request at line 1 'qelFoo'"}));
+    EXPECT_EQ(TerminalScreen(result.err).current(), "");
     // Neither the frame cut short nor the next file's frame was saved.
     EXPECT_FALSE(exists("cut.png"));
     EXPECT_FALSE(exists("cut2.png"));
@@ -407,5 +452,6 @@ TEST_F(LumivarTest, APipedSceneIsReadAsItComes) {
         interruptLumivar(fDir, {"-"}, "undefined QEL request", timedOut, true, "qelFoo\n");
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(result.status, 130);
-    EXPECT_EQ(result.err, "QEL error: undefined QEL request at line 1 'qelFoo'\n");
+    EXPECT_EQ(result.err, "lumivar: <stdin>:1: QEL error: undefined QEL request at line 1 "
+                          "'qelFoo'\n");
 }

@@ -5,7 +5,9 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -105,6 +107,29 @@ ProgramResult runProgram(const std::string& program, const std::string& dir,
     ProgramResult result;
     pid_t child = startProgram(program, dir, args, in, out, err);
     writeAll(in.write, input);
+    ::close(in.write);
+    Capture(out.read, err.read, result).drain();
+    result.status = waitFor(child);
+    return result;
+}
+
+ProgramResult runProgramOnTerminal(const std::string& program, const std::string& dir,
+                                   const std::vector<std::string>& args) {
+    std::signal(SIGPIPE, SIG_IGN);
+    Pipe in, out, err;
+    int master = -1, terminal = -1;
+    if (::openpty(&master, &terminal, nullptr, nullptr, nullptr) != 0) return {};
+    termios settings;
+    if (::tcgetattr(terminal, &settings) == 0) {
+        settings.c_oflag &= ~tcflag_t(OPOST); // a line feed stays a line feed
+        ::tcsetattr(terminal, TCSANOW, &settings);
+    }
+    ::close(err.read);
+    ::close(err.write);
+    err.read = master;
+    err.write = terminal;
+    ProgramResult result;
+    pid_t child = startProgram(program, dir, args, in, out, err);
     ::close(in.write);
     Capture(out.read, err.read, result).drain();
     result.status = waitFor(child);

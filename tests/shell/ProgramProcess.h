@@ -15,6 +15,10 @@ struct ProgramResult {
 // Runs the program with the arguments in the directory, feeding it the input.
 ProgramResult runProgram(const std::string& program, const std::string& dir,
                          const std::vector<std::string>& args, const std::string& input = "");
+// The same with standard error on a terminal (a pseudo-terminal whose
+// output is captured, line feeds left as they are) and nothing on input.
+ProgramResult runProgramOnTerminal(const std::string& program, const std::string& dir,
+                                   const std::vector<std::string>& args);
 
 // What an interrupted child reads on its standard input: first is fed at
 // once; with keepOpen the input then stays open until afterSignal (when

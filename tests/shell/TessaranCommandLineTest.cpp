@@ -94,17 +94,17 @@ TEST(TerminalReportTest, StatusTextsAndMessagesGoToTheirStreams) {
     std::FILE* messages = std::tmpfile();
     ASSERT_NE(status, nullptr);
     ASSERT_NE(messages, nullptr);
-    TerminalReport report(status, messages);
+    TerminalReport report(status, messages, "tessaran");
     report.textChanged("Converting a.rib to b.qel");
     report.lineAdded("RIB warning: w", Severity::Warning);
     report.textChanged("There are warning/error messages.");
     report.messageBox("Unable to open file", "File Error", "\"b.qel\": Permission denied");
     report.messageBox("Unable to open file", "File Error", "");
     EXPECT_EQ(readBack(status), "Converting a.rib to b.qel\nThere are warning/error messages.\n");
-    EXPECT_EQ(readBack(messages), "RIB warning: w\n"
-                                  "File Error: Unable to open file\n"
-                                  "\"b.qel\": Permission denied\n"
-                                  "File Error: Unable to open file\n");
+    EXPECT_EQ(readBack(messages), "tessaran: RIB warning: w\n"
+                                  "tessaran: File Error: Unable to open file\n"
+                                  "tessaran: \"b.qel\": Permission denied\n"
+                                  "tessaran: File Error: Unable to open file\n");
     std::fclose(status);
     std::fclose(messages);
 }

@@ -79,7 +79,7 @@ TEST_F(TessaranTest, UsageErrorsGiveStatusTwo) {
           std::vector<std::string>{"--bogus", "a.rib", "b.qel"}}) {
         ProgramResult result = run(args);
         EXPECT_EQ(result.status, 2) << result.err;
-        EXPECT_TRUE(contains(result.err, "Usage: tessaran")) << result.err;
+        EXPECT_TRUE(contains(result.err, "; see tessaran --help\n")) << result.err;
         EXPECT_EQ(result.out, "");
     }
     EXPECT_TRUE(contains(run({"--bogus", "a", "b"}).err, "--bogus"));
@@ -120,7 +120,7 @@ TEST_F(TessaranTest, OneWarningTurnsTheResult) {
     // One line: the reader's warning, at the request that caused it.
     ASSERT_FALSE(result.err.empty());
     EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
-    EXPECT_EQ(result.err.rfind("RIB warning: ", 0), 0u) << result.err;
+    EXPECT_EQ(result.err.rfind("tessaran: fisheye.rib:2: RIB warning: ", 0), 0u) << result.err;
     EXPECT_TRUE(contains(result.err, "at line 2 'Projection'")) << result.err;
     EXPECT_TRUE(contains(result.err, "orthographic")) << result.err;
     // The fallback is written in its place.
@@ -217,6 +217,6 @@ TEST_F(TessaranTest, InterruptCancelsAndRemovesTheUnfinishedOutput) {
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(result.status, 130);
     EXPECT_EQ(result.out, "Converting stdin to cut.qel\n");
-    EXPECT_EQ(result.err, "conversion cancelled: the unfinished \"cut.qel\" was removed\n");
+    EXPECT_EQ(result.err, "tessaran: conversion cancelled: the unfinished \"cut.qel\" was removed\n");
     EXPECT_FALSE(fDir.exists("cut.qel"));
 }

@@ -1,8 +1,10 @@
 // libFuzzer target: any bytes as a RIB file, ASCII or binary, read against
-// the recording stand-in. Every input must end with messages, never a crash
-// or a hang.
+// the recording stand-in, fed whole, in pieces, from a file or
+// gzip-compressed in a file. Every input must end with messages, never a
+// crash or a hang.
 #include "../QelRecorder.h"
-#include "../rib/RibGuardedRead.h"
+#include "FuzzFeeds.h"
+#include "GuardedRead.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +12,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     recorder::reset();
-    readRibGuarded(std::string(reinterpret_cast<const char*>(data), size));
+    FedInput input(std::string(reinterpret_cast<const char*>(data), size), feedFor(size));
+    readRibGuarded(input.stream());
     return 0;
 }

@@ -109,13 +109,13 @@ TEST(RibLexerTest, StringEscapesAndLines) {
 TEST(RibLexerTest, StringsMustBeUtf8WithoutNul) {
     EXPECT_EQ(tokens("\"caf\xC3\xA9\""), (Tokens{"s:caf\xC3\xA9"}));
     EXPECT_EQ(tokens("A \"caf\xE9\" B"),
-              (Tokens{"k:A", "!at line 1 'caf?': String is not valid UTF-8 near byte 6", "k:B"}));
+              (Tokens{"k:A", "!at line 1 'caf\\xe9': String is not valid UTF-8 near byte 6", "k:B"}));
     EXPECT_EQ(tokens("\"a\\000b\""),
-              (Tokens{"!at line 1 'a?b': String holds a NUL byte near byte 2"}));
+              (Tokens{"!at line 1 'a\\x00b': String holds a NUL byte near byte 2"}));
     EXPECT_EQ(tokens(bytes({0x93, 'a', 0, 'b'})),
-              (Tokens{"!at line 1 'a?b': String holds a NUL byte near byte 2"}));
+              (Tokens{"!at line 1 'a\\x00b': String holds a NUL byte near byte 2"}));
     EXPECT_EQ(tokens(bytes({0x92, 0xC3, 0x28})),
-              (Tokens{"!at line 1 '?(': String is not valid UTF-8 near byte 1"}));
+              (Tokens{"!at line 1 '\\xc3(': String is not valid UTF-8 near byte 1"}));
 }
 
 // The worked examples of the format's reference, byte by byte.
@@ -181,11 +181,13 @@ TEST(RibLexerTest, TruncatedTokensEndTheInput) {
 }
 
 TEST(RibLexerTest, HugeCountsCostNoMemory) {
-    // 4 GB announced for a string, 2^32 - 1 floats for an array: both run past the end
+    // 4 GB announced for a string, 2^32 - 1 floats for an array: refused before
+    // anything is read for them; what follows is read as tokens
     EXPECT_EQ(tokens(bytes({0xA3, 0xFF, 0xFF, 0xFF, 0xFF, 'a', 'b'})),
-              (Tokens{"!at line 1 '': Truncated binary token at byte 0"}));
-    EXPECT_EQ(tokens(bytes({0xCB, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0})),
-              (Tokens{"!at line 1 '': Truncated binary token at byte 0"}));
+              (Tokens{"!at line 1 '': String longer than 1048576 bytes", "k:ab"}));
+    EXPECT_EQ(tokens(bytes({0xCB, 0xFF, 0xFF, 0xFF, 0xFF, '1'})),
+              (Tokens{"!at line 1 '': Float array of 4294967295 items at byte 0 is too large",
+                      "i:1"}));
     // too many items is refused before anything is read for them
     std::string big = bytes({0xCB, 0x08, 0x00, 0x00, 0x00}) + std::string(64, '\0');
     EXPECT_EQ(tokens(big), (Tokens{"!at line 1 '': Truncated binary token at byte 0"}));

@@ -149,24 +149,42 @@ TEST_F(RibParserTest, ObjectsAreReadAgainWhereTheyAreInstanced) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(RibParserTest, ObjectsInstancedInThemselvesEnd) {
-    // each level instances the one below twice: without a limit, 2^40 spheres
+TEST_F(RibParserTest, ObjectsInstancingEachOtherStopAtTheFilesBudget) {
+    // each level instances the one below ten times: without a budget, 10^6 spheres
     std::string text = "ObjectBegin 0\nSphere 1 -1 1 360\nObjectEnd\n";
-    for (int k = 1; k <= 40; ++k)
-        text += "ObjectBegin " + std::to_string(k) + "\nObjectInstance " + std::to_string(k - 1) +
-                "\nObjectInstance " + std::to_string(k - 1) + "\nObjectEnd\n";
-    text += "ObjectInstance 40\nObjectBegin 50\nObjectInstance 50\nObjectEnd\n"
-            "ObjectInstance 50\nObjectEnd\nObjectBegin 60\nSphere 1 -1 1 360\n";
-    read(text);
-    Lines found = messages();
-    ASSERT_FALSE(found.empty());
-    EXPECT_NE(found.front().find("Archives and objects nested deeper than 16"), std::string::npos);
-    EXPECT_EQ(found.back(), "RIB error: general syntactic error at line 170 'ObjectBegin': "
-                            "ObjectBegin without ObjectEnd");
-    EXPECT_NE(std::find(found.begin(), found.end(),
-                        "RIB error: general syntactic error at line 169 'ObjectEnd': ObjectEnd "
-                        "without ObjectBegin"),
-              found.end());
+    for (int k = 1; k <= 6; ++k) {
+        text += "ObjectBegin " + std::to_string(k) + "\n";
+        for (int i = 0; i < 10; ++i) text += "ObjectInstance " + std::to_string(k - 1) + "\n";
+        text += "ObjectEnd\n";
+    }
+    text += "ObjectInstance 6\n";
+    Lines made = read(text);
+    // 2^16 requests, and 64 for each of the file's 76 requests
+    size_t allowed = 65536 + 64 * 76;
+    auto spheres = size_t(std::count(made.begin(), made.end(), "qelSphereV [1 -1 1 360]"));
+    // about half the requests replayed are spheres, the rest instances
+    EXPECT_GT(spheres, allowed / 3);
+    EXPECT_LT(spheres, allowed / 2);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_NE(messages()[0].find("objects and archives would make more than " +
+                                 std::to_string(allowed) +
+                                 " requests; the rest of their requests are left out"),
+              std::string::npos)
+        << messages()[0];
+}
+
+TEST_F(RibParserTest, ObjectsInstancedInThemselvesEnd) {
+    read("ObjectBegin 50\nObjectInstance 50\nObjectEnd\nObjectInstance 50\n");
+    EXPECT_EQ(messages(), (Lines{"RIB error: overflowing an internal limit at line 2 "
+                                 "'ObjectInstance': Archives and objects nested deeper than 16"}));
+}
+
+TEST_F(RibParserTest, ObjectsEndOnlyWhereTheyBegan) {
+    read("ObjectEnd\nObjectBegin 60\nSphere 1 -1 1 360\n");
+    EXPECT_EQ(messages(), (Lines{"RIB error: general syntactic error at line 1 'ObjectEnd': "
+                                 "ObjectEnd without ObjectBegin",
+                                 "RIB error: general syntactic error at line 4: the file ends "
+                                 "inside the object begun at line 2"}));
 }
 
 TEST_F(RibParserTest, ArchivesAreReadInPlace) {
@@ -183,7 +201,7 @@ TEST_F(RibParserTest, ArchivesAreReadInPlace) {
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0], "RIB error: incorrect parameter value at line 3 'ReadArchive': ReadArchive "
                         "\"none.rib\": cannot open \"" +
-                            dir + "/none.rib\"");
+                            dir + "/none.rib\": No such file or directory");
     EXPECT_EQ(found[1], "RIB error: overflowing an internal limit at line 1 'ReadArchive': "
                         "Archives and objects nested deeper than 16");
 }
@@ -367,7 +385,9 @@ TEST_F(RibParserTest, RequiredPositionsAndIndexChecks) {
                      "RIB error: invalid array specification at line 3 'PointsPolygons': vertex "
                      "counts and indices of the polygons do not agree",
                      "RIB error: invalid array specification at line 4 'PointsPolygons': vertex "
-                     "counts and indices of the polygons do not agree"}));
+                     "counts and indices of the polygons do not agree",
+                     "RIB error: general syntactic error at line 6: the file ends inside the "
+                     "world begun at line 5"}));
 }
 
 TEST_F(RibParserTest, RequestsWithoutCounterpartWarnOncePerName) {
@@ -421,7 +441,7 @@ TEST_F(RibParserTest, TypeMismatchesDropTheParameter) {
                "and strings",
                "RIB error: parameter list type mismatch at line 2 '5': Values of "
                "\"texturename\" do not agree with its declaration",
-               "RIB error: parameter list type mismatch at line 4 '': Values of \"origin\" do "
+               "RIB error: parameter list type mismatch at line 4: Values of \"origin\" do "
                "not agree with its declaration"}));
 }
 

@@ -177,8 +177,8 @@ TEST_F(LumivarDesktopTest, CancelMidRenderClosesTheDialogAndKeepsTheMessages) {
     EXPECT_TRUE(clicked);
     EXPECT_LT(gaugeAtClick, 100);
     EXPECT_EQ(DesktopDriver::window("Render Status"), nullptr);
-    EXPECT_EQ(paneText(), "QEL warning: invalid light or object handle at line 1 '7': "
-                          "Unknown light handle 7\n");
+    EXPECT_EQ(paneText(), file + ":1: QEL warning: invalid light or object handle at line 1 "
+                                 "'7': Unknown light handle 7\n");
 }
 
 // Render, chosen from the menu, asks for the file first and clears the
@@ -212,10 +212,10 @@ TEST_F(LumivarDesktopTest, ChoosingRenderAgainClearsTheMessageWindowFirst) {
     driver.stop();
     EXPECT_TRUE(fileGiven);
     EXPECT_EQ(paneWhenDialogOpened, "");
-    std::string twice = "QEL warning: invalid light or object handle at line 2 '7': "
-                        "Unknown light handle 7\n";
-    EXPECT_EQ(paneText(), "QEL warning: invalid light or object handle at line 1 '7': "
-                          "Unknown light handle 7\n" +
+    std::string twice = clean + ":2: QEL warning: invalid light or object handle at line 2 '7': "
+                                "Unknown light handle 7\n";
+    EXPECT_EQ(paneText(), clean + ":1: QEL warning: invalid light or object handle at line 1 "
+                                  "'7': Unknown light handle 7\n" +
                               twice);
     DesktopDriver::screenshot(app.frame(), "quelmark");
 }

@@ -120,7 +120,7 @@ TEST_F(TessaranDesktopTest, AWarningEndsWithThereAreMessages) {
     ASSERT_FALSE(states.empty());
     EXPECT_EQ(states.back(), (Shown{"There are warning/error messages.", false, true}));
     std::string messages = paneText();
-    EXPECT_EQ(messages.rfind("RIB warning: ", 0), 0u) << messages;
+    EXPECT_EQ(messages.rfind(rib + ":2: RIB warning: ", 0), 0u) << messages;
     EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 1) << "one line";
 }
 
