@@ -54,6 +54,12 @@ void RequestLoop::beginRequest(long line, const std::string& keyword) {
     fRequestBytes = 0;
 }
 
+void RequestLoop::resumeRequest(RequestPlace request) {
+    fRequestLine = request.line;
+    fRequestText = std::move(request.text);
+    fRequestBytes = request.bytes;
+}
+
 bool RequestLoop::takeValues(size_t bytes) {
     fRequestBytes += bytes;
     if (fRequestBytes <= readlimits::kLargestRequest) return true;

@@ -71,6 +71,15 @@ protected:
     void runStatement();
     // Notes the request about to be handled: its line and keyword.
     void beginRequest(long line, const std::string& keyword);
+    // The request being handled, to take up again after the requests it
+    // made itself (an object's, an archive's).
+    struct RequestPlace {
+        long line;
+        std::string text;
+        size_t bytes;
+    };
+    RequestPlace currentRequest() const { return {fRequestLine, fRequestText, fRequestBytes}; }
+    void resumeRequest(RequestPlace request);
 
     void openBlock(OpenBlocks::Kind kind) { fBlocks.open(kind, fRequestLine); }
     void closeBlock(OpenBlocks::Kind kind) { fBlocks.close(kind); }

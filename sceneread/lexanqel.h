@@ -19,6 +19,7 @@ enum : int {
     LEXSTRING = 259,
     LEXKEYWORD = 260,
     LEXEOF = 261,
+    LEXERROR = 263, // a token that could not be read; its report waits with the parser
 };
 
 // Severities of the reader's reports: the bits of the severity masks.

@@ -254,11 +254,25 @@ bool parseqel::takeValue(size_t bytes) {
     return false;
 }
 
+int parseqel::advance() {
+    try {
+        return fToken = fLex.next();
+    } catch (const QELException& broken) {
+        fBroken = broken;
+        return fToken = LEXERROR;
+    }
+}
+
+// A broken token has its own report.
 int parseqel::fail(long code, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    fLex.vQELError(code, QELErrorSeverity, format, args);
-    va_end(args);
+    if (fToken == LEXERROR) {
+        handOn(fBroken);
+    } else {
+        va_list args;
+        va_start(args, format);
+        fLex.vQELError(code, QELErrorSeverity, format, args);
+        va_end(args);
+    }
     panic();
     return 0;
 }
@@ -266,12 +280,9 @@ int parseqel::fail(long code, const char* format, ...) {
 void parseqel::panic() {
     for (long skipped = 1; fToken != LEXEOF; ++skipped) {
         if (fToken == LEXKEYWORD && fKeywords.find(fLex.text().c_str())) return;
-        if (skipped % readlimits::kSkippedPerError == 0) fLex.countSkipped();
-        try {
-            advance();
-        } catch (const QELException&) {
-            fLex.countSkipped(); // skipped with the rest, but counted
-        }
+        // a broken token is skipped, but counted, as are very many tokens
+        if (fToken == LEXERROR || skipped % readlimits::kSkippedPerError == 0) fLex.countSkipped();
+        advance();
     }
 }
 

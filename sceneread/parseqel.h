@@ -162,7 +162,10 @@ protected:
     int fail(long code, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
     int token() const { return fToken; }
-    int advance() { return fToken = fLex.next(); }
+    // Reads the next token; one the lexer refused becomes LEXERROR, its
+    // report kept for whichever match meets it, so that a broken token ends
+    // only a request that would read it.
+    int advance();
 
     lexanqel fLex;
     int fColorSamples = 3;
@@ -177,6 +180,8 @@ protected:
     // File handles, as decimal text, to the renderer's handles.
     Hash<const void*> fLights{111};
     Hash<const void*> fObjects{111};
+    // The report of a LEXERROR token.
+    QELException fBroken;
     // Arrays whose storage is kept from request to request.
     Array<float> fScratch;
     Array<long> fCounts, fLoops, fIndices;

@@ -359,9 +359,10 @@ int lexanrib::defineString(int code) {
     uint64_t token = 0;
     if (!readUnsigned(code == 0xCD ? 1 : 2, token)) return truncated();
     if (definitionString() != LEXSTRING) return LEXERROR;
-    if (fStrings.empty()) {
-        fStrings.resize(65536);
-        fStringDefined.assign(65536, false);
+    // grown as tokens are defined, which writers number from 0
+    if (token >= fStrings.size()) {
+        fStrings.resize(size_t(token) + 1);
+        fStringDefined.resize(size_t(token) + 1, false);
     }
     fStrings[size_t(token)] = fTok.text;
     fStringDefined[size_t(token)] = true;

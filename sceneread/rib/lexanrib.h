@@ -20,7 +20,6 @@
 // Token types beyond those of the scene-file lexer.
 enum : int {
     LEXARRAY = 262, // a whole binary float array
-    LEXERROR = 263, // a token that could not be read; its report waits in error()
 };
 
 class lexanrib {

@@ -288,11 +288,11 @@ void rendrib::handleObjectBegin() {
     closeBlock(OpenBlocks::Kind::Object);
     if (fInstanceDepth == 0) ++fFileRequests; // the ObjectEnd
     advance();
-    if (kept) {
-        std::vector<lexanrib::Token>& stored = fObjectBodies[key];
-        for (const lexanrib::Token& token : stored) fObjectBytes -= bytesOf(token);
-        stored = std::move(body);
-    }
+    if (!kept) return;
+    std::shared_ptr<const ObjectBody>& stored = fObjectBodies[key];
+    if (stored)
+        for (const lexanrib::Token& token : *stored) fObjectBytes -= bytesOf(token);
+    stored = std::make_shared<const ObjectBody>(std::move(body));
 }
 
 bool rendrib::keepObjectToken(std::vector<lexanrib::Token>& body) {
@@ -331,9 +331,9 @@ void rendrib::handleObjectInstance() {
     RiAttributeEnd();
 }
 
-void rendrib::readAgain(const std::vector<lexanrib::Token>& tokens) {
+void rendrib::readAgain(std::shared_ptr<const ObjectBody> body) {
     int following = token();
-    lexanrib::Replay saved = fLex.startReplay(tokens);
+    lexanrib::Replay saved = fLex.startReplay(*body);
     ++fInstanceDepth;
     replayRequests();
     --fInstanceDepth;
@@ -344,10 +344,12 @@ void rendrib::readAgain(const std::vector<lexanrib::Token>& tokens) {
 // The requests of an object or archive, within the work a file may make
 // them do, and only until the program is told to stop.
 void rendrib::replayRequests() {
+    RequestPlace request = currentRequest();
     for (advance(); token() != LEXEOF && !stopRequested();) {
-        if (!chargeReplay()) return;
+        if (!chargeReplay()) break;
         runStatement();
     }
+    resumeRequest(request);
 }
 
 bool rendrib::withinDepth() {

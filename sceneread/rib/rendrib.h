@@ -13,12 +13,15 @@
 class SceneInput;
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 class rendrib : public parserib {
 public:
+    using ObjectBody = std::vector<lexanrib::Token>;
+
     // frameName is shared with the program shell: the name of the frame
     // being rendered, empty while the file is being read.
     rendrib(std::istream& in, const char* fileName, String& frameName);
@@ -148,7 +151,9 @@ private:
     // 0 - 65535) or, as later writers give it, a string. key is its table key.
     bool matchSequence(const char* kind, std::string& key);
     // Reads the tokens as requests, then goes on after the current one.
-    void readAgain(const std::vector<lexanrib::Token>& tokens);
+    // The body is held while it is read: the object may be defined anew
+    // meanwhile.
+    void readAgain(std::shared_ptr<const ObjectBody> body);
     void readArchive(SceneInput& input, const std::string& path);
     void replayRequests();
     // Whether another object or archive may be read inside those being
@@ -184,7 +189,7 @@ private:
     RibParameterList fList;
     Hash<RtLightHandle> fLights{111};
     // The requests of each object, by its sequence number.
-    std::unordered_map<std::string, std::vector<lexanrib::Token>> fObjectBodies;
+    std::unordered_map<std::string, std::shared_ptr<const ObjectBody>> fObjectBodies;
     size_t fObjectBytes = 0;
     int fInstanceDepth = 0;
     size_t fFileRequests = 0;

@@ -179,6 +179,16 @@ TEST_F(RibParserTest, ObjectsInstancedInThemselvesEnd) {
                                  "'ObjectInstance': Archives and objects nested deeper than 16"}));
 }
 
+TEST_F(RibParserTest, AnObjectDefinedAnewWhileInstancedFinishesAsItWas) {
+    // instancing object 1 defines object 1 again, half way through its body
+    EXPECT_EQ(read("ObjectBegin 1\nDisk 0 1 360\nObjectBegin 1\nSphere 1 -1 1 360\nObjectEnd\n"
+                   "Disk 0 2 360\nObjectEnd\nObjectInstance 1\nObjectInstance 1\n"),
+              (Lines{"qelAttributePush", "qelDiskV [0 1 360]", "qelDiskV [0 2 360]",
+                     "qelAttributePop", "qelAttributePush", "qelSphereV [1 -1 1 360]",
+                     "qelAttributePop"}));
+    EXPECT_TRUE(messages().empty());
+}
+
 TEST_F(RibParserTest, ObjectsEndOnlyWhereTheyBegan) {
     read("ObjectEnd\nObjectBegin 60\nSphere 1 -1 1 360\n");
     EXPECT_EQ(messages(), (Lines{"RIB error: general syntactic error at line 1 'ObjectEnd': "
