@@ -44,9 +44,10 @@ const char* CommandLine::usage() {
     return "Usage: lumivar [options] FILE...\n"
            "       lumivar [--gui] [--format=rib|qel] [--no-window] [FILE]\n"
            "Reads and renders each scene file in turn; - reads standard input. A file\n"
-           "whose name ends in .rib (in any case) is read as RIB (ASCII or binary),\n"
-           "any other file and standard input as QEL. Without a file, or with --gui,\n"
-           "the Quelmark window opens instead, and renders the file when one is given.\n"
+           "whose name ends in .rib, .rib.gz or .ribz (in any case) is read as RIB\n"
+           "(ASCII or binary), any other file and standard input as QEL; gzip data is\n"
+           "inflated, whatever the name. Without a file, or with --gui, the Quelmark\n"
+           "window opens instead, and renders the file when one is given.\n"
            "\n"
            "Options:\n"
            "  -o FILE, --output=FILE  save each frame's image to FILE, OpenEXR when it\n"
@@ -78,9 +79,11 @@ const char* CommandLine::usage() {
            "  --                      end of options: every further word is a file\n"
            "\n"
            "Exit status: 0 when every file was read to its end without an error,\n"
-           "1 after an error report, 2 for a usage error or a file that cannot be\n"
-           "opened, 130 when interrupted (Ctrl-C), 143 when terminated (SIGTERM);\n"
-           "a frame cut short saves no image.\n";
+           "1 after an error report (a file that ends inside a frame, memory run\n"
+           "out), 2 for a usage error, a file that cannot be opened or an image file\n"
+           "that cannot be written, 130 when interrupted (Ctrl-C), 143 when\n"
+           "terminated (SIGTERM), within a second whatever runs; a frame cut short\n"
+           "saves no image.\n";
 }
 
 void CommandLine::setFormat(const char* name) {

@@ -3,6 +3,7 @@
 #include "shell/RendqelSteps.h"
 #include "shell/RendribSteps.h"
 
+#include <cstring>
 #include <strings.h>
 
 std::unique_ptr<SceneSteps> SceneReaders::operator()(std::istream& in, const char* fileName,
@@ -13,7 +14,15 @@ std::unique_ptr<SceneSteps> SceneReaders::operator()(std::istream& in, const cha
     return RendqelSteps::make(in, fileName, frameName);
 }
 
+namespace {
+
+bool endsWith(const std::string& name, const char* ending) {
+    size_t length = std::strlen(ending);
+    return name.size() >= length && strcasecmp(name.c_str() + name.size() - length, ending) == 0;
+}
+
+} // namespace
+
 bool SceneReaders::isRibName(const std::string& name) {
-    const size_t length = 4;
-    return name.size() >= length && strcasecmp(name.c_str() + name.size() - length, ".rib") == 0;
+    return endsWith(name, ".rib") || endsWith(name, ".rib.gz") || endsWith(name, ".ribz");
 }

@@ -1,6 +1,7 @@
 // Which scene reader reads a file: the RIB reader for a name ending in
-// ".rib" (in any case), the QEL reader for any other name, unless the
-// command line chose one format for every file.
+// ".rib", ".rib.gz" or ".ribz" (in any case), the QEL reader for any other
+// name, unless the command line chose one format for every file. Whether
+// the file is gzip data is told from its content, in either format.
 #ifndef QEL_SHELL_LUMIVAR_SCENEREADERS_H
 #define QEL_SHELL_LUMIVAR_SCENEREADERS_H
 

@@ -27,7 +27,7 @@ LumivarResult runLumivarOnTerminal(const std::string& dir, const std::vector<std
 
 LumivarResult interruptLumivar(const std::string& dir, const std::vector<std::string>& args,
                                const std::string& awaited, bool& timedOut, bool keepInputOpen,
-                               const std::string& input, int signal) {
+                               const std::string& input, int signal, int delayMs) {
     return interruptProgram(LUMIVAR_PATH, dir, withoutWindows(args), awaited, timedOut,
-                            {input, keepInputOpen, "", signal});
+                            {input, keepInputOpen, "", signal, delayMs});
 }

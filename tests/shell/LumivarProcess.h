@@ -26,6 +26,6 @@ LumivarResult runLumivarOnTerminal(const std::string& dir, const std::vector<std
 LumivarResult interruptLumivar(const std::string& dir, const std::vector<std::string>& args,
                                const std::string& awaited, bool& timedOut,
                                bool keepInputOpen = false, const std::string& input = "",
-                               int signal = SIGINT);
+                               int signal = SIGINT, int delayMs = 0);
 
 #endif

@@ -53,12 +53,15 @@ bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-// The messages among the lines written, without the status lines.
+// The messages among the lines written, without the status lines, and
+// without the note of a stop that the program's slowness made a forced one
+// (under a sanitizer, say).
 std::vector<std::string> messagesIn(const std::string& text) {
     std::vector<std::string> messages;
     TerminalScreen screen(text);
     for (const std::string& line : screen.lines())
-        if (line.rfind("lumivar: ", 0) == 0) messages.push_back(line);
+        if (line.rfind("lumivar: ", 0) == 0 && line != "lumivar: interrupted")
+            messages.push_back(line);
     return messages;
 }
 

@@ -89,3 +89,68 @@ TEST(MessageWindowTest, ClearEmptiesAndForgetsTheSeverity) {
     ASSERT_EQ(edit.lines().size(), 1u);
     EXPECT_EQ(edit.lines()[0], "");
 }
+
+TEST(MessageWindowTest, LinesAreLedByThePlaceTheyAreAbout) {
+    TRendEdit edit;
+    RecordingMessages view;
+    edit.setView(&view);
+    std::string place = "scene.rib:12";
+    edit.setPlaceSource([&] { return place; });
+    edit.print("error: Invalid state for primitives. qelSphere");
+    place.clear();
+    edit.print("warning: w");
+    ASSERT_EQ(view.lines.size(), 2u);
+    EXPECT_EQ(view.lines[0],
+              std::make_pair(std::string("scene.rib:12: error: Invalid state for primitives. "
+                                         "qelSphere"),
+                             Severity::Error));
+    EXPECT_EQ(view.lines[1].first, "warning: w");
+}
+
+TEST(MessageWindowTest, BytesATerminalWouldObeyAreEscaped) {
+    TRendEdit edit;
+    edit.print("error: cannot write image file \"\x1b]0;x\x07.tif\"");
+    edit.print("warning: caf\xc3\xa9 n\xe9");
+    EXPECT_EQ(edit.lines(), (std::vector<std::string>{
+                                "error: cannot write image file \"\\x1b]0;x\\x07.tif\"",
+                                "warning: caf\xc3\xa9 n\\xe9"}));
+}
+
+TEST(MessageWindowTest, AMessageComingAgainAndAgainIsCountedAfterAFew) {
+    TRendEdit edit;
+    RecordingMessages view;
+    edit.setView(&view);
+    for (int k = 1; k <= 10; ++k) {
+        edit.print(("QEL warning: invalid light or object handle at line " + std::to_string(k) +
+                    " '7': Unknown light handle 7")
+                       .c_str());
+        edit.print("error: Bad begin-end nesting. qelAttributePop");
+    }
+    edit.print("error: Bad begin-end nesting. qelFrameEnd");
+    EXPECT_EQ(view.lines.size(), 2u * TRendEdit::kShownRepeats + 1);
+    EXPECT_EQ(view.lines[4].first,
+              "QEL warning: invalid light or object handle at line 3 '7': Unknown light handle 7");
+    edit.finishRepeats();
+    ASSERT_EQ(view.lines.size(), 2u * TRendEdit::kShownRepeats + 3);
+    // the same fault on every line is one message
+    EXPECT_EQ(view.lines[7], std::make_pair(std::string("QEL warning: invalid light or object "
+                                                        "handle '7': Unknown light handle 7 (7 "
+                                                        "more times, not shown)"),
+                                            Severity::Warning));
+    EXPECT_EQ(view.lines[8].first,
+              "error: Bad begin-end nesting. qelAttributePop (7 more times, not shown)");
+    EXPECT_EQ(edit.count(), 9u);
+    // told once: the next file counts afresh
+    edit.print("error: Bad begin-end nesting. qelAttributePop");
+    EXPECT_EQ(view.lines.size(), 10u);
+}
+
+TEST(MessageWindowTest, OnlyTheLatestOfVeryManyLinesAreKept) {
+    TRendEdit edit;
+    for (size_t k = 0; k < TRendEdit::kMostKept + 10; ++k)
+        edit.print(("warning: " + std::to_string(k)).c_str());
+    EXPECT_EQ(edit.count(), TRendEdit::kMostKept + 10);
+    EXPECT_LE(edit.lines().size(), TRendEdit::kMostKept);
+    EXPECT_GE(edit.lines().size(), TRendEdit::kMostKept / 2);
+    EXPECT_EQ(edit.lines().back(), "warning: " + std::to_string(TRendEdit::kMostKept + 9));
+}

@@ -3,9 +3,11 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <thread>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -20,14 +22,20 @@ struct Pipe {
     }
 };
 
+// With a memory limit, the child's address space is that many bytes at most.
 pid_t startProgram(const std::string& program, const std::string& dir,
-                   const std::vector<std::string>& args, Pipe& in, Pipe& out, Pipe& err) {
+                   const std::vector<std::string>& args, Pipe& in, Pipe& out, Pipe& err,
+                   rlim_t memoryLimit = RLIM_INFINITY) {
     pid_t child = ::fork();
     if (child != 0) {
         ::close(in.read);
         ::close(out.write);
         ::close(err.write);
         return child;
+    }
+    if (memoryLimit != RLIM_INFINITY) {
+        rlimit limit = {memoryLimit, memoryLimit};
+        if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(126);
     }
     ::dup2(in.read, 0);
     ::dup2(out.write, 1);
@@ -113,6 +121,18 @@ ProgramResult runProgram(const std::string& program, const std::string& dir,
     return result;
 }
 
+ProgramResult runProgramInMemory(const std::string& program, const std::string& dir,
+                                 const std::vector<std::string>& args, size_t bytes) {
+    std::signal(SIGPIPE, SIG_IGN);
+    Pipe in, out, err;
+    ProgramResult result;
+    pid_t child = startProgram(program, dir, args, in, out, err, rlim_t(bytes));
+    ::close(in.write);
+    Capture(out.read, err.read, result).drain();
+    result.status = waitFor(child);
+    return result;
+}
+
 ProgramResult runProgramOnTerminal(const std::string& program, const std::string& dir,
                                    const std::vector<std::string>& args) {
     std::signal(SIGPIPE, SIG_IGN);
@@ -155,6 +175,7 @@ ProgramResult interruptProgram(const std::string& program, const std::string& di
                result.out.find(awaited) != std::string::npos;
         if (!seen && !capture.pump(100)) break;
     }
+    if (input.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(input.delayMs));
     ::kill(child, input.signal);
     if (keepOpen && !input.afterSignal.empty()) {
         writeAll(in.write, input.afterSignal);

@@ -4,6 +4,7 @@
 #define QEL_TESTS_SHELL_PROGRAMPROCESS_H
 
 #include <csignal>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,10 @@ struct ProgramResult {
 // Runs the program with the arguments in the directory, feeding it the input.
 ProgramResult runProgram(const std::string& program, const std::string& dir,
                          const std::vector<std::string>& args, const std::string& input = "");
+// The same with an address space of that many bytes at most (ulimit -v),
+// and nothing on input.
+ProgramResult runProgramInMemory(const std::string& program, const std::string& dir,
+                                 const std::vector<std::string>& args, size_t bytes);
 // The same with standard error on a terminal (a pseudo-terminal whose
 // output is captured, line feeds left as they are) and nothing on input.
 ProgramResult runProgramOnTerminal(const std::string& program, const std::string& dir,
@@ -29,6 +34,7 @@ struct InterruptInput {
     bool keepOpen = false;
     std::string afterSignal;
     int signal = SIGINT;
+    int delayMs = 0; // between the text appearing and the signal
 };
 
 // Runs the program, reads its standard output and error until the text

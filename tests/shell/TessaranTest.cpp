@@ -202,6 +202,47 @@ TEST_F(TessaranTest, AMissingInputGivesStatusTwoAndNoOutput) {
     EXPECT_FALSE(fDir.exists("out.qel"));
 }
 
+TEST_F(TessaranTest, AnInputThatCannotBeReadLeavesNoOutput) {
+    ::mkdir((fDir.path() + "scenes").c_str(), 0755);
+    ProgramResult folder = run({"scenes", "out.qel"});
+    EXPECT_EQ(folder.status, 2);
+    EXPECT_EQ(folder.err, "tessaran: cannot open RIB file \"scenes\": Is a directory\n");
+    EXPECT_FALSE(fDir.exists("out.qel"));
+    // the memory of a process cannot be read from its start
+    ProgramResult unreadable = run({"/proc/self/mem", "out.qel"});
+    EXPECT_EQ(unreadable.status, 1);
+    EXPECT_EQ(unreadable.out, "Converting mem to out.qel\nThere are warning/error messages.\n");
+    EXPECT_EQ(unreadable.err,
+              "tessaran: /proc/self/mem:1: severe RIB error: read error at line 1: reading "
+              "stops: Input/output error\n"
+              "tessaran: the RIB file could not be read to its end: the unfinished \"out.qel\" "
+              "was removed\n");
+    EXPECT_FALSE(fDir.exists("out.qel"));
+}
+
+TEST_F(TessaranTest, AFileEndingInsideAFrameIsNoSuccess) {
+    std::string cut = "FrameBegin 1\n" + std::string(kSquare).substr(0, 120);
+    ProgramResult result = run({fDir.write("cut.rib", cut), "cut.qel"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "Converting cut.rib to cut.qel\nThere are warning/error messages.\n");
+    EXPECT_TRUE(contains(result.err, "the file ends inside the world begun at line 6, in the frame "
+                                     "begun at line 1\n"))
+        << result.err;
+}
+
+TEST_F(TessaranTest, ADashIsStandardInputOrOutput) {
+    // the scene on standard output, the status lines then on standard error
+    ProgramResult result = runProgram(TESSARAN_PATH, fDir.path(), {"-", "-"}, kSquare);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, kSquareQel);
+    EXPECT_EQ(result.err, "Converting - to -\nSuccess.\n");
+    result = runProgram(TESSARAN_PATH, fDir.path(), {"-", "square.qel"}, kSquare);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(fDir.contents("square.qel"), kSquareQel);
+    result = run({fDir.write("square.rib", kSquare), "-"});
+    EXPECT_EQ(result.out, kSquareQel);
+}
+
 // ---- Ctrl-C
 
 TEST_F(TessaranTest, InterruptCancelsAndRemovesTheUnfinishedOutput) {
