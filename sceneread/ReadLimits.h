@@ -15,6 +15,8 @@ constexpr size_t kLongestString = size_t(1) << 20;
 // The values of one request: numbers count four bytes each, strings their
 // length. A million-polygon mesh needs about 40 MiB.
 constexpr size_t kLargestRequest = size_t(1) << 29;
+// Values are counted against it this many at a time.
+constexpr size_t kValuesCounted = 1024;
 // Errors reported in one file before the rest of it is left unread.
 constexpr long kMostErrors = 100;
 // Tokens skipped after an error, looking for the next request, that count

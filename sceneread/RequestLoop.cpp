@@ -60,9 +60,7 @@ void RequestLoop::resumeRequest(RequestPlace request) {
     fRequestBytes = request.bytes;
 }
 
-bool RequestLoop::takeValues(size_t bytes) {
-    fRequestBytes += bytes;
-    if (fRequestBytes <= readlimits::kLargestRequest) return true;
+bool RequestLoop::reportLargeRequest() {
     std::string message = "the request holds more than " +
                           std::to_string(readlimits::kLargestRequest >> 20) + " MiB of values";
     reportHere(kLimit, QELErrorSeverity, message.c_str());

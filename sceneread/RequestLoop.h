@@ -7,6 +7,7 @@
 #define QEL_SCENEREAD_REQUESTLOOP_H
 
 #include "sceneread/OpenBlocks.h"
+#include "sceneread/ReadLimits.h"
 #include "sceneread/lexanqel.h"
 
 #include <string>
@@ -86,7 +87,10 @@ protected:
 
     // Counts bytes of values read into the current request; false, after
     // a report, once the request holds more than a request may.
-    bool takeValues(size_t bytes);
+    bool takeValues(size_t bytes) {
+        fRequestBytes += bytes;
+        return fRequestBytes <= readlimits::kLargestRequest || reportLargeRequest();
+    }
 
     int fToken = kNoToken;
     bool fRendering = false;
@@ -97,6 +101,8 @@ protected:
 private:
     // At the end of the file: a read that failed, and blocks left open.
     void finishInput();
+    // Reports a request holding too much; false.
+    bool reportLargeRequest();
 
     OpenBlocks fBlocks;
     size_t fRequestBytes = 0;

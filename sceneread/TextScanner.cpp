@@ -158,9 +158,9 @@ TextScanner::NumberShape TextScanner::scanNumber(int first, std::string& text) {
     NumberShape shape;
     text.push_back(char(first));
     auto digits = [&] {
-        shape.lastRun = 0;
-        while (isDigit(peek()) && text.size() < readlimits::kLongestWord)
-            text.push_back(char(get())), ++shape.lastRun;
+        size_t before = text.size();
+        appendDigits(text);
+        shape.lastRun = text.size() - before;
     };
     if (first == '.') {
         shape.point = true;
@@ -188,6 +188,28 @@ TextScanner::NumberShape TextScanner::scanNumber(int first, std::string& text) {
     if (!shape.endsWell) shape.tooLong = !scanWord(text);
     shape.tooLong |= text.size() > readlimits::kLongestWord;
     return shape;
+}
+
+// The digits in the block read ahead go at once, block after block, up to
+// the longest word.
+void TextScanner::appendDigits(std::string& text) {
+    for (;;) {
+        if (fPos == fEnd && !refill()) return;
+        size_t room = readlimits::kLongestWord - std::min(text.size(), readlimits::kLongestWord);
+        if (room == 0) return;
+        const char* stop = fPos + std::min(size_t(fEnd - fPos), room);
+        const char* end = fPos;
+        while (end < stop && isDigit(static_cast<unsigned char>(*end))) ++end;
+        text.append(fPos, end);
+        bool blockEnded = end == fEnd;
+        fPos = end;
+        if (!blockEnded) return; // a non-digit follows, or the longest word is reached
+    }
+}
+
+void TextScanner::stop() {
+    fIn = nullptr;
+    fPos = fEnd;
 }
 
 bool TextScanner::scanWord(std::string& text) {

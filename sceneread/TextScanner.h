@@ -20,6 +20,9 @@ public:
     // a binary token may follow it directly.
     TextScanner(std::istream& in, bool binaryEndsWords);
     TextScanner(std::streambuf* in, bool binaryEndsWords);
+    // A scanner moved keeps its place: its block stays where it was.
+    TextScanner(TextScanner&&) = default;
+    TextScanner& operator=(TextScanner&&) = default;
 
     int get() {
         if (fPos == fEnd && !refill()) return kEnd;
@@ -74,9 +77,13 @@ public:
     // Appends characters up to the end of the word; false when the word
     // reached the longest length and was cut there.
     bool scanWord(std::string& text);
+    // Ends the input here: what follows is not read.
+    void stop();
 
 private:
     bool refill();
+    // Appends the digits that follow, up to the longest word.
+    void appendDigits(std::string& text);
 
     std::streambuf* fIn;
     bool fBinaryEndsWords;

@@ -25,7 +25,6 @@ lexanqel::lexanqel(std::istream& in, const char* fileName)
 const char* lexanqel::codeText(long code) { return readerCodeText(SceneFormat::Qel, code); }
 
 int lexanqel::next() {
-    if (fErrors.tooMany()) return fThisToke = LEXEOF;
     int c = fIn.skipBlanks();
     fTokenLine = fIn.line();
     fText.clear();
@@ -140,7 +139,9 @@ void lexanqel::countSkipped() {
     if (fErrors.add(QELErrorSeverity)) reportTooManyErrors();
 }
 
+// The input ends here, so the next token is the end.
 void lexanqel::reportTooManyErrors() {
+    fIn.stop();
     std::string text = placeOf(fTokenLine, &fText) + ": " + kTooManyErrors;
     long saved = fReportLine;
     fReportLine = fTokenLine;

@@ -248,19 +248,9 @@ void parseqel::reportRequest(long code, long severity, const char* format, ...) 
     va_end(args);
 }
 
-bool parseqel::takeValue(size_t bytes) {
-    if (takeValues(bytes)) return true;
-    panic();
-    return false;
-}
-
-int parseqel::advance() {
-    try {
-        return fToken = fLex.next();
-    } catch (const QELException& broken) {
-        fBroken = broken;
-        return fToken = LEXERROR;
-    }
+int parseqel::keepBroken(const QELException& broken) {
+    fBroken = broken;
+    return fToken = LEXERROR;
 }
 
 // A broken token has its own report.
@@ -416,7 +406,9 @@ int parseqel::match(Array<long>& values, long count, bool bracketsRequired) {
         values.append(value);
     } else {
         while (fToken == LEXINT && (count < 0 || values.count() < count)) {
-            if (!takeValue(sizeof(long))) return 0;
+            if (values.count() % readlimits::kValuesCounted == 0 &&
+                !takeValue(sizeof(long) * readlimits::kValuesCounted))
+                return 0;
             long value = 0;
             fLex.get(value);
             values.append(value);
@@ -448,7 +440,9 @@ int parseqel::matchNumbers(Array<float>& values, long count, bool bracketsRequir
     if (!brackets && count == kAny) count = 1;
     long elements = 0;
     auto readElement = [&] {
-        if (!takeValue(sizeof(float) * size_t(width))) return false;
+        if (elements % readlimits::kValuesCounted == 0 &&
+            !takeValue(sizeof(float) * size_t(width) * readlimits::kValuesCounted))
+            return false;
         for (int k = 0; k < width; ++k) {
             float value = 0;
             if (!match(value)) return false;

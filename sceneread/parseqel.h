@@ -165,7 +165,13 @@ protected:
     // Reads the next token; one the lexer refused becomes LEXERROR, its
     // report kept for whichever match meets it, so that a broken token ends
     // only a request that would read it.
-    int advance();
+    int advance() {
+        try {
+            return fToken = fLex.next();
+        } catch (const QELException& broken) {
+            return keepBroken(broken);
+        }
+    }
 
     lexanqel fLex;
     int fColorSamples = 3;
@@ -193,7 +199,12 @@ private:
     const std::string& inputFailure() const override { return fLex.inputFailure(); }
     bool tooManyErrors() const override { return fLex.tooManyErrors(); }
     // Counts the bytes of values the request holds; fails past the most.
-    bool takeValue(size_t bytes);
+    bool takeValue(size_t bytes) { return takeValues(bytes) || panicked(); }
+    int keepBroken(const QELException& broken);
+    bool panicked() {
+        panic();
+        return false;
+    }
     void hash_init();
     int matchNumbers(Array<float>& values, long count, bool bracketsRequired, int width,
                      const char* word, const char* words);

@@ -47,14 +47,13 @@ long badStringByte(const std::string& text) {
 
 } // namespace
 
-lexanrib::lexanrib(std::istream& in, const char* fileName)
-    : fIn(std::make_unique<TextScanner>(in, true)), fFileName(fileName) {}
+lexanrib::lexanrib(std::istream& in, const char* fileName) : fIn(in, true), fFileName(fileName) {}
 
 lexanrib::~lexanrib() = default;
 
 bool lexanrib::readUnsigned(int count, uint64_t& value) {
     unsigned char bytes[8];
-    if (!fIn->read(bytes, size_t(count))) return false;
+    if (!fIn.read(bytes, size_t(count))) return false;
     value = 0;
     for (int k = 0; k < count; ++k)
         value = value << 8 | bytes[k];
@@ -64,15 +63,10 @@ bool lexanrib::readUnsigned(int count, uint64_t& value) {
 // ---- tokens
 
 int lexanrib::next() {
-    if (fErrors.tooMany()) {
-        fTok = Token{};
-        fTok.line = fIn->line();
-        return fTok.type = LEXEOF;
-    }
     if (fReplay) {
-        if (fReplayNext == fReplay->size()) {
+        if (fReplayNext == fReplay->size() || fErrors.tooMany()) {
             fTok = Token{};
-            fTok.line = fReplay->empty() ? fIn->line() : fReplay->back().line;
+            fTok.line = fReplay->empty() ? fIn.line() : fReplay->back().line;
             return fTok.type = LEXEOF;
         }
         fTok = (*fReplay)[fReplayNext++];
@@ -96,7 +90,7 @@ void lexanrib::endReplay(Replay saved) {
 
 lexanrib::Include lexanrib::startInclude(std::streambuf* in, const char* fileName) {
     Include saved{std::move(fIn), fFileName, std::move(fTok)};
-    fIn = std::make_unique<TextScanner>(in, true);
+    fIn = TextScanner(in, true);
     fFileName = fileName;
     fTok = Token{};
     return saved;
@@ -104,15 +98,16 @@ lexanrib::Include lexanrib::startInclude(std::streambuf* in, const char* fileNam
 
 void lexanrib::endInclude(Include saved) {
     fIn = std::move(saved.scanner);
+    if (fErrors.tooMany()) fIn.stop(); // the archive had the file's last error
     fFileName = saved.fileName;
     fTok = std::move(saved.current);
 }
 
 int lexanrib::scan() {
     for (;;) {
-        int c = fIn->skipBlanks();
-        fTok.line = fIn->line();
-        fTok.offset = fIn->offset() - (c != kEnd);
+        int c = fIn.skipBlanks();
+        fTok.line = fIn.line();
+        fTok.offset = fIn.offset() - (c != kEnd);
         fTok.text.clear();
         fTok.binaryNumber = false;
         if (c == kEnd) return fTok.type = LEXEOF;
@@ -126,7 +121,7 @@ int lexanrib::scan() {
         if (c == '+' || c == '-' || c == '.' || isDigit(c)) return fTok.type = scanNumber(c);
         fTok.text.push_back(char(c));
         if (c == '[' || c == ']') return fTok.type = c;
-        if (!fIn->scanWord(fTok.text)) return tooLong("Word", readlimits::kLongestWord);
+        if (!fIn.scanWord(fTok.text)) return tooLong("Word", readlimits::kLongestWord);
         return fTok.type = LEXKEYWORD;
     }
 }
@@ -152,10 +147,10 @@ int lexanrib::truncated() {
 }
 
 int lexanrib::scanString() {
-    long start = fIn->offset();
+    long start = fIn.offset();
     TextScanner::StringEnd end;
     try {
-        end = fIn->scanString(fTok.text, false);
+        end = fIn.scanString(fTok.text, false);
     } catch (const std::bad_alloc&) {
         fTok.text.clear();
         return errorToken(RIBStringMemory, nullptr);
@@ -180,7 +175,7 @@ int lexanrib::checkString(long start) {
 }
 
 int lexanrib::scanNumber(int first) {
-    TextScanner::NumberShape shape = fIn->scanNumber(first, fTok.text);
+    TextScanner::NumberShape shape = fIn.scanNumber(first, fTok.text);
     if (shape.tooLong) return tooLong("Number", readlimits::kLongestWord);
     bool valid =
         shape.endsWell && shape.mantissaDigits > 0 && (!shape.exponent || shape.lastRun > 0);
@@ -269,11 +264,11 @@ int lexanrib::binaryString(int code) {
     // Refused before any of it is read: the bytes that follow are read as
     // tokens, since a file holding such a string is broken anyway.
     if (length > readlimits::kLongestString) return tooLong("String", readlimits::kLongestString);
-    long start = fIn->offset();
+    long start = fIn.offset();
     // Read as the bytes come, so that a length past the end of the file
     // costs no more memory than the file holds.
     while (length > 0) {
-        size_t part = fIn->appendSome(fTok.text, length);
+        size_t part = fIn.appendSome(fTok.text, length);
         if (part == 0) return truncated();
         length -= part;
     }
@@ -290,10 +285,10 @@ int lexanrib::binaryArray(int code) {
                           static_cast<unsigned long long>(count), fTok.offset);
     while (count > 0) {
         size_t available = 0;
-        const auto* bytes = reinterpret_cast<const unsigned char*>(fIn->ahead(available));
+        const auto* bytes = reinterpret_cast<const unsigned char*>(fIn.ahead(available));
         if (available < 4) {
             unsigned char split[4];
-            if (!fIn->read(split, 4)) return truncated();
+            if (!fIn.read(split, 4)) return truncated();
             fTok.floats.push_back(bigEndianFloat(split));
             --count;
             continue;
@@ -305,7 +300,7 @@ int lexanrib::binaryArray(int code) {
         float* out = fTok.floats.data() + old;
         for (size_t k = 0; k < part; ++k, bytes += 4)
             out[k] = bigEndianFloat(bytes);
-        fIn->consume(part * 4);
+        fIn.consume(part * 4);
         count -= part;
     }
     bool finite = std::all_of(fTok.floats.begin(), fTok.floats.end(),
@@ -319,7 +314,7 @@ int lexanrib::binaryArray(int code) {
 }
 
 int lexanrib::useRequest() {
-    int code = fIn->get();
+    int code = fIn.get();
     if (code == kEnd) return truncated();
     if (size_t(code) >= fRequestDefined.size() || !fRequestDefined[size_t(code)])
         return errorToken(RIBBadRequestCode, "Request code %d at byte %ld is not defined", code,
@@ -329,21 +324,21 @@ int lexanrib::useRequest() {
 }
 
 int lexanrib::definitionString() {
-    int c = fIn->peek();
+    int c = fIn.peek();
     if (c == kEnd) return truncated();
     fTok.text.clear();
     bool isString = (c >= 0x90 && c <= 0xA3) || c == 0xCF || c == 0xD0 || c == '"';
     if (!isString)
         return errorToken(RIBMalformed, "Definition at byte %ld is not followed by a string",
                           fTok.offset);
-    fIn->get();
+    fIn.get();
     if (c == '"') return scanString();
     if (c >= 0xCF) return referenceString(c);
     return binaryString(c);
 }
 
 int lexanrib::defineRequest() {
-    int code = fIn->get();
+    int code = fIn.get();
     if (code == kEnd) return truncated();
     if (definitionString() != LEXSTRING) return LEXERROR;
     if (fRequests.empty()) {
@@ -452,7 +447,9 @@ void lexanrib::countSkipped() {
     if (fErrors.add(QELErrorSeverity)) reportTooManyErrors();
 }
 
+// The input ends here, and a replay at its next token.
 void lexanrib::reportTooManyErrors() {
+    fIn.stop();
     std::string token = tokenText();
     std::string text = placeOf(fTok.line, &token) + ": " + kTooManyErrors;
     long saved = fReportLine;

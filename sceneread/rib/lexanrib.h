@@ -50,10 +50,10 @@ public:
     // parts are counted) and the offset of its first byte in the file.
     long tokenLine() const { return fTok.line; }
     long tokenOffset() const { return fTok.offset; }
-    long line() const { return fIn->line(); }
+    long line() const { return fIn.line(); }
     const char* fileName() const { return fFileName.c_str(); }
     // Why the input being read ended early (a read error); empty when it did not.
-    const std::string& inputFailure() const { return fIn->failure(); }
+    const std::string& inputFailure() const { return fIn.failure(); }
     // Whether the file had too many errors to be read further.
     bool tooManyErrors() const { return fErrors.tooMany(); }
     // The line of the report being handed to the handler; 0 between reports.
@@ -77,7 +77,7 @@ public:
     // read before goes on after the current token, which comes back. The
     // file's name is the one reports and relative names go by meanwhile.
     struct Include {
-        std::unique_ptr<TextScanner> scanner;
+        TextScanner scanner;
         String fileName;
         Token current;
     };
@@ -153,7 +153,7 @@ private:
     int tooLong(const char* what, size_t longest);
     void reportTooManyErrors();
 
-    std::unique_ptr<TextScanner> fIn;
+    TextScanner fIn;
     String fFileName;
     Token fTok;
     // While a replay runs, tokens are read from here instead of the input.

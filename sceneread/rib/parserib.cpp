@@ -206,11 +206,6 @@ void parserib::panic() {
     }
 }
 
-bool parserib::takeValue(size_t bytes) {
-    if (takeValues(bytes)) return true;
-    panic();
-    return false;
-}
 
 // ---- scalars
 
@@ -293,7 +288,7 @@ int parserib::match(std::vector<float>& values) {
     }
     if (!match('[')) return 0;
     while (isNumber(fToken)) {
-        if (!takeValue(sizeof(float))) return 0;
+        if (!takeCounted(values.size(), sizeof(float))) return 0;
         values.push_back(fLex.floatValue());
         advance();
     }
@@ -320,7 +315,7 @@ int parserib::match(std::vector<RtInt>& values) {
     }
     if (!match('[')) return 0;
     while (isNumber(fToken)) {
-        if (!takeValue(sizeof(RtInt)) || !match(value)) return 0;
+        if (!takeCounted(values.size(), sizeof(RtInt)) || !match(value)) return 0;
         values.push_back(value);
     }
     if (fToken == LEXSTRING) return fail(RIBBadArray, "Array has both numbers and strings");
@@ -440,7 +435,7 @@ int parserib::readNumbers(RibParameter& parameter) {
     } else if (fToken == '[') {
         advance();
         while (isNumber(fToken)) {
-            if (!takeValue(sizeof(float))) return 0;
+            if (!takeCounted(floats.size(), sizeof(float))) return 0;
             if (isInteger && fToken == LEXINT) parameter.ints.push_back(RtInt(fLex.intValue()));
             floats.push_back(fLex.floatValue());
             advance();

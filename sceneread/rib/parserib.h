@@ -182,7 +182,17 @@ private:
     const std::string& inputFailure() const override { return fLex.inputFailure(); }
     bool tooManyErrors() const override { return fLex.tooManyErrors(); }
     // Counts the bytes of values the request holds; fails past the most.
-    bool takeValue(size_t bytes);
+    bool takeValue(size_t bytes) { return takeValues(bytes) || panicked(); }
+    // The same for the next value of an array that holds count, a
+    // thousand values at a time.
+    bool takeCounted(size_t count, size_t bytes) {
+        return count % readlimits::kValuesCounted != 0 ||
+               takeValue(bytes * readlimits::kValuesCounted);
+    }
+    bool panicked() {
+        panic();
+        return false;
+    }
     void hash_init();
     // The value of one parameter, read under its declaration: 1, or -1
     // after a report when the value does not agree with it, 0 after a panic.
