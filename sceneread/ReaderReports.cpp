@@ -35,6 +35,8 @@ const char* const kCodeTexts[] = {
 
 // RIB reading knows one code more: a request the scene API cannot express.
 constexpr long kRibNoCounterpart = 18;
+// "overflowing an internal limit"
+constexpr long kLimitCode = 12;
 
 ReaderAbort gAbort = nullptr;
 
@@ -117,7 +119,26 @@ void printReport(SceneFormat format, qelErrorPrinterFunc printer, long code, lon
         std::fprintf(stderr, "%s\n", line.c_str());
 }
 
-bool ErrorCount::add(long severity) {
+bool ReportGate::deliver(long code, long severity, const char* message, long line) {
+    if (tooMany()) return false;
+    fReportLine = line;
+    if (fHandler) fHandler(code, severity, message);
+    fReportLine = 0;
+    return count(severity);
+}
+
+bool ReportGate::countSkipped() {
+    return !tooMany() && count(QEL_SEVERITY_ERROR);
+}
+
+void ReportGate::reportTooMany(const std::string& place, long line) {
+    std::string text = place + ": " + kTooManyErrors;
+    fReportLine = line;
+    if (fHandler) fHandler(kLimitCode, QEL_SEVERITY_SEVERE, text.c_str());
+    fReportLine = 0;
+}
+
+bool ReportGate::count(long severity) {
     if (severity == QEL_SEVERITY_INFO || severity == QEL_SEVERITY_WARNING) return false;
     return ++fErrors == readlimits::kMostErrors;
 }

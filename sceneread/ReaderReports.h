@@ -32,16 +32,37 @@ std::string placedReport(long line, const std::string* token, const char* format
 // The severe report's text once a file has had too many errors.
 constexpr const char* kTooManyErrors = "too many errors; the rest of the file is not read";
 
-// Counts the error reports of one file (a severity other than info and
-// warning); the report that makes them too many answers true, and the
-// reader then reads no further.
-class ErrorCount {
+// Where a reader's reports go: the handler chosen, with the errors of the
+// file counted (a severity other than info and warning). The report that
+// makes them too many is followed by one severe report that reading stops;
+// after it nothing more is handed on.
+class ReportGate {
 public:
-    bool add(long severity);
+    using Handler = void (*)(long code, long severity, const char* message);
+
+    explicit ReportGate(Handler handler) : fHandler(handler) {}
+
+    void setHandler(Handler handler) { fHandler = handler; }
+    Handler handler() const { return fHandler; }
+    // Hands the report, placed at the line, to the handler; true when it
+    // made the errors too many.
+    bool deliver(long code, long severity, const char* message, long line);
+    // A broken token skipped without a report; true when it made the errors
+    // too many.
+    bool countSkipped();
+    // The severe report that reading stops, at the place ("at line N
+    // 'token'").
+    void reportTooMany(const std::string& place, long line);
     bool tooMany() const { return fErrors >= readlimits::kMostErrors; }
+    // The line of the report being handed on; 0 between reports.
+    long reportLine() const { return fReportLine; }
 
 private:
+    bool count(long severity);
+
+    Handler fHandler;
     long fErrors = 0;
+    long fReportLine = 0;
 };
 
 // How the readers' abort handlers end the program once they have printed:

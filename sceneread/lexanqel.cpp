@@ -128,25 +128,16 @@ QELException lexanqel::exception(long code, long severity, const char* format, .
 }
 
 void lexanqel::deliver(long code, long severity, const char* message, long line) {
-    if (fErrors.tooMany()) return;
-    fReportLine = line;
-    if (fHandler) fHandler(code, severity, message);
-    if (fErrors.add(severity)) reportTooManyErrors();
-    fReportLine = 0;
+    if (fReports.deliver(code, severity, message, line)) stopReading();
 }
 
 void lexanqel::countSkipped() {
-    if (fErrors.add(QELErrorSeverity)) reportTooManyErrors();
+    if (fReports.countSkipped()) stopReading();
 }
 
-// The input ends here, so the next token is the end.
-void lexanqel::reportTooManyErrors() {
+void lexanqel::stopReading() {
     fIn.stop();
-    std::string text = placeOf(fTokenLine, &fText) + ": " + kTooManyErrors;
-    long saved = fReportLine;
-    fReportLine = fTokenLine;
-    if (fHandler) fHandler(kLimit, QELSevere, text.c_str());
-    fReportLine = saved;
+    fReports.reportTooMany(placeOf(fTokenLine, &fText), fTokenLine);
 }
 
 void lexanqel::QELErrorIgnore(long, long, const char*) {}

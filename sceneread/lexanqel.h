@@ -57,9 +57,9 @@ public:
     // Why the input ended early (a read error); empty when it did not.
     const std::string& inputFailure() const { return fIn.failure(); }
     // Whether the file had too many errors to be read further.
-    bool tooManyErrors() const { return fErrors.tooMany(); }
+    bool tooManyErrors() const { return fReports.tooMany(); }
     // The line of the report being handed to the handler; 0 between reports.
-    long reportLine() const { return fReportLine; }
+    long reportLine() const { return fReports.reportLine(); }
 
     void get(long& value) const;
     void get(float& value) const;
@@ -81,8 +81,8 @@ public:
     // A broken token skipped while recovering counts as an error unreported.
     void countSkipped();
 
-    void setHandler(Handler handler) { fHandler = handler; }
-    Handler handler() const { return fHandler; }
+    void setHandler(Handler handler) { fReports.setHandler(handler); }
+    Handler handler() const { return fReports.handler(); }
 
     static void QELErrorIgnore(long code, long severity, const char* message);
     static void QELErrorPrint(long code, long severity, const char* message);
@@ -96,7 +96,8 @@ public:
 private:
     int scanString();
     int scanNumber(int first);
-    void reportTooManyErrors();
+    // After the error that made them too many: the input ends here.
+    void stopReading();
 
     TextScanner fIn;
     String fFileName;
@@ -105,9 +106,7 @@ private:
     long fInt = 0;
     float fFloat = 0;
     std::string fText;
-    Handler fHandler = QELErrorPrint;
-    ErrorCount fErrors;
-    long fReportLine = 0;
+    ReportGate fReports{QELErrorPrint};
 };
 
 #endif

@@ -64,7 +64,7 @@ bool lexanrib::readUnsigned(int count, uint64_t& value) {
 
 int lexanrib::next() {
     if (fReplay) {
-        if (fReplayNext == fReplay->size() || fErrors.tooMany()) {
+        if (fReplayNext == fReplay->size() || fReports.tooMany()) {
             fTok = Token{};
             fTok.line = fReplay->empty() ? fIn.line() : fReplay->back().line;
             return fTok.type = LEXEOF;
@@ -98,7 +98,7 @@ lexanrib::Include lexanrib::startInclude(std::streambuf* in, const char* fileNam
 
 void lexanrib::endInclude(Include saved) {
     fIn = std::move(saved.scanner);
-    if (fErrors.tooMany()) fIn.stop(); // the archive had the file's last error
+    if (fReports.tooMany()) fIn.stop(); // the archive had the file's last error
     fFileName = saved.fileName;
     fTok = std::move(saved.current);
 }
@@ -436,26 +436,18 @@ QELException lexanrib::exception(long code, long severity, const char* format, .
 }
 
 void lexanrib::deliver(long code, long severity, const char* message, long line) {
-    if (fErrors.tooMany()) return;
-    fReportLine = line;
-    if (fHandler) fHandler(code, severity, message);
-    if (fErrors.add(severity)) reportTooManyErrors();
-    fReportLine = 0;
+    if (fReports.deliver(code, severity, message, line)) stopReading();
 }
 
 void lexanrib::countSkipped() {
-    if (fErrors.add(QELErrorSeverity)) reportTooManyErrors();
+    if (fReports.countSkipped()) stopReading();
 }
 
-// The input ends here, and a replay at its next token.
-void lexanrib::reportTooManyErrors() {
+// A replay ends at its next token too.
+void lexanrib::stopReading() {
     fIn.stop();
     std::string token = tokenText();
-    std::string text = placeOf(fTok.line, &token) + ": " + kTooManyErrors;
-    long saved = fReportLine;
-    fReportLine = fTok.line;
-    if (fHandler) fHandler(RIBLimit, QELSevere, text.c_str());
-    fReportLine = saved;
+    fReports.reportTooMany(placeOf(fTok.line, &token), fTok.line);
 }
 
 void lexanrib::RIBErrorIgnore(long, long, const char*) {}

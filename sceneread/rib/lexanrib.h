@@ -55,9 +55,9 @@ public:
     // Why the input being read ended early (a read error); empty when it did not.
     const std::string& inputFailure() const { return fIn.failure(); }
     // Whether the file had too many errors to be read further.
-    bool tooManyErrors() const { return fErrors.tooMany(); }
+    bool tooManyErrors() const { return fReports.tooMany(); }
     // The line of the report being handed to the handler; 0 between reports.
-    long reportLine() const { return fReportLine; }
+    long reportLine() const { return fReports.reportLine(); }
     // Keyword or string text; an ASCII number as read.
     const std::string& text() const { return fTok.text; }
     // The current token as it is quoted in reports.
@@ -113,8 +113,8 @@ public:
     // A broken token skipped while recovering counts as an error unreported.
     void countSkipped();
 
-    void setHandler(Handler handler) { fHandler = handler; }
-    Handler handler() const { return fHandler; }
+    void setHandler(Handler handler) { fReports.setHandler(handler); }
+    Handler handler() const { return fReports.handler(); }
 
     static void RIBErrorIgnore(long code, long severity, const char* message);
     static void RIBErrorPrint(long code, long severity, const char* message);
@@ -151,7 +151,8 @@ private:
     int errorToken(long code, const char* format, ...) __attribute__((format(printf, 3, 4)));
     int truncated();
     int tooLong(const char* what, size_t longest);
-    void reportTooManyErrors();
+    // After the error that made them too many: the input ends here.
+    void stopReading();
 
     TextScanner fIn;
     String fFileName;
@@ -159,9 +160,7 @@ private:
     // While a replay runs, tokens are read from here instead of the input.
     const std::vector<Token>* fReplay = nullptr;
     size_t fReplayNext = 0;
-    Handler fHandler = RIBErrorPrint;
-    ErrorCount fErrors;
-    long fReportLine = 0;
+    ReportGate fReports{RIBErrorPrint};
     // Encoded requests and strings defined so far.
     std::vector<std::string> fRequests;
     std::vector<bool> fRequestDefined;

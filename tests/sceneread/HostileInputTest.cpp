@@ -3,39 +3,9 @@
 // half way, bytes a terminal would obey.
 #include "ReaderFixture.h"
 #include "fuzz/FuzzFeeds.h"
-#include "sceneread/InputFailure.h"
 #include "sceneread/SceneInput.h"
 
-#include <algorithm>
-#include <cstring>
-
 namespace {
-
-// Gives its bytes, then fails as a disk might.
-class FailingBuffer : public std::streambuf {
-public:
-    explicit FailingBuffer(std::string bytes) : fBytes(std::move(bytes)) {}
-
-protected:
-    int_type underflow() override {
-        if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-        if (fGiven) throw InputFailure{"Input/output error"};
-        fGiven = true;
-        setg(fBytes.data(), fBytes.data(), fBytes.data() + fBytes.size());
-        return traits_type::to_int_type(*gptr());
-    }
-    std::streamsize xsgetn(char* s, std::streamsize n) override {
-        if (gptr() == egptr()) underflow();
-        std::streamsize part = std::min<std::streamsize>(n, egptr() - gptr());
-        std::memcpy(s, gptr(), size_t(part));
-        gbump(int(part));
-        return part;
-    }
-
-private:
-    std::string fBytes;
-    bool fGiven = false;
-};
 
 class HostileInputTest : public ReaderFixture {
 protected:
@@ -124,7 +94,8 @@ TEST_F(HostileInputTest, AFileEndingInsideABlockSaysWhichAndWhere) {
 }
 
 TEST_F(HostileInputTest, AReadThatFailsHalfWayStopsWithItsReason) {
-    FailingBuffer input("qelFrameBegin\nqelSceneBegin\nqelSphere 1 -1 1 360\nqelSce");
+    PiecesBuffer input("qelFrameBegin\nqelSceneBegin\nqelSphere 1 -1 1 360\nqelSce",
+                       "Input/output error");
     EXPECT_EQ(readFrom(input),
               (Lines{"qelFrameBegin", "qelSceneBegin", "qelSphereV [1 -1 1 360]"}));
     EXPECT_TRUE(fFailed);

@@ -1,5 +1,6 @@
 #include "FuzzFeeds.h"
 
+#include "sceneread/InputFailure.h"
 #include "sceneread/SceneInput.h"
 
 #include <algorithm>
@@ -12,35 +13,6 @@
 
 namespace {
 
-// Gives the bytes in pieces of one to seven bytes, as a pipe might.
-class PiecesBuffer : public std::streambuf {
-public:
-    explicit PiecesBuffer(std::string bytes) : fBytes(std::move(bytes)) {}
-
-protected:
-    int_type underflow() override {
-        if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-        if (fNext == fBytes.size()) return traits_type::eof();
-        size_t piece = std::min(fBytes.size() - fNext, size_t(1 + fPieces++ % 7));
-        char* begin = fBytes.data() + fNext;
-        setg(begin, begin, begin + piece);
-        fNext += piece;
-        return traits_type::to_int_type(*gptr());
-    }
-    std::streamsize xsgetn(char* s, std::streamsize n) override {
-        if (n <= 0 || (gptr() == egptr() && underflow() == traits_type::eof())) return 0;
-        std::streamsize part = std::min<std::streamsize>(n, egptr() - gptr());
-        std::memcpy(s, gptr(), size_t(part));
-        gbump(int(part));
-        return part;
-    }
-
-private:
-    std::string fBytes;
-    size_t fNext = 0;
-    size_t fPieces = 0;
-};
-
 std::string scratchPath() {
     static std::atomic<long> count{0};
     return "/tmp/qel-fuzz-" + std::to_string(long(::getpid())) + "-" +
@@ -48,6 +20,27 @@ std::string scratchPath() {
 }
 
 } // namespace
+
+PiecesBuffer::int_type PiecesBuffer::underflow() {
+    if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+    if (fNext == fBytes.size()) {
+        if (!fFailure.empty()) throw InputFailure{fFailure};
+        return traits_type::eof();
+    }
+    size_t piece = std::min(fBytes.size() - fNext, size_t(1 + fPieces++ % 7));
+    char* begin = fBytes.data() + fNext;
+    setg(begin, begin, begin + piece);
+    fNext += piece;
+    return traits_type::to_int_type(*gptr());
+}
+
+std::streamsize PiecesBuffer::xsgetn(char* s, std::streamsize n) {
+    if (n <= 0 || (gptr() == egptr() && underflow() == traits_type::eof())) return 0;
+    std::streamsize part = std::min<std::streamsize>(n, egptr() - gptr());
+    std::memcpy(s, gptr(), size_t(part));
+    gbump(int(part));
+    return part;
+}
 
 Feed feedFor(size_t size) {
     return kFeeds[size % std::size(kFeeds)];

@@ -19,6 +19,23 @@ constexpr Feed kFeeds[] = {Feed::Memory, Feed::Pieces, Feed::File, Feed::GzipFil
 
 Feed feedFor(size_t size);
 
+// Gives the bytes in pieces of one to seven bytes, as a pipe might; with a
+// failure, it then fails as a disk might (an InputFailure) instead of ending.
+class PiecesBuffer : public std::streambuf {
+public:
+    explicit PiecesBuffer(std::string bytes, std::string failure = "")
+        : fBytes(std::move(bytes)), fFailure(std::move(failure)) {}
+
+protected:
+    int_type underflow() override;
+    std::streamsize xsgetn(char* s, std::streamsize n) override;
+
+private:
+    std::string fBytes, fFailure;
+    size_t fNext = 0;
+    size_t fPieces = 0;
+};
+
 // A file holding the bytes, compressed with gzip or not, removed at the end.
 class ScratchFile {
 public:
