@@ -16,9 +16,15 @@ bool isC1Control(std::string_view sequence) {
 
 void appendEscape(std::string& out, unsigned char c) {
     switch (c) {
-    case '\n': out += "\\n"; return;
-    case '\r': out += "\\r"; return;
-    case '\t': out += "\\t"; return;
+    case '\n':
+        out += "\\n";
+        return;
+    case '\r':
+        out += "\\r";
+        return;
+    case '\t':
+        out += "\\t";
+        return;
     default:
         out += "\\x";
         out += kHexDigits[c >> 4];

@@ -43,14 +43,22 @@ std::string OpenBlocks::describe() const {
 
 const char* OpenBlocks::nameOf(Kind kind) {
     switch (kind) {
-    case Kind::Frame: return "frame";
-    case Kind::Scene: return "scene";
-    case Kind::World: return "world";
-    case Kind::Attribute: return "attribute block";
-    case Kind::Transform: return "transform block";
-    case Kind::Object: return "object";
-    case Kind::Motion: return "motion block";
-    case Kind::Solid: return "solid block";
+    case Kind::Frame:
+        return "frame";
+    case Kind::Scene:
+        return "scene";
+    case Kind::World:
+        return "world";
+    case Kind::Attribute:
+        return "attribute block";
+    case Kind::Transform:
+        return "transform block";
+    case Kind::Object:
+        return "object";
+    case Kind::Motion:
+        return "motion block";
+    case Kind::Solid:
+        return "solid block";
     }
     return "block";
 }

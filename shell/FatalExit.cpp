@@ -41,10 +41,6 @@ void setProgramName(const char* name) {
     gProgram = name ? name : "";
 }
 
-const char* programName() {
-    return gProgram;
-}
-
 void setUnfinishedFile(const char* path) {
     gHasUnfinished.store(false);
     if (!path || std::strlen(path) >= sizeof gUnfinished) return;

@@ -10,7 +10,6 @@ namespace fatal {
 
 // The program's name, which leads every line written here.
 void setProgramName(const char* name);
-const char* programName();
 
 // A file to remove should the program end here: the one being written,
 // such as a converted scene. Null forgets it. The path is copied.

@@ -13,7 +13,8 @@ std::atomic<bool> gExhausted{false};
 
 // Another thread that runs out while the first reports waits to be ended.
 [[noreturn]] void waitForTheEnd() {
-    for (;;) ::pause();
+    for (;;)
+        ::pause();
 }
 
 void programOutOfMemory() {

@@ -27,10 +27,11 @@ TEST_F(HostileInputTest, WordsStringsAndNumbersPastTheirLengthAreRefused) {
     std::string word(5000, 'q'), digits(5000, '7'), text(2 << 20, 'x');
     EXPECT_EQ(read(word + "\nqelFrameBegin\n" + digits + "\nqelFrameEnd\n"),
               (Lines{"qelFrameBegin", "qelFrameEnd"}));
-    EXPECT_EQ(messages(),
-              (Lines{"QEL error: overflowing an internal limit at line 1: Word longer than 4096 bytes",
-                     "QEL error: overflowing an internal limit at line 3: Number longer than 4096 "
-                     "bytes"}));
+    EXPECT_EQ(
+        messages(),
+        (Lines{"QEL error: overflowing an internal limit at line 1: Word longer than 4096 bytes",
+               "QEL error: overflowing an internal limit at line 3: Number longer than 4096 "
+               "bytes"}));
     messages().clear();
     // a string past 1 MiB stops there; the rest of it reads as what follows
     read("qelObjectName \"" + text + "\"\nqelFrameBegin\nqelFrameEnd\n");
@@ -41,7 +42,8 @@ TEST_F(HostileInputTest, WordsStringsAndNumbersPastTheirLengthAreRefused) {
 
 TEST_F(HostileInputTest, ReadingStopsAfterAHundredErrors) {
     std::string text;
-    for (int k = 0; k < 150; ++k) text += "qelSphere x\n";
+    for (int k = 0; k < 150; ++k)
+        text += "qelSphere x\n";
     EXPECT_EQ(read(text + "qelFrameBegin\n"), Lines{}) << "nothing after the hundredth error";
     ASSERT_EQ(messages().size(), 101u);
     EXPECT_EQ(messages()[99], "QEL error: general syntactic error at line 100 'x': Expected float");
@@ -50,9 +52,9 @@ TEST_F(HostileInputTest, ReadingStopsAfterAHundredErrors) {
     // warnings are not counted
     messages().clear();
     text.clear();
-    for (int k = 0; k < 150; ++k) text += "qelLightSwitch 7 1\n";
-    EXPECT_EQ(read(text + "qelFrameBegin\nqelFrameEnd\n"),
-              (Lines{"qelFrameBegin", "qelFrameEnd"}));
+    for (int k = 0; k < 150; ++k)
+        text += "qelLightSwitch 7 1\n";
+    EXPECT_EQ(read(text + "qelFrameBegin\nqelFrameEnd\n"), (Lines{"qelFrameBegin", "qelFrameEnd"}));
     EXPECT_EQ(messages().size(), 150u);
 }
 
@@ -120,11 +122,13 @@ TEST_F(HostileInputTest, AGzipFileReadsAsItsText) {
 
 TEST_F(HostileInputTest, ReportsShowControlBytesAsEscapes) {
     // a terminal would reset itself at the first, and take NUL for the end
-    read("qelF\x1b" "coo\n");
+    read("qelF\x1b"
+         "coo\n");
     read(std::string("qel\0Bar\n", 8));
     // valid UTF-8 stays, broken UTF-8 is escaped
     read("qelSurface \"plastic\" \"caf\xc3\xa9\" 1\n");
-    read("qelSurface \"plastic\" \"n\xe9" "e\" 1\n");
+    read("qelSurface \"plastic\" \"n\xe9"
+         "e\" 1\n");
     EXPECT_EQ(messages(),
               (Lines{"QEL error: undefined QEL request at line 1 'qelF\\x1bcoo'",
                      "QEL error: undefined QEL request at line 1 'qel\\x00Bar'",

@@ -1,8 +1,8 @@
 // Scene files as the readers read them: regular files, gzip data, FIFOs
 // and devices, read errors and a stop asked for while the input is slow.
+#include "sceneread/SceneInput.h"
 #include "fuzz/FuzzFeeds.h"
 #include "sceneread/InputFailure.h"
-#include "sceneread/SceneInput.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +70,8 @@ TEST(SceneInputTest, GzipDataIsInflatedWhateverTheName) {
 TEST(SceneInputTest, DamagedOrCutGzipDataIsAFailure) {
     std::string packed = gzipped(scene());
     std::string damaged = packed;
-    for (size_t k = 20; k < 60; ++k) damaged[k] = char(~damaged[k]);
+    for (size_t k = 20; k < 60; ++k)
+        damaged[k] = char(~damaged[k]);
     ScratchFile bad(damaged, false);
     EXPECT_EQ(readFile(bad.path()).failure.rfind("the gzip data is damaged", 0), 0u);
     ScratchFile cut(packed.substr(0, packed.size() / 2), false);
@@ -144,7 +145,8 @@ TEST_F(FifoTest, AStopEndsAWaitForData) {
     EXPECT_EQ(read.bytes, "");
     EXPECT_EQ(read.failure, "");
     EXPECT_TRUE(input->woken());
-    for (int fd : {writer, wake[0], wake[1]}) ::close(fd);
+    for (int fd : {writer, wake[0], wake[1]})
+        ::close(fd);
 }
 
 } // namespace

@@ -31,7 +31,8 @@ std::string frame(const std::string& name = "ball") {
 std::string pile(int spheres) {
     std::string text = "qelFrameBegin\nqelRasterViewport 0 11 0 11\nqelSceneBegin\n"
                        "qelTranslate 0 0 5\n";
-    for (int k = 0; k < spheres; ++k) text += "qelSphere 0.4 -0.4 0.4 360\n";
+    for (int k = 0; k < spheres; ++k)
+        text += "qelSphere 0.4 -0.4 0.4 360\n";
     return text + "qelSceneEnd\nqelFrameEnd\n";
 }
 
@@ -121,7 +122,8 @@ TEST_F(LumivarHostileTest, AFifoIsReadAsItsWriterWritesIt) {
 
 TEST_F(LumivarHostileTest, AMessageRepeatedOnEveryLineIsShownAFewTimes) {
     std::string scene;
-    for (int k = 0; k < 20; ++k) scene += "qelLightSwitch 7 1\n";
+    for (int k = 0; k < 20; ++k)
+        scene += "qelLightSwitch 7 1\n";
     LumivarResult result = run({write("lights.qel", scene + frame())});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err,
@@ -136,10 +138,13 @@ TEST_F(LumivarHostileTest, AMessageRepeatedOnEveryLineIsShownAFewTimes) {
 }
 
 TEST_F(LumivarHostileTest, BytesATerminalWouldObeyAreEscaped) {
-    LumivarResult result = run({write("esc.qel", "qelF\x1b" "c\x07oo\n" + frame())});
+    LumivarResult result = run({write("esc.qel", "qelF\x1b"
+                                                 "c\x07oo\n" +
+                                                     frame())});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err,
-              "lumivar: esc.qel:1: QEL error: undefined QEL request at line 1 'qelF\\x1bc\\x07oo'\n");
+    EXPECT_EQ(
+        result.err,
+        "lumivar: esc.qel:1: QEL error: undefined QEL request at line 1 'qelF\\x1bc\\x07oo'\n");
 }
 
 TEST_F(LumivarHostileTest, AStopTakesEffectWithinASecondWhateverRuns) {

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <sstream>
 #include <fcntl.h>
+#include <sstream>
 #include <unistd.h>
 #include <zlib.h>
 

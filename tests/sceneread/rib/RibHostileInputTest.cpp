@@ -44,7 +44,8 @@ TEST_F(RibHostileInputTest, WordsAndStringsPastTheirLengthAreRefused) {
 
 TEST_F(RibHostileInputTest, ReadingStopsAfterAHundredErrors) {
     std::string text;
-    for (int k = 0; k < 150; ++k) text += "Frobnicate\n";
+    for (int k = 0; k < 150; ++k)
+        text += "Frobnicate\n";
     EXPECT_EQ(read(text + "Sphere 1 -1 1 360\n"), Lines{});
     ASSERT_EQ(messages().size(), 101u);
     EXPECT_EQ(messages()[99], "RIB error: undefined RIB request at line 100 'Frobnicate'");
@@ -92,7 +93,8 @@ TEST_F(RibArchiveTest, GzipFilesAndArchivesReadAsTheirText) {
 }
 
 TEST_F(RibArchiveTest, AnArchiveThatCannotBeReadSaysWhy) {
-    std::string packed = gzipped("Sphere 1 -1 1 360\n" + std::string(100000, '\n') + "Disk 0 1 360\n");
+    std::string packed =
+        gzipped("Sphere 1 -1 1 360\n" + std::string(100000, '\n') + "Disk 0 1 360\n");
     write("cut.rib", packed.substr(0, packed.size() - 20));
     ::mkdir((fDir + "folder.rib").c_str(), 0755);
     Lines made = readFile(write("scene.rib", "ReadArchive \"cut.rib\"\nReadArchive \"folder.rib\"\n"

@@ -21,7 +21,8 @@ TEST(ReadingLoopTest, EveryCorpusFileEndsWithMessagesOrNone) {
         if (!std::filesystem::is_directory(corpus)) continue;
         for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
             std::string bytes = contents(entry.path());
-            for (unsigned variant = 0; variant < 4; ++variant) QEL_READING_LOOP(bytes, variant);
+            for (unsigned variant = 0; variant < 4; ++variant)
+                QEL_READING_LOOP(bytes, variant);
             ++files;
         }
     }
