@@ -657,9 +657,7 @@ void Scene::objectInstance(const void* handle) {
     long allowed = kInstancedPrimitives + kInstancedPerRequested * fRequested;
     if (fInstanceBudgetMet || fInstanced + object.count() > allowed) {
         if (!fInstanceBudgetMet)
-            error(kErrRange, kError,
-                  "object instances would make more than %ld primitives in the scene; this "
-                  "instance and those after it are left out",
+            error(kErrRange, kError, "object instances past %ld primitives in a scene are left out",
                   allowed);
         fInstanceBudgetMet = true;
         return;

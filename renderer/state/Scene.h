@@ -88,8 +88,8 @@ public:
     // scene (inside objects too). An instance beyond it is left out, the
     // first one with a report.
     void objectInstance(const void* object);
-    static constexpr long kInstancedPrimitives = 1L << 16;
-    static constexpr long kInstancedPerRequested = 16;
+    static constexpr long kInstancedPrimitives = 1L << 15;
+    static constexpr long kInstancedPerRequested = 8;
 
     // Makes a primitive of the class code now, or, inside an object block,
     // keeps the maker in the object.

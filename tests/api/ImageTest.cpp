@@ -291,6 +291,61 @@ TEST_F(ImageTest, ProceduralEmitsItsSpheresAndIsReleasedOnce) {
     EXPECT_GT(coveredPixels(image), 100 * 3);
 }
 
+std::vector<std::string> gReports;
+void keepReport(const char* line) { gReports.emplace_back(line); }
+
+// A procedural that makes itself again, as a careless one might.
+void itselfAgain(void*, float) {
+    float bound[6] = {-1, 1, -1, 1, -1, 1};
+    qelProcedural(nullptr, bound, itselfAgain, nullptr);
+}
+
+TEST_F(ImageTest, ProceduralsMakingThemselvesEndAtTheirDepth) {
+    gReports.clear();
+    qelErrorPrinter(keepReport);
+    beginSmallFrame(fPath);
+    qelTranslate(0, 0, 5);
+    float bound[6] = {-1, 1, -1, 1, -1, 1};
+    qelProcedural(nullptr, bound, itselfAgain, nullptr);
+    endFrame();
+    EXPECT_EQ(gReports, (std::vector<std::string>{
+                            "error: Parameter out of range. procedurals made by procedurals 64 "
+                            "deep; this one is left out"}));
+}
+
+// Scenes read but not rendered: the null hider keeps no primitive.
+void beginUnrenderedScene() {
+    qelFrameBegin();
+    qelHider(QEL_HIDER_NULL);
+    qelSceneBegin();
+}
+
+TEST_F(ImageTest, ObjectInstancesStopAtTheScenesBudget) {
+    gReports.clear();
+    qelErrorPrinter(keepReport);
+    beginUnrenderedScene();
+    const void* pile = qelObjectBegin();
+    for (int k = 0; k < 1000; ++k) qelSphere(0.01f, -0.01f, 0.01f, 360, 0);
+    qelObjectEnd();
+    // 32768 primitives, and 8 for each of the 1000 requested: 40 calls
+    for (int k = 0; k < 40; ++k) qelObjectCall(pile);
+    EXPECT_TRUE(gReports.empty());
+    for (int k = 0; k < 3; ++k) qelObjectCall(pile);
+    endFrame();
+    EXPECT_EQ(gReports, (std::vector<std::string>{
+                            "error: Parameter out of range. qelObjectCall: object instances past "
+                            "40768 primitives in a scene are left out"}));
+    // a scene of its own has a budget of its own
+    gReports.clear();
+    beginUnrenderedScene();
+    const void* ball = qelObjectBegin();
+    qelSphere(1, -1, 1, 360, 0);
+    qelObjectEnd();
+    qelObjectCall(ball);
+    endFrame();
+    EXPECT_TRUE(gReports.empty());
+}
+
 TEST_F(ImageTest, UnwritableFileIsReported) {
     fPath = "/nonexistent-dir/never.tif";
     std::vector<std::string>* lines = new std::vector<std::string>;
