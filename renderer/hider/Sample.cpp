@@ -50,16 +50,21 @@ bool Sample::sample(const MicroPolygon& mp) {
     return true;
 }
 
+// Front to back over colours the surfaces premultiplied by their opacity:
+// C += T·Ci. A matte adds neither colour nor alpha and holds out what lies
+// behind it in proportion to its opacity.
 Color Sample::pack(float& alpha, float& z) const {
-    Color transmission = gWhite, C = gBlack;
+    Color transmission = gWhite, C = gBlack, covered = gBlack;
     z = 1.0f;
     for (const SampleHit& hit : fHits) {
-        if (hit.matte) break;
-        C += transmission * hit.Ci * hit.Oi;
+        if (!hit.matte) {
+            C += transmission * hit.Ci;
+            covered += transmission * hit.Oi;
+            if (z >= 1.0f) z = hit.order.depth();
+        }
         transmission *= gWhite - hit.Oi;
-        if (z >= 1.0f) z = hit.order.depth();
     }
-    alpha = float((3.0L - transmission.r - transmission.g - transmission.b) / 3.0L);
+    alpha = float((double(covered.r) + covered.g + covered.b) / 3.0);
     return C;
 }
 

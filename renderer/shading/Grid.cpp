@@ -183,11 +183,10 @@ private:
 } // namespace
 
 void Grid::shade() {
-    if (fAttrib->matte || !fAttrib->surfaceShader) {
+    if (!fAttrib->surfaceShader) {
         // Without a surface shader the grid shows its colour as a constant surface would.
-        Color opacity = fAttrib->matte ? Color(1, 1, 1) : fAttrib->opacityValue;
-        Color color = fAttrib->matte ? Color(0, 0, 0) : fAttrib->colorValue;
-        color *= opacity;
+        Color opacity = fAttrib->opacityValue;
+        Color color = fAttrib->colorValue * opacity;
         for (int k = 0; k <= fNv; ++k)
             for (int i = 0; i < vertexRowLength(k); ++i) {
                 fRows[k][i].Ci = color;

@@ -411,7 +411,8 @@ void Scene::addGrid(Grid* grid) {
     const Attrib& attrib = *grid->attrib();
     const Option& option = *gOption;
     bool colourWanted = option.colorOut || option.alphaOut;
-    if (colourWanted && !attrib.matte) {
+    // A matte is shaded too: its opacity is how much it holds out.
+    if (colourWanted) {
         setAttribNames(attrib.objectNameValue.empty() ? nullptr : attrib.objectNameValue.c_str(),
                        attrib.groupNameValue.empty() ? nullptr : attrib.groupNameValue.c_str());
         grid->shade();

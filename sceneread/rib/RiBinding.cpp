@@ -4,6 +4,7 @@
 #include "sceneread/rib/RibCodes.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
@@ -54,6 +55,7 @@ const NamedParameter kPredefined[] = {
     {"eye", kQuarkEye, QEL_CLASS_NO, QEL_TYPE_NO},
     {"world", kQuarkWorld, QEL_CLASS_NO, QEL_TYPE_NO},
     {"model", kQuarkModel, QEL_CLASS_NO, QEL_TYPE_NO},
+    {"defaultsurface", kQuarkDefaultSurface, QEL_CLASS_NO, QEL_TYPE_NO},
 };
 
 // The geometric names of the interface and the scene API names they become.
@@ -153,6 +155,9 @@ RiBinding& RiBinding::current() {
 
 void RiBinding::reset() {
     declarations.reset();
+    transforms.reset();
+    surfaceChosen = false;
+    surfaces.clear();
     handler = RiErrorPrint;
     reportHandler = nullptr;
     colorSamples = 3;
@@ -401,5 +406,17 @@ QelParameterList& RiBinding::shader(const char* request, const RiShader* standar
             variableQuark(name, qelClassOf(declaration.parameterClass), type, false);
         if (quark) copyScaled(declaration, quark, 1, values[k]);
     }
+    if (standard) addFallbacks(*standard);
     return fList;
+}
+
+// RenderMan's defaults where the built-in's differ, for what was left out.
+void RiBinding::addFallbacks(const RiShader& standard) {
+    if (!standard.parameters) return;
+    for (const RiShaderParameter* p = standard.parameters; p->ribName; ++p) {
+        if (std::isnan(p->fallback)) continue;
+        bool given = false;
+        for (long k = 0; k < fList.n(); ++k) given |= fList.quark(k) == p->quark;
+        if (!given) *fList.addFloats(p->quark, 1) = p->fallback * p->scale;
+    }
 }

@@ -9,12 +9,14 @@
 #include "sceneread/rib/RiCounts.h"
 #include "sceneread/rib/RiDeclarations.h"
 #include "sceneread/rib/RiShaders.h"
+#include "sceneread/rib/RiTransforms.h"
 #include "sceneread/rib/ri.h"
 
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 // Where varying values sit on a patch: a grid of ribU by ribV in the
 // interface, of qelU by qelV in the scene API. Values are resampled
@@ -60,6 +62,10 @@ public:
     void dropAll(const char* request, RtInt n, const RtToken tokens[]);
 
     RiDeclarations declarations;
+    RiTransforms transforms;
+    // Whether the options chose a surface; saved by each frame.
+    bool surfaceChosen = false;
+    std::vector<bool> surfaces;
     RtErrorHandler handler = RiErrorPrint;
     RtErrorHandler reportHandler = nullptr;
     int colorSamples = 3;
@@ -89,6 +95,7 @@ private:
                  const void* values);
     void copyScaled(const RiDeclaration& declaration, unsigned short quark, float scale,
                     const void* values);
+    void addFallbacks(const RiShader& standard);
 
     QelParameterList fList;
     std::unordered_map<std::string, QelName> fNames;

@@ -1,6 +1,7 @@
 // The RenderMan Interface procedures, each issuing its qel requests.
 #include "sceneread/rib/ri.h"
 
+#include "common/Quark.h"
 #include "sceneread/ReaderReports.h"
 #include "sceneread/rib/RiBinding.h"
 #include "sceneread/rib/RibCodes.h"
@@ -27,6 +28,12 @@ namespace {
 
 RiBinding& binding() {
     return RiBinding::current();
+}
+
+// Makes the matrix the current transform, in the scene API and the mirror.
+void loadMatrix(const Matrix& matrix) {
+    binding().transforms.current() = matrix;
+    qelLoadMatrix(matrix.m);
 }
 
 void reportError(long code, const char* format, const char* name) {
@@ -292,13 +299,26 @@ RtToken RiDeclare(const char* name, const char* declaration) {
 }
 
 void RiFrameBegin(RtInt) {
+    binding().transforms.push();
+    binding().surfaces.push_back(binding().surfaceChosen);
     qelFrameBegin();
 }
 void RiFrameEnd() {
+    RiBinding& b = binding();
+    b.transforms.pop();
+    if (!b.surfaces.empty()) {
+        b.surfaceChosen = b.surfaces.back();
+        b.surfaces.pop_back();
+    }
     qelFrameEnd();
 }
+// A world whose options chose no surface is shaded by RenderMan's default
+// surface, which needs no light (the scene API's own default is plastic).
 void RiWorldBegin() {
+    RiBinding& b = binding();
+    b.transforms.beginWorld();
     qelSceneBegin();
+    if (!b.surfaceChosen) qelSurfaceV(kQuarkDefaultSurface, 0, nullptr, nullptr);
 }
 
 void RiWorldEnd() {
@@ -315,19 +335,24 @@ RtInt RiRenderStep() {
     return qelRenderBucket();
 }
 void RiRenderFinish() {
+    binding().transforms.endWorld();
     qelSceneEnd();
 }
 
 void RiAttributeBegin() {
+    binding().transforms.push();
     qelAttributePush();
 }
 void RiAttributeEnd() {
+    binding().transforms.pop();
     qelAttributePop();
 }
 void RiTransformBegin() {
+    binding().transforms.push();
     qelMatrixPush();
 }
 void RiTransformEnd() {
+    binding().transforms.pop();
     qelMatrixPop();
 }
 
@@ -629,6 +654,8 @@ void shaderRequest(RiShaderKind kind, const char* request, QelShaderRequest call
 } // namespace
 
 void RiSurfaceV(RtToken name, RtInt n, const RtToken tokens[], const RtPointer values[]) {
+    RiBinding& b = binding();
+    if (!b.transforms.inWorld()) b.surfaceChosen = true;
     shaderRequest(RiShaderKind::Surface, "Surface", qelSurfaceV, name, n, tokens, values);
 }
 void RiDisplacementV(RtToken name, RtInt n, const RtToken tokens[], const RtPointer values[]) {
@@ -732,30 +759,59 @@ void RiTrimCurve(RtInt nloops, const RtInt ncurves[], const RtInt order[], const
 
 // ---- transforms
 
+// Inside the world, RenderMan's Identity and Transform are relative to world
+// space; the scene API's matrices go from object to camera space.
 void RiIdentity() {
-    if (!binding().skipInMotion()) qelLoadIdentity();
+    RiBinding& b = binding();
+    if (b.skipInMotion()) return;
+    if (b.transforms.inWorld()) {
+        loadMatrix(b.transforms.identity());
+        return;
+    }
+    b.transforms.current() = gIdentity;
+    qelLoadIdentity();
 }
 void RiTransform(const RtMatrix transform) {
-    if (!binding().skipInMotion()) qelLoadMatrix(transform);
+    RiBinding& b = binding();
+    if (b.skipInMotion()) return;
+    loadMatrix(b.transforms.relative(Matrix(transform)));
 }
 void RiConcatTransform(const RtMatrix transform) {
-    if (!binding().skipInMotion()) qelMultMatrix(transform);
+    RiBinding& b = binding();
+    if (b.skipInMotion()) return;
+    b.transforms.current() = Matrix(transform) * b.transforms.current();
+    qelMultMatrix(transform);
 }
 void RiPerspective(RtFloat fov) {
-    if (!binding().skipInMotion()) qelPerspective(fov);
+    RiBinding& b = binding();
+    if (b.skipInMotion()) return;
+    b.transforms.current().perspective(fov);
+    qelPerspective(fov);
 }
 void RiTranslate(RtFloat dx, RtFloat dy, RtFloat dz) {
-    if (!binding().skipInMotion()) qelTranslate(dx, dy, dz);
+    RiBinding& b = binding();
+    if (b.skipInMotion()) return;
+    b.transforms.current().translate(dx, dy, dz);
+    qelTranslate(dx, dy, dz);
 }
 void RiRotate(RtFloat angle, RtFloat dx, RtFloat dy, RtFloat dz) {
-    if (!binding().skipInMotion()) qelRotate(angle, dx, dy, dz);
+    RiBinding& b = binding();
+    if (b.skipInMotion()) return;
+    b.transforms.current().rotate(angle, dx, dy, dz);
+    qelRotate(angle, dx, dy, dz);
 }
 void RiScale(RtFloat sx, RtFloat sy, RtFloat sz) {
-    if (!binding().skipInMotion()) qelScale(sx, sy, sz);
+    RiBinding& b = binding();
+    if (b.skipInMotion()) return;
+    b.transforms.current().scale(sx, sy, sz);
+    qelScale(sx, sy, sz);
 }
 void RiSkew(RtFloat angle, RtFloat dx1, RtFloat dy1, RtFloat dz1, RtFloat dx2, RtFloat dy2,
             RtFloat dz2) {
-    if (!binding().skipInMotion()) qelSkew(angle, dx1, dy1, dz1, dx2, dy2, dz2);
+    RiBinding& b = binding();
+    if (b.skipInMotion()) return;
+    b.transforms.current().skew(angle, dx1, dy1, dz1, dx2, dy2, dz2);
+    qelSkew(angle, dx1, dy1, dz1, dx2, dy2, dz2);
 }
 
 void RiCoordinateSystem(RtToken space) {
@@ -766,11 +822,25 @@ void RiCoordinateSystem(RtToken space) {
                            "%s: the scene API keeps its standard spaces; skipped", key.c_str());
         return;
     }
-    qelMarkSpace(binding().nameQuark(space ? space : ""));
+    std::string name = space ? space : "";
+    binding().transforms.mark(name);
+    qelMarkSpace(binding().nameQuark(name));
 }
 
-void RiCoordSysTransform(RtToken) {
-    binding().unsupported("CoordSysTransform");
+// The spaces the binding knows the matrix of: "world", "camera", "object"
+// (the current one) and every CoordinateSystem.
+void RiCoordSysTransform(RtToken space) {
+    RiBinding& b = binding();
+    if (b.skipInMotion()) return;
+    std::string name = space ? space : "";
+    if (name == "object" || name == "current") return;
+    if (const Matrix* matrix = b.transforms.space(name)) {
+        loadMatrix(*matrix);
+        return;
+    }
+    b.warnOnce("CoordSysTransform " + name, RIBNoCounterpart,
+               "CoordSysTransform \"%s\": no such coordinate system; the transform is kept",
+               name.c_str());
 }
 
 // ---- geometry

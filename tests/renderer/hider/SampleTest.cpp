@@ -91,13 +91,15 @@ TEST_F(SamplePackTest, EmptySampleIsBlackTransparentAndFar) {
     EXPECT_FLOAT_EQ(z, 1.0f);
 }
 
-// Red over blue, each half transparent: C = 0.5·red + 0.25·blue,
+// Red over blue, each half transparent, their colours premultiplied by
+// their opacity as surfaces give them: C = 0.5·red + 0.5·(0.5·blue),
 // alpha = 1 - 0.5·0.5, depth of the front hit.
-TEST_F(SamplePackTest, CompositesFrontToBack) {
+TEST_F(SamplePackTest, CompositesPremultipliedColoursFrontToBack) {
+    const Color halfRed = kHalf * kRed, halfBlue = kHalf * kBlue;
     std::unique_ptr<Grid> front(quadGrid(Point(0, 0, 0.2f), Point(1, 0, 0.2f),
-                                         Point(0, 1, 0.2f), Point(1, 1, 0.2f), kRed, kHalf));
+                                         Point(0, 1, 0.2f), Point(1, 1, 0.2f), halfRed, kHalf));
     std::unique_ptr<Grid> back(quadGrid(Point(0, 0, 0.4f), Point(1, 0, 0.4f), Point(0, 1, 0.4f),
-                                        Point(1, 1, 0.4f), kBlue, kHalf));
+                                        Point(1, 1, 0.4f), halfBlue, kHalf));
     Sample s;
     s.place(0.5f, 0.5f);
     EXPECT_TRUE(s.sample(MicroPolygon(back.get())));
@@ -111,18 +113,28 @@ TEST_F(SamplePackTest, CompositesFrontToBack) {
     EXPECT_FLOAT_EQ(z, 0.2f);
 }
 
-TEST_F(SamplePackTest, MatteHitInFrontHidesWithoutAlpha) {
+// A matte holds out what lies behind it by its opacity and adds nothing:
+// opaque red behind a half-opaque matte keeps half its colour and alpha.
+TEST_F(SamplePackTest, AMatteHoldsOutInProportionToItsOpacity) {
     std::unique_ptr<Grid> red(quadGrid(Point(0, 0, 0.6f), Point(1, 0, 0.6f), Point(0, 1, 0.6f),
                                        Point(1, 1, 0.6f), kRed, gWhite));
     gAttrib->matteObject(1);
     std::unique_ptr<Grid> matte(quadGrid(Point(0, 0, 0.3f), Point(1, 0, 0.3f),
                                          Point(0, 1, 0.3f), Point(1, 1, 0.3f), gBlack, kHalf));
+    std::unique_ptr<Grid> opaqueMatte(quadGrid(Point(0, 0, 0.2f), Point(1, 0, 0.2f),
+                                               Point(0, 1, 0.2f), Point(1, 1, 0.2f), gBlack,
+                                               gWhite));
     Sample s;
     s.place(0.5f, 0.5f);
     s.sample(MicroPolygon(red.get()));
     s.sample(MicroPolygon(matte.get()));
     ASSERT_EQ(s.hits().count(), 2);
     float alpha, z;
+    EXPECT_EQ(s.pack(alpha, z), Color(0.5f, 0, 0));
+    EXPECT_FLOAT_EQ(alpha, 0.5f);
+    EXPECT_FLOAT_EQ(z, 0.6f) << "the depth of what shows";
+    // an opaque matte holds out everything behind it
+    s.sample(MicroPolygon(opaqueMatte.get()));
     EXPECT_EQ(s.pack(alpha, z), gBlack);
     EXPECT_FLOAT_EQ(alpha, 0.0f);
     EXPECT_FLOAT_EQ(z, 1.0f);

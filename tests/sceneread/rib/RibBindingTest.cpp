@@ -141,7 +141,7 @@ TEST_F(RibBindingTest, WorldEndRendersEveryBucket) {
     RiWorldBegin();
     RiWorldEnd();
     EXPECT_EQ(calls(),
-              (Lines{"qelSceneBegin", "qelRenderInit", "qelRenderBucket", "qelRenderBucket",
+              (Lines{"qelSceneBegin", "qelSurfaceV defaultsurface", "qelRenderInit", "qelRenderBucket", "qelRenderBucket",
                      "qelRenderBucket", "qelRenderBucket", "qelSceneEnd"}));
 }
 

@@ -73,11 +73,12 @@ FrameEnd
                     "qelClip [0.1 100]",
                     "qelTranslate [0 0 5]",
                     "qelSceneBegin",
+                    "qelSurfaceV defaultsurface",
                     "qelLightSourceV ambient intensity=[0.2] -> 1",
                     "qelLightSourceV distant intensity=[0.9] from=[0 0 -1] to=[0 0 0] -> 2",
                     "qelAttributePush",
                     "qelColor [1 0 0]",
-                    "qelSurfaceV plastic ka=[1] kd=[0.6] ks=[0.4] roughness=[0.05]",
+                    "qelSurfaceV plastic ka=[1] kd=[0.6] ks=[0.4] roughness=[0.00625]",
                     "qelTranslate [-1 0 0]",
                     "qelSphereV [0.8 -0.8 0.8 360]",
                     "qelAttributePop",
@@ -114,12 +115,12 @@ WorldBegin
 WorldEnd
 )";
     EXPECT_EQ(read(text),
-              plus({"qelVariable Kr 3329 3585", "qelSceneBegin",
+              plus({"qelVariable Kr 3329 3585", "qelSceneBegin", "qelSurfaceV defaultsurface",
                     "qelAtmosphereV fog distance=[20] color=[0.2 0.2 0.3]",
                     "qelLightSourceV spot from=[0 4 -4] to=[0 0 0] coneangle=[30] "
                     "conedeltaangle=[5] intensity=[40] -> 1",
                     "qelAttributePush", "qelAttributePush", "qelCylinderV [0.2 0 1 360]",
-                    "qelDiskV [1 0.2 360]", "qelAttributePop", "qelSurfaceV metal",
+                    "qelDiskV [1 0.2 360]", "qelAttributePop", "qelSurfaceV metal roughness=[0.0125]",
                     "qelLightSwitch 1 0", "qelBasis 2050 2306",
                     "qelPatchV 1792 point=[0 0 0 1 0 0 0 1 0 1 1 0]", "qelAttributePop"},
                    kRender));
@@ -130,6 +131,34 @@ WorldEnd
                      "Surface: parameter \"Kr\" is dropped",
                      "RIB warning: no counterpart in the scene API at line 13 'Surface': "
                      "Surface: parameter \"texturename\" is dropped"}));
+}
+
+// Inside the world, Identity and Transform are relative to world space, and
+// CoordSysTransform loads a space: the camera transform of the world stays.
+TEST_F(RibParserTest, TransformsInsideTheWorldAreRelativeToIt) {
+    Lines made = read("Translate 0 0 5\nWorldBegin\nIdentity\n"
+                      "Transform [2 0 0 0 0 2 0 0 0 0 2 0 1 0 0 1]\nCoordinateSystem \"lamp\"\n"
+                      "Identity\nCoordSysTransform \"lamp\"\nCoordSysTransform \"world\"\n"
+                      "CoordSysTransform \"camera\"\nCoordSysTransform \"nowhere\"\n"
+                      "WorldEnd\nIdentity\n");
+    const std::string world = "qelLoadMatrix [1 0 0 0 0 1 0 0 0 0 1 0 0 0 5 1]";
+    const std::string lamp = "qelLoadMatrix [2 0 0 0 0 2 0 0 0 0 2 0 1 0 5 1]";
+    EXPECT_EQ(made, plus({"qelTranslate [0 0 5]", "qelSceneBegin", "qelSurfaceV defaultsurface", world, lamp, "qelQuark lamp",
+                          "qelMarkSpace lamp", world, lamp, world,
+                          "qelLoadMatrix [1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1]"},
+                         plus(kRender, {"qelLoadIdentity"})));
+    EXPECT_EQ(messages(), (Lines{"RIB warning: no counterpart in the scene API at line 10 "
+                                 "'CoordSysTransform': CoordSysTransform \"nowhere\": no such "
+                                 "coordinate system; the transform is kept"}));
+}
+
+TEST_F(RibParserTest, HighlightsHaveTheSizeRenderManGivesThem) {
+    // the exponent is 1/(roughness/8): roughness 0.1, RenderMan's default,
+    // becomes 0.0125, whether given or not
+    EXPECT_EQ(read("Surface \"plastic\" \"roughness\" 0.2\nSurface \"metal\"\n"
+                   "Surface \"shinymetal\" \"roughness\" [0.4]\nSurface \"matte\"\n"),
+              (Lines{"qelSurfaceV plastic roughness=[0.025]", "qelSurfaceV metal roughness=[0.0125]",
+                     "qelSurfaceV metal roughness=[0.05]", "qelSurfaceV diffuse"}));
 }
 
 TEST_F(RibParserTest, ObjectsAreReadAgainWhereTheyAreInstanced) {
@@ -384,7 +413,7 @@ TEST_F(RibParserTest, RequiredPositionsAndIndexChecks) {
     EXPECT_EQ(read("Polygon \"Cs\" [1 1 1]\nPatch \"bilinear\"\n"
                    "PointsPolygons [3 3] [0 1 2] \"P\" [0 0 0 1 0 0 0 1 0]\n"
                    "PointsPolygons [3] [0 1 -2] \"P\" [0 0 0 1 0 0 0 1 0]\nWorldBegin\n"),
-              (Lines{"qelSceneBegin"}));
+              (Lines{"qelSceneBegin", "qelSurfaceV defaultsurface"}));
     EXPECT_EQ(messages(),
               (Lines{"RIB error: invalid color specification at line 1 'Polygon': parameter \"Cs\" "
                      "needs 0 values, not 3; dropped",
@@ -441,7 +470,8 @@ TEST_F(RibParserTest, TypeMismatchesDropTheParameter) {
     EXPECT_EQ(read("Surface \"plastic\" \"Kd\" \"high\" \"Ks\" [0.5]\n"
                    "Surface \"plastic\" \"Ka\" [1 2 \"x\"] \"texturename\" 5\n"
                    "Display \"a\" \"file\" \"rgb\" \"origin\" [1.5 2]\n"),
-              (Lines{"qelSurfaceV plastic ks=[0.5]", "qelSurfaceV plastic", "qelOutputFile 513 a",
+              (Lines{"qelSurfaceV plastic ks=[0.5] roughness=[0.0125]",
+                     "qelSurfaceV plastic roughness=[0.0125]", "qelOutputFile 513 a",
                      "qelOutputSamples 769"}));
     EXPECT_EQ(
         messages(),

@@ -57,6 +57,7 @@ TEST_F(RibSceneTest, QuadricsSceneBecomesTheseRequests) {
                      "qelVariable v 3329 3585",
                      "qelBackface 0",
                      "qelSceneBegin",
+                     "qelSurfaceV defaultsurface",
                      "qelColor [1 1 1]",
                      "qelLightSourceV distant -> 1",
                      "qelSurfaceV diffuse",
