@@ -97,20 +97,24 @@ void Display::saveEveryFrameTo(const char* path) {
     savePath() = path ? path : "";
 }
 
+// A crop window writes its pixels alone, as RenderMan renderers do: TIFF
+// and PNG of the region's size, OpenEXR with the region as data window.
 void Display::saveCopy() {
     const std::string& path = savePath();
-    if (path.empty()) return;
-    if (endsWith(path, ".exr") && !fImage.empty() && fDataWindow.empty()) {
-        ::error(kErrRange, kError, "cannot write image file %s: the crop window holds no pixels",
-                path.c_str());
-        return;
-    }
+    if (path.empty() || !cropHoldsPixels(path)) return;
     bool written = AtomicFile::writeWhole(path, [&](const char* file) {
         if (endsWith(path, ".exr")) return writeExr(file, fImage, fDataWindow);
-        if (endsWith(path, ".png")) return writePng(file, fImage);
-        return writeTiff(file, fImage);
+        if (endsWith(path, ".png")) return writePng(file, fImage, fDataWindow);
+        return writeTiff(file, fImage, fDataWindow);
     });
     if (!written) reportUnwritten(path);
+}
+
+bool Display::cropHoldsPixels(const std::string& path) const {
+    if (fImage.empty() || !fDataWindow.empty()) return true;
+    ::error(kErrRange, kError, "cannot write image file %s: the crop window holds no pixels",
+            path.c_str());
+    return false;
 }
 
 void Display::print(const char* text) {
@@ -137,6 +141,8 @@ PixelFormat Display::takeOutputOptions(long xres, long yres) {
 
 void Display::writeImageFile() {
     std::string path = fFileName.c_str();
-    if (!AtomicFile::writeWhole(path, [&](const char* file) { return writeTiff(file, fImage); }))
-        reportUnwritten(path);
+    if (!cropHoldsPixels(path)) return;
+    bool written = AtomicFile::writeWhole(
+        path, [&](const char* file) { return writeTiff(file, fImage, fDataWindow); });
+    if (!written) reportUnwritten(path);
 }

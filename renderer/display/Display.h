@@ -18,6 +18,7 @@
 #include "renderer/display/PixelRegion.h"
 
 #include <cstdint>
+#include <string>
 
 class TDisplayWindow;
 
@@ -67,6 +68,8 @@ private:
     PixelFormat takeOutputOptions(long xres, long yres);
     void writeImageFile();
     void saveCopy();
+    // False, after a report, when the crop window holds no pixel to write.
+    bool cropHoldsPixels(const std::string& path) const;
     void openWindow(const char* name);
     bool writesImageFile() const;
 

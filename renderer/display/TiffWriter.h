@@ -6,14 +6,20 @@
 // image is written as 32-bit IEEE floats, integer channels divided by their
 // "one". Colour is RGB with alpha as associated alpha; without colour the
 // first channel (alpha or depth) is the grey level. Depth always follows as
-// an unspecified extra sample.
+// an unspecified extra sample. A region of the image (a crop window) is
+// written alone, with its position and the size of the whole in the tags
+// XPOSITION and YPOSITION (in pixels) and PIXAR_IMAGEFULLWIDTH and
+// PIXAR_IMAGEFULLLENGTH.
 #ifndef QEL_DISPLAY_TIFFWRITER_H
 #define QEL_DISPLAY_TIFFWRITER_H
 
+#include "renderer/display/PixelRegion.h"
+
 class FrameBuffer;
 
-// False when the image is empty or the file cannot be opened or written; a
-// file left unfinished is removed.
-bool writeTiff(const char* path, const FrameBuffer& image);
+// False when the image is empty, the region holds no pixel or lies outside
+// the image, or the file cannot be opened or written; a file left
+// unfinished is removed.
+bool writeTiff(const char* path, const FrameBuffer& image, const PixelRegion& region);
 
 #endif
