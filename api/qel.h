@@ -34,6 +34,10 @@ constexpr short QEL_FILTER_SINC = 0x104;
 
 constexpr short QEL_FORMAT_QEL = 0x200; // the scene-file format (scene writer only)
 constexpr short QEL_FORMAT_TIFF = 0x201;
+constexpr short QEL_FORMAT_PNG = 0x202;
+constexpr short QEL_FORMAT_OPENEXR = 0x203;
+constexpr short QEL_FORMAT_DEPTHFILE = 0x204; // depth as floats, with the camera's matrices
+constexpr short QEL_FORMAT_WINDOW = 0x205;    // the display window (qelOutputImage only)
 
 // Output samples: bit 1 colour, bit 2 alpha, bit 4 depth.
 constexpr short QEL_SAMPLES_RGB = 0x301;
@@ -160,6 +164,16 @@ QEL_API void qelOutputDisplay(const char* name);
 // format QEL_FORMAT_QEL; the name "-" chooses standard output.
 QEL_API void qelOutputFile(short format, const char* name);
 QEL_API void qelOutputSamples(short samples);
+// An image output of the frame. A name beginning with '+' adds one to the
+// frame's outputs (the '+' is not part of it); any other replaces them all,
+// as qelOutputDisplay and qelOutputFile do. The mode is "rgb", "a", "rgba",
+// "z", "rgbz", "az", "rgbaz", "Ci", "Oi" or a shading variable ("P", "N",
+// "Ng", "Cs", "Os", "s", "t", "u", "v"; a declaration such as "varying
+// normal N" names the same); its depth is the camera-space depth of the
+// nearest surface. n is 0, for the frame's quantization (floats for
+// variables and opacity), or 5: zero, one, min, max and dither amplitude.
+QEL_API void qelOutputImage(short format, const char* name, const char* mode, long n,
+                            const float* quantization);
 QEL_API void qelHider(short hider);
 QEL_API void qelColorSpace(long n, const float* nToRgb, const float* rgbToN);
 QEL_API void qelTune(long a, long b, long c);

@@ -65,6 +65,7 @@ protected:
     virtual void handleOutputDisplay() = 0;
     virtual void handleOutputFile() = 0;
     virtual void handleOutputSamples() = 0;
+    virtual void handleOutputImage() = 0;
     virtual void handleHider() = 0;
     virtual void handleColorSpace() = 0;
     virtual void handleTune() = 0;

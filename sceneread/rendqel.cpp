@@ -256,6 +256,28 @@ void rendqel::handleOutputSamples() {
     if (matchenum(samples, 0x3)) qelOutputSamples(samples);
 }
 
+void rendqel::handleOutputImage() {
+    short format;
+    String name, mode;
+    long n;
+    if (!matchenum(format, 0x2)) return;
+    int nameMatched = match(&name);
+    if (!nameMatched) return;
+    int modeMatched = match(&mode);
+    if (!modeMatched || !match(n)) return;
+    if (n != 0 && n != 5) {
+        report(kBadValue, QELErrorSeverity, "%ld quantization values, not 0 or 5", n);
+        panic();
+        return;
+    }
+    Array<float> quantization;
+    if (!match(quantization, n, true)) return;
+    if (nameMatched == 1 && name.c_str()[0] != '+') fFrameName = name;
+    qelOutputImage(format, nameMatched == 2 ? nullptr : name.c_str(),
+                   modeMatched == 2 ? nullptr : mode.c_str(), n,
+                   n ? quantization.data() : nullptr);
+}
+
 void rendqel::handleHider() {
     short hider;
     if (matchenum(hider, 0x4)) qelHider(hider);

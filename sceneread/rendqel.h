@@ -48,6 +48,7 @@ protected:
     void handleOutputDisplay() override;
     void handleOutputFile() override;
     void handleOutputSamples() override;
+    void handleOutputImage() override;
     void handleHider() override;
     void handleColorSpace() override;
     void handleTune() override;

@@ -11,7 +11,7 @@ struct EnumeratorClass {
 };
 
 const char* const kFilters[] = {"gaussian", "catmullrom", "box", "triangle", "sinc"};
-const char* const kFormats[] = {nullptr, "tiff"};
+const char* const kFormats[] = {nullptr, "tiff", "png", "openexr", "zfile", "window"};
 const char* const kSamples[] = {nullptr, "rgb", "a", "rgba", "z", "rgbz", "az", "rgbaz"};
 const char* const kHiders[] = {"zbuffer", "paint"};
 const char* const kShadingModels[] = {"flat", "gouraud"};

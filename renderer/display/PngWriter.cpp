@@ -24,6 +24,11 @@ bool keepsAlpha(const PixelFormat& format) {
     return format.color && format.alpha;
 }
 
+// Colour, or the three components of a variable.
+int firstRgbSlot(const PixelFormat& format) {
+    return format.color ? 0 : format.firstVariableSlot();
+}
+
 // The renderer's colours are multiplied by alpha; a PNG file holds them
 // divided by it again.
 uint8_t unassociated(uint8_t color, uint8_t alpha) {
@@ -33,9 +38,10 @@ uint8_t unassociated(uint8_t color, uint8_t alpha) {
 
 // Appends one pixel's r, g, b (and alpha) bytes.
 uint8_t* encodePixel(const uint32_t* slots, const PixelFormat& format, uint8_t* out) {
-    if (format.color) {
+    if (format.isRgb()) {
         uint8_t* rgb = out;
-        for (int c = 0; c < 3; ++c)
+        int first = firstRgbSlot(format);
+        for (int c = first; c < first + 3; ++c)
             *out++ = byteOf(slots[c], format.isFloatSlot(c));
         if (keepsAlpha(format)) {
             int slot = format.alphaSlot();

@@ -2,7 +2,8 @@
 // it: integer channels give their low byte, float channels value × 255
 // rounded. Colour images are RGB, RGBA when alpha is on too, with the
 // colours divided by alpha as the format has them (the renderer's are
-// multiplied by it); without colour the first channel is a grey level.
+// multiplied by it); a shading variable of three components is RGB too;
+// otherwise the first channel is a grey level.
 // Depth is not written. A region of the image (a crop window) is written
 // alone, as an image of its own size.
 #ifndef QEL_DISPLAY_PNGWRITER_H

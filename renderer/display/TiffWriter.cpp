@@ -111,7 +111,7 @@ void setTags(TIFF* tiff, const FrameBuffer& image, const PixelRegion& region, Sa
     TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT,
                  uint16_t(kind == SampleKind::kFloat ? SAMPLEFORMAT_IEEEFP : SAMPLEFORMAT_UINT));
     TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC,
-                 uint16_t(format.color ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK));
+                 uint16_t(format.isRgb() ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK));
     std::vector<uint16_t> extras = extraSamplesOf(format);
     if (!extras.empty())
         TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, uint16_t(extras.size()), extras.data());
@@ -152,12 +152,17 @@ TIFF* openQuietly(const char* path) {
 
 } // namespace
 
-bool writeTiff(const char* path, const FrameBuffer& image, const PixelRegion& region) {
+bool writeTiff(const char* path, const FrameBuffer& image, const PixelRegion& region,
+               const TiffCamera* camera) {
     if (!path || image.empty() || !insideImage(image.width(), image.height(), region)) return false;
     TIFF* tiff = openQuietly(path);
     if (!tiff) return false;
     SampleKind kind = sampleKindOf(image.format());
     setTags(tiff, image, region, kind);
+    if (camera) {
+        TIFFSetField(tiff, TIFFTAG_PIXAR_MATRIX_WORLDTOCAMERA, camera->worldToCamera);
+        TIFFSetField(tiff, TIFFTAG_PIXAR_MATRIX_WORLDTOSCREEN, camera->worldToScreen);
+    }
     bool written = writeRows(tiff, image, region, kind);
     TIFFClose(tiff);
     if (!written) std::remove(path);

@@ -410,12 +410,11 @@ void Scene::addGrid(Grid* grid) {
     fMicropolygons += long(grid->nu()) * grid->nv();
     const Attrib& attrib = *grid->attrib();
     const Option& option = *gOption;
-    bool colourWanted = option.colorOut || option.alphaOut;
     // A matte is shaded too: its opacity is how much it holds out.
-    if (colourWanted) {
+    if (option.plan.wantsShading()) {
         setAttribNames(attrib.objectNameValue.empty() ? nullptr : attrib.objectNameValue.c_str(),
                        attrib.groupNameValue.empty() ? nullptr : attrib.groupNameValue.c_str());
-        grid->shade();
+        grid->shade(option.plan.variables, option.plan.variableFloats);
         setAttribNames(nullptr, nullptr);
     }
     grid->project();

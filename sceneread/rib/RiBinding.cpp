@@ -165,6 +165,7 @@ void RiBinding::reset() {
     xResolution = 640;
     yResolution = 480;
     varianceSet = false;
+    colorQuantization = {255, 0, 255, 0.5f};
     inMotion = motionTaken = false;
     fNames.clear();
     for (const NamedParameter& p : kPredefined)

@@ -12,6 +12,7 @@
 #include "sceneread/rib/RiTransforms.h"
 #include "sceneread/rib/ri.h"
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -71,6 +72,8 @@ public:
     int colorSamples = 3;
     long uStep = 3, vStep = 3;
     long xResolution = 640, yResolution = 480;
+    // Quantize "rgba": one, min, max and dither.
+    std::array<float, 4> colorQuantization = {255, 0, 255, 0.5f};
     bool varianceSet = false;
     float variance = 0;
     bool inMotion = false, motionTaken = false;

@@ -72,6 +72,8 @@ const Standard kStandard[] = {
     {"amplitude", "uniform float"},
     {"fov", "uniform float"},
     {"origin", "uniform integer[2]"},
+    {"quantize", "uniform float[4]"},
+    {"dither", "uniform float"},
     {"name", "uniform string"},
     {"shadinggroup", "uniform string"},
     {"sphere", "uniform float"},

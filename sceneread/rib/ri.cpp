@@ -1,12 +1,15 @@
 // The RenderMan Interface procedures, each issuing its qel requests.
 #include "sceneread/rib/ri.h"
 
+#include "common/ImageFormats.h"
+
 #include "common/Quark.h"
 #include "sceneread/ReaderReports.h"
 #include "sceneread/rib/RiBinding.h"
 #include "sceneread/rib/RibCodes.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -505,6 +508,7 @@ void RiQuantize(RtToken type, RtInt one, RtInt min, RtInt max, RtFloat dither) {
     if (same(type, "rgba")) {
         qelColorQuantize(one, min, max);
         qelColorJitter(dither);
+        binding().colorQuantization = {float(one), float(min), float(max), dither};
     } else if (same(type, "z")) {
         qelDepthQuantize(one, min, max);
         qelDepthJitter(dither);
@@ -513,42 +517,96 @@ void RiQuantize(RtToken type, RtInt one, RtInt min, RtInt max, RtFloat dither) {
     }
 }
 
-void RiDisplayV(RtToken name, RtToken type, RtToken mode, RtInt n, const RtToken tokens[],
-                const RtPointer values[]) {
+namespace {
+
+// What a Display's parameter list asks: a raster origin, a quantisation of
+// its own, or nothing the scene API has.
+struct DisplayParameters {
+    bool hasOrigin = false;
+    RtInt origin[2] = {0, 0};
+    bool quantized = false;
+    float quantization[5] = {0, 0, 0, 0, 0}; // zero, one, min, max, dither
+    bool dithered = false;
+};
+
+DisplayParameters displayParameters(RtInt n, const RtToken tokens[], const RtPointer values[]) {
     RiBinding& b = binding();
-    if (name && name[0] == '+') {
-        b.warnOnce("Display +", RIBNoCounterpart,
-                   "the scene API has one display: Display \"%s\" is skipped", name);
-        return;
-    }
-    if (same(type, "framebuffer")) {
-        qelOutputDisplay(name);
-    } else if (same(type, "file") || same(type, "tiff")) {
-        qelOutputFile(QEL_FORMAT_TIFF, name);
-    } else {
-        b.warnOnce(std::string("Display type ") + (type ? type : ""), RIBNoCounterpart,
-                   "Display type \"%s\" is skipped", type ? type : "");
-        return;
-    }
-    short samples = codeOf(std::begin(kModes), std::end(kModes), mode);
-    if (samples >= 0)
-        qelOutputSamples(samples);
-    else
-        b.warnOnce(std::string("Display mode ") + (mode ? mode : ""), RIBNoCounterpart,
-                   "Display mode \"%s\" is skipped", mode ? mode : "");
+    DisplayParameters found;
     for (RtInt k = 0; k < n; ++k) {
         RiDeclaration declaration;
         std::string_view bare;
-        if (b.declarations.resolve(tokens[k], declaration, bare) == RiDeclarations::Found &&
-            bare == "origin" && values[k] && declaration.isInteger() &&
-            declaration.arraySize == 2) {
-            const auto* origin = static_cast<const RtInt*>(values[k]);
-            qelRasterViewport(origin[0], origin[0] + b.xResolution - 1, origin[1],
-                              origin[1] + b.yResolution - 1);
+        if (b.declarations.resolve(tokens[k], declaration, bare) != RiDeclarations::Found)
+            bare = {};
+        const void* value = values[k];
+        if (bare == "origin" && value && declaration.isInteger() && declaration.arraySize == 2) {
+            found.hasOrigin = true;
+            found.origin[0] = static_cast<const RtInt*>(value)[0];
+            found.origin[1] = static_cast<const RtInt*>(value)[1];
+        } else if (bare == "quantize" && value && declaration.arraySize == 4 &&
+                   !declaration.isString()) {
+            found.quantized = true;
+            for (int c = 0; c < 4; ++c)
+                found.quantization[c] = declaration.isInteger()
+                                            ? float(static_cast<const RtInt*>(value)[c])
+                                            : static_cast<const RtFloat*>(value)[c];
+        } else if (bare == "dither" && value && !declaration.isString()) {
+            found.dithered = true;
+            found.quantization[4] = declaration.isInteger()
+                                        ? float(*static_cast<const RtInt*>(value))
+                                        : *static_cast<const RtFloat*>(value);
         } else {
             b.dropAll("Display", 1, tokens + k);
         }
     }
+    return found;
+}
+
+// A display the first scene API requests say as well: the window or a TIFF
+// file of standard channels without depth, with the frame's quantisation.
+bool plainDisplay(bool adds, short format, short samples, const DisplayParameters& parameters) {
+    return !adds && (format == QEL_FORMAT_WINDOW || format == QEL_FORMAT_TIFF) && samples > 0 &&
+           (samples & 4) == 0 && !parameters.quantized && !parameters.dithered;
+}
+
+} // namespace
+
+void RiDisplayV(RtToken name, RtToken type, RtToken mode, RtInt n, const RtToken tokens[],
+                const RtPointer values[]) {
+    RiBinding& b = binding();
+    const std::string fileName = name ? name : "";
+    const bool adds = !fileName.empty() && fileName[0] == '+';
+    const std::string_view typeName = type ? type : "";
+    short format = displayTypeFormat(typeName, adds ? fileName.substr(1) : fileName);
+    if (format == QEL_NULL) {
+        b.warnOnce(std::string("Display type ") + std::string(typeName), RIBNoCounterpart,
+                   "Display type \"%s\" is unknown: the image is written as its name asks",
+                   type ? type : "");
+        format = displayTypeFormat("file", adds ? fileName.substr(1) : fileName);
+    }
+    DisplayParameters parameters = displayParameters(n, tokens, values);
+    short samples = codeOf(std::begin(kModes), std::end(kModes), mode);
+    if (plainDisplay(adds, format, samples, parameters)) {
+        if (format == QEL_FORMAT_WINDOW)
+            qelOutputDisplay(name);
+        else
+            qelOutputFile(format, name);
+        qelOutputSamples(samples);
+    } else {
+        // A dither alone dithers the frame's colour quantisation.
+        if (parameters.dithered && !parameters.quantized) {
+            const std::array<float, 4>& frame = b.colorQuantization;
+            parameters.quantization[1] = frame[0];
+            parameters.quantization[2] = frame[1];
+            parameters.quantization[3] = frame[2];
+        }
+        long count = parameters.quantized || parameters.dithered ? 5 : 0;
+        if (parameters.quantized && !parameters.dithered)
+            parameters.quantization[4] = b.colorQuantization[3];
+        qelOutputImage(format, name, mode ? mode : "", count, parameters.quantization);
+    }
+    if (parameters.hasOrigin && !adds)
+        qelRasterViewport(parameters.origin[0], parameters.origin[0] + b.xResolution - 1,
+                          parameters.origin[1], parameters.origin[1] + b.yResolution - 1);
 }
 
 void RiHiderV(RtToken type, RtInt n, const RtToken tokens[], const RtPointer[]) {

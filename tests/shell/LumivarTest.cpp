@@ -301,12 +301,34 @@ TEST_F(LumivarTest, WrongFramesCropsAndThreadsAreUsageErrors) {
                                           {"--threads=2000"},
                                           {"--crop", "0", "1", "0"},
                                           {"--crop", "0", "1", "0.5", "2"},
-                                          {"--crop", "0.5", "0.5", "0", "1"}}) {
+                                          {"--crop", "0.5", "0.5", "0", "1"},
+                                          {"--display-type", "dsm"},
+                                          {"--display-type=file2"}}) {
         args.push_back(write("s.qel", frame()));
         LumivarResult result = run(args);
         EXPECT_EQ(result.status, 2) << args[0] << " " << args[1];
         EXPECT_TRUE(contains(result.err, args[0].substr(0, 8))) << result.err;
     }
+}
+
+// A scene meant for a window is saved as a file instead, in the format its
+// name asks for; a RIB scene and a QEL one alike.
+TEST_F(LumivarTest, ADisplayTypeOnTheCommandLineOverridesTheScenes) {
+    std::string rib = write("window.rib", "Format 32 24 1\n"
+                                          "Display \"shown.png\" \"framebuffer\" \"rgba\"\n"
+                                          "Display \"+depth.tif\" \"it\" \"z\"\n"
+                                          "WorldBegin\nTranslate 0 0 5\nSphere 1 -1 1 360\nWorldEnd\n");
+    std::string qel = write("window.qel", frame("1 1 1", "qelOutputDisplay \"qel.exr\"\n"));
+    LumivarResult result = run({"--no-window", "--display-type", "file", rib, qel});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(exists("shown.png"));
+    EXPECT_TRUE(exists("depth.tif"));
+    EXPECT_TRUE(exists("qel.exr"));
+    result = run({"--no-window", "--display-type=tiff", rib});
+    ASSERT_EQ(result.status, 0) << result.err;
+    TiffImage shown = readTiff(fDir + "shown.png");
+    EXPECT_EQ(shown.width, 32u);
+    EXPECT_EQ(shown.samples, 4);
 }
 
 TEST_F(LumivarTest, AnImageThatCannotBeWrittenFailsBeforeRendering) {

@@ -149,25 +149,27 @@ protected:
 // weight 1, the third lies outside the support.
 TEST_F(MultiSampleTest, AveragesTheSamplesInsideTheSupport) {
     MultiSample cell;
-    cell.add(PackedSample{0.2f, 0.1f, Color(1, 0, 0), 1.0f, 0.2f});
-    cell.add(PackedSample{-0.5f, 0.5f, Color(0, 1, 0), 0.5f, 0.6f});
-    cell.add(PackedSample{1.5f, 0.0f, Color(0, 0, 1), 1.0f, 0.0f});
+    cell.add(PackedSample{0.2f, 0.1f, Color(1, 0, 0), 1.0f, 0.2f, {}});
+    cell.add(PackedSample{-0.5f, 0.5f, Color(0, 1, 0), 0.5f, 0.6f, {}});
+    cell.add(PackedSample{1.5f, 0.0f, Color(0, 0, 1), 1.0f, 0.0f, {}});
     Color C;
-    float alpha, z;
-    EXPECT_FLOAT_EQ(cell.filter(0, 0, C, alpha, z), 1.0f);
+    float alpha, z, nearest = 1.0f;
+    EXPECT_FLOAT_EQ(cell.filter(0, 0, C, alpha, z, nearest), 1.0f);
     EXPECT_FLOAT_EQ(C.r, 0.5f);
     EXPECT_FLOAT_EQ(C.g, 0.5f);
     EXPECT_FLOAT_EQ(C.b, 0.0f);
     EXPECT_FLOAT_EQ(alpha, 0.75f);
     EXPECT_FLOAT_EQ(z, 0.4f);
+    EXPECT_FLOAT_EQ(nearest, 0.2f) << "the nearest of the samples that count";
 }
 
 TEST_F(MultiSampleTest, NoWeightGivesFarBlack) {
     MultiSample cell;
-    cell.add(PackedSample{3.0f, 0.0f, Color(1, 1, 1), 1.0f, 0.3f});
+    cell.add(PackedSample{3.0f, 0.0f, Color(1, 1, 1), 1.0f, 0.3f, {}});
     Color C;
-    float alpha, z;
-    EXPECT_FLOAT_EQ(cell.filter(0, 0, C, alpha, z), 0.0f);
+    float alpha, z, nearest = 1.0f;
+    EXPECT_FLOAT_EQ(cell.filter(0, 0, C, alpha, z, nearest), 0.0f);
+    EXPECT_FLOAT_EQ(nearest, 1.0f);
     EXPECT_EQ(C, gBlack);
     EXPECT_FLOAT_EQ(alpha, 0.0f);
     EXPECT_FLOAT_EQ(z, 1.0f);

@@ -485,6 +485,32 @@ TEST_F(RibParserTest, TypeMismatchesDropTheParameter) {
                "not agree with its declaration"}));
 }
 
+// The type names the format; "file" leaves it to the name. A display with
+// '+' adds one, each with its mode and quantisation.
+TEST_F(RibParserTest, DisplaysAsRibUsersWriteThem) {
+    EXPECT_EQ(read("Display \"a.png\" \"file\" \"rgba\"\n"
+                   "Display \"+b.exr\" \"openexr\" \"varying normal N\"\n"
+                   "Display \"+c.z\" \"zfile\" \"z\"\n"
+                   "Display \"+d.tif\" \"tiff\" \"s\" \"quantize\" [0 255 0 255] \"dither\" [0]\n"
+                   "Quantize \"rgba\" 65535 0 65535 0.25\n"
+                   "Display \"+e.tif\" \"file\" \"rgb\" \"float dither\" [1]\n"
+                   "Display \"f\" \"it\" \"rgb\"\n"
+                   "Display \"g.exr\" \"dsm\" \"rgb\"\n"),
+              (Lines{"qelOutputImage 514 a.png rgba []",
+                     "qelOutputImage 515 +b.exr varying normal N []",
+                     "qelOutputImage 516 +c.z z []",
+                     "qelOutputImage 513 +d.tif s [0 255 0 255 0]",
+                     "qelColorQuantize [65535 0 65535]",
+                     "qelColorJitter 0.25",
+                     "qelOutputImage 513 +e.tif rgb [0 65535 0 65535 1]",
+                     "qelOutputDisplay f",
+                     "qelOutputSamples 769",
+                     "qelOutputImage 515 g.exr rgb []"}));
+    EXPECT_EQ(messages(),
+              (Lines{"RIB warning: no counterpart in the scene API at line 8 'Display': Display "
+                     "type \"dsm\" is unknown: the image is written as its name asks"}));
+}
+
 TEST_F(RibParserTest, DisplayHiderQuantizeAndSampling) {
     EXPECT_EQ(
         read("Format 640 480 1\nDisplay \"shot\" \"framebuffer\" \"rgbaz\" \"origin\" [10 20]\n"
@@ -495,9 +521,9 @@ TEST_F(RibParserTest, DisplayHiderQuantizeAndSampling) {
              "Shutter 0 1\nColorSamples [1 1 1] [0.3 0.3 0.3]\nColor [0.5]\n"),
         (Lines{"qelRasterViewport [0 639 0 479]",
                "qelRasterAspect 1",
-               "qelOutputDisplay shot",
-               "qelOutputSamples 775",
+               "qelOutputImage 517 shot rgbaz []",
                "qelRasterViewport [10 649 20 499]",
+               "qelOutputImage 513 +extra z []",
                "qelHider 0",
                "qelHider 1025",
                "qelColorQuantize [255 0 255]",
@@ -515,9 +541,7 @@ TEST_F(RibParserTest, DisplayHiderQuantizeAndSampling) {
                "qelColorSpace 1 [1 1 1] [0.3 0.3 0.3]",
                "qelColor [0.5]"}));
     EXPECT_EQ(messages(),
-              (Lines{"RIB warning: no counterpart in the scene API at line 3 'Display': the scene "
-                     "API has one display: Display \"+extra\" is skipped",
-                     "RIB warning: incorrect parameter value at line 11 'PixelFilter': Unknown "
+              (Lines{"RIB warning: incorrect parameter value at line 11 'PixelFilter': Unknown "
                      "filter \"mitchell\": the filter is kept"}));
 }
 
