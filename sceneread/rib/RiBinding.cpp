@@ -106,6 +106,7 @@ short qelClassOf(RiClass parameterClass) {
         return QEL_CLASS_CONST;
     case RiClass::Varying:
     case RiClass::FaceVarying:
+    case RiClass::FaceVertex:
         return QEL_CLASS_VARY;
     case RiClass::Vertex:
         return QEL_CLASS_VERTEX;

@@ -6,6 +6,7 @@
 #include "common/Quark.h"
 #include "sceneread/ReaderReports.h"
 #include "sceneread/rib/RiBinding.h"
+#include "sceneread/rib/RiCornerMesh.h"
 #include "sceneread/rib/RibCodes.h"
 
 #include <algorithm>
@@ -928,6 +929,15 @@ void RiPointsPolygonsV(RtInt npolys, const RtInt nvertices[], const RtInt vertic
     if (npolys == 0) return; // an empty mesh draws nothing
     long corners = sum(nvertices, npolys);
     long points = largestPlusOne(vertices, corners);
+    if (RiCornerMesh::needed(b.declarations, n, tokens)) {
+        RiCornerMesh split(corners, vertices, b.colorSamples, b.declarations, n, tokens, values);
+        RiCounts counts = RiCounts::mesh(npolys, corners, corners);
+        QelParameterList& list =
+            b.geometry("PointsPolygons", counts, counts, nullptr, n, tokens, split.values());
+        qelPolygonMeshV(npolys, longs(0, nvertices, npolys), longs(1, split.vertices(), corners),
+                        list.n(), list.tokens(), list.values());
+        return;
+    }
     RiCounts rib = RiCounts::mesh(npolys, points, corners);
     RiCounts qel = RiCounts::mesh(npolys, points, points);
     QelParameterList& list = b.geometry("PointsPolygons", rib, qel, nullptr, n, tokens, values);
@@ -944,6 +954,16 @@ void RiPointsGeneralPolygonsV(RtInt npolys, const RtInt nloops[], const RtInt nv
     long loops = sum(nloops, npolys);
     long corners = sum(nvertices, loops);
     long points = largestPlusOne(vertices, corners);
+    if (RiCornerMesh::needed(b.declarations, n, tokens)) {
+        RiCornerMesh split(corners, vertices, b.colorSamples, b.declarations, n, tokens, values);
+        RiCounts counts = RiCounts::mesh(npolys, corners, corners);
+        QelParameterList& list = b.geometry("PointsGeneralPolygons", counts, counts, nullptr, n,
+                                            tokens, split.values());
+        qelGeneralPolygonMeshV(npolys, longs(0, nloops, npolys), longs(1, nvertices, loops),
+                               longs(2, split.vertices(), corners), list.n(), list.tokens(),
+                               list.values());
+        return;
+    }
     RiCounts rib = RiCounts::mesh(npolys, points, corners);
     RiCounts qel = RiCounts::mesh(npolys, points, points);
     QelParameterList& list =

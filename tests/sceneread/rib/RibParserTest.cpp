@@ -245,6 +245,37 @@ TEST_F(RibParserTest, ArchivesAreReadInPlace) {
                         "Archives and objects nested deeper than 16");
 }
 
+// An inline archive is kept by its name and read wherever it is named; a
+// file is looked for along the archive search path, then beside the file.
+TEST_F(RibParserTest, InlineArchivesAndTheArchiveSearchPath) {
+    std::string dir = ::testing::TempDir() + "rib-searchpath-" + std::to_string(::getpid());
+    ::mkdir(dir.c_str(), 0755);
+    ::mkdir((dir + "/lib").c_str(), 0755);
+    ::mkdir((dir + "/more").c_str(), 0755);
+    std::ofstream(dir + "/lib/a.rib") << "Disk 0 1 360\n";
+    std::ofstream(dir + "/more/a.rib") << "Disk 0 2 360\n";
+    std::ofstream(dir + "/more/b.rib") << "Disk 0 3 360\n";
+    std::ofstream(dir + "/c.rib") << "Disk 0 4 360\n";
+    EXPECT_EQ(read("ArchiveBegin \"ball\"\nColor [1 0 0]\nArchiveBegin \"inner\"\n"
+                   "Sphere 2 -2 2 360\nArchiveEnd\nSphere 1 -1 1 360\nArchiveEnd\n"
+                   "ReadArchive \"ball\"\nReadArchive \"inner\"\nReadArchive \"ball\"\n"
+                   "Option \"searchpath\" \"archive\" \"more\"\n"
+                   "Option \"searchpath\" \"archive\" \"lib:&:@\"\n"
+                   "ReadArchive \"a.rib\"\nReadArchive \"b.rib\"\nReadArchive \"c.rib\"\n"
+                   "ReadArchive \"d.rib\"\nArchiveEnd\n",
+                   dir + "/scene.rib"),
+              (Lines{"qelColor [1 0 0]", "qelSphereV [1 -1 1 360]", "qelSphereV [2 -2 2 360]",
+                     "qelColor [1 0 0]", "qelSphereV [1 -1 1 360]", "qelDiskV [0 1 360]",
+                     "qelDiskV [0 3 360]", "qelDiskV [0 4 360]"}));
+    EXPECT_EQ(messages(),
+              (Lines{"RIB error: incorrect parameter value at line 16 'ReadArchive': ReadArchive "
+                     "\"d.rib\": cannot open \"" +
+                         dir + "/lib/d.rib, " + dir + "/more/d.rib or " + dir +
+                         "/d.rib\": No such file or directory",
+                     "RIB error: general syntactic error at line 17 'ArchiveEnd': ArchiveEnd "
+                     "without ArchiveBegin"}));
+}
+
 TEST_F(RibParserTest, EmptyMeshesDrawNothingQuietly) {
     EXPECT_EQ(read("PointsPolygons [ ] [ ] \"P\" [ ]\n"
                    "PointsGeneralPolygons [ ] [ ] [ ] \"P\" [ ]\nSphere 1 -1 1 360\n"),
@@ -389,6 +420,25 @@ TEST_F(RibParserTest, ValuesAreFittedToTheSceneApisCounts) {
     EXPECT_EQ(read("Sphere 1 -1 1 360 \"Cs\" [1 0 0]\n"), (Lines{"qelSphereV [1 -1 1 360]"}));
     EXPECT_EQ(messages(), (Lines{"RIB error: invalid color specification at line 1 'Sphere': "
                                  "parameter \"Cs\" needs 12 values, not 3; dropped"}));
+}
+
+// Two triangles sharing an edge, coloured per face corner: each corner
+// becomes a point of its own, with the position of the point it stood at.
+TEST_F(RibParserTest, ValuesPerFaceCornerGiveEachCornerAPoint) {
+    EXPECT_EQ(read("PointsPolygons [3 3] [0 1 2 2 1 3] \"P\" [0 0 0 1 0 0 0 1 0 1 1 0] "
+                   "\"facevarying float s\" [1 2 3 4 5 6] \"uniform float t\" [7 8]\n"
+                   "Declare \"k\" \"facevertex int\"\n"
+                   "PointsGeneralPolygons [1] [3] [2 0 1] \"P\" [0 0 0 1 0 0 0 1 0] "
+                   "\"k\" [1 2 3] \"vertex float q\" [10 20 30]\n"),
+              (Lines{"qelVariable s 3330 3585",
+                     "qelVariable t 3329 3585",
+                     "qelPolygonMeshV 2 [3 3] [0 1 2 3 4 5] point=[0 0 0 1 0 0 0 1 0 0 1 0 1 0 0 "
+                     "1 1 0] s=[1 2 3 4 5 6] t=[7]",
+                     "qelVariable k 3330 3586",
+                     "qelVariable q 3331 3585",
+                     "qelGeneralPolygonMeshV 1 [1] [3] [0 1 2] point=[0 1 0 0 0 0 1 0 0] k=[1 2 3] "
+                     "q=[30 10 20]"}));
+    EXPECT_TRUE(messages().empty()) << messages().front();
 }
 
 TEST_F(RibParserTest, BicubicPatchesVaryAtTheirFourCorners) {
