@@ -31,6 +31,8 @@ constexpr short QEL_FILTER_CATMULLROM = 0x101;
 constexpr short QEL_FILTER_BOX = 0x102;
 constexpr short QEL_FILTER_TRIANGLE = 0x103;
 constexpr short QEL_FILTER_SINC = 0x104;
+constexpr short QEL_FILTER_MITCHELL = 0x105;        // Mitchell-Netravali, B = C = 1/3
+constexpr short QEL_FILTER_NARROW_GAUSSIAN = 0x106; // exp(-8 (x/xwidth)² - 8 (y/ywidth)²)
 
 constexpr short QEL_FORMAT_QEL = 0x200; // the scene-file format (scene writer only)
 constexpr short QEL_FORMAT_TIFF = 0x201;
@@ -293,6 +295,8 @@ QEL_API float qelBoxFilter(float x, float y, float xwidth, float ywidth);
 QEL_API float qelTriangleFilter(float x, float y, float xwidth, float ywidth);
 QEL_API float qelCatmullRomFilter(float x, float y, float xwidth, float ywidth);
 QEL_API float qelSincFilter(float x, float y, float xwidth, float ywidth);
+QEL_API float qelMitchellFilter(float x, float y, float xwidth, float ywidth);
+QEL_API float qelNarrowGaussianFilter(float x, float y, float xwidth, float ywidth);
 
 // A comment, formatted as printf does; the renderer ignores it.
 QEL_API void qelComment(const char* format, ...);

@@ -30,6 +30,8 @@ const EnumName kEnumerators[] = {
     {"box", 0x102},
     {"triangle", 0x103},
     {"sinc", 0x104},
+    {"mitchell", 0x105},
+    {"narrowgaussian", 0x106},
     {"tiff", 0x201},
     {"png", 0x202},
     {"openexr", 0x203},

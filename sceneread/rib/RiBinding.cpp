@@ -157,8 +157,8 @@ RiBinding& RiBinding::current() {
 void RiBinding::reset() {
     declarations.reset();
     transforms.reset();
-    surfaceChosen = false;
-    surfaces.clear();
+    chosen = Choices{};
+    savedChoices.clear();
     handler = RiErrorPrint;
     reportHandler = nullptr;
     colorSamples = 3;

@@ -64,9 +64,14 @@ public:
 
     RiDeclarations declarations;
     RiTransforms transforms;
-    // Whether the options chose a surface; saved by each frame.
-    bool surfaceChosen = false;
-    std::vector<bool> surfaces;
+    // What the options chose where RenderMan's defaults differ from the
+    // scene API's; saved by each frame.
+    struct Choices {
+        bool surface = false;
+        bool filter = false;
+    };
+    Choices chosen;
+    std::vector<Choices> savedChoices;
     RtErrorHandler handler = RiErrorPrint;
     RtErrorHandler reportHandler = nullptr;
     int colorSamples = 3;

@@ -60,7 +60,8 @@ const FilterName kFilters[] = {{"gaussian", RiGaussianFilter},
                                {"box", RiBoxFilter},
                                {"triangle", RiTriangleFilter},
                                {"catmull-rom", RiCatmullRomFilter},
-                               {"sinc", RiSincFilter}};
+                               {"sinc", RiSincFilter},
+                               {"mitchell", RiMitchellFilter}};
 
 RtFilterFunc filterNamed(const std::string& name) {
     for (const FilterName& f : kFilters)

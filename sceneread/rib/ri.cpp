@@ -7,6 +7,7 @@
 #include "sceneread/ReaderReports.h"
 #include "sceneread/rib/RiBinding.h"
 #include "sceneread/rib/RiCornerMesh.h"
+#include "sceneread/rib/RiTeapot.h"
 #include "sceneread/rib/RibCodes.h"
 
 #include <algorithm>
@@ -110,7 +111,8 @@ struct FilterName {
 };
 
 const FilterName kFilters[] = {
-    {RiGaussianFilter, qelGaussianFilter, QEL_FILTER_GAUSSIAN},
+    {RiGaussianFilter, qelNarrowGaussianFilter, QEL_FILTER_NARROW_GAUSSIAN},
+    {RiMitchellFilter, qelMitchellFilter, QEL_FILTER_MITCHELL},
     {RiBoxFilter, qelBoxFilter, QEL_FILTER_BOX},
     {RiTriangleFilter, qelTriangleFilter, QEL_FILTER_TRIANGLE},
     {RiCatmullRomFilter, qelCatmullRomFilter, QEL_FILTER_CATMULLROM},
@@ -223,8 +225,12 @@ RtInt RiVStep() {
     return RtInt(binding().vStep);
 }
 
+// The interface's own gaussian, narrower than the scene API's.
 RtFloat RiGaussianFilter(RtFloat x, RtFloat y, RtFloat xw, RtFloat yw) {
-    return qelGaussianFilter(x, y, xw, yw);
+    return qelNarrowGaussianFilter(x, y, xw, yw);
+}
+RtFloat RiMitchellFilter(RtFloat x, RtFloat y, RtFloat xw, RtFloat yw) {
+    return qelMitchellFilter(x, y, xw, yw);
 }
 RtFloat RiBoxFilter(RtFloat x, RtFloat y, RtFloat xw, RtFloat yw) {
     return qelBoxFilter(x, y, xw, yw);
@@ -304,25 +310,28 @@ RtToken RiDeclare(const char* name, const char* declaration) {
 
 void RiFrameBegin(RtInt) {
     binding().transforms.push();
-    binding().surfaces.push_back(binding().surfaceChosen);
+    binding().savedChoices.push_back(binding().chosen);
     qelFrameBegin();
 }
 void RiFrameEnd() {
     RiBinding& b = binding();
     b.transforms.pop();
-    if (!b.surfaces.empty()) {
-        b.surfaceChosen = b.surfaces.back();
-        b.surfaces.pop_back();
+    if (!b.savedChoices.empty()) {
+        b.chosen = b.savedChoices.back();
+        b.savedChoices.pop_back();
     }
     qelFrameEnd();
 }
 // A world whose options chose no surface is shaded by RenderMan's default
-// surface, which needs no light (the scene API's own default is plastic).
+// surface, which needs no light (the scene API's own default is plastic);
+// one whose options chose no filter is filtered by RenderMan's gaussian,
+// narrower than the scene API's.
 void RiWorldBegin() {
     RiBinding& b = binding();
     b.transforms.beginWorld();
+    if (!b.chosen.filter) qelFilter(QEL_FILTER_NARROW_GAUSSIAN);
     qelSceneBegin();
-    if (!b.surfaceChosen) qelSurfaceV(kQuarkDefaultSurface, 0, nullptr, nullptr);
+    if (!b.chosen.surface) qelSurfaceV(kQuarkDefaultSurface, 0, nullptr, nullptr);
 }
 
 void RiWorldEnd() {
@@ -486,6 +495,7 @@ void RiPixelSamples(RtFloat xsamples, RtFloat ysamples) {
 }
 
 void RiPixelFilter(RtFilterFunc filter, RtFloat xwidth, RtFloat ywidth) {
+    binding().chosen.filter = true;
     if (const FilterName* standard = standardFilter(filter))
         qelFilter(standard->code);
     else
@@ -714,7 +724,7 @@ void shaderRequest(RiShaderKind kind, const char* request, QelShaderRequest call
 
 void RiSurfaceV(RtToken name, RtInt n, const RtToken tokens[], const RtPointer values[]) {
     RiBinding& b = binding();
-    if (!b.transforms.inWorld()) b.surfaceChosen = true;
+    if (!b.transforms.inWorld()) b.chosen.surface = true;
     shaderRequest(RiShaderKind::Surface, "Surface", qelSurfaceV, name, n, tokens, values);
 }
 void RiDisplacementV(RtToken name, RtInt n, const RtToken tokens[], const RtPointer values[]) {
@@ -1091,9 +1101,16 @@ void RiBlobbyV(RtInt, RtInt, const RtInt[], RtInt, const RtFloat[], RtInt, const
 void RiProcedural(RtToken, RtInt, const RtString[], const RtBound) {
     binding().unsupported("Procedural");
 }
-void RiGeometryV(RtToken type, RtInt, const RtToken[], const RtPointer[]) {
+void RiGeometryV(RtToken type, RtInt n, const RtToken tokens[], const RtPointer[]) {
+    RiBinding& b = binding();
+    if (same(type, "teapot")) {
+        if (b.skipInMotion()) return;
+        b.dropAll("Geometry", n, tokens);
+        emitTeapot();
+        return;
+    }
     std::string key = std::string("Geometry \"") + (type ? type : "") + "\"";
-    binding().warnOnce(key, RIBNoCounterpart, "%s is skipped", key.c_str());
+    b.warnOnce(key, RIBNoCounterpart, "%s is skipped", key.c_str());
 }
 void RiReadArchiveV(RtToken name, RtInt, const RtToken[], const RtPointer[]) {
     std::string key = std::string("ReadArchive \"") + (name ? name : "") + "\"";

@@ -107,7 +107,7 @@ TEST_F(RequestTest, OptionValidation) {
     qelOutputSamples(0x308);
     qelOutputSamples(0x307);
     qelHider(0x402);
-    qelFilter(0x105);
+    qelFilter(0x107);
     qelFilter(QEL_FILTER_SINC);
     EXPECT_EQ(take(),
               (Lines{"error: Parameter out of range. qelClip: near clipping distance 0 out of "
@@ -122,7 +122,7 @@ TEST_F(RequestTest, OptionValidation) {
                      "error: Parameter out of range. qelOutputSamples: unknown samples 776",
                      "error: Parameter out of range. qelHider: unknown hider type 1026, using "
                      "hidden",
-                     "error: Parameter out of range. qelFilter: unknown filter function 261"}));
+                     "error: Parameter out of range. qelFilter: unknown filter function 263"}));
 }
 
 TEST_F(RequestTest, OptionsAreFrozenInAScene) {

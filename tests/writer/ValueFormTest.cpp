@@ -135,7 +135,9 @@ TEST_F(ValueFormTest, EnumeratorsAreWrittenByName) {
     };
     const Named named[] = {
         {0x000, "null"},     {0x100, "gaussian"}, {0x101, "catmullrom"}, {0x102, "box"},
-        {0x103, "triangle"}, {0x104, "sinc"},     {0x201, "tiff"},       {0x301, "rgb"},
+        {0x103, "triangle"}, {0x104, "sinc"},     {0x105, "mitchell"},   {0x106, "narrowgaussian"},
+        {0x201, "tiff"},     {0x202, "png"},      {0x203, "openexr"},    {0x204, "zfile"},
+        {0x205, "window"},   {0x301, "rgb"},
         {0x302, "a"},        {0x303, "rgba"},     {0x304, "z"},          {0x305, "rgbz"},
         {0x306, "az"},       {0x307, "rgbaz"},    {0x400, "zbuffer"},    {0x401, "paint"},
         {0x500, "flat"},     {0x501, "gouraud"},  {0x600, "lh"},         {0x601, "rh"},
@@ -151,7 +153,8 @@ TEST_F(ValueFormTest, EnumeratorsAreWrittenByName) {
         {0xE00, "no"},       {0xE01, "float"},    {0xE02, "integer"},    {0xE03, "string"},
         {0xE04, "pair"},     {0xE05, "point"},    {0xE06, "pointw"},     {0xE07, "color"},
         // Codes without a name.
-        {0x001, "null"},     {0x105, "null"},     {0x200, "null"},       {0x300, "null"},
+        {0x001, "null"},     {0x107, "null"},     {0x200, "null"},       {0x206, "null"},
+        {0x300, "null"},
         {0x308, "null"},     {0xB00, "null"},     {0xB0D, "null"},       {0xB10, "null"},
         {0xE08, "null"},     {0xF00, "null"},     {0x1234, "null"},      {-1, "null"},
     };

@@ -137,15 +137,16 @@ TEST_F(OptionTest, UnknownHiderFallsBackToHidden) {
 
 TEST_F(OptionTest, FilterCodesChooseTheBuiltInFilters) {
     const qelFilterFunc expected[] = {qelGaussianFilter, qelCatmullRomFilter, qelBoxFilter,
-                                      qelTriangleFilter, qelSincFilter};
-    for (short code = 0x100; code <= 0x104; ++code) {
+                                      qelTriangleFilter, qelSincFilter,       qelMitchellFilter,
+                                      qelNarrowGaussianFilter};
+    for (short code = 0x100; code <= 0x106; ++code) {
         gOption->filter(code);
         EXPECT_EQ(gOption->filterFunction, expected[code - 0x100]) << code;
     }
     request("qelFilter");
-    gOption->filter(0x105);
-    EXPECT_EQ(reports(), Lines{kRange + "qelFilter: unknown filter function 261"});
-    EXPECT_EQ(gOption->filterFunction, qelSincFilter);
+    gOption->filter(0x107);
+    EXPECT_EQ(reports(), Lines{kRange + "qelFilter: unknown filter function 263"});
+    EXPECT_EQ(gOption->filterFunction, qelNarrowGaussianFilter);
     gOption->customFilter(qelBoxFilter);
     EXPECT_EQ(gOption->filterFunction, qelBoxFilter);
 }

@@ -140,7 +140,7 @@ TEST_F(RibBindingTest, WorldEndRendersEveryBucket) {
     RiWorldBegin();
     RiWorldEnd();
     EXPECT_EQ(calls(),
-              (Lines{"qelSceneBegin", "qelSurfaceV defaultsurface", "qelRenderInit", "qelRenderBucket", "qelRenderBucket",
+              (Lines{"qelFilter 262", "qelSceneBegin", "qelSurfaceV defaultsurface", "qelRenderInit", "qelRenderBucket", "qelRenderBucket",
                      "qelRenderBucket", "qelRenderBucket", "qelSceneEnd"}));
 }
 

@@ -64,7 +64,7 @@ FrameEnd
                     "qelRasterViewport [0 319 0 239]",
                     "qelRasterAspect 1",
                     "qelSampleUniform [2 2]",
-                    "qelFilter 256",
+                    "qelFilter 262",
                     "qelFilterWidth [2 2]",
                     "qelColorGain 1",
                     "qelColorGamma 2.2",
@@ -115,7 +115,7 @@ WorldBegin
 WorldEnd
 )";
     EXPECT_EQ(read(text),
-              plus({"qelVariable Kr 3329 3585", "qelSceneBegin", "qelSurfaceV defaultsurface",
+              plus({"qelVariable Kr 3329 3585", "qelFilter 262", "qelSceneBegin", "qelSurfaceV defaultsurface",
                     "qelAtmosphereV fog distance=[20] color=[0.2 0.2 0.3]",
                     "qelLightSourceV spot from=[0 4 -4] to=[0 0 0] coneangle=[30] "
                     "conedeltaangle=[5] intensity=[40] -> 1",
@@ -143,7 +143,7 @@ TEST_F(RibParserTest, TransformsInsideTheWorldAreRelativeToIt) {
                       "WorldEnd\nIdentity\n");
     const std::string world = "qelLoadMatrix [1 0 0 0 0 1 0 0 0 0 1 0 0 0 5 1]";
     const std::string lamp = "qelLoadMatrix [2 0 0 0 0 2 0 0 0 0 2 0 1 0 5 1]";
-    EXPECT_EQ(made, plus({"qelTranslate [0 0 5]", "qelSceneBegin", "qelSurfaceV defaultsurface", world, lamp, "qelQuark lamp",
+    EXPECT_EQ(made, plus({"qelTranslate [0 0 5]", "qelFilter 262", "qelSceneBegin", "qelSurfaceV defaultsurface", world, lamp, "qelQuark lamp",
                           "qelMarkSpace lamp", world, lamp, world,
                           "qelLoadMatrix [1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1]"},
                          plus(kRender, {"qelLoadIdentity"})));
@@ -441,6 +441,25 @@ TEST_F(RibParserTest, ValuesPerFaceCornerGiveEachCornerAPoint) {
     EXPECT_TRUE(messages().empty()) << messages().front();
 }
 
+// The standard teapot: 32 Bezier patches in a block of their own, from the
+// rim (its first point on the x axis at the top of the body) to the bottom.
+TEST_F(RibParserTest, TheTeapotIsThirtyTwoBezierPatches) {
+    Lines calls = read("Geometry \"teapot\"\n");
+    ASSERT_EQ(calls.size(), 1u + 1u + 32u + 1u);
+    EXPECT_EQ(calls[0], "qelAttributePush");
+    EXPECT_EQ(calls[1], "qelBasis 2050 2304");
+    EXPECT_TRUE(calls[2].rfind("qelPatchV 1793 point=[1.4 0 2.4 1.4 -0.784 2.4 ", 0) == 0)
+        << calls[2];
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                            [](const std::string& call) { return call.rfind("qelPatchV", 0) == 0; }),
+              32);
+    // the lid closes at its top, the bottom at the origin
+    EXPECT_NE(calls[22].find("point=[0 0 3.15 0 0 3.15 0 0 3.15 0 0 3.15 "), std::string::npos);
+    EXPECT_NE(calls[33].find("point=[0 0 0 0 0 0 0 0 0 0 0 0 "), std::string::npos);
+    EXPECT_EQ(calls.back(), "qelAttributePop");
+    EXPECT_TRUE(messages().empty());
+}
+
 TEST_F(RibParserTest, BicubicPatchesVaryAtTheirFourCorners) {
     EXPECT_EQ(read("Patch \"bicubic\" \"Pz\" [0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15] "
                    "\"Cs\" [1 0 0 0 1 0 0 0 1 1 1 1]\n"),
@@ -463,7 +482,7 @@ TEST_F(RibParserTest, RequiredPositionsAndIndexChecks) {
     EXPECT_EQ(read("Polygon \"Cs\" [1 1 1]\nPatch \"bilinear\"\n"
                    "PointsPolygons [3 3] [0 1 2] \"P\" [0 0 0 1 0 0 0 1 0]\n"
                    "PointsPolygons [3] [0 1 -2] \"P\" [0 0 0 1 0 0 0 1 0]\nWorldBegin\n"),
-              (Lines{"qelSceneBegin", "qelSurfaceV defaultsurface"}));
+              (Lines{"qelFilter 262", "qelSceneBegin", "qelSurfaceV defaultsurface"}));
     EXPECT_EQ(messages(),
               (Lines{"RIB error: invalid color specification at line 1 'Polygon': parameter \"Cs\" "
                      "needs 0 values, not 3; dropped",
@@ -483,7 +502,7 @@ TEST_F(RibParserTest, RequestsWithoutCounterpartWarnOncePerName) {
     EXPECT_EQ(read("Curves \"linear\" [2] \"nonperiodic\" \"P\" [0 0 0 1 1 1]\n"
                    "Curves \"cubic\" [4] \"nonperiodic\"\nPoints \"P\" [0 0 0]\n"
                    "ClippingPlane 0 0 1 0 0 0\nOption \"limits\" \"bucketsize\" [16 16]\n"
-                   "Option \"limits\" \"gridsize\" [4]\nGeometry \"teapot\"\nTranslate 1 2 3\n"),
+                   "Option \"limits\" \"gridsize\" [4]\nGeometry \"bunny\"\nTranslate 1 2 3\n"),
               (Lines{"qelTranslate [1 2 3]"}));
     EXPECT_EQ(messages(),
               (Lines{"RIB warning: no counterpart in the scene API at line 1 'Curves': Curves is "
@@ -495,7 +514,7 @@ TEST_F(RibParserTest, RequestsWithoutCounterpartWarnOncePerName) {
                      "RIB warning: no counterpart in the scene API at line 5 'Option': Option "
                      "\"limits\" is skipped",
                      "RIB warning: no counterpart in the scene API at line 7 'Geometry': Geometry "
-                     "\"teapot\" is skipped"}));
+                     "\"bunny\" is skipped"}));
 }
 
 TEST_F(RibParserTest, ErrorsAbandonTheRequestAndReadingGoesOn) {
@@ -585,14 +604,14 @@ TEST_F(RibParserTest, DisplayHiderQuantizeAndSampling) {
                "qelSampleAdaptive 0.01",
                "qelFilter 257",
                "qelFilterWidth [3 3]",
+               "qelFilter 261",
+               "qelFilterWidth [2 2]",
                "qelDepthOfField [1e+38 0 0]",
                "qelDepthOfField [8 0.1 5]",
                "qelShutter [0 1]",
                "qelColorSpace 1 [1 1 1] [0.3 0.3 0.3]",
                "qelColor [0.5]"}));
-    EXPECT_EQ(messages(),
-              (Lines{"RIB warning: incorrect parameter value at line 11 'PixelFilter': Unknown "
-                     "filter \"mitchell\": the filter is kept"}));
+    EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(RibParserTest, AttributesAndTextures) {

@@ -56,6 +56,7 @@ TEST_F(RibSceneTest, QuadricsSceneBecomesTheseRequests) {
                      "qelViewPerspective 11",
                      "qelVariable v 3329 3585",
                      "qelBackface 0",
+                     "qelFilter 262",
                      "qelSceneBegin",
                      "qelSurfaceV defaultsurface",
                      "qelColor [1 1 1]",
