@@ -77,6 +77,8 @@ public:
     int colorSamples = 3;
     long uStep = 3, vStep = 3;
     long xResolution = 640, yResolution = 480;
+    // The scene API's tune values: grid edge, bucket width and height.
+    std::array<long, 3> tune = {32, 12, 12};
     // Quantize "rgba": one, min, max and dither.
     std::array<float, 4> colorQuantization = {255, 0, 255, 0.5f};
     bool varianceSet = false;

@@ -7,14 +7,17 @@
 #include "sceneread/ReaderReports.h"
 #include "sceneread/rib/RiBinding.h"
 #include "sceneread/rib/RiCornerMesh.h"
+#include "sceneread/rib/RiFlatFaces.h"
 #include "sceneread/rib/RiTeapot.h"
 #include "sceneread/rib/RibCodes.h"
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -643,7 +646,40 @@ void RiRelativeDetail(RtFloat detail) {
     qelRelativeDetail(detail);
 }
 
-void RiOptionV(RtToken name, RtInt, const RtToken[], const RtPointer[]) {
+namespace {
+
+// Option "limits": the bucket size and the largest grid, in micropolygons,
+// as the grid edge whose square holds as many.
+void limitsOption(RtInt n, const RtToken tokens[], const RtPointer values[]) {
+    RiBinding& b = binding();
+    bool changed = false;
+    for (RtInt k = 0; k < n; ++k) {
+        RiDeclaration declaration;
+        std::string_view bare;
+        bool found = b.declarations.resolve(tokens[k], declaration, bare) ==
+                         RiDeclarations::Found &&
+                     values[k] && declaration.isInteger();
+        const auto* ints = static_cast<const RtInt*>(values[k]);
+        if (found && bare == "bucketsize" && declaration.arraySize == 2) {
+            b.tune[1] = ints[0], b.tune[2] = ints[1];
+            changed = true;
+        } else if (found && bare == "gridsize" && declaration.arraySize == 1) {
+            b.tune[0] = std::max(1L, long(std::floor(std::sqrt(std::max(0.0, double(ints[0]))))));
+            changed = true;
+        } else {
+            b.dropAll("Option \"limits\"", 1, tokens + k);
+        }
+    }
+    if (changed) qelTune(b.tune[0], b.tune[1], b.tune[2]);
+}
+
+} // namespace
+
+void RiOptionV(RtToken name, RtInt n, const RtToken tokens[], const RtPointer values[]) {
+    if (same(name, "limits")) {
+        limitsOption(n, tokens, values);
+        return;
+    }
     std::string key = std::string("Option \"") + (name ? name : "") + "\"";
     binding().warnOnce(key, RIBNoCounterpart, "%s is skipped", key.c_str());
 }
@@ -914,9 +950,25 @@ void RiCoordSysTransform(RtToken space) {
 
 // ---- geometry
 
+namespace {
+
+// A polygon of zero area is left out, with one warning per file.
+bool flatPolygon(const char* request, long outerVertices, RtInt n, const RtToken tokens[],
+                 const RtPointer values[]) {
+    RiBinding& b = binding();
+    if (!RiPositions(b.declarations, n, tokens, values).zeroArea(nullptr, outerVertices))
+        return false;
+    b.warnOnce("zero-area polygons", RIBBadValue,
+               "%s: polygons of zero area are left out (told once)", request);
+    return true;
+}
+
+} // namespace
+
 void RiPolygonV(RtInt nvertices, RtInt n, const RtToken tokens[], const RtPointer values[]) {
     RiBinding& b = binding();
     if (b.skipInMotion()) return;
+    if (flatPolygon("Polygon", nvertices, n, tokens, values)) return;
     RiCounts counts = RiCounts::polygon(nvertices);
     QelParameterList& list = b.geometry("Polygon", counts, counts, nullptr, n, tokens, values);
     qelPolygonV(nvertices, list.n(), list.tokens(), list.values());
@@ -926,60 +978,67 @@ void RiGeneralPolygonV(RtInt nloops, const RtInt nvertices[], RtInt n, const RtT
                        const RtPointer values[]) {
     RiBinding& b = binding();
     if (b.skipInMotion()) return;
+    if (nloops > 0 && flatPolygon("GeneralPolygon", nvertices[0], n, tokens, values)) return;
     RiCounts counts = RiCounts::polygon(sum(nvertices, nloops));
     QelParameterList& list =
         b.geometry("GeneralPolygon", counts, counts, nullptr, n, tokens, values);
     qelGeneralPolygonV(nloops, longs(0, nvertices, nloops), list.n(), list.tokens(), list.values());
 }
 
-void RiPointsPolygonsV(RtInt npolys, const RtInt nvertices[], const RtInt vertices[], RtInt n,
-                       const RtToken tokens[], const RtPointer values[]) {
+namespace {
+
+// A mesh given to the scene API: faces of zero area left out, with one
+// warning per file, and a point at every face corner when values vary per
+// corner. nloops null: every face is one loop.
+void meshRequest(const char* request, long faces, const RtInt nloops[], const RtInt nvertices[],
+                 const RtInt vertices[], RtInt n, const RtToken tokens[], const RtPointer values[]) {
     RiBinding& b = binding();
-    if (b.skipInMotion()) return;
-    if (npolys == 0) return; // an empty mesh draws nothing
-    long corners = sum(nvertices, npolys);
-    long points = largestPlusOne(vertices, corners);
+    RiMeshFaces kept(faces, nloops, nvertices, vertices, RiPositions(b.declarations, n, tokens, values));
+    if (kept.dropped() > 0)
+        b.warnOnce("zero-area polygons", RIBBadValue,
+                   "%s: polygons of zero area are left out (told once)", request);
+    if (kept.faces() == 0) return;
+    const RtPointer* keptValues = values;
+    if (kept.dropped() > 0)
+        keptValues = kept.values(b.declarations, b.colorSamples, n, tokens, values);
+    long corners = kept.corners();
+    long points = largestPlusOne(kept.vertices(), corners);
+    RiCounts rib = RiCounts::mesh(kept.faces(), points, corners);
+    RiCounts qel = RiCounts::mesh(kept.faces(), points, points);
+    const RtInt* indices = kept.vertices();
+    std::optional<RiCornerMesh> split;
     if (RiCornerMesh::needed(b.declarations, n, tokens)) {
-        RiCornerMesh split(corners, vertices, b.colorSamples, b.declarations, n, tokens, values);
-        RiCounts counts = RiCounts::mesh(npolys, corners, corners);
-        QelParameterList& list =
-            b.geometry("PointsPolygons", counts, counts, nullptr, n, tokens, split.values());
-        qelPolygonMeshV(npolys, longs(0, nvertices, npolys), longs(1, split.vertices(), corners),
-                        list.n(), list.tokens(), list.values());
+        split.emplace(corners, indices, b.colorSamples, b.declarations, n, tokens, keptValues);
+        keptValues = split->values();
+        indices = split->vertices();
+        rib = qel = RiCounts::mesh(kept.faces(), corners, corners);
+    }
+    QelParameterList& list = b.geometry(request, rib, qel, nullptr, n, tokens, keptValues);
+    if (!nloops) {
+        qelPolygonMeshV(kept.faces(), longs(0, kept.nvertices(), kept.faces()),
+                        longs(1, indices, corners), list.n(), list.tokens(), list.values());
         return;
     }
-    RiCounts rib = RiCounts::mesh(npolys, points, corners);
-    RiCounts qel = RiCounts::mesh(npolys, points, points);
-    QelParameterList& list = b.geometry("PointsPolygons", rib, qel, nullptr, n, tokens, values);
-    qelPolygonMeshV(npolys, longs(0, nvertices, npolys), longs(1, vertices, corners), list.n(),
-                    list.tokens(), list.values());
+    qelGeneralPolygonMeshV(kept.faces(), longs(0, kept.nloops(), kept.faces()),
+                           longs(1, kept.nvertices(), kept.loops()), longs(2, indices, corners),
+                           list.n(), list.tokens(), list.values());
+}
+
+} // namespace
+
+void RiPointsPolygonsV(RtInt npolys, const RtInt nvertices[], const RtInt vertices[], RtInt n,
+                       const RtToken tokens[], const RtPointer values[]) {
+    if (binding().skipInMotion()) return;
+    if (npolys == 0) return; // an empty mesh draws nothing
+    meshRequest("PointsPolygons", npolys, nullptr, nvertices, vertices, n, tokens, values);
 }
 
 void RiPointsGeneralPolygonsV(RtInt npolys, const RtInt nloops[], const RtInt nvertices[],
                               const RtInt vertices[], RtInt n, const RtToken tokens[],
                               const RtPointer values[]) {
-    RiBinding& b = binding();
-    if (b.skipInMotion()) return;
+    if (binding().skipInMotion()) return;
     if (npolys == 0) return; // an empty mesh draws nothing
-    long loops = sum(nloops, npolys);
-    long corners = sum(nvertices, loops);
-    long points = largestPlusOne(vertices, corners);
-    if (RiCornerMesh::needed(b.declarations, n, tokens)) {
-        RiCornerMesh split(corners, vertices, b.colorSamples, b.declarations, n, tokens, values);
-        RiCounts counts = RiCounts::mesh(npolys, corners, corners);
-        QelParameterList& list = b.geometry("PointsGeneralPolygons", counts, counts, nullptr, n,
-                                            tokens, split.values());
-        qelGeneralPolygonMeshV(npolys, longs(0, nloops, npolys), longs(1, nvertices, loops),
-                               longs(2, split.vertices(), corners), list.n(), list.tokens(),
-                               list.values());
-        return;
-    }
-    RiCounts rib = RiCounts::mesh(npolys, points, corners);
-    RiCounts qel = RiCounts::mesh(npolys, points, points);
-    QelParameterList& list =
-        b.geometry("PointsGeneralPolygons", rib, qel, nullptr, n, tokens, values);
-    qelGeneralPolygonMeshV(npolys, longs(0, nloops, npolys), longs(1, nvertices, loops),
-                           longs(2, vertices, corners), list.n(), list.tokens(), list.values());
+    meshRequest("PointsGeneralPolygons", npolys, nloops, nvertices, vertices, n, tokens, values);
 }
 
 void RiPatchV(RtToken type, RtInt n, const RtToken tokens[], const RtPointer values[]) {

@@ -98,6 +98,22 @@ TEST_F(RequestTest, ObjectBeginReturnsAHandleOrNull) {
     EXPECT_EQ(take(), (Lines{"error: Bad object/light handle. qelObjectCall"}));
 }
 
+// A geometric request's reports name the object its attributes name; the
+// next request outside it names none.
+TEST_F(RequestTest, PrimitiveReportsNameTheirObject) {
+    qelSceneBegin();
+    qelAttributePush();
+    qelObjectName("teacup");
+    qelGroupName("china");
+    qelPolygonV(2, 0, nullptr, nullptr);
+    qelAttributePop();
+    qelPolygonV(2, 0, nullptr, nullptr);
+    EXPECT_EQ(take(),
+              (Lines{"error: Parameter out of range. qelPolygonV: vertex count 2 out of range",
+                     "While rendering object teacup; shading group china",
+                     "error: Parameter out of range. qelPolygonV: vertex count 2 out of range"}));
+}
+
 TEST_F(RequestTest, OptionValidation) {
     qelClip(0, 10);
     qelClip(1, 1);

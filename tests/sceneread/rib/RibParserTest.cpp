@@ -460,6 +460,24 @@ TEST_F(RibParserTest, TheTeapotIsThirtyTwoBezierPatches) {
     EXPECT_TRUE(messages().empty());
 }
 
+// Polygons of zero area are left out with one warning for the file; a mesh
+// keeps its other faces with their own values per face and per corner.
+TEST_F(RibParserTest, PolygonsOfZeroAreaAreLeftOutWithOneWarning) {
+    EXPECT_EQ(read("Polygon \"P\" [0 0 0 1 0 0 2 0 0]\n"
+                   "GeneralPolygon [3 3] \"P\" [0 0 0 1 1 1 2 2 2 0 0 0 0 1 0 1 0 0]\n"
+                   "PointsPolygons [3 3 3] [0 1 2 0 2 3 1 3 2] \"P\" [0 0 0 1 0 0 2 0 0 0 1 0] "
+                   "\"uniform float t\" [1 2 3] \"facevarying float s\" [1 2 3 4 5 6 7 8 9]\n"
+                   "Polygon \"P\" [0 0 0 1 0 0 0 1 0]\n"
+                   "PointsGeneralPolygons [1 1] [3 3] [0 0 0 0 1 2] \"P\" [0 0 0 1 0 0 0 1 0]\n"),
+              (Lines{"qelVariable t 3329 3585", "qelVariable s 3330 3585",
+                     "qelPolygonMeshV 2 [3 3] [0 1 2 3 4 5] point=[0 0 0 2 0 0 0 1 0 1 0 0 0 1 0 "
+                     "2 0 0] t=[2] s=[4 5 6 7 8 9]",
+                     "qelPolygonV 3 point=[0 0 0 1 0 0 0 1 0]",
+                     "qelGeneralPolygonMeshV 1 [1] [3] [0 1 2] point=[0 0 0 1 0 0 0 1 0]"}));
+    EXPECT_EQ(messages(), (Lines{"RIB warning: incorrect parameter value at line 1 'Polygon': "
+                                 "Polygon: polygons of zero area are left out (told once)"}));
+}
+
 TEST_F(RibParserTest, BicubicPatchesVaryAtTheirFourCorners) {
     EXPECT_EQ(read("Patch \"bicubic\" \"Pz\" [0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15] "
                    "\"Cs\" [1 0 0 0 1 0 0 0 1 1 1 1]\n"),
@@ -498,12 +516,14 @@ TEST_F(RibParserTest, RequiredPositionsAndIndexChecks) {
                      "world begun at line 5"}));
 }
 
+// Option "limits": the bucket size as it is, the grid size as the edge of a
+// square grid of at most that many micropolygons.
 TEST_F(RibParserTest, RequestsWithoutCounterpartWarnOncePerName) {
     EXPECT_EQ(read("Curves \"linear\" [2] \"nonperiodic\" \"P\" [0 0 0 1 1 1]\n"
                    "Curves \"cubic\" [4] \"nonperiodic\"\nPoints \"P\" [0 0 0]\n"
                    "ClippingPlane 0 0 1 0 0 0\nOption \"limits\" \"bucketsize\" [16 16]\n"
                    "Option \"limits\" \"gridsize\" [4]\nGeometry \"bunny\"\nTranslate 1 2 3\n"),
-              (Lines{"qelTranslate [1 2 3]"}));
+              (Lines{"qelTune [32 16 16]", "qelTune [2 16 16]", "qelTranslate [1 2 3]"}));
     EXPECT_EQ(messages(),
               (Lines{"RIB warning: no counterpart in the scene API at line 1 'Curves': Curves is "
                      "skipped",
@@ -511,8 +531,6 @@ TEST_F(RibParserTest, RequestsWithoutCounterpartWarnOncePerName) {
                      "skipped",
                      "RIB warning: no counterpart in the scene API at line 4 'ClippingPlane': "
                      "ClippingPlane is skipped",
-                     "RIB warning: no counterpart in the scene API at line 5 'Option': Option "
-                     "\"limits\" is skipped",
                      "RIB warning: no counterpart in the scene API at line 7 'Geometry': Geometry "
                      "\"bunny\" is skipped"}));
 }
