@@ -301,7 +301,12 @@ QEL_API float qelNarrowGaussianFilter(float x, float y, float xwidth, float ywid
 // A comment, formatted as printf does; the renderer ignores it.
 QEL_API void qelComment(const char* format, ...);
 
-// --- Requests of the scene-writer library only -----------------------------
+// --- Requests the renderer library takes in part ---------------------------
+// The scene writer writes them all. The renderer keeps what it renders and
+// warns once for each kind of request whose effect it does not render yet
+// (depth of field, imagers, area lights, interior and exterior volumes,
+// levels of detail, deformation and displacement shaders, solid operations,
+// trim curves, texture making); qelRenderCancel is the scene writer's only.
 
 QEL_API unsigned short qelVariable(const char* name, short parameterClass, short parameterType);
 QEL_API void qelDepthOfField(float fstop, float focalLength, float focalDistance);

@@ -114,6 +114,32 @@ TEST_F(RequestTest, PrimitiveReportsNameTheirObject) {
                      "error: Parameter out of range. qelPolygonV: vertex count 2 out of range"}));
 }
 
+// What the renderer does not render yet warns once for each kind, until the
+// next reset; what it keeps (a declared variable, texture coordinates) is
+// kept quietly.
+TEST_F(RequestTest, RequestsTakenInPartWarnOncePerKind) {
+    unsigned short foo = qelVariable("foo", QEL_CLASS_VARY, QEL_TYPE_FLOAT);
+    EXPECT_NE(foo, 0);
+    qelShutter(0, 1);
+    qelDepthOfField(1e38f, 0, 0);
+    qelSceneBegin();
+    qelDisplacement(qelQuark("bumpy"), 0);
+    qelDisplacement(qelQuark("dents"), 0);
+    qelTextureCoordinates(0, 0, 2, 0, 0, 2, 2, 2);
+    float corners[4] = {1, 2, 3, 4};
+    qelSphere(1, -1, 1, 360, foo, corners, 0);
+    qelSolidBegin(QEL_NULL);
+    qelSolidEnd();
+    qelSceneEnd();
+    EXPECT_EQ(take(), (Lines{"warning: Optional QEL feature. qelDisplacement: displacement shaders "
+                             "are not run; told once",
+                             "warning: Optional QEL feature. qelSolidBegin: solid operations are "
+                             "not applied: every solid is drawn whole; told once"}));
+    qelReset();
+    qelDisplacement(qelQuark("bumpy"), 0);
+    EXPECT_EQ(take().size(), 1u);
+}
+
 TEST_F(RequestTest, OptionValidation) {
     qelClip(0, 10);
     qelClip(1, 1);
