@@ -7,6 +7,7 @@
 
 namespace {
 
+// clang-format off
 // Newell's teapot: control points, z up, the teapot standing on z = 0 with
 // its spout towards +x and its lid at z = 3.15.
 constexpr float kPoints[290][3] = {
@@ -145,6 +146,8 @@ constexpr uint16_t kPatches[32][16] = {
     {265, 265, 265, 265, 276, 280, 281, 282, 279, 283, 284, 285, 104, 103, 102,  95},
     {265, 265, 265, 265, 282, 286, 287, 266, 285, 288, 289, 270,  95,  94,  93,  92},
 };
+
+// clang-format on
 
 } // namespace
 
