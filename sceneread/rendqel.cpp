@@ -274,8 +274,7 @@ void rendqel::handleOutputImage() {
     if (!match(quantization, n, true)) return;
     if (nameMatched == 1 && name.c_str()[0] != '+') fFrameName = name;
     qelOutputImage(format, nameMatched == 2 ? nullptr : name.c_str(),
-                   modeMatched == 2 ? nullptr : mode.c_str(), n,
-                   n ? quantization.data() : nullptr);
+                   modeMatched == 2 ? nullptr : mode.c_str(), n, n ? quantization.data() : nullptr);
 }
 
 void rendqel::handleHider() {
@@ -702,9 +701,12 @@ struct FilterNamed {
 
 // The filter names the scene writer writes for the texture requests.
 constexpr FilterNamed kTextureFilters[] = {
-    {"gaussian", qelGaussianFilter},  {"box", qelBoxFilter},
-    {"triangle", qelTriangleFilter},  {"catmull-rom", qelCatmullRomFilter},
-    {"sinc", qelSincFilter},          {"mitchell", qelMitchellFilter},
+    {"gaussian", qelGaussianFilter},
+    {"box", qelBoxFilter},
+    {"triangle", qelTriangleFilter},
+    {"catmull-rom", qelCatmullRomFilter},
+    {"sinc", qelSincFilter},
+    {"mitchell", qelMitchellFilter},
     {"narrowgaussian", qelNarrowGaussianFilter},
 };
 
@@ -760,7 +762,8 @@ void rendqel::handleRelativeDetail() {
 
 void rendqel::handleTextureCoordinates() {
     float st[8];
-    if (matchFloats(st, 8)) qelTextureCoordinates(st[0], st[1], st[2], st[3], st[4], st[5], st[6], st[7]);
+    if (matchFloats(st, 8))
+        qelTextureCoordinates(st[0], st[1], st[2], st[3], st[4], st[5], st[6], st[7]);
 }
 
 void rendqel::handleAreaLightSource() {
@@ -769,7 +772,8 @@ void rendqel::handleAreaLightSource() {
     tokenvalue list;
     if (!matchquark(shader) || !matchNewHandle(handle, fLightMax, "Light") || !match(list, false))
         return;
-    storeHandle(fLights, handle, qelAreaLightSourceV(shader, list.n(), list.tokens(), list.values()));
+    storeHandle(fLights, handle,
+                qelAreaLightSourceV(shader, list.n(), list.tokens(), list.values()));
 }
 
 void rendqel::handleInterior() {
@@ -885,8 +889,8 @@ void rendqel::handleMakeCubeFaceEnvironment() {
     TextureArguments a;
     for (String& face : faces)
         if (match(&face) != 1) return;
-    if (match(&texture) != 1 || !match(fov) || !matchTextureFilter(a.filter) ||
-        !match(a.swidth) || !match(a.twidth) || !match(a.list, false))
+    if (match(&texture) != 1 || !match(fov) || !matchTextureFilter(a.filter) || !match(a.swidth) ||
+        !match(a.twidth) || !match(a.list, false))
         return;
     qelMakeCubeFaceEnvironmentV(faces[0].c_str(), faces[1].c_str(), faces[2].c_str(),
                                 faces[3].c_str(), faces[4].c_str(), faces[5].c_str(),

@@ -198,7 +198,7 @@ void qelOutputImage(short format, const char* name, const char* mode, long n,
     RequestName frame("qelOutputImage");
     writeCheckedLine("qelOutputImage", [&](QelLine& line) {
         line.enumerator(format).text(name).text(mode).integer(n).numbers(quantization, n,
-                                                                        "quantization");
+                                                                         "quantization");
     });
 }
 

@@ -1,8 +1,8 @@
 #include "renderer/display/Display.h"
 
 #include "api/qel.h"
-#include "common/Error.h"
 #include "common/AtomicFile.h"
+#include "common/Error.h"
 #include "renderer/display/CropRegion.h"
 #include "renderer/display/ExrWriter.h"
 #include "renderer/display/PngWriter.h"

@@ -74,7 +74,7 @@ protected:
 private:
     struct Output {
         short format = 0;
-        std::string name; // the file's
+        std::string name;  // the file's
         std::string title; // the window's
         FrameBuffer image;
         TDisplayWindow* window = nullptr;

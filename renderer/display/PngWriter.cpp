@@ -75,8 +75,7 @@ std::vector<uint8_t> encodeRegion(const FrameBuffer& image, const PixelRegion& r
 } // namespace
 
 bool writePng(const char* path, const FrameBuffer& image, const PixelRegion& region) {
-    if (!path || image.empty() || !insideImage(image.width(), image.height(), region))
-        return false;
+    if (!path || image.empty() || !insideImage(image.width(), image.height(), region)) return false;
     std::vector<uint8_t> bytes;
     try {
         bytes = encodeRegion(image, region);

@@ -122,8 +122,7 @@ void setTags(TIFF* tiff, const FrameBuffer& image, const PixelRegion& region, Sa
     TIFFSetField(tiff, TIFFTAG_SOFTWARE, "Pictrel");
 }
 
-bool writeRows(TIFF* tiff, const FrameBuffer& image, const PixelRegion& region,
-               SampleKind kind) {
+bool writeRows(TIFF* tiff, const FrameBuffer& image, const PixelRegion& region, SampleKind kind) {
     std::vector<unsigned char> row(std::size_t(region.width()) * std::size_t(image.channels()) *
                                    std::size_t(bytesOf(kind)));
     for (long y = region.y0; y <= region.y1; ++y) {

@@ -26,7 +26,9 @@ public:
     uint32_t add(const MicroPolygon& mp, float s, float t);
     // A copy of a record, kept by another pool.
     uint32_t add(const float* values);
-    const float* at(uint32_t index) const { return fValues.data() + std::size_t(index) * std::size_t(fFloats); }
+    const float* at(uint32_t index) const {
+        return fValues.data() + std::size_t(index) * std::size_t(fFloats);
+    }
 
 private:
     float* append();

@@ -130,8 +130,7 @@ float MultiSample::filter(float x, float y, Color& C, float& alpha, float& z,
     return counted ? weightSum / float(counted) : 0.0f;
 }
 
-void MultiSample::addExtras(float x, float y, const HitValues& values,
-                            WeightedExtras& sums) const {
+void MultiSample::addExtras(float x, float y, const HitValues& values, WeightedExtras& sums) const {
     const Option& option = *gOption;
     auto weightOf = [&](const PackedSample& s) {
         return option.filterFunction(s.x - x, s.y - y, option.filterXWidth, option.filterYWidth);

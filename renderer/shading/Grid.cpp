@@ -280,8 +280,7 @@ void Grid::shade(const std::vector<PlannedVariable>& variables, int floats) {
     auto shadeAt = [&](ShadingPoint& point, int i, int k) {
         PointValues values = shader.valuesAt(point);
         if (surface) shader.shadeInto(point, values, fRows[k][i]);
-        if (fVariableFloats)
-            recordVariables(values, variables, variableSlot(i, k));
+        if (fVariableFloats) recordVariables(values, variables, variableSlot(i, k));
     };
     ShadingPoint point;
     if (fAttrib->shadingModelCode == 0x501) {

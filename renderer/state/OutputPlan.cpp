@@ -162,7 +162,7 @@ int componentsOf(ShadingVariable variable) {
 }
 
 int standardChannelsNamed(const std::string& mode) {
-    static constexpr std::array<std::string_view, 7> kModes = {"rgb", "a",    "rgba", "z",
+    static constexpr std::array<std::string_view, 7> kModes = {"rgb",  "a",  "rgba", "z",
                                                                "rgbz", "az", "rgbaz"};
     for (std::size_t k = 0; k < kModes.size(); ++k)
         if (mode == kModes[k]) return int(k) + 1;

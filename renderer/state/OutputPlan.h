@@ -39,7 +39,7 @@ struct OutputRequest {
 enum class ShadingVariable : uint8_t { kP, kN, kNg, kCs, kOs, kS, kT, kU, kV };
 
 enum class ChannelSource : uint8_t {
-    kRed,          // the exposed colour
+    kRed, // the exposed colour
     kGreen,
     kBlue,
     kAlpha,

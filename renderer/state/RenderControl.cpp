@@ -58,7 +58,8 @@ void RenderControl::setFrames(long first, long last) {
 }
 
 void RenderControl::setOutputFormat(short format) {
-    bool known = format == QEL_NULL || format == QEL_FORMAT_BY_NAME || format == QEL_FORMAT_WINDOW ||
+    bool known = format == QEL_NULL || format == QEL_FORMAT_BY_NAME ||
+                 format == QEL_FORMAT_WINDOW ||
                  (format >= QEL_FORMAT_TIFF && format <= QEL_FORMAT_DEPTHFILE);
     if (!known) {
         error(kErrRange, kError, "unknown output format %d", format);

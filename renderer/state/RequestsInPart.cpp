@@ -1,13 +1,13 @@
 // The requests the renderer takes without rendering all they ask for yet:
 // the scene goes on, each primitive is drawn, and each kind of request that
 // would change the image says so once, until the next reset.
+#include "renderer/state/RequestsInPart.h"
 #include "api/qel.h"
 #include "common/Error.h"
 #include "common/Quark.h"
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Option.h"
 #include "renderer/state/RequestFrame.h"
-#include "renderer/state/RequestsInPart.h"
 #include "renderer/state/State.h"
 
 #include <cstdarg>
@@ -160,14 +160,13 @@ void textureNotMade() {
 
 } // namespace
 
-void qelMakeTextureV(const char*, const char*, short, short, qelFilterFunc, float, float,
-                     long, const unsigned short*, void* const*) {
+void qelMakeTextureV(const char*, const char*, short, short, qelFilterFunc, float, float, long,
+                     const unsigned short*, void* const*) {
     RequestName frame("qelMakeTextureV");
     textureNotMade();
 }
 
-void qelMakeTexture(const char*, const char*, short, short, qelFilterFunc, float, float,
-                    ...) {
+void qelMakeTexture(const char*, const char*, short, short, qelFilterFunc, float, float, ...) {
     RequestName frame("qelMakeTexture");
     textureNotMade();
 }
@@ -178,34 +177,31 @@ void qelMakeBumpV(const char*, const char*, short, short, qelFilterFunc, float, 
     textureNotMade();
 }
 
-void qelMakeBump(const char*, const char*, short, short, qelFilterFunc, float, float,
-                 ...) {
+void qelMakeBump(const char*, const char*, short, short, qelFilterFunc, float, float, ...) {
     RequestName frame("qelMakeBump");
     textureNotMade();
 }
 
-void qelMakeLatLongEnvironmentV(const char*, const char*, qelFilterFunc, float, float,
-                                long, const unsigned short*, void* const*) {
+void qelMakeLatLongEnvironmentV(const char*, const char*, qelFilterFunc, float, float, long,
+                                const unsigned short*, void* const*) {
     RequestName frame("qelMakeLatLongEnvironmentV");
     textureNotMade();
 }
 
-void qelMakeLatLongEnvironment(const char*, const char*, qelFilterFunc, float, float,
-                               ...) {
+void qelMakeLatLongEnvironment(const char*, const char*, qelFilterFunc, float, float, ...) {
     RequestName frame("qelMakeLatLongEnvironment");
     textureNotMade();
 }
 
 void qelMakeCubeFaceEnvironmentV(const char*, const char*, const char*, const char*, const char*,
-                                 const char*, const char*, float, qelFilterFunc, float,
-                                 float, long, const unsigned short*, void* const*) {
+                                 const char*, const char*, float, qelFilterFunc, float, float, long,
+                                 const unsigned short*, void* const*) {
     RequestName frame("qelMakeCubeFaceEnvironmentV");
     textureNotMade();
 }
 
 void qelMakeCubeFaceEnvironment(const char*, const char*, const char*, const char*, const char*,
-                                const char*, const char*, float, qelFilterFunc, float,
-                                float, ...) {
+                                const char*, const char*, float, qelFilterFunc, float, float, ...) {
     RequestName frame("qelMakeCubeFaceEnvironment");
     textureNotMade();
 }

@@ -419,7 +419,8 @@ void RiBinding::addFallbacks(const RiShader& standard) {
     for (const RiShaderParameter* p = standard.parameters; p->ribName; ++p) {
         if (std::isnan(p->fallback)) continue;
         bool given = false;
-        for (long k = 0; k < fList.n(); ++k) given |= fList.quark(k) == p->quark;
+        for (long k = 0; k < fList.n(); ++k)
+            given |= fList.quark(k) == p->quark;
         if (!given) *fList.addFloats(p->quark, 1) = p->fallback * p->scale;
     }
 }

@@ -74,8 +74,8 @@ RiMeshFaces::RiMeshFaces(long faces, const RtInt nloops[], const RtInt nvertices
     }
 }
 
-const RtPointer* RiMeshFaces::values(const RiDeclarations& declarations, int colorSamples,
-                                     RtInt n, const RtToken tokens[], const RtPointer values[]) {
+const RtPointer* RiMeshFaces::values(const RiDeclarations& declarations, int colorSamples, RtInt n,
+                                     const RtToken tokens[], const RtPointer values[]) {
     fValues.assign(values, values + n);
     fKeptValues.clear();
     static_assert(sizeof(RtInt) == sizeof(uint32_t) && sizeof(RtFloat) == sizeof(uint32_t));

@@ -56,12 +56,9 @@ struct FilterName {
     RtFilterFunc filter;
 };
 
-const FilterName kFilters[] = {{"gaussian", RiGaussianFilter},
-                               {"box", RiBoxFilter},
-                               {"triangle", RiTriangleFilter},
-                               {"catmull-rom", RiCatmullRomFilter},
-                               {"sinc", RiSincFilter},
-                               {"mitchell", RiMitchellFilter}};
+const FilterName kFilters[] = {{"gaussian", RiGaussianFilter}, {"box", RiBoxFilter},
+                               {"triangle", RiTriangleFilter}, {"catmull-rom", RiCatmullRomFilter},
+                               {"sinc", RiSincFilter},         {"mitchell", RiMitchellFilter}};
 
 RtFilterFunc filterNamed(const std::string& name) {
     for (const FilterName& f : kFilters)

@@ -656,9 +656,9 @@ void limitsOption(RtInt n, const RtToken tokens[], const RtPointer values[]) {
     for (RtInt k = 0; k < n; ++k) {
         RiDeclaration declaration;
         std::string_view bare;
-        bool found = b.declarations.resolve(tokens[k], declaration, bare) ==
-                         RiDeclarations::Found &&
-                     values[k] && declaration.isInteger();
+        bool found =
+            b.declarations.resolve(tokens[k], declaration, bare) == RiDeclarations::Found &&
+            values[k] && declaration.isInteger();
         const auto* ints = static_cast<const RtInt*>(values[k]);
         if (found && bare == "bucketsize" && declaration.arraySize == 2) {
             b.tune[1] = ints[0], b.tune[2] = ints[1];
@@ -991,9 +991,11 @@ namespace {
 // warning per file, and a point at every face corner when values vary per
 // corner. nloops null: every face is one loop.
 void meshRequest(const char* request, long faces, const RtInt nloops[], const RtInt nvertices[],
-                 const RtInt vertices[], RtInt n, const RtToken tokens[], const RtPointer values[]) {
+                 const RtInt vertices[], RtInt n, const RtToken tokens[],
+                 const RtPointer values[]) {
     RiBinding& b = binding();
-    RiMeshFaces kept(faces, nloops, nvertices, vertices, RiPositions(b.declarations, n, tokens, values));
+    RiMeshFaces kept(faces, nloops, nvertices, vertices,
+                     RiPositions(b.declarations, n, tokens, values));
     if (kept.dropped() > 0)
         b.warnOnce("zero-area polygons", RIBBadValue,
                    "%s: polygons of zero area are left out (told once)", request);

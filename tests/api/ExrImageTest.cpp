@@ -101,8 +101,8 @@ TEST_F(ExrImageTest, DataWindowIsTheCropRegionAndHoldsTheRenderedPixels) {
             const uint8_t* pixel = tiff.pixel(x, y);
             const char* names[] = {"R", "G", "B", "A"};
             for (int c = 0; c < 4; ++c)
-                differences += exr.at(names[c], int(x + 80), int(y + 60)) !=
-                               float(half(pixel[c] / 255.0f));
+                differences +=
+                    exr.at(names[c], int(x + 80), int(y + 60)) != float(half(pixel[c] / 255.0f));
         }
     EXPECT_EQ(differences, 0);
     // The sphere's centre is the data window's corner.

@@ -129,8 +129,7 @@ TEST_F(ImageOutputsTest, EveryOutputIsWrittenInItsOwnFormat) {
                       depth = path("depth.zf"), opacity = path("oi.tif");
     render([&] {
         qelOutputImage(QEL_FORMAT_TIFF, beauty.c_str(), "rgba", 0, nullptr);
-        qelOutputImage(QEL_FORMAT_OPENEXR, ("+" + colours).c_str(), "varying color Cs", 0,
-                       nullptr);
+        qelOutputImage(QEL_FORMAT_OPENEXR, ("+" + colours).c_str(), "varying color Cs", 0, nullptr);
         qelOutputImage(QEL_FORMAT_DEPTHFILE, ("+" + depth).c_str(), "rgba", 0, nullptr);
         qelOutputImage(QEL_FORMAT_TIFF, ("+" + opacity).c_str(), "Oi", 0, nullptr);
     });
@@ -159,7 +158,8 @@ TEST_F(ImageOutputsTest, EveryOutputIsWrittenInItsOwnFormat) {
     EXPECT_NEAR(z.at(9, 3), 5.0f, 1e-4f);
     EXPECT_FLOAT_EQ(z.at(2, 24), 1e38f);
     ASSERT_TRUE(z.hasCamera);
-    EXPECT_EQ(z.worldToCamera, (std::vector<float>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(z.worldToCamera,
+              (std::vector<float>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
 
     FloatTiff oi(opacity);
     ASSERT_EQ(oi.samples, 3);
@@ -228,7 +228,8 @@ TEST_F(ImageOutputsTest, MoreOutputsLeaveTheFirstAsItWas) {
 
 // A display without '+' starts the list again; qelOutputFile does too.
 TEST_F(ImageOutputsTest, AnOutputWithoutAPlusReplacesThemAll) {
-    const std::string dropped = path("dropped.tif"), kept = path("kept.tif"), last = path("last.png");
+    const std::string dropped = path("dropped.tif"), kept = path("kept.tif"),
+                      last = path("last.png");
     render([&] {
         qelOutputImage(QEL_FORMAT_TIFF, "first.tif", "rgb", 0, nullptr);
         qelOutputImage(QEL_FORMAT_TIFF, ("+" + dropped).c_str(), "a", 0, nullptr);

@@ -314,10 +314,11 @@ TEST_F(LumivarTest, WrongFramesCropsAndThreadsAreUsageErrors) {
 // A scene meant for a window is saved as a file instead, in the format its
 // name asks for; a RIB scene and a QEL one alike.
 TEST_F(LumivarTest, ADisplayTypeOnTheCommandLineOverridesTheScenes) {
-    std::string rib = write("window.rib", "Format 32 24 1\n"
-                                          "Display \"shown.png\" \"framebuffer\" \"rgba\"\n"
-                                          "Display \"+depth.tif\" \"it\" \"z\"\n"
-                                          "WorldBegin\nTranslate 0 0 5\nSphere 1 -1 1 360\nWorldEnd\n");
+    std::string rib =
+        write("window.rib", "Format 32 24 1\n"
+                            "Display \"shown.png\" \"framebuffer\" \"rgba\"\n"
+                            "Display \"+depth.tif\" \"it\" \"z\"\n"
+                            "WorldBegin\nTranslate 0 0 5\nSphere 1 -1 1 360\nWorldEnd\n");
     std::string qel = write("window.qel", frame("1 1 1", "qelOutputDisplay \"qel.exr\"\n"));
     LumivarResult result = run({"--no-window", "--display-type", "file", rib, qel});
     ASSERT_EQ(result.status, 0) << result.err;

@@ -165,10 +165,10 @@ TEST(TiffWriter, RefusesAnEmptyImageAndAnUnwritablePath) {
 
 // A crop window's pixels alone, with where they lie in the whole image.
 TEST(TiffWriter, ARegionIsWrittenAloneWithItsPosition) {
-    FrameBuffer image = imageOf(3, 3, layout(true, false, false, 255, 0),
-                                {1, 1, 1, 2, 2, 2, 3, 3, 3, //
-                                 4, 4, 4, 5, 5, 5, 6, 6, 6, //
-                                 7, 7, 7, 8, 8, 8, 9, 9, 9});
+    FrameBuffer image =
+        imageOf(3, 3, layout(true, false, false, 255, 0), {1, 1, 1, 2, 2, 2, 3, 3, 3, //
+                                                           4, 4, 4, 5, 5, 5, 6, 6, 6, //
+                                                           7, 7, 7, 8, 8, 8, 9, 9, 9});
     std::string path = tempImagePath("region.tif");
     ASSERT_TRUE(writeTiff(path.c_str(), image, PixelRegion{1, 2, 1, 2}));
     TiffReadBack tiff(path);

@@ -96,8 +96,8 @@ TEST_F(SamplePackTest, EmptySampleIsBlackTransparentAndFar) {
 // alpha = 1 - 0.5·0.5, depth of the front hit.
 TEST_F(SamplePackTest, CompositesPremultipliedColoursFrontToBack) {
     const Color halfRed = kHalf * kRed, halfBlue = kHalf * kBlue;
-    std::unique_ptr<Grid> front(quadGrid(Point(0, 0, 0.2f), Point(1, 0, 0.2f),
-                                         Point(0, 1, 0.2f), Point(1, 1, 0.2f), halfRed, kHalf));
+    std::unique_ptr<Grid> front(quadGrid(Point(0, 0, 0.2f), Point(1, 0, 0.2f), Point(0, 1, 0.2f),
+                                         Point(1, 1, 0.2f), halfRed, kHalf));
     std::unique_ptr<Grid> back(quadGrid(Point(0, 0, 0.4f), Point(1, 0, 0.4f), Point(0, 1, 0.4f),
                                         Point(1, 1, 0.4f), halfBlue, kHalf));
     Sample s;

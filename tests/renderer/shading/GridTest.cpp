@@ -101,7 +101,8 @@ TEST_F(GridTest, MatteGridsKeepTheirOpacity) {
     grid->shade();
     // each micropolygon's shading goes to its first vertex
     for (int k = 0; k < 2; ++k)
-        for (int i = 0; i < 2; ++i) expectColor(grid->row(k)[i].Oi, 0.5f, 0.25f, 1.0f);
+        for (int i = 0; i < 2; ++i)
+            expectColor(grid->row(k)[i].Oi, 0.5f, 0.25f, 1.0f);
 }
 
 TEST_F(GridTest, StandardVariablesAreKeptApart) {

@@ -167,8 +167,8 @@ TEST_F(SurfaceTest, TheDefaultSurfaceIsLitFromTheEyeWithoutLights) {
     tilted->N = Point(-kSin60, 0, -0.5f); // 60 degrees off the view: d² = 1/4
     float scale = 0.2f + 0.8f * 0.25f;
     expectColor(shade(tilted), 0.4f * scale, 0.4f * scale, 0.1f * scale);
-    Surface* dim = make(kQuarkDefaultSurface, argList({uniformArg(kQuarkKa, {0.5f}),
-                                                       uniformArg(kQuarkKd, {0.25f})}));
+    Surface* dim = make(kQuarkDefaultSurface,
+                        argList({uniformArg(kQuarkKa, {0.5f}), uniformArg(kQuarkKd, {0.25f})}));
     expectColor(shade(dim), 0.4f * 0.75f, 0.4f * 0.75f, 0.1f * 0.75f);
 }
 

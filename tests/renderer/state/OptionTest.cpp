@@ -136,9 +136,9 @@ TEST_F(OptionTest, UnknownHiderFallsBackToHidden) {
 }
 
 TEST_F(OptionTest, FilterCodesChooseTheBuiltInFilters) {
-    const qelFilterFunc expected[] = {qelGaussianFilter, qelCatmullRomFilter, qelBoxFilter,
-                                      qelTriangleFilter, qelSincFilter,       qelMitchellFilter,
-                                      qelNarrowGaussianFilter};
+    const qelFilterFunc expected[] = {
+        qelGaussianFilter, qelCatmullRomFilter, qelBoxFilter,           qelTriangleFilter,
+        qelSincFilter,     qelMitchellFilter,   qelNarrowGaussianFilter};
     for (short code = 0x100; code <= 0x106; ++code) {
         gOption->filter(code);
         EXPECT_EQ(gOption->filterFunction, expected[code - 0x100]) << code;

@@ -139,9 +139,9 @@ TEST_F(RibBindingTest, WorldEndRendersEveryBucket) {
     recorder::reset(3);
     RiWorldBegin();
     RiWorldEnd();
-    EXPECT_EQ(calls(),
-              (Lines{"qelFilter 262", "qelSceneBegin", "qelSurfaceV defaultsurface", "qelRenderInit", "qelRenderBucket", "qelRenderBucket",
-                     "qelRenderBucket", "qelRenderBucket", "qelSceneEnd"}));
+    EXPECT_EQ(calls(), (Lines{"qelFilter 262", "qelSceneBegin", "qelSurfaceV defaultsurface",
+                              "qelRenderInit", "qelRenderBucket", "qelRenderBucket",
+                              "qelRenderBucket", "qelRenderBucket", "qelSceneEnd"}));
 }
 
 } // namespace

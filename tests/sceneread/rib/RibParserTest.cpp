@@ -114,16 +114,17 @@ WorldBegin
   AttributeEnd
 WorldEnd
 )";
-    EXPECT_EQ(read(text),
-              plus({"qelVariable Kr 3329 3585", "qelFilter 262", "qelSceneBegin", "qelSurfaceV defaultsurface",
-                    "qelAtmosphereV fog distance=[20] color=[0.2 0.2 0.3]",
-                    "qelLightSourceV spot from=[0 4 -4] to=[0 0 0] coneangle=[30] "
-                    "conedeltaangle=[5] intensity=[40] -> 1",
-                    "qelAttributePush", "qelAttributePush", "qelCylinderV [0.2 0 1 360]",
-                    "qelDiskV [1 0.2 360]", "qelAttributePop", "qelSurfaceV metal roughness=[0.0125]",
-                    "qelLightSwitch 1 0", "qelBasis 2050 2306",
-                    "qelPatchV 1792 point=[0 0 0 1 0 0 0 1 0 1 1 0]", "qelAttributePop"},
-                   kRender));
+    EXPECT_EQ(
+        read(text),
+        plus({"qelVariable Kr 3329 3585", "qelFilter 262", "qelSceneBegin",
+              "qelSurfaceV defaultsurface", "qelAtmosphereV fog distance=[20] color=[0.2 0.2 0.3]",
+              "qelLightSourceV spot from=[0 4 -4] to=[0 0 0] coneangle=[30] "
+              "conedeltaangle=[5] intensity=[40] -> 1",
+              "qelAttributePush", "qelAttributePush", "qelCylinderV [0.2 0 1 360]",
+              "qelDiskV [1 0.2 360]", "qelAttributePop", "qelSurfaceV metal roughness=[0.0125]",
+              "qelLightSwitch 1 0", "qelBasis 2050 2306",
+              "qelPatchV 1792 point=[0 0 0 1 0 0 0 1 0 1 1 0]", "qelAttributePop"},
+             kRender));
     EXPECT_EQ(messages(),
               (Lines{"RIB warning: no counterpart in the scene API at line 13 'Surface': Surface "
                      "\"shinymetal\" is passed on without its environment map",
@@ -143,10 +144,11 @@ TEST_F(RibParserTest, TransformsInsideTheWorldAreRelativeToIt) {
                       "WorldEnd\nIdentity\n");
     const std::string world = "qelLoadMatrix [1 0 0 0 0 1 0 0 0 0 1 0 0 0 5 1]";
     const std::string lamp = "qelLoadMatrix [2 0 0 0 0 2 0 0 0 0 2 0 1 0 5 1]";
-    EXPECT_EQ(made, plus({"qelTranslate [0 0 5]", "qelFilter 262", "qelSceneBegin", "qelSurfaceV defaultsurface", world, lamp, "qelQuark lamp",
-                          "qelMarkSpace lamp", world, lamp, world,
-                          "qelLoadMatrix [1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1]"},
-                         plus(kRender, {"qelLoadIdentity"})));
+    EXPECT_EQ(made,
+              plus({"qelTranslate [0 0 5]", "qelFilter 262", "qelSceneBegin",
+                    "qelSurfaceV defaultsurface", world, lamp, "qelQuark lamp", "qelMarkSpace lamp",
+                    world, lamp, world, "qelLoadMatrix [1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1]"},
+                   plus(kRender, {"qelLoadIdentity"})));
     EXPECT_EQ(messages(), (Lines{"RIB warning: no counterpart in the scene API at line 10 "
                                  "'CoordSysTransform': CoordSysTransform \"nowhere\": no such "
                                  "coordinate system; the transform is kept"}));
@@ -155,10 +157,11 @@ TEST_F(RibParserTest, TransformsInsideTheWorldAreRelativeToIt) {
 TEST_F(RibParserTest, HighlightsHaveTheSizeRenderManGivesThem) {
     // the exponent is 1/(roughness/8): roughness 0.1, RenderMan's default,
     // becomes 0.0125, whether given or not
-    EXPECT_EQ(read("Surface \"plastic\" \"roughness\" 0.2\nSurface \"metal\"\n"
-                   "Surface \"shinymetal\" \"roughness\" [0.4]\nSurface \"matte\"\n"),
-              (Lines{"qelSurfaceV plastic roughness=[0.025]", "qelSurfaceV metal roughness=[0.0125]",
-                     "qelSurfaceV metal roughness=[0.05]", "qelSurfaceV diffuse"}));
+    EXPECT_EQ(
+        read("Surface \"plastic\" \"roughness\" 0.2\nSurface \"metal\"\n"
+             "Surface \"shinymetal\" \"roughness\" [0.4]\nSurface \"matte\"\n"),
+        (Lines{"qelSurfaceV plastic roughness=[0.025]", "qelSurfaceV metal roughness=[0.0125]",
+               "qelSurfaceV metal roughness=[0.05]", "qelSurfaceV diffuse"}));
 }
 
 TEST_F(RibParserTest, ObjectsAreReadAgainWhereTheyAreInstanced) {
@@ -430,12 +433,10 @@ TEST_F(RibParserTest, ValuesPerFaceCornerGiveEachCornerAPoint) {
                    "Declare \"k\" \"facevertex int\"\n"
                    "PointsGeneralPolygons [1] [3] [2 0 1] \"P\" [0 0 0 1 0 0 0 1 0] "
                    "\"k\" [1 2 3] \"vertex float q\" [10 20 30]\n"),
-              (Lines{"qelVariable s 3330 3585",
-                     "qelVariable t 3329 3585",
+              (Lines{"qelVariable s 3330 3585", "qelVariable t 3329 3585",
                      "qelPolygonMeshV 2 [3 3] [0 1 2 3 4 5] point=[0 0 0 1 0 0 0 1 0 0 1 0 1 0 0 "
                      "1 1 0] s=[1 2 3 4 5 6] t=[7]",
-                     "qelVariable k 3330 3586",
-                     "qelVariable q 3331 3585",
+                     "qelVariable k 3330 3586", "qelVariable q 3331 3585",
                      "qelGeneralPolygonMeshV 1 [1] [3] [0 1 2] point=[0 1 0 0 0 0 1 0 0] k=[1 2 3] "
                      "q=[30 10 20]"}));
     EXPECT_TRUE(messages().empty()) << messages().front();
@@ -450,9 +451,10 @@ TEST_F(RibParserTest, TheTeapotIsThirtyTwoBezierPatches) {
     EXPECT_EQ(calls[1], "qelBasis 2050 2304");
     EXPECT_TRUE(calls[2].rfind("qelPatchV 1793 point=[1.4 0 2.4 1.4 -0.784 2.4 ", 0) == 0)
         << calls[2];
-    EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
-                            [](const std::string& call) { return call.rfind("qelPatchV", 0) == 0; }),
-              32);
+    EXPECT_EQ(
+        std::count_if(calls.begin(), calls.end(),
+                      [](const std::string& call) { return call.rfind("qelPatchV", 0) == 0; }),
+        32);
     // the lid closes at its top, the bottom at the origin
     EXPECT_NE(calls[22].find("point=[0 0 3.15 0 0 3.15 0 0 3.15 0 0 3.15 "), std::string::npos);
     EXPECT_NE(calls[33].find("point=[0 0 0 0 0 0 0 0 0 0 0 0 "), std::string::npos);
@@ -575,24 +577,20 @@ TEST_F(RibParserTest, TypeMismatchesDropTheParameter) {
 // The type names the format; "file" leaves it to the name. A display with
 // '+' adds one, each with its mode and quantisation.
 TEST_F(RibParserTest, DisplaysAsRibUsersWriteThem) {
-    EXPECT_EQ(read("Display \"a.png\" \"file\" \"rgba\"\n"
-                   "Display \"+b.exr\" \"openexr\" \"varying normal N\"\n"
-                   "Display \"+c.z\" \"zfile\" \"z\"\n"
-                   "Display \"+d.tif\" \"tiff\" \"s\" \"quantize\" [0 255 0 255] \"dither\" [0]\n"
-                   "Quantize \"rgba\" 65535 0 65535 0.25\n"
-                   "Display \"+e.tif\" \"file\" \"rgb\" \"float dither\" [1]\n"
-                   "Display \"f\" \"it\" \"rgb\"\n"
-                   "Display \"g.exr\" \"dsm\" \"rgb\"\n"),
-              (Lines{"qelOutputImage 514 a.png rgba []",
-                     "qelOutputImage 515 +b.exr varying normal N []",
-                     "qelOutputImage 516 +c.z z []",
-                     "qelOutputImage 513 +d.tif s [0 255 0 255 0]",
-                     "qelColorQuantize [65535 0 65535]",
-                     "qelColorJitter 0.25",
-                     "qelOutputImage 513 +e.tif rgb [0 65535 0 65535 1]",
-                     "qelOutputDisplay f",
-                     "qelOutputSamples 769",
-                     "qelOutputImage 515 g.exr rgb []"}));
+    EXPECT_EQ(
+        read("Display \"a.png\" \"file\" \"rgba\"\n"
+             "Display \"+b.exr\" \"openexr\" \"varying normal N\"\n"
+             "Display \"+c.z\" \"zfile\" \"z\"\n"
+             "Display \"+d.tif\" \"tiff\" \"s\" \"quantize\" [0 255 0 255] \"dither\" [0]\n"
+             "Quantize \"rgba\" 65535 0 65535 0.25\n"
+             "Display \"+e.tif\" \"file\" \"rgb\" \"float dither\" [1]\n"
+             "Display \"f\" \"it\" \"rgb\"\n"
+             "Display \"g.exr\" \"dsm\" \"rgb\"\n"),
+        (Lines{"qelOutputImage 514 a.png rgba []", "qelOutputImage 515 +b.exr varying normal N []",
+               "qelOutputImage 516 +c.z z []", "qelOutputImage 513 +d.tif s [0 255 0 255 0]",
+               "qelColorQuantize [65535 0 65535]", "qelColorJitter 0.25",
+               "qelOutputImage 513 +e.tif rgb [0 65535 0 65535 1]", "qelOutputDisplay f",
+               "qelOutputSamples 769", "qelOutputImage 515 g.exr rgb []"}));
     EXPECT_EQ(messages(),
               (Lines{"RIB warning: no counterpart in the scene API at line 8 'Display': Display "
                      "type \"dsm\" is unknown: the image is written as its name asks"}));
