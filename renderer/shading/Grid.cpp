@@ -121,8 +121,9 @@ public:
           fValues(fAttrib), fHasNormal(grid.stdVars().find(kQuarkNormal) != nullptr),
           fOrthographic(gOption->perspective == 0) {
         if (!fSurface) return;
-        fSurface->du = 1.0f / float(grid.nu());
-        fSurface->dv = 1.0f / float(grid.nv());
+        const ParameterRange& range = grid.parameterRange();
+        fSurface->du = (range.u1 - range.u0) / float(grid.nu());
+        fSurface->dv = (range.v1 - range.v0) / float(grid.nv());
         fSurface->lights = lights;
     }
 
@@ -134,15 +135,17 @@ public:
         fValues.parms.override(fGrid.stdVars());
         fValues.parms.bilerp(point.u, point.v, fGrid.stdVars());
         if (!fHasNormal) fValues.N = fValues.Ng;
+        // The primitive's own u and v, over the whole of it.
+        const float u = fGrid.parameterRange().u(point.u), v = fGrid.parameterRange().v(point.v);
         return PointValues{point.P,
                            fValues.N,
                            fValues.Ng,
                            fValues.Cs,
                            fValues.Os,
-                           bilerp(point.u, point.v, st[0], st[2], st[4], st[6]),
-                           bilerp(point.u, point.v, st[1], st[3], st[5], st[7]),
-                           point.u,
-                           point.v};
+                           bilerp(u, v, st[0], st[2], st[4], st[6]),
+                           bilerp(u, v, st[1], st[3], st[5], st[7]),
+                           u,
+                           v};
     }
 
     void shadeInto(const ShadingPoint& point, const PointValues& values, Vertex& destination) {
@@ -154,8 +157,8 @@ public:
         surface.N = values.N;
         surface.Ng = values.Ng;
         surface.E = E;
-        surface.u = point.u;
-        surface.v = point.v;
+        surface.u = values.u;
+        surface.v = values.v;
         surface.s = values.s;
         surface.t = values.t;
         surface.Cs = values.Cs;

@@ -6,6 +6,7 @@
 #ifndef QEL_SHADING_GRID_H
 #define QEL_SHADING_GRID_H
 
+#include "renderer/geometry/ParameterRange.h"
 #include "renderer/geometry/Vertex.h"
 #include "renderer/state/ArgList.h"
 
@@ -34,6 +35,11 @@ public:
     ~Grid();
     Grid(const Grid&) = delete;
     Grid& operator=(const Grid&) = delete;
+
+    // The part of its primitive the grid covers: shading sees the whole's
+    // u and v, and the texture coordinates there.
+    void setParameterRange(const ParameterRange& range) { fRange = range; }
+    const ParameterRange& parameterRange() const { return fRange; }
 
     void shade();
     // Shades, and keeps at every shading point the values of the variables
@@ -96,6 +102,7 @@ private:
     ArgList fShaderVars;
     std::vector<float> fVariableValues;
     int fVariableFloats = 0;
+    ParameterRange fRange;
 };
 
 #endif

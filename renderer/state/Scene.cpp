@@ -399,6 +399,7 @@ void Scene::processPrimitive(Primitive* primitive) {
     if (primitive->dicePermitted && primitive->diceable(-1.0f)) {
         Grid* grid = primitive->dice();
         grid->setKey(primitive->key());
+        grid->setParameterRange(primitive->parameterRange());
         addGrid(grid);
     } else if (primitive->canSplit()) {
         primitive->split();
