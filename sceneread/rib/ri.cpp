@@ -582,6 +582,17 @@ bool plainDisplay(bool adds, short format, short samples, const DisplayParameter
            (samples & 4) == 0 && !parameters.quantized && !parameters.dithered;
 }
 
+// Whether the renderer has what the mode asks for: standard channels, or a
+// variable the renderer's shading knows, after its declaration if any.
+bool knownMode(std::string_view mode) {
+    static constexpr std::string_view kVariables[] = {"Ci", "Oi", "P", "N", "Ng", "Cs",
+                                                      "Os", "s",  "t", "u", "v"};
+    if (codeOf(std::begin(kModes), std::end(kModes), std::string(mode).c_str()) > 0) return true;
+    size_t last = mode.find_last_of(" \t");
+    std::string_view bare = last == std::string_view::npos ? mode : mode.substr(last + 1);
+    return std::find(std::begin(kVariables), std::end(kVariables), bare) != std::end(kVariables);
+}
+
 } // namespace
 
 void RiDisplayV(RtToken name, RtToken type, RtToken mode, RtInt n, const RtToken tokens[],
@@ -596,6 +607,13 @@ void RiDisplayV(RtToken name, RtToken type, RtToken mode, RtInt n, const RtToken
                    "Display type \"%s\" is unknown: the image is written as its name asks",
                    type ? type : "");
         format = displayTypeFormat("file", adds ? fileName.substr(1) : fileName);
+    }
+    if (format != QEL_FORMAT_DEPTHFILE && !knownMode(mode ? mode : "")) {
+        b.warnOnce(std::string("Display mode ") + (mode ? mode : ""), RIBNoCounterpart,
+                   "Display mode \"%s\" is no variable the renderer has: Display \"%s\" is "
+                   "skipped",
+                   mode ? mode : "", fileName.c_str());
+        return;
     }
     DisplayParameters parameters = displayParameters(n, tokens, values);
     short samples = codeOf(std::begin(kModes), std::end(kModes), mode);

@@ -585,7 +585,8 @@ TEST_F(RibParserTest, DisplaysAsRibUsersWriteThem) {
              "Quantize \"rgba\" 65535 0 65535 0.25\n"
              "Display \"+e.tif\" \"file\" \"rgb\" \"float dither\" [1]\n"
              "Display \"f\" \"it\" \"rgb\"\n"
-             "Display \"g.exr\" \"dsm\" \"rgb\"\n"),
+             "Display \"g.exr\" \"dsm\" \"rgb\"\n"
+             "Display \"+h.tif\" \"file\" \"color diffuse\"\n"),
         (Lines{"qelOutputImage 514 a.png rgba []", "qelOutputImage 515 +b.exr varying normal N []",
                "qelOutputImage 516 +c.z z []", "qelOutputImage 513 +d.tif s [0 255 0 255 0]",
                "qelColorQuantize [65535 0 65535]", "qelColorJitter 0.25",
@@ -593,7 +594,10 @@ TEST_F(RibParserTest, DisplaysAsRibUsersWriteThem) {
                "qelOutputSamples 769", "qelOutputImage 515 g.exr rgb []"}));
     EXPECT_EQ(messages(),
               (Lines{"RIB warning: no counterpart in the scene API at line 8 'Display': Display "
-                     "type \"dsm\" is unknown: the image is written as its name asks"}));
+                     "type \"dsm\" is unknown: the image is written as its name asks",
+                     "RIB warning: no counterpart in the scene API at line 9 'Display': Display "
+                     "mode \"color diffuse\" is no variable the renderer has: Display "
+                     "\"+h.tif\" is skipped"}));
 }
 
 TEST_F(RibParserTest, DisplayHiderQuantizeAndSampling) {
