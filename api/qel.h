@@ -31,9 +31,15 @@ constexpr short QEL_FILTER_CATMULLROM = 0x101;
 constexpr short QEL_FILTER_BOX = 0x102;
 constexpr short QEL_FILTER_TRIANGLE = 0x103;
 constexpr short QEL_FILTER_SINC = 0x104;
+constexpr short QEL_FILTER_MITCHELL = 0x105;        // Mitchell-Netravali, B = C = 1/3
+constexpr short QEL_FILTER_NARROW_GAUSSIAN = 0x106; // exp(-8 (x/xwidth)² - 8 (y/ywidth)²)
 
 constexpr short QEL_FORMAT_QEL = 0x200; // the scene-file format (scene writer only)
 constexpr short QEL_FORMAT_TIFF = 0x201;
+constexpr short QEL_FORMAT_PNG = 0x202;
+constexpr short QEL_FORMAT_OPENEXR = 0x203;
+constexpr short QEL_FORMAT_DEPTHFILE = 0x204; // depth as floats, with the camera's matrices
+constexpr short QEL_FORMAT_WINDOW = 0x205;    // the display window (qelOutputImage only)
 
 // Output samples: bit 1 colour, bit 2 alpha, bit 4 depth.
 constexpr short QEL_SAMPLES_RGB = 0x301;
@@ -160,6 +166,16 @@ QEL_API void qelOutputDisplay(const char* name);
 // format QEL_FORMAT_QEL; the name "-" chooses standard output.
 QEL_API void qelOutputFile(short format, const char* name);
 QEL_API void qelOutputSamples(short samples);
+// An image output of the frame. A name beginning with '+' adds one to the
+// frame's outputs (the '+' is not part of it); any other replaces them all,
+// as qelOutputDisplay and qelOutputFile do. The mode is "rgb", "a", "rgba",
+// "z", "rgbz", "az", "rgbaz", "Ci", "Oi" or a shading variable ("P", "N",
+// "Ng", "Cs", "Os", "s", "t", "u", "v"; a declaration such as "varying
+// normal N" names the same); its depth is the camera-space depth of the
+// nearest surface. n is 0, for the frame's quantization (floats for
+// variables and opacity), or 5: zero, one, min, max and dither amplitude.
+QEL_API void qelOutputImage(short format, const char* name, const char* mode, long n,
+                            const float* quantization);
 QEL_API void qelHider(short hider);
 QEL_API void qelColorSpace(long n, const float* nToRgb, const float* rgbToN);
 QEL_API void qelTune(long a, long b, long c);
@@ -279,11 +295,18 @@ QEL_API float qelBoxFilter(float x, float y, float xwidth, float ywidth);
 QEL_API float qelTriangleFilter(float x, float y, float xwidth, float ywidth);
 QEL_API float qelCatmullRomFilter(float x, float y, float xwidth, float ywidth);
 QEL_API float qelSincFilter(float x, float y, float xwidth, float ywidth);
+QEL_API float qelMitchellFilter(float x, float y, float xwidth, float ywidth);
+QEL_API float qelNarrowGaussianFilter(float x, float y, float xwidth, float ywidth);
 
 // A comment, formatted as printf does; the renderer ignores it.
 QEL_API void qelComment(const char* format, ...);
 
-// --- Requests of the scene-writer library only -----------------------------
+// --- Requests the renderer library takes in part ---------------------------
+// The scene writer writes them all. The renderer keeps what it renders and
+// warns once for each kind of request whose effect it does not render yet
+// (depth of field, imagers, area lights, interior and exterior volumes,
+// levels of detail, deformation and displacement shaders, solid operations,
+// trim curves, texture making); qelRenderCancel is the scene writer's only.
 
 QEL_API unsigned short qelVariable(const char* name, short parameterClass, short parameterType);
 QEL_API void qelDepthOfField(float fstop, float focalLength, float focalDistance);

@@ -21,6 +21,14 @@ QEL_API void qelRenderThreads(int count);
 // each renders as it does in the whole image.
 QEL_API void qelRenderCrop(float xmin, float xmax, float ymin, float ymax);
 
+// The format of every image output of the scenes that begin from now on, as
+// if each had asked for it: a QEL_FORMAT_ file format, QEL_FORMAT_WINDOW, or
+// QEL_FORMAT_BY_NAME for the format each output's name asks for (".tif" and
+// ".tiff" TIFF, ".png" PNG, ".exr" OpenEXR, any other TIFF). QEL_NULL, the
+// default, keeps the scenes' own.
+constexpr short QEL_FORMAT_BY_NAME = 0x2FF;
+QEL_API void qelRenderOutputFormat(short format);
+
 // Numbers the scenes that begin from now on from 1; only scenes first to
 // last are rendered. The others are read and checked as usual, but render
 // nothing, open no window and save no image.

@@ -50,6 +50,8 @@ void qelDepthJitter(float amplitude) {}
 void qelOutputDisplay(const char* name) {}
 void qelOutputFile(short format, const char* name) {}
 void qelOutputSamples(short samples) {}
+void qelOutputImage(short format, const char* name, const char* mode, long n,
+                    const float* quantization) {}
 void qelHider(short hider) {}
 void qelColorSpace(long n, const float* nToRgb, const float* rgbToN) {}
 void qelTune(long a, long b, long c) {}

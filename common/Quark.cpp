@@ -36,6 +36,7 @@ constexpr Predefined kPredefined[] = {
     {"distance", kClassConst, kTypeFloat},    {"raster", kClassNo, kTypeNo},
     {"image", kClassNo, kTypeNo},             {"eye", kClassNo, kTypeNo},
     {"world", kClassNo, kTypeNo},             {"model", kClassNo, kTypeNo},
+    {"defaultsurface", kClassNo, kTypeNo},
 };
 
 constexpr unsigned kPageSize = 256;
@@ -166,7 +167,7 @@ void initQuark() {
     Quark::fInitialised = true;
     unsigned short last = 0;
     for (const Predefined& p : kPredefined) last = declare(p.name, p.parameterClass, p.parameterType);
-    if (last != kQuarkModel && Quark::fReports) error(kErrBug, kError, "predefined quark mismatch");
+    if (last != kQuarkDefaultSurface && Quark::fReports) error(kErrBug, kError, "predefined quark mismatch");
 }
 
 unsigned short declare(const char* name, short parameterClass, short parameterType) {

@@ -71,6 +71,7 @@ enum PredefinedQuark : unsigned short {
     kQuarkEye,
     kQuarkWorld,
     kQuarkModel,
+    kQuarkDefaultSurface,
 };
 
 #endif

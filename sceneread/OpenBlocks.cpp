@@ -55,6 +55,8 @@ const char* OpenBlocks::nameOf(Kind kind) {
         return "transform block";
     case Kind::Object:
         return "object";
+    case Kind::Archive:
+        return "archive";
     case Kind::Motion:
         return "motion block";
     case Kind::Solid:

@@ -9,7 +9,7 @@
 
 class OpenBlocks {
 public:
-    enum class Kind { Frame, Scene, World, Attribute, Transform, Object, Motion, Solid };
+    enum class Kind { Frame, Scene, World, Attribute, Transform, Object, Archive, Motion, Solid };
 
     void open(Kind kind, long line);
     // Ends the innermost block of the kind and those begun inside it; a

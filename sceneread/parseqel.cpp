@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr long kAny = -1;
+constexpr long kAny = -1; // as parseqel::kAnyCount
 constexpr long kSyntax = 16;
 constexpr long kBadValue = 2;
 constexpr long kBadArray = 3;
@@ -30,7 +30,13 @@ const EnumName kEnumerators[] = {
     {"box", 0x102},
     {"triangle", 0x103},
     {"sinc", 0x104},
+    {"mitchell", 0x105},
+    {"narrowgaussian", 0x106},
     {"tiff", 0x201},
+    {"png", 0x202},
+    {"openexr", 0x203},
+    {"zfile", 0x204},
+    {"window", 0x205},
     {"rgb", 0x301},
     {"a", 0x302},
     {"rgba", 0x303},
@@ -152,6 +158,7 @@ void parseqel::hash_init() {
         {"qelOutputDisplay", &parseqel::handleOutputDisplay},
         {"qelOutputFile", &parseqel::handleOutputFile},
         {"qelOutputSamples", &parseqel::handleOutputSamples},
+        {"qelOutputImage", &parseqel::handleOutputImage},
         {"qelHider", &parseqel::handleHider},
         {"qelColorSpace", &parseqel::handleColorSpace},
         {"qelTune", &parseqel::handleTune},
@@ -204,6 +211,29 @@ void parseqel::hash_init() {
         {"qelObjectEnd", &parseqel::handleObjectEnd},
         {"qelObjectCall", &parseqel::handleObjectCall},
         {"qelErrorHandler", &parseqel::handleErrorHandler},
+        {"qelVariable", &parseqel::handleVariable},
+        {"qelDepthOfField", &parseqel::handleDepthOfField},
+        {"qelShutter", &parseqel::handleShutter},
+        {"qelImager", &parseqel::handleImager},
+        {"qelRelativeDetail", &parseqel::handleRelativeDetail},
+        {"qelTextureCoordinates", &parseqel::handleTextureCoordinates},
+        {"qelAreaLightSource", &parseqel::handleAreaLightSource},
+        {"qelInterior", &parseqel::handleInterior},
+        {"qelExterior", &parseqel::handleExterior},
+        {"qelDetail", &parseqel::handleDetail},
+        {"qelDetailRange", &parseqel::handleDetailRange},
+        {"qelDeformation", &parseqel::handleDeformation},
+        {"qelDisplacement", &parseqel::handleDisplacement},
+        {"qelBoundDisplacement", &parseqel::handleBoundDisplacement},
+        {"qelSolidBegin", &parseqel::handleSolidBegin},
+        {"qelSolidEnd", &parseqel::handleSolidEnd},
+        {"qelTrimCurve", &parseqel::handleTrimCurve},
+        {"qelMakeTexture", &parseqel::handleMakeTexture},
+        {"qelMakeBump", &parseqel::handleMakeBump},
+        {"qelMakeLatLongEnvironment", &parseqel::handleMakeLatLongEnvironment},
+        {"qelMakeCubeFaceEnvironment", &parseqel::handleMakeCubeFaceEnvironment},
+        {"qelMakeShadow", &parseqel::handleMakeShadow},
+        {"Imager", &parseqel::handleImager}, // as the scene writer writes it
     };
     for (const auto& request : kRequests) fKeywords.insert(request.keyword, request.handler);
     // A later entry of a shared name replaces the earlier one.

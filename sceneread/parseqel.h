@@ -65,6 +65,7 @@ protected:
     virtual void handleOutputDisplay() = 0;
     virtual void handleOutputFile() = 0;
     virtual void handleOutputSamples() = 0;
+    virtual void handleOutputImage() = 0;
     virtual void handleHider() = 0;
     virtual void handleColorSpace() = 0;
     virtual void handleTune() = 0;
@@ -117,6 +118,32 @@ protected:
     virtual void handleObjectEnd() = 0;
     virtual void handleObjectCall() = 0;
     virtual void handleErrorHandler() = 0;
+    // The requests the renderer takes in part.
+    virtual void handleVariable() = 0;
+    virtual void handleDepthOfField() = 0;
+    virtual void handleShutter() = 0;
+    virtual void handleImager() = 0;
+    virtual void handleRelativeDetail() = 0;
+    virtual void handleTextureCoordinates() = 0;
+    virtual void handleAreaLightSource() = 0;
+    virtual void handleInterior() = 0;
+    virtual void handleExterior() = 0;
+    virtual void handleDetail() = 0;
+    virtual void handleDetailRange() = 0;
+    virtual void handleDeformation() = 0;
+    virtual void handleDisplacement() = 0;
+    virtual void handleBoundDisplacement() = 0;
+    virtual void handleSolidBegin() = 0;
+    virtual void handleSolidEnd() = 0;
+    virtual void handleTrimCurve() = 0;
+    virtual void handleMakeTexture() = 0;
+    virtual void handleMakeBump() = 0;
+    virtual void handleMakeLatLongEnvironment() = 0;
+    virtual void handleMakeCubeFaceEnvironment() = 0;
+    virtual void handleMakeShadow() = 0;
+
+    // An array count that takes whatever the brackets hold.
+    static constexpr long kAnyCount = -1;
 
     // Each match reads what its name says and returns nonzero; on failure it
     // has reported and called panic. Array forms return the items read.

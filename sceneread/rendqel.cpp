@@ -256,6 +256,27 @@ void rendqel::handleOutputSamples() {
     if (matchenum(samples, 0x3)) qelOutputSamples(samples);
 }
 
+void rendqel::handleOutputImage() {
+    short format;
+    String name, mode;
+    long n;
+    if (!matchenum(format, 0x2)) return;
+    int nameMatched = match(&name);
+    if (!nameMatched) return;
+    int modeMatched = match(&mode);
+    if (!modeMatched || !match(n)) return;
+    if (n != 0 && n != 5) {
+        report(kBadValue, QELErrorSeverity, "%ld quantization values, not 0 or 5", n);
+        panic();
+        return;
+    }
+    Array<float> quantization;
+    if (!match(quantization, n, true)) return;
+    if (nameMatched == 1 && name.c_str()[0] != '+') fFrameName = name;
+    qelOutputImage(format, nameMatched == 2 ? nullptr : name.c_str(),
+                   modeMatched == 2 ? nullptr : mode.c_str(), n, n ? quantization.data() : nullptr);
+}
+
 void rendqel::handleHider() {
     short hider;
     if (matchenum(hider, 0x4)) qelHider(hider);
@@ -667,4 +688,219 @@ void rendqel::handleErrorHandler() {
     if (handler == QEL_HANDLER_IGNORE) fLex.setHandler(lexanqel::QELErrorIgnore);
     else if (handler == QEL_HANDLER_PRINT) fLex.setHandler(lexanqel::QELErrorPrint);
     else if (handler == QEL_HANDLER_ABORT) fLex.setHandler(lexanqel::QELErrorAbort);
+}
+
+// ---- the requests the renderer takes in part
+
+namespace {
+
+struct FilterNamed {
+    const char* name;
+    qelFilterFunc filter;
+};
+
+// The filter names the scene writer writes for the texture requests.
+constexpr FilterNamed kTextureFilters[] = {
+    {"gaussian", qelGaussianFilter},
+    {"box", qelBoxFilter},
+    {"triangle", qelTriangleFilter},
+    {"catmull-rom", qelCatmullRomFilter},
+    {"sinc", qelSincFilter},
+    {"mitchell", qelMitchellFilter},
+    {"narrowgaussian", qelNarrowGaussianFilter},
+};
+
+} // namespace
+
+bool rendqel::matchTextureFilter(qelFilterFunc& filter) {
+    String name;
+    if (match(&name) != 1) return fail(kBadValue, "Expected a filter name") != 0;
+    for (const FilterNamed& known : kTextureFilters)
+        if (name == known.name) {
+            filter = known.filter;
+            return true;
+        }
+    return fail(kBadValue, "Unknown filter '%s'", name.c_str()) != 0;
+}
+
+void rendqel::handleVariable() {
+    String name;
+    short parameterClass, parameterType;
+    if (match(&name) != 1 || !matchenum(parameterClass, 0xD) || !matchenum(parameterType, 0xE))
+        return;
+    qelVariable(name.c_str(), parameterClass, parameterType);
+    declare(name.c_str(), parameterClass, parameterType);
+}
+
+// No arguments: no depth of field.
+void rendqel::handleDepthOfField() {
+    if (token() != LEXINT && token() != LEXFLOAT) {
+        qelDepthOfField(kNoDepthOfField, 0, 0);
+        return;
+    }
+    float values[3];
+    if (matchFloats(values, 3)) qelDepthOfField(values[0], values[1], values[2]);
+}
+
+void rendqel::handleShutter() {
+    float open, close;
+    if (match(open) && match(close)) qelShutter(open, close);
+}
+
+void rendqel::handleImager() {
+    String name;
+    tokenvalue list;
+    int matched = match(&name);
+    if (matched && match(list, false))
+        qelImagerV(matched == 2 ? nullptr : name.c_str(), list.n(), list.tokens(), list.values());
+}
+
+void rendqel::handleRelativeDetail() {
+    float detail;
+    if (match(detail)) qelRelativeDetail(detail);
+}
+
+void rendqel::handleTextureCoordinates() {
+    float st[8];
+    if (matchFloats(st, 8))
+        qelTextureCoordinates(st[0], st[1], st[2], st[3], st[4], st[5], st[6], st[7]);
+}
+
+void rendqel::handleAreaLightSource() {
+    unsigned short shader;
+    long handle;
+    tokenvalue list;
+    if (!matchquark(shader) || !matchNewHandle(handle, fLightMax, "Light") || !match(list, false))
+        return;
+    storeHandle(fLights, handle,
+                qelAreaLightSourceV(shader, list.n(), list.tokens(), list.values()));
+}
+
+void rendqel::handleInterior() {
+    unsigned short shader;
+    tokenvalue list;
+    if (matchquark(shader) && match(list, false))
+        qelInteriorV(shader, list.n(), list.tokens(), list.values());
+}
+
+void rendqel::handleExterior() {
+    unsigned short shader;
+    tokenvalue list;
+    if (matchquark(shader) && match(list, false))
+        qelExteriorV(shader, list.n(), list.tokens(), list.values());
+}
+
+void rendqel::handleDetail() {
+    Array<float> bound;
+    if (match(bound, 6, false)) qelDetail(bound.data());
+}
+
+void rendqel::handleDetailRange() {
+    float range[4];
+    if (matchFloats(range, 4)) qelDetailRange(range[0], range[1], range[2], range[3]);
+}
+
+void rendqel::handleDeformation() {
+    unsigned short shader;
+    tokenvalue list;
+    if (matchquark(shader) && match(list, false))
+        qelDeformationV(shader, list.n(), list.tokens(), list.values());
+}
+
+void rendqel::handleDisplacement() {
+    unsigned short shader;
+    tokenvalue list;
+    if (matchquark(shader) && match(list, false))
+        qelDisplacementV(shader, list.n(), list.tokens(), list.values());
+}
+
+void rendqel::handleBoundDisplacement() {
+    float distance;
+    if (match(distance)) qelBoundDisplacement(distance);
+}
+
+void rendqel::handleSolidBegin() {
+    short operation;
+    if (!matchenum(operation)) return;
+    openBlock(OpenBlocks::Kind::Solid);
+    qelSolidBegin(operation);
+}
+
+void rendqel::handleSolidEnd() {
+    closeBlock(OpenBlocks::Kind::Solid);
+    qelSolidEnd();
+}
+
+// The loops' curves, then per curve its order, knots, range, control-point
+// count and the points' u, v and w; the knots count order plus points.
+void rendqel::handleTrimCurve() {
+    Array<long> curves, orders, counts;
+    Array<float> knots, min, max, u, v, w;
+    if (!match(curves, kAnyCount, true)) return;
+    long n = sumOf(curves);
+    if (!countInRange(n) || !match(orders, n, true) || !match(knots, kAnyCount, true) ||
+        !match(min, n, true) || !match(max, n, true) || !match(counts, n, true))
+        return;
+    long points = sumOf(counts);
+    if (!countInRange(points) || !match(u, points, true) || !match(v, points, true) ||
+        !match(w, points, true))
+        return;
+    if (long(knots.count()) != sumOf(orders) + points) {
+        reportRequest(kBadValue, QELErrorSeverity, "%ld knots where the curves have %ld",
+                      long(knots.count()), sumOf(orders) + points);
+        return;
+    }
+    qelTrimCurve(long(curves.count()), curves.data(), orders.data(), knots.data(), min.data(),
+                 max.data(), counts.data(), u.data(), v.data(), w.data());
+}
+
+bool rendqel::matchTexture(TextureArguments& arguments, bool wraps) {
+    if (match(&arguments.picture) != 1 || match(&arguments.texture) != 1) return false;
+    if (wraps && (!matchenum(arguments.swrap, 0xA) || !matchenum(arguments.twrap, 0xA)))
+        return false;
+    return matchTextureFilter(arguments.filter) && match(arguments.swidth) &&
+           match(arguments.twidth) && match(arguments.list, false);
+}
+
+void rendqel::handleMakeTexture() {
+    TextureArguments a;
+    if (matchTexture(a, true))
+        qelMakeTextureV(a.picture.c_str(), a.texture.c_str(), a.swrap, a.twrap, a.filter, a.swidth,
+                        a.twidth, a.list.n(), a.list.tokens(), a.list.values());
+}
+
+void rendqel::handleMakeBump() {
+    TextureArguments a;
+    if (matchTexture(a, true))
+        qelMakeBumpV(a.picture.c_str(), a.texture.c_str(), a.swrap, a.twrap, a.filter, a.swidth,
+                     a.twidth, a.list.n(), a.list.tokens(), a.list.values());
+}
+
+void rendqel::handleMakeLatLongEnvironment() {
+    TextureArguments a;
+    if (matchTexture(a, false))
+        qelMakeLatLongEnvironmentV(a.picture.c_str(), a.texture.c_str(), a.filter, a.swidth,
+                                   a.twidth, a.list.n(), a.list.tokens(), a.list.values());
+}
+
+void rendqel::handleMakeCubeFaceEnvironment() {
+    String faces[6], texture;
+    float fov;
+    TextureArguments a;
+    for (String& face : faces)
+        if (match(&face) != 1) return;
+    if (match(&texture) != 1 || !match(fov) || !matchTextureFilter(a.filter) || !match(a.swidth) ||
+        !match(a.twidth) || !match(a.list, false))
+        return;
+    qelMakeCubeFaceEnvironmentV(faces[0].c_str(), faces[1].c_str(), faces[2].c_str(),
+                                faces[3].c_str(), faces[4].c_str(), faces[5].c_str(),
+                                texture.c_str(), fov, a.filter, a.swidth, a.twidth, a.list.n(),
+                                a.list.tokens(), a.list.values());
+}
+
+void rendqel::handleMakeShadow() {
+    String picture, texture;
+    tokenvalue list;
+    if (match(&picture) == 1 && match(&texture) == 1 && match(list, false))
+        qelMakeShadowV(picture.c_str(), texture.c_str(), list.n(), list.tokens(), list.values());
 }

@@ -48,6 +48,7 @@ protected:
     void handleOutputDisplay() override;
     void handleOutputFile() override;
     void handleOutputSamples() override;
+    void handleOutputImage() override;
     void handleHider() override;
     void handleColorSpace() override;
     void handleTune() override;
@@ -100,10 +101,44 @@ protected:
     void handleObjectEnd() override;
     void handleObjectCall() override;
     void handleErrorHandler() override;
+    void handleVariable() override;
+    void handleDepthOfField() override;
+    void handleShutter() override;
+    void handleImager() override;
+    void handleRelativeDetail() override;
+    void handleTextureCoordinates() override;
+    void handleAreaLightSource() override;
+    void handleInterior() override;
+    void handleExterior() override;
+    void handleDetail() override;
+    void handleDetailRange() override;
+    void handleDeformation() override;
+    void handleDisplacement() override;
+    void handleBoundDisplacement() override;
+    void handleSolidBegin() override;
+    void handleSolidEnd() override;
+    void handleTrimCurve() override;
+    void handleMakeTexture() override;
+    void handleMakeBump() override;
+    void handleMakeLatLongEnvironment() override;
+    void handleMakeCubeFaceEnvironment() override;
+    void handleMakeShadow() override;
 
 private:
     // A count read from the file that can be used; reports and panics otherwise.
     bool countInRange(long count);
+    // A texture filter by the name the scene writer writes for it.
+    bool matchTextureFilter(qelFilterFunc& filter);
+    struct TextureArguments {
+        String picture, texture;
+        short swrap = 0, twrap = 0;
+        qelFilterFunc filter = nullptr;
+        float swidth = 0, twidth = 0;
+        tokenvalue list;
+    };
+    // Pictures, wraps when asked for, filter, widths and the list.
+    bool matchTexture(TextureArguments& arguments, bool wraps);
+    static constexpr float kNoDepthOfField = 1e38f;
     // Range and growth checks of a handle written in the file; returns the
     // handle cut to 16 bits.
     long checkHandle(long handle, uint16_t& highest, const char* kind);

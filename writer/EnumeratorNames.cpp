@@ -10,8 +10,9 @@ struct EnumeratorClass {
     int count;
 };
 
-const char* const kFilters[] = {"gaussian", "catmullrom", "box", "triangle", "sinc"};
-const char* const kFormats[] = {nullptr, "tiff"};
+const char* const kFilters[] = {"gaussian", "catmullrom", "box",           "triangle",
+                                "sinc",     "mitchell",   "narrowgaussian"};
+const char* const kFormats[] = {nullptr, "tiff", "png", "openexr", "zfile", "window"};
 const char* const kSamples[] = {nullptr, "rgb", "a", "rgba", "z", "rgbz", "az", "rgbaz"};
 const char* const kHiders[] = {"zbuffer", "paint"};
 const char* const kShadingModels[] = {"flat", "gouraud"};
@@ -55,5 +56,7 @@ const char* filterName(qelFilterFunc filter) {
     if (filter == qelTriangleFilter) return "triangle";
     if (filter == qelCatmullRomFilter) return "catmull-rom";
     if (filter == qelSincFilter) return "sinc";
+    if (filter == qelMitchellFilter) return "mitchell";
+    if (filter == qelNarrowGaussianFilter) return "narrowgaussian";
     return "gaussian";
 }

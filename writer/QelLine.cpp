@@ -82,10 +82,10 @@ void QelLine::problem(long code, const char* format, ...) {
 
 // ---- single values
 
+// The shortest text that reads back to the same value.
 void QelLine::appendNumber(float value) {
     char digits[32];
-    auto result =
-        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 6);
+    auto result = std::to_chars(digits, digits + sizeof digits, value);
     fText.append(digits, result.ptr);
 }
 

@@ -193,6 +193,15 @@ void qelOutputSamples(short samples) {
     writeEnumerator("qelOutputSamples", samples);
 }
 
+void qelOutputImage(short format, const char* name, const char* mode, long n,
+                    const float* quantization) {
+    RequestName frame("qelOutputImage");
+    writeCheckedLine("qelOutputImage", [&](QelLine& line) {
+        line.enumerator(format).text(name).text(mode).integer(n).numbers(quantization, n,
+                                                                         "quantization");
+    });
+}
+
 void qelHider(short hider) {
     RequestName frame("qelHider");
     writeEnumerator("qelHider", hider);

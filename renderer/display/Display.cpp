@@ -1,17 +1,19 @@
 #include "renderer/display/Display.h"
 
 #include "api/qel.h"
-#include "common/Error.h"
 #include "common/AtomicFile.h"
+#include "common/Error.h"
 #include "renderer/display/CropRegion.h"
 #include "renderer/display/ExrWriter.h"
 #include "renderer/display/PngWriter.h"
 #include "renderer/display/TDisplayWindow.h"
 #include "renderer/display/TiffWriter.h"
 #include "renderer/display/WindowSystem.h"
+#include "renderer/state/Camera.h"
 #include "renderer/state/Option.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -45,29 +47,51 @@ void Display::open(const char* name, long xres, long yres, long x0, long y0) {
     fYRes = yres;
     fX0 = x0;
     fY0 = y0;
-    if (!fImage.allocate(xres, yres, takeOutputOptions(xres, yres)))
-        ::error(kErrRange, kError, "cannot keep an image of %ld x %ld pixels", xres, yres);
+    takeOutputOptions(xres, yres);
+    if (!fOutputs.empty() && name) fOutputs.front().title = name;
+    takeCamera();
+    for (Output& output : fOutputs)
+        if (output.image.empty())
+            ::error(kErrRange, kError, "cannot keep an image of %ld x %ld pixels", xres, yres);
     fOpen = true;
-    openWindow(name);
+    // The first output is always shown; the others when they ask for it.
+    for (size_t k = 0; k < fOutputs.size(); ++k)
+        if (k == 0 || fOutputs[k].format == QEL_FORMAT_WINDOW) openWindow(fOutputs[k]);
 }
 
-void Display::openWindow(const char* name) {
-    if (!WindowSystem::enabled() || !fImage.pixels()) return;
-    TDisplayWindow::Layout layout{fImage.channels(), fImage.format().color};
+const FrameBuffer& Display::image() const {
+    static const FrameBuffer kNone;
+    return fOutputs.empty() ? kNone : fOutputs.front().image;
+}
+
+TDisplayWindow* Display::window() const {
+    for (const Output& output : fOutputs)
+        if (output.window) return output.window;
+    return nullptr;
+}
+
+void Display::openWindow(Output& output) {
+    if (!WindowSystem::enabled() || !output.image.pixels()) return;
+    const PixelFormat& format = output.image.format();
+    TDisplayWindow::Layout layout{format.channels(), format.isRgb()};
     std::string why;
-    fWindow = TDisplayWindow::open(name, fXRes, fYRes, layout, why);
-    if (fWindow || writesImageFile()) return;
+    output.window = TDisplayWindow::open(output.title.c_str(), fXRes, fYRes, layout, why);
+    if (output.window || writesImageFile()) return;
     // Without a window system a scene that writes no file is seen nowhere.
     if (WindowSystem::firstTelling(why))
         ::error(kErrNone, kInfo, "%s; the image is not shown", why.c_str());
 }
 
 bool Display::writesImageFile() const {
-    return fOutputKind == QEL_FORMAT_TIFF || !savePath().empty();
+    if (!savePath().empty()) return true;
+    for (const Output& output : fOutputs)
+        if (output.format != QEL_FORMAT_WINDOW) return true;
+    return false;
 }
 
 void Display::destroy(TDisplayWindow* window) {
-    if (window == fWindow) fWindow = nullptr;
+    for (Output& output : fOutputs)
+        if (output.window == window) output.window = nullptr;
 }
 
 void displayWindowClosed(TDisplayWindow* window) {
@@ -78,9 +102,44 @@ short Display::error(long) {
     return 1;
 }
 
+namespace {
+
+// A slot as the windows show it: a level of 0 to 255.
+uint32_t windowLevel(uint32_t slot, const PixelFormat& format, int channel) {
+    float one = format.oneOf(channel);
+    float value = one < 1.0f ? floatFromSlot(slot) : float(int32_t(slot)) / one;
+    if (!(value > 0.0f)) return 0;
+    return value >= 1.0f ? 255u : uint32_t(std::lround(value * 255.0f));
+}
+
+bool showsSlotsAsTheyAre(const PixelFormat& format) {
+    for (int channel = 0; channel < format.channels(); ++channel)
+        if (format.oneOf(channel) != 255.0f) return false;
+    return true;
+}
+
+} // namespace
+
 void Display::span(long x0, long x1, long y, const uint32_t* data) {
-    fImage.putSpan(x0, x1, y, data);
-    if (fWindow) fWindow->span(x0, x1, y, data);
+    const long width = x1 - x0 + 1;
+    for (Output& output : fOutputs) {
+        output.image.putSpan(x0, x1, y, data);
+        if (output.window) showSpan(output, x0, x1, y, data);
+        data += width * output.image.channels();
+    }
+}
+
+void Display::showSpan(Output& output, long x0, long x1, long y, const uint32_t* data) {
+    const PixelFormat& format = output.image.format();
+    if (showsSlotsAsTheyAre(format)) {
+        output.window->span(x0, x1, y, data);
+        return;
+    }
+    const int channels = format.channels();
+    std::vector<uint32_t> levels(size_t((x1 - x0 + 1) * channels));
+    for (size_t k = 0; k < levels.size(); ++k)
+        levels[k] = windowLevel(data[k], format, int(k % size_t(channels)));
+    output.window->span(x0, x1, y, levels.data());
 }
 
 void Display::flush(long, long) {}
@@ -88,8 +147,10 @@ void Display::flush(long, long) {}
 void Display::close() {
     if (!fOpen) return;
     fOpen = false;
-    if (fWindow) fWindow->quantize();
-    if (fOutputKind == QEL_FORMAT_TIFF) writeImageFile();
+    for (Output& output : fOutputs) {
+        if (output.window) output.window->quantize();
+        if (output.format != QEL_FORMAT_WINDOW) writeImageFile(output);
+    }
     saveCopy();
 }
 
@@ -97,46 +158,105 @@ void Display::saveEveryFrameTo(const char* path) {
     savePath() = path ? path : "";
 }
 
+// A crop window writes its pixels alone, as RenderMan renderers do: TIFF
+// and PNG of the region's size, OpenEXR with the region as data window.
 void Display::saveCopy() {
     const std::string& path = savePath();
-    if (path.empty()) return;
-    if (endsWith(path, ".exr") && !fImage.empty() && fDataWindow.empty()) {
-        ::error(kErrRange, kError, "cannot write image file %s: the crop window holds no pixels",
-                path.c_str());
-        return;
-    }
+    if (path.empty() || !cropHoldsPixels(path)) return;
+    const FrameBuffer& first = image();
     bool written = AtomicFile::writeWhole(path, [&](const char* file) {
-        if (endsWith(path, ".exr")) return writeExr(file, fImage, fDataWindow);
-        if (endsWith(path, ".png")) return writePng(file, fImage);
-        return writeTiff(file, fImage);
+        if (endsWith(path, ".exr")) return writeExr(file, first, fDataWindow);
+        if (endsWith(path, ".png")) return writePng(file, first, fDataWindow);
+        return writeTiff(file, first, fDataWindow);
     });
     if (!written) reportUnwritten(path);
+}
+
+bool Display::cropHoldsPixels(const std::string& path) const {
+    if (image().empty() || !fDataWindow.empty()) return true;
+    ::error(kErrRange, kError, "cannot write image file %s: the crop window holds no pixels",
+            path.c_str());
+    return false;
 }
 
 void Display::print(const char* text) {
     printToStandardError(text);
 }
 
-PixelFormat Display::takeOutputOptions(long xres, long yres) {
+namespace {
+
+PixelFormat formatOf(const ImageOutput& output) {
     PixelFormat format;
-    fOutputKind = 0;
-    fFileName = "";
-    fDataWindow = PixelRegion{0, xres - 1, 0, yres - 1};
-    if (!gOption) return format;
-    fDataWindow = cropRegion(xres, yres, gOption->cropXmin, gOption->cropXmax, gOption->cropYmin,
-                             gOption->cropYmax);
-    format.color = gOption->colorOut != 0;
-    format.alpha = gOption->alphaOut != 0;
-    format.depth = gOption->depthOut != 0;
-    format.colorOne = gOption->colorOne;
-    format.depthOne = gOption->depthOne;
-    fOutputKind = gOption->outputKind;
-    fFileName = gOption->outputName;
+    format.color = output.color;
+    format.alpha = output.alpha;
+    format.depth = output.depth;
+    format.variableComponents = output.variableComponents;
+    for (const OutputChannel& channel : output.channels) {
+        float one = channel.quantization.one;
+        switch (channel.source) {
+        case ChannelSource::kDepth:
+        case ChannelSource::kNearestDepth:
+            format.depthOne = one;
+            break;
+        case ChannelSource::kOpacity:
+        case ChannelSource::kVariable:
+            format.variableOne = one;
+            break;
+        default:
+            format.colorOne = one;
+            break;
+        }
+    }
     return format;
 }
 
-void Display::writeImageFile() {
-    std::string path = fFileName.c_str();
-    if (!AtomicFile::writeWhole(path, [&](const char* file) { return writeTiff(file, fImage); }))
-        reportUnwritten(path);
+void copyMatrix(const Matrix& m, float* out) {
+    for (int row = 0; row < 4; ++row)
+        for (int column = 0; column < 4; ++column)
+            out[4 * row + column] = m[row][column];
+}
+
+} // namespace
+
+void Display::takeOutputOptions(long xres, long yres) {
+    fOutputs.clear();
+    fDataWindow = PixelRegion{0, xres - 1, 0, yres - 1};
+    if (!gOption) return;
+    fDataWindow = cropRegion(xres, yres, gOption->cropXmin, gOption->cropXmax, gOption->cropYmin,
+                             gOption->cropYmax);
+    fOutputs.resize(gOption->plan.outputs.size());
+    for (size_t k = 0; k < fOutputs.size(); ++k) {
+        const ImageOutput& planned = gOption->plan.outputs[k];
+        Output& output = fOutputs[k];
+        output.format = planned.format;
+        output.name = planned.name;
+        output.title = planned.name;
+        output.image.allocate(xres, yres, formatOf(planned));
+    }
+}
+
+// The camera a depth map is seen from, as the scene set it up.
+void Display::takeCamera() {
+    Matrix worldToScreen = gWorldToCamera;
+    worldToScreen *= gCameraToScreen;
+    copyMatrix(gWorldToCamera, fCamera.worldToCamera);
+    copyMatrix(worldToScreen, fCamera.worldToScreen);
+}
+
+void Display::writeImageFile(const Output& output) {
+    const std::string& path = output.name;
+    if (!cropHoldsPixels(path)) return;
+    bool written = AtomicFile::writeWhole(path, [&](const char* file) {
+        switch (output.format) {
+        case QEL_FORMAT_PNG:
+            return writePng(file, output.image, fDataWindow);
+        case QEL_FORMAT_OPENEXR:
+            return writeExr(file, output.image, fDataWindow);
+        case QEL_FORMAT_DEPTHFILE:
+            return writeTiff(file, output.image, fDataWindow, &fCamera);
+        default:
+            return writeTiff(file, output.image, fDataWindow);
+        }
+    });
+    if (!written) reportUnwritten(path);
 }

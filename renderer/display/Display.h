@@ -2,22 +2,25 @@
 // end: it is opened with the image name and resolution, receives finished
 // pixel rows, and is told when a band of rows is complete.
 //
-// From open on it keeps the image in a frame buffer of its own, laid out as
-// the output options were at that moment; close writes the image file when
-// one was requested, whole or not at all. When there is a window system,
-// open also puts a display window on the screen that shows the rows as they
-// arrive; the window outlives the display, until the user closes it.
+// From open on it keeps an image for every output the options plan, each in
+// a frame buffer of its own laid out as its channels are; close writes the
+// image files, each whole or not at all. When there is a window system,
+// open also puts a display window on the screen for the first output and
+// for every other output meant for one, which shows the rows as they
+// arrive; a window outlives the display, until the user closes it.
 //
 // The class also owns the renderer's message sink: every finished line of a
 // diagnostic is written to standard error.
 #ifndef QEL_DISPLAY_DISPLAY_H
 #define QEL_DISPLAY_DISPLAY_H
 
-#include "common/String.h"
 #include "renderer/display/FrameBuffer.h"
 #include "renderer/display/PixelRegion.h"
+#include "renderer/display/TiffWriter.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class TDisplayWindow;
 
@@ -28,11 +31,15 @@ public:
     virtual long xDim() const { return fXRes; }
     virtual long yDim() const { return fYRes; }
     virtual float aspectRatio() const { return 1.0f; }
+    // Each window is titled with its output's name; the name given is the
+    // first output's.
     virtual void open(const char* name, long xres, long yres, long x0, long y0);
     // Whether a report of this severity is printed; the base display prints all.
     virtual short error(long severity);
-    // Pixels x0 to x1 (inclusive) of row y, channels interleaved in the order
-    // r, g, b, alpha, z; whatever lies outside the image is dropped.
+    // Pixels x0 to x1 (inclusive) of row y for every output, one output after
+    // the other in the plan's order, each pixel its output's channels in the
+    // order r, g, b, alpha, z, variable; whatever lies outside the image is
+    // dropped.
     virtual void span(long x0, long x1, long y, const uint32_t* data);
     virtual void flush(long first, long last);
     virtual void close();
@@ -40,20 +47,23 @@ public:
     void destroy(TDisplayWindow* window);
 
     static void print(const char* text);
-    // Every display from now on also saves its image there at close (OpenEXR
-    // by a ".exr" name, PNG by a ".png" name, else TIFF); null or empty stops
-    // it.
+    // Every display from now on also saves the image of its first output
+    // there at close (OpenEXR by a ".exr" name, PNG by a ".png" name, else
+    // TIFF); null or empty stops it.
     static void saveEveryFrameTo(const char* path);
 
-    // The image received so far: xDim() × yDim() pixels of channels() slots,
-    // rows top down; null before open.
-    const uint32_t* pixels() const { return fImage.pixels(); }
-    int channels() const { return fImage.channels(); }
-    const FrameBuffer& image() const { return fImage; }
+    // The first output's image received so far: xDim() × yDim() pixels of
+    // channels() slots, rows top down; null before open.
+    const uint32_t* pixels() const { return image().pixels(); }
+    int channels() const { return image().channels(); }
+    const FrameBuffer& image() const;
+    size_t outputCount() const { return fOutputs.size(); }
+    const FrameBuffer& image(size_t output) const { return fOutputs[output].image; }
     // The pixels the crop window renders, as the options were at open.
     const PixelRegion& dataWindow() const { return fDataWindow; }
-    // The window showing the image; null without one or once it was closed.
-    TDisplayWindow* window() const { return fWindow; }
+    // The first window showing an output; null without one or once it was
+    // closed.
+    TDisplayWindow* window() const;
 
 protected:
     long fXRes = 640;
@@ -62,20 +72,30 @@ protected:
     long fY0 = 0;
 
 private:
-    // Records the output kind, file name and crop region; returns the pixel
-    // layout.
-    PixelFormat takeOutputOptions(long xres, long yres);
-    void writeImageFile();
+    struct Output {
+        short format = 0;
+        std::string name;  // the file's
+        std::string title; // the window's
+        FrameBuffer image;
+        TDisplayWindow* window = nullptr;
+    };
+
+    // Takes the outputs and the crop region from the options.
+    void takeOutputOptions(long xres, long yres);
+    void takeCamera();
+    void writeImageFile(const Output& output);
     void saveCopy();
-    void openWindow(const char* name);
+    // False, after a report, when the crop window holds no pixel to write.
+    bool cropHoldsPixels(const std::string& path) const;
+    void openWindow(Output& output);
+    // Shows the output's span in its window, as levels of 0 to 255.
+    static void showSpan(Output& output, long x0, long x1, long y, const uint32_t* data);
     bool writesImageFile() const;
 
-    FrameBuffer fImage;
+    std::vector<Output> fOutputs;
     PixelRegion fDataWindow;
-    short fOutputKind = 0;
-    String fFileName;
+    TiffCamera fCamera{};
     bool fOpen = false;
-    TDisplayWindow* fWindow = nullptr;
 };
 
 extern Display* gDisplay;

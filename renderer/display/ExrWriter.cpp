@@ -31,6 +31,15 @@ std::vector<ChannelSource> channelsOf(const PixelFormat& format) {
     }
     if (format.color || format.alpha) channels.push_back({"A", format.alphaSlot(), Imf::HALF});
     if (format.depth) channels.push_back({"Z", format.depthSlot(), Imf::FLOAT});
+    // A shading variable keeps its full precision.
+    int first = format.firstVariableSlot();
+    if (format.variableComponents == 3) {
+        channels.push_back({"R", first, Imf::FLOAT});
+        channels.push_back({"G", first + 1, Imf::FLOAT});
+        channels.push_back({"B", first + 2, Imf::FLOAT});
+    } else if (format.variableComponents == 1) {
+        channels.push_back({"Y", first, Imf::FLOAT});
+    }
     return channels;
 }
 

@@ -4,7 +4,8 @@
 //
 // Colour images hold R, G, B and A as half floats, A = 1 when the image has
 // no alpha; without colour only A (when alpha is on) is written. Depth is a
-// full float Z channel. Integer channels are divided by their "one", float
+// full float Z channel; a shading variable full float R, G, B, or Y for one
+// component. Integer channels are divided by their "one", float
 // channels kept as they are; colours stay multiplied by alpha, as the format
 // has them.
 #ifndef QEL_DISPLAY_EXRWRITER_H

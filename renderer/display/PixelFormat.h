@@ -1,8 +1,9 @@
 // Which channels a stored pixel holds and how they were quantised. The slots
 // of a pixel run r, g, b (colour), alpha, z (depth) for the channels that are
-// on. Colour and alpha share the colour "one", depth has its own; a "one"
-// below 1 means the slot holds the bits of a float in [0, 1], otherwise the
-// quantised integer.
+// on, then the components of a shading variable, if any. Colour and alpha
+// share the colour "one", depth and the variable have their own; a "one"
+// below 1 means the slot holds the bits of a float, otherwise the quantised
+// integer.
 #ifndef QEL_DISPLAY_PIXELFORMAT_H
 #define QEL_DISPLAY_PIXELFORMAT_H
 
@@ -13,14 +14,22 @@ struct PixelFormat {
     bool color = true;
     bool alpha = false;
     bool depth = false;
+    int variableComponents = 0; // 0, 1 or 3
     float colorOne = 255.0f;
     float depthOne = 0.0f;
+    float variableOne = 0.0f;
 
-    int channels() const { return 3 * color + alpha + depth; }
+    int channels() const { return 3 * color + alpha + depth + variableComponents; }
     int alphaSlot() const { return alpha ? 3 * color : -1; }
     int depthSlot() const { return depth ? 3 * color + alpha : -1; }
+    int firstVariableSlot() const { return 3 * color + alpha + depth; }
     bool isDepthSlot(int slot) const { return slot == depthSlot(); }
-    float oneOf(int slot) const { return isDepthSlot(slot) ? depthOne : colorOne; }
+    // Three colour or variable components, shown as red, green and blue.
+    bool isRgb() const { return color || variableComponents == 3; }
+    float oneOf(int slot) const {
+        if (slot >= firstVariableSlot()) return variableOne;
+        return isDepthSlot(slot) ? depthOne : colorOne;
+    }
     bool isFloatSlot(int slot) const { return oneOf(slot) < 1.0f; }
     bool hasFloatSlot() const {
         for (int slot = 0; slot < channels(); ++slot)

@@ -15,4 +15,10 @@ struct PixelRegion {
     bool operator==(const PixelRegion&) const = default;
 };
 
+// Whether the region holds pixels and lies within a width × height image.
+inline bool insideImage(long width, long height, const PixelRegion& region) {
+    return !region.empty() && region.x0 >= 0 && region.y0 >= 0 && region.x1 < width &&
+           region.y1 < height;
+}
+
 #endif

@@ -24,6 +24,11 @@ bool keepsAlpha(const PixelFormat& format) {
     return format.color && format.alpha;
 }
 
+// Colour, or the three components of a variable.
+int firstRgbSlot(const PixelFormat& format) {
+    return format.color ? 0 : format.firstVariableSlot();
+}
+
 // The renderer's colours are multiplied by alpha; a PNG file holds them
 // divided by it again.
 uint8_t unassociated(uint8_t color, uint8_t alpha) {
@@ -33,9 +38,10 @@ uint8_t unassociated(uint8_t color, uint8_t alpha) {
 
 // Appends one pixel's r, g, b (and alpha) bytes.
 uint8_t* encodePixel(const uint32_t* slots, const PixelFormat& format, uint8_t* out) {
-    if (format.color) {
+    if (format.isRgb()) {
         uint8_t* rgb = out;
-        for (int c = 0; c < 3; ++c)
+        int first = firstRgbSlot(format);
+        for (int c = first; c < first + 3; ++c)
             *out++ = byteOf(slots[c], format.isFloatSlot(c));
         if (keepsAlpha(format)) {
             int slot = format.alphaSlot();
@@ -52,34 +58,35 @@ uint8_t* encodePixel(const uint32_t* slots, const PixelFormat& format, uint8_t* 
     return out;
 }
 
-std::vector<uint8_t> encodeImage(const FrameBuffer& image) {
+std::vector<uint8_t> encodeRegion(const FrameBuffer& image, const PixelRegion& region) {
     const PixelFormat& format = image.format();
     std::size_t bytesPerPixel = keepsAlpha(format) ? 4 : 3;
-    std::vector<uint8_t> bytes(std::size_t(image.width()) * std::size_t(image.height()) *
+    std::vector<uint8_t> bytes(std::size_t(region.width()) * std::size_t(region.height()) *
                                bytesPerPixel);
-    const uint32_t* slots = image.pixels();
     uint8_t* out = bytes.data();
-    long count = image.width() * image.height();
-    for (long i = 0; i < count; ++i, slots += format.channels())
-        out = encodePixel(slots, format, out);
+    for (long y = region.y0; y <= region.y1; ++y) {
+        const uint32_t* slots = image.row(y) + region.x0 * format.channels();
+        for (long x = 0; x < region.width(); ++x, slots += format.channels())
+            out = encodePixel(slots, format, out);
+    }
     return bytes;
 }
 
 } // namespace
 
-bool writePng(const char* path, const FrameBuffer& image) {
-    if (!path || image.empty()) return false;
+bool writePng(const char* path, const FrameBuffer& image, const PixelRegion& region) {
+    if (!path || image.empty() || !insideImage(image.width(), image.height(), region)) return false;
     std::vector<uint8_t> bytes;
     try {
-        bytes = encodeImage(image);
+        bytes = encodeRegion(image, region);
     } catch (const std::bad_alloc&) {
         return false;
     }
     png_image png;
     std::memset(&png, 0, sizeof png);
     png.version = PNG_IMAGE_VERSION;
-    png.width = png_uint_32(image.width());
-    png.height = png_uint_32(image.height());
+    png.width = png_uint_32(region.width());
+    png.height = png_uint_32(region.height());
     png.format = keepsAlpha(image.format()) ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
     bool written = png_image_write_to_file(&png, path, 0, bytes.data(), 0, nullptr) != 0;
     png_image_free(&png);

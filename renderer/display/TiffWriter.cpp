@@ -1,6 +1,7 @@
 #include "renderer/display/TiffWriter.h"
 
 #include "renderer/display/FrameBuffer.h"
+#include "renderer/display/PixelRegion.h"
 
 #include <tiffio.h>
 
@@ -69,12 +70,13 @@ void encodeSample(uint32_t slot, const PixelFormat& format, int channel, SampleK
     }
 }
 
-void encodeRow(const FrameBuffer& image, long y, SampleKind kind, unsigned char* out) {
+void encodeRow(const FrameBuffer& image, const PixelRegion& region, long y, SampleKind kind,
+               unsigned char* out) {
     const PixelFormat& format = image.format();
-    const uint32_t* slots = image.row(y);
     int channels = format.channels();
+    const uint32_t* slots = image.row(y) + region.x0 * channels;
     int bytes = bytesOf(kind);
-    for (long x = 0; x < image.width(); ++x)
+    for (long x = 0; x < region.width(); ++x)
         for (int channel = 0; channel < channels; ++channel, ++slots, out += bytes)
             encodeSample(*slots, format, channel, kind, out);
 }
@@ -86,16 +88,30 @@ std::vector<uint16_t> extraSamplesOf(const PixelFormat& format) {
     return extras;
 }
 
-void setTags(TIFF* tiff, const FrameBuffer& image, SampleKind kind) {
+// A part of the image says where it lies: its position in pixels (with a
+// resolution of one pixel to the unit) and the size of the whole.
+void setPositionTags(TIFF* tiff, const FrameBuffer& image, const PixelRegion& region) {
+    TIFFSetField(tiff, TIFFTAG_XRESOLUTION, 1.0);
+    TIFFSetField(tiff, TIFFTAG_YRESOLUTION, 1.0);
+    TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, uint16_t(RESUNIT_NONE));
+    TIFFSetField(tiff, TIFFTAG_XPOSITION, double(region.x0));
+    TIFFSetField(tiff, TIFFTAG_YPOSITION, double(region.y0));
+    TIFFSetField(tiff, TIFFTAG_PIXAR_IMAGEFULLWIDTH, uint32_t(image.width()));
+    TIFFSetField(tiff, TIFFTAG_PIXAR_IMAGEFULLLENGTH, uint32_t(image.height()));
+}
+
+void setTags(TIFF* tiff, const FrameBuffer& image, const PixelRegion& region, SampleKind kind) {
     const PixelFormat& format = image.format();
-    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, uint32_t(image.width()));
-    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, uint32_t(image.height()));
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, uint32_t(region.width()));
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, uint32_t(region.height()));
+    if (region != PixelRegion{0, image.width() - 1, 0, image.height() - 1})
+        setPositionTags(tiff, image, region);
     TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, uint16_t(format.channels()));
     TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, uint16_t(8 * bytesOf(kind)));
     TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT,
                  uint16_t(kind == SampleKind::kFloat ? SAMPLEFORMAT_IEEEFP : SAMPLEFORMAT_UINT));
     TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC,
-                 uint16_t(format.color ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK));
+                 uint16_t(format.isRgb() ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK));
     std::vector<uint16_t> extras = extraSamplesOf(format);
     if (!extras.empty())
         TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, uint16_t(extras.size()), extras.data());
@@ -106,12 +122,12 @@ void setTags(TIFF* tiff, const FrameBuffer& image, SampleKind kind) {
     TIFFSetField(tiff, TIFFTAG_SOFTWARE, "Pictrel");
 }
 
-bool writeRows(TIFF* tiff, const FrameBuffer& image, SampleKind kind) {
-    std::vector<unsigned char> row(std::size_t(image.width()) * std::size_t(image.channels()) *
+bool writeRows(TIFF* tiff, const FrameBuffer& image, const PixelRegion& region, SampleKind kind) {
+    std::vector<unsigned char> row(std::size_t(region.width()) * std::size_t(image.channels()) *
                                    std::size_t(bytesOf(kind)));
-    for (long y = 0; y < image.height(); ++y) {
-        encodeRow(image, y, kind, row.data());
-        if (TIFFWriteScanline(tiff, row.data(), uint32_t(y), 0) < 0) return false;
+    for (long y = region.y0; y <= region.y1; ++y) {
+        encodeRow(image, region, y, kind, row.data());
+        if (TIFFWriteScanline(tiff, row.data(), uint32_t(y - region.y0), 0) < 0) return false;
     }
     return TIFFFlush(tiff) == 1;
 }
@@ -135,13 +151,18 @@ TIFF* openQuietly(const char* path) {
 
 } // namespace
 
-bool writeTiff(const char* path, const FrameBuffer& image) {
-    if (!path || image.empty()) return false;
+bool writeTiff(const char* path, const FrameBuffer& image, const PixelRegion& region,
+               const TiffCamera* camera) {
+    if (!path || image.empty() || !insideImage(image.width(), image.height(), region)) return false;
     TIFF* tiff = openQuietly(path);
     if (!tiff) return false;
     SampleKind kind = sampleKindOf(image.format());
-    setTags(tiff, image, kind);
-    bool written = writeRows(tiff, image, kind);
+    setTags(tiff, image, region, kind);
+    if (camera) {
+        TIFFSetField(tiff, TIFFTAG_PIXAR_MATRIX_WORLDTOCAMERA, camera->worldToCamera);
+        TIFFSetField(tiff, TIFFTAG_PIXAR_MATRIX_WORLDTOSCREEN, camera->worldToScreen);
+    }
+    bool written = writeRows(tiff, image, region, kind);
     TIFFClose(tiff);
     if (!written) std::remove(path);
     return written;

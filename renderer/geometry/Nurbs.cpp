@@ -257,6 +257,7 @@ void NuPatch::addHalf(float u0, float u1, float v0, float v1) const {
     child->restrict(U0 + u0 * (U1 - U0), U0 + u1 * (U1 - U0), V0 + v0 * (V1 - V0),
                     V0 + v1 * (V1 - V0));
     child->fArgs = splitArgs(fArgs, u0, u1, v0, v1);
+    child->fRange = fRange.part(u0, u1, v0, v1);
     gScene->add(child);
 }
 
@@ -324,5 +325,8 @@ void NuPatchMesh::addSpan(long su, long sv, float u0, float u1, float v0, float 
                             fraction(v1, V0, V1));
     NuPatch* piece = new NuPatch(*this, fUOrder, uknot, fVOrder, vknot, block.data(), std::move(list));
     piece->restrict(u0, u1, v0, v1);
+    // The mesh's u and v run over its drawn range.
+    piece->setParameterRange({fraction(u0, fUMin, fUMax), fraction(u1, fUMin, fUMax),
+                              fraction(v0, fVMin, fVMax), fraction(v1, fVMin, fVMax)});
     gScene->add(piece);
 }

@@ -44,6 +44,9 @@ public:
     // Bezier points and u and v in [0, 1] cover the narrower range.
     void restrict(float u0, float u1, float v0, float v1);
 
+    ParameterRange parameterRange() const override { return fRange; }
+    void setParameterRange(const ParameterRange& range) { fRange = range; }
+
     int uOrder() const { return fUOrder; }
     int vOrder() const { return fVOrder; }
     const Pointw* controlPoints() const { return fPoints.data(); }
@@ -62,6 +65,7 @@ private:
     std::vector<float> fUKnots, fVKnots;
     std::vector<Pointw> fPoints;
     mutable std::vector<Pointw> fScratch;
+    ParameterRange fRange;
 };
 
 // A surface of a single span with order control points each way.

@@ -257,6 +257,7 @@ void BilinearPatch::addChild(float u0, float v0) const {
         child->fCorner[k] =
             lerp(lerp(fCorner[0], fCorner[1], us[k]), lerp(fCorner[2], fCorner[3], us[k]), vs[k]);
     child->fArgs = splitArgs(fArgs, u0, u1, v0, v1);
+    child->fRange = fRange.part(u0, u1, v0, v1);
     gScene->add(child);
 }
 
@@ -412,9 +413,11 @@ void BicubicPatch::split() {
         BicubicPatch* bottom = new BicubicPatch(*this);
         std::copy(&lower[0][0], &lower[0][0] + 16, &bottom->fNet[0][0]);
         bottom->fArgs = splitArgs(fArgs, u0, u0 + 0.5f, 0.0f, 0.5f);
+        bottom->fRange = fRange.part(u0, u0 + 0.5f, 0.0f, 0.5f);
         BicubicPatch* top = new BicubicPatch(*this);
         std::copy(&upper[0][0], &upper[0][0] + 16, &top->fNet[0][0]);
         top->fArgs = splitArgs(fArgs, u0, u0 + 0.5f, 0.5f, 1.0f);
+        top->fRange = fRange.part(u0, u0 + 0.5f, 0.5f, 1.0f);
         quarters[half] = bottom;
         quarters[half + 2] = top;
     }
@@ -560,15 +563,18 @@ Primitive* PatchMesh::makePatch(long pu, long pv) const {
     Pointw control[16];
     controlPoints(pu, pv, control);
     bool isRational = fPosition == kQuarkPointw;
-    Primitive* patch;
+    // The mesh's u and v run over the whole mesh.
+    Span span = spanOf(pu, pv, fUPatches, fVPatches);
+    const ParameterRange range{span.x0, span.x1, span.y0, span.y1};
     if (fBicubic) {
         Pointw net[4][4];
         BicubicPatch::toBezier(control, fUBasis, fVBasis, isRational, net);
-        if (fPosition == kQuarkHeight)
-            spreadOverSpan(net, spanOf(pu, pv, fUPatches, fVPatches));
-        patch = new BicubicPatch(*this, net, isRational, patchArgs(pu, pv));
-    } else {
-        patch = new BilinearPatch(*this, control, isRational, patchArgs(pu, pv));
+        if (fPosition == kQuarkHeight) spreadOverSpan(net, span);
+        auto* patch = new BicubicPatch(*this, net, isRational, patchArgs(pu, pv));
+        patch->setParameterRange(range);
+        return patch;
     }
+    auto* patch = new BilinearPatch(*this, control, isRational, patchArgs(pu, pv));
+    patch->setParameterRange(range);
     return patch;
 }

@@ -30,6 +30,8 @@ public:
     Pointw evalP(float u, float v) const override;
     Pointw evaldPdu(float u, float v) const override;
     Pointw evaldPdv(float u, float v) const override;
+    ParameterRange parameterRange() const override { return fRange; }
+    void setParameterRange(const ParameterRange& range) { fRange = range; }
 
 private:
     BilinearPatch(const BilinearPatch& parent) = default;
@@ -37,6 +39,7 @@ private:
 
     Pointw fCorner[4];
     bool fRational;
+    ParameterRange fRange;
 };
 
 // Kept in Bezier form whatever basis it was given in.
@@ -72,6 +75,8 @@ public:
     Pointw evaldPdv(float u, float v) const override;
 
     const Pointw& bezier(int i, int j) const { return fNet[j][i]; }
+    ParameterRange parameterRange() const override { return fRange; }
+    void setParameterRange(const ParameterRange& range) { fRange = range; }
 
 private:
     BicubicPatch(const BicubicPatch& parent) = default;
@@ -80,6 +85,7 @@ private:
 
     Pointw fNet[4][4]; // [v][u]
     bool fRational;
+    ParameterRange fRange;
 };
 
 // A mesh of patches; only ever split, into its patches.

@@ -8,6 +8,7 @@
 #define QEL_GEOMETRY_PRIMITIVE_H
 
 #include "renderer/geometry/Bound.h"
+#include "renderer/geometry/ParameterRange.h"
 #include "renderer/geometry/Point.h"
 #include "renderer/state/ArgList.h"
 
@@ -77,6 +78,8 @@ public:
     // Adds the children to the scene; nothing here.
     virtual void split();
     virtual short rational() const;
+    // The part of its request's primitive this piece covers; the whole here.
+    virtual ParameterRange parameterRange() const { return {}; }
     // Position and derivatives over the primitive's own u, v in [0, 1];
     // here the origin with w = 1.
     virtual Pointw evalP(float u, float v) const;

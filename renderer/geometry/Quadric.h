@@ -49,6 +49,7 @@ protected:
                             float extrema[kMaxExtrema]);
 
 private:
+    ParameterRange parameterRange() const override { return {fU0, fU1, fV0, fV1}; }
     float wholeU(float u) const { return fU0 + u * (fU1 - fU0); }
     float wholeV(float v) const { return fV0 + v * (fV1 - fV0); }
     void addChild(float u0, float v0) const;

@@ -75,6 +75,8 @@ void AdaptiveBucket::generate() {
     fNy = std::max(0L, long(std::ceil(float(ymax - ymin) + option.filterYWidth)));
     if (fNx < 1 || fNy < 1) fNx = fNy = 0;
     fCells.resize(size_t(fNx * fNy));
+    fPassValues.reset(plan().variableFloats);
+    fPackedValues.reset(plan().variableFloats);
     for (long iy = 0; iy < fNy; ++iy)
         for (long ix = 0; ix < fNx; ++ix) {
             long i = xmin + ix, j = ymin + iy;
@@ -92,18 +94,26 @@ void AdaptiveBucket::sampleCell(MultiSample& cell, const Cell& area, uint64_t ke
     Quadrant quadrants[4];
     int n = 0;
     cell.reserve(kMaxSamples);
+    const bool extras = plan().wantsExtras();
+    HitValues* values = fPassValues.floats() > 0 ? &fPassValues : nullptr;
     for (int taken = 0;;) {
         Sample samples[kSamplesPerPass];
         for (int k = 0; k < kSamplesPerPass; ++k) {
             float dx = draw(random) / 2, dy = draw(random) / 2;
             samples[k].place(cx + kSignX[k % 4] * dx, cy + kSignY[k % 4] * dy);
         }
-        samplePass(samples, area);
+        fPassValues.reset(fPassValues.floats());
+        samplePass(samples, area, values);
         for (int k = 0; k < kSamplesPerPass; ++k, ++taken) {
             float alpha, z;
-            Color C = samples[k].pack(alpha, z);
+            Color C;
+            SampleExtras sampleExtras;
+            if (extras)
+                sampleExtras = packExtras(samples[k], alpha, z, C);
+            else
+                C = samples[k].pack(alpha, z);
             quadrants[k % 4].add(C);
-            cell.add(PackedSample{samples[k].x(), samples[k].y(), C, alpha, z});
+            cell.add(PackedSample{samples[k].x(), samples[k].y(), C, alpha, z, sampleExtras});
         }
         n += 2;
         Color variance = gBlack;
@@ -115,7 +125,16 @@ void AdaptiveBucket::sampleCell(MultiSample& cell, const Cell& area, uint64_t ke
     }
 }
 
-void AdaptiveBucket::samplePass(Sample (&samples)[kSamplesPerPass], const Cell& area) const {
+SampleExtras AdaptiveBucket::packExtras(const Sample& sample, float& alpha, float& z, Color& C) {
+    SampleExtras extras;
+    C = sample.pack(alpha, z, &extras);
+    if (extras.values != HitValues::kNone)
+        extras.values = fPackedValues.add(fPassValues.at(extras.values));
+    return extras;
+}
+
+void AdaptiveBucket::samplePass(Sample (&samples)[kSamplesPerPass], const Cell& area,
+                                HitValues* values) const {
     for (size_t k = 0; k < gridCount(); ++k) {
         const Grid& grid = gridAt(k);
         GridNames names(grid);
@@ -128,15 +147,17 @@ void AdaptiveBucket::samplePass(Sample (&samples)[kSamplesPerPass], const Cell& 
                 continue;
             if (culledBySides(mp->znormal(), sides)) continue;
             for (Sample& s : samples)
-                s.sample(*mp);
+                s.sample(*mp, values);
         }
     }
 }
 
-Color AdaptiveBucket::filter(long px, long py, float& alpha, float& z) {
+void AdaptiveBucket::filter(long px, long py, PixelValues& pixel) {
     const Option& option = *gOption;
+    const bool extras = plan().wantsExtras();
+    if (extras) fExtras.reset(fPackedValues.floats());
     const float x = float(px) + 0.5f, y = float(py) + 0.5f;
-    WeightedPixel pixel;
+    WeightedPixel sums;
     if (!fCells.empty()) {
         // Cells px .. px + width of the lattice; bucket cell 0 is cell xmin.
         const float dx = float(px - xmin), dy = float(py - ymin);
@@ -147,11 +168,15 @@ Color AdaptiveBucket::filter(long px, long py, float& alpha, float& z) {
         for (long iy = iy0; iy <= iy1; ++iy)
             for (long ix = ix0; ix <= ix1; ++ix) {
                 Color cellC;
-                float cellAlpha, cellZ;
-                float w = cellAt(ix, iy).filter(x, y, cellC, cellAlpha, cellZ);
+                float cellAlpha, cellZ, nearest = 1.0f;
+                const MultiSample& cell = cellAt(ix, iy);
+                float w = cell.filter(x, y, cellC, cellAlpha, cellZ, nearest);
+                sums.addNearest(nearest);
                 if (std::fabs(w) < kEpsilon) continue;
-                pixel.add(w, cellC, cellAlpha, cellZ);
+                sums.add(w, cellC, cellAlpha, cellZ);
+                if (extras) cell.addExtras(x, y, fPackedValues, fExtras);
             }
     }
-    return pixel.resolve(alpha, z);
+    sums.resolve(pixel);
+    if (extras) fExtras.resolve(sums.weight(), pixel.Oi, pixel.variables);
 }

@@ -10,6 +10,7 @@
 #define QEL_HIDER_ADAPTIVEBUCKET_H
 
 #include "renderer/hider/Bucket.h"
+#include "renderer/hider/HitValues.h"
 #include "renderer/hider/Sample.h"
 
 #include <array>
@@ -37,7 +38,7 @@ public:
 
 protected:
     void generate() override;
-    Color filter(long px, long py, float& alpha, float& z) override;
+    void filter(long px, long py, PixelValues& pixel) override;
     void freeSamples() override { flush(); }
 
 private:
@@ -46,11 +47,17 @@ private:
     };
 
     void sampleCell(MultiSample& cell, const Cell& area, uint64_t key);
-    void samplePass(Sample (&samples)[kSamplesPerPass], const Cell& area) const;
+    void samplePass(Sample (&samples)[kSamplesPerPass], const Cell& area, HitValues* values) const;
+    // The sample's extras, its variable values moved to the packed pool.
+    SampleExtras packExtras(const Sample& sample, float& alpha, float& z, Color& C);
 
     long fNx = 0;
     long fNy = 0;
     std::vector<MultiSample> fCells; // fNy rows of fNx
+    // When outputs show shading variables: the values of one pass's hits,
+    // and those of the packed samples' nearest surfaces.
+    HitValues fPassValues, fPackedValues;
+    WeightedExtras fExtras;
 
     static std::array<float, kPasses> fChiSquare;
 };

@@ -8,6 +8,7 @@
 #include "renderer/shading/Grid.h"
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Option.h"
+#include "renderer/state/OutputPlan.h"
 
 #include <algorithm>
 #include <bit>
@@ -19,16 +20,8 @@ const char* nameOrNull(const String& name) {
     return name.empty() ? nullptr : name.c_str();
 }
 
-uint32_t clampedFloat(float value) {
-    return std::bit_cast<uint32_t>(std::clamp(value, 0.0f, 1.0f));
-}
-
-// A value stored as a float when "one" is below 1, otherwise quantised.
-uint32_t storedValue(float value, float one, float min, float max, float jitter,
-                     RandomStream& dither) {
-    if (one < 1.0f) return clampedFloat(value);
-    float rho = float(dither.next()) / float(kRandomMax);
-    return uint32_t(quantize(value, one, min, max, jitter, rho));
+float clampUnit(float value) {
+    return std::clamp(value, 0.0f, 1.0f);
 }
 
 bool primitiveBefore(const Primitive* a, const Primitive* b) {
@@ -151,48 +144,92 @@ void Bucket::render() {
     sendRows(gDisplay);
 }
 
+const OutputPlan& Bucket::plan() {
+    return gOption->plan;
+}
+
 void Bucket::renderPixels() {
     std::sort(fGrids.begin() + long(fNextGrid), fGrids.end(), [](const Entry& a, const Entry& b) {
         return a.sequence != b.sequence ? a.sequence < b.sequence : a.key < b.key;
     });
     generate();
-    const long channels = gOption->channels;
-    fPixels = spareBuffers().take(size_t((xmax - xmin + 1) * (ymax - ymin + 1) * channels));
-    uint32_t* slots = fPixels.data();
-    for (long y = ymin; y <= ymax; ++y)
-        for (long x = xmin; x <= xmax; ++x, slots += channels) {
-            float alpha = 0.0f, z = 1.0f;
-            Color C = filter(x, y, alpha, z);
-            writePixel(slots, x, y, C, alpha, z);
+    const long width = xmax - xmin + 1;
+    const size_t rowLength = size_t(width * plan().slotsPerPixel());
+    fPixels = spareBuffers().take(rowLength * size_t(ymax - ymin + 1));
+    PixelValues pixel;
+    for (long y = ymin; y <= ymax; ++y) {
+        uint32_t* row = fPixels.data() + size_t(y - ymin) * rowLength;
+        for (long x = xmin; x <= xmax; ++x) {
+            filter(x, y, pixel);
+            writePixel(row, x, y, pixel);
         }
+    }
     freeSamples();
     releaseGrids();
 }
 
 void Bucket::sendRows(Display* display) {
-    const size_t rowLength = size_t((xmax - xmin + 1) * gOption->channels);
-    if (display && fPixels.size() >= rowLength * size_t(ymax - ymin + 1))
+    const size_t rowLength = size_t((xmax - xmin + 1) * plan().slotsPerPixel());
+    if (display && rowLength > 0 && fPixels.size() >= rowLength * size_t(ymax - ymin + 1))
         for (long y = ymin; y <= ymax; ++y)
             display->span(xmin, xmax, y, fPixels.data() + size_t(y - ymin) * rowLength);
     spareBuffers().give(fPixels);
 }
 
-void Bucket::writePixel(uint32_t* slots, long px, long py, Color C, float alpha, float z) const {
-    const Option& option = *gOption;
-    RandomStream dither =
-        RandomStream::keyed(mixKey(kDitherKey, mixKey(uint64_t(px), uint64_t(py))));
-    auto colorValue = [&option, &dither](float value) {
-        return storedValue(value, option.colorOne, option.colorMin, option.colorMax,
-                           option.colorDither, dither);
-    };
-    if (option.colorOut) {
-        expose(C, option.gain, option.invGamma);
-        *slots++ = colorValue(C.r);
-        *slots++ = colorValue(C.g);
-        *slots++ = colorValue(C.b);
+namespace {
+
+// The camera-space depth of a hider depth key.
+float cameraDepth(float z, const Option& option) {
+    if (!option.depthNormalize) return z;
+    return float(double(option.nearClip) + double(z) * (double(option.farClip) - option.nearClip));
+}
+
+float channelValue(const OutputChannel& channel, const PixelValues& pixel, const Option& option) {
+    switch (channel.source) {
+    case ChannelSource::kRed:
+        return pixel.C.r;
+    case ChannelSource::kGreen:
+        return pixel.C.g;
+    case ChannelSource::kBlue:
+        return pixel.C.b;
+    case ChannelSource::kAlpha:
+        return pixel.alpha;
+    case ChannelSource::kDepth:
+        return pixel.z;
+    case ChannelSource::kNearestDepth:
+        return cameraDepth(pixel.nearest, option);
+    case ChannelSource::kOpacity:
+        return channel.index == 0 ? pixel.Oi.r : channel.index == 1 ? pixel.Oi.g : pixel.Oi.b;
+    case ChannelSource::kVariable:
+        return channel.index < pixel.variables.size() ? pixel.variables[channel.index] : 0.0f;
     }
-    if (option.alphaOut) *slots++ = colorValue(alpha);
-    if (option.depthOut)
-        *slots = storedValue(z, option.depthOne, option.depthMin, option.depthMax,
-                             option.depthDither, dither);
+    return 0.0f;
+}
+
+// A float kept as it is (within [0, 1] when the channel clamps), or a value
+// quantised with dither.
+uint32_t storedValue(float value, const OutputChannel& channel, RandomStream& dither) {
+    const Quantization& q = channel.quantization;
+    if (q.keepsFloats()) return std::bit_cast<uint32_t>(channel.clamps ? clampUnit(value) : value);
+    float rho = float(dither.next()) / float(kRandomMax);
+    return uint32_t(quantize(value * (q.one - q.zero) + q.zero, 1.0f, q.min, q.max, q.dither, rho));
+}
+
+} // namespace
+
+void Bucket::writePixel(uint32_t* row, long px, long py, PixelValues& pixel) const {
+    const Option& option = *gOption;
+    const OutputPlan& outputs = option.plan;
+    if (outputs.wantsColor()) expose(pixel.C, option.gain, option.invGamma);
+    const long width = xmax - xmin + 1, column = px - xmin;
+    const uint64_t key = mixKey(kDitherKey, mixKey(uint64_t(px), uint64_t(py)));
+    uint32_t* section = row;
+    for (const ImageOutput& output : outputs.outputs) {
+        const long channels = long(output.channels.size());
+        uint32_t* slots = section + column * channels;
+        RandomStream dither = RandomStream::keyed(key);
+        for (const OutputChannel& channel : output.channels)
+            *slots++ = storedValue(channelValue(channel, pixel, option), channel, dither);
+        section += width * channels;
+    }
 }

@@ -26,6 +26,17 @@ class Display;
 class Grid;
 class MicroPolygon;
 class Primitive;
+struct OutputPlan;
+
+// What the outputs of one pixel are made from, filtered: colour, alpha and
+// depth; the nearest depth any counted sample saw; and, when outputs ask for
+// them, the composited opacity and the nearest surfaces' shading variables.
+struct PixelValues {
+    Color C = gBlack;
+    float alpha = 0.0f, z = 1.0f, nearest = 1.0f;
+    Color Oi = gBlack;
+    std::vector<float> variables;
+};
 
 // The filter-weighted sum of what a pixel's samples saw. A pixel whose
 // weights sum to (almost) zero is black, transparent and at depth 1.
@@ -36,22 +47,28 @@ public:
         fColor += w * color;
         fAlpha += w * alpha;
         fZ += w * z;
+        fNearest = std::fmin(fNearest, z);
     }
+    // A nearest depth found elsewhere.
+    void addNearest(float z) { fNearest = std::fmin(fNearest, z); }
 
-    Color resolve(float& alpha, float& z) const {
+    void resolve(PixelValues& pixel) const {
+        pixel.nearest = fNearest;
         if (std::fabs(fWeight) < kEpsilon) {
-            alpha = 0.0f;
-            z = 1.0f;
-            return gBlack;
+            pixel.C = gBlack;
+            pixel.alpha = 0.0f;
+            pixel.z = 1.0f;
+            return;
         }
-        alpha = fAlpha / fWeight;
-        z = fZ / fWeight;
-        return fColor / fWeight;
+        pixel.alpha = fAlpha / fWeight;
+        pixel.z = fZ / fWeight;
+        pixel.C = fColor / fWeight;
     }
+    float weight() const { return fWeight; }
 
 private:
     Color fColor = gBlack;
-    float fAlpha = 0.0f, fZ = 0.0f, fWeight = 0.0f;
+    float fAlpha = 0.0f, fZ = 0.0f, fWeight = 0.0f, fNearest = 1.0f;
 };
 
 class Bucket {
@@ -81,8 +98,8 @@ public:
 
     // Renders the pixels and sends them to the display.
     void render();
-    // Samples, filters, exposes and quantises the pixels, which the bucket
-    // keeps; the grids are let go.
+    // Samples, filters, exposes and quantises the pixels of every output the
+    // options plan, which the bucket keeps; the grids are let go.
     void renderPixels();
     // Sends the kept rows to the display, top to bottom, and frees them.
     void sendRows(Display* display);
@@ -92,9 +109,9 @@ public:
 protected:
     // Places and samples the sample points of the bucket.
     virtual void generate() = 0;
-    // The filtered colour of pixel (px, py), alpha and depth through the
-    // references.
-    virtual Color filter(long px, long py, float& alpha, float& z) = 0;
+    // The filtered values of pixel (px, py); the variables and opacity only
+    // when the plan asks for extras.
+    virtual void filter(long px, long py, PixelValues& pixel) = 0;
     // Frees the samples once the pixels are done, on the thread that made
     // them, whose pool then hands their memory out again.
     virtual void freeSamples() = 0;
@@ -123,8 +140,12 @@ protected:
         GridNames& operator=(const GridNames&) = delete;
     };
 
+    // The plan of the frame's outputs, as the options hold it.
+    static const OutputPlan& plan();
+
 private:
-    void writePixel(uint32_t* slots, long px, long py, Color C, float alpha, float z) const;
+    // Stores the pixel in each output's section of the row.
+    void writePixel(uint32_t* row, long px, long py, PixelValues& pixel) const;
 
     mutable std::mutex fIncoming;
     std::vector<Primitive*> fPrimitives;

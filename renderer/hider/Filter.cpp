@@ -41,6 +41,35 @@ float qelSincFilter(float x, float y, float xwidth, float ywidth) {
     return std::sin(a) / a;
 }
 
+namespace {
+
+// The Mitchell-Netravali cubic with B = C = 1/3, over |x| < 2.
+float mitchell(float x) {
+    constexpr float B = 1.0f / 3.0f, C = 1.0f / 3.0f;
+    x = std::fabs(x);
+    if (x >= 2.0f) return 0.0f;
+    if (x < 1.0f)
+        return ((12 - 9 * B - 6 * C) * x * x * x + (-18 + 12 * B + 6 * C) * x * x + (6 - 2 * B)) /
+               6.0f;
+    return ((-B - 6 * C) * x * x * x + (6 * B + 30 * C) * x * x + (-12 * B - 48 * C) * x +
+            (8 * B + 24 * C)) /
+           6.0f;
+}
+
+} // namespace
+
+// The cubic's support of 4 stretched over the filter's width.
+float qelMitchellFilter(float x, float y, float xwidth, float ywidth) {
+    if (outsideSupport(x, y, xwidth, ywidth)) return 0.0f;
+    return mitchell(4.0f * x / xwidth) * mitchell(4.0f * y / ywidth);
+}
+
+float qelNarrowGaussianFilter(float x, float y, float xwidth, float ywidth) {
+    if (outsideSupport(x, y, xwidth, ywidth)) return 0.0f;
+    float u = 2.0f * x / xwidth, v = 2.0f * y / ywidth;
+    return std::exp(-2.0f * (u * u + v * v));
+}
+
 qelFilterFunc filterForCode(short code) {
     switch (code) {
     case 0x100: return qelGaussianFilter;
@@ -48,6 +77,8 @@ qelFilterFunc filterForCode(short code) {
     case 0x102: return qelBoxFilter;
     case 0x103: return qelTriangleFilter;
     case 0x104: return qelSincFilter;
+    case 0x105: return qelMitchellFilter;
+    case 0x106: return qelNarrowGaussianFilter;
     default: return nullptr;
     }
 }

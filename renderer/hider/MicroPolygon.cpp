@@ -77,9 +77,10 @@ private:
 
 } // namespace
 
-bool MicroPolygon::sample(float x, float y, SampleOrder& order, Color& Ci, Color& Oi) const {
+bool MicroPolygon::sample(float x, float y, SampleOrder& order, Color& Ci, Color& Oi, float& s,
+                          float& t) const {
     const Vertex &va = a(), &vb = b(), &vc = c(), &vd = d();
-    float s = 0.0f, t = 0.0f;
+    s = 0.0f, t = 0.0f;
     if (!BilinearInverse(va.P, vb.P, vc.P, vd.P, x, y).solve(s, t)) return false;
     if (gOption->hiderType == QEL_HIDER_PAINT)
         order = SampleOrder::fromSequence(fGrid->sequence());

@@ -36,8 +36,13 @@ public:
     float znormal() const;
     // Whether the raster point (x, y) lies inside the cell, taken as a
     // bilinear patch over its corners; on a hit gives the depth key, colour
-    // and opacity there.
-    bool sample(float x, float y, SampleOrder& order, Color& Ci, Color& Oi) const;
+    // and opacity there, and the point's place (s, t) within the cell.
+    bool sample(float x, float y, SampleOrder& order, Color& Ci, Color& Oi, float& s,
+                float& t) const;
+    bool sample(float x, float y, SampleOrder& order, Color& Ci, Color& Oi) const {
+        float s, t;
+        return sample(x, y, order, Ci, Oi, s, t);
+    }
 
 private:
     const Grid* fGrid;

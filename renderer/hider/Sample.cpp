@@ -1,9 +1,11 @@
 #include "renderer/hider/Sample.h"
 
+#include "renderer/hider/HitValues.h"
 #include "renderer/hider/MicroPolygon.h"
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Option.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -16,8 +18,9 @@ uint16_t isOpaque(const Color& Oi) {
 
 } // namespace
 
-SampleHit::SampleHit(SampleOrder order, const Color& Ci, const Color& Oi, short matte)
-    : order(order), Ci(Ci), Oi(Oi), opaque(isOpaque(Oi)), matte(matte) {}
+SampleHit::SampleHit(SampleOrder order, const Color& Ci, const Color& Oi, short matte,
+                     uint32_t values)
+    : order(order), Ci(Ci), Oi(Oi), opaque(isOpaque(Oi)), matte(matte), values(values) {}
 
 bool SampleHit::operator<(const SampleHit& other) const {
     if (gOption->hiderType == QEL_HIDER_PAINT) return other.order.sequence() < order.sequence();
@@ -42,28 +45,65 @@ template <> bool SList<SampleHit>::add(SampleHit hit) {
     return true;
 }
 
-bool Sample::sample(const MicroPolygon& mp) {
+bool Sample::sample(const MicroPolygon& mp, HitValues* values) {
     SampleOrder order;
     Color Ci = gBlack, Oi = gBlack;
-    if (!mp.sample(fX, fY, order, Ci, Oi)) return false;
-    fHits.add(SampleHit(order, Ci, Oi, mp.grid()->attrib()->matte));
+    float s = 0.0f, t = 0.0f;
+    if (!mp.sample(fX, fY, order, Ci, Oi, s, t)) return false;
+    uint32_t record = values ? values->add(mp, s, t) : HitValues::kNone;
+    fHits.add(SampleHit(order, Ci, Oi, mp.grid()->attrib()->matte, record));
     return true;
 }
 
-Color Sample::pack(float& alpha, float& z) const {
-    Color transmission = gWhite, C = gBlack;
+// Front to back over colours the surfaces premultiplied by their opacity:
+// C += T·Ci. A matte adds neither colour nor alpha and holds out what lies
+// behind it in proportion to its opacity.
+Color Sample::pack(float& alpha, float& z, SampleExtras* extras) const {
+    Color transmission = gWhite, C = gBlack, covered = gBlack;
+    const SampleHit* nearest = nullptr;
     z = 1.0f;
     for (const SampleHit& hit : fHits) {
-        if (hit.matte) break;
-        C += transmission * hit.Ci * hit.Oi;
+        if (!hit.matte) {
+            C += transmission * hit.Ci;
+            covered += transmission * hit.Oi;
+            if (!nearest) {
+                nearest = &hit;
+                z = hit.order.depth();
+            }
+        }
         transmission *= gWhite - hit.Oi;
-        if (z >= 1.0f) z = hit.order.depth();
     }
-    alpha = float((3.0L - transmission.r - transmission.g - transmission.b) / 3.0L);
+    alpha = float((double(covered.r) + covered.g + covered.b) / 3.0);
+    if (extras) {
+        extras->Oi = covered;
+        extras->values = nearest ? nearest->values : HitValues::kNone;
+    }
     return C;
 }
 
-float MultiSample::filter(float x, float y, Color& C, float& alpha, float& z) const {
+void WeightedExtras::reset(int floats) {
+    fOi = gBlack;
+    fSurfaceWeight = 0.0f;
+    fValues.assign(size_t(floats), 0.0f);
+}
+
+void WeightedExtras::add(float w, const Color& Oi, const float* values) {
+    fOi += w * Oi;
+    if (!values) return;
+    fSurfaceWeight += w;
+    for (size_t k = 0; k < fValues.size(); ++k)
+        fValues[k] += w * values[k];
+}
+
+void WeightedExtras::resolve(float weightSum, Color& Oi, std::vector<float>& values) const {
+    Oi = std::fabs(weightSum) < kEpsilon ? gBlack : fOi / weightSum;
+    values.resize(fValues.size());
+    for (size_t k = 0; k < fValues.size(); ++k)
+        values[k] = std::fabs(fSurfaceWeight) < kEpsilon ? 0.0f : fValues[k] / fSurfaceWeight;
+}
+
+float MultiSample::filter(float x, float y, Color& C, float& alpha, float& z,
+                          float& nearest) const {
     const Option& option = *gOption;
     C = gBlack;
     alpha = 0.0f;
@@ -76,6 +116,7 @@ float MultiSample::filter(float x, float y, Color& C, float& alpha, float& z) co
         C += w * s.C;
         alpha += w * s.alpha;
         z += w * s.z;
+        nearest = std::min(nearest, s.z);
         weightSum += w;
         ++counted;
     }
@@ -87,4 +128,22 @@ float MultiSample::filter(float x, float y, Color& C, float& alpha, float& z) co
         z /= weightSum;
     }
     return counted ? weightSum / float(counted) : 0.0f;
+}
+
+void MultiSample::addExtras(float x, float y, const HitValues& values, WeightedExtras& sums) const {
+    const Option& option = *gOption;
+    auto weightOf = [&](const PackedSample& s) {
+        return option.filterFunction(s.x - x, s.y - y, option.filterXWidth, option.filterYWidth);
+    };
+    int counted = 0;
+    for (const PackedSample& s : fSamples)
+        counted += std::fabs(weightOf(s)) >= kEpsilon;
+    if (!counted) return;
+    for (const PackedSample& s : fSamples) {
+        float w = weightOf(s);
+        if (std::fabs(w) < kEpsilon) continue;
+        const float* record =
+            s.extras.values == HitValues::kNone ? nullptr : values.at(s.extras.values);
+        sums.add(w / float(counted), s.extras.Oi, record);
+    }
 }

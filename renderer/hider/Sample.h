@@ -14,7 +14,15 @@
 
 #include <vector>
 
+class HitValues;
 class MicroPolygon;
+
+// What a sample saw beyond colour, alpha and depth: the composited opacity
+// and the shading-variable record of the nearest surface (none without).
+struct SampleExtras {
+    Color Oi = gBlack;
+    uint32_t values = 0xFFFFFFFFu;
+};
 
 class Sample {
 public:
@@ -22,11 +30,13 @@ public:
         fX = x;
         fY = y;
     }
-    // Adds a hit when the micropolygon covers the point; true on a hit.
-    bool sample(const MicroPolygon& mp);
+    // Adds a hit when the micropolygon covers the point; true on a hit. With
+    // a pool, the hit's shading-variable values are recorded in it.
+    bool sample(const MicroPolygon& mp, HitValues* values = nullptr);
     // The composited colour; alpha and the depth of the first hit through the
-    // references. Stops at the first matte hit. No hits: black, 0 and 1.0.
-    Color pack(float& alpha, float& z) const;
+    // references, and with extras what else the sample saw. No hits: black,
+    // 0 and 1.0.
+    Color pack(float& alpha, float& z, SampleExtras* extras = nullptr) const;
 
     float x() const { return fX; }
     float y() const { return fY; }
@@ -42,6 +52,23 @@ struct PackedSample {
     float x, y;
     Color C;
     float alpha, z;
+    SampleExtras extras;
+};
+
+// Sums of what image outputs ask beyond colour, alpha and depth, over the
+// samples of a pixel: the opacity weighted as colour is, the shading
+// variables over the samples that saw a surface.
+class WeightedExtras {
+public:
+    void reset(int floats);
+    void add(float w, const Color& Oi, const float* values);
+    // Opacity black and variables 0 where nothing counted.
+    void resolve(float weightSum, Color& Oi, std::vector<float>& values) const;
+
+private:
+    Color fOi = gBlack;
+    float fSurfaceWeight = 0.0f;
+    std::vector<float> fValues;
 };
 
 class MultiSample {
@@ -51,9 +78,15 @@ public:
     int count() const { return int(fSamples.size()); }
 
     // The samples weighted by the option's filter about (x, y), normalised by
-    // the weight sum; depth 1.0 when the weights sum to zero. Returns the
-    // mean weight of the samples that count, 0 when none does.
-    float filter(float x, float y, Color& C, float& alpha, float& z) const;
+    // the weight sum; depth 1.0 when the weights sum to zero. The nearest
+    // depth of the samples that count goes to nearest, which is left as it is
+    // when none counts. Returns the mean weight of the samples that count, 0
+    // when none does.
+    float filter(float x, float y, Color& C, float& alpha, float& z, float& nearest) const;
+    // Adds the extras of the samples that count, each weighted by its filter
+    // weight over the number of samples that count, as filter weighs the
+    // cell. values holds the packed samples' variable records.
+    void addExtras(float x, float y, const HitValues& values, WeightedExtras& sums) const;
 
 private:
     std::vector<PackedSample> fSamples;

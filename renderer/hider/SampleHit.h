@@ -1,5 +1,6 @@
 // One visible fragment seen by a sample: its depth key, colour and opacity,
-// whether it hides everything behind it, and the matte flag of its grid.
+// whether it hides everything behind it, the matte flag of its grid, and
+// the record of its shading-variable values, if the bucket keeps them.
 #ifndef QEL_HIDER_SAMPLEHIT_H
 #define QEL_HIDER_SAMPLEHIT_H
 
@@ -10,7 +11,8 @@
 #include <cstdint>
 
 struct SampleHit {
-    SampleHit(SampleOrder order, const Color& Ci, const Color& Oi, short matte);
+    SampleHit(SampleOrder order, const Color& Ci, const Color& Oi, short matte,
+              uint32_t values = 0xFFFFFFFFu);
     SampleHit(const SampleHit& other) = default;
     SampleHit& operator=(const SampleHit& other) = default;
 
@@ -23,6 +25,7 @@ struct SampleHit {
     Color Oi;
     uint16_t opaque; // 1 when every component of Oi is 1
     int16_t matte;
+    uint32_t values;
 };
 
 // Keeps the hits sorted front to back and drops what opaque hits hide: a hit

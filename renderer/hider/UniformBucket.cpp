@@ -82,6 +82,7 @@ void UniformBucket::generate() {
         return;
     }
     placeSamples();
+    fHitValues.reset(plan().variableFloats);
     while (Grid* grid = takeGrid()) {
         sampleGrid(*grid);
         release(grid);
@@ -115,6 +116,7 @@ void UniformBucket::placeSamples() {
 
 void UniformBucket::sampleGrid(const Grid& grid) {
     GridNames names(grid);
+    HitValues* values = fHitValues.floats() > 0 ? &fHitValues : nullptr;
     const short sides = grid.attrib()->sides;
     GridIterator micropolygons(&grid);
     while (const MicroPolygon* mp = micropolygons++) {
@@ -132,7 +134,7 @@ void UniformBucket::sampleGrid(const Grid& grid) {
             for (long ix = range.ix0; ix <= range.ix1; ++ix) {
                 Sample& s = slot(ix, iy);
                 if (s.x() < b.xmin || s.x() > b.xmax || s.y() < b.ymin || s.y() > b.ymax) continue;
-                s.sample(*mp);
+                s.sample(*mp, values);
             }
     }
 }
@@ -147,12 +149,14 @@ UniformBucket::Range UniformBucket::samplesWithin(float xlow, float xhigh, float
                  clampIndex(lastIndex(yhigh, fReach, option.ySamples) - float(fJ0), fNy)};
 }
 
-Color UniformBucket::filter(long px, long py, float& alpha, float& z) {
+void UniformBucket::filter(long px, long py, PixelValues& pixel) {
     const Option& option = *gOption;
+    const bool extras = plan().wantsExtras();
+    if (extras) fExtras.reset(fHitValues.floats());
     const float x = float(px) + 0.5f, y = float(py) + 0.5f;
     Range range = samplesWithin(float(px), float(px) + option.filterXWidth, float(py),
                                 float(py) + option.filterYWidth);
-    WeightedPixel pixel;
+    WeightedPixel sums;
     for (long iy = range.iy0; iy <= range.iy1; ++iy)
         for (long ix = range.ix0; ix <= range.ix1; ++ix) {
             const Sample& s = sampleAt(ix, iy);
@@ -160,8 +164,15 @@ Color UniformBucket::filter(long px, long py, float& alpha, float& z) {
                                             option.filterYWidth);
             if (std::fabs(w) < kEpsilon) continue;
             float sampleAlpha, sampleZ;
-            Color sampleC = s.pack(sampleAlpha, sampleZ);
-            pixel.add(w, sampleC, sampleAlpha, sampleZ);
+            SampleExtras sampleExtras;
+            Color sampleC = s.pack(sampleAlpha, sampleZ, extras ? &sampleExtras : nullptr);
+            sums.add(w, sampleC, sampleAlpha, sampleZ);
+            if (extras)
+                fExtras.add(w, sampleExtras.Oi,
+                            sampleExtras.values == HitValues::kNone
+                                ? nullptr
+                                : fHitValues.at(sampleExtras.values));
         }
-    return pixel.resolve(alpha, z);
+    sums.resolve(pixel);
+    if (extras) fExtras.resolve(sums.weight(), pixel.Oi, pixel.variables);
 }

@@ -10,6 +10,7 @@
 #define QEL_HIDER_UNIFORMBUCKET_H
 
 #include "renderer/hider/Bucket.h"
+#include "renderer/hider/HitValues.h"
 #include "renderer/hider/Sample.h"
 
 #include <vector>
@@ -29,7 +30,7 @@ public:
 
 protected:
     void generate() override;
-    Color filter(long px, long py, float& alpha, float& z) override;
+    void filter(long px, long py, PixelValues& pixel) override;
     void freeSamples() override { flush(); }
 
 private:
@@ -54,6 +55,9 @@ private:
     float fOriginX = 0.0f, fOriginY = 0.0f; // the lattice's corner in raster space
     // The extent of the samples, in raster space.
     float fLeft = 0.0f, fRight = -1.0f, fBottom = 0.0f, fTop = -1.0f;
+    // The hits' shading-variable values, when outputs show them.
+    HitValues fHitValues;
+    WeightedExtras fExtras;
 };
 
 #endif

@@ -8,6 +8,7 @@
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Camera.h"
 #include "renderer/state/Option.h"
+#include "renderer/state/OutputPlan.h"
 #include "renderer/state/ParmList.h"
 #include "renderer/state/Transform.h"
 
@@ -104,42 +105,64 @@ struct ShadingPoint {
     float u, v;
 };
 
+// The values of one shading point before the surface shader runs.
+struct PointValues {
+    Point P, N, Ng;
+    Color Cs, Os;
+    float s, t, u, v;
+};
+
 class GridShader {
 public:
+    // Without a surface the shader only finds the point values.
     GridShader(const Grid& grid, Surface* surface, Volume* atmosphere,
                const List<Light*>* lights)
         : fGrid(grid), fAttrib(*grid.attrib()), fSurface(surface), fAtmosphere(atmosphere),
           fValues(fAttrib), fHasNormal(grid.stdVars().find(kQuarkNormal) != nullptr),
           fOrthographic(gOption->perspective == 0) {
-        fSurface->du = 1.0f / float(grid.nu());
-        fSurface->dv = 1.0f / float(grid.nv());
+        if (!fSurface) return;
+        const ParameterRange& range = grid.parameterRange();
+        fSurface->du = (range.u1 - range.u0) / float(grid.nu());
+        fSurface->dv = (range.v1 - range.v0) / float(grid.nv());
         fSurface->lights = lights;
     }
 
-    void shadeInto(ShadingPoint& point, Vertex& destination) {
+    PointValues valuesAt(ShadingPoint& point) {
         foldTriangle(point);
-        Surface& surface = *fSurface;
-        Point E = fOrthographic ? Point(point.P.x, point.P.y, 0.0f) : Point(0.0f, 0.0f, 0.0f);
         const float* st = fAttrib.textureST;
-        float s = bilerp(point.u, point.v, st[0], st[2], st[4], st[6]);
-        float t = bilerp(point.u, point.v, st[1], st[3], st[5], st[7]);
         fValues.Ng = point.dPdu ^ point.dPdv;
         if (fGrid.flipNormal()) fValues.Ng = -fValues.Ng;
         fValues.parms.override(fGrid.stdVars());
         fValues.parms.bilerp(point.u, point.v, fGrid.stdVars());
         if (!fHasNormal) fValues.N = fValues.Ng;
+        // The primitive's own u and v, over the whole of it.
+        const float u = fGrid.parameterRange().u(point.u), v = fGrid.parameterRange().v(point.v);
+        return PointValues{point.P,
+                           fValues.N,
+                           fValues.Ng,
+                           fValues.Cs,
+                           fValues.Os,
+                           bilerp(u, v, st[0], st[2], st[4], st[6]),
+                           bilerp(u, v, st[1], st[3], st[5], st[7]),
+                           u,
+                           v};
+    }
+
+    void shadeInto(const ShadingPoint& point, const PointValues& values, Vertex& destination) {
+        Surface& surface = *fSurface;
+        Point E = fOrthographic ? Point(point.P.x, point.P.y, 0.0f) : Point(0.0f, 0.0f, 0.0f);
         surface.P = point.P;
         surface.dPdu = point.dPdu;
         surface.dPdv = point.dPdv;
-        surface.N = fValues.N;
-        surface.Ng = fValues.Ng;
+        surface.N = values.N;
+        surface.Ng = values.Ng;
         surface.E = E;
-        surface.u = point.u;
-        surface.v = point.v;
-        surface.s = s;
-        surface.t = t;
-        surface.Cs = fValues.Cs;
-        surface.Os = fValues.Os;
+        surface.u = values.u;
+        surface.v = values.v;
+        surface.s = values.s;
+        surface.t = values.t;
+        surface.Cs = values.Cs;
+        surface.Os = values.Os;
         surface.I = point.P - E;
         surface.defaultOutputs();
         surface.bilerp(point.u, point.v, fGrid.shaderVars());
@@ -180,22 +203,74 @@ private:
     bool fOrthographic;
 };
 
+void put(float*& out, const Point& p) {
+    *out++ = p.x, *out++ = p.y, *out++ = p.z;
+}
+
+void put(float*& out, const Color& c) {
+    *out++ = c.r, *out++ = c.g, *out++ = c.b;
+}
+
+void recordVariables(const PointValues& values, const std::vector<PlannedVariable>& variables,
+                     float* record) {
+    for (const PlannedVariable& planned : variables) {
+        float* out = record + planned.offset;
+        switch (planned.variable) {
+        case ShadingVariable::kP:
+            put(out, values.P);
+            break;
+        case ShadingVariable::kN:
+            put(out, normalize(values.N));
+            break;
+        case ShadingVariable::kNg:
+            put(out, normalize(values.Ng));
+            break;
+        case ShadingVariable::kCs:
+            put(out, values.Cs);
+            break;
+        case ShadingVariable::kOs:
+            put(out, values.Os);
+            break;
+        case ShadingVariable::kS:
+            *out = values.s;
+            break;
+        case ShadingVariable::kT:
+            *out = values.t;
+            break;
+        case ShadingVariable::kU:
+            *out = values.u;
+            break;
+        case ShadingVariable::kV:
+            *out = values.v;
+            break;
+        }
+    }
+}
+
 } // namespace
 
 void Grid::shade() {
-    if (fAttrib->matte || !fAttrib->surfaceShader) {
+    shade({}, 0);
+}
+
+void Grid::shade(const std::vector<PlannedVariable>& variables, int floats) {
+    fVariableFloats = floats > 0 ? floats : 0;
+    if (fVariableFloats)
+        fVariableValues.assign(size_t(fNu + 1) * size_t(fNv + 1) * size_t(fVariableFloats), 0.0f);
+    else
+        fVariableValues.clear();
+    Shader* surface = fAttrib->surfaceShader;
+    if (!surface) {
         // Without a surface shader the grid shows its colour as a constant surface would.
-        Color opacity = fAttrib->matte ? Color(1, 1, 1) : fAttrib->opacityValue;
-        Color color = fAttrib->matte ? Color(0, 0, 0) : fAttrib->colorValue;
-        color *= opacity;
+        Color opacity = fAttrib->opacityValue;
+        Color color = fAttrib->colorValue * opacity;
         for (int k = 0; k <= fNv; ++k)
             for (int i = 0; i < vertexRowLength(k); ++i) {
                 fRows[k][i].Ci = color;
                 fRows[k][i].Oi = opacity;
             }
-        return;
+        if (!fVariableFloats) return;
     }
-    Shader* surface = fAttrib->surfaceShader;
     Shader* atmosphere = fAttrib->atmosphereShader;
     const List<Light*>* lights = &fAttrib->activeLights;
     if (ShaderCopies* copies = ShaderCopies::current()) {
@@ -205,14 +280,19 @@ void Grid::shade() {
     }
     GridShader shader(*this, static_cast<Surface*>(surface), static_cast<Volume*>(atmosphere),
                       lights);
+    auto shadeAt = [&](ShadingPoint& point, int i, int k) {
+        PointValues values = shader.valuesAt(point);
+        if (surface) shader.shadeInto(point, values, fRows[k][i]);
+        if (fVariableFloats) recordVariables(values, variables, variableSlot(i, k));
+    };
     ShadingPoint point;
     if (fAttrib->shadingModelCode == 0x501) {
         for (int k = 0; k <= fNv; ++k)
             for (int i = 0; i < vertexRowLength(k); ++i) {
-                Vertex& vertex = fRows[k][i];
+                const Vertex& vertex = fRows[k][i];
                 point = {vertex.P, vertex.dPdu, vertex.dPdv, float(i) / float(fNu),
                          float(k) / float(fNv)};
-                shader.shadeInto(point, vertex);
+                shadeAt(point, i, k);
             }
         return;
     }
@@ -225,7 +305,7 @@ void Grid::shade() {
             point.dPdv = a.dPdv + b.dPdv + c.dPdv + d.dPdv;
             point.u = (float(i) + 0.5f) / float(fNu);
             point.v = (float(j) + 0.5f) / float(fNv);
-            shader.shadeInto(point, fRows[j][i]);
+            shadeAt(point, i, j);
         }
 }
 

@@ -6,14 +6,17 @@
 #ifndef QEL_SHADING_GRID_H
 #define QEL_SHADING_GRID_H
 
+#include "renderer/geometry/ParameterRange.h"
 #include "renderer/geometry/Vertex.h"
 #include "renderer/state/ArgList.h"
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 class Attrib;
 class Transform;
+struct PlannedVariable;
 
 // How many grids are alive now, the most that were alive at once and how
 // many were made, since the last reset: the renderer's memory in grids.
@@ -33,8 +36,23 @@ public:
     Grid(const Grid&) = delete;
     Grid& operator=(const Grid&) = delete;
 
+    // The part of its primitive the grid covers: shading sees the whole's
+    // u and v, and the texture coordinates there.
+    void setParameterRange(const ParameterRange& range) { fRange = range; }
+    const ParameterRange& parameterRange() const { return fRange; }
+
     void shade();
+    // Shades, and keeps at every shading point the values of the variables
+    // that image outputs show, laid out as planned: floats floats a point.
+    void shade(const std::vector<PlannedVariable>& variables, int floats);
     void project();
+
+    // The kept variable values of vertex i of vertex row k; null when none
+    // were kept.
+    const float* variableValues(int i, int k) const {
+        return fVariableValues.empty() ? nullptr : fVariableValues.data() + variableIndex(i, k);
+    }
+    int variableFloats() const { return fVariableFloats; }
 
     // Micropolygons in micropolygon row j; vertices in vertex row k.
     int microRowLength(int j) const;
@@ -68,6 +86,11 @@ public:
     static void resetCensus();
 
 private:
+    size_t variableIndex(int i, int k) const {
+        return (size_t(k) * size_t(fNu + 1) + size_t(i)) * size_t(fVariableFloats);
+    }
+    float* variableSlot(int i, int k) { return fVariableValues.data() + variableIndex(i, k); }
+
     int fNu, fNv;
     Vertex** fRows;
     Attrib* fAttrib;
@@ -77,6 +100,9 @@ private:
     short fTriangular;
     ArgList fStdVars;
     ArgList fShaderVars;
+    std::vector<float> fVariableValues;
+    int fVariableFloats = 0;
+    ParameterRange fRange;
 };
 
 #endif

@@ -27,6 +27,8 @@ Shader* newSurface(unsigned short name, Transform* space) {
         return new MetalSurface(space);
     case kQuarkPlastic:
         return new PlasticSurface(space);
+    case kQuarkDefaultSurface:
+        return new DefaultSurface(space);
     default:
         return nullptr;
     }

@@ -87,6 +87,19 @@ void ConstantSurface::evaluate() {
     Ci = Os * Cs;
 }
 
+// DefaultSurface
+
+DefaultSurface::DefaultSurface(Transform* space) : Surface(space) {
+    bindParameter(kQuarkKa, &Ka);
+    bindParameter(kQuarkKd, &Kd);
+}
+
+void DefaultSurface::evaluate() {
+    float d = dot(normalize(N), normalize(I));
+    Oi = Os;
+    Ci = Os * Cs * (Ka + Kd * d * d);
+}
+
 // MatteSurface
 
 MatteSurface::MatteSurface(Transform* space) : Surface(space) {

@@ -1,5 +1,5 @@
 // Surface shaders: the base with the illumination functions, and the
-// constant, matte, metal and plastic surfaces.
+// constant, default, matte, metal and plastic surfaces.
 #ifndef QEL_SHADING_SURFACE_H
 #define QEL_SHADING_SURFACE_H
 
@@ -61,6 +61,18 @@ class ConstantSurface : public Surface {
 public:
     explicit ConstantSurface(Transform* space) : Surface(space) {}
     void evaluate() override;
+};
+
+// RenderMan's default surface, which needs no light: lit as from the eye,
+// Ci = Os · Cs · (Ka + Kd · (N · I)²) with N and I normalized.
+class DefaultSurface : public Surface {
+public:
+    explicit DefaultSurface(Transform* space);
+    void evaluate() override;
+
+private:
+    float Ka = 0.2f;
+    float Kd = 0.8f;
 };
 
 class MatteSurface : public Surface {

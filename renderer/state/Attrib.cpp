@@ -17,7 +17,9 @@ namespace {
 constexpr float kDefaultST[8] = {0, 0, 1, 0, 0, 1, 1, 1};
 
 bool isLightName(unsigned short q) { return q >= kQuarkAmbient && q <= kQuarkSpot; }
-bool isSurfaceName(unsigned short q) { return q >= kQuarkConstant && q <= kQuarkPlastic; }
+bool isSurfaceName(unsigned short q) {
+    return (q >= kQuarkConstant && q <= kQuarkPlastic) || q == kQuarkDefaultSurface;
+}
 bool isAtmosphereName(unsigned short q) { return q == kQuarkDepthCue || q == kQuarkFog; }
 
 bool present(const void* pointer, const char* what) {

@@ -1,6 +1,7 @@
 #include "renderer/state/Option.h"
 
 #include "common/Error.h"
+#include "common/ImageFormats.h"
 #include "renderer/hider/Filter.h"
 #include "renderer/state/Camera.h"
 #include "renderer/state/State.h"
@@ -78,6 +79,8 @@ Option& Option::operator=(const Option& other) {
     depthMin = other.depthMin;
     depthMax = other.depthMax;
     depthDither = other.depthDither;
+    outputs = other.outputs;
+    plan = other.plan;
     outputKind = other.outputKind;
     outputName = other.outputName;
     samplesCode = other.samplesCode;
@@ -117,9 +120,10 @@ void Option::init() {
     gain = 1.0f, invGamma = 1.0f;
     colorOne = 255.0f, colorMin = 0.0f, colorMax = 255.0f, colorDither = 0.5f;
     depthOne = 0.0f, depthMin = 0.0f, depthMax = 0.0f, depthDither = 0.0f;
-    outputKind = 0;
-    outputName = "Quelmark";
-    samplesCode = 0x301, channels = 3, colorOut = 1, alphaOut = 0, depthOut = 0;
+    OutputRequest first;
+    first.format = QEL_FORMAT_WINDOW, first.name = "Quelmark", first.mode = "rgb";
+    outputs.assign(1, first);
+    replan();
     rasterOriginX = rasterOriginY = 0;
     hiderType = 0x400;
     jitter = 0.5f;
@@ -297,20 +301,54 @@ void Option::colorGamma(float gamma) {
 void Option::colorQuantize(long one, long min, long max) {
     if (!allowed()) return;
     colorOne = float(one), colorMin = float(min), colorMax = float(max);
+    replan();
 }
 
 void Option::colorJitter(float amplitude) {
-    if (allowed()) colorDither = amplitude;
+    if (!allowed()) return;
+    colorDither = amplitude;
+    replan();
 }
 
 void Option::depthQuantize(long one, long min, long max) {
     if (!allowed()) return;
     depthOne = float(one), depthMin = float(min), depthMax = float(max);
+    replan();
 }
 
 void Option::depthJitter(float amplitude) {
-    if (allowed()) depthDither = amplitude;
+    if (!allowed()) return;
+    depthDither = amplitude;
+    replan();
 }
+
+namespace {
+
+const char* const kSamplesModes[] = {"rgb", "a", "rgba", "z", "rgbz", "az", "rgbaz"};
+
+bool isOutputFormat(short format) {
+    return format == QEL_FORMAT_TIFF || format == QEL_FORMAT_PNG || format == QEL_FORMAT_OPENEXR ||
+           format == QEL_FORMAT_DEPTHFILE;
+}
+
+// A depth file holds the depth alone, as it is.
+void setFormat(OutputRequest& output, short format) {
+    output.format = format;
+    if (format != QEL_FORMAT_DEPTHFILE) return;
+    output.mode = "z";
+    output.ownQuantization = true;
+    output.quantization = Quantization{};
+}
+
+// The first output becomes the only one, with the first output's channels.
+void replaceOutputs(std::vector<OutputRequest>& outputs, short format, const char* name) {
+    OutputRequest first = outputs.front();
+    first.name = name;
+    setFormat(first, format);
+    outputs.assign(1, first);
+}
+
+} // namespace
 
 void Option::outputDisplay(const char* name) {
     if (!allowed()) return;
@@ -318,8 +356,8 @@ void Option::outputDisplay(const char* name) {
         error(kErrMissingData, kError, "name must not be null");
         return;
     }
-    outputKind = 0;
-    outputName = name;
+    replaceOutputs(outputs, QEL_FORMAT_WINDOW, name);
+    replan();
 }
 
 void Option::outputFile(short format, const char* name) {
@@ -328,12 +366,12 @@ void Option::outputFile(short format, const char* name) {
         error(kErrMissingData, kError, "name must not be null");
         return;
     }
-    if (format != QEL_FORMAT_TIFF) {
+    if (!isOutputFormat(format)) {
         error(kErrRange, kError, "unknown file format %d", format);
         return;
     }
-    outputKind = format;
-    outputName = name;
+    replaceOutputs(outputs, format, name);
+    replan();
 }
 
 void Option::outputSamples(short code) {
@@ -342,11 +380,74 @@ void Option::outputSamples(short code) {
         error(kErrRange, kError, "unknown samples %ld", long(code));
         return;
     }
-    samplesCode = code;
-    colorOut = (code & 1) != 0;
-    alphaOut = (code & 2) != 0;
-    depthOut = (code & 4) != 0;
-    channels = short(3 * colorOut + alphaOut + depthOut);
+    OutputRequest& first = outputs.front();
+    first.mode = kSamplesModes[(code & 7) - 1];
+    first.depthFromCamera = false;
+    replan();
+}
+
+void Option::outputImage(short format, const char* name, const char* mode, long n,
+                         const float* quantization) {
+    if (!allowed()) return;
+    if (!name || !mode || (n > 0 && !quantization)) {
+        error(kErrMissingData, kError, "name, mode and quantization must not be null");
+        return;
+    }
+    if (format != QEL_FORMAT_WINDOW && !isOutputFormat(format)) {
+        error(kErrRange, kError, "unknown file format %d", format);
+        return;
+    }
+    OutputRequest request;
+    request.name = name[0] == '+' ? name + 1 : name;
+    request.mode = mode;
+    request.depthFromCamera = true;
+    request.clampsFloats = false;
+    if (!isOutputMode(request.mode) && format != QEL_FORMAT_DEPTHFILE) {
+        error(kErrRange, kError, "unknown output mode \"%s\"", mode);
+        return;
+    }
+    if (n != 0 && n != 5) {
+        error(kErrRange, kError, "%ld quantization values, not 0 or 5", n);
+        return;
+    }
+    if (n == 5) {
+        request.ownQuantization = true;
+        request.quantization = Quantization{quantization[0], quantization[1], quantization[2],
+                                            quantization[3], quantization[4]};
+    }
+    setFormat(request, format);
+    if (name[0] == '+')
+        outputs.push_back(std::move(request));
+    else
+        outputs.assign(1, std::move(request));
+    replan();
+}
+
+void Option::outputsAs(short format) {
+    for (OutputRequest& output : outputs)
+        setFormat(output, format);
+    replan();
+}
+
+void Option::outputsByName() {
+    for (OutputRequest& output : outputs)
+        output.format = imageFormatOfName(output.name);
+    replan();
+}
+
+void Option::replan() {
+    plan = planOutputs(outputs, Quantization{0.0f, colorOne, colorMin, colorMax, colorDither},
+                       Quantization{0.0f, depthOne, depthMin, depthMax, depthDither});
+    const OutputRequest& first = outputs.front();
+    outputKind = first.format == QEL_FORMAT_WINDOW ? short(0) : first.format;
+    outputName = first.name.c_str();
+    int bits = standardChannelsNamed(first.mode);
+    samplesCode = short(bits ? 0x300 + bits : 0);
+    colorOut = alphaOut = depthOut = channels = 0;
+    if (plan.outputs.empty()) return;
+    const ImageOutput& planned = plan.outputs.front();
+    colorOut = planned.color, alphaOut = planned.alpha, depthOut = planned.depth;
+    channels = short(planned.channels.size());
 }
 
 void Option::hider(short code) {

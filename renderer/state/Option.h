@@ -9,6 +9,7 @@
 #include "api/qel.h"
 #include "common/String.h"
 #include "renderer/geometry/ColorSpace.h"
+#include "renderer/state/OutputPlan.h"
 
 #include <vector>
 
@@ -47,6 +48,11 @@ public:
     void outputDisplay(const char* name);
     void outputFile(short format, const char* name);
     void outputSamples(short code);
+    void outputImage(short format, const char* name, const char* mode, long n,
+                     const float* quantization);
+    // Every output in the format given, or in the one its name asks for.
+    void outputsAs(short format);
+    void outputsByName();
     void hider(short code);
     void colorSpace(long n, const float* nToRgb, const float* rgbToN);
     void relativeDetail(float detail);
@@ -74,7 +80,10 @@ public:
     float gain, invGamma;
     float colorOne, colorMin, colorMax, colorDither;
     float depthOne, depthMin, depthMax, depthDither;
-    // Output.
+    // Output: the frame's image outputs, the first one also as the fields
+    // below, and what they ask of the renderer.
+    std::vector<OutputRequest> outputs;
+    OutputPlan plan;
     short outputKind; // 0 the display, otherwise a file format code
     String outputName;
     short samplesCode, channels, colorOut, alphaOut, depthOut;
@@ -87,6 +96,8 @@ public:
 private:
     bool allowed() const;
     void rebindColorSpace();
+    // Brings the fields of the first output and the plan up to date.
+    void replan();
 
     ColorSpace space;
     std::vector<float> nToRgbValues, rgbToNValues;

@@ -1,5 +1,7 @@
 #include "renderer/state/RenderControl.h"
 
+#include "api/qelrender.h"
+#include "common/Error.h"
 #include "renderer/state/Option.h"
 
 #include <algorithm>
@@ -55,6 +57,17 @@ void RenderControl::setFrames(long first, long last) {
     fScenes = 0;
 }
 
+void RenderControl::setOutputFormat(short format) {
+    bool known = format == QEL_NULL || format == QEL_FORMAT_BY_NAME ||
+                 format == QEL_FORMAT_WINDOW ||
+                 (format >= QEL_FORMAT_TIFF && format <= QEL_FORMAT_DEPTHFILE);
+    if (!known) {
+        error(kErrRange, kError, "unknown output format %d", format);
+        return;
+    }
+    fOutputFormat = format;
+}
+
 bool RenderControl::beginScene(Option& option) {
     if (fCropSet) {
         option.cropXmin = fXmin;
@@ -62,6 +75,10 @@ bool RenderControl::beginScene(Option& option) {
         option.cropYmin = fYmin;
         option.cropYmax = fYmax;
     }
+    if (fOutputFormat == QEL_FORMAT_BY_NAME)
+        option.outputsByName();
+    else if (fOutputFormat != QEL_NULL)
+        option.outputsAs(fOutputFormat);
     ++fScenes;
     return !fFramesSet || (fScenes >= fFirst && fScenes <= fLast);
 }

@@ -1,6 +1,6 @@
 // What the program driving the renderer asked of every scene: how many
-// threads render, which scenes to render, and a crop window in place of the
-// scenes' own.
+// threads render, which scenes to render, and a crop window and an image
+// format in place of the scenes' own.
 #ifndef QEL_STATE_RENDERCONTROL_H
 #define QEL_STATE_RENDERCONTROL_H
 
@@ -15,9 +15,12 @@ public:
     int threads() const;
     void setCrop(float xmin, float xmax, float ymin, float ymax);
     void setFrames(long first, long last);
+    // A format code of qelRenderOutputFormat; reports any other.
+    void setOutputFormat(short format);
 
-    // At the start of a scene: applies the crop window to its options and
-    // numbers the scene; false when the scene is not to be rendered.
+    // At the start of a scene: applies the crop window and the output format
+    // to its options and numbers the scene; false when the scene is not to
+    // be rendered.
     bool beginScene(Option& option);
 
 private:
@@ -27,6 +30,7 @@ private:
     bool fFramesSet = false;
     long fFirst = 1, fLast = 0;
     long fScenes = 0;
+    short fOutputFormat = 0; // QEL_NULL: the scenes' own
 };
 
 RenderControl& renderControl();

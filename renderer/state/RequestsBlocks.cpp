@@ -3,10 +3,14 @@
 #include "common/Error.h"
 #include "common/Quark.h"
 #include "renderer/state/RequestFrame.h"
+#include "renderer/state/RequestsInPart.h"
 #include "renderer/state/Scene.h"
 #include "renderer/state/State.h"
 
-void qelReset() { gState->init(); }
+void qelReset() {
+    gState->init();
+    forgetRequestsInPart();
+}
 
 unsigned short qelQuark(const char* name) {
     RequestName frame("qelQuark");

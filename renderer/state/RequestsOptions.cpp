@@ -129,6 +129,12 @@ void qelOutputSamples(short samples) {
     gOption->outputSamples(samples);
 }
 
+void qelOutputImage(short format, const char* name, const char* mode, long n,
+                    const float* quantization) {
+    RequestName frame("qelOutputImage");
+    gOption->outputImage(format, name, mode, n, quantization);
+}
+
 void qelHider(short hider) {
     RequestName frame("qelHider");
     gOption->hider(hider);

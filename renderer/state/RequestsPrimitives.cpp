@@ -1,15 +1,15 @@
 // The geometric requests of the renderer library.
 #include "api/qel.h"
-#include "renderer/state/RequestFrame.h"
+#include "renderer/state/PrimitiveRequest.h"
 #include "renderer/state/Scene.h"
 
 void qelPolygonV(long nvertices, long n, const unsigned short* tokens, void* const* values) {
-    RequestName frame("qelPolygonV");
+    PrimitiveRequest frame("qelPolygonV");
     gScene->polygon(nvertices, n, tokens, values);
 }
 
 void qelPolygon(long nvertices, ...) {
-    RequestName frame("qelPolygon");
+    PrimitiveRequest frame("qelPolygon");
     va_list list;
     va_start(list, nvertices);
     VaParms parms(list);
@@ -19,12 +19,12 @@ void qelPolygon(long nvertices, ...) {
 
 void qelGeneralPolygonV(long nloops, const long* nvertices, long n, const unsigned short* tokens,
                         void* const* values) {
-    RequestName frame("qelGeneralPolygonV");
+    PrimitiveRequest frame("qelGeneralPolygonV");
     gScene->generalPolygon(nloops, nvertices, n, tokens, values);
 }
 
 void qelGeneralPolygon(long nloops, const long* nvertices, ...) {
-    RequestName frame("qelGeneralPolygon");
+    PrimitiveRequest frame("qelGeneralPolygon");
     va_list list;
     va_start(list, nvertices);
     VaParms parms(list);
@@ -34,12 +34,12 @@ void qelGeneralPolygon(long nloops, const long* nvertices, ...) {
 
 void qelPolygonMeshV(long npolys, const long* nvertices, const long* vertices, long n,
                      const unsigned short* tokens, void* const* values) {
-    RequestName frame("qelPolygonMeshV");
+    PrimitiveRequest frame("qelPolygonMeshV");
     gScene->polygonMesh(npolys, nvertices, vertices, n, tokens, values);
 }
 
 void qelPolygonMesh(long npolys, const long* nvertices, const long* vertices, ...) {
-    RequestName frame("qelPolygonMesh");
+    PrimitiveRequest frame("qelPolygonMesh");
     va_list list;
     va_start(list, vertices);
     VaParms parms(list);
@@ -50,13 +50,13 @@ void qelPolygonMesh(long npolys, const long* nvertices, const long* vertices, ..
 void qelGeneralPolygonMeshV(long npolys, const long* nloops, const long* nvertices,
                             const long* vertices, long n, const unsigned short* tokens,
                             void* const* values) {
-    RequestName frame("qelGeneralPolygonMeshV");
+    PrimitiveRequest frame("qelGeneralPolygonMeshV");
     gScene->generalPolygonMesh(npolys, nloops, nvertices, vertices, n, tokens, values);
 }
 
 void qelGeneralPolygonMesh(long npolys, const long* nloops, const long* nvertices,
                            const long* vertices, ...) {
-    RequestName frame("qelGeneralPolygonMesh");
+    PrimitiveRequest frame("qelGeneralPolygonMesh");
     va_list list;
     va_start(list, vertices);
     VaParms parms(list);
@@ -66,12 +66,12 @@ void qelGeneralPolygonMesh(long npolys, const long* nloops, const long* nvertice
 }
 
 void qelPatchV(short type, long n, const unsigned short* tokens, void* const* values) {
-    RequestName frame("qelPatchV");
+    PrimitiveRequest frame("qelPatchV");
     gScene->patch(type, n, tokens, values);
 }
 
 void qelPatch(short type, ...) {
-    RequestName frame("qelPatch");
+    PrimitiveRequest frame("qelPatch");
     va_list list;
     va_start(list, type);
     VaParms parms(list);
@@ -81,12 +81,12 @@ void qelPatch(short type, ...) {
 
 void qelPatchMeshV(short type, long nu, short uwrap, long nv, short vwrap, long n,
                    const unsigned short* tokens, void* const* values) {
-    RequestName frame("qelPatchMeshV");
+    PrimitiveRequest frame("qelPatchMeshV");
     gScene->patchMesh(type, nu, uwrap, nv, vwrap, n, tokens, values);
 }
 
 void qelPatchMesh(short type, long nu, short uwrap, long nv, short vwrap, ...) {
-    RequestName frame("qelPatchMesh");
+    PrimitiveRequest frame("qelPatchMesh");
     va_list list;
     va_start(list, vwrap);
     VaParms parms(list);
@@ -97,13 +97,13 @@ void qelPatchMesh(short type, long nu, short uwrap, long nv, short vwrap, ...) {
 void qelNurbV(long uorder, const float* uknot, float umin, float umax, long vorder,
               const float* vknot, float vmin, float vmax, long n, const unsigned short* tokens,
               void* const* values) {
-    RequestName frame("qelNurbV");
+    PrimitiveRequest frame("qelNurbV");
     gScene->nurb(uorder, uknot, umin, umax, vorder, vknot, vmin, vmax, n, tokens, values);
 }
 
 void qelNurb(long uorder, const float* uknot, float umin, float umax, long vorder,
              const float* vknot, float vmin, float vmax, ...) {
-    RequestName frame("qelNurb");
+    PrimitiveRequest frame("qelNurb");
     va_list list;
     va_start(list, vmax);
     VaParms parms(list);
@@ -115,14 +115,14 @@ void qelNurb(long uorder, const float* uknot, float umin, float umax, long vorde
 void qelNurbMeshV(long nu, long uorder, const float* uknot, float umin, float umax, long nv,
                   long vorder, const float* vknot, float vmin, float vmax, long n,
                   const unsigned short* tokens, void* const* values) {
-    RequestName frame("qelNurbMeshV");
+    PrimitiveRequest frame("qelNurbMeshV");
     gScene->nurbMesh(nu, uorder, uknot, umin, umax, nv, vorder, vknot, vmin, vmax, n, tokens,
                      values);
 }
 
 void qelNurbMesh(long nu, long uorder, const float* uknot, float umin, float umax, long nv,
                  long vorder, const float* vknot, float vmin, float vmax, ...) {
-    RequestName frame("qelNurbMesh");
+    PrimitiveRequest frame("qelNurbMesh");
     va_list list;
     va_start(list, vmax);
     VaParms parms(list);
@@ -133,12 +133,12 @@ void qelNurbMesh(long nu, long uorder, const float* uknot, float umin, float uma
 
 void qelSphereV(float radius, float zmin, float zmax, float thetamax, long n,
                 const unsigned short* tokens, void* const* values) {
-    RequestName frame("qelSphereV");
+    PrimitiveRequest frame("qelSphereV");
     gScene->sphere(radius, zmin, zmax, thetamax, n, tokens, values);
 }
 
 void qelSphere(float radius, float zmin, float zmax, float thetamax, ...) {
-    RequestName frame("qelSphere");
+    PrimitiveRequest frame("qelSphere");
     va_list list;
     va_start(list, thetamax);
     VaParms parms(list);
@@ -148,12 +148,12 @@ void qelSphere(float radius, float zmin, float zmax, float thetamax, ...) {
 
 void qelConeV(float radius, float height, float zmax, float thetamax, long n,
               const unsigned short* tokens, void* const* values) {
-    RequestName frame("qelConeV");
+    PrimitiveRequest frame("qelConeV");
     gScene->cone(radius, height, zmax, thetamax, n, tokens, values);
 }
 
 void qelCone(float radius, float height, float zmax, float thetamax, ...) {
-    RequestName frame("qelCone");
+    PrimitiveRequest frame("qelCone");
     va_list list;
     va_start(list, thetamax);
     VaParms parms(list);
@@ -163,12 +163,12 @@ void qelCone(float radius, float height, float zmax, float thetamax, ...) {
 
 void qelCylinderV(float radius, float zmin, float zmax, float thetamax, long n,
                   const unsigned short* tokens, void* const* values) {
-    RequestName frame("qelCylinderV");
+    PrimitiveRequest frame("qelCylinderV");
     gScene->cylinder(radius, zmin, zmax, thetamax, n, tokens, values);
 }
 
 void qelCylinder(float radius, float zmin, float zmax, float thetamax, ...) {
-    RequestName frame("qelCylinder");
+    PrimitiveRequest frame("qelCylinder");
     va_list list;
     va_start(list, thetamax);
     VaParms parms(list);
@@ -178,12 +178,12 @@ void qelCylinder(float radius, float zmin, float zmax, float thetamax, ...) {
 
 void qelHyperboloidV(const float* point1, const float* point2, float thetamax, long n,
                      const unsigned short* tokens, void* const* values) {
-    RequestName frame("qelHyperboloidV");
+    PrimitiveRequest frame("qelHyperboloidV");
     gScene->hyperboloid(point1, point2, thetamax, n, tokens, values);
 }
 
 void qelHyperboloid(const float* point1, const float* point2, float thetamax, ...) {
-    RequestName frame("qelHyperboloid");
+    PrimitiveRequest frame("qelHyperboloid");
     va_list list;
     va_start(list, thetamax);
     VaParms parms(list);
@@ -193,12 +193,12 @@ void qelHyperboloid(const float* point1, const float* point2, float thetamax, ..
 
 void qelParaboloidV(float rmax, float zmin, float zmax, float thetamax, long n,
                     const unsigned short* tokens, void* const* values) {
-    RequestName frame("qelParaboloidV");
+    PrimitiveRequest frame("qelParaboloidV");
     gScene->paraboloid(rmax, zmin, zmax, thetamax, n, tokens, values);
 }
 
 void qelParaboloid(float rmax, float zmin, float zmax, float thetamax, ...) {
-    RequestName frame("qelParaboloid");
+    PrimitiveRequest frame("qelParaboloid");
     va_list list;
     va_start(list, thetamax);
     VaParms parms(list);
@@ -208,12 +208,12 @@ void qelParaboloid(float rmax, float zmin, float zmax, float thetamax, ...) {
 
 void qelDiskV(float height, float radius, float thetamax, long n, const unsigned short* tokens,
               void* const* values) {
-    RequestName frame("qelDiskV");
+    PrimitiveRequest frame("qelDiskV");
     gScene->disk(height, radius, thetamax, n, tokens, values);
 }
 
 void qelDisk(float height, float radius, float thetamax, ...) {
-    RequestName frame("qelDisk");
+    PrimitiveRequest frame("qelDisk");
     va_list list;
     va_start(list, thetamax);
     VaParms parms(list);
@@ -223,13 +223,13 @@ void qelDisk(float height, float radius, float thetamax, ...) {
 
 void qelTorusV(float majorRadius, float minorRadius, float phimin, float phimax, float thetamax,
                long n, const unsigned short* tokens, void* const* values) {
-    RequestName frame("qelTorusV");
+    PrimitiveRequest frame("qelTorusV");
     gScene->torus(majorRadius, minorRadius, phimin, phimax, thetamax, n, tokens, values);
 }
 
 void qelTorus(float majorRadius, float minorRadius, float phimin, float phimax, float thetamax,
               ...) {
-    RequestName frame("qelTorus");
+    PrimitiveRequest frame("qelTorus");
     va_list list;
     va_start(list, thetamax);
     VaParms parms(list);
@@ -240,6 +240,6 @@ void qelTorus(float majorRadius, float minorRadius, float phimin, float phimax, 
 
 void qelProcedural(void* data, const float* bound, qelSubdivideFunc subdivide,
                    qelReleaseFunc release) {
-    RequestName frame("qelProcedural");
+    PrimitiveRequest frame("qelProcedural");
     gScene->procedural(data, bound, subdivide, release);
 }

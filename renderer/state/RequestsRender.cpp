@@ -10,6 +10,10 @@ void qelRenderCrop(float xmin, float xmax, float ymin, float ymax) {
     renderControl().setCrop(xmin, xmax, ymin, ymax);
 }
 
+void qelRenderOutputFormat(short format) {
+    renderControl().setOutputFormat(format);
+}
+
 void qelRenderFrames(long first, long last) {
     renderControl().setFrames(first, last);
 }

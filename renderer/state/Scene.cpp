@@ -399,6 +399,7 @@ void Scene::processPrimitive(Primitive* primitive) {
     if (primitive->dicePermitted && primitive->diceable(-1.0f)) {
         Grid* grid = primitive->dice();
         grid->setKey(primitive->key());
+        grid->setParameterRange(primitive->parameterRange());
         addGrid(grid);
     } else if (primitive->canSplit()) {
         primitive->split();
@@ -410,11 +411,11 @@ void Scene::addGrid(Grid* grid) {
     fMicropolygons += long(grid->nu()) * grid->nv();
     const Attrib& attrib = *grid->attrib();
     const Option& option = *gOption;
-    bool colourWanted = option.colorOut || option.alphaOut;
-    if (colourWanted && !attrib.matte) {
+    // A matte is shaded too: its opacity is how much it holds out.
+    if (option.plan.wantsShading()) {
         setAttribNames(attrib.objectNameValue.empty() ? nullptr : attrib.objectNameValue.c_str(),
                        attrib.groupNameValue.empty() ? nullptr : attrib.groupNameValue.c_str());
-        grid->shade();
+        grid->shade(option.plan.variables, option.plan.variableFloats);
         setAttribNames(nullptr, nullptr);
     }
     grid->project();

@@ -191,7 +191,8 @@ void State::setUpCamera() {
     if (option.yResolution < 1) option.yResolution = target.displayHeight();
     if (!(option.pixelAspect > kTiny)) option.pixelAspect = target.displayAspect();
     if (fSceneRendered) {
-        if (option.hiderType == 0x401 && option.depthOut) option.hiderType = 0x400;
+        if (option.hiderType == QEL_HIDER_PAINT && option.plan.wantsDepth())
+            option.hiderType = QEL_HIDER_ZBUFFER;
         target.openDisplay(option.outputName.c_str(), option.xResolution, option.yResolution,
                            option.rasterOriginX, option.rasterOriginY);
     }

@@ -4,6 +4,7 @@
 #include "sceneread/rib/RibCodes.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
@@ -54,6 +55,7 @@ const NamedParameter kPredefined[] = {
     {"eye", kQuarkEye, QEL_CLASS_NO, QEL_TYPE_NO},
     {"world", kQuarkWorld, QEL_CLASS_NO, QEL_TYPE_NO},
     {"model", kQuarkModel, QEL_CLASS_NO, QEL_TYPE_NO},
+    {"defaultsurface", kQuarkDefaultSurface, QEL_CLASS_NO, QEL_TYPE_NO},
 };
 
 // The geometric names of the interface and the scene API names they become.
@@ -104,6 +106,7 @@ short qelClassOf(RiClass parameterClass) {
         return QEL_CLASS_CONST;
     case RiClass::Varying:
     case RiClass::FaceVarying:
+    case RiClass::FaceVertex:
         return QEL_CLASS_VARY;
     case RiClass::Vertex:
         return QEL_CLASS_VERTEX;
@@ -153,6 +156,9 @@ RiBinding& RiBinding::current() {
 
 void RiBinding::reset() {
     declarations.reset();
+    transforms.reset();
+    chosen = Choices{};
+    savedChoices.clear();
     handler = RiErrorPrint;
     reportHandler = nullptr;
     colorSamples = 3;
@@ -160,6 +166,8 @@ void RiBinding::reset() {
     xResolution = 640;
     yResolution = 480;
     varianceSet = false;
+    colorQuantization = {255, 0, 255, 0.5f};
+    tune = {32, 12, 12};
     inMotion = motionTaken = false;
     fNames.clear();
     for (const NamedParameter& p : kPredefined)
@@ -401,5 +409,18 @@ QelParameterList& RiBinding::shader(const char* request, const RiShader* standar
             variableQuark(name, qelClassOf(declaration.parameterClass), type, false);
         if (quark) copyScaled(declaration, quark, 1, values[k]);
     }
+    if (standard) addFallbacks(*standard);
     return fList;
+}
+
+// RenderMan's defaults where the built-in's differ, for what was left out.
+void RiBinding::addFallbacks(const RiShader& standard) {
+    if (!standard.parameters) return;
+    for (const RiShaderParameter* p = standard.parameters; p->ribName; ++p) {
+        if (std::isnan(p->fallback)) continue;
+        bool given = false;
+        for (long k = 0; k < fList.n(); ++k)
+            given |= fList.quark(k) == p->quark;
+        if (!given) *fList.addFloats(p->quark, 1) = p->fallback * p->scale;
+    }
 }

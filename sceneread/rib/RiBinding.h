@@ -9,12 +9,15 @@
 #include "sceneread/rib/RiCounts.h"
 #include "sceneread/rib/RiDeclarations.h"
 #include "sceneread/rib/RiShaders.h"
+#include "sceneread/rib/RiTransforms.h"
 #include "sceneread/rib/ri.h"
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 // Where varying values sit on a patch: a grid of ribU by ribV in the
 // interface, of qelU by qelV in the scene API. Values are resampled
@@ -60,11 +63,24 @@ public:
     void dropAll(const char* request, RtInt n, const RtToken tokens[]);
 
     RiDeclarations declarations;
+    RiTransforms transforms;
+    // What the options chose where RenderMan's defaults differ from the
+    // scene API's; saved by each frame.
+    struct Choices {
+        bool surface = false;
+        bool filter = false;
+    };
+    Choices chosen;
+    std::vector<Choices> savedChoices;
     RtErrorHandler handler = RiErrorPrint;
     RtErrorHandler reportHandler = nullptr;
     int colorSamples = 3;
     long uStep = 3, vStep = 3;
     long xResolution = 640, yResolution = 480;
+    // The scene API's tune values: grid edge, bucket width and height.
+    std::array<long, 3> tune = {32, 12, 12};
+    // Quantize "rgba": one, min, max and dither.
+    std::array<float, 4> colorQuantization = {255, 0, 255, 0.5f};
     bool varianceSet = false;
     float variance = 0;
     bool inMotion = false, motionTaken = false;
@@ -89,6 +105,7 @@ private:
                  const void* values);
     void copyScaled(const RiDeclaration& declaration, unsigned short quark, float scale,
                     const void* values);
+    void addFallbacks(const RiShader& standard);
 
     QelParameterList fList;
     std::unordered_map<std::string, QelName> fNames;

@@ -13,6 +13,7 @@ long RiCounts::forClass(RiClass parameterClass) const {
     case RiClass::Vertex:
         return vertex;
     case RiClass::FaceVarying:
+    case RiClass::FaceVertex:
         return facevarying;
     }
     return 1;

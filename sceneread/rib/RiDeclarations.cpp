@@ -15,6 +15,7 @@ const Word kClasses[] = {
     {"varying", static_cast<unsigned char>(RiClass::Varying)},
     {"vertex", static_cast<unsigned char>(RiClass::Vertex)},
     {"facevarying", static_cast<unsigned char>(RiClass::FaceVarying)},
+    {"facevertex", static_cast<unsigned char>(RiClass::FaceVertex)},
 };
 
 const Word kTypes[] = {
@@ -27,6 +28,12 @@ const Word kTypes[] = {
     {"color", static_cast<unsigned char>(RiType::Color)},
     {"hpoint", static_cast<unsigned char>(RiType::HPoint)},
     {"matrix", static_cast<unsigned char>(RiType::Matrix)},
+};
+
+// Other words for the types above, as later revisions and shaders write them.
+const Word kTypeAliases[] = {
+    {"int", static_cast<unsigned char>(RiType::Integer)},
+    {"bool", static_cast<unsigned char>(RiType::Integer)},
 };
 
 // Arrays of more items than this in one declaration are refused.
@@ -72,11 +79,20 @@ const Standard kStandard[] = {
     {"amplitude", "uniform float"},
     {"fov", "uniform float"},
     {"origin", "uniform integer[2]"},
+    {"quantize", "uniform float[4]"},
+    {"dither", "uniform float"},
     {"name", "uniform string"},
     {"shadinggroup", "uniform string"},
     {"sphere", "uniform float"},
     {"coordinatesystem", "uniform string"},
     {"bucketsize", "uniform integer[2]"},
+    {"gridsize", "uniform integer"},
+    {"archive", "uniform string"},
+    {"shader", "uniform string"},
+    {"texture", "uniform string"},
+    {"procedural", "uniform string"},
+    {"resource", "uniform string"},
+    {"display", "uniform string"},
 };
 
 bool isSpace(char c) {
@@ -160,6 +176,7 @@ bool RiDeclarations::parse(std::string_view text, RiDeclaration& declaration) {
         word = nextWord(text);
     }
     const Word* t = lookUp(std::begin(kTypes), std::end(kTypes), word);
+    if (!t) t = lookUp(std::begin(kTypeAliases), std::end(kTypeAliases), word);
     if (!t) return false;
     result.type = static_cast<RiType>(t->value);
     if (!parseArraySize(text, result.arraySize)) return false;

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <unordered_map>
 
-enum class RiClass : unsigned char { Constant, Uniform, Varying, Vertex, FaceVarying };
+enum class RiClass : unsigned char { Constant, Uniform, Varying, Vertex, FaceVarying, FaceVertex };
 enum class RiType : unsigned char {
     Float,
     Integer,

@@ -2,52 +2,66 @@
 
 #include "common/Quark.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr float kDegrees = 57.29578f;
+// RenderMan renderers, and the RIB files lit for them, take the specular
+// exponent as 1/(roughness/8).
+constexpr float kRoughness = 1.0f / 8.0f;
+constexpr float kRenderManRoughness = 0.1f;
+constexpr float kNone = NAN;
 
-const RiShaderParameter kAmbient[] = {
-    {"intensity", kQuarkIntensity, 1}, {"lightcolor", kQuarkColor, 1}, {nullptr, 0, 1}};
-const RiShaderParameter kDistant[] = {{"intensity", kQuarkIntensity, 1},
-                                      {"lightcolor", kQuarkColor, 1},
-                                      {"from", kQuarkFrom, 1},
-                                      {"to", kQuarkTo, 1},
-                                      {nullptr, 0, 1}};
-const RiShaderParameter kPoint[] = {{"intensity", kQuarkIntensity, 1},
-                                    {"lightcolor", kQuarkColor, 1},
-                                    {"from", kQuarkFrom, 1},
-                                    {nullptr, 0, 1}};
-const RiShaderParameter kSpot[] = {{"intensity", kQuarkIntensity, 1},
-                                   {"lightcolor", kQuarkColor, 1},
-                                   {"from", kQuarkFrom, 1},
-                                   {"to", kQuarkTo, 1},
-                                   {"coneangle", kQuarkConeAngle, kDegrees},
-                                   {"conedeltaangle", kQuarkConeDeltaAngle, kDegrees},
-                                   {"beamdistribution", kQuarkBeamDistribution, 1},
-                                   {nullptr, 0, 1}};
-const RiShaderParameter kNone[] = {{nullptr, 0, 1}};
-const RiShaderParameter kMatte[] = {{"Ka", kQuarkKa, 1}, {"Kd", kQuarkKd, 1}, {nullptr, 0, 1}};
-const RiShaderParameter kMetal[] = {
-    {"Ka", kQuarkKa, 1}, {"Ks", kQuarkKs, 1}, {"roughness", kQuarkRoughness, 1}, {nullptr, 0, 1}};
-const RiShaderParameter kPlastic[] = {{"Ka", kQuarkKa, 1},
-                                      {"Kd", kQuarkKd, 1},
-                                      {"Ks", kQuarkKs, 1},
-                                      {"roughness", kQuarkRoughness, 1},
-                                      {"specularcolor", kQuarkSpecularColor, 1},
-                                      {nullptr, 0, 1}};
-const RiShaderParameter kDepthCue[] = {{"mindistance", kQuarkHither, 1},
-                                       {"maxdistance", kQuarkYon, 1},
-                                       {"background", kQuarkColor, 1},
-                                       {nullptr, 0, 1}};
-const RiShaderParameter kFog[] = {
-    {"distance", kQuarkDistance, 1}, {"background", kQuarkColor, 1}, {nullptr, 0, 1}};
+const RiShaderParameter kAmbient[] = {{"intensity", kQuarkIntensity, 1, kNone},
+                                      {"lightcolor", kQuarkColor, 1, kNone},
+                                      {nullptr, 0, 1, kNone}};
+const RiShaderParameter kDistant[] = {{"intensity", kQuarkIntensity, 1, kNone},
+                                      {"lightcolor", kQuarkColor, 1, kNone},
+                                      {"from", kQuarkFrom, 1, kNone},
+                                      {"to", kQuarkTo, 1, kNone},
+                                      {nullptr, 0, 1, kNone}};
+const RiShaderParameter kPoint[] = {{"intensity", kQuarkIntensity, 1, kNone},
+                                    {"lightcolor", kQuarkColor, 1, kNone},
+                                    {"from", kQuarkFrom, 1, kNone},
+                                    {nullptr, 0, 1, kNone}};
+const RiShaderParameter kSpot[] = {{"intensity", kQuarkIntensity, 1, kNone},
+                                   {"lightcolor", kQuarkColor, 1, kNone},
+                                   {"from", kQuarkFrom, 1, kNone},
+                                   {"to", kQuarkTo, 1, kNone},
+                                   {"coneangle", kQuarkConeAngle, kDegrees, kNone},
+                                   {"conedeltaangle", kQuarkConeDeltaAngle, kDegrees, kNone},
+                                   {"beamdistribution", kQuarkBeamDistribution, 1, kNone},
+                                   {nullptr, 0, 1, kNone}};
+const RiShaderParameter kNoParameters[] = {{nullptr, 0, 1, kNone}};
+const RiShaderParameter kMatte[] = {
+    {"Ka", kQuarkKa, 1, kNone}, {"Kd", kQuarkKd, 1, kNone}, {nullptr, 0, 1, kNone}};
+const RiShaderParameter kMetal[] = {{"Ka", kQuarkKa, 1, kNone},
+                                    {"Ks", kQuarkKs, 1, kNone},
+                                    {"roughness", kQuarkRoughness, kRoughness, kRenderManRoughness},
+                                    {nullptr, 0, 1, kNone}};
+const RiShaderParameter kPlastic[] = {
+    {"Ka", kQuarkKa, 1, kNone},
+    {"Kd", kQuarkKd, 1, kNone},
+    {"Ks", kQuarkKs, 1, kNone},
+    {"roughness", kQuarkRoughness, kRoughness, kRenderManRoughness},
+    {"specularcolor", kQuarkSpecularColor, 1, kNone},
+    {nullptr, 0, 1, kNone}};
+const RiShaderParameter kDepthCue[] = {{"mindistance", kQuarkHither, 1, kNone},
+                                       {"maxdistance", kQuarkYon, 1, kNone},
+                                       {"background", kQuarkColor, 1, kNone},
+                                       {nullptr, 0, 1, kNone}};
+const RiShaderParameter kFog[] = {{"distance", kQuarkDistance, 1, kNone},
+                                  {"background", kQuarkColor, 1, kNone},
+                                  {nullptr, 0, 1, kNone}};
 
 const RiShader kShaders[] = {
     {"ambientlight", kQuarkAmbient, RiShaderKind::Light, kAmbient, nullptr},
     {"distantlight", kQuarkDistant, RiShaderKind::Light, kDistant, nullptr},
     {"pointlight", kQuarkOmni, RiShaderKind::Light, kPoint, nullptr},
     {"spotlight", kQuarkSpot, RiShaderKind::Light, kSpot, nullptr},
-    {"constant", kQuarkConstant, RiShaderKind::Surface, kNone, nullptr},
+    {"constant", kQuarkConstant, RiShaderKind::Surface, kNoParameters, nullptr},
+    {"defaultsurface", kQuarkDefaultSurface, RiShaderKind::Surface, kMatte, nullptr},
     {"matte", kQuarkDiffuse, RiShaderKind::Surface, kMatte, nullptr},
     {"metal", kQuarkMetal, RiShaderKind::Surface, kMetal, nullptr},
     {"shinymetal", kQuarkMetal, RiShaderKind::Surface, kMetal, "its environment map"},

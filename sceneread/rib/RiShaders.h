@@ -10,7 +10,12 @@ enum class RiShaderKind { Light, Surface, Volume, Displacement, Deformation, Ima
 struct RiShaderParameter {
     const char* ribName;
     unsigned short quark; // the built-in's parameter
-    float scale;          // radians to degrees for the spot light's angles
+    // Radians to degrees for the spot light's angles; RenderMan's highlight
+    // exponent 1/(roughness/8) to the built-in's 1/roughness.
+    float scale;
+    // The RenderMan default, passed on scaled when the request leaves the
+    // parameter out and the built-in's own default differs; NaN for none.
+    float fallback;
 };
 
 struct RiShader {

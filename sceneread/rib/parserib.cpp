@@ -50,6 +50,8 @@ void parserib::hash_init() {
         {"SolidEnd", &parserib::handleSolidEnd},
         {"ObjectBegin", &parserib::handleObjectBegin},
         {"ObjectEnd", &parserib::handleObjectEnd},
+        {"ArchiveBegin", &parserib::handleArchiveBegin},
+        {"ArchiveEnd", &parserib::handleArchiveEnd},
         {"ObjectInstance", &parserib::handleObjectInstance},
         {"MotionBegin", &parserib::handleMotionBegin},
         {"MotionEnd", &parserib::handleMotionEnd},

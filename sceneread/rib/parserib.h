@@ -49,6 +49,8 @@ protected:
     virtual void handleSolidEnd() = 0;
     virtual void handleObjectBegin() = 0;
     virtual void handleObjectEnd() = 0;
+    virtual void handleArchiveBegin() = 0;
+    virtual void handleArchiveEnd() = 0;
     virtual void handleObjectInstance() = 0;
     virtual void handleMotionBegin() = 0;
     virtual void handleMotionEnd() = 0;

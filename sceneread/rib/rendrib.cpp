@@ -1,5 +1,7 @@
 #include "sceneread/rib/rendrib.h"
 
+#include <sys/stat.h>
+
 #include "sceneread/ReadLimits.h"
 #include "sceneread/SceneInput.h"
 #include "sceneread/rib/RiBinding.h"
@@ -54,11 +56,9 @@ struct FilterName {
     RtFilterFunc filter;
 };
 
-const FilterName kFilters[] = {{"gaussian", RiGaussianFilter},
-                               {"box", RiBoxFilter},
-                               {"triangle", RiTriangleFilter},
-                               {"catmull-rom", RiCatmullRomFilter},
-                               {"sinc", RiSincFilter}};
+const FilterName kFilters[] = {{"gaussian", RiGaussianFilter}, {"box", RiBoxFilter},
+                               {"triangle", RiTriangleFilter}, {"catmull-rom", RiCatmullRomFilter},
+                               {"sinc", RiSincFilter},         {"mitchell", RiMitchellFilter}};
 
 RtFilterFunc filterNamed(const std::string& name) {
     for (const FilterName& f : kFilters)
@@ -113,6 +113,8 @@ void rendrib::errorPrinter(qelErrorPrinterFunc printer) {
 
 void rendrib::Reset() {
     fObjectBodies.clear();
+    fArchiveBodies.clear();
+    fArchivePath.clear();
     fObjectBytes = 0;
     fFileRequests = 0;
     fReplayedRequests = 0;
@@ -276,23 +278,50 @@ void rendrib::handleObjectBegin() {
     std::string key;
     if (!matchSequence("Object", key)) return;
     openBlock(OpenBlocks::Kind::Object);
-    std::vector<lexanrib::Token> body;
+    ObjectBody body;
     bool kept = true;
+    if (!recordBody("ObjectBegin", "ObjectEnd", body, kept)) return;
+    closeBlock(OpenBlocks::Kind::Object);
+    if (kept) storeBody(fObjectBodies, key, std::move(body));
+}
+
+bool rendrib::recordBody(const char* begin, const char* end, ObjectBody& body, bool& kept) {
     for (long depth = 0;;) {
-        if (token() == LEXEOF) return; // the file ends inside the object
-        if (token() == LEXKEYWORD && fLex.text() == "ObjectBegin") ++depth;
-        if (token() == LEXKEYWORD && fLex.text() == "ObjectEnd" && depth-- == 0) break;
+        if (token() == LEXEOF) return false; // the file ends inside the block
+        if (token() == LEXKEYWORD && fLex.text() == begin) ++depth;
+        if (token() == LEXKEYWORD && fLex.text() == end && depth-- == 0) break;
         if (kept && !keepObjectToken(body)) kept = false;
         advance();
     }
-    closeBlock(OpenBlocks::Kind::Object);
-    if (fInstanceDepth == 0) ++fFileRequests; // the ObjectEnd
+    if (fInstanceDepth == 0) ++fFileRequests; // the end keyword
     advance();
-    if (!kept) return;
-    std::shared_ptr<const ObjectBody>& stored = fObjectBodies[key];
+    return true;
+}
+
+void rendrib::storeBody(std::unordered_map<std::string, std::shared_ptr<const ObjectBody>>& bodies,
+                        const std::string& key, ObjectBody body) {
+    std::shared_ptr<const ObjectBody>& stored = bodies[key];
     if (stored)
         for (const lexanrib::Token& token : *stored) fObjectBytes -= bytesOf(token);
     stored = std::make_shared<const ObjectBody>(std::move(body));
+}
+
+// An inline archive is kept as its tokens, read in place wherever
+// ReadArchive names it.
+void rendrib::handleArchiveBegin() {
+    std::string name;
+    if (!match(name) || !match(fList, true)) return;
+    if (fList.size() > 0) reportRequest(RIBNoCounterpart, QELWarning, "parameters are skipped");
+    openBlock(OpenBlocks::Kind::Archive);
+    ObjectBody body;
+    bool kept = true;
+    if (!recordBody("ArchiveBegin", "ArchiveEnd", body, kept)) return;
+    closeBlock(OpenBlocks::Kind::Archive);
+    if (kept) storeBody(fArchiveBodies, name, std::move(body));
+}
+
+void rendrib::handleArchiveEnd() {
+    reportRequest(RIBSyntax, QELErrorSeverity, "ArchiveEnd without ArchiveBegin");
 }
 
 bool rendrib::keepObjectToken(std::vector<lexanrib::Token>& body) {
@@ -306,7 +335,8 @@ bool rendrib::keepObjectToken(std::vector<lexanrib::Token>& body) {
     for (const lexanrib::Token& token : body) fObjectBytes -= bytesOf(token);
     body.clear();
     body.shrink_to_fit();
-    reportRequest(RIBLimit, QELErrorSeverity, "objects hold more than %zu MiB; this one is left out",
+    reportRequest(RIBLimit, QELErrorSeverity,
+                  "objects and archives hold more than %zu MiB; this one is left out",
                   readlimits::kLargestObjects >> 20);
     return false;
 }
@@ -409,21 +439,56 @@ void rendrib::handleReadArchive() {
     std::string name;
     if (!match(name) || !match(fList, true)) return;
     if (fList.size() > 0) reportRequest(RIBNoCounterpart, QELWarning, "parameters are skipped");
-    std::string path = name;
-    std::string here = fLex.fileName();
-    if (!name.empty() && name[0] != '/' && here.find('/') != std::string::npos)
-        path = here.substr(0, here.rfind('/') + 1) + name;
     if (fReplayBudgetMet) return;
     if (!withinDepth()) return;
+    auto inline_ = fArchiveBodies.find(name);
+    if (inline_ != fArchiveBodies.end()) {
+        readAgain(inline_->second);
+        return;
+    }
+    std::string tried;
+    std::string path = findArchive(name, tried);
     std::string why;
     std::unique_ptr<SceneInput> input = SceneInput::open(path, why);
     if (!input) {
         reportRequest(RIBBadValue, QELErrorSeverity, "ReadArchive \"%s\": cannot open \"%s\": %s",
-                      name.c_str(), path.c_str(), why.c_str());
+                      name.c_str(), tried.c_str(), why.c_str());
         return;
     }
     input->setWake(fWake);
     readArchive(*input, path);
+}
+
+namespace {
+
+std::string directoryOf(const std::string& file) {
+    size_t slash = file.rfind('/');
+    return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+}
+
+bool isFile(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+} // namespace
+
+std::string rendrib::findArchive(const std::string& name, std::string& tried) const {
+    const std::string beside = directoryOf(fLex.fileName());
+    std::string fallback = name.empty() || name[0] == '/' ? name : beside + name;
+    tried = fallback;
+    if (name.empty() || name[0] == '/') return fallback;
+    std::string places;
+    for (const std::string& place : fArchivePath) {
+        // A place given relative to nothing lies beside the file being read.
+        std::string directory = place[0] == '/' ? place : beside + place;
+        if (directory.back() != '/') directory += '/';
+        std::string path = directory + name;
+        places += (places.empty() ? "" : ", ") + path;
+        if (isFile(path)) return path;
+    }
+    if (!places.empty()) tried = places + " or " + fallback;
+    return fallback;
 }
 
 // The archive's requests are read as they come, in place of the file's.
@@ -566,8 +631,36 @@ void rendrib::handleRelativeDetail() {
 
 void rendrib::handleOption() {
     std::string name;
-    if (match(name) && match(fList, true))
-        RiOptionV(name.c_str(), fList.n(), fList.tokens(), fList.values());
+    if (!match(name) || !match(fList, true)) return;
+    if (takeSearchPath(name)) return;
+    RiOptionV(name.c_str(), fList.n(), fList.tokens(), fList.values());
+}
+
+// The places of a search path, split at ':'; "&" stands for the places
+// before, "@" for the default place (beside the file being read).
+bool rendrib::takeSearchPath(const std::string& name) {
+    if (name != "searchpath") return false;
+    for (size_t k = fList.size(); k-- > 0;) {
+        RibParameter& parameter = fList[k];
+        if (parameter.name != "archive" || !parameter.declaration.isString() ||
+            parameter.strings.empty())
+            continue;
+        std::vector<std::string> places;
+        const std::string& text = parameter.strings.front();
+        for (size_t start = 0; start <= text.size();) {
+            size_t end = std::min(text.find(':', start), text.size());
+            std::string place = text.substr(start, end - start);
+            if (place == "&")
+                places.insert(places.end(), fArchivePath.begin(), fArchivePath.end());
+            else if (!place.empty() && place != "@")
+                places.push_back(place);
+            start = end + 1;
+        }
+        fArchivePath = std::move(places);
+        fList.remove(k);
+    }
+    if (fList.size() > 0) RiOptionV(name.c_str(), fList.n(), fList.tokens(), fList.values());
+    return true;
 }
 
 // ---- attributes
@@ -912,7 +1005,8 @@ void rendrib::nuPatchOlderVarying(long nu, long uorder, long nv, long vorder) {
         RiClass parameterClass = parameter.declaration.parameterClass;
         if (!parameter.declared || parameter.declaration.isString() ||
             parameter.declaration.isInteger() ||
-            (parameterClass != RiClass::Varying && parameterClass != RiClass::FaceVarying))
+            (parameterClass != RiClass::Varying && parameterClass != RiClass::FaceVarying &&
+             parameterClass != RiClass::FaceVertex))
             continue;
         int width = parameter.declaration.width(RiColorSampleCount());
         if (parameter.count() != 4L * width) continue;

@@ -52,6 +52,8 @@ protected:
     void handleSolidEnd() override;
     void handleObjectBegin() override;
     void handleObjectEnd() override;
+    void handleArchiveBegin() override;
+    void handleArchiveEnd() override;
     void handleObjectInstance() override;
     void handleMotionBegin() override;
     void handleMotionEnd() override;
@@ -162,9 +164,23 @@ private:
     // Counts one request of an object or archive; false, after one report,
     // once they have made all the requests the file allows them.
     bool chargeReplay();
+    // The tokens up to the end keyword of a block begun by the begin keyword
+    // (blocks of the same kind may nest), which is read past; false when the
+    // file ends first. kept turns false, after a report, when objects and
+    // archives would take more memory than they may.
+    bool recordBody(const char* begin, const char* end, ObjectBody& body, bool& kept);
     // Keeps the current token in the object's body; false, after a report,
     // when objects would take more memory than they may.
     bool keepObjectToken(std::vector<lexanrib::Token>& body);
+    // Stores a body recorded whole under the key, in place of one before.
+    void storeBody(std::unordered_map<std::string, std::shared_ptr<const ObjectBody>>& bodies,
+                   const std::string& key, ObjectBody body);
+    // Where ReadArchive finds a file: the first place of the archive search
+    // path that holds it, else beside the file being read; the places tried
+    // go to tried.
+    std::string findArchive(const std::string& name, std::string& tried) const;
+    // Option "searchpath" "archive": true when the request was one.
+    bool takeSearchPath(const std::string& name);
     // The arguments of MakeTexture and MakeBump and their parameter list.
     struct TextureArguments {
         std::string picture, texture, swrap, twrap, filterName;
@@ -190,6 +206,10 @@ private:
     Hash<RtLightHandle> fLights{111};
     // The requests of each object, by its sequence number.
     std::unordered_map<std::string, std::shared_ptr<const ObjectBody>> fObjectBodies;
+    // The requests of each inline archive, by its name.
+    std::unordered_map<std::string, std::shared_ptr<const ObjectBody>> fArchiveBodies;
+    // Option "searchpath" "archive": the places archives are looked for.
+    std::vector<std::string> fArchivePath;
     size_t fObjectBytes = 0;
     int fInstanceDepth = 0;
     size_t fFileRequests = 0;

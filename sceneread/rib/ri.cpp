@@ -1,14 +1,23 @@
 // The RenderMan Interface procedures, each issuing its qel requests.
 #include "sceneread/rib/ri.h"
 
+#include "common/ImageFormats.h"
+
+#include "common/Quark.h"
 #include "sceneread/ReaderReports.h"
 #include "sceneread/rib/RiBinding.h"
+#include "sceneread/rib/RiCornerMesh.h"
+#include "sceneread/rib/RiFlatFaces.h"
+#include "sceneread/rib/RiTeapot.h"
 #include "sceneread/rib/RibCodes.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +36,12 @@ namespace {
 
 RiBinding& binding() {
     return RiBinding::current();
+}
+
+// Makes the matrix the current transform, in the scene API and the mirror.
+void loadMatrix(const Matrix& matrix) {
+    binding().transforms.current() = matrix;
+    qelLoadMatrix(matrix.m);
 }
 
 void reportError(long code, const char* format, const char* name) {
@@ -99,7 +114,8 @@ struct FilterName {
 };
 
 const FilterName kFilters[] = {
-    {RiGaussianFilter, qelGaussianFilter, QEL_FILTER_GAUSSIAN},
+    {RiGaussianFilter, qelNarrowGaussianFilter, QEL_FILTER_NARROW_GAUSSIAN},
+    {RiMitchellFilter, qelMitchellFilter, QEL_FILTER_MITCHELL},
     {RiBoxFilter, qelBoxFilter, QEL_FILTER_BOX},
     {RiTriangleFilter, qelTriangleFilter, QEL_FILTER_TRIANGLE},
     {RiCatmullRomFilter, qelCatmullRomFilter, QEL_FILTER_CATMULLROM},
@@ -212,8 +228,12 @@ RtInt RiVStep() {
     return RtInt(binding().vStep);
 }
 
+// The interface's own gaussian, narrower than the scene API's.
 RtFloat RiGaussianFilter(RtFloat x, RtFloat y, RtFloat xw, RtFloat yw) {
-    return qelGaussianFilter(x, y, xw, yw);
+    return qelNarrowGaussianFilter(x, y, xw, yw);
+}
+RtFloat RiMitchellFilter(RtFloat x, RtFloat y, RtFloat xw, RtFloat yw) {
+    return qelMitchellFilter(x, y, xw, yw);
 }
 RtFloat RiBoxFilter(RtFloat x, RtFloat y, RtFloat xw, RtFloat yw) {
     return qelBoxFilter(x, y, xw, yw);
@@ -292,13 +312,29 @@ RtToken RiDeclare(const char* name, const char* declaration) {
 }
 
 void RiFrameBegin(RtInt) {
+    binding().transforms.push();
+    binding().savedChoices.push_back(binding().chosen);
     qelFrameBegin();
 }
 void RiFrameEnd() {
+    RiBinding& b = binding();
+    b.transforms.pop();
+    if (!b.savedChoices.empty()) {
+        b.chosen = b.savedChoices.back();
+        b.savedChoices.pop_back();
+    }
     qelFrameEnd();
 }
+// A world whose options chose no surface is shaded by RenderMan's default
+// surface, which needs no light (the scene API's own default is plastic);
+// one whose options chose no filter is filtered by RenderMan's gaussian,
+// narrower than the scene API's.
 void RiWorldBegin() {
+    RiBinding& b = binding();
+    b.transforms.beginWorld();
+    if (!b.chosen.filter) qelFilter(QEL_FILTER_NARROW_GAUSSIAN);
     qelSceneBegin();
+    if (!b.chosen.surface) qelSurfaceV(kQuarkDefaultSurface, 0, nullptr, nullptr);
 }
 
 void RiWorldEnd() {
@@ -315,19 +351,24 @@ RtInt RiRenderStep() {
     return qelRenderBucket();
 }
 void RiRenderFinish() {
+    binding().transforms.endWorld();
     qelSceneEnd();
 }
 
 void RiAttributeBegin() {
+    binding().transforms.push();
     qelAttributePush();
 }
 void RiAttributeEnd() {
+    binding().transforms.pop();
     qelAttributePop();
 }
 void RiTransformBegin() {
+    binding().transforms.push();
     qelMatrixPush();
 }
 void RiTransformEnd() {
+    binding().transforms.pop();
     qelMatrixPop();
 }
 
@@ -457,6 +498,7 @@ void RiPixelSamples(RtFloat xsamples, RtFloat ysamples) {
 }
 
 void RiPixelFilter(RtFilterFunc filter, RtFloat xwidth, RtFloat ywidth) {
+    binding().chosen.filter = true;
     if (const FilterName* standard = standardFilter(filter))
         qelFilter(standard->code);
     else
@@ -480,6 +522,7 @@ void RiQuantize(RtToken type, RtInt one, RtInt min, RtInt max, RtFloat dither) {
     if (same(type, "rgba")) {
         qelColorQuantize(one, min, max);
         qelColorJitter(dither);
+        binding().colorQuantization = {float(one), float(min), float(max), dither};
     } else if (same(type, "z")) {
         qelDepthQuantize(one, min, max);
         qelDepthJitter(dither);
@@ -488,42 +531,114 @@ void RiQuantize(RtToken type, RtInt one, RtInt min, RtInt max, RtFloat dither) {
     }
 }
 
-void RiDisplayV(RtToken name, RtToken type, RtToken mode, RtInt n, const RtToken tokens[],
-                const RtPointer values[]) {
+namespace {
+
+// What a Display's parameter list asks: a raster origin, a quantisation of
+// its own, or nothing the scene API has.
+struct DisplayParameters {
+    bool hasOrigin = false;
+    RtInt origin[2] = {0, 0};
+    bool quantized = false;
+    float quantization[5] = {0, 0, 0, 0, 0}; // zero, one, min, max, dither
+    bool dithered = false;
+};
+
+DisplayParameters displayParameters(RtInt n, const RtToken tokens[], const RtPointer values[]) {
     RiBinding& b = binding();
-    if (name && name[0] == '+') {
-        b.warnOnce("Display +", RIBNoCounterpart,
-                   "the scene API has one display: Display \"%s\" is skipped", name);
-        return;
-    }
-    if (same(type, "framebuffer")) {
-        qelOutputDisplay(name);
-    } else if (same(type, "file") || same(type, "tiff")) {
-        qelOutputFile(QEL_FORMAT_TIFF, name);
-    } else {
-        b.warnOnce(std::string("Display type ") + (type ? type : ""), RIBNoCounterpart,
-                   "Display type \"%s\" is skipped", type ? type : "");
-        return;
-    }
-    short samples = codeOf(std::begin(kModes), std::end(kModes), mode);
-    if (samples >= 0)
-        qelOutputSamples(samples);
-    else
-        b.warnOnce(std::string("Display mode ") + (mode ? mode : ""), RIBNoCounterpart,
-                   "Display mode \"%s\" is skipped", mode ? mode : "");
+    DisplayParameters found;
     for (RtInt k = 0; k < n; ++k) {
         RiDeclaration declaration;
         std::string_view bare;
-        if (b.declarations.resolve(tokens[k], declaration, bare) == RiDeclarations::Found &&
-            bare == "origin" && values[k] && declaration.isInteger() &&
-            declaration.arraySize == 2) {
-            const auto* origin = static_cast<const RtInt*>(values[k]);
-            qelRasterViewport(origin[0], origin[0] + b.xResolution - 1, origin[1],
-                              origin[1] + b.yResolution - 1);
+        if (b.declarations.resolve(tokens[k], declaration, bare) != RiDeclarations::Found)
+            bare = {};
+        const void* value = values[k];
+        if (bare == "origin" && value && declaration.isInteger() && declaration.arraySize == 2) {
+            found.hasOrigin = true;
+            found.origin[0] = static_cast<const RtInt*>(value)[0];
+            found.origin[1] = static_cast<const RtInt*>(value)[1];
+        } else if (bare == "quantize" && value && declaration.arraySize == 4 &&
+                   !declaration.isString()) {
+            found.quantized = true;
+            for (int c = 0; c < 4; ++c)
+                found.quantization[c] = declaration.isInteger()
+                                            ? float(static_cast<const RtInt*>(value)[c])
+                                            : static_cast<const RtFloat*>(value)[c];
+        } else if (bare == "dither" && value && !declaration.isString()) {
+            found.dithered = true;
+            found.quantization[4] = declaration.isInteger()
+                                        ? float(*static_cast<const RtInt*>(value))
+                                        : *static_cast<const RtFloat*>(value);
         } else {
             b.dropAll("Display", 1, tokens + k);
         }
     }
+    return found;
+}
+
+// A display the first scene API requests say as well: the window or a TIFF
+// file of standard channels without depth, with the frame's quantisation.
+bool plainDisplay(bool adds, short format, short samples, const DisplayParameters& parameters) {
+    return !adds && (format == QEL_FORMAT_WINDOW || format == QEL_FORMAT_TIFF) && samples > 0 &&
+           (samples & 4) == 0 && !parameters.quantized && !parameters.dithered;
+}
+
+// Whether the renderer has what the mode asks for: standard channels, or a
+// variable the renderer's shading knows, after its declaration if any.
+bool knownMode(std::string_view mode) {
+    static constexpr std::string_view kVariables[] = {"Ci", "Oi", "P", "N", "Ng", "Cs",
+                                                      "Os", "s",  "t", "u", "v"};
+    if (codeOf(std::begin(kModes), std::end(kModes), std::string(mode).c_str()) > 0) return true;
+    size_t last = mode.find_last_of(" \t");
+    std::string_view bare = last == std::string_view::npos ? mode : mode.substr(last + 1);
+    return std::find(std::begin(kVariables), std::end(kVariables), bare) != std::end(kVariables);
+}
+
+} // namespace
+
+void RiDisplayV(RtToken name, RtToken type, RtToken mode, RtInt n, const RtToken tokens[],
+                const RtPointer values[]) {
+    RiBinding& b = binding();
+    const std::string fileName = name ? name : "";
+    const bool adds = !fileName.empty() && fileName[0] == '+';
+    const std::string_view typeName = type ? type : "";
+    short format = displayTypeFormat(typeName, adds ? fileName.substr(1) : fileName);
+    if (format == QEL_NULL) {
+        b.warnOnce(std::string("Display type ") + std::string(typeName), RIBNoCounterpart,
+                   "Display type \"%s\" is unknown: the image is written as its name asks",
+                   type ? type : "");
+        format = displayTypeFormat("file", adds ? fileName.substr(1) : fileName);
+    }
+    if (format != QEL_FORMAT_DEPTHFILE && !knownMode(mode ? mode : "")) {
+        b.warnOnce(std::string("Display mode ") + (mode ? mode : ""), RIBNoCounterpart,
+                   "Display mode \"%s\" is no variable the renderer has: Display \"%s\" is "
+                   "skipped",
+                   mode ? mode : "", fileName.c_str());
+        return;
+    }
+    DisplayParameters parameters = displayParameters(n, tokens, values);
+    short samples = codeOf(std::begin(kModes), std::end(kModes), mode);
+    if (plainDisplay(adds, format, samples, parameters)) {
+        if (format == QEL_FORMAT_WINDOW)
+            qelOutputDisplay(name);
+        else
+            qelOutputFile(format, name);
+        qelOutputSamples(samples);
+    } else {
+        // A dither alone dithers the frame's colour quantisation.
+        if (parameters.dithered && !parameters.quantized) {
+            const std::array<float, 4>& frame = b.colorQuantization;
+            parameters.quantization[1] = frame[0];
+            parameters.quantization[2] = frame[1];
+            parameters.quantization[3] = frame[2];
+        }
+        long count = parameters.quantized || parameters.dithered ? 5 : 0;
+        if (parameters.quantized && !parameters.dithered)
+            parameters.quantization[4] = b.colorQuantization[3];
+        qelOutputImage(format, name, mode ? mode : "", count, parameters.quantization);
+    }
+    if (parameters.hasOrigin && !adds)
+        qelRasterViewport(parameters.origin[0], parameters.origin[0] + b.xResolution - 1,
+                          parameters.origin[1], parameters.origin[1] + b.yResolution - 1);
 }
 
 void RiHiderV(RtToken type, RtInt n, const RtToken tokens[], const RtPointer[]) {
@@ -549,7 +664,40 @@ void RiRelativeDetail(RtFloat detail) {
     qelRelativeDetail(detail);
 }
 
-void RiOptionV(RtToken name, RtInt, const RtToken[], const RtPointer[]) {
+namespace {
+
+// Option "limits": the bucket size and the largest grid, in micropolygons,
+// as the grid edge whose square holds as many.
+void limitsOption(RtInt n, const RtToken tokens[], const RtPointer values[]) {
+    RiBinding& b = binding();
+    bool changed = false;
+    for (RtInt k = 0; k < n; ++k) {
+        RiDeclaration declaration;
+        std::string_view bare;
+        bool found =
+            b.declarations.resolve(tokens[k], declaration, bare) == RiDeclarations::Found &&
+            values[k] && declaration.isInteger();
+        const auto* ints = static_cast<const RtInt*>(values[k]);
+        if (found && bare == "bucketsize" && declaration.arraySize == 2) {
+            b.tune[1] = ints[0], b.tune[2] = ints[1];
+            changed = true;
+        } else if (found && bare == "gridsize" && declaration.arraySize == 1) {
+            b.tune[0] = std::max(1L, long(std::floor(std::sqrt(std::max(0.0, double(ints[0]))))));
+            changed = true;
+        } else {
+            b.dropAll("Option \"limits\"", 1, tokens + k);
+        }
+    }
+    if (changed) qelTune(b.tune[0], b.tune[1], b.tune[2]);
+}
+
+} // namespace
+
+void RiOptionV(RtToken name, RtInt n, const RtToken tokens[], const RtPointer values[]) {
+    if (same(name, "limits")) {
+        limitsOption(n, tokens, values);
+        return;
+    }
     std::string key = std::string("Option \"") + (name ? name : "") + "\"";
     binding().warnOnce(key, RIBNoCounterpart, "%s is skipped", key.c_str());
 }
@@ -629,6 +777,8 @@ void shaderRequest(RiShaderKind kind, const char* request, QelShaderRequest call
 } // namespace
 
 void RiSurfaceV(RtToken name, RtInt n, const RtToken tokens[], const RtPointer values[]) {
+    RiBinding& b = binding();
+    if (!b.transforms.inWorld()) b.chosen.surface = true;
     shaderRequest(RiShaderKind::Surface, "Surface", qelSurfaceV, name, n, tokens, values);
 }
 void RiDisplacementV(RtToken name, RtInt n, const RtToken tokens[], const RtPointer values[]) {
@@ -732,30 +882,59 @@ void RiTrimCurve(RtInt nloops, const RtInt ncurves[], const RtInt order[], const
 
 // ---- transforms
 
+// Inside the world, RenderMan's Identity and Transform are relative to world
+// space; the scene API's matrices go from object to camera space.
 void RiIdentity() {
-    if (!binding().skipInMotion()) qelLoadIdentity();
+    RiBinding& b = binding();
+    if (b.skipInMotion()) return;
+    if (b.transforms.inWorld()) {
+        loadMatrix(b.transforms.identity());
+        return;
+    }
+    b.transforms.current() = gIdentity;
+    qelLoadIdentity();
 }
 void RiTransform(const RtMatrix transform) {
-    if (!binding().skipInMotion()) qelLoadMatrix(transform);
+    RiBinding& b = binding();
+    if (b.skipInMotion()) return;
+    loadMatrix(b.transforms.relative(Matrix(transform)));
 }
 void RiConcatTransform(const RtMatrix transform) {
-    if (!binding().skipInMotion()) qelMultMatrix(transform);
+    RiBinding& b = binding();
+    if (b.skipInMotion()) return;
+    b.transforms.current() = Matrix(transform) * b.transforms.current();
+    qelMultMatrix(transform);
 }
 void RiPerspective(RtFloat fov) {
-    if (!binding().skipInMotion()) qelPerspective(fov);
+    RiBinding& b = binding();
+    if (b.skipInMotion()) return;
+    b.transforms.current().perspective(fov);
+    qelPerspective(fov);
 }
 void RiTranslate(RtFloat dx, RtFloat dy, RtFloat dz) {
-    if (!binding().skipInMotion()) qelTranslate(dx, dy, dz);
+    RiBinding& b = binding();
+    if (b.skipInMotion()) return;
+    b.transforms.current().translate(dx, dy, dz);
+    qelTranslate(dx, dy, dz);
 }
 void RiRotate(RtFloat angle, RtFloat dx, RtFloat dy, RtFloat dz) {
-    if (!binding().skipInMotion()) qelRotate(angle, dx, dy, dz);
+    RiBinding& b = binding();
+    if (b.skipInMotion()) return;
+    b.transforms.current().rotate(angle, dx, dy, dz);
+    qelRotate(angle, dx, dy, dz);
 }
 void RiScale(RtFloat sx, RtFloat sy, RtFloat sz) {
-    if (!binding().skipInMotion()) qelScale(sx, sy, sz);
+    RiBinding& b = binding();
+    if (b.skipInMotion()) return;
+    b.transforms.current().scale(sx, sy, sz);
+    qelScale(sx, sy, sz);
 }
 void RiSkew(RtFloat angle, RtFloat dx1, RtFloat dy1, RtFloat dz1, RtFloat dx2, RtFloat dy2,
             RtFloat dz2) {
-    if (!binding().skipInMotion()) qelSkew(angle, dx1, dy1, dz1, dx2, dy2, dz2);
+    RiBinding& b = binding();
+    if (b.skipInMotion()) return;
+    b.transforms.current().skew(angle, dx1, dy1, dz1, dx2, dy2, dz2);
+    qelSkew(angle, dx1, dy1, dz1, dx2, dy2, dz2);
 }
 
 void RiCoordinateSystem(RtToken space) {
@@ -766,18 +945,48 @@ void RiCoordinateSystem(RtToken space) {
                            "%s: the scene API keeps its standard spaces; skipped", key.c_str());
         return;
     }
-    qelMarkSpace(binding().nameQuark(space ? space : ""));
+    std::string name = space ? space : "";
+    binding().transforms.mark(name);
+    qelMarkSpace(binding().nameQuark(name));
 }
 
-void RiCoordSysTransform(RtToken) {
-    binding().unsupported("CoordSysTransform");
+// The spaces the binding knows the matrix of: "world", "camera", "object"
+// (the current one) and every CoordinateSystem.
+void RiCoordSysTransform(RtToken space) {
+    RiBinding& b = binding();
+    if (b.skipInMotion()) return;
+    std::string name = space ? space : "";
+    if (name == "object" || name == "current") return;
+    if (const Matrix* matrix = b.transforms.space(name)) {
+        loadMatrix(*matrix);
+        return;
+    }
+    b.warnOnce("CoordSysTransform " + name, RIBNoCounterpart,
+               "CoordSysTransform \"%s\": no such coordinate system; the transform is kept",
+               name.c_str());
 }
 
 // ---- geometry
 
+namespace {
+
+// A polygon of zero area is left out, with one warning per file.
+bool flatPolygon(const char* request, long outerVertices, RtInt n, const RtToken tokens[],
+                 const RtPointer values[]) {
+    RiBinding& b = binding();
+    if (!RiPositions(b.declarations, n, tokens, values).zeroArea(nullptr, outerVertices))
+        return false;
+    b.warnOnce("zero-area polygons", RIBBadValue,
+               "%s: polygons of zero area are left out (told once)", request);
+    return true;
+}
+
+} // namespace
+
 void RiPolygonV(RtInt nvertices, RtInt n, const RtToken tokens[], const RtPointer values[]) {
     RiBinding& b = binding();
     if (b.skipInMotion()) return;
+    if (flatPolygon("Polygon", nvertices, n, tokens, values)) return;
     RiCounts counts = RiCounts::polygon(nvertices);
     QelParameterList& list = b.geometry("Polygon", counts, counts, nullptr, n, tokens, values);
     qelPolygonV(nvertices, list.n(), list.tokens(), list.values());
@@ -787,41 +996,69 @@ void RiGeneralPolygonV(RtInt nloops, const RtInt nvertices[], RtInt n, const RtT
                        const RtPointer values[]) {
     RiBinding& b = binding();
     if (b.skipInMotion()) return;
+    if (nloops > 0 && flatPolygon("GeneralPolygon", nvertices[0], n, tokens, values)) return;
     RiCounts counts = RiCounts::polygon(sum(nvertices, nloops));
     QelParameterList& list =
         b.geometry("GeneralPolygon", counts, counts, nullptr, n, tokens, values);
     qelGeneralPolygonV(nloops, longs(0, nvertices, nloops), list.n(), list.tokens(), list.values());
 }
 
+namespace {
+
+// A mesh given to the scene API: faces of zero area left out, with one
+// warning per file, and a point at every face corner when values vary per
+// corner. nloops null: every face is one loop.
+void meshRequest(const char* request, long faces, const RtInt nloops[], const RtInt nvertices[],
+                 const RtInt vertices[], RtInt n, const RtToken tokens[],
+                 const RtPointer values[]) {
+    RiBinding& b = binding();
+    RiMeshFaces kept(faces, nloops, nvertices, vertices,
+                     RiPositions(b.declarations, n, tokens, values));
+    if (kept.dropped() > 0)
+        b.warnOnce("zero-area polygons", RIBBadValue,
+                   "%s: polygons of zero area are left out (told once)", request);
+    if (kept.faces() == 0) return;
+    const RtPointer* keptValues = values;
+    if (kept.dropped() > 0)
+        keptValues = kept.values(b.declarations, b.colorSamples, n, tokens, values);
+    long corners = kept.corners();
+    long points = largestPlusOne(kept.vertices(), corners);
+    RiCounts rib = RiCounts::mesh(kept.faces(), points, corners);
+    RiCounts qel = RiCounts::mesh(kept.faces(), points, points);
+    const RtInt* indices = kept.vertices();
+    std::optional<RiCornerMesh> split;
+    if (RiCornerMesh::needed(b.declarations, n, tokens)) {
+        split.emplace(corners, indices, b.colorSamples, b.declarations, n, tokens, keptValues);
+        keptValues = split->values();
+        indices = split->vertices();
+        rib = qel = RiCounts::mesh(kept.faces(), corners, corners);
+    }
+    QelParameterList& list = b.geometry(request, rib, qel, nullptr, n, tokens, keptValues);
+    if (!nloops) {
+        qelPolygonMeshV(kept.faces(), longs(0, kept.nvertices(), kept.faces()),
+                        longs(1, indices, corners), list.n(), list.tokens(), list.values());
+        return;
+    }
+    qelGeneralPolygonMeshV(kept.faces(), longs(0, kept.nloops(), kept.faces()),
+                           longs(1, kept.nvertices(), kept.loops()), longs(2, indices, corners),
+                           list.n(), list.tokens(), list.values());
+}
+
+} // namespace
+
 void RiPointsPolygonsV(RtInt npolys, const RtInt nvertices[], const RtInt vertices[], RtInt n,
                        const RtToken tokens[], const RtPointer values[]) {
-    RiBinding& b = binding();
-    if (b.skipInMotion()) return;
+    if (binding().skipInMotion()) return;
     if (npolys == 0) return; // an empty mesh draws nothing
-    long corners = sum(nvertices, npolys);
-    long points = largestPlusOne(vertices, corners);
-    RiCounts rib = RiCounts::mesh(npolys, points, corners);
-    RiCounts qel = RiCounts::mesh(npolys, points, points);
-    QelParameterList& list = b.geometry("PointsPolygons", rib, qel, nullptr, n, tokens, values);
-    qelPolygonMeshV(npolys, longs(0, nvertices, npolys), longs(1, vertices, corners), list.n(),
-                    list.tokens(), list.values());
+    meshRequest("PointsPolygons", npolys, nullptr, nvertices, vertices, n, tokens, values);
 }
 
 void RiPointsGeneralPolygonsV(RtInt npolys, const RtInt nloops[], const RtInt nvertices[],
                               const RtInt vertices[], RtInt n, const RtToken tokens[],
                               const RtPointer values[]) {
-    RiBinding& b = binding();
-    if (b.skipInMotion()) return;
+    if (binding().skipInMotion()) return;
     if (npolys == 0) return; // an empty mesh draws nothing
-    long loops = sum(nloops, npolys);
-    long corners = sum(nvertices, loops);
-    long points = largestPlusOne(vertices, corners);
-    RiCounts rib = RiCounts::mesh(npolys, points, corners);
-    RiCounts qel = RiCounts::mesh(npolys, points, points);
-    QelParameterList& list =
-        b.geometry("PointsGeneralPolygons", rib, qel, nullptr, n, tokens, values);
-    qelGeneralPolygonMeshV(npolys, longs(0, nloops, npolys), longs(1, nvertices, loops),
-                           longs(2, vertices, corners), list.n(), list.tokens(), list.values());
+    meshRequest("PointsGeneralPolygons", npolys, nloops, nvertices, vertices, n, tokens, values);
 }
 
 void RiPatchV(RtToken type, RtInt n, const RtToken tokens[], const RtPointer values[]) {
@@ -943,9 +1180,16 @@ void RiBlobbyV(RtInt, RtInt, const RtInt[], RtInt, const RtFloat[], RtInt, const
 void RiProcedural(RtToken, RtInt, const RtString[], const RtBound) {
     binding().unsupported("Procedural");
 }
-void RiGeometryV(RtToken type, RtInt, const RtToken[], const RtPointer[]) {
+void RiGeometryV(RtToken type, RtInt n, const RtToken tokens[], const RtPointer[]) {
+    RiBinding& b = binding();
+    if (same(type, "teapot")) {
+        if (b.skipInMotion()) return;
+        b.dropAll("Geometry", n, tokens);
+        emitTeapot();
+        return;
+    }
     std::string key = std::string("Geometry \"") + (type ? type : "") + "\"";
-    binding().warnOnce(key, RIBNoCounterpart, "%s is skipped", key.c_str());
+    b.warnOnce(key, RIBNoCounterpart, "%s is skipped", key.c_str());
 }
 void RiReadArchiveV(RtToken name, RtInt, const RtToken[], const RtPointer[]) {
     std::string key = std::string("ReadArchive \"") + (name ? name : "") + "\"";

@@ -1,5 +1,8 @@
 #include "shell/lumivar/CommandLine.h"
 
+#include "api/qelrender.h"
+#include "common/ImageFormats.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -63,6 +66,9 @@ const char* CommandLine::usage() {
            "                          read but not rendered. With -o, each frame is\n"
            "                          saved under its number: -o out.exr --frames 3-4\n"
            "                          writes out3.exr and out4.exr\n"
+           "  --display-type TYPE     write every display of the scenes as TYPE: file\n"
+           "                          (the format its name asks for), tiff, png,\n"
+           "                          openexr, zfile (depth) or framebuffer (a window)\n"
            "  --crop XMIN XMAX YMIN YMAX\n"
            "                          render only this part of each image (numbers in\n"
            "                          0..1, as a scene's crop window); a part renders\n"
@@ -137,6 +143,18 @@ int CommandLine::setCrop(int k, int argc, const char* const* argv) {
     return 4;
 }
 
+void CommandLine::setDisplayType(const char* type) {
+    if (std::strcmp(type, "file") == 0) {
+        displayFormat = QEL_FORMAT_BY_NAME;
+        return;
+    }
+    displayFormat = displayTypeFormat(type, "");
+    if (displayFormat == QEL_NULL)
+        error = std::string("--display-type needs file, tiff, png, openexr, zfile or "
+                            "framebuffer, not \"") +
+                type + "\"";
+}
+
 // The desktop renders one file it is given and shows the images in windows.
 void CommandLine::checkDesktop() {
     if (files.size() > 1)
@@ -189,6 +207,10 @@ CommandLine CommandLine::parse(int argc, const char* const* argv, bool windowSys
             line.setFrames(k + 1 < argc ? argv[++k] : "");
         } else if (startsWith(word, "--frames=")) {
             line.setFrames(word + std::strlen("--frames="));
+        } else if (std::strcmp(word, "--display-type") == 0) {
+            line.setDisplayType(k + 1 < argc ? argv[++k] : "");
+        } else if (startsWith(word, "--display-type=")) {
+            line.setDisplayType(word + std::strlen("--display-type="));
         } else if (std::strcmp(word, "--crop") == 0) {
             k += line.setCrop(k, argc, argv);
         } else if (startsWith(word, "-o")) {

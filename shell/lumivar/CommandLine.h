@@ -21,6 +21,7 @@ struct CommandLine {
     long lastFrame = 0;
     bool cropSet = false; // --crop XMIN XMAX YMIN YMAX replaces the crop windows
     float crop[4] = {0, 1, 0, 1};
+    short displayFormat = 0; // --display-type: a qelRenderOutputFormat code, 0 for none
     bool help = false;
     bool version = false;
     std::string error; // a usage error, empty when the line is good
@@ -34,6 +35,7 @@ private:
     void setFormat(const char* name);
     void setThreads(const char* text);
     void setFrames(const char* text);
+    void setDisplayType(const char* type);
     // The four numbers after --crop at argv[k + 1]; returns how many it read.
     int setCrop(int k, int argc, const char* const* argv);
     void checkDesktop();

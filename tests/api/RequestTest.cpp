@@ -98,6 +98,48 @@ TEST_F(RequestTest, ObjectBeginReturnsAHandleOrNull) {
     EXPECT_EQ(take(), (Lines{"error: Bad object/light handle. qelObjectCall"}));
 }
 
+// A geometric request's reports name the object its attributes name; the
+// next request outside it names none.
+TEST_F(RequestTest, PrimitiveReportsNameTheirObject) {
+    qelSceneBegin();
+    qelAttributePush();
+    qelObjectName("teacup");
+    qelGroupName("china");
+    qelPolygonV(2, 0, nullptr, nullptr);
+    qelAttributePop();
+    qelPolygonV(2, 0, nullptr, nullptr);
+    EXPECT_EQ(take(),
+              (Lines{"error: Parameter out of range. qelPolygonV: vertex count 2 out of range",
+                     "While rendering object teacup; shading group china",
+                     "error: Parameter out of range. qelPolygonV: vertex count 2 out of range"}));
+}
+
+// What the renderer does not render yet warns once for each kind, until the
+// next reset; what it keeps (a declared variable, texture coordinates) is
+// kept quietly.
+TEST_F(RequestTest, RequestsTakenInPartWarnOncePerKind) {
+    unsigned short foo = qelVariable("foo", QEL_CLASS_VARY, QEL_TYPE_FLOAT);
+    EXPECT_NE(foo, 0);
+    qelShutter(0, 1);
+    qelDepthOfField(1e38f, 0, 0);
+    qelSceneBegin();
+    qelDisplacement(qelQuark("bumpy"), 0);
+    qelDisplacement(qelQuark("dents"), 0);
+    qelTextureCoordinates(0, 0, 2, 0, 0, 2, 2, 2);
+    float corners[4] = {1, 2, 3, 4};
+    qelSphere(1, -1, 1, 360, foo, corners, 0);
+    qelSolidBegin(QEL_NULL);
+    qelSolidEnd();
+    qelSceneEnd();
+    EXPECT_EQ(take(), (Lines{"warning: Optional QEL feature. qelDisplacement: displacement shaders "
+                             "are not run; told once",
+                             "warning: Optional QEL feature. qelSolidBegin: solid operations are "
+                             "not applied: every solid is drawn whole; told once"}));
+    qelReset();
+    qelDisplacement(qelQuark("bumpy"), 0);
+    EXPECT_EQ(take().size(), 1u);
+}
+
 TEST_F(RequestTest, OptionValidation) {
     qelClip(0, 10);
     qelClip(1, 1);
@@ -107,7 +149,7 @@ TEST_F(RequestTest, OptionValidation) {
     qelOutputSamples(0x308);
     qelOutputSamples(0x307);
     qelHider(0x402);
-    qelFilter(0x105);
+    qelFilter(0x107);
     qelFilter(QEL_FILTER_SINC);
     EXPECT_EQ(take(),
               (Lines{"error: Parameter out of range. qelClip: near clipping distance 0 out of "
@@ -122,7 +164,7 @@ TEST_F(RequestTest, OptionValidation) {
                      "error: Parameter out of range. qelOutputSamples: unknown samples 776",
                      "error: Parameter out of range. qelHider: unknown hider type 1026, using "
                      "hidden",
-                     "error: Parameter out of range. qelFilter: unknown filter function 261"}));
+                     "error: Parameter out of range. qelFilter: unknown filter function 263"}));
 }
 
 TEST_F(RequestTest, OptionsAreFrozenInAScene) {

@@ -46,6 +46,94 @@ TEST_F(ParserTest, EnumeratorsResolveByWhatTheRequestTakes) {
                      "QEL error: general syntactic error at line 2 '3': Expected Enumeratory"}));
 }
 
+// Every request the scene writer writes is read and passed on, as the
+// writer wrote it from these RIB requests.
+TEST_F(ParserTest, EveryRequestTheWriterWritesIsRead) {
+    Lines calls =
+        read("qelVariable \"foo\" \"vary\" \"float\"\n"
+             "qelShutter 0 1\n"
+             "qelDepthOfField 8 0.1 5\n"
+             "qelRelativeDetail 0.5\n"
+             "qelQuark \"background\"\n"
+             "Imager \"background\"\n"
+             "qelFrameBegin\n"
+             "qelFilter \"narrowgaussian\"\n"
+             "qelSceneBegin\n"
+             "qelSurface \"defaultsurface\"\n"
+             "qelTextureCoordinates 0 0 1 0 0 1 1 1\n"
+             "qelQuark \"arealight\"\n"
+             "qelAreaLightSource \"arealight\" 0 \"intensity\" [2]\n"
+             "qelQuark \"water\"\n"
+             "qelInterior \"water\"\n"
+             "qelExterior \"fog\" \"distance\" [3]\n"
+             "qelDetail [-1 1 -1 1 -1 1]\n"
+             "qelDetailRange 0 0 10 20\n"
+             "qelQuark \"twist\"\n"
+             "qelDeformation \"twist\"\n"
+             "qelQuark \"bumpy\"\n"
+             "qelVariable \"Km\" \"const\" \"float\"\n"
+             "qelDisplacement \"bumpy\" \"Km\" [0.5]\n"
+             "qelSolidBegin \"null\"\n"
+             "qelSphere 1 -1 1 360 \"foo\" [1 2 3 4]\n"
+             "qelSolidEnd\n"
+             "qelTrimCurve [1] [2] [0 0 1 1] [0] [1] [2] [0 1] [0 1] [1 1]\n"
+             "qelMakeTexture \"a.tif\" \"a.tx\" \"wrap\" \"nowrap\" \"narrowgaussian\" 2 2\n"
+             "qelMakeBump \"a.tif\" \"a.bump\" \"wrap\" \"nowrap\" \"box\" 1 1\n"
+             "qelMakeLatLongEnvironment \"a.tif\" \"a.env\" \"box\" 1 1\n"
+             "qelMakeCubeFaceEnvironment \"px\" \"nx\" \"py\" \"ny\" \"pz\" \"nz\" \"c.env\" 95 "
+             "\"box\" 1 1\n"
+             "qelMakeShadow \"z.tif\" \"z.shd\"\n"
+             "qelBound [0 1 0 1 0 1]\n"
+             "qelSceneEnd\n"
+             "qelFrameEnd\n");
+    EXPECT_TRUE(messages().empty()) << messages().front();
+    EXPECT_EQ(calls, (Lines{"qelVariable foo 3330 3585",
+                            "qelShutter [0 1]",
+                            "qelDepthOfField [8 0.1 5]",
+                            "qelRelativeDetail 0.5",
+                            "qelQuark background",
+                            "qelImagerV background",
+                            "qelFrameBegin",
+                            "qelFilter 262",
+                            "qelSceneBegin",
+                            "qelSurfaceV defaultsurface",
+                            "qelTextureCoordinates [0 0 1 0 0 1 1 1]",
+                            "qelQuark arealight",
+                            "qelAreaLightSourceV arealight intensity=[2] -> 1",
+                            "qelQuark water",
+                            "qelInteriorV water",
+                            "qelExteriorV fog distance=[3]",
+                            "qelDetail [-1 1 -1 1 -1 1]",
+                            "qelDetailRange [0 0 10 20]",
+                            "qelQuark twist",
+                            "qelDeformationV twist",
+                            "qelQuark bumpy",
+                            "qelVariable Km 3329 3585",
+                            "qelDisplacementV bumpy Km=[0.5]",
+                            "qelSolidBegin 0",
+                            "qelSphereV [1 -1 1 360] foo=[1 2 3 4]",
+                            "qelSolidEnd",
+                            "qelTrimCurve 1 [1] [2] [0 0 1 1] [0] [1] [2] [0 1] [0 1] [1 1]",
+                            "qelMakeTextureV a.tif a.tx 2560 2561 custom [2 2]",
+                            "qelMakeBumpV a.tif a.bump 2560 2561 box [1 1]",
+                            "qelMakeLatLongEnvironmentV a.tif a.env box [1 1]",
+                            "qelMakeCubeFaceEnvironmentV px nx py ny pz nz c.env 95 box [1 1]",
+                            "qelMakeShadowV z.tif z.shd",
+                            "qelBound [0 1 0 1 0 1]",
+                            "qelRenderInit",
+                            "qelRenderBucket",
+                            "qelRenderBucket",
+                            "qelRenderBucket",
+                            "qelSceneEnd",
+                            "qelFrameEnd"}));
+    // Without arguments, no depth of field; the knots of a trim curve count
+    // its order and its points.
+    EXPECT_EQ(read("qelDepthOfField\nqelTrimCurve [1] [2] [0 1] [0] [1] [2] [0 1] [0 1] [1 1]\n"),
+              (Lines{"qelDepthOfField [1e+38 0 0]"}));
+    EXPECT_EQ(messages(), (Lines{"QEL error: incorrect parameter value at line 2 'qelTrimCurve': "
+                                 "2 knots where the curves have 4"}));
+}
+
 TEST_F(ParserTest, BooleansAreZeroOrOne) {
     EXPECT_EQ(read("qelMatteObject 2\nqelMatteObject 1\n"), (Lines{"qelMatteObject 1"}));
     EXPECT_EQ(messages(),
@@ -61,9 +149,8 @@ TEST_F(ParserTest, NumberWhereAKeywordBelongsIsSkippedToTheNextKeyword) {
 
 TEST_F(ParserTest, UnknownRequestsAreReportedAndSkipped) {
     EXPECT_EQ(read("qelShutter 0 1\nqelFrameBegin\nqelFrobnicate [1 2]\nqelFrameEnd\n"),
-              (Lines{"qelFrameBegin", "qelFrameEnd"}));
-    EXPECT_EQ(messages(), (Lines{"QEL error: undefined QEL request at line 1 'qelShutter'",
-                                 "QEL error: undefined QEL request at line 3 'qelFrobnicate'"}));
+              (Lines{"qelShutter [0 1]", "qelFrameBegin", "qelFrameEnd"}));
+    EXPECT_EQ(messages(), (Lines{"QEL error: undefined QEL request at line 3 'qelFrobnicate'"}));
 }
 
 TEST_F(ParserTest, MissingArgumentsAbandonTheRequest) {

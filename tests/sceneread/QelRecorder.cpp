@@ -210,6 +210,11 @@ void qelOutputFile(short format, const char* name) {
     record("qelOutputFile " + std::to_string(format) + " " + (name ? name : "(null)"));
 }
 void qelOutputSamples(short s) { record("qelOutputSamples " + std::to_string(s)); }
+void qelOutputImage(short format, const char* name, const char* mode, long n,
+                    const float* quantization) {
+    record("qelOutputImage " + std::to_string(format) + " " + (name ? name : "(null)") + " " +
+           (mode ? mode : "(null)") + " " + floats(quantization, n));
+}
 void qelHider(short h) { record("qelHider " + std::to_string(h)); }
 void qelColorSpace(long n, const float* a, const float* b) {
     gColorSamples = n;

@@ -163,10 +163,10 @@ TEST_F(LumivarRibTest, AnUnknownFormatIsAUsageError) {
 
 TEST_F(LumivarRibTest, WarningsAloneSucceedAndErrorsFail) {
     LumivarResult warned =
-        run({"-o", "w.png", fDir.write("warn.rib", square("1 1 1", "Shutter 0 1\n"))});
+        run({"-o", "w.png", fDir.write("warn.rib", square("1 1 1", "DepthOfField 4 1 5\n"))});
     EXPECT_EQ(warned.status, 0) << warned.err;
-    EXPECT_EQ(warned.err, "lumivar: warn.rib:2: RIB warning: no counterpart in the scene API at "
-                          "line 2 'Shutter': the renderer has no qelShutter; skipped\n");
+    EXPECT_EQ(warned.err, "lumivar: warn.rib:2: warning: Optional QEL feature. qelDepthOfField: "
+                          "depth of field is not rendered: everything is in focus; told once\n");
     EXPECT_TRUE(squareInTheMiddle(image("w.png"), Rgb(255, 255, 255)));
 
     LumivarResult failed = run({fDir.write("bad.rib", "Bogus 1\n" + square())});

@@ -280,13 +280,14 @@ TEST_F(LumivarTest, ACropRendersItsPixelsAsTheWholeImageDoes) {
     TiffImage whole = readTiff(fDir + "whole.tif"), part = readTiff(fDir + "part.tif");
     ASSERT_FALSE(whole.data.empty());
     ASSERT_FALSE(part.data.empty());
-    ASSERT_EQ(part.width, whole.width);
+    // Pixels 16..47 across, 24..47 down, and those alone.
+    ASSERT_EQ(part.width, 32u);
+    ASSERT_EQ(part.height, 24u);
     ASSERT_EQ(part.samples, whole.samples);
-    // Pixels 16..47 across, 24..47 down.
-    for (unsigned y = 24; y < 48; ++y)
-        for (unsigned x = 16; x < 48; ++x)
-            ASSERT_TRUE(
-                std::equal(part.pixel(x, y), part.pixel(x, y) + part.samples, whole.pixel(x, y)))
+    for (unsigned y = 0; y < 24; ++y)
+        for (unsigned x = 0; x < 32; ++x)
+            ASSERT_TRUE(std::equal(part.pixel(x, y), part.pixel(x, y) + part.samples,
+                                   whole.pixel(x + 16, y + 24)))
                 << x << ", " << y;
 }
 
@@ -300,12 +301,35 @@ TEST_F(LumivarTest, WrongFramesCropsAndThreadsAreUsageErrors) {
                                           {"--threads=2000"},
                                           {"--crop", "0", "1", "0"},
                                           {"--crop", "0", "1", "0.5", "2"},
-                                          {"--crop", "0.5", "0.5", "0", "1"}}) {
+                                          {"--crop", "0.5", "0.5", "0", "1"},
+                                          {"--display-type", "dsm"},
+                                          {"--display-type=file2"}}) {
         args.push_back(write("s.qel", frame()));
         LumivarResult result = run(args);
         EXPECT_EQ(result.status, 2) << args[0] << " " << args[1];
         EXPECT_TRUE(contains(result.err, args[0].substr(0, 8))) << result.err;
     }
+}
+
+// A scene meant for a window is saved as a file instead, in the format its
+// name asks for; a RIB scene and a QEL one alike.
+TEST_F(LumivarTest, ADisplayTypeOnTheCommandLineOverridesTheScenes) {
+    std::string rib =
+        write("window.rib", "Format 32 24 1\n"
+                            "Display \"shown.png\" \"framebuffer\" \"rgba\"\n"
+                            "Display \"+depth.tif\" \"it\" \"z\"\n"
+                            "WorldBegin\nTranslate 0 0 5\nSphere 1 -1 1 360\nWorldEnd\n");
+    std::string qel = write("window.qel", frame("1 1 1", "qelOutputDisplay \"qel.exr\"\n"));
+    LumivarResult result = run({"--no-window", "--display-type", "file", rib, qel});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(exists("shown.png"));
+    EXPECT_TRUE(exists("depth.tif"));
+    EXPECT_TRUE(exists("qel.exr"));
+    result = run({"--no-window", "--display-type=tiff", rib});
+    ASSERT_EQ(result.status, 0) << result.err;
+    TiffImage shown = readTiff(fDir + "shown.png");
+    EXPECT_EQ(shown.width, 32u);
+    EXPECT_EQ(shown.samples, 4);
 }
 
 TEST_F(LumivarTest, AnImageThatCannotBeWrittenFailsBeforeRendering) {

@@ -26,8 +26,9 @@ const char kSquare[] = "Format 64 64 1\n"
 
 // The scene requests of the square, one line each: Format gives the
 // viewport of pixels 0 to 63 and the pixel aspect, PixelFilter the filter
-// and its widths, WorldBegin and WorldEnd the scene block, and "P" the
-// vertex parameter "point".
+// and its widths, WorldBegin and WorldEnd the scene block (in which
+// RenderMan's default surface holds until Surface), and "P" the vertex
+// parameter "point".
 const char kSquareQel[] = "qelRasterViewport 0 63 0 63\n"
                           "qelRasterAspect 1\n"
                           "qelViewOrthographic\n"
@@ -35,6 +36,7 @@ const char kSquareQel[] = "qelRasterViewport 0 63 0 63\n"
                           "qelFilter \"box\"\n"
                           "qelFilterWidth 1 1\n"
                           "qelSceneBegin\n"
+                          "qelSurface \"defaultsurface\"\n"
                           "qelSurface \"constant\"\n"
                           "qelColor [1 0 0]\n"
                           "qelTranslate 0 0 1\n"

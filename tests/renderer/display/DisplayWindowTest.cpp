@@ -245,13 +245,14 @@ TEST_F(DisplayWindowTest, ScreenShowsTheLowByteOfEachValue) {
     }
 }
 
+// Depth is kept as floats of 0 to 1, shown as levels of 0 to 255.
 TEST_F(DisplayWindowTest, DepthOnlyOutputShowsGreyLevels) {
     gOption->outputSamples(QEL_SAMPLES_Z);
     fDisplay.open("window test", kWidth, 2, 0, 0);
     ASSERT_EQ(fDisplay.channels(), 1);
     std::vector<uint32_t> depths;
     for (long x = 0; x < kWidth; ++x)
-        depths.push_back(0x4500 + uint32_t(x * 2));
+        depths.push_back(slotFromFloat(float(x * 2) / 255.0f));
     fDisplay.span(0, kWidth - 1, 0, depths.data());
     fDisplay.span(0, kWidth - 1, 1, depths.data());
     fDisplay.close();

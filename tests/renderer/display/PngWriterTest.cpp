@@ -25,11 +25,16 @@ FrameBuffer oneRow(const PixelFormat& format, const std::vector<uint32_t>& slots
     return image;
 }
 
+PixelRegion whole(const FrameBuffer& image) {
+    return PixelRegion{0, image.width() - 1, 0, image.height() - 1};
+}
+
 struct PngReadBack {
     bool opened = false;
     bool hasAlpha = false;
     bool hasColour = false;
     unsigned width = 0;
+    unsigned height = 0;
     std::vector<unsigned char> bytes; // r, g, b (, a) per pixel
 
     explicit PngReadBack(const std::string& path) {
@@ -40,6 +45,7 @@ struct PngReadBack {
         hasAlpha = (png.format & PNG_FORMAT_FLAG_ALPHA) != 0;
         hasColour = (png.format & PNG_FORMAT_FLAG_COLOR) != 0;
         width = png.width;
+        height = png.height;
         png.format = hasAlpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
         bytes.resize(PNG_IMAGE_SIZE(png));
         opened = png_image_finish_read(&png, nullptr, bytes.data(), 0, nullptr) != 0;
@@ -48,7 +54,7 @@ struct PngReadBack {
 
 PngReadBack writtenAndRead(const char* name, const FrameBuffer& image) {
     std::string path = tempImagePath(name);
-    EXPECT_TRUE(writePng(path.c_str(), image));
+    EXPECT_TRUE(writePng(path.c_str(), image, whole(image)));
     return PngReadBack(path);
 }
 
@@ -104,8 +110,29 @@ TEST(PngWriter, DepthIsLeftOutAndWithoutColourTheFirstChannelIsGrey) {
 
 TEST(PngWriter, RefusesAnEmptyImageAndAnUnwritablePath) {
     std::string path = tempImagePath("empty.png");
-    EXPECT_FALSE(writePng(path.c_str(), FrameBuffer()));
+    EXPECT_FALSE(writePng(path.c_str(), FrameBuffer(), PixelRegion{0, 0, 0, 0}));
     EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_FALSE(
-        writePng("/nonexistent-dir/x.png", oneRow(layout(true, false, false, 255), {1, 2, 3})));
+    FrameBuffer image = oneRow(layout(true, false, false, 255), {1, 2, 3});
+    EXPECT_FALSE(writePng("/nonexistent-dir/x.png", image, whole(image)));
+    // a region with no pixel, or outside the image
+    EXPECT_FALSE(writePng(path.c_str(), image, PixelRegion{0, -1, 0, 0}));
+    EXPECT_FALSE(writePng(path.c_str(), image, PixelRegion{0, 0, 0, 1}));
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// A crop window is an image of its own size.
+TEST(PngWriter, ARegionIsWrittenAlone) {
+    FrameBuffer image;
+    image.allocate(3, 2, layout(true, false, false, 255));
+    const std::vector<uint32_t> top{1, 1, 1, 2, 2, 2, 3, 3, 3};
+    const std::vector<uint32_t> bottom{4, 4, 4, 5, 5, 5, 6, 6, 6};
+    image.putSpan(0, 2, 0, top.data());
+    image.putSpan(0, 2, 1, bottom.data());
+    std::string path = tempImagePath("region.png");
+    ASSERT_TRUE(writePng(path.c_str(), image, PixelRegion{1, 2, 1, 1}));
+    PngReadBack png(path);
+    ASSERT_TRUE(png.opened);
+    EXPECT_EQ(png.width, 2u);
+    EXPECT_EQ(png.height, 1u);
+    EXPECT_EQ(png.bytes, (std::vector<unsigned char>{5, 5, 5, 6, 6, 6}));
 }

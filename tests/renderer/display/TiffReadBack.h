@@ -13,6 +13,10 @@ struct TiffReadBack {
     bool opened = false;
     uint32_t width = 0, height = 0;
     uint16_t bitsPerSample = 0, samplesPerPixel = 0, sampleFormat = 0, photometric = 0;
+    // Where a part of a larger image lies, and the size of the whole; -1
+    // and 0 when the file does not say.
+    float xPosition = -1, yPosition = -1;
+    uint32_t fullWidth = 0, fullLength = 0;
     std::vector<uint16_t> extraSamples;
     std::vector<unsigned char> bytes; // every scanline, top row first
 
@@ -44,6 +48,10 @@ private:
         TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
         TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
         TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
+        TIFFGetField(tiff, TIFFTAG_XPOSITION, &xPosition);
+        TIFFGetField(tiff, TIFFTAG_YPOSITION, &yPosition);
+        TIFFGetField(tiff, TIFFTAG_PIXAR_IMAGEFULLWIDTH, &fullWidth);
+        TIFFGetField(tiff, TIFFTAG_PIXAR_IMAGEFULLLENGTH, &fullLength);
         uint16_t count = 0;
         uint16_t* types = nullptr;
         if (TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &count, &types))

@@ -28,9 +28,13 @@ FrameBuffer imageOf(long width, long height, const PixelFormat& format,
     return image;
 }
 
+PixelRegion whole(const FrameBuffer& image) {
+    return PixelRegion{0, image.width() - 1, 0, image.height() - 1};
+}
+
 TiffReadBack writtenAndRead(const char* name, const FrameBuffer& image) {
     std::string path = tempImagePath(name);
-    EXPECT_TRUE(writeTiff(path.c_str(), image));
+    EXPECT_TRUE(writeTiff(path.c_str(), image, whole(image)));
     return TiffReadBack(path);
 }
 
@@ -149,8 +153,34 @@ TEST(TiffWriter, OtherOnesTakeTheNarrowestSampleThatHoldsThem) {
 
 TEST(TiffWriter, RefusesAnEmptyImageAndAnUnwritablePath) {
     std::string path = tempImagePath("empty.tif");
-    EXPECT_FALSE(writeTiff(path.c_str(), FrameBuffer()));
+    EXPECT_FALSE(writeTiff(path.c_str(), FrameBuffer(), PixelRegion{0, 0, 0, 0}));
     EXPECT_FALSE(std::filesystem::exists(path));
     FrameBuffer image = imageOf(1, 1, layout(true, false, false, 255, 0), {1, 2, 3});
-    EXPECT_FALSE(writeTiff("/nonexistent-dir/x.tif", image));
+    EXPECT_FALSE(writeTiff("/nonexistent-dir/x.tif", image, whole(image)));
+    // a region with no pixel, or outside the image
+    EXPECT_FALSE(writeTiff(path.c_str(), image, PixelRegion{0, -1, 0, 0}));
+    EXPECT_FALSE(writeTiff(path.c_str(), image, PixelRegion{0, 1, 0, 0}));
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// A crop window's pixels alone, with where they lie in the whole image.
+TEST(TiffWriter, ARegionIsWrittenAloneWithItsPosition) {
+    FrameBuffer image =
+        imageOf(3, 3, layout(true, false, false, 255, 0), {1, 1, 1, 2, 2, 2, 3, 3, 3, //
+                                                           4, 4, 4, 5, 5, 5, 6, 6, 6, //
+                                                           7, 7, 7, 8, 8, 8, 9, 9, 9});
+    std::string path = tempImagePath("region.tif");
+    ASSERT_TRUE(writeTiff(path.c_str(), image, PixelRegion{1, 2, 1, 2}));
+    TiffReadBack tiff(path);
+    EXPECT_EQ(tiff.width, 2u);
+    EXPECT_EQ(tiff.height, 2u);
+    EXPECT_EQ(tiff.bytes, (std::vector<unsigned char>{5, 5, 5, 6, 6, 6, 8, 8, 8, 9, 9, 9}));
+    EXPECT_FLOAT_EQ(tiff.xPosition, 1);
+    EXPECT_FLOAT_EQ(tiff.yPosition, 1);
+    EXPECT_EQ(tiff.fullWidth, 3u);
+    EXPECT_EQ(tiff.fullLength, 3u);
+    // the whole image says nothing of where it lies
+    TiffReadBack wholeTiff = writtenAndRead("whole.tif", image);
+    EXPECT_FLOAT_EQ(wholeTiff.xPosition, -1);
+    EXPECT_EQ(wholeTiff.fullWidth, 0u);
 }

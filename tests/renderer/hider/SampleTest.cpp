@@ -91,13 +91,15 @@ TEST_F(SamplePackTest, EmptySampleIsBlackTransparentAndFar) {
     EXPECT_FLOAT_EQ(z, 1.0f);
 }
 
-// Red over blue, each half transparent: C = 0.5·red + 0.25·blue,
+// Red over blue, each half transparent, their colours premultiplied by
+// their opacity as surfaces give them: C = 0.5·red + 0.5·(0.5·blue),
 // alpha = 1 - 0.5·0.5, depth of the front hit.
-TEST_F(SamplePackTest, CompositesFrontToBack) {
-    std::unique_ptr<Grid> front(quadGrid(Point(0, 0, 0.2f), Point(1, 0, 0.2f),
-                                         Point(0, 1, 0.2f), Point(1, 1, 0.2f), kRed, kHalf));
+TEST_F(SamplePackTest, CompositesPremultipliedColoursFrontToBack) {
+    const Color halfRed = kHalf * kRed, halfBlue = kHalf * kBlue;
+    std::unique_ptr<Grid> front(quadGrid(Point(0, 0, 0.2f), Point(1, 0, 0.2f), Point(0, 1, 0.2f),
+                                         Point(1, 1, 0.2f), halfRed, kHalf));
     std::unique_ptr<Grid> back(quadGrid(Point(0, 0, 0.4f), Point(1, 0, 0.4f), Point(0, 1, 0.4f),
-                                        Point(1, 1, 0.4f), kBlue, kHalf));
+                                        Point(1, 1, 0.4f), halfBlue, kHalf));
     Sample s;
     s.place(0.5f, 0.5f);
     EXPECT_TRUE(s.sample(MicroPolygon(back.get())));
@@ -111,18 +113,28 @@ TEST_F(SamplePackTest, CompositesFrontToBack) {
     EXPECT_FLOAT_EQ(z, 0.2f);
 }
 
-TEST_F(SamplePackTest, MatteHitInFrontHidesWithoutAlpha) {
+// A matte holds out what lies behind it by its opacity and adds nothing:
+// opaque red behind a half-opaque matte keeps half its colour and alpha.
+TEST_F(SamplePackTest, AMatteHoldsOutInProportionToItsOpacity) {
     std::unique_ptr<Grid> red(quadGrid(Point(0, 0, 0.6f), Point(1, 0, 0.6f), Point(0, 1, 0.6f),
                                        Point(1, 1, 0.6f), kRed, gWhite));
     gAttrib->matteObject(1);
     std::unique_ptr<Grid> matte(quadGrid(Point(0, 0, 0.3f), Point(1, 0, 0.3f),
                                          Point(0, 1, 0.3f), Point(1, 1, 0.3f), gBlack, kHalf));
+    std::unique_ptr<Grid> opaqueMatte(quadGrid(Point(0, 0, 0.2f), Point(1, 0, 0.2f),
+                                               Point(0, 1, 0.2f), Point(1, 1, 0.2f), gBlack,
+                                               gWhite));
     Sample s;
     s.place(0.5f, 0.5f);
     s.sample(MicroPolygon(red.get()));
     s.sample(MicroPolygon(matte.get()));
     ASSERT_EQ(s.hits().count(), 2);
     float alpha, z;
+    EXPECT_EQ(s.pack(alpha, z), Color(0.5f, 0, 0));
+    EXPECT_FLOAT_EQ(alpha, 0.5f);
+    EXPECT_FLOAT_EQ(z, 0.6f) << "the depth of what shows";
+    // an opaque matte holds out everything behind it
+    s.sample(MicroPolygon(opaqueMatte.get()));
     EXPECT_EQ(s.pack(alpha, z), gBlack);
     EXPECT_FLOAT_EQ(alpha, 0.0f);
     EXPECT_FLOAT_EQ(z, 1.0f);
@@ -137,25 +149,27 @@ protected:
 // weight 1, the third lies outside the support.
 TEST_F(MultiSampleTest, AveragesTheSamplesInsideTheSupport) {
     MultiSample cell;
-    cell.add(PackedSample{0.2f, 0.1f, Color(1, 0, 0), 1.0f, 0.2f});
-    cell.add(PackedSample{-0.5f, 0.5f, Color(0, 1, 0), 0.5f, 0.6f});
-    cell.add(PackedSample{1.5f, 0.0f, Color(0, 0, 1), 1.0f, 0.0f});
+    cell.add(PackedSample{0.2f, 0.1f, Color(1, 0, 0), 1.0f, 0.2f, {}});
+    cell.add(PackedSample{-0.5f, 0.5f, Color(0, 1, 0), 0.5f, 0.6f, {}});
+    cell.add(PackedSample{1.5f, 0.0f, Color(0, 0, 1), 1.0f, 0.0f, {}});
     Color C;
-    float alpha, z;
-    EXPECT_FLOAT_EQ(cell.filter(0, 0, C, alpha, z), 1.0f);
+    float alpha, z, nearest = 1.0f;
+    EXPECT_FLOAT_EQ(cell.filter(0, 0, C, alpha, z, nearest), 1.0f);
     EXPECT_FLOAT_EQ(C.r, 0.5f);
     EXPECT_FLOAT_EQ(C.g, 0.5f);
     EXPECT_FLOAT_EQ(C.b, 0.0f);
     EXPECT_FLOAT_EQ(alpha, 0.75f);
     EXPECT_FLOAT_EQ(z, 0.4f);
+    EXPECT_FLOAT_EQ(nearest, 0.2f) << "the nearest of the samples that count";
 }
 
 TEST_F(MultiSampleTest, NoWeightGivesFarBlack) {
     MultiSample cell;
-    cell.add(PackedSample{3.0f, 0.0f, Color(1, 1, 1), 1.0f, 0.3f});
+    cell.add(PackedSample{3.0f, 0.0f, Color(1, 1, 1), 1.0f, 0.3f, {}});
     Color C;
-    float alpha, z;
-    EXPECT_FLOAT_EQ(cell.filter(0, 0, C, alpha, z), 0.0f);
+    float alpha, z, nearest = 1.0f;
+    EXPECT_FLOAT_EQ(cell.filter(0, 0, C, alpha, z, nearest), 0.0f);
+    EXPECT_FLOAT_EQ(nearest, 1.0f);
     EXPECT_EQ(C, gBlack);
     EXPECT_FLOAT_EQ(alpha, 0.0f);
     EXPECT_FLOAT_EQ(z, 1.0f);

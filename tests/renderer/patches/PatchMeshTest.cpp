@@ -65,6 +65,20 @@ TEST_F(PatchMeshTest, BezierMeshOfSevenByFourHasTwoPatches) {
     EXPECT_EQ(valueOf(*children[1], kQuarkOpacity, 0), 1);
     EXPECT_EQ(valueOf(*children[1], kQuarkOpacity, 3), 5);
     EXPECT_EQ(children[1]->sequence(), m->sequence());
+    // The mesh's u runs over both patches; splitting a patch halves its part.
+    ParameterRange second = children[1]->parameterRange();
+    EXPECT_FLOAT_EQ(second.u0, 0.5f);
+    EXPECT_FLOAT_EQ(second.u1, 1.0f);
+    EXPECT_FLOAT_EQ(second.v0, 0.0f);
+    EXPECT_FLOAT_EQ(second.v1, 1.0f);
+    children[1]->split();
+    auto quarters = takeChildren();
+    ASSERT_EQ(quarters.size(), 4u);
+    ParameterRange last = quarters[3]->parameterRange();
+    EXPECT_FLOAT_EQ(last.u0, 0.75f);
+    EXPECT_FLOAT_EQ(last.u1, 1.0f);
+    EXPECT_FLOAT_EQ(last.v0, 0.5f);
+    EXPECT_FLOAT_EQ(last.v1, 1.0f);
 }
 
 TEST_F(PatchMeshTest, LeftOverControlPointsAreReported) {

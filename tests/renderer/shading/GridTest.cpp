@@ -92,15 +92,17 @@ TEST_F(GridTest, SmoothTriangularGridFoldsPointsPastTheDiagonal) {
     expectColor(grid->row(1)[2].Ci, 0.5f, 0.25f, 0.0f);  // inside the triangle: as it is
 }
 
-TEST_F(GridTest, MatteGridsAreBlackAndOpaque) {
+// A matte is shaded for its opacity, which says how much it holds out.
+TEST_F(GridTest, MatteGridsKeepTheirOpacity) {
     gAttrib->matteObject(1);
+    const float half[3] = {0.5f, 0.25f, 1.0f};
+    gAttrib->opacity(half);
     std::unique_ptr<Grid> grid(makeGrid(2, 2, 0));
     grid->shade();
-    for (int k = 0; k <= 2; ++k)
-        for (int i = 0; i <= 2; ++i) {
-            expectColor(grid->row(k)[i].Ci, 0, 0, 0);
-            expectColor(grid->row(k)[i].Oi, 1, 1, 1);
-        }
+    // each micropolygon's shading goes to its first vertex
+    for (int k = 0; k < 2; ++k)
+        for (int i = 0; i < 2; ++i)
+            expectColor(grid->row(k)[i].Oi, 0.5f, 0.25f, 1.0f);
 }
 
 TEST_F(GridTest, StandardVariablesAreKeptApart) {

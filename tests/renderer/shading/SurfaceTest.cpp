@@ -156,6 +156,22 @@ TEST_F(SurfaceTest, ConstantSurfaceIgnoresTheLights) {
     expectColor(constant->Oi, 0.5f, 1, 0.5f);
 }
 
+// RenderMan's default surface needs no light: Os · Cs · (0.2 + 0.8 d²),
+// d the cosine between the normal and the view direction.
+TEST_F(SurfaceTest, TheDefaultSurfaceIsLitFromTheEyeWithoutLights) {
+    Surface* headOn = make(kQuarkDefaultSurface);
+    headOn->lights = nullptr;
+    expectColor(shade(headOn), 0.4f, 0.4f, 0.1f); // d = 1
+    expectColor(headOn->Oi, 0.5f, 1, 0.5f);
+    Surface* tilted = make(kQuarkDefaultSurface);
+    tilted->N = Point(-kSin60, 0, -0.5f); // 60 degrees off the view: d² = 1/4
+    float scale = 0.2f + 0.8f * 0.25f;
+    expectColor(shade(tilted), 0.4f * scale, 0.4f * scale, 0.1f * scale);
+    Surface* dim = make(kQuarkDefaultSurface,
+                        argList({uniformArg(kQuarkKa, {0.5f}), uniformArg(kQuarkKd, {0.25f})}));
+    expectColor(shade(dim), 0.4f * 0.75f, 0.4f * 0.75f, 0.1f * 0.75f);
+}
+
 TEST_F(SurfaceTest, WithoutActiveLightsSurfacesAreBlack) {
     Surface* plastic = make(kQuarkPlastic);
     plastic->lights = nullptr;
@@ -208,6 +224,7 @@ TEST_F(SurfaceTest, FactoryMakesEachSurfaceByName) {
     EXPECT_NE(dynamic_cast<MatteSurface*>(made(kQuarkDiffuse)), nullptr);
     EXPECT_NE(dynamic_cast<MetalSurface*>(made(kQuarkMetal)), nullptr);
     EXPECT_NE(dynamic_cast<PlasticSurface*>(made(kQuarkPlastic)), nullptr);
+    EXPECT_NE(dynamic_cast<DefaultSurface*>(made(kQuarkDefaultSurface)), nullptr);
     EXPECT_EQ(makeSurfaceShader(kQuarkFog, ArgList(), fSpace), nullptr);
     EXPECT_EQ(makeSurfaceShader(kQuarkSpot, ArgList(), fSpace), nullptr);
 }

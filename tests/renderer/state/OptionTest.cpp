@@ -123,6 +123,57 @@ TEST_F(OptionTest, OutputSamplesGiveTheChannelCount) {
     EXPECT_EQ(o.channels, 5);
 }
 
+// Image outputs: '+' adds one, any other name replaces them all; the plan
+// lays out each output's channels and what the hider must find for them.
+TEST_F(OptionTest, ImageOutputsArePlannedChannelByChannel) {
+    Option& o = *gOption;
+    const float eightBits[5] = {0, 255, 0, 255, 0.5f};
+    o.outputImage(QEL_FORMAT_TIFF, "a.tif", "rgbz", 0, nullptr);
+    o.outputImage(QEL_FORMAT_OPENEXR, "+n.exr", "varying normal N", 0, nullptr);
+    o.outputImage(QEL_FORMAT_PNG, "+s.png", "s", 5, eightBits);
+    o.outputImage(QEL_FORMAT_DEPTHFILE, "+d.z", "rgba", 0, nullptr);
+    ASSERT_EQ(o.plan.outputs.size(), 4u);
+    EXPECT_EQ(o.plan.outputs[1].name, "n.exr");
+    EXPECT_EQ(o.plan.slotsPerPixel(), 4 + 3 + 1 + 1);
+    EXPECT_EQ(o.plan.variableFloats, 4); // N then s
+    EXPECT_TRUE(o.plan.wantsNearestDepth);
+    EXPECT_FALSE(o.plan.wantsOpacity);
+    // the first output also as the fields of old
+    EXPECT_EQ(o.outputKind, QEL_FORMAT_TIFF);
+    EXPECT_EQ(o.samplesCode, QEL_SAMPLES_RGBZ);
+    EXPECT_EQ(o.channels, 4);
+    const OutputChannel& depth = o.plan.outputs[0].channels[3];
+    EXPECT_EQ(depth.source, ChannelSource::kNearestDepth);
+    EXPECT_TRUE(depth.quantization.keepsFloats());
+    const OutputChannel& s = o.plan.outputs[2].channels[0];
+    EXPECT_EQ(s.source, ChannelSource::kVariable);
+    EXPECT_EQ(s.index, 3);
+    EXPECT_FLOAT_EQ(s.quantization.one, 255);
+    EXPECT_EQ(o.plan.outputs[3].mode, "z") << "a depth file holds depth alone";
+    // a name without '+' starts again; lumivar's --display-type changes them all
+    o.outputImage(QEL_FORMAT_WINDOW, "shown", "Oi", 0, nullptr);
+    o.outputImage(QEL_FORMAT_TIFF, "+x.exr", "a", 0, nullptr);
+    ASSERT_EQ(o.plan.outputs.size(), 2u);
+    EXPECT_TRUE(o.plan.wantsOpacity);
+    o.outputsByName();
+    EXPECT_EQ(o.plan.outputs[0].format, QEL_FORMAT_TIFF);
+    EXPECT_EQ(o.plan.outputs[1].format, QEL_FORMAT_OPENEXR);
+
+    request("qelOutputImage");
+    o.outputImage(QEL_FORMAT_TIFF, "b.tif", "nonsense", 0, nullptr);
+    o.outputImage(QEL_FORMAT_TIFF, "b.tif", "rgb", 3, eightBits);
+    o.outputImage(0x2FE, "b.tif", "rgb", 0, nullptr);
+    o.outputImage(QEL_FORMAT_TIFF, nullptr, "rgb", 0, nullptr);
+    EXPECT_EQ(reports(),
+              (Lines{kRange + "qelOutputImage: unknown output mode \"nonsense\"",
+                     kRange + "qelOutputImage: 3 quantization values, not 0 or 5",
+                     kRange + "qelOutputImage: unknown file format 766",
+                     "error: Required parameters not provided. qelOutputImage: name, mode and "
+                     "quantization "
+                     "must not be null"}));
+    EXPECT_EQ(o.plan.outputs.size(), 2u) << "nothing changed";
+}
+
 TEST_F(OptionTest, UnknownHiderFallsBackToHidden) {
     Option& o = *gOption;
     o.hider(0x401);
@@ -136,16 +187,17 @@ TEST_F(OptionTest, UnknownHiderFallsBackToHidden) {
 }
 
 TEST_F(OptionTest, FilterCodesChooseTheBuiltInFilters) {
-    const qelFilterFunc expected[] = {qelGaussianFilter, qelCatmullRomFilter, qelBoxFilter,
-                                      qelTriangleFilter, qelSincFilter};
-    for (short code = 0x100; code <= 0x104; ++code) {
+    const qelFilterFunc expected[] = {
+        qelGaussianFilter, qelCatmullRomFilter, qelBoxFilter,           qelTriangleFilter,
+        qelSincFilter,     qelMitchellFilter,   qelNarrowGaussianFilter};
+    for (short code = 0x100; code <= 0x106; ++code) {
         gOption->filter(code);
         EXPECT_EQ(gOption->filterFunction, expected[code - 0x100]) << code;
     }
     request("qelFilter");
-    gOption->filter(0x105);
-    EXPECT_EQ(reports(), Lines{kRange + "qelFilter: unknown filter function 261"});
-    EXPECT_EQ(gOption->filterFunction, qelSincFilter);
+    gOption->filter(0x107);
+    EXPECT_EQ(reports(), Lines{kRange + "qelFilter: unknown filter function 263"});
+    EXPECT_EQ(gOption->filterFunction, qelNarrowGaussianFilter);
     gOption->customFilter(qelBoxFilter);
     EXPECT_EQ(gOption->filterFunction, qelBoxFilter);
 }

@@ -80,17 +80,16 @@ TEST_F(RibBindingTest, MeshCountsAndConstants) {
     RiPointsPolygonsV(2, nvertices, vertices, 2, tokens, values);
     EXPECT_EQ(calls(), (Lines{"qelPolygonMeshV 2 [3 3] [0 1 2 0 2 3] point=[0 0 0 1 0 0 1 1 0 0 "
                               "1 0] opacity=[0.5 0.5 0.5 0.5 0.5 0.5 0.5 0.5 0.5 0.5 0.5 0.5]"}));
-    // face-varying values have no place where vertices are shared
-    RtFloat corners[6] = {};
+    // face-varying values give each face corner a point of its own
+    RtFloat corners[6] = {1, 2, 3, 4, 5, 6};
     RtToken faceTokens[] = {"P", "facevarying float s"};
     RtPointer faceValues[] = {points, corners};
     calls().clear();
     RiPointsPolygonsV(2, nvertices, vertices, 2, faceTokens, faceValues);
     EXPECT_EQ(calls(), (Lines{"qelVariable s 3330 3585",
-                              "qelPolygonMeshV 2 [3 3] [0 1 2 0 2 3] point=[0 0 0 1 0 0 1 1 0 0 "
-                              "1 0]"}));
-    EXPECT_EQ(gReports, (Lines{"3 2818 PointsPolygons: \"s\" has 6 values where the scene API "
-                               "takes 4; dropped"}));
+                              "qelPolygonMeshV 2 [3 3] [0 1 2 3 4 5] point=[0 0 0 1 0 0 1 1 0 0 0 "
+                              "0 1 1 0 0 1 0] s=[1 2 3 4 5 6]"}));
+    EXPECT_TRUE(gReports.empty());
 }
 
 TEST_F(RibBindingTest, DeclarationsIssueVariablesOnce) {
@@ -140,9 +139,9 @@ TEST_F(RibBindingTest, WorldEndRendersEveryBucket) {
     recorder::reset(3);
     RiWorldBegin();
     RiWorldEnd();
-    EXPECT_EQ(calls(),
-              (Lines{"qelSceneBegin", "qelRenderInit", "qelRenderBucket", "qelRenderBucket",
-                     "qelRenderBucket", "qelRenderBucket", "qelSceneEnd"}));
+    EXPECT_EQ(calls(), (Lines{"qelFilter 262", "qelSceneBegin", "qelSurfaceV defaultsurface",
+                              "qelRenderInit", "qelRenderBucket", "qelRenderBucket",
+                              "qelRenderBucket", "qelRenderBucket", "qelSceneEnd"}));
 }
 
 } // namespace

@@ -131,11 +131,13 @@ TEST_F(RibEncodingTest, ReferenceExampleDecodes) {
         "Color [1 0.5 0]\nSphere 1 -1 1 360\nAttributeEnd\nSurface \"plastic\"\n"
         "Translate 0 0 2.5\nSphere 0.5 -0.5 0.5 360\nWorldEnd\n";
     Lines expected = read(ascii);
-    EXPECT_EQ(expected, (Lines{"qelSceneBegin", "qelAttributePush", "qelSurfaceV plastic ks=[0.8]",
-                               "qelColor [1 0.5 0]", "qelSphereV [1 -1 1 360]", "qelAttributePop",
-                               "qelSurfaceV plastic", "qelTranslate [0 0 2.5]",
-                               "qelSphereV [0.5 -0.5 0.5 360]", "qelRenderInit", "qelRenderBucket",
-                               "qelRenderBucket", "qelRenderBucket", "qelSceneEnd"}));
+    EXPECT_EQ(expected,
+              (Lines{"qelFilter 262", "qelSceneBegin", "qelSurfaceV defaultsurface",
+                     "qelAttributePush", "qelSurfaceV plastic ks=[0.8] roughness=[0.0125]",
+                     "qelColor [1 0.5 0]", "qelSphereV [1 -1 1 360]", "qelAttributePop",
+                     "qelSurfaceV plastic roughness=[0.0125]", "qelTranslate [0 0 2.5]",
+                     "qelSphereV [0.5 -0.5 0.5 360]", "qelRenderInit", "qelRenderBucket",
+                     "qelRenderBucket", "qelRenderBucket", "qelSceneEnd"}));
     EXPECT_EQ(read(std::string(reinterpret_cast<const char*>(bytes), sizeof bytes)), expected);
     EXPECT_TRUE(messages().empty());
 }
