@@ -66,6 +66,7 @@ short State::verify(unsigned short mask, long code) {
 }
 
 void State::init() {
+    renderTarget().flushScene(); // the workers stop before what they read goes
     initQuark();
     State* previous = gState;
     gState = this; // the default blocks below may ask for the state
@@ -88,7 +89,6 @@ void State::init() {
     clearMarkedSpaces();
     fMotionFirst = 0;
     resetCamera();
-    renderTarget().flushScene();
     renderTarget().closeDisplay();
     renderTarget().destroyDisplay();
     if (previous && previous != this) gState = previous;

@@ -1,10 +1,12 @@
 // The renderer library driven through nothing but its API, the way a client
 // program sees it: every report arrives at the client's printer as one line.
 #include "api/qel.h"
+#include "api/qelrender.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 #include <vector>
@@ -13,7 +15,9 @@ namespace {
 
 std::vector<std::string> gLines;
 
-void record(const char* text) { gLines.emplace_back(text); }
+void record(const char* text) {
+    gLines.emplace_back(text);
+}
 
 class RequestTest : public ::testing::Test {
 protected:
@@ -254,9 +258,10 @@ TEST_F(RequestTest, ErrorHandlersThroughTheApi) {
     qelErrorHandler(QEL_SEVERITY_ERROR, QEL_HANDLER_IGNORE);
     qelFrameEnd();
     EXPECT_EQ(qelLastError(), 4);
-    EXPECT_EQ(take(),
-              (Lines{"error: Parameter out of range. qelErrorHandler: unknown severity mask 2832",
-                     "error: Parameter out of range. qelErrorHandler: unknown error handler 3075"}));
+    EXPECT_EQ(
+        take(),
+        (Lines{"error: Parameter out of range. qelErrorHandler: unknown severity mask 2832",
+               "error: Parameter out of range. qelErrorHandler: unknown error handler 3075"}));
 }
 
 TEST_F(RequestTest, QuarksThroughTheApi) {
@@ -336,7 +341,8 @@ TEST_F(RequestTest, NullPointersAreReportedNotFollowed) {
     qelSceneEnd();
     Lines lines = take();
     EXPECT_EQ(lines.size(), 11u);
-    for (const std::string& line : lines) EXPECT_EQ(line.rfind("error: ", 0), 0u) << line;
+    for (const std::string& line : lines)
+        EXPECT_EQ(line.rfind("error: ", 0), 0u) << line;
 }
 
 TEST_F(RequestTest, ExtremeNumbersDoNotCrash) {
@@ -344,8 +350,8 @@ TEST_F(RequestTest, ExtremeNumbersDoNotCrash) {
     const float inf = std::numeric_limits<float>::infinity();
     for (float x : {nan, inf, -inf, 1e38f, -1e38f, 0.0f}) {
         qelReset();
-        qelRasterViewport(long(0), std::numeric_limits<long>::max(), std::numeric_limits<long>::min(),
-                          0);
+        qelRasterViewport(long(0), std::numeric_limits<long>::max(),
+                          std::numeric_limits<long>::min(), 0);
         qelRasterAspect(x);
         qelImageWindow(x, x, x, x);
         qelImageAspect(x);
@@ -379,14 +385,16 @@ TEST_F(RequestTest, ExtremeNumbersDoNotCrash) {
 
 TEST_F(RequestTest, NestingHasALimit) {
     qelFrameBegin(); // the outermost and the frame block count too
-    for (int k = 0; k < 49998; ++k) qelAttributePush();
+    for (int k = 0; k < 49998; ++k)
+        qelAttributePush();
     EXPECT_TRUE(take().empty());
     qelAttributePush();
     Lines lines = take();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0],
               "error: Bad begin-end nesting. qelAttributePush: blocks nested deeper than 50000");
-    for (int k = 0; k < 49998; ++k) qelAttributePop();
+    for (int k = 0; k < 49998; ++k)
+        qelAttributePop();
     qelFrameEnd();
     EXPECT_TRUE(take().empty());
 }
@@ -408,3 +416,42 @@ TEST_F(RequestTest, SevereErrorsAbortByDefault) {
 }
 
 } // namespace
+
+namespace {
+
+void beginScenesOfSpheres(const std::string& image) {
+    qelRasterViewport(0, 127, 0, 127);
+    qelTune(32, 16, 16);
+    qelOutputImage(QEL_FORMAT_TIFF, image.c_str(), "rgbaz", 0, nullptr);
+    qelOutputImage(QEL_FORMAT_TIFF, ("+" + image + ".N.tif").c_str(), "N", 0, nullptr);
+    qelViewPerspective(40);
+    qelSceneBegin();
+    qelTranslate(0, 0, 6);
+    for (int i = 0; i < 9; ++i) {
+        qelMatrixPush();
+        qelTranslate(float(i % 3) - 1, float(i / 3) - 1, 0);
+        qelSphere(0.6f, -0.6f, 0.6f, 360, 0);
+        qelMatrixPop();
+    }
+}
+
+} // namespace
+
+// The workers render the buckets ahead of the caller; a reset between two
+// buckets stops them before the outputs, options and lights they read go.
+TEST_F(RequestTest, ResetBetweenBucketsStopsTheWorkersFirst) {
+    std::string image = ::testing::TempDir() + "reset-between-buckets.tif";
+    qelRenderThreads(4);
+    for (int round = 0; round < 3; ++round) {
+        beginScenesOfSpheres(image);
+        qelRenderInit();
+        EXPECT_EQ(qelRenderBucket(), 1);
+        qelReset();
+    }
+    beginScenesOfSpheres(image);
+    qelSceneEnd();
+    qelRenderThreads(0);
+    EXPECT_EQ(take(), Lines{});
+    EXPECT_EQ(std::remove(image.c_str()), 0);
+    EXPECT_EQ(std::remove((image + ".N.tif").c_str()), 0);
+}
