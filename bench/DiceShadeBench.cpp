@@ -4,6 +4,7 @@
 #include "renderer/geometry/Primitive.h"
 #include "renderer/geometry/QuadricShapes.h"
 #include "renderer/shading/Grid.h"
+#include "renderer/shading/ShadingContext.h"
 #include "renderer/state/PictrelTarget.h"
 #include "renderer/state/Scene.h"
 #include "renderer/state/State.h"
@@ -52,11 +53,12 @@ struct SphereScene {
 
 void diceAndShade(benchmark::State& run) {
     SphereScene setup;
+    ShadingContext shading;
     for (auto _ : run) {
         Primitive::fUSteps = kSteps;
         Primitive::fVSteps = kSteps;
         std::unique_ptr<Grid> grid(setup.sphere->dice());
-        grid->shade();
+        grid->shade(shading);
         grid->project();
         benchmark::DoNotOptimize(grid->row(kSteps / 2)[kSteps / 2].Ci);
     }

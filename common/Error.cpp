@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <thread>
 #include <unistd.h>
@@ -20,8 +21,6 @@ struct ErrorState {
     qelErrorPrinterFunc printHandler = printToStandardError;
     bool printerChosen = false; // a client's printer is never replaced by a default
     long lastError = 0;
-    const char* funcName = nullptr;
-    std::new_handler storedNewHandler = nullptr;
     ErrorGate gate = nullptr;
 };
 
@@ -36,9 +35,22 @@ struct ThreadContext {
     const char* attribName = nullptr;
     const char* shadingGroup = nullptr;
     ReportQueue* deferred = nullptr;
+    const char* funcName = nullptr; // the request running on the thread
 };
 
 thread_local ThreadContext tContext;
+
+// While any thread runs a request, running out of memory is reported.
+struct NamedThreads {
+    std::mutex lock;
+    int count = 0;
+    std::new_handler stored = nullptr;
+};
+
+NamedThreads& namedThreads() {
+    static NamedThreads named;
+    return named;
+}
 
 constexpr const char* kCodeTexts[] = {
     "",
@@ -62,10 +74,14 @@ constexpr const char* kCodeTexts[] = {
 qelErrorHandlerFunc handlerFor(long severity) {
     ErrorState& s = state();
     switch (severity) {
-    case kInfo: return s.infoHandler;
-    case kWarning: return s.warningHandler;
-    case kError: return s.errorHandler;
-    default: return s.severeHandler;
+    case kInfo:
+        return s.infoHandler;
+    case kWarning:
+        return s.warningHandler;
+    case kError:
+        return s.errorHandler;
+    default:
+        return s.severeHandler;
     }
 }
 
@@ -89,7 +105,8 @@ void keepReserve() {
 // must neither print again nor allocate: the first report ends the process.
 [[noreturn]] void exhaustedAgain() {
     if (gExhaustedOn.load() != std::this_thread::get_id())
-        for (;;) ::pause();
+        for (;;)
+            ::pause();
     static const char kLine[] = "severe error: Out of memory. free store exhausted\n";
     ssize_t written = ::write(STDERR_FILENO, kLine, sizeof kLine - 1);
     (void)written;
@@ -104,7 +121,7 @@ void errorNewHandler() {
     std::free(gReserve);
     gReserve = nullptr;
     char message[kErrorBufferSize];
-    const char* name = state().funcName;
+    const char* name = tContext.funcName;
     std::snprintf(message, sizeof message, "%s%sfree store exhausted", name ? name : "",
                   name ? ": " : "");
     handlerFor(kSevere)(kErrNoMem, kSevere, message);
@@ -146,10 +163,14 @@ void errorCodeText(long code, char* out, unsigned long size) {
 
 const char* severityLabel(long severity) {
     switch (severity) {
-    case kInfo: return "info:";
-    case kWarning: return "warning:";
-    case kSevere: return "severe error:";
-    default: return "error:";
+    case kInfo:
+        return "info:";
+    case kWarning:
+        return "warning:";
+    case kSevere:
+        return "severe error:";
+    default:
+        return "error:";
     }
 }
 
@@ -163,13 +184,13 @@ void verror(long code, long severity, const char* format, va_list args) {
     }
     qelErrorHandlerFunc handler = handlerFor(severity);
     if (!format) {
-        handler(code, severity, state().funcName);
+        handler(code, severity, tContext.funcName);
         return;
     }
     char buffer[kErrorBufferSize];
     int used = 0;
-    if (state().funcName) {
-        used = std::snprintf(buffer, sizeof buffer, "%s: ", state().funcName);
+    if (tContext.funcName) {
+        used = std::snprintf(buffer, sizeof buffer, "%s: ", tContext.funcName);
         if (used < 0) used = 0;
         if (used >= kErrorBufferSize) used = kErrorBufferSize - 1;
     }
@@ -184,7 +205,9 @@ void error(long code, long severity, const char* format, ...) {
     va_end(args);
 }
 
-void errorIgnore(long code, long, const char*) { state().lastError = code; }
+void errorIgnore(long code, long, const char*) {
+    state().lastError = code;
+}
 
 void errorPrint(long code, long severity, const char* message) {
     ErrorState& s = state();
@@ -207,15 +230,25 @@ void errorAbort(long code, long severity, const char* message) {
     if (severity > kInfo) std::abort();
 }
 
-long lastError() { return state().lastError; }
+long lastError() {
+    return state().lastError;
+}
 
 void setErrorHandler(short mask, short handler) {
     qelErrorHandlerFunc function = nullptr;
     switch (handler) {
-    case 0xC00: function = errorIgnore; break;
-    case 0xC01: function = errorPrint; break;
-    case 0xC02: function = errorAbort; break;
-    default: error(kErrRange, kError, "unknown error handler %d", handler); return;
+    case 0xC00:
+        function = errorIgnore;
+        break;
+    case 0xC01:
+        function = errorPrint;
+        break;
+    case 0xC02:
+        function = errorAbort;
+        break;
+    default:
+        error(kErrRange, kError, "unknown error handler %d", handler);
+        return;
     }
     setErrorHandler(mask, function);
 }
@@ -246,39 +279,50 @@ void setDefaultErrorPrinter(qelErrorPrinterFunc printer) {
 }
 
 const char* setErrorFuncName(const char* name) {
-    ErrorState& s = state();
-    const char* previous = s.funcName;
-    if (name && !previous) {
-        keepReserve();
-        s.storedNewHandler = std::set_new_handler(errorNewHandler);
+    const char* previous = tContext.funcName;
+    if (bool(name) != bool(previous)) {
+        NamedThreads& named = namedThreads();
+        std::lock_guard<std::mutex> hold(named.lock);
+        if (name && named.count++ == 0) {
+            keepReserve();
+            named.stored = std::set_new_handler(errorNewHandler);
+        } else if (!name && --named.count == 0) {
+            std::set_new_handler(named.stored);
+        }
     }
-    else if (!name && previous)
-        std::set_new_handler(s.storedNewHandler);
-    s.funcName = name;
+    tContext.funcName = name;
     return previous;
 }
 
-const char* errorFuncName() { return state().funcName; }
+const char* errorFuncName() {
+    return tContext.funcName;
+}
 
 void setAttribNames(const char* objectName, const char* groupName) {
     tContext.attribName = objectName;
     tContext.shadingGroup = groupName;
 }
 
-void deferReports(ReportQueue* queue) { tContext.deferred = queue; }
+void deferReports(ReportQueue* queue) {
+    tContext.deferred = queue;
+}
 
 void reportNow(long code, long severity, const char* message, const char* objectName,
                const char* groupName) {
     ThreadContext saved = tContext;
-    tContext = ThreadContext{objectName, groupName, nullptr};
+    tContext.attribName = objectName;
+    tContext.shadingGroup = groupName;
+    tContext.deferred = nullptr;
     if (message)
         error(code, severity, "%s", message);
     else
-        handlerFor(severity)(code, severity, state().funcName);
+        handlerFor(severity)(code, severity, tContext.funcName);
     tContext = saved;
 }
 
-void setErrorGate(ErrorGate gate) { state().gate = gate; }
+void setErrorGate(ErrorGate gate) {
+    state().gate = gate;
+}
 
 void printToStandardError(const char* text) {
     std::fputs(text ? text : "", stderr);

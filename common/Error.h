@@ -44,8 +44,9 @@ void setErrorHandler(short mask, short handler);
 void setErrorHandler(short mask, qelErrorHandlerFunc handler);
 void setErrorPrinter(qelErrorPrinterFunc printer);
 
-// Sets the name of the running request and returns the previous one. While a
-// name is set, running out of memory is reported under it and is fatal.
+// Sets the name of the request running on this thread and returns the
+// previous one. While a thread has a name, running out of memory is reported
+// under the name of the thread that ran out, and is fatal.
 const char* setErrorFuncName(const char* name);
 const char* errorFuncName();
 

@@ -1,7 +1,9 @@
 #include "renderer/shading/Grid.h"
 
+#include "api/qel.h"
 #include "common/Quark.h"
-#include "renderer/shading/ShaderCopies.h"
+#include "renderer/shading/ParameterValues.h"
+#include "renderer/shading/ShadingContext.h"
 #include "renderer/shading/ShadingFunctions.h"
 #include "renderer/shading/Surface.h"
 #include "renderer/shading/Volume.h"
@@ -20,22 +22,9 @@ bool isStandardVariable(unsigned short quark) {
     return quark >= kQuarkNormal && quark <= kQuarkOpacity;
 }
 
-bool isPosition(unsigned short quark) { return quark >= kQuarkPoint && quark <= kQuarkPointw; }
-
-// The values a shading point starts from, and the primitive's own values
-// laid over them.
-struct StandardValues {
-    Point N, Ng;
-    Color Cs, Os;
-    ParmList parms;
-
-    explicit StandardValues(const Attrib& attrib) : Cs(attrib.colorValue), Os(attrib.opacityValue) {
-        parms.bind(kQuarkNormal, &N);
-        parms.bind(kQuarkPlane, &Ng);
-        parms.bind(kQuarkColor, &Cs);
-        parms.bind(kQuarkOpacity, &Os);
-    }
-};
+bool isPosition(unsigned short quark) {
+    return quark >= kQuarkPoint && quark <= kQuarkPointw;
+}
 
 } // namespace
 
@@ -100,109 +89,6 @@ int Grid::vertexRowLength(int k) const {
 
 namespace {
 
-struct ShadingPoint {
-    Point P, dPdu, dPdv;
-    float u, v;
-};
-
-// The values of one shading point before the surface shader runs.
-struct PointValues {
-    Point P, N, Ng;
-    Color Cs, Os;
-    float s, t, u, v;
-};
-
-class GridShader {
-public:
-    // Without a surface the shader only finds the point values.
-    GridShader(const Grid& grid, Surface* surface, Volume* atmosphere,
-               const List<Light*>* lights)
-        : fGrid(grid), fAttrib(*grid.attrib()), fSurface(surface), fAtmosphere(atmosphere),
-          fValues(fAttrib), fHasNormal(grid.stdVars().find(kQuarkNormal) != nullptr),
-          fOrthographic(gOption->perspective == 0) {
-        if (!fSurface) return;
-        const ParameterRange& range = grid.parameterRange();
-        fSurface->du = (range.u1 - range.u0) / float(grid.nu());
-        fSurface->dv = (range.v1 - range.v0) / float(grid.nv());
-        fSurface->lights = lights;
-    }
-
-    PointValues valuesAt(ShadingPoint& point) {
-        foldTriangle(point);
-        const float* st = fAttrib.textureST;
-        fValues.Ng = point.dPdu ^ point.dPdv;
-        if (fGrid.flipNormal()) fValues.Ng = -fValues.Ng;
-        fValues.parms.override(fGrid.stdVars());
-        fValues.parms.bilerp(point.u, point.v, fGrid.stdVars());
-        if (!fHasNormal) fValues.N = fValues.Ng;
-        // The primitive's own u and v, over the whole of it.
-        const float u = fGrid.parameterRange().u(point.u), v = fGrid.parameterRange().v(point.v);
-        return PointValues{point.P,
-                           fValues.N,
-                           fValues.Ng,
-                           fValues.Cs,
-                           fValues.Os,
-                           bilerp(u, v, st[0], st[2], st[4], st[6]),
-                           bilerp(u, v, st[1], st[3], st[5], st[7]),
-                           u,
-                           v};
-    }
-
-    void shadeInto(const ShadingPoint& point, const PointValues& values, Vertex& destination) {
-        Surface& surface = *fSurface;
-        Point E = fOrthographic ? Point(point.P.x, point.P.y, 0.0f) : Point(0.0f, 0.0f, 0.0f);
-        surface.P = point.P;
-        surface.dPdu = point.dPdu;
-        surface.dPdv = point.dPdv;
-        surface.N = values.N;
-        surface.Ng = values.Ng;
-        surface.E = E;
-        surface.u = values.u;
-        surface.v = values.v;
-        surface.s = values.s;
-        surface.t = values.t;
-        surface.Cs = values.Cs;
-        surface.Os = values.Os;
-        surface.I = point.P - E;
-        surface.defaultOutputs();
-        surface.bilerp(point.u, point.v, fGrid.shaderVars());
-        surface.evaluate();
-        if (!fAtmosphere) {
-            destination.Ci = surface.Ci;
-            destination.Oi = surface.Oi;
-            return;
-        }
-        Volume& volume = *fAtmosphere;
-        volume.P = point.P;
-        volume.E = E;
-        volume.I = point.P - E;
-        volume.Ci = surface.Ci;
-        volume.Oi = surface.Oi;
-        volume.defaultOutputs();
-        volume.evaluate();
-        destination.Ci = volume.Ci;
-        destination.Oi = volume.Oi;
-    }
-
-private:
-    // A triangular grid folds points past its diagonal back inside.
-    void foldTriangle(ShadingPoint& point) const {
-        if (!fGrid.triangular() || point.u + point.v <= 1.0f) return;
-        if (fGrid.nu() < fGrid.nv())
-            point.u = 1.0f - point.v;
-        else
-            point.v = 1.0f - point.u;
-    }
-
-    const Grid& fGrid;
-    const Attrib& fAttrib;
-    Surface* fSurface;
-    Volume* fAtmosphere;
-    StandardValues fValues;
-    bool fHasNormal;
-    bool fOrthographic;
-};
-
 void put(float*& out, const Point& p) {
     *out++ = p.x, *out++ = p.y, *out++ = p.z;
 }
@@ -211,56 +97,184 @@ void put(float*& out, const Color& c) {
     *out++ = c.r, *out++ = c.g, *out++ = c.b;
 }
 
-void recordVariables(const PointValues& values, const std::vector<PlannedVariable>& variables,
-                     float* record) {
+void recordVariables(const ShadingPoints& points, std::size_t k,
+                     const std::vector<PlannedVariable>& variables, float* record) {
     for (const PlannedVariable& planned : variables) {
         float* out = record + planned.offset;
         switch (planned.variable) {
         case ShadingVariable::kP:
-            put(out, values.P);
+            put(out, points.P[k]);
             break;
         case ShadingVariable::kN:
-            put(out, normalize(values.N));
+            put(out, normalize(points.N[k]));
             break;
         case ShadingVariable::kNg:
-            put(out, normalize(values.Ng));
+            put(out, normalize(points.Ng[k]));
             break;
         case ShadingVariable::kCs:
-            put(out, values.Cs);
+            put(out, points.Cs[k]);
             break;
         case ShadingVariable::kOs:
-            put(out, values.Os);
+            put(out, points.Os[k]);
             break;
         case ShadingVariable::kS:
-            *out = values.s;
+            *out = points.s[k];
             break;
         case ShadingVariable::kT:
-            *out = values.t;
+            *out = points.t[k];
             break;
         case ShadingVariable::kU:
-            *out = values.u;
+            *out = points.u[k];
             break;
         case ShadingVariable::kV:
-            *out = values.v;
+            *out = points.v[k];
             break;
         }
     }
 }
 
+// The values a grid's points start from, which the primitive's own
+// "normal", "plane", "color" and "opacity" values replace.
+struct StandardValues {
+    Point N, Ng;
+    Color Cs, Os;
+    ParmList parms;
+
+    explicit StandardValues(const Attrib& attrib) : Cs(attrib.colorValue), Os(attrib.opacityValue) {
+        parms.bind(kQuarkNormal, &N);
+        parms.bind(kQuarkPlane, &Ng);
+        parms.bind(kQuarkColor, &Cs);
+        parms.bind(kQuarkOpacity, &Os);
+    }
+};
+
+const ArgList kNoValues;
+
 } // namespace
 
-void Grid::shade() {
-    shade({}, 0);
+bool Grid::smoothShading() const {
+    return fAttrib->shadingModelCode == QEL_SHADING_GOURAUD;
 }
 
-void Grid::shade(const std::vector<PlannedVariable>& variables, int floats) {
+int Grid::shadingPointCount() const {
+    int count = 0;
+    if (smoothShading())
+        for (int k = 0; k <= fNv; ++k)
+            count += vertexRowLength(k);
+    else
+        for (int j = 0; j < fNv; ++j)
+            count += microRowLength(j);
+    return count;
+}
+
+void Grid::placeShadingPoints(ShadingPoints& points) const {
+    points.resize(shadingPointCount());
+    std::size_t n = 0;
+    auto place = [&](const Point& P, const Point& dPdu, const Point& dPdv, float u, float v) {
+        // A triangular grid folds points past its diagonal back inside.
+        if (fTriangular && u + v > 1.0f) {
+            if (fNu < fNv)
+                u = 1.0f - v;
+            else
+                v = 1.0f - u;
+        }
+        points.P[n] = P, points.dPdu[n] = dPdu, points.dPdv[n] = dPdv;
+        points.gridU[n] = u, points.gridV[n] = v;
+        ++n;
+    };
+    if (smoothShading()) {
+        for (int k = 0; k <= fNv; ++k)
+            for (int i = 0; i < vertexRowLength(k); ++i) {
+                const Vertex& vertex = fRows[k][i];
+                place(vertex.P, vertex.dPdu, vertex.dPdv, float(i) / float(fNu),
+                      float(k) / float(fNv));
+            }
+        return;
+    }
+    // One point at the centre of each micropolygon, with the sums (not the
+    // means) of the corners' derivatives.
+    for (int j = 0; j < fNv; ++j)
+        for (int i = 0; i < microRowLength(j); ++i) {
+            const Vertex &a = fRows[j][i], &b = fRows[j][i + 1];
+            const Vertex &c = fRows[j + 1][i], &d = fRows[j + 1][i + 1];
+            place((a.P + b.P + c.P + d.P) * 0.25f, a.dPdu + b.dPdu + c.dPdu + d.dPdu,
+                  a.dPdv + b.dPdv + c.dPdv + d.dPdv, (float(i) + 0.5f) / float(fNu),
+                  (float(j) + 0.5f) / float(fNv));
+        }
+}
+
+void Grid::setStandardValues(ShadingContext& context) const {
+    ShadingPoints& points = context.points;
+    StandardValues defaults(*fAttrib);
+    ParameterValues& values = context.volumeValues; // free until the atmosphere runs
+    values.bind(defaults.parms, fStdVars, points);
+    const Varying<Point> normal = values[defaults.N], plane = values[defaults.Ng];
+    const Varying<Color> color = values[defaults.Cs], opacity = values[defaults.Os];
+    const bool givenNormal = values.given(defaults.N), givenPlane = values.given(defaults.Ng);
+    const bool orthographic = gOption->perspective == 0;
+    const float* st = fAttrib->textureST;
+    points.du = (fRange.u1 - fRange.u0) / float(fNu);
+    points.dv = (fRange.v1 - fRange.v0) / float(fNv);
+    for (int i = 0; i < points.count; ++i) {
+        const auto k = std::size_t(i);
+        Point Ng = points.dPdu[k] ^ points.dPdv[k];
+        if (fFlipNormal) Ng = -Ng;
+        points.Ng[k] = givenPlane ? plane[i] : Ng;
+        points.N[k] = givenNormal ? normal[i] : points.Ng[k];
+        points.Cs[k] = color[i];
+        points.Os[k] = opacity[i];
+        // The primitive's own u and v, over the whole of it.
+        const float u = fRange.u(points.gridU[k]), v = fRange.v(points.gridV[k]);
+        points.u[k] = u, points.v[k] = v;
+        points.s[k] = bilerp(u, v, st[0], st[2], st[4], st[6]);
+        points.t[k] = bilerp(u, v, st[1], st[3], st[5], st[7]);
+        const Point& P = points.P[k];
+        const Point E = orthographic ? Point(P.x, P.y, 0.0f) : Point(0.0f, 0.0f, 0.0f);
+        points.I[k] = P - E;
+        points.Ci[k] = gBlack;
+        points.Oi[k] = gWhite;
+    }
+}
+
+void Grid::runShaders(ShadingContext& context) const {
+    const auto* surface = static_cast<const Surface*>(fAttrib->surfaceShader);
+    const auto* atmosphere = static_cast<const Volume*>(fAttrib->atmosphereShader);
+    context.lights = &fAttrib->activeLights;
+    context.primitiveValues = &fShaderVars;
+    context.surfaceValues.bind(surface->parameters(), fShaderVars, context.points);
+    surface->shade(context);
+    if (!atmosphere) return;
+    context.volumeValues.bind(atmosphere->parameters(), kNoValues, context.points);
+    atmosphere->shade(context);
+}
+
+template <class Visit> void Grid::forEachShadedVertex(Visit visit) {
+    std::size_t n = 0;
+    if (smoothShading()) {
+        for (int k = 0; k <= fNv; ++k)
+            for (int i = 0; i < vertexRowLength(k); ++i)
+                visit(n++, i, k);
+        return;
+    }
+    // A micropolygon's colour is kept in its first corner.
+    for (int j = 0; j < fNv; ++j)
+        for (int i = 0; i < microRowLength(j); ++i)
+            visit(n++, i, j);
+}
+
+void Grid::shade(ShadingContext& context) {
+    shade(context, {}, 0);
+}
+
+void Grid::shade(ShadingContext& context, const std::vector<PlannedVariable>& variables,
+                 int floats) {
     fVariableFloats = floats > 0 ? floats : 0;
     if (fVariableFloats)
         fVariableValues.assign(size_t(fNu + 1) * size_t(fNv + 1) * size_t(fVariableFloats), 0.0f);
     else
         fVariableValues.clear();
-    Shader* surface = fAttrib->surfaceShader;
-    if (!surface) {
+    const bool hasSurface = fAttrib->surfaceShader != nullptr;
+    if (!hasSurface) {
         // Without a surface shader the grid shows its colour as a constant surface would.
         Color opacity = fAttrib->opacityValue;
         Color color = fAttrib->colorValue * opacity;
@@ -271,42 +285,17 @@ void Grid::shade(const std::vector<PlannedVariable>& variables, int floats) {
             }
         if (!fVariableFloats) return;
     }
-    Shader* atmosphere = fAttrib->atmosphereShader;
-    const List<Light*>* lights = &fAttrib->activeLights;
-    if (ShaderCopies* copies = ShaderCopies::current()) {
-        surface = copies->copy(surface);
-        atmosphere = copies->copy(atmosphere);
-        lights = copies->copy(lights);
-    }
-    GridShader shader(*this, static_cast<Surface*>(surface), static_cast<Volume*>(atmosphere),
-                      lights);
-    auto shadeAt = [&](ShadingPoint& point, int i, int k) {
-        PointValues values = shader.valuesAt(point);
-        if (surface) shader.shadeInto(point, values, fRows[k][i]);
-        if (fVariableFloats) recordVariables(values, variables, variableSlot(i, k));
-    };
-    ShadingPoint point;
-    if (fAttrib->shadingModelCode == 0x501) {
-        for (int k = 0; k <= fNv; ++k)
-            for (int i = 0; i < vertexRowLength(k); ++i) {
-                const Vertex& vertex = fRows[k][i];
-                point = {vertex.P, vertex.dPdu, vertex.dPdv, float(i) / float(fNu),
-                         float(k) / float(fNv)};
-                shadeAt(point, i, k);
-            }
-        return;
-    }
-    for (int j = 0; j < fNv; ++j)
-        for (int i = 0; i < microRowLength(j); ++i) {
-            const Vertex &a = fRows[j][i], &b = fRows[j][i + 1];
-            const Vertex &c = fRows[j + 1][i], &d = fRows[j + 1][i + 1];
-            point.P = (a.P + b.P + c.P + d.P) * 0.25f;
-            point.dPdu = a.dPdu + b.dPdu + c.dPdu + d.dPdu;
-            point.dPdv = a.dPdv + b.dPdv + c.dPdv + d.dPdv;
-            point.u = (float(i) + 0.5f) / float(fNu);
-            point.v = (float(j) + 0.5f) / float(fNv);
-            shadeAt(point, i, j);
+    placeShadingPoints(context.points);
+    setStandardValues(context);
+    if (hasSurface) runShaders(context);
+    const ShadingPoints& points = context.points;
+    forEachShadedVertex([&](std::size_t n, int i, int k) {
+        if (hasSurface) {
+            fRows[k][i].Ci = points.Ci[n];
+            fRows[k][i].Oi = points.Oi[n];
         }
+        if (fVariableFloats) recordVariables(points, n, variables, variableSlot(i, k));
+    });
 }
 
 void Grid::project() {

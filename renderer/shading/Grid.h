@@ -1,8 +1,8 @@
 // A grid of vertices diced from one primitive: the unit of shading.
 //
-// Shading runs the surface and atmosphere shaders at every shading point and
-// leaves Ci and Oi in the vertices; projection then moves every vertex to
-// raster space with its normalised camera depth as z.
+// Shading runs the surface and atmosphere shaders over all the shading
+// points at once and leaves Ci and Oi in the vertices; projection then
+// moves every vertex to raster space with its normalised camera depth as z.
 #ifndef QEL_SHADING_GRID_H
 #define QEL_SHADING_GRID_H
 
@@ -17,6 +17,8 @@
 class Attrib;
 class Transform;
 struct PlannedVariable;
+struct ShadingContext;
+struct ShadingPoints;
 
 // How many grids are alive now, the most that were alive at once and how
 // many were made, since the last reset: the renderer's memory in grids.
@@ -41,10 +43,12 @@ public:
     void setParameterRange(const ParameterRange& range) { fRange = range; }
     const ParameterRange& parameterRange() const { return fRange; }
 
-    void shade();
+    // Runs the surface and atmosphere shaders over the grid's shading points
+    // in the thread's context and leaves Ci and Oi in the vertices.
+    void shade(ShadingContext& context);
     // Shades, and keeps at every shading point the values of the variables
     // that image outputs show, laid out as planned: floats floats a point.
-    void shade(const std::vector<PlannedVariable>& variables, int floats);
+    void shade(ShadingContext& context, const std::vector<PlannedVariable>& variables, int floats);
     void project();
 
     // The kept variable values of vertex i of vertex row k; null when none
@@ -86,6 +90,16 @@ public:
     static void resetCensus();
 
 private:
+    // Smooth shading shades every vertex; constant shading the centre of
+    // every micropolygon.
+    bool smoothShading() const;
+    int shadingPointCount() const;
+    void placeShadingPoints(ShadingPoints& points) const;
+    void setStandardValues(ShadingContext& context) const;
+    void runShaders(ShadingContext& context) const;
+    // visit(point, i, k) for every shading point, with the vertex that keeps its colour.
+    template <class Visit> void forEachShadedVertex(Visit visit);
+
     size_t variableIndex(int i, int k) const {
         return (size_t(k) * size_t(fNu + 1) + size_t(i)) * size_t(fVariableFloats);
     }

@@ -1,8 +1,8 @@
 #include "renderer/shading/Light.h"
 
 #include "common/Quark.h"
+#include "renderer/shading/ParameterValues.h"
 #include "renderer/shading/ShadingFunctions.h"
-#include "renderer/shading/Surface.h"
 #include "renderer/state/ArgList.h"
 #include "renderer/state/Transform.h"
 
@@ -15,73 +15,88 @@ float radians(float degrees) {
     return degrees * kPi / 180;
 }
 
+// The test of the surface's cone: whether light from `from` reaches P[i].
+struct SurfaceCone {
+    SurfaceCone(const Point* normals, float angle)
+        : Nn(normals), everyDirection(angle >= kPi || !normals), cosAngle(std::cos(angle)) {}
+    // towardsLight need not be of unit length.
+    bool admits(int i, const Point& towardsLight) const {
+        return everyDirection || dot(normalize(towardsLight), Nn[i]) >= cosAngle;
+    }
+
+    const Point* Nn;
+    bool everyDirection;
+    float cosAngle;
+};
+
+void reachNothing(int i, LightSamples& out) {
+    out.reached[std::size_t(i)] = 0;
+    out.L[std::size_t(i)] = Point();
+    out.Cl[std::size_t(i)] = gBlack;
+}
+
+// A spot light's cone, worked out again only when its parameters change
+// from one point to the next.
+class SpotCone {
+public:
+    void update(const Point& from, const Point& to, float coneangle, float conedeltaangle) {
+        if (fValid && from == fFrom && to == fTo && coneangle == fCone && conedeltaangle == fDelta)
+            return;
+        fValid = true;
+        fFrom = from, fTo = to, fCone = coneangle, fDelta = conedeltaangle;
+        axis = normalize(to - from);
+        cosCone = std::cos(radians(coneangle));
+        cosInner = std::cos(radians(coneangle - conedeltaangle));
+    }
+
+    Point axis;
+    float cosCone = 0, cosInner = 0;
+
+private:
+    bool fValid = false;
+    Point fFrom, fTo;
+    float fCone = 0, fDelta = 0;
+};
+
 } // namespace
 
 // Light
 
 Light::Light(Transform* space) : Shader(space) {
-    P = shaderToCamera(gOrigin);
-    bindParameter(kQuarkIntensity, &intensity);
-    bindParameter(kQuarkColor, &lightcolor);
+    fParms.bind(kQuarkIntensity, &intensity);
+    fParms.bind(kQuarkColor, &lightcolor);
 }
 
 Point Light::shaderToCamera(const Point& p) const {
     return space() ? p * space()->matrix() : p;
 }
 
-void Light::defaultOutputs() {
-    Cl = gBlack;
-    Ol = gWhite;
-}
-
-void Light::bilerp(float atU, float atV, const ArgList& primitiveArgs) {
-    fPrimitiveParms.override(primitiveArgs);
-    fPrimitiveParms.bilerp(atU, atV, primitiveArgs);
-}
-
-float Light::illuminates(const Point&, const Point&, float, int) {
-    return 0;
-}
-
-float Light::illuminate(const Point& surfacePoint, const Point& normal, float angle,
-                        const Point& from, const Point& axis, float cone) {
-    L = surfacePoint - from;
-    Point Ln = normalize(L);
-    if (cone < kPi && dot(Ln, normalize(axis)) < std::cos(cone)) return 0;
-    if (angle < kPi && dot(-Ln, normalize(normal)) < std::cos(angle)) return 0;
-    return 1;
-}
-
-float Light::solar(const Point&, const Point& normal, float angle, const Point& direction,
-                   float spread, int) {
-    if (spread >= kPi) {
-        L = -normal;
-        return 1;
-    }
-    float cosine = std::clamp(dot(normalize(normal), normalize(-direction)), -1.0f, 1.0f);
-    float towardsLight = std::acos(cosine);
-    if (towardsLight + spread <= angle) {
-        L = direction;
-        return 1;
-    }
-    if (angle + spread < towardsLight) return 0;
-    // The light's cone straddles the edge of the surface's: the share of its
-    // width that lies inside.
-    L = direction;
-    return (angle + spread - towardsLight) / (2 * spread);
+void Light::illuminate(const Point*, const Point*, int count, float, const ParameterValues&,
+                       LightSamples& out) const {
+    out.resize(count);
+    for (int i = 0; i < count; ++i)
+        reachNothing(i, out);
 }
 
 // AmbientLight
 
-void AmbientLight::evaluate() {
-    Cl = intensity * lightcolor;
+void AmbientLight::illuminate(const Point*, const Point*, int count, float,
+                              const ParameterValues& values, LightSamples& out) const {
+    out.resize(count);
+    const Varying<float> power = values[intensity];
+    const Varying<Color> color = values[lightcolor];
+    for (int i = 0; i < count; ++i) {
+        out.reached[std::size_t(i)] = 1;
+        out.L[std::size_t(i)] = Point();
+        out.Cl[std::size_t(i)] = power[i] * color[i];
+    }
 }
 
 // DistantLight
 
 DistantLight::DistantLight(Transform* space) : Light(space) {
-    bindParameter(kQuarkFrom, &from);
-    bindParameter(kQuarkTo, &to);
+    fParms.bind(kQuarkFrom, &from);
+    fParms.bind(kQuarkTo, &to);
 }
 
 void DistantLight::instance(const ArgList& args) {
@@ -90,19 +105,29 @@ void DistantLight::instance(const ArgList& args) {
     to = shaderToCamera(to);
 }
 
-void DistantLight::evaluate() {
-    Cl = intensity * lightcolor;
-}
-
-float DistantLight::illuminates(const Point& surfacePoint, const Point& normal, float angle,
-                                int flags) {
-    return solar(surfacePoint, normal, angle, to - from, 0, flags);
+void DistantLight::illuminate(const Point*, const Point* Nn, int count, float angle,
+                              const ParameterValues& values, LightSamples& out) const {
+    out.resize(count);
+    const SurfaceCone cone(Nn, angle);
+    const Varying<Point> start = values[from], end = values[to];
+    const Varying<float> power = values[intensity];
+    const Varying<Color> color = values[lightcolor];
+    for (int i = 0; i < count; ++i) {
+        const Point towardsLight = start[i] - end[i];
+        if (!cone.admits(i, towardsLight)) {
+            reachNothing(i, out);
+            continue;
+        }
+        out.reached[std::size_t(i)] = 1;
+        out.L[std::size_t(i)] = towardsLight;
+        out.Cl[std::size_t(i)] = power[i] * color[i];
+    }
 }
 
 // PointLight
 
 PointLight::PointLight(Transform* space) : Light(space) {
-    bindParameter(kQuarkFrom, &from);
+    fParms.bind(kQuarkFrom, &from);
 }
 
 void PointLight::instance(const ArgList& args) {
@@ -110,71 +135,64 @@ void PointLight::instance(const ArgList& args) {
     from = shaderToCamera(from);
 }
 
-void PointLight::evaluate() {
-    Cl = intensity * lightcolor / dot(L, L);
-}
-
-float PointLight::illuminates(const Point& surfacePoint, const Point& normal, float angle, int) {
-    return illuminate(surfacePoint, normal, angle, from, Point(0, 0, 0), kPi);
+void PointLight::illuminate(const Point* P, const Point* Nn, int count, float angle,
+                            const ParameterValues& values, LightSamples& out) const {
+    out.resize(count);
+    const SurfaceCone cone(Nn, angle);
+    const Varying<Point> position = values[from];
+    const Varying<float> power = values[intensity];
+    const Varying<Color> color = values[lightcolor];
+    for (int i = 0; i < count; ++i) {
+        const Point towardsLight = position[i] - P[i];
+        if (!cone.admits(i, towardsLight)) {
+            reachNothing(i, out);
+            continue;
+        }
+        out.reached[std::size_t(i)] = 1;
+        out.L[std::size_t(i)] = towardsLight;
+        out.Cl[std::size_t(i)] = power[i] * color[i] / dot(towardsLight, towardsLight);
+    }
 }
 
 // SpotLight
 
-SpotLight::SpotLight(Transform* space)
-    : Light(space), fCosCone(std::cos(radians(coneangle))),
-      fCosInner(std::cos(radians(coneangle - conedeltaangle))) {
-    bindParameter(kQuarkFrom, &from);
-    bindParameter(kQuarkTo, &to);
-    bindParameter(kQuarkConeAngle, &coneangle);
-    bindParameter(kQuarkConeDeltaAngle, &conedeltaangle);
-    bindParameter(kQuarkBeamDistribution, &beamdistribution);
+SpotLight::SpotLight(Transform* space) : Light(space) {
+    fParms.bind(kQuarkFrom, &from);
+    fParms.bind(kQuarkTo, &to);
+    fParms.bind(kQuarkConeAngle, &coneangle);
+    fParms.bind(kQuarkConeDeltaAngle, &conedeltaangle);
+    fParms.bind(kQuarkBeamDistribution, &beamdistribution);
 }
 
 void SpotLight::instance(const ArgList& args) {
     Light::instance(args);
     from = shaderToCamera(from);
     to = shaderToCamera(to);
-    coneangle = radians(coneangle);
-    conedeltaangle = radians(conedeltaangle);
-    fAxis = normalize(to - from);
-    fCosCone = std::cos(coneangle);
-    fCosInner = std::cos(coneangle - conedeltaangle);
 }
 
-void SpotLight::evaluate() {
-    float c = dot(L, fAxis) / length(L);
-    float edge = smoothstep(fCosCone, fCosInner, c);
-    // Outside the cone the beam term is never needed (and may be undefined).
-    float attenuation = edge > 0 ? std::pow(c, beamdistribution) / dot(L, L) * edge : 0.0f;
-    Cl = attenuation * intensity * lightcolor;
-}
-
-float SpotLight::illuminates(const Point& surfacePoint, const Point& normal, float angle, int) {
-    return illuminate(surfacePoint, normal, angle, from, fAxis, coneangle);
-}
-
-// Illuminance
-
-Illuminance::Illuminance(Surface& surface, const Point& P, const Point& N, float angle, int flags)
-    : fSurface(surface),
-      fCursor(surface.lights ? surface.lights->begin() : List<Light*>::ConstIterator()), fP(P),
-      fN(N), fAngle(angle), fFlags(flags) {}
-
-int Illuminance::operator++(int) {
-    for (; !fCursor.done(); ++fCursor) {
-        Light& light = **fCursor;
-        if (light.isambient()) continue;
-        float weight = light.illuminates(fP, fN, fAngle, fFlags);
-        if (weight <= kEpsilon) continue;
-        light.Ps = fSurface.P;
-        light.E = fSurface.E;
-        light.defaultOutputs();
-        light.evaluate();
-        fSurface.L = -light.L;
-        fSurface.Cl = weight * light.Cl;
-        fSurface.Ol = light.Ol;
-        ++fCursor;
-        return 1;
+void SpotLight::illuminate(const Point* P, const Point* Nn, int count, float angle,
+                           const ParameterValues& values, LightSamples& out) const {
+    out.resize(count);
+    const SurfaceCone surfaceCone(Nn, angle);
+    const Varying<Point> start = values[from], end = values[to];
+    const Varying<float> cone = values[coneangle], delta = values[conedeltaangle];
+    const Varying<float> beam = values[beamdistribution], power = values[intensity];
+    const Varying<Color> color = values[lightcolor];
+    SpotCone shape;
+    for (int i = 0; i < count; ++i) {
+        shape.update(start[i], end[i], cone[i], delta[i]);
+        const Point fromLight = P[i] - start[i];
+        const float c = dot(normalize(fromLight), shape.axis);
+        if (c < shape.cosCone || !surfaceCone.admits(i, -fromLight)) {
+            reachNothing(i, out);
+            continue;
+        }
+        const float edge = smoothstep(shape.cosCone, shape.cosInner, c);
+        // Outside the cone the beam term is never needed (and may be undefined).
+        const float attenuation =
+            edge > 0 ? std::pow(c, beam[i]) / dot(fromLight, fromLight) * edge : 0.0f;
+        out.reached[std::size_t(i)] = 1;
+        out.L[std::size_t(i)] = -fromLight;
+        out.Cl[std::size_t(i)] = attenuation * power[i] * color[i];
     }
-    return 0;
 }

@@ -1,102 +1,98 @@
-// Light sources: the ambient, distant, point and spot lights, and the
-// Illuminance loop through which a surface gathers their light.
+// Light sources: the ambient, distant, point and spot lights. A light gives
+// its light at every shading point of a grid at once; surfaces gather it
+// through their illuminance loop (Surface.h), one pass over the grid for
+// each light.
 #ifndef QEL_SHADING_LIGHT_H
 #define QEL_SHADING_LIGHT_H
 
-#include "common/List.h"
 #include "renderer/geometry/Color.h"
 #include "renderer/geometry/Point.h"
 #include "renderer/shading/Shader.h"
 
+#include <cstdint>
 #include <numbers>
+#include <vector>
 
-class Surface;
+class ParameterValues;
 
 inline constexpr float kPi = std::numbers::pi_v<float>;
+
+// A light's light at each shading point.
+struct LightSamples {
+    std::vector<uint8_t> reached; // 0 where the light does not reach the point
+    std::vector<Point> L;         // from the point towards the light
+    std::vector<Color> Cl;        // the light arriving there
+
+    void resize(int n) {
+        const auto size = static_cast<std::size_t>(n);
+        reached.resize(size);
+        L.resize(size);
+        Cl.resize(size);
+    }
+};
 
 class Light : public Shader {
 public:
     // P is the origin of the light's space, in camera space.
     explicit Light(Transform* space);
 
-    // Cl = black, Ol = white.
-    void defaultOutputs() override;
-    // The primitive's values of the light's parameters at (u, v).
-    virtual void bilerp(float u, float v, const ArgList& primitiveArgs);
-    virtual int isambient() const { return 0; }
-    // The weight with which the light reaches P (normal N, cone of half-angle
-    // `angle` around N); sets L.
-    virtual float illuminates(const Point& P, const Point& N, float angle, int flags);
-
-    // Shading inputs shared with surfaces.
-    Point dPdu, dPdv, N, Ng, E;
-    float u = 0, v = 0, du = 0, dv = 0, s = 0, t = 0;
-
-    Point L;  // from the light to the surface point
-    Point Ps; // the surface point being lit
-    Color Cl, Ol;
+    virtual bool isAmbient() const { return false; }
+    // The light at the points P[0..count), of unit normals Nn, that lies in
+    // the cone of half-angle `angle` around the normal; an angle of pi or
+    // more takes light from every direction (and Nn may be null). The
+    // light's parameters there are `values`. The base light reaches nothing.
+    virtual void illuminate(const Point* P, const Point* Nn, int count, float angle,
+                            const ParameterValues& values, LightSamples& out) const;
 
 protected:
-    // A light placed at `from`, shining into the cone of half-angle `cone`
-    // around `axis`; 1 when it reaches P inside the surface's cone.
-    float illuminate(const Point& P, const Point& N, float angle, const Point& from,
-                     const Point& axis, float cone);
-    // A light from infinitely far along `direction`, spread over a cone of
-    // half-angle `spread`.
-    float solar(const Point& P, const Point& N, float angle, const Point& direction, float spread,
-                int flags);
-
-    // Binds a parameter in both the request's and the primitive's list.
-    template <class T> void bindParameter(unsigned short quark, T* value) {
-        fParms.bind(quark, value);
-        fPrimitiveParms.bind(quark, value);
-    }
     Point shaderToCamera(const Point& p) const;
 
     float intensity = 1;
     Color lightcolor{1, 1, 1};
-
-private:
-    ParmList fPrimitiveParms;
 };
 
 class AmbientLight : public Light {
 public:
     explicit AmbientLight(Transform* space) : Light(space) {}
-    void evaluate() override;
-    int isambient() const override { return 1; }
+    bool isAmbient() const override { return true; }
+    // Cl = intensity · lightcolor, from no direction.
+    void illuminate(const Point* P, const Point* Nn, int count, float angle,
+                    const ParameterValues& values, LightSamples& out) const override;
 };
 
+// Light from infinitely far along to − from, without fall-off.
 class DistantLight : public Light {
 public:
     explicit DistantLight(Transform* space);
     void instance(const ArgList& args) override;
-    void evaluate() override;
-    float illuminates(const Point& P, const Point& N, float angle, int flags) override;
+    void illuminate(const Point* P, const Point* Nn, int count, float angle,
+                    const ParameterValues& values, LightSamples& out) const override;
 
 private:
     Point from{0, 0, 0};
     Point to{0, 0, 1};
 };
 
+// Light from a point, falling off with the square of the distance.
 class PointLight : public Light {
 public:
     explicit PointLight(Transform* space);
     void instance(const ArgList& args) override;
-    void evaluate() override;
-    float illuminates(const Point& P, const Point& N, float angle, int flags) override;
+    void illuminate(const Point* P, const Point* Nn, int count, float angle,
+                    const ParameterValues& values, LightSamples& out) const override;
 
 private:
     Point from{0, 0, 0};
 };
 
+// A point light shining into a cone around from → to, in degrees, with a
+// smooth edge of conedeltaangle and a beam of cos^beamdistribution.
 class SpotLight : public Light {
 public:
     explicit SpotLight(Transform* space);
-    // Also turns the angles to radians and derives the axis and the cosines.
     void instance(const ArgList& args) override;
-    void evaluate() override;
-    float illuminates(const Point& P, const Point& N, float angle, int flags) override;
+    void illuminate(const Point* P, const Point* Nn, int count, float angle,
+                    const ParameterValues& values, LightSamples& out) const override;
 
 private:
     Point from{0, 0, 0};
@@ -104,31 +100,12 @@ private:
     float coneangle = 30;
     float conedeltaangle = 5;
     float beamdistribution = 2;
-    Point fAxis{0, 0, 1};
-    float fCosCone;
-    float fCosInner;
 };
 
-// Walks a surface's active lights and hands each non-ambient light that
-// reaches P to the surface as its L, Cl and Ol:
-//     Illuminance lit(surface, P, N, angle);
-//     while (lit++) { ... surface.L, surface.Cl ... }
-class Illuminance {
-public:
-    // A zero N and an angle of pi take light from every direction.
-    Illuminance(Surface& surface, const Point& P, const Point& N = Point(), float angle = kPi,
-                int flags = 0);
-
-    // 1 when the next light was found, 0 at the end.
-    int operator++(int);
-
-private:
-    Surface& fSurface;
-    List<Light*>::ConstIterator fCursor;
-    Point fP;
-    Point fN;
-    float fAngle;
-    int fFlags;
-};
+// Whether light arriving along the unit direction towards it, Ln, lies in
+// the cone of half-angle whose cosine is cosAngle around the unit normal Nn.
+inline bool insideCone(const Point& Ln, const Point& Nn, float cosAngle) {
+    return dot(Ln, Nn) >= cosAngle;
+}
 
 #endif

@@ -3,8 +3,14 @@
 #include "renderer/state/ArgList.h"
 #include "renderer/state/Transform.h"
 
-Shader::Shader(Transform* space) : fSpace(retainSnapshot(space)) {}
+Shader::Shader(Transform* space) : fSpace(retainSnapshot(space)) {
+    if (fSpace) P = gOrigin * fSpace->matrix();
+}
 
-Shader::~Shader() { releaseSnapshot(fSpace); }
+Shader::~Shader() {
+    releaseSnapshot(fSpace);
+}
 
-void Shader::instance(const ArgList& args) { fParms.override(args); }
+void Shader::instance(const ArgList& args) {
+    fParms.override(args);
+}

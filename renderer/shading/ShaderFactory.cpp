@@ -7,13 +7,8 @@
 
 namespace {
 
-enum Kind { kNone, kSurface, kVolume, kLight };
-
-template <class Made>
-Made* instanced(Made* shader, Kind kind, unsigned short name, const ArgList& args) {
-    if (!shader) return nullptr;
-    shader->instance(args);
-    shader->setRecipe(Shader::Recipe{kind, name, args});
+template <class Made> Made* instanced(Made* shader, const ArgList& args) {
+    if (shader) shader->instance(args);
     return shader;
 }
 
@@ -63,24 +58,13 @@ Light* newLight(unsigned short name, Transform* space) {
 } // namespace
 
 Shader* makeSurfaceShader(unsigned short name, const ArgList& args, Transform* space) {
-    return instanced(newSurface(name, space), kSurface, name, args);
+    return instanced(newSurface(name, space), args);
 }
 
 Shader* makeVolumeShader(unsigned short name, const ArgList& args, Transform* space) {
-    return instanced(newVolume(name, space), kVolume, name, args);
+    return instanced(newVolume(name, space), args);
 }
 
 Light* makeLightShader(unsigned short name, const ArgList& args, Transform* space) {
-    return instanced(newLight(name, space), kLight, name, args);
-}
-
-Shader* copyShader(const Shader& original) {
-    const Shader::Recipe& recipe = original.recipe();
-    Transform* space = const_cast<Transform*>(original.space());
-    switch (recipe.kind) {
-    case kSurface: return makeSurfaceShader(recipe.name, recipe.args, space);
-    case kVolume: return makeVolumeShader(recipe.name, recipe.args, space);
-    case kLight: return makeLightShader(recipe.name, recipe.args, space);
-    default: return nullptr;
-    }
+    return instanced(newLight(name, space), args);
 }

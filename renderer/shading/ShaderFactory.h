@@ -15,8 +15,4 @@ Shader* makeVolumeShader(unsigned short name, const ArgList& args, Transform* sp
 // "ambient", "omni" (a point light), "distant", "spot".
 Light* makeLightShader(unsigned short name, const ArgList& args, Transform* space);
 
-// A new shader made as the original was, in its space; null for a shader
-// not made by this factory.
-Shader* copyShader(const Shader& original);
-
 #endif

@@ -1,7 +1,6 @@
 #include "renderer/shading/Surface.h"
 
 #include "common/Quark.h"
-#include "renderer/shading/Light.h"
 #include "renderer/state/ArgList.h"
 
 #include <algorithm>
@@ -9,139 +8,183 @@
 
 namespace {
 
-constexpr int kSurfaceLightFlags = 16;
+const ArgList kNoValues;
+
+std::size_t at(int i) {
+    return std::size_t(i);
+}
 
 } // namespace
 
 // Surface
 
-void Surface::defaultOutputs() {
-    Ci = gBlack;
-    Oi = gWhite;
+void Surface::lightAt(ShadingContext& context, const Light& light, const Point* Nn, float angle) {
+    const ShadingPoints& points = context.points;
+    context.lightValues.bind(
+        light.parameters(), context.primitiveValues ? *context.primitiveValues : kNoValues, points);
+    light.illuminate(points.P.data(), Nn, points.count, angle, context.lightValues, context.lit);
 }
 
-void Surface::bilerp(float atU, float atV, const ArgList& primitiveArgs) {
-    fPrimitiveParms.override(primitiveArgs);
-    fPrimitiveParms.bilerp(atU, atV, primitiveArgs);
-}
-
-Point Surface::forwardNormal() const {
-    return faceforward(normalize(N), I, Ng);
-}
-
-Point Surface::viewDirection() const {
-    return normalize(-I);
-}
-
-Color Surface::ambient() {
-    Color sum;
-    if (!lights) return sum;
-    for (Light* light : *lights) {
-        if (!light->isambient()) continue;
-        light->defaultOutputs();
-        light->evaluate();
-        sum += light->Cl;
+void Surface::gatherAmbient(ShadingContext& context) {
+    const int count = context.points.count;
+    context.ambient.assign(at(count), gBlack);
+    if (!context.lights) return;
+    for (const Light* light : *context.lights) {
+        if (!light->isAmbient()) continue;
+        lightAt(context, *light, nullptr, kPi);
+        for (int i = 0; i < count; ++i)
+            context.ambient[at(i)] += context.lit.Cl[at(i)];
     }
-    return sum;
 }
 
-Color Surface::diffuse(const Point& normal) {
-    Point Nn = normalize(normal);
-    Color sum;
-    Illuminance lit(*this, P, Nn, kPi / 2, kSurfaceLightFlags);
-    while (lit++)
-        sum += Cl * dot(normalize(L), Nn);
-    return sum;
+void Surface::faceForward(ShadingContext& context) {
+    const ShadingPoints& points = context.points;
+    context.Nf.resize(at(points.count));
+    for (int i = 0; i < points.count; ++i)
+        context.Nf[at(i)] =
+            normalize(faceforward(normalize(points.N[at(i)]), points.I[at(i)], points.Ng[at(i)]));
 }
 
-Color Surface::specular(const Point& normal, Point& V, float roughness) {
-    Point Nn = normalize(normal);
-    V = normalize(V);
-    Color sum;
-    Illuminance lit(*this, P, Nn, kPi / 2, kSurfaceLightFlags);
-    while (lit++) {
-        Point H = normalize(normalize(L) + V);
-        sum += Cl * std::pow(std::max(0.0f, dot(Nn, H)), 1 / roughness);
-    }
-    return sum;
+void Surface::viewDirections(ShadingContext& context) {
+    const ShadingPoints& points = context.points;
+    context.V.resize(at(points.count));
+    for (int i = 0; i < points.count; ++i)
+        context.V[at(i)] = normalize(normalize(-points.I[at(i)]));
 }
 
-Color Surface::phong(const Point& normal, const Point& V, float size) {
-    Point Nn = normalize(normal);
-    Point R = reflect(-normalize(V), Nn);
-    Color sum;
-    Illuminance lit(*this, P, Nn, kPi / 2, kSurfaceLightFlags);
-    while (lit++)
-        sum += Cl * std::pow(std::max(0.0f, dot(R, normalize(L))), size);
-    return sum;
+Color Surface::blinn(const Color& Cl, const Point& Ln, const Point& Nn, const Point& V,
+                     float roughness) {
+    Point H = normalize(Ln + V);
+    return Cl * std::pow(std::max(0.0f, dot(Nn, H)), 1 / roughness);
 }
 
-Color Surface::trace(const Point&, const Point&) {
-    return gBlack;
+Color Surface::phong(const Color& Cl, const Point& Ln, const Point& Nn, const Point& V,
+                     float size) {
+    Point R = reflect(-V, Nn);
+    return Cl * std::pow(std::max(0.0f, dot(R, Ln)), size);
 }
 
 // ConstantSurface
 
-void ConstantSurface::evaluate() {
-    Oi = Os;
-    Ci = Os * Cs;
+void ConstantSurface::shade(ShadingContext& context) const {
+    ShadingPoints& points = context.points;
+    for (int i = 0; i < points.count; ++i) {
+        points.Oi[at(i)] = points.Os[at(i)];
+        points.Ci[at(i)] = points.Os[at(i)] * points.Cs[at(i)];
+    }
 }
 
 // DefaultSurface
 
 DefaultSurface::DefaultSurface(Transform* space) : Surface(space) {
-    bindParameter(kQuarkKa, &Ka);
-    bindParameter(kQuarkKd, &Kd);
+    fParms.bind(kQuarkKa, &Ka);
+    fParms.bind(kQuarkKd, &Kd);
 }
 
-void DefaultSurface::evaluate() {
-    float d = dot(normalize(N), normalize(I));
-    Oi = Os;
-    Ci = Os * Cs * (Ka + Kd * d * d);
+void DefaultSurface::shade(ShadingContext& context) const {
+    ShadingPoints& points = context.points;
+    const Varying<float> ka = context.surfaceValues[Ka], kd = context.surfaceValues[Kd];
+    for (int i = 0; i < points.count; ++i) {
+        float d = dot(normalize(points.N[at(i)]), normalize(points.I[at(i)]));
+        points.Oi[at(i)] = points.Os[at(i)];
+        points.Ci[at(i)] = points.Os[at(i)] * points.Cs[at(i)] * (ka[i] + kd[i] * d * d);
+    }
 }
 
 // MatteSurface
 
 MatteSurface::MatteSurface(Transform* space) : Surface(space) {
-    bindParameter(kQuarkKa, &Ka);
-    bindParameter(kQuarkKd, &Kd);
+    fParms.bind(kQuarkKa, &Ka);
+    fParms.bind(kQuarkKd, &Kd);
 }
 
-void MatteSurface::evaluate() {
-    Point Nf = forwardNormal();
-    Oi = Os;
-    Ci = Os * Cs * (Ka * ambient() + Kd * diffuse(Nf));
+void MatteSurface::shade(ShadingContext& context) const {
+    ShadingPoints& points = context.points;
+    const int count = points.count;
+    faceForward(context);
+    gatherAmbient(context);
+    context.diffuse.assign(at(count), gBlack);
+    illuminance(context, context.Nf, [&](const LightSamples& lit) {
+        for (int i = 0; i < count; ++i)
+            if (lit.reached[at(i)])
+                context.diffuse[at(i)] +=
+                    lit.Cl[at(i)] * dot(normalize(lit.L[at(i)]), context.Nf[at(i)]);
+    });
+    const Varying<float> ka = context.surfaceValues[Ka], kd = context.surfaceValues[Kd];
+    for (int i = 0; i < count; ++i) {
+        points.Oi[at(i)] = points.Os[at(i)];
+        points.Ci[at(i)] = points.Os[at(i)] * points.Cs[at(i)] *
+                           (ka[i] * context.ambient[at(i)] + kd[i] * context.diffuse[at(i)]);
+    }
 }
 
 // MetalSurface
 
 MetalSurface::MetalSurface(Transform* space) : Surface(space) {
-    bindParameter(kQuarkKa, &Ka);
-    bindParameter(kQuarkKs, &Ks);
-    bindParameter(kQuarkRoughness, &roughness);
+    fParms.bind(kQuarkKa, &Ka);
+    fParms.bind(kQuarkKs, &Ks);
+    fParms.bind(kQuarkRoughness, &roughness);
 }
 
-void MetalSurface::evaluate() {
-    Point Nf = forwardNormal();
-    Point V = viewDirection();
-    Oi = Os;
-    Ci = Os * Cs * (Ka * ambient() + Ks * specular(Nf, V, roughness));
+void MetalSurface::shade(ShadingContext& context) const {
+    ShadingPoints& points = context.points;
+    const int count = points.count;
+    faceForward(context);
+    viewDirections(context);
+    gatherAmbient(context);
+    context.specular.assign(at(count), gBlack);
+    const Varying<float> rough = context.surfaceValues[roughness];
+    illuminance(context, context.Nf, [&](const LightSamples& lit) {
+        for (int i = 0; i < count; ++i)
+            if (lit.reached[at(i)])
+                context.specular[at(i)] += blinn(lit.Cl[at(i)], normalize(lit.L[at(i)]),
+                                                 context.Nf[at(i)], context.V[at(i)], rough[i]);
+    });
+    const Varying<float> ka = context.surfaceValues[Ka], ks = context.surfaceValues[Ks];
+    for (int i = 0; i < count; ++i) {
+        points.Oi[at(i)] = points.Os[at(i)];
+        points.Ci[at(i)] = points.Os[at(i)] * points.Cs[at(i)] *
+                           (ka[i] * context.ambient[at(i)] + ks[i] * context.specular[at(i)]);
+    }
 }
 
 // PlasticSurface
 
 PlasticSurface::PlasticSurface(Transform* space) : Surface(space) {
-    bindParameter(kQuarkKa, &Ka);
-    bindParameter(kQuarkKd, &Kd);
-    bindParameter(kQuarkKs, &Ks);
-    bindParameter(kQuarkRoughness, &roughness);
-    bindParameter(kQuarkSpecularColor, &specularcolor);
+    fParms.bind(kQuarkKa, &Ka);
+    fParms.bind(kQuarkKd, &Kd);
+    fParms.bind(kQuarkKs, &Ks);
+    fParms.bind(kQuarkRoughness, &roughness);
+    fParms.bind(kQuarkSpecularColor, &specularcolor);
 }
 
-void PlasticSurface::evaluate() {
-    Point Nf = forwardNormal();
-    Point V = viewDirection();
-    Oi = Os;
-    Color body = Cs * (Ka * ambient() + Kd * diffuse(Nf));
-    Ci = Os * (body + specularcolor * Ks * specular(Nf, V, roughness));
+void PlasticSurface::shade(ShadingContext& context) const {
+    ShadingPoints& points = context.points;
+    const int count = points.count;
+    faceForward(context);
+    viewDirections(context);
+    gatherAmbient(context);
+    context.diffuse.assign(at(count), gBlack);
+    context.specular.assign(at(count), gBlack);
+    const Varying<float> rough = context.surfaceValues[roughness];
+    // Diffuse and specular light in one pass over the grid for each light.
+    illuminance(context, context.Nf, [&](const LightSamples& lit) {
+        for (int i = 0; i < count; ++i) {
+            if (!lit.reached[at(i)]) continue;
+            const Point Ln = normalize(lit.L[at(i)]);
+            context.diffuse[at(i)] += lit.Cl[at(i)] * dot(Ln, context.Nf[at(i)]);
+            context.specular[at(i)] +=
+                blinn(lit.Cl[at(i)], Ln, context.Nf[at(i)], context.V[at(i)], rough[i]);
+        }
+    });
+    const Varying<float> ka = context.surfaceValues[Ka], kd = context.surfaceValues[Kd],
+                         ks = context.surfaceValues[Ks];
+    const Varying<Color> highlight = context.surfaceValues[specularcolor];
+    for (int i = 0; i < count; ++i) {
+        const Color body =
+            points.Cs[at(i)] * (ka[i] * context.ambient[at(i)] + kd[i] * context.diffuse[at(i)]);
+        points.Oi[at(i)] = points.Os[at(i)];
+        points.Ci[at(i)] =
+            points.Os[at(i)] * (body + highlight[i] * ks[i] * context.specular[at(i)]);
+    }
 }

@@ -1,66 +1,52 @@
-// Surface shaders: the base with the illumination functions, and the
-// constant, default, matte, metal and plastic surfaces.
+// Surface shaders: the base with the illumination loops, and the constant,
+// default, matte, metal and plastic surfaces. A surface shades every point
+// of a grid in one call, setting Ci and Oi of the context's points.
 #ifndef QEL_SHADING_SURFACE_H
 #define QEL_SHADING_SURFACE_H
 
-#include "common/List.h"
 #include "renderer/geometry/Color.h"
 #include "renderer/geometry/Point.h"
+#include "renderer/shading/Light.h"
 #include "renderer/shading/Shader.h"
+#include "renderer/shading/ShadingContext.h"
 
-class Light;
+#include <vector>
 
 class Surface : public Shader {
 public:
     explicit Surface(Transform* space) : Shader(space) {}
 
-    // Ci = black, Oi = white.
-    void defaultOutputs() override;
-    // The primitive's values of the surface's parameters at (u, v).
-    virtual void bilerp(float u, float v, const ArgList& primitiveArgs);
-
-    // The shading point, as the grid places it.
-    Point dPdu, dPdv, N, Ng, E;
-    float u = 0, v = 0, du = 0, dv = 0, s = 0, t = 0;
-    const List<Light*>* lights = nullptr; // the active lights
-    Color Cs, Os;
-    Point I;
-    // The light of the current Illuminance step: L points towards the light.
-    Point L;
-    Color Cl, Ol;
-    // The outputs.
-    Color Ci, Oi;
+    // Sets Ci and Oi at every point of the context; the context's surface
+    // values hold this shader's parameters there.
+    virtual void shade(ShadingContext& context) const = 0;
 
 protected:
-    // The sum of the ambient lights.
-    Color ambient();
-    // Lambertian light over the hemisphere around N.
-    Color diffuse(const Point& normal);
-    // Blinn highlight; normalises V in place.
-    Color specular(const Point& normal, Point& V, float roughness);
-    // Phong highlight about the mirror direction of V.
-    Color phong(const Point& normal, const Point& V, float size);
-    Color trace(const Point& from, const Point& R);
-
-    // Binds a parameter in both the request's and the primitive's list.
-    template <class T> void bindParameter(unsigned short quark, T* value) {
-        fParms.bind(quark, value);
-        fPrimitiveParms.bind(quark, value);
-    }
-    // faceforward(normalize(N), I, Ng).
-    Point forwardNormal() const;
-    // normalize(-I), towards the eye.
-    Point viewDirection() const;
+    // context.ambient: the sum of the ambient lights at every point.
+    static void gatherAmbient(ShadingContext& context);
+    // context.Nf: faceforward(normalize(N), I, Ng), of unit length.
+    static void faceForward(ShadingContext& context);
+    // context.V: normalize(-I), towards the eye.
+    static void viewDirections(ShadingContext& context);
+    // Calls gather(samples) once for each non-ambient light, with its light
+    // at every point that lies in the hemisphere around the unit normals Nn.
+    template <class Gather>
+    static void illuminance(ShadingContext& context, const std::vector<Point>& Nn, Gather gather);
+    // The Blinn highlight of one light: Cl · max(0, Nn·H)^(1/roughness).
+    static Color blinn(const Color& Cl, const Point& Ln, const Point& Nn, const Point& V,
+                       float roughness);
+    // The Phong highlight about the mirror direction of the unit V.
+    static Color phong(const Color& Cl, const Point& Ln, const Point& Nn, const Point& V,
+                       float size);
 
 private:
-    ParmList fPrimitiveParms;
+    static void lightAt(ShadingContext& context, const Light& light, const Point* Nn, float angle);
 };
 
 // Os * Cs, whatever the lights.
 class ConstantSurface : public Surface {
 public:
     explicit ConstantSurface(Transform* space) : Surface(space) {}
-    void evaluate() override;
+    void shade(ShadingContext& context) const override;
 };
 
 // RenderMan's default surface, which needs no light: lit as from the eye,
@@ -68,7 +54,7 @@ public:
 class DefaultSurface : public Surface {
 public:
     explicit DefaultSurface(Transform* space);
-    void evaluate() override;
+    void shade(ShadingContext& context) const override;
 
 private:
     float Ka = 0.2f;
@@ -78,7 +64,7 @@ private:
 class MatteSurface : public Surface {
 public:
     explicit MatteSurface(Transform* space);
-    void evaluate() override;
+    void shade(ShadingContext& context) const override;
 
 private:
     float Ka = 1;
@@ -88,7 +74,7 @@ private:
 class MetalSurface : public Surface {
 public:
     explicit MetalSurface(Transform* space);
-    void evaluate() override;
+    void shade(ShadingContext& context) const override;
 
 private:
     float Ka = 1;
@@ -99,7 +85,7 @@ private:
 class PlasticSurface : public Surface {
 public:
     explicit PlasticSurface(Transform* space);
-    void evaluate() override;
+    void shade(ShadingContext& context) const override;
 
 private:
     float Ka = 1;
@@ -108,5 +94,18 @@ private:
     float roughness = 0.1f;
     Color specularcolor{1, 1, 1};
 };
+
+// The half-space around the normal that diffuse and specular light come from.
+inline constexpr float kHemisphere = kPi / 2;
+
+template <class Gather>
+void Surface::illuminance(ShadingContext& context, const std::vector<Point>& Nn, Gather gather) {
+    if (!context.lights) return;
+    for (const Light* light : *context.lights) {
+        if (light->isAmbient()) continue;
+        lightAt(context, *light, Nn.data(), kHemisphere);
+        gather(static_cast<const LightSamples&>(context.lit));
+    }
+}
 
 #endif

@@ -21,10 +21,17 @@ DepthCueVolume::DepthCueVolume(Transform* space) : Volume(space) {
     fParms.bind(kQuarkColor, &background);
 }
 
-void DepthCueVolume::evaluate() {
-    float range = nonZero(yon - hither);
-    float t = std::clamp((depth(P) - hither) / range, 0.0f, 1.0f);
-    Ci = lerp(t, Ci, background);
+void DepthCueVolume::shade(ShadingContext& context) const {
+    ShadingPoints& points = context.points;
+    const ParameterValues& values = context.volumeValues;
+    const Varying<float> front = values[hither], back = values[yon];
+    const Varying<Color> fadeTo = values[background];
+    for (int i = 0; i < points.count; ++i) {
+        const auto k = std::size_t(i);
+        float t =
+            std::clamp((depth(points.P[k]) - front[i]) / nonZero(back[i] - front[i]), 0.0f, 1.0f);
+        points.Ci[k] = lerp(t, points.Ci[k], fadeTo[i]);
+    }
 }
 
 FogVolume::FogVolume(Transform* space) : Volume(space) {
@@ -32,7 +39,14 @@ FogVolume::FogVolume(Transform* space) : Volume(space) {
     fParms.bind(kQuarkColor, &background);
 }
 
-void FogVolume::evaluate() {
-    float t = 1 - std::exp(-length(I) / nonZero(distance));
-    Ci = lerp(t, Ci, background);
+void FogVolume::shade(ShadingContext& context) const {
+    ShadingPoints& points = context.points;
+    const ParameterValues& values = context.volumeValues;
+    const Varying<float> extent = values[distance];
+    const Varying<Color> fadeTo = values[background];
+    for (int i = 0; i < points.count; ++i) {
+        const auto k = std::size_t(i);
+        float t = 1 - std::exp(-length(points.I[k]) / nonZero(extent[i]));
+        points.Ci[k] = lerp(t, points.Ci[k], fadeTo[i]);
+    }
 }

@@ -5,23 +5,23 @@
 #define QEL_SHADING_VOLUME_H
 
 #include "renderer/geometry/Color.h"
-#include "renderer/geometry/Point.h"
 #include "renderer/shading/Shader.h"
+#include "renderer/shading/ShadingContext.h"
 
 class Volume : public Shader {
 public:
     explicit Volume(Transform* space) : Shader(space) {}
 
-    // P (inherited) is the shading point; Ci and Oi arrive from the surface.
-    Point E, I;
-    Color Ci, Oi;
+    // Changes Ci and Oi of every point of the context as the light crosses
+    // the volume; the context's volume values hold this shader's parameters.
+    virtual void shade(ShadingContext& context) const = 0;
 };
 
 // Fades to the background linearly in depth between hither and yon.
 class DepthCueVolume : public Volume {
 public:
     explicit DepthCueVolume(Transform* space);
-    void evaluate() override;
+    void shade(ShadingContext& context) const override;
 
 private:
     float hither = 0;
@@ -33,7 +33,7 @@ private:
 class FogVolume : public Volume {
 public:
     explicit FogVolume(Transform* space);
-    void evaluate() override;
+    void shade(ShadingContext& context) const override;
 
 private:
     float distance = 1;

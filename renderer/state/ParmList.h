@@ -14,7 +14,7 @@ struct Point;
 
 struct ParmAssoc {
     unsigned short quark = 0;
-    int width = 0;          // floats in the bound variable
+    int width = 0;           // floats in the bound variable
     float* target = nullptr; // the variable's first float
 };
 
@@ -31,10 +31,11 @@ public:
     void bilerp(float u, float v, const ArgList& args) const;
 
     int count() const { return int(fBindings.size()); }
-
-private:
+    const std::vector<ParmAssoc>& bindings() const { return fBindings; }
+    // The binding an entry's values go to; null for none.
     const ParmAssoc* binding(const ArgAssoc& entry) const;
 
+private:
     std::vector<ParmAssoc> fBindings;
 };
 

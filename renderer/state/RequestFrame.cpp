@@ -9,9 +9,11 @@ constexpr long kMaxPairs = 65536;
 
 } // namespace
 
-RequestName::RequestName(const char* name) { setErrorFuncName(name); }
+RequestName::RequestName(const char* name) : fOuter(setErrorFuncName(name)) {}
 
-RequestName::~RequestName() { setErrorFuncName(nullptr); }
+RequestName::~RequestName() {
+    setErrorFuncName(fOuter);
+}
 
 VaParms::VaParms(va_list args) {
     va_list counting;

@@ -7,13 +7,18 @@
 #include <cstdarg>
 #include <memory>
 
-// Sets the request name for its lifetime; the name is cleared, not restored.
+// Names the request running on this thread for its lifetime; a request
+// made inside another (by a procedural's callback) gives the outer one its
+// name back when it ends.
 class RequestName {
 public:
     explicit RequestName(const char* name);
     ~RequestName();
     RequestName(const RequestName&) = delete;
     RequestName& operator=(const RequestName&) = delete;
+
+private:
+    const char* fOuter;
 };
 
 // A parameter list collected from "..." up to the zero token.

@@ -15,7 +15,7 @@
 #include "renderer/hider/AdaptiveBucket.h"
 #include "renderer/hider/UniformBucket.h"
 #include "renderer/shading/Grid.h"
-#include "renderer/shading/ShaderCopies.h"
+#include "renderer/shading/ShadingContext.h"
 #include "renderer/state/ArgList.h"
 #include "renderer/state/BucketScheduler.h"
 #include "renderer/state/Camera.h"
@@ -132,6 +132,7 @@ void Scene::discard() {
 
 void Scene::freeBuckets() {
     stopWorkers();
+    fRenderUnderWay = false;
     fBuckets.clear();
     fReports.clear();
     fCurrent = 0;
@@ -305,6 +306,7 @@ void Scene::render() {
 }
 
 void Scene::renderInit() {
+    fRenderUnderWay = true;
     if (fCurrent == 0 && !fBuckets.empty() && threads() > 1) startWorkers();
 }
 
@@ -344,13 +346,12 @@ void Scene::stopWorkers() {
 void Scene::workOn(int index) {
     ReportQueue* reports = fScheduler ? &fReports[size_t(index)] : nullptr;
     deferReports(reports);
-    ShaderCopies shaders;
-    ShaderCopies::setCurrent(&shaders);
+    std::unique_ptr<ShadingContext> shading = takeShadingContext();
     tOriginColumn = index % fAcross;
     tOriginRow = index / fAcross;
     bool released = false;
     try {
-        processPrimitives(index);
+        processPrimitives(index, *shading);
         released = true;
         if (fScheduler) fScheduler->processed(index);
         if (!fScheduler || !fScheduler->stopping()) fBuckets[size_t(index)]->renderPixels();
@@ -359,11 +360,24 @@ void Scene::workOn(int index) {
         if (fScheduler && !released) fScheduler->processed(index);
     }
     tOriginColumn = tOriginRow = 0;
-    ShaderCopies::setCurrent(nullptr);
+    giveBack(std::move(shading));
     deferReports(nullptr);
 }
 
-void Scene::processPrimitives(int index) {
+std::unique_ptr<ShadingContext> Scene::takeShadingContext() {
+    std::lock_guard<std::mutex> lock(fShadingContextsLock);
+    if (fShadingContexts.empty()) return std::make_unique<ShadingContext>();
+    std::unique_ptr<ShadingContext> context = std::move(fShadingContexts.back());
+    fShadingContexts.pop_back();
+    return context;
+}
+
+void Scene::giveBack(std::unique_ptr<ShadingContext> context) {
+    std::lock_guard<std::mutex> lock(fShadingContextsLock);
+    fShadingContexts.push_back(std::move(context));
+}
+
+void Scene::processPrimitives(int index, ShadingContext& shading) {
     Bucket& bucket = *fBuckets[size_t(index)];
     bucket.orderPrimitives();
     while (Primitive* primitive = bucket.takePrimitive()) {
@@ -371,7 +385,7 @@ void Scene::processPrimitives(int index) {
             delete primitive;
             continue;
         }
-        processPrimitive(primitive);
+        processPrimitive(primitive, shading);
     }
 }
 
@@ -395,19 +409,19 @@ int Scene::progress() const {
     return int(long(fCurrent) * 100 / long(fBuckets.size()));
 }
 
-void Scene::processPrimitive(Primitive* primitive) {
+void Scene::processPrimitive(Primitive* primitive, ShadingContext& shading) {
     if (primitive->dicePermitted && primitive->diceable(-1.0f)) {
         Grid* grid = primitive->dice();
         grid->setKey(primitive->key());
         grid->setParameterRange(primitive->parameterRange());
-        addGrid(grid);
+        addGrid(grid, shading);
     } else if (primitive->canSplit()) {
         primitive->split();
     }
     delete primitive;
 }
 
-void Scene::addGrid(Grid* grid) {
+void Scene::addGrid(Grid* grid, ShadingContext& shading) {
     fMicropolygons += long(grid->nu()) * grid->nv();
     const Attrib& attrib = *grid->attrib();
     const Option& option = *gOption;
@@ -415,7 +429,7 @@ void Scene::addGrid(Grid* grid) {
     if (option.plan.wantsShading()) {
         setAttribNames(attrib.objectNameValue.empty() ? nullptr : attrib.objectNameValue.c_str(),
                        attrib.groupNameValue.empty() ? nullptr : attrib.groupNameValue.c_str());
-        grid->shade(option.plan.variables, option.plan.variableFloats);
+        grid->shade(shading, option.plan.variables, option.plan.variableFloats);
         setAttribNames(nullptr, nullptr);
     }
     grid->project();
@@ -433,7 +447,15 @@ void Scene::addGrid(Grid* grid) {
 }
 
 bool Scene::primitivesAllowed() const {
-    return gState->verify(kBlockPrimitives, kErrNotPrims);
+    return gState->verify(kBlockPrimitives, kErrNotPrims) && notRendering();
+}
+
+bool Scene::notRendering() const {
+    // Once buckets render, only a procedural's subdivision makes primitives:
+    // the buckets rendered, and those the workers are rendering, take no more.
+    if (!fRenderUnderWay || Primitive::Spawning::parent()) return true;
+    error(kErrIllState, kError, "primitives made while the scene renders are left out");
+    return false;
 }
 
 void Scene::polygon(long nvertices, long n, const unsigned short* tokens, void* const* values) {
@@ -639,7 +661,7 @@ void Scene::torus(float majorRadius, float minorRadius, float phimin, float phim
 
 void Scene::procedural(void* data, const float* bound, qelSubdivideFunc subdivide,
                        qelReleaseFunc release) {
-    if (!gState->verify(kBlockProcedural, kErrNotPrims)) return;
+    if (!gState->verify(kBlockProcedural, kErrNotPrims) || !notRendering()) return;
     if (!present(bound, "bound") ||
         !present(reinterpret_cast<const void*>(subdivide), "subdivide function"))
         return;
@@ -649,7 +671,7 @@ void Scene::procedural(void* data, const float* bound, qelSubdivideFunc subdivid
 }
 
 void Scene::objectInstance(const void* handle) {
-    if (!gState->verify(kBlockInScene, kErrNotPrims)) return;
+    if (!gState->verify(kBlockInScene, kErrNotPrims) || !notRendering()) return;
     if (!handle || !gState->ownsObject(handle)) {
         error(kErrBadHandle, kError, nullptr);
         return;

@@ -17,6 +17,7 @@
 #include <atomic>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class ArgList;
@@ -26,6 +27,7 @@ class ReportQueue;
 class Grid;
 class Primitive;
 struct Bound;
+struct ShadingContext;
 
 class Scene {
 public:
@@ -119,6 +121,9 @@ private:
     };
 
     bool primitivesAllowed() const;
+    // False, with a report, once the buckets render: a request that makes
+    // primitives then (not a procedural's subdivision) is left out.
+    bool notRendering() const;
     void createBuckets();
     void freeBuckets();
     void route(Primitive* primitive);
@@ -130,9 +135,13 @@ private:
     // Processes and renders bucket index: on a worker, or on the caller's
     // thread when there is one thread.
     void workOn(int index);
-    void processPrimitives(int index);
-    void processPrimitive(Primitive* primitive);
-    void addGrid(Grid* grid);
+    void processPrimitives(int index, ShadingContext& shading);
+    void processPrimitive(Primitive* primitive, ShadingContext& shading);
+    void addGrid(Grid* grid, ShadingContext& shading);
+    // The shading contexts of the work under way; each is used by one
+    // bucket's work at a time and kept for the next.
+    std::unique_ptr<ShadingContext> takeShadingContext();
+    void giveBack(std::unique_ptr<ShadingContext> context);
     void startWorkers();
     void stopWorkers();
     void finishBucket();
@@ -141,8 +150,8 @@ private:
     std::deque<Primitive*> fPending;
     Object* fObjectUnderConstruction = nullptr;
     std::vector<std::unique_ptr<Bucket>> fBuckets;
-    int fCurrent = 0;      // the next bucket to render
-    int fAcross = 0;       // buckets in a row
+    int fCurrent = 0; // the next bucket to render
+    int fAcross = 0;  // buckets in a row
     int fTileWidth = 12, fTileHeight = 12;
     long fX0 = 0, fX1 = -1, fY0 = 0, fY1 = -1; // the crop window in pixels
     std::atomic<long> fMicropolygons = 0;
@@ -151,6 +160,9 @@ private:
     long fInstanced = 0; // primitives object instances made
     bool fInstanceBudgetMet = false;
     std::unique_ptr<BucketScheduler> fScheduler;
+    bool fRenderUnderWay = false; // from the first bucket until the buckets are freed
+    std::mutex fShadingContextsLock;
+    std::vector<std::unique_ptr<ShadingContext>> fShadingContexts;
     std::vector<ReportQueue> fReports; // per bucket, made on the workers
 };
 

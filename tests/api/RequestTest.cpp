@@ -455,3 +455,26 @@ TEST_F(RequestTest, ResetBetweenBucketsStopsTheWorkersFirst) {
     EXPECT_EQ(std::remove(image.c_str()), 0);
     EXPECT_EQ(std::remove((image + ".N.tif").c_str()), 0);
 }
+
+// Buckets rendered, or rendering on the workers, take no more primitives: a
+// request between two buckets is left out with a report, on any thread count.
+TEST_F(RequestTest, PrimitivesMadeBetweenBucketsAreLeftOut) {
+    std::string image = ::testing::TempDir() + "between-buckets.tif";
+    for (int threads : {1, 4}) {
+        qelRenderThreads(threads);
+        beginScenesOfSpheres(image);
+        qelRenderInit();
+        EXPECT_EQ(qelRenderBucket(), 1);
+        qelSphere(1, -1, 1, 360, 0);
+        qelSphere(1, -1, 1, 360, 0);
+        while (qelRenderBucket()) {
+        }
+        qelSceneEnd();
+        const std::string leftOut =
+            "error: Invalid state. qelSphere: primitives made while the scene renders are left out";
+        EXPECT_EQ(take(), (Lines{leftOut, leftOut})) << threads << " threads";
+    }
+    qelRenderThreads(0);
+    std::remove(image.c_str());
+    std::remove((image + ".N.tif").c_str());
+}

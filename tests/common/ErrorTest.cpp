@@ -4,13 +4,16 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
 
 std::vector<std::string> gLines;
 
-void record(const char* text) { gLines.emplace_back(text); }
+void record(const char* text) {
+    gLines.emplace_back(text);
+}
 
 struct Received {
     long code = -1, severity = -1;
@@ -156,6 +159,26 @@ TEST_F(ErrorTest, RequestNameInstallsTheOutOfMemoryHandler) {
     EXPECT_NE(std::get_new_handler(), before);
     EXPECT_STREQ(setErrorFuncName("qelCone"), "qelSphere");
     EXPECT_STREQ(setErrorFuncName(nullptr), "qelCone");
+    EXPECT_EQ(std::get_new_handler(), before);
+}
+
+// Each thread runs its own request: a name set on one is not another's, and
+// the out-of-memory handler stays while any thread has a name.
+TEST_F(ErrorTest, RequestNamesArePerThread) {
+    std::new_handler before = std::get_new_handler();
+    setErrorFuncName("qelSceneEnd");
+    std::thread other([&] {
+        EXPECT_EQ(errorFuncName(), nullptr);
+        EXPECT_EQ(setErrorFuncName("qelSphere"), nullptr);
+        EXPECT_STREQ(setErrorFuncName(nullptr), "qelSphere");
+        EXPECT_NE(std::get_new_handler(), before); // the first thread still has its name
+    });
+    other.join();
+    EXPECT_STREQ(errorFuncName(), "qelSceneEnd");
+    error(kErrRange, kWarning, "here");
+    ASSERT_EQ(gLines.size(), 1u);
+    EXPECT_EQ(gLines[0], "warning: Parameter out of range. qelSceneEnd: here");
+    setErrorFuncName(nullptr);
     EXPECT_EQ(std::get_new_handler(), before);
 }
 

@@ -1,6 +1,7 @@
 #include "renderer/shading/Grid.h"
 
 #include "common/Quark.h"
+#include "renderer/shading/ShadingContext.h"
 #include "renderer/state/Camera.h"
 #include "renderer/state/PictrelTarget.h"
 #include "renderer/state/Scene.h"
@@ -31,8 +32,9 @@ protected:
     void TearDown() override { fState.reset(); }
 
     // A grid of a unit square in camera space at depth z, with the
-    // colour corners as its "color" parameter.
-    Grid* makeGrid(int nu, int nv, short triangular, float z = 1.0f) {
+    // colour corners as its "color" parameter and, when ka is given, its own
+    // "Ka" for the surface.
+    Grid* makeGrid(int nu, int nv, short triangular, float z = 1.0f, const float* ka = nullptr) {
         Vertex** rows = allocVertices(nu, nv);
         for (int k = 0; k <= nv; ++k)
             for (int i = 0; i <= nu; ++i) {
@@ -40,16 +42,17 @@ protected:
                 rows[k][i].dPdu = Point(1, 0, 0);
                 rows[k][i].dPdv = Point(0, 1, 0);
             }
-        unsigned short tokens[1] = {kQuarkColor};
-        void* values[1] = {gCornerColors};
-        ArgList args(1, tokens, values, ParameterCounts{1, 4, 4});
-        return new Grid(nu, nv, rows, gState->getAttrib(), gState->getTransform(), 7, 0,
-                        triangular, args);
+        unsigned short tokens[2] = {kQuarkColor, kQuarkKa};
+        void* values[2] = {gCornerColors, const_cast<float*>(ka)};
+        ArgList args(ka ? 2 : 1, tokens, values, ParameterCounts{1, 4, 4});
+        return new Grid(nu, nv, rows, gState->getAttrib(), gState->getTransform(), 7, 0, triangular,
+                        args);
     }
 
     Scene fScene;
     PictrelTarget fTarget;
     std::unique_ptr<State> fState;
+    ShadingContext fShading;
 };
 
 void expectColor(const Color& c, float r, float g, float b) {
@@ -60,7 +63,7 @@ void expectColor(const Color& c, float r, float g, float b) {
 
 TEST_F(GridTest, OneMicropolygonShadesOnePointAtTheCentre) {
     std::unique_ptr<Grid> grid(makeGrid(1, 1, 0));
-    grid->shade();
+    grid->shade(fShading);
     expectColor(grid->row(0)[0].Ci, 0.5f, 0.5f, 0.0f);
     expectColor(grid->row(0)[0].Oi, 1, 1, 1);
     expectColor(grid->row(1)[1].Ci, 0, 0, 0); // only vertex (0, 0) receives the result
@@ -68,7 +71,7 @@ TEST_F(GridTest, OneMicropolygonShadesOnePointAtTheCentre) {
 
 TEST_F(GridTest, ConstantModelShadesMicropolygonCentres) {
     std::unique_ptr<Grid> grid(makeGrid(4, 2, 0));
-    grid->shade();
+    grid->shade(fShading);
     expectColor(grid->row(1)[2].Ci, 2.5f / 4, 1.5f / 2, 0.0f);
 }
 
@@ -87,7 +90,7 @@ TEST_F(GridTest, TriangularRowsShorten) {
 TEST_F(GridTest, SmoothTriangularGridFoldsPointsPastTheDiagonal) {
     gAttrib->shadingModel(0x501);
     std::unique_ptr<Grid> grid(makeGrid(4, 4, 1));
-    grid->shade();
+    grid->shade(fShading);
     expectColor(grid->row(2)[3].Ci, 0.75f, 0.25f, 0.0f); // (0.75, 0.5) folded to v = 0.25
     expectColor(grid->row(1)[2].Ci, 0.5f, 0.25f, 0.0f);  // inside the triangle: as it is
 }
@@ -98,11 +101,28 @@ TEST_F(GridTest, MatteGridsKeepTheirOpacity) {
     const float half[3] = {0.5f, 0.25f, 1.0f};
     gAttrib->opacity(half);
     std::unique_ptr<Grid> grid(makeGrid(2, 2, 0));
-    grid->shade();
+    grid->shade(fShading);
     // each micropolygon's shading goes to its first vertex
     for (int k = 0; k < 2; ++k)
         for (int i = 0; i < 2; ++i)
             expectColor(grid->row(k)[i].Oi, 0.5f, 0.25f, 1.0f);
+}
+
+// The shader keeps its own values: a primitive's values are its grids' alone,
+// whatever was shaded before in the same context.
+TEST_F(GridTest, APrimitivesParameterValuesStayWithItsGrids) {
+    gAttrib->surface(kQuarkDefaultSurface, 0, nullptr, nullptr);
+    std::unique_ptr<Grid> plain(makeGrid(1, 1, 0));
+    plain->shade(fShading);
+    const Color alone = plain->row(0)[0].Ci;
+    const float ka = 1;
+    std::unique_ptr<Grid> bright(makeGrid(1, 1, 0, 1.0f, &ka));
+    bright->shade(fShading);
+    // Ci = Os · Cs · (Ka + Kd · d²): Ka from 0.2 to 1 adds 0.8 · Cs, Cs = (0.5, 0.5, 0).
+    expectColor(bright->row(0)[0].Ci, alone.r + 0.4f, alone.g + 0.4f, 0);
+    std::unique_ptr<Grid> after(makeGrid(1, 1, 0));
+    after->shade(fShading);
+    expectColor(after->row(0)[0].Ci, alone.r, alone.g, alone.b);
 }
 
 TEST_F(GridTest, StandardVariablesAreKeptApart) {
@@ -146,7 +166,8 @@ TEST_F(GridTest, IteratorVisitsEveryMicropolygonOnce) {
     std::unique_ptr<Grid> grid(makeGrid(4, 4, 1));
     GridIterator cells(grid.get());
     std::vector<std::pair<int, int>> visited;
-    while (const MicroPolygon* mp = cells++) visited.emplace_back(mp->column(), mp->row());
+    while (const MicroPolygon* mp = cells++)
+        visited.emplace_back(mp->column(), mp->row());
     ASSERT_EQ(visited.size(), 10u); // rows of 4, 3, 2 and 1
     EXPECT_EQ(visited[3], std::make_pair(3, 0));
     EXPECT_EQ(visited[4], std::make_pair(0, 1));

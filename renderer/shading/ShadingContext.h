@@ -1,0 +1,30 @@
+// What one thread shades a grid with: the grid's shading points, the values
+// of the parameters of the shaders running there, the light of the light
+// being gathered, and room for the built-in surfaces' sums. Each thread of
+// the renderer has its own; the arrays keep their room from grid to grid.
+#ifndef QEL_SHADING_SHADINGCONTEXT_H
+#define QEL_SHADING_SHADINGCONTEXT_H
+
+#include "common/List.h"
+#include "renderer/shading/Light.h"
+#include "renderer/shading/ParameterValues.h"
+#include "renderer/shading/ShadingPoints.h"
+#include "renderer/state/ArgList.h"
+
+#include <vector>
+
+struct ShadingContext {
+    ShadingPoints points;
+    // The grid's active lights and its primitive's values of shader
+    // parameters.
+    const List<Light*>* lights = nullptr;
+    const ArgList* primitiveValues = nullptr;
+    ParameterValues surfaceValues, lightValues, volumeValues;
+    LightSamples lit;
+    // Per point: the normal facing the eye, the direction to the eye, and
+    // the ambient, diffuse and specular light gathered there.
+    std::vector<Point> Nf, V;
+    std::vector<Color> ambient, diffuse, specular;
+};
+
+#endif

@@ -1,0 +1,39 @@
+// The shading points of one grid, one array per variable: what the shaders
+// read and the colour and opacity they leave.
+#ifndef QEL_SHADING_SHADINGPOINTS_H
+#define QEL_SHADING_SHADINGPOINTS_H
+
+#include "renderer/geometry/Color.h"
+#include "renderer/geometry/Point.h"
+
+#include <vector>
+
+struct ShadingPoints {
+    int count = 0;
+    // Positions and derivatives in camera space; I runs from the eye to P.
+    std::vector<Point> P, dPdu, dPdv, N, Ng, I;
+    // The primitive's u and v over the whole of it, and the texture
+    // coordinates there; du and dv are the spacing of the grid's points.
+    std::vector<float> u, v, s, t;
+    float du = 0, dv = 0;
+    // Where on the grid each point lies, 0..1: the place at which the
+    // primitive's "vary" values are interpolated.
+    std::vector<float> gridU, gridV;
+    std::vector<Color> Cs, Os;
+    // The outputs, black and opaque until a shader sets them.
+    std::vector<Color> Ci, Oi;
+
+    // Room for n points; keeps what the arrays hold already.
+    void resize(int n) {
+        count = n;
+        const auto size = static_cast<std::size_t>(n);
+        for (auto* points : {&P, &dPdu, &dPdv, &N, &Ng, &I})
+            points->resize(size);
+        for (auto* floats : {&u, &v, &s, &t, &gridU, &gridV})
+            floats->resize(size);
+        for (auto* colors : {&Cs, &Os, &Ci, &Oi})
+            colors->resize(size);
+    }
+};
+
+#endif
