@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int kSteps = 32;
+constexpr uint16_t kSteps = 32;
 
 struct SphereScene {
     Scene scene;
@@ -55,9 +55,7 @@ void diceAndShade(benchmark::State& run) {
     SphereScene setup;
     ShadingContext shading;
     for (auto _ : run) {
-        Primitive::fUSteps = kSteps;
-        Primitive::fVSteps = kSteps;
-        std::unique_ptr<Grid> grid(setup.sphere->dice());
+        std::unique_ptr<Grid> grid(setup.sphere->dice(GridSize{kSteps, kSteps}));
         grid->shade(shading);
         grid->project();
         benchmark::DoNotOptimize(grid->row(kSteps / 2)[kSteps / 2].Ci);

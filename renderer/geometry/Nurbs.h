@@ -24,8 +24,8 @@ public:
     NuPatch(int uorder, const float* uknot, int vorder, const float* vknot, const Pointw* points,
             ArgList args);
     // The same, sharing the parent's common record.
-    NuPatch(const Primitive& parent, int uorder, const float* uknot, int vorder,
-            const float* vknot, const Pointw* points, ArgList args);
+    NuPatch(const Primitive& parent, int uorder, const float* uknot, int vorder, const float* vknot,
+            const Pointw* points, ArgList args);
 
     int32_t type() const override { return 5; }
     // The homogeneous bound of the control points.
@@ -92,7 +92,7 @@ public:
     int32_t type() const override { return 7; }
     // The homogeneous bound of the control points.
     Boundw bound() const override;
-    short diceable(float) override { return 0; }
+    DiceDecision diceable(float) override { return {}; }
     short rational() const override { return 1; }
     // One NuPatch per non-empty span inside the limits, u fastest.
     void split() override;

@@ -130,7 +130,9 @@ void includeBound(Boundw& total, const Boundw& b) {
     total.wmin = std::min(total.wmin, b.wmin), total.wmax = std::max(total.wmax, b.wmax);
 }
 
-Pointw lerp(const Pointw& a, const Pointw& b, float t) { return a + (b - a) * t; }
+Pointw lerp(const Pointw& a, const Pointw& b, float t) {
+    return a + (b - a) * t;
+}
 
 // Non-rational derivatives carry w = 1 so that Point() leaves them alone.
 Pointw direction(Pointw d, bool isRational) {
@@ -154,7 +156,8 @@ Cubic bernsteinDerivative(float t) {
 
 Pointw combine(const Cubic& weights, const Pointw p[4]) {
     Pointw sum(0, 0, 0, 0);
-    for (int k = 0; k < 4; ++k) sum += p[k] * weights.b[k];
+    for (int k = 0; k < 4; ++k)
+        sum += p[k] * weights.b[k];
     return sum;
 }
 
@@ -175,7 +178,8 @@ void toBezierMatrix(const Matrix& basis, double m[4][4]) {
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c) {
             double sum = 0;
-            for (int k = 0; k < 4; ++k) sum += kInverseBezier[r][k] * basis[k][c];
+            for (int k = 0; k < 4; ++k)
+                sum += kInverseBezier[r][k] * basis[k][c];
             m[r][c] = sum;
         }
 }
@@ -203,7 +207,8 @@ Primitive* BilinearPatch::make(ArgList args) {
     const ArgAssoc* position = finitePosition(args, 4);
     if (!position) return nullptr;
     Pointw corners[4];
-    for (int k = 0; k < 4; ++k) corners[k] = controlPoint(*position, k);
+    for (int k = 0; k < 4; ++k)
+        corners[k] = controlPoint(*position, k);
     if (position->quark == kQuarkHeight) spreadOverSpan(corners, Span());
     bool isRational = position->quark == kQuarkPointw;
     return new BilinearPatch(corners, isRational, shadingArgs(args, false));
@@ -222,11 +227,17 @@ BilinearPatch::BilinearPatch(const Primitive& sharing, const Pointw corners[4], 
     fArgs = std::move(args);
 }
 
-int32_t BilinearPatch::type() const { return 5; }
+int32_t BilinearPatch::type() const {
+    return 5;
+}
 
-Boundw BilinearPatch::bound() const { return boundOfPoints(fCorner, 4); }
+Boundw BilinearPatch::bound() const {
+    return boundOfPoints(fCorner, 4);
+}
 
-short BilinearPatch::rational() const { return fRational ? 1 : 0; }
+short BilinearPatch::rational() const {
+    return fRational ? 1 : 0;
+}
 
 Pointw BilinearPatch::evalP(float u, float v) const {
     Pointw p = lerp(lerp(fCorner[0], fCorner[1], u), lerp(fCorner[2], fCorner[3], u), v);
@@ -267,7 +278,8 @@ Primitive* BicubicPatch::make(ArgList args) {
     const ArgAssoc* position = finitePosition(args, 16);
     if (!position) return nullptr;
     Pointw control[16];
-    for (int k = 0; k < 16; ++k) control[k] = controlPoint(*position, k);
+    for (int k = 0; k < 16; ++k)
+        control[k] = controlPoint(*position, k);
     Pointw net[4][4];
     const Attrib& attrib = *gAttrib;
     bool isRational = position->quark == kQuarkPointw;
@@ -302,22 +314,30 @@ void BicubicPatch::toBezier(const Pointw control[16], const Matrix& uBasis, cons
 
 BicubicPatch::BicubicPatch(const Pointw bezier[4][4], bool isRational, ArgList args)
     : fRational(isRational) {
-    for (int j = 0; j < 4; ++j) std::copy(bezier[j], bezier[j] + 4, fNet[j]);
+    for (int j = 0; j < 4; ++j)
+        std::copy(bezier[j], bezier[j] + 4, fNet[j]);
     fArgs = std::move(args);
 }
 
 BicubicPatch::BicubicPatch(const Primitive& sharing, const Pointw bezier[4][4], bool isRational,
                            ArgList args)
     : Primitive(sharing), fRational(isRational) {
-    for (int j = 0; j < 4; ++j) std::copy(bezier[j], bezier[j] + 4, fNet[j]);
+    for (int j = 0; j < 4; ++j)
+        std::copy(bezier[j], bezier[j] + 4, fNet[j]);
     fArgs = std::move(args);
 }
 
-int32_t BicubicPatch::type() const { return 6; }
+int32_t BicubicPatch::type() const {
+    return 6;
+}
 
-Boundw BicubicPatch::bound() const { return boundOfPoints(&fNet[0][0], 16); }
+Boundw BicubicPatch::bound() const {
+    return boundOfPoints(&fNet[0][0], 16);
+}
 
-short BicubicPatch::rational() const { return fRational ? 1 : 0; }
+short BicubicPatch::rational() const {
+    return fRational ? 1 : 0;
+}
 
 Pointw BicubicPatch::evaluate(float u, float v, bool du, bool dv) const {
     Cubic wu = du ? bernsteinDerivative(u) : bernstein(u);
@@ -344,16 +364,18 @@ Pointw BicubicPatch::evaldPdv(float u, float v) const {
     return direction(evaluate(u, v, false, true), fRational);
 }
 
-short BicubicPatch::diceable(float limit) {
-    if (!Primitive::diceable(limit)) return 0;
-    return netFlat() ? 1 : 0;
+DiceDecision BicubicPatch::diceable(float limit) {
+    DiceDecision decision = Primitive::diceable(limit);
+    if (decision) decision.diceable = netFlat(decision.size);
+    return decision;
 }
 
-bool BicubicPatch::netFlat() const {
+bool BicubicPatch::netFlat(GridSize size) const {
     Matrix raster = transform()->matrix() * gCameraToRaster;
     Point r[4][4];
     for (int j = 0; j < 4; ++j)
-        for (int i = 0; i < 4; ++i) r[j][i] = Point(fNet[j][i] * raster);
+        for (int i = 0; i < 4; ++i)
+            r[j][i] = Point(fNet[j][i] * raster);
     float deviation = 0;
     for (int j = 0; j < 4; ++j)
         for (int i = 0; i < 4; ++i) {
@@ -363,17 +385,18 @@ bool BicubicPatch::netFlat() const {
             Point d = r[j][i] - (bottom + (top - bottom) * v);
             deviation = std::max(deviation, std::hypot(d.x, d.y));
         }
-    float steps = float(std::min(fUSteps, fVSteps));
+    float steps = float(std::min(size.u, size.v));
     // Points behind the eye give no raster measure: leave those to splitting.
     if (!std::isfinite(deviation)) return true;
     return deviation / (steps * steps) <= attrib()->flatnessValue;
 }
 
-Grid* BicubicPatch::dice() {
-    Vertex** rows = allocVertices(fUSteps, fVSteps);
+Grid* BicubicPatch::dice(GridSize size) {
+    const int nu = size.u, nv = size.v;
+    Vertex** rows = allocVertices(nu, nv);
     const Matrix& T = transform()->matrix();
-    for (int j = 0; j <= fVSteps; ++j) {
-        float v = float(j) / float(fVSteps);
+    for (int j = 0; j <= nv; ++j) {
+        float v = float(j) / float(nv);
         Cubic wv = bernstein(v), dwv = bernsteinDerivative(v);
         Pointw curve[4], curveDv[4];
         for (int i = 0; i < 4; ++i) {
@@ -381,8 +404,8 @@ Grid* BicubicPatch::dice() {
             curve[i] = combine(wv, column);
             curveDv[i] = combine(dwv, column);
         }
-        for (int i = 0; i <= fUSteps; ++i) {
-            float u = float(i) / float(fUSteps);
+        for (int i = 0; i <= nu; ++i) {
+            float u = float(i) / float(nu);
             Cubic wu = bernstein(u);
             Pointw p = combine(wu, curve);
             if (!fRational) p.w = 1;
@@ -392,12 +415,13 @@ Grid* BicubicPatch::dice() {
         }
     }
     short reverse = transform()->orientation() != attrib()->orientationCode;
-    return new Grid(fUSteps, fVSteps, rows, attrib(), transform(), sequence(), reverse, 0, fArgs);
+    return new Grid(nu, nv, rows, attrib(), transform(), sequence(), reverse, 0, fArgs);
 }
 
 void BicubicPatch::split() {
     Pointw left[4][4], right[4][4];
-    for (int j = 0; j < 4; ++j) deCasteljau(fNet[j], left[j], right[j]);
+    for (int j = 0; j < 4; ++j)
+        deCasteljau(fNet[j], left[j], right[j]);
     const Pointw(*halves[2])[4] = {left, right};
     BicubicPatch* quarters[4];
     for (int half = 0; half < 2; ++half) {
@@ -407,7 +431,8 @@ void BicubicPatch::split() {
                                       halves[half][3][i]};
             Pointw low[4], high[4];
             deCasteljau(column, low, high);
-            for (int j = 0; j < 4; ++j) lower[j][i] = low[j], upper[j][i] = high[j];
+            for (int j = 0; j < 4; ++j)
+                lower[j][i] = low[j], upper[j][i] = high[j];
         }
         float u0 = 0.5f * float(half);
         BicubicPatch* bottom = new BicubicPatch(*this);
@@ -421,14 +446,17 @@ void BicubicPatch::split() {
         quarters[half] = bottom;
         quarters[half + 2] = top;
     }
-    for (BicubicPatch* quarter : quarters) gScene->add(quarter);
+    for (BicubicPatch* quarter : quarters)
+        gScene->add(quarter);
 }
 
 // ---- PatchMesh
 
 namespace {
 
-bool isCatmullRom(const Matrix& basis) { return basis == Matrix(qelCatmullRomBasis); }
+bool isCatmullRom(const Matrix& basis) {
+    return basis == Matrix(qelCatmullRomBasis);
+}
 
 long patchesAlong(bool bicubic, long n, bool periodic, long step) {
     if (!bicubic) return periodic ? n : n - 1;
@@ -482,15 +510,22 @@ PatchMesh::PatchMesh(short type, long nu, bool uperiodic, long nv, bool vperiodi
     fBound = computeBound();
 }
 
-int32_t PatchMesh::type() const { return 17; }
+int32_t PatchMesh::type() const {
+    return 17;
+}
 
-Boundw PatchMesh::bound() const { return fBound; }
+Boundw PatchMesh::bound() const {
+    return fBound;
+}
 
-short PatchMesh::diceable(float) { return 0; }
+DiceDecision PatchMesh::diceable(float) {
+    return {};
+}
 
 void PatchMesh::split() {
     for (long pv = 0; pv < fVPatches; ++pv)
-        for (long pu = 0; pu < fUPatches; ++pu) gScene->add(makePatch(pu, pv));
+        for (long pu = 0; pu < fUPatches; ++pu)
+            gScene->add(makePatch(pu, pv));
 }
 
 long PatchMesh::controlIndex(long pu, long pv, long a, long b) const {
@@ -541,7 +576,8 @@ ArgList PatchMesh::patchArgs(long pu, long pv) const {
     long controls[16];
     int side = fBicubic ? 4 : 2;
     for (int b = 0; b < side; ++b)
-        for (int a = 0; a < side; ++a) controls[b * side + a] = controlIndex(pu, pv, a, b);
+        for (int a = 0; a < side; ++a)
+            controls[b * side + a] = controlIndex(pu, pv, a, b);
     const long controlCorners[4] = {controls[0], controls[side - 1], controls[side * (side - 1)],
                                     controls[side * side - 1]};
     ArgList result;

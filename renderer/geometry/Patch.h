@@ -55,8 +55,7 @@ public:
     // A net already in Bezier form; args without the position.
     BicubicPatch(const Pointw bezier[4][4], bool rational, ArgList args);
     // The same, sharing the common record of a primitive it was split from.
-    BicubicPatch(const Primitive& sharing, const Pointw bezier[4][4], bool rational,
-                 ArgList args);
+    BicubicPatch(const Primitive& sharing, const Pointw bezier[4][4], bool rational, ArgList args);
 
     int32_t type() const override; // 6
     // The bound of the Bezier net, which holds the patch.
@@ -64,9 +63,9 @@ public:
     // The generic test, then the control net's raster distance from the
     // bilinear surface through its corners, shrunk by the square of the
     // smaller step count, must be within the flatness.
-    short diceable(float limit) override;
+    DiceDecision diceable(float limit) override;
     // Collapses the net to a curve in u per grid row.
-    Grid* dice() override;
+    Grid* dice(GridSize size) override;
     // By de Casteljau subdivision at the middle of u and of v.
     void split() override;
     short rational() const override;
@@ -80,7 +79,7 @@ public:
 
 private:
     BicubicPatch(const BicubicPatch& parent) = default;
-    bool netFlat() const;
+    bool netFlat(GridSize size) const;
     Pointw evaluate(float u, float v, bool du, bool dv) const;
 
     Pointw fNet[4][4]; // [v][u]
@@ -99,7 +98,7 @@ public:
     int32_t type() const override; // 17
     // The union of the patches' bounds.
     Boundw bound() const override;
-    short diceable(float limit) override; // never
+    DiceDecision diceable(float limit) override; // never
     // Adds the patches, row by row in v, u fastest.
     void split() override;
 

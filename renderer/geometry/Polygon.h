@@ -17,7 +17,7 @@
 class PolygonBase : public Primitive {
 public:
     Boundw bound() const override;
-    short diceable(float) override { return 0; }
+    DiceDecision diceable(float) override { return {}; }
 
 protected:
     PolygonBase(std::vector<Point> points, ArgList args);
@@ -70,7 +70,7 @@ private:
 class PolygonMeshBase : public Primitive {
 public:
     Boundw bound() const override;
-    short diceable(float) override { return 0; }
+    DiceDecision diceable(float) override { return {}; }
 
 protected:
     PolygonMeshBase() = default;

@@ -12,8 +12,6 @@
 #include <algorithm>
 #include <cmath>
 
-thread_local uint16_t Primitive::fUSteps = 1;
-thread_local uint16_t Primitive::fVSteps = 1;
 uint32_t Primitive::fCurSeq = 0;
 
 namespace {
@@ -144,13 +142,14 @@ uint16_t stepsAcross(float extent, float edge) {
 class DiceTest {
 public:
     DiceTest(const Primitive& primitive, float limit);
-    bool passes();
+    DiceDecision decide();
 
 private:
     bool sizePass();
     bool even() const;
     bool flatnessPass();
     bool flatAlong(const Sample& s, const Point& P, bool alongU);
+    GridSize fSize;
     void measure(const Sample& s);
     Point rasterPosition(float u, float v) const { return Point(fPrimitive.evalP(u, v)) * fRaster; }
 
@@ -173,11 +172,11 @@ DiceTest::DiceTest(const Primitive& primitive, float limit)
       fRaster(primitive.transform()->matrix() * gCameraToRaster),
       fRational(primitive.rational() != 0) {}
 
-bool DiceTest::passes() {
+DiceDecision DiceTest::decide() {
     bool small = sizePass();
-    Primitive::fUSteps = stepsAcross(fMaxU, fEdge);
-    Primitive::fVSteps = stepsAcross(fMaxV, fEdge);
-    return small && even() && flatnessPass();
+    fSize = {stepsAcross(fMaxU, fEdge), stepsAcross(fMaxV, fEdge)};
+    bool diceable = small && even() && flatnessPass();
+    return {diceable, fSize};
 }
 
 bool DiceTest::sizePass() {
@@ -213,7 +212,7 @@ void DiceTest::measure(const Sample& s) {
 
 // Grids of up to 16 micropolygons may be uneven.
 bool DiceTest::even() const {
-    long micropolygons = long(Primitive::fUSteps) * long(Primitive::fVSteps);
+    long micropolygons = long(fSize.u) * long(fSize.v);
     return !(fMaxArea > 2 * fMinArea && micropolygons >= 17);
 }
 
@@ -231,7 +230,7 @@ bool DiceTest::flatnessPass() {
 // chord lies within the flatness of the surface; false when that takes more
 // than the grid edge limit.
 bool DiceTest::flatAlong(const Sample& s, const Point& P, bool alongU) {
-    uint16_t& steps = alongU ? Primitive::fUSteps : Primitive::fVSteps;
+    uint16_t& steps = alongU ? fSize.u : fSize.v;
     float t = alongU ? s.u : s.v;
     for (;;) {
         float h = std::min({t, 1 - t, 0.5f / float(steps)});
@@ -247,18 +246,19 @@ bool DiceTest::flatAlong(const Sample& s, const Point& P, bool alongU) {
 
 } // namespace
 
-short Primitive::diceable(float limit) {
-    return DiceTest(*this, limit).passes() ? 1 : 0;
+DiceDecision Primitive::diceable(float limit) {
+    return DiceTest(*this, limit).decide();
 }
 
-Grid* Primitive::dice() {
-    Vertex** rows = allocVertices(fUSteps, fVSteps);
+Grid* Primitive::dice(GridSize size) {
+    const int nu = size.u, nv = size.v;
+    Vertex** rows = allocVertices(nu, nv);
     bool isRational = rational() != 0;
     const Matrix& T = transform()->matrix();
-    for (int j = 0; j <= fVSteps; ++j) {
-        float v = float(j) / float(fVSteps);
-        for (int i = 0; i <= fUSteps; ++i) {
-            float u = float(i) / float(fUSteps);
+    for (int j = 0; j <= nv; ++j) {
+        float v = float(j) / float(nv);
+        for (int i = 0; i <= nu; ++i) {
+            float u = float(i) / float(nu);
             Pointw p = evalP(u, v);
             Point P(p), dPdu, dPdv;
             if (isRational) {
@@ -275,5 +275,5 @@ Grid* Primitive::dice() {
         }
     }
     short reverse = transform()->orientation() != attrib()->orientationCode;
-    return new Grid(fUSteps, fVSteps, rows, attrib(), transform(), sequence(), reverse, 0, fArgs);
+    return new Grid(nu, nv, rows, attrib(), transform(), sequence(), reverse, 0, fArgs);
 }

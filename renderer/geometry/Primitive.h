@@ -19,6 +19,19 @@ class Attrib;
 class Grid;
 class Transform;
 
+// The grid a primitive is diced into: micropolygons along u and v.
+struct GridSize {
+    uint16_t u = 1, v = 1;
+};
+
+// Whether a primitive may be diced now, and the grid it would be diced into
+// (measured even when it may not).
+struct DiceDecision {
+    bool diceable = false;
+    GridSize size;
+    explicit operator bool() const { return diceable; }
+};
+
 // The sequence number and the counted attribute and transform snapshots of
 // one request, shared by the primitive it made and all that split from it.
 class PrimitiveCommon {
@@ -67,13 +80,12 @@ public:
     virtual int32_t type() const;
     // In object space; unbounded here.
     virtual Boundw bound() const;
-    // Whether the primitive may be diced now; a negative limit asks for the
-    // grid edge limit times the edge length. Leaves the step counts in
-    // fUSteps and fVSteps for the next dice.
-    virtual short diceable(float limit);
-    // A grid of fUSteps by fVSteps micropolygons in camera space; only right
-    // after a diceable call on this primitive that returned true.
-    virtual Grid* dice();
+    // Whether the primitive may be diced now, and into what grid; a negative
+    // limit asks for the grid edge limit times the edge length.
+    virtual DiceDecision diceable(float limit);
+    // A grid of the given size in camera space, as a diceable decision on
+    // this primitive chose it.
+    virtual Grid* dice(GridSize size);
     virtual short canSplit() const;
     // Adds the children to the scene; nothing here.
     virtual void split();
@@ -105,11 +117,6 @@ private:
     mutable uint32_t fChildren = 0;
 
 public:
-
-    // Micropolygons along u and v chosen by the latest diceable call on this
-    // thread.
-    static thread_local uint16_t fUSteps;
-    static thread_local uint16_t fVSteps;
     // The next sequence number to hand out; the scene begin resets it. Only
     // requests take numbers, on the caller's thread.
     static uint32_t fCurSeq;

@@ -37,7 +37,7 @@ public:
 
     int32_t type() const override { return 16; }
     Boundw bound() const override;
-    short diceable(float) override { return 0; }
+    DiceDecision diceable(float) override { return {}; }
     int generation() const { return fGeneration; }
     // Runs the subdivision with the raster area of the bound as the detail,
     // under the attributes and transform the procedural was made with.

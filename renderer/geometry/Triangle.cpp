@@ -20,7 +20,9 @@ struct Param {
     float u, v;
 };
 
-float screenLength(const Point& d) { return std::sqrt(d.x * d.x + d.y * d.y); }
+float screenLength(const Point& d) {
+    return std::sqrt(d.x * d.x + d.y * d.y);
+}
 
 // Micropolygons across a raster extent: at least one, at most the limit.
 uint16_t stepsAcross(float extent, float edge, long most) {
@@ -46,7 +48,8 @@ ArgList childArgs(const ArgList& args, const Param corners[3]) {
             continue;
         }
         values.resize(size_t(3 * entry.width));
-        for (int k = 0; k < 3; ++k) interpolate(entry, corners[k], values.data() + k * entry.width);
+        for (int k = 0; k < 3; ++k)
+            interpolate(entry, corners[k], values.data() + k * entry.width);
         result.add(triangleCorners(entry, values.data(), values.data() + entry.width,
                                    values.data() + 2 * entry.width));
     }
@@ -86,25 +89,25 @@ Triangle::Triangle(const Primitive& parent, const Point& p0, const Point& p1, co
 
 Boundw Triangle::bound() const {
     const Point &a = fCorners[0], &b = fCorners[1], &c = fCorners[2];
-    return Boundw(std::min({a.x, b.x, c.x}), std::max({a.x, b.x, c.x}),
-                  std::min({a.y, b.y, c.y}), std::max({a.y, b.y, c.y}),
-                  std::min({a.z, b.z, c.z}), std::max({a.z, b.z, c.z}), 1, 1);
+    return Boundw(std::min({a.x, b.x, c.x}), std::max({a.x, b.x, c.x}), std::min({a.y, b.y, c.y}),
+                  std::max({a.y, b.y, c.y}), std::min({a.z, b.z, c.z}), std::max({a.z, b.z, c.z}),
+                  1, 1);
 }
 
-short Triangle::diceable(float limit) {
+DiceDecision Triangle::diceable(float limit) {
     float edge = attrib()->shadingRateRoot;
     long gridLimit = gOption->tuneA;
     if (limit < 0) limit = float(gridLimit) * edge;
     Matrix raster = transform()->matrix() * gCameraToRaster;
     Point a = fCorners[0] * raster, b = fCorners[1] * raster, c = fCorners[2] * raster;
     float alongU = screenLength(b - a), alongV = screenLength(c - a), across = screenLength(c - b);
-    fUSteps = stepsAcross(std::max(alongU, across), edge, gridLimit);
-    fVSteps = stepsAcross(std::max(alongV, across), edge, gridLimit);
-    return std::max({alongU, alongV, across}) <= limit ? 1 : 0;
+    GridSize size{stepsAcross(std::max(alongU, across), edge, gridLimit),
+                  stepsAcross(std::max(alongV, across), edge, gridLimit)};
+    return {std::max({alongU, alongV, across}) <= limit, size};
 }
 
-Grid* Triangle::dice() {
-    int nu = fUSteps, nv = fVSteps;
+Grid* Triangle::dice(GridSize size) {
+    int nu = size.u, nv = size.v;
     Vertex** rows = allocVertices(nu, nv);
     const Matrix& T = transform()->matrix();
     Point dPdu = vtransform(fCorners[1] - fCorners[0], T);

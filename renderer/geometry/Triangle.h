@@ -20,10 +20,10 @@ public:
     Boundw bound() const override;
     // Steps from the raster lengths of the edges; false when an edge is
     // longer than the limit.
-    short diceable(float limit) override;
+    DiceDecision diceable(float limit) override;
     // A triangular grid: vertex row k holds the vertices Grid::vertexRowLength
     // gives, those past the long edge folded onto it.
-    Grid* dice() override;
+    Grid* dice(GridSize size) override;
     // Four children at the edge midpoints: the three corner triangles, then
     // the middle one.
     void split() override;
@@ -39,8 +39,7 @@ private:
 
 // The four-item form of a vary or vertex entry from the values at the three
 // corners; the other fields are copied from source.
-ArgAssoc triangleCorners(const ArgAssoc& source, const float* c0, const float* c1,
-                         const float* c2);
+ArgAssoc triangleCorners(const ArgAssoc& source, const float* c0, const float* c1, const float* c2);
 
 // Whether an entry's values follow the vertices.
 bool followsVertices(const ArgAssoc& entry);

@@ -410,8 +410,9 @@ int Scene::progress() const {
 }
 
 void Scene::processPrimitive(Primitive* primitive, ShadingContext& shading) {
-    if (primitive->dicePermitted && primitive->diceable(-1.0f)) {
-        Grid* grid = primitive->dice();
+    DiceDecision decision;
+    if (primitive->dicePermitted && (decision = primitive->diceable(-1.0f))) {
+        Grid* grid = primitive->dice(decision.size);
         grid->setKey(primitive->key());
         grid->setParameterRange(primitive->parameterRange());
         addGrid(grid, shading);

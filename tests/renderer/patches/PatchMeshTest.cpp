@@ -18,9 +18,11 @@ protected:
                                     ParameterCounts counts) {
         fPoints = gridPoints(int(nu), int(nv), [](float x, float y) { return x * y; });
         fKd.resize(size_t(counts.uniform));
-        for (size_t k = 0; k < fKd.size(); ++k) fKd[k] = float(k) + 10;
+        for (size_t k = 0; k < fKd.size(); ++k)
+            fKd[k] = float(k) + 10;
         fOpacity.resize(size_t(counts.varying * 3));
-        for (size_t k = 0; k < fOpacity.size(); ++k) fOpacity[k] = float(k / 3);
+        for (size_t k = 0; k < fOpacity.size(); ++k)
+            fOpacity[k] = float(k / 3);
         counts.vertex = nu * nv;
         unsigned short tokens[3] = {kQuarkPoint, kQuarkKd, kQuarkOpacity};
         void* values[3] = {fPoints.data(), fKd.data(), fOpacity.data()};
@@ -43,7 +45,7 @@ TEST_F(PatchMeshTest, BezierMeshOfSevenByFourHasTwoPatches) {
     auto* patches = static_cast<PatchMesh*>(m.get());
     EXPECT_EQ(patches->uPatches(), 2);
     EXPECT_EQ(patches->vPatches(), 1);
-    EXPECT_EQ(m->diceable(-1), 0);
+    EXPECT_FALSE(m->diceable(-1));
     Boundw b = m->bound();
     EXPECT_EQ(b.xmax, 6);
     EXPECT_EQ(b.zmax, 18);

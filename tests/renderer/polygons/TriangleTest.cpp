@@ -33,17 +33,19 @@ TEST_F(TriangleTest, StepsFollowTheEdgesInEdgeLengths) {
     gAttrib->shadingRate(4); // edge length 2
     // Edges 0-1 of 4, 0-2 of sqrt 40 = 6.32 and 1-2 of sqrt 8 = 2.83.
     auto t = makeTriangle({0, 0, 0}, {4, 0, 0}, {6, 2, 0});
-    ASSERT_TRUE(t->diceable(-1));
-    EXPECT_EQ(Primitive::fUSteps, 2);
-    EXPECT_EQ(Primitive::fVSteps, 4);
+    DiceDecision decision = t->diceable(-1);
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision.size.u, 2);
+    EXPECT_EQ(decision.size.v, 4);
 }
 
 TEST_F(TriangleTest, TheLongEdgeCountsForBothDirections) {
     // Legs of 3 and 5, the long edge sqrt 34 = 5.83.
     auto t = makeTriangle({0, 0, 0}, {3, 0, 0}, {0, 5, 0});
-    ASSERT_TRUE(t->diceable(-1));
-    EXPECT_EQ(Primitive::fUSteps, 6);
-    EXPECT_EQ(Primitive::fVSteps, 6);
+    DiceDecision decision = t->diceable(-1);
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision.size.u, 6);
+    EXPECT_EQ(decision.size.v, 6);
 }
 
 TEST_F(TriangleTest, AnEdgeBeyondTheGridEdgeLimitSplits) {
@@ -52,8 +54,9 @@ TEST_F(TriangleTest, AnEdgeBeyondTheGridEdgeLimitSplits) {
     EXPECT_TRUE(makeTriangle({0, 0, 0}, {8, 0, 0}, {4, 1, 0})->diceable(-1));
     EXPECT_FALSE(makeTriangle({0, 0, 0}, {8.5f, 0, 0}, {4, 1, 0})->diceable(-1));
     // A limit given is used as it is; the steps still stop at the grid limit.
-    EXPECT_TRUE(makeTriangle({0, 0, 0}, {100, 0, 0}, {0, 1, 0})->diceable(200));
-    EXPECT_EQ(Primitive::fUSteps, 8);
+    DiceDecision decision = makeTriangle({0, 0, 0}, {100, 0, 0}, {0, 1, 0})->diceable(200);
+    EXPECT_TRUE(decision);
+    EXPECT_EQ(decision.size.u, 8);
 }
 
 // Whether p lies in the triangle, within rounding.
@@ -62,15 +65,15 @@ bool onTriangle(const Point& p, const Triangle& t) {
     float area = (e1 ^ e2).z;
     float v = (e1 ^ d).z / area, u = (d ^ e2).z / area;
     const float slack = 1e-5f;
-    return std::fabs(p.z - t.corner(0).z) < slack && u > -slack && v > -slack &&
-           u + v < 1 + slack;
+    return std::fabs(p.z - t.corner(0).z) < slack && u > -slack && v > -slack && u + v < 1 + slack;
 }
 
 TEST_F(TriangleTest, DicesIntoATriangularGridOnTheTriangle) {
     gAttrib->shadingRate(4);
     auto t = makeTriangle({1, 1, 0}, {5, 1, 0}, {7, 3, 0});
-    ASSERT_TRUE(t->diceable(-1));
-    std::unique_ptr<Grid> grid(t->dice());
+    DiceDecision decision = t->diceable(-1);
+    ASSERT_TRUE(decision);
+    std::unique_ptr<Grid> grid(t->dice(decision.size));
     ASSERT_EQ(grid->nu(), 2);
     ASSERT_EQ(grid->nv(), 4);
     EXPECT_EQ(grid->triangular(), 1);

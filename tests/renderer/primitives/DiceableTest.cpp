@@ -52,20 +52,23 @@ protected:
 TEST_F(DiceableTest, StepsAreTheRasterExtentInEdgeLengthsRoundedUp) {
     gAttrib->shadingRate(4); // edge length 2
     StretchedPlane plane(7, 12);
-    ASSERT_TRUE(plane.diceable(-1));
-    EXPECT_EQ(Primitive::fUSteps, 4);
-    EXPECT_EQ(Primitive::fVSteps, 6);
+    DiceDecision decision = plane.diceable(-1);
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision.size.u, 4);
+    EXPECT_EQ(decision.size.v, 6);
 }
 
 TEST_F(DiceableTest, ASmallPrimitiveStillGetsOneMicropolygonEachWay) {
     StretchedPlane tiny(0.5f, 0.25f);
-    ASSERT_TRUE(tiny.diceable(-1));
-    EXPECT_EQ(Primitive::fUSteps, 1);
-    EXPECT_EQ(Primitive::fVSteps, 1);
+    DiceDecision decision = tiny.diceable(-1);
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision.size.u, 1);
+    EXPECT_EQ(decision.size.v, 1);
     StretchedPlane point(0, 0);
-    ASSERT_TRUE(point.diceable(-1));
-    EXPECT_EQ(Primitive::fUSteps, 1);
-    EXPECT_EQ(Primitive::fVSteps, 1);
+    decision = point.diceable(-1);
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision.size.u, 1);
+    EXPECT_EQ(decision.size.v, 1);
 }
 
 TEST_F(DiceableTest, ThePrimitiveMustFitTheGridEdgeLimit) {
@@ -84,19 +87,22 @@ TEST_F(DiceableTest, AGivenLimitReplacesTheDefaultOne) {
     StretchedPlane plane(100, 1);
     EXPECT_TRUE(plane.diceable(-1));
     EXPECT_FALSE(plane.diceable(50));
-    ASSERT_TRUE(plane.diceable(100));
-    EXPECT_EQ(Primitive::fUSteps, 10); // the edge length still sets the steps
+    DiceDecision decision = plane.diceable(100);
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision.size.u, 10); // the edge length still sets the steps
     gOption->tune(4, 12, 12);
-    ASSERT_TRUE(plane.diceable(100)); // nor does the grid edge limit matter here
-    EXPECT_EQ(Primitive::fUSteps, 10);
+    decision = plane.diceable(100); // nor does the grid edge limit matter here
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision.size.u, 10);
 }
 
 TEST_F(DiceableTest, UnevenMicropolygonsAreAllowedOnSixteen) {
     // Areas from 4 x 4 to 4 x 16: four times apart, on 4 by 4 micropolygons.
     StretchedPlane square(4, 1, 4);
-    ASSERT_TRUE(square.diceable(-1));
-    EXPECT_EQ(Primitive::fUSteps, 4);
-    EXPECT_EQ(Primitive::fVSteps, 4);
+    DiceDecision decision = square.diceable(-1);
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision.size.u, 4);
+    EXPECT_EQ(decision.size.v, 4);
     // 2 by 8.
     EXPECT_TRUE(StretchedPlane(2, 2, 4).diceable(-1));
     // 17 by 1, areas three times apart.
@@ -111,25 +117,30 @@ TEST_F(DiceableTest, AreasTwiceApartAreEvenEnough) {
 
 TEST_F(DiceableTest, CurvedPrimitivesRefineUntilFlat) {
     // bend 100, flatness 0.5: 7 steps miss by 100 / 14^2 > 0.5, 8 by 100 / 16^2 < 0.5.
-    ASSERT_TRUE(Parabola(100, true).diceable(-1));
-    EXPECT_EQ(Primitive::fUSteps, 8);
-    EXPECT_EQ(Primitive::fVSteps, 1);
-    ASSERT_TRUE(Parabola(100, false).diceable(-1));
-    EXPECT_EQ(Primitive::fUSteps, 1);
-    EXPECT_EQ(Primitive::fVSteps, 8);
+    DiceDecision decision = Parabola(100, true).diceable(-1);
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision.size.u, 8);
+    EXPECT_EQ(decision.size.v, 1);
+    decision = Parabola(100, false).diceable(-1);
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision.size.u, 1);
+    EXPECT_EQ(decision.size.v, 8);
     gAttrib->flatness(2); // 4 steps miss by 100 / 8^2 < 2
-    ASSERT_TRUE(Parabola(100, true).diceable(-1));
-    EXPECT_EQ(Primitive::fUSteps, 4);
+    decision = Parabola(100, true).diceable(-1);
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision.size.u, 4);
 }
 
 TEST_F(DiceableTest, RefinementStopsAtTheGridEdgeLimit) {
     Parabola steep(1e6f, true);
-    EXPECT_FALSE(steep.diceable(-1));
-    EXPECT_EQ(Primitive::fUSteps, 32);
+    DiceDecision decision = steep.diceable(-1);
+    EXPECT_FALSE(decision);
+    EXPECT_EQ(decision.size.u, 32);
     gOption->tune(8, 12, 12);
     Parabola steepV(1e6f, false);
-    EXPECT_FALSE(steepV.diceable(-1));
-    EXPECT_EQ(Primitive::fVSteps, 8);
+    decision = steepV.diceable(-1);
+    EXPECT_FALSE(decision);
+    EXPECT_EQ(decision.size.v, 8);
 }
 
 TEST_F(DiceableTest, SamplesNearTheEdgesStayInsideTheSquare) {
@@ -144,7 +155,8 @@ TEST_F(DiceableTest, SamplesNearTheEdgesStayInsideTheSquare) {
         mutable int outside = 0;
     };
     Watcher watcher;
-    for (int round = 0; round < 50; ++round) watcher.diceable(-1);
+    for (int round = 0; round < 50; ++round)
+        watcher.diceable(-1);
     EXPECT_EQ(watcher.outside, 0);
 }
 

@@ -16,9 +16,7 @@ public:
     WeightedSquare(float weight, short isRational) : fWeight(weight), fRational(isRational) {}
 
     short rational() const override { return fRational; }
-    Pointw evalP(float u, float v) const override {
-        return {fWeight * u, fWeight * v, 0, fWeight};
-    }
+    Pointw evalP(float u, float v) const override { return {fWeight * u, fWeight * v, 0, fWeight}; }
     Pointw evaldPdu(float, float) const override { return {fWeight, 0, 0, 0}; }
     Pointw evaldPdv(float, float) const override { return {0, fWeight, 0, 0}; }
 
@@ -82,7 +80,8 @@ TEST_F(PrimitiveTest, CopiesShareTheCommonRecordButNotTheParameters) {
 TEST_F(PrimitiveTest, FortyThousandPiecesShareOneRecord) {
     auto original = std::make_unique<Primitive>();
     std::vector<std::unique_ptr<Primitive>> pieces;
-    for (int k = 0; k < 40000; ++k) pieces.push_back(std::make_unique<Primitive>(*original));
+    for (int k = 0; k < 40000; ++k)
+        pieces.push_back(std::make_unique<Primitive>(*original));
     EXPECT_EQ(original->common().holders, 40001);
     original.reset();
     pieces.resize(1);
@@ -118,8 +117,9 @@ TEST_F(PrimitiveTest, DicingPlacesTheVerticesInCameraSpace) {
     gCameraToRaster = gIdentity;
     Primitive::fCurSeq = 5;
     WeightedSquare square(1, 0);
-    ASSERT_TRUE(square.diceable(2.5f));
-    std::unique_ptr<Grid> grid(square.dice());
+    DiceDecision decision = square.diceable(2.5f);
+    ASSERT_TRUE(decision);
+    std::unique_ptr<Grid> grid(square.dice(decision.size));
     ASSERT_EQ(grid->nu(), 2);
     ASSERT_EQ(grid->nv(), 2);
     expectPoint(grid->row(0)[0].P, 10, 20, 30);
@@ -138,13 +138,15 @@ TEST_F(PrimitiveTest, RationalDerivativesAreDifferencesOfProjections) {
     gCameraToRaster = gIdentity;
     // Non-rational: the derivative (2, 0, 0, 0) has w = 0 and stays (2, 0, 0).
     WeightedSquare plain(2, 0);
-    ASSERT_TRUE(plain.diceable(-1));
-    std::unique_ptr<Grid> plainGrid(plain.dice());
+    DiceDecision plainDecision = plain.diceable(-1);
+    ASSERT_TRUE(plainDecision);
+    std::unique_ptr<Grid> plainGrid(plain.dice(plainDecision.size));
     expectPoint(plainGrid->row(0)[0].dPdu, 2, 0, 0);
     // Rational: (2u + 2, 2v, 0, 2) projects to (u + 1, v, 0), one unit on.
     WeightedSquare rational(2, 1);
-    ASSERT_TRUE(rational.diceable(-1));
-    std::unique_ptr<Grid> rationalGrid(rational.dice());
+    DiceDecision rationalDecision = rational.diceable(-1);
+    ASSERT_TRUE(rationalDecision);
+    std::unique_ptr<Grid> rationalGrid(rational.dice(rationalDecision.size));
     expectPoint(rationalGrid->row(0)[0].dPdu, 1, 0, 0);
     expectPoint(rationalGrid->row(0)[0].dPdv, 0, 1, 0);
     expectPoint(rationalGrid->row(0)[0].P, 0, 0, 0);
@@ -154,8 +156,9 @@ TEST_F(PrimitiveTest, AnOrientationAgainstTheTransformFlipsTheNormals) {
     gCameraToRaster = gIdentity;
     gAttrib->orientation(QEL_ORIENT_RH);
     WeightedSquare square(1, 0);
-    ASSERT_TRUE(square.diceable(-1));
-    std::unique_ptr<Grid> grid(square.dice());
+    DiceDecision decision = square.diceable(-1);
+    ASSERT_TRUE(decision);
+    std::unique_ptr<Grid> grid(square.dice(decision.size));
     EXPECT_EQ(grid->flipNormal(), 1);
 }
 

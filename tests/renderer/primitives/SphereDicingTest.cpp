@@ -43,8 +43,8 @@ protected:
         for (int step = 0; step < 100000; ++step) {
             std::unique_ptr<Primitive> next(fScene.takeNext());
             if (!next) break;
-            if (next->diceable(-1)) {
-                std::unique_ptr<Grid> grid(next->dice());
+            if (DiceDecision decision = next->diceable(-1)) {
+                std::unique_ptr<Grid> grid(next->dice(decision.size));
                 measure(*grid, coverage);
             } else {
                 next->split();

@@ -51,7 +51,7 @@ class ReportingPrimitive : public Primitive {
 public:
     ReportingPrimitive(float x, float y) : fX(x), fY(y) {}
     Boundw bound() const override { return Boundw(fX, fX + 0.1f, fY, fY + 0.1f, 4, 5, 1, 1); }
-    short diceable(float) override { return 0; }
+    DiceDecision diceable(float) override { return {}; }
     void split() override { error(kErrBug, kWarning, "split %u", unsigned(sequence())); }
 
 private:
