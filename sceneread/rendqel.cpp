@@ -1,7 +1,7 @@
 #include "sceneread/rendqel.h"
 
 #include "common/Quark.h"
-#include "renderer/state/Basis.h"
+#include "common/Basis.h"
 
 #include <algorithm>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include "common/Error.h"
 #include "common/Quark.h"
-#include "renderer/geometry/ColorSpace.h"
+#include "common/ColorSpace.h"
 #include "writer/EnumeratorNames.h"
 
 #include <charconv>

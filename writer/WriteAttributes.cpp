@@ -1,7 +1,7 @@
 // The attribute, shader and light requests of the scene writer: written only.
 #include "api/qel.h"
-#include "renderer/geometry/ColorSpace.h"
-#include "renderer/state/Basis.h"
+#include "common/ColorSpace.h"
+#include "common/Basis.h"
 #include "renderer/state/RequestFrame.h"
 #include "writer/SceneWriter.h"
 

@@ -1,7 +1,7 @@
 #include "renderer/geometry/Color.h"
 
 #include "common/Error.h"
-#include "renderer/geometry/ColorSpace.h"
+#include "common/ColorSpace.h"
 
 #include <ostream>
 #include <vector>

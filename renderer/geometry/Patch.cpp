@@ -7,7 +7,7 @@
 #include "renderer/geometry/Vertex.h"
 #include "renderer/shading/Grid.h"
 #include "renderer/state/Attrib.h"
-#include "renderer/state/Basis.h"
+#include "common/Basis.h"
 #include "renderer/state/Camera.h"
 #include "renderer/state/Scene.h"
 #include "renderer/state/Transform.h"

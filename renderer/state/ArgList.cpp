@@ -3,7 +3,7 @@
 #include "common/Error.h"
 #include "common/Quark.h"
 #include "renderer/geometry/Color.h"
-#include "renderer/geometry/ColorSpace.h"
+#include "common/ColorSpace.h"
 #include "renderer/geometry/Matrix.h"
 
 #include <algorithm>

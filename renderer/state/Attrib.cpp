@@ -3,7 +3,7 @@
 #include "common/Error.h"
 #include "common/Quark.h"
 #include "renderer/state/ArgList.h"
-#include "renderer/state/Basis.h"
+#include "common/Basis.h"
 #include "renderer/state/RenderTarget.h"
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"

@@ -8,7 +8,7 @@
 
 #include "api/qel.h"
 #include "common/String.h"
-#include "renderer/geometry/ColorSpace.h"
+#include "common/ColorSpace.h"
 #include "renderer/state/OutputPlan.h"
 
 #include <vector>

@@ -1,7 +1,7 @@
 #include "renderer/geometry/Color.h"
 
 #include "ErrorCapture.h"
-#include "renderer/geometry/ColorSpace.h"
+#include "common/ColorSpace.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "../primitives/PrimitiveFixture.h"
 #include "PatchArgs.h"
 #include "renderer/state/Attrib.h"
-#include "renderer/state/Basis.h"
+#include "common/Basis.h"
 
 #include <cmath>
 

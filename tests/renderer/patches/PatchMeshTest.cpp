@@ -5,7 +5,7 @@
 #include "PatchArgs.h"
 #include "api/qel.h"
 #include "renderer/state/Attrib.h"
-#include "renderer/state/Basis.h"
+#include "common/Basis.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "StateFixture.h"
 
-#include "renderer/geometry/ColorSpace.h"
+#include "common/ColorSpace.h"
 #include "renderer/state/Camera.h"
 
 #include <limits>

@@ -1,4 +1,4 @@
-#include "renderer/state/Basis.h"
+#include "common/Basis.h"
 
 const float qelBezierBasis[4][4] = {{-1, 3, -3, 1}, {3, -6, 3, 0}, {-3, 3, 0, 0}, {1, 0, 0, 0}};
 

@@ -1,4 +1,4 @@
-#include "renderer/geometry/ColorSpace.h"
+#include "common/ColorSpace.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The colour samples that colours are seen in: plain RGB, or n samples with
 // the conversion matrices given by the colour-space option.
-#ifndef QEL_GEOMETRY_COLORSPACE_H
-#define QEL_GEOMETRY_COLORSPACE_H
+#ifndef QEL_COMMON_COLORSPACE_H
+#define QEL_COMMON_COLORSPACE_H
 
 struct ColorSpace {
     bool plainRgb = true;

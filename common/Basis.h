@@ -1,8 +1,8 @@
 // The standard cubic basis matrices of bicubic patches, row by row, for
 // P(t) = [t^3 t^2 t 1] * B * G, and how many control points one patch of a
 // mesh advances in each.
-#ifndef QEL_STATE_BASIS_H
-#define QEL_STATE_BASIS_H
+#ifndef QEL_COMMON_BASIS_H
+#define QEL_COMMON_BASIS_H
 
 extern const float qelBezierBasis[4][4];
 extern const float qelBSplineBasis[4][4];
