@@ -113,9 +113,11 @@ void keepReserve() {
     std::abort();
 }
 
-// Reported at once on whichever thread ran out, not queued for the caller's
-// thread: queueing would need memory, and the process ends here.
+// Reported at once on the thread of the request that ran out: the process
+// ends here. A thread running no request (a worker of the renderer) gets
+// std::bad_alloc instead, which its work hands to the caller's thread.
 void errorNewHandler() {
+    if (!tContext.funcName) throw std::bad_alloc();
     if (gExhausted.exchange(true)) exhaustedAgain();
     gExhaustedOn.store(std::this_thread::get_id());
     std::free(gReserve);

@@ -21,8 +21,11 @@ void ReportQueue::replay() {
     // A handler may report again; the list is taken first.
     std::vector<Report> reports;
     reports.swap(fReports);
+    const bool outOfMemory = fOutOfMemory;
+    fOutOfMemory = false;
     for (const Report& r : reports)
         reportNow(r.code, r.severity, r.hasMessage ? r.message.c_str() : nullptr,
                   r.hasObject ? r.objectName.c_str() : nullptr,
                   r.hasGroup ? r.groupName.c_str() : nullptr);
+    if (outOfMemory) reportNow(kErrNoMem, kSevere, "free store exhausted", nullptr, nullptr);
 }

@@ -12,9 +12,12 @@ public:
     // Keeps a report; message is the formatted text, null for none.
     void add(long code, long severity, const char* message, const char* objectName,
              const char* groupName);
+    // Notes that the work ran out of memory, without taking any: replayed as
+    // the severe "free store exhausted" report after the kept ones.
+    void markOutOfMemory() noexcept { fOutOfMemory = true; }
     // Hands every kept report to its handler, oldest first, and forgets them.
     void replay();
-    bool empty() const { return fReports.empty(); }
+    bool empty() const { return fReports.empty() && !fOutOfMemory; }
 
 private:
     struct Report {
@@ -24,6 +27,7 @@ private:
     };
 
     std::vector<Report> fReports;
+    bool fOutOfMemory = false;
 };
 
 #endif

@@ -346,17 +346,23 @@ void Scene::stopWorkers() {
 void Scene::workOn(int index) {
     ReportQueue* reports = fScheduler ? &fReports[size_t(index)] : nullptr;
     deferReports(reports);
-    std::unique_ptr<ShadingContext> shading = takeShadingContext();
+    std::unique_ptr<ShadingContext> shading;
     tOriginColumn = index % fAcross;
     tOriginRow = index / fAcross;
     bool released = false;
     try {
+        shading = takeShadingContext();
         processPrimitives(index, *shading);
         released = true;
         if (fScheduler) fScheduler->processed(index);
         if (!fScheduler || !fScheduler->stopping()) fBuckets[size_t(index)]->renderPixels();
     } catch (const std::bad_alloc&) {
-        error(kErrNoMem, kSevere, "out of memory while rendering a bucket");
+        // On a worker the report waits for the caller's thread; making it
+        // there takes no memory.
+        if (reports)
+            reports->markOutOfMemory();
+        else
+            error(kErrNoMem, kSevere, "free store exhausted");
         if (fScheduler && !released) fScheduler->processed(index);
     }
     tOriginColumn = tOriginRow = 0;
@@ -372,9 +378,14 @@ std::unique_ptr<ShadingContext> Scene::takeShadingContext() {
     return context;
 }
 
-void Scene::giveBack(std::unique_ptr<ShadingContext> context) {
+void Scene::giveBack(std::unique_ptr<ShadingContext> context) noexcept {
+    if (!context) return;
     std::lock_guard<std::mutex> lock(fShadingContextsLock);
-    fShadingContexts.push_back(std::move(context));
+    try {
+        fShadingContexts.push_back(std::move(context));
+    } catch (const std::bad_alloc&) {
+        // Not kept: the next work makes another.
+    }
 }
 
 void Scene::processPrimitives(int index, ShadingContext& shading) {

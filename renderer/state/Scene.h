@@ -141,7 +141,7 @@ private:
     // The shading contexts of the work under way; each is used by one
     // bucket's work at a time and kept for the next.
     std::unique_ptr<ShadingContext> takeShadingContext();
-    void giveBack(std::unique_ptr<ShadingContext> context);
+    void giveBack(std::unique_ptr<ShadingContext> context) noexcept;
     void startWorkers();
     void stopWorkers();
     void finishBucket();

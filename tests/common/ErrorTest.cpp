@@ -182,6 +182,24 @@ TEST_F(ErrorTest, RequestNamesArePerThread) {
     EXPECT_EQ(std::get_new_handler(), before);
 }
 
+// A worker of the renderer runs no request: running out there throws, and
+// its work hands the report to the caller's thread.
+TEST_F(ErrorTest, OutOfMemoryOnAThreadWithoutARequestThrows) {
+    setErrorFuncName("qelSceneEnd");
+    bool thrown = false;
+    std::thread worker([&] {
+        try {
+            std::get_new_handler()();
+        } catch (const std::bad_alloc&) {
+            thrown = true;
+        }
+    });
+    worker.join();
+    EXPECT_TRUE(thrown);
+    EXPECT_TRUE(gLines.empty());
+    setErrorFuncName(nullptr);
+}
+
 TEST_F(ErrorTest, OutOfMemoryInsideARequestIsSevereAndFatal) {
     setErrorPrinter(printToStandardError);
     setErrorHandler(0xB08, errorAbort);

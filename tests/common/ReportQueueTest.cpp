@@ -94,3 +94,26 @@ TEST_F(ReportQueueTest, ReportsOfOtherThreadsAreNotDeferred) {
     EXPECT_EQ(gReceived[0].message, "at once");
     EXPECT_TRUE(queue.empty());
 }
+
+TEST_F(ReportQueueTest, RunningOutOfMemoryOnAWorkerIsReportedLastOnTheCallersThread) {
+    setErrorHandler(0xB08, recordReport);
+    ReportQueue queue;
+    std::thread worker([&queue] {
+        deferReports(&queue);
+        error(kErrRange, kWarning, "before");
+        queue.markOutOfMemory();
+        deferReports(nullptr);
+    });
+    worker.join();
+    EXPECT_FALSE(queue.empty());
+    const char* previous = setErrorFuncName("qelSceneEnd");
+    queue.replay();
+    setErrorFuncName(previous);
+    setErrorHandler(0xB08, errorAbort);
+    EXPECT_TRUE(queue.empty());
+    ASSERT_EQ(gReceived.size(), 2u);
+    EXPECT_EQ(gReceived[1].code, kErrNoMem);
+    EXPECT_EQ(gReceived[1].severity, kSevere);
+    EXPECT_EQ(gReceived[1].thread, std::this_thread::get_id());
+    EXPECT_EQ(gPrinted.back(), "severe error: Out of memory. qelSceneEnd: free store exhausted");
+}
