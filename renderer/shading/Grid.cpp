@@ -133,21 +133,6 @@ void recordVariables(const ShadingPoints& points, std::size_t k,
     }
 }
 
-// The values a grid's points start from, which the primitive's own
-// "normal", "plane", "color" and "opacity" values replace.
-struct StandardValues {
-    Point N, Ng;
-    Color Cs, Os;
-    ParmList parms;
-
-    explicit StandardValues(const Attrib& attrib) : Cs(attrib.colorValue), Os(attrib.opacityValue) {
-        parms.bind(kQuarkNormal, &N);
-        parms.bind(kQuarkPlane, &Ng);
-        parms.bind(kQuarkColor, &Cs);
-        parms.bind(kQuarkOpacity, &Os);
-    }
-};
-
 const ArgList kNoValues;
 
 } // namespace
@@ -205,7 +190,10 @@ void Grid::placeShadingPoints(ShadingPoints& points) const {
 
 void Grid::setStandardValues(ShadingContext& context) const {
     ShadingPoints& points = context.points;
-    StandardValues defaults(*fAttrib);
+    StandardValues& defaults = context.standard;
+    defaults.N = defaults.Ng = Point();
+    defaults.Cs = fAttrib->colorValue;
+    defaults.Os = fAttrib->opacityValue;
     ParameterValues& values = context.volumeValues; // free until the atmosphere runs
     values.bind(defaults.parms, fStdVars, points);
     const Varying<Point> normal = values[defaults.N], plane = values[defaults.Ng];

@@ -19,33 +19,33 @@ void ParameterValues::bind(const ParmList& parameters, const ArgList& primitiveV
                            const ShadingPoints& points) {
     fViews.clear();
     fInterpolated.clear();
-    std::vector<std::size_t> offsets;
     for (const ParmAssoc& parm : parameters.bindings()) {
         const ArgAssoc* source = nullptr; // the last of the primitive's values wins
         for (const ArgAssoc& entry : primitiveValues)
             if (parameters.binding(entry) == &parm) source = &entry;
-        View view{parm.target, parm.target, 0, source != nullptr};
-        offsets.push_back(fInterpolated.size());
+        View view{parm.target, parm.target, 0, source != nullptr, fInterpolated.size()};
         if (source && interpolated(*source)) {
-            const float *a = source->item(0), *b = source->item(1), *c = source->item(2),
-                        *d = source->item(3);
-            for (int i = 0; i < points.count; ++i) {
-                const float u = points.gridU[std::size_t(i)], v = points.gridV[std::size_t(i)];
-                const float w00 = (1 - u) * (1 - v), w10 = u * (1 - v), w01 = (1 - u) * v,
-                            w11 = u * v;
-                for (int k = 0; k < parm.width; ++k)
-                    fInterpolated.push_back(w00 * a[k] + w10 * b[k] + w01 * c[k] + w11 * d[k]);
-            }
+            interpolate(*source, parm.width, points);
             view.stride = parm.width;
-            view.data = nullptr;
         } else if (source) {
             view.data = source->item(0);
         }
         fViews.push_back(view);
     }
     // The interpolated values are placed once they have all been made.
-    for (std::size_t k = 0; k < fViews.size(); ++k)
-        if (fViews[k].stride) fViews[k].data = fInterpolated.data() + offsets[k];
+    for (View& view : fViews)
+        if (view.stride) view.data = fInterpolated.data() + view.offset;
+}
+
+void ParameterValues::interpolate(const ArgAssoc& corners, int width, const ShadingPoints& points) {
+    const float *a = corners.item(0), *b = corners.item(1), *c = corners.item(2),
+                *d = corners.item(3);
+    for (int i = 0; i < points.count; ++i) {
+        const float u = points.gridU[std::size_t(i)], v = points.gridV[std::size_t(i)];
+        const float w00 = (1 - u) * (1 - v), w10 = u * (1 - v), w01 = (1 - u) * v, w11 = u * v;
+        for (int k = 0; k < width; ++k)
+            fInterpolated.push_back(w00 * a[k] + w10 * b[k] + w01 * c[k] + w11 * d[k]);
+    }
 }
 
 const ParameterValues::View* ParameterValues::find(const float* member) const {

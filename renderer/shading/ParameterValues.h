@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <vector>
 
+class ArgAssoc;
 class ArgList;
 class ParmList;
 struct ShadingPoints;
@@ -57,8 +58,10 @@ private:
         const float* data;
         int stride;
         bool given;
+        std::size_t offset; // of the interpolated values, while they are made
     };
     const View* find(const float* member) const;
+    void interpolate(const ArgAssoc& corners, int width, const ShadingPoints& points);
     bool given(const float* member) const {
         const View* found = find(member);
         return found && found->given;

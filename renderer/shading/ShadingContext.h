@@ -10,11 +10,25 @@
 #include "renderer/shading/ParameterValues.h"
 #include "renderer/shading/ShadingPoints.h"
 #include "renderer/state/ArgList.h"
+#include "renderer/state/ParmList.h"
 
 #include <vector>
 
+// The values a grid's points start from, which the primitive's own "normal",
+// "plane", "color" and "opacity" values replace: bound once, set per grid.
+struct StandardValues {
+    StandardValues();
+    StandardValues(const StandardValues&) = delete;
+    StandardValues& operator=(const StandardValues&) = delete;
+
+    Point N, Ng;
+    Color Cs, Os;
+    ParmList parms;
+};
+
 struct ShadingContext {
     ShadingPoints points;
+    StandardValues standard;
     // The grid's active lights and its primitive's values of shader
     // parameters.
     const List<Light*>* lights = nullptr;

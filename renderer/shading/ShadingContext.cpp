@@ -1,0 +1,10 @@
+#include "renderer/shading/ShadingContext.h"
+
+#include "common/Quark.h"
+
+StandardValues::StandardValues() {
+    parms.bind(kQuarkNormal, &N);
+    parms.bind(kQuarkPlane, &Ng);
+    parms.bind(kQuarkColor, &Cs);
+    parms.bind(kQuarkOpacity, &Os);
+}
