@@ -186,20 +186,31 @@ TEST_F(OptionTest, UnknownHiderFallsBackToHidden) {
     EXPECT_EQ(o.hiderType, 0);
 }
 
+float quarter(float, float, float, float) {
+    return 0.25f;
+}
+
+// Each code's filter, told apart by its weight half a pixel off the centre
+// of a 2 by 2 filter, worked out from its formula.
 TEST_F(OptionTest, FilterCodesChooseTheBuiltInFilters) {
-    const qelFilterFunc expected[] = {
-        qelGaussianFilter, qelCatmullRomFilter, qelBoxFilter,           qelTriangleFilter,
-        qelSincFilter,     qelMitchellFilter,   qelNarrowGaussianFilter};
+    const float expected[] = {
+        0.7788008f / 1.7724539f,    // gaussian: e^(-1/4) / (sigma sqrt(2 pi)), sigma = 1/sqrt 2
+        0.5625f,                    // Catmull-Rom at r = 1/2: 3/2 r^3 - 5/2 r^2 + 1
+        1.0f,                       // box
+        0.5f,                       // triangle: 1 - 2 |x| / width
+        0.6366198f,                 // sinc: sin(pi/2) / (pi/2)
+        (1.0f / 18) * (16.0f / 18), // Mitchell's cubic at 1 and at 0
+        0.6065307f};                // RIB's gaussian: e^(-2 (1/2)^2)
     for (short code = 0x100; code <= 0x106; ++code) {
         gOption->filter(code);
-        EXPECT_EQ(gOption->filterFunction, expected[code - 0x100]) << code;
+        EXPECT_NEAR(gOption->filterFunction(0.5f, 0, 2, 2), expected[code - 0x100], 1e-5f) << code;
     }
     request("qelFilter");
     gOption->filter(0x107);
     EXPECT_EQ(reports(), Lines{kRange + "qelFilter: unknown filter function 263"});
-    EXPECT_EQ(gOption->filterFunction, qelNarrowGaussianFilter);
-    gOption->customFilter(qelBoxFilter);
-    EXPECT_EQ(gOption->filterFunction, qelBoxFilter);
+    EXPECT_NEAR(gOption->filterFunction(0.5f, 0, 2, 2), 0.6065307f, 1e-5f);
+    gOption->customFilter(quarter);
+    EXPECT_EQ(gOption->filterFunction(0.5f, 0, 2, 2), 0.25f);
 }
 
 TEST_F(OptionTest, TuneValuesAreCorrectedIntoRange) {
