@@ -1,5 +1,7 @@
 #include "renderer/hider/Filter.h"
 
+#include "api/qel.h"
+
 #include <cmath>
 
 namespace {
@@ -72,13 +74,21 @@ float qelNarrowGaussianFilter(float x, float y, float xwidth, float ywidth) {
 
 qelFilterFunc filterForCode(short code) {
     switch (code) {
-    case 0x100: return qelGaussianFilter;
-    case 0x101: return qelCatmullRomFilter;
-    case 0x102: return qelBoxFilter;
-    case 0x103: return qelTriangleFilter;
-    case 0x104: return qelSincFilter;
-    case 0x105: return qelMitchellFilter;
-    case 0x106: return qelNarrowGaussianFilter;
-    default: return nullptr;
+    case QEL_FILTER_GAUSSIAN:
+        return qelGaussianFilter;
+    case QEL_FILTER_CATMULLROM:
+        return qelCatmullRomFilter;
+    case QEL_FILTER_BOX:
+        return qelBoxFilter;
+    case QEL_FILTER_TRIANGLE:
+        return qelTriangleFilter;
+    case QEL_FILTER_SINC:
+        return qelSincFilter;
+    case QEL_FILTER_MITCHELL:
+        return qelMitchellFilter;
+    case QEL_FILTER_NARROW_GAUSSIAN:
+        return qelNarrowGaussianFilter;
+    default:
+        return nullptr;
     }
 }

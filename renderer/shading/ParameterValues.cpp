@@ -1,16 +1,16 @@
 #include "renderer/shading/ParameterValues.h"
 
+#include "api/qel.h"
 #include "renderer/shading/ShadingPoints.h"
 #include "renderer/state/ArgList.h"
 #include "renderer/state/ParmList.h"
 
 namespace {
 
-constexpr short kClassVary = 0xD02;
 constexpr int kCorners = 4;
 
 bool interpolated(const ArgAssoc& entry) {
-    return entry.parameterClass == kClassVary && entry.items >= kCorners;
+    return entry.parameterClass == QEL_CLASS_VARY && entry.items >= kCorners;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #ifndef QEL_STATE_ARGLIST_H
 #define QEL_STATE_ARGLIST_H
 
+#include "api/qel.h"
 #include "common/String.h"
 
 #include <initializer_list>
@@ -24,15 +25,17 @@ struct ParameterCounts {
 class ArgAssoc {
 public:
     unsigned short quark = 0;
-    short parameterClass = 0xD00;
-    short parameterType = 0xE00;
-    long items = 0;  // number of values
-    int width = 0;   // floats per value for the numeric types
+    short parameterClass = QEL_CLASS_NO;
+    short parameterType = QEL_TYPE_NO;
+    long items = 0;              // number of values
+    int width = 0;               // floats per value for the numeric types
     std::vector<float> floats;   // float, pair, point, pointw, color
     std::vector<long> integers;  // integer
     std::vector<String> strings; // string
 
-    bool isNumeric() const { return parameterType != 0xE02 && parameterType != 0xE03; }
+    bool isNumeric() const {
+        return parameterType != QEL_TYPE_INTEGER && parameterType != QEL_TYPE_STRING;
+    }
     const float* item(long index) const { return floats.data() + index * width; }
     float* item(long index) { return floats.data() + index * width; }
     // Whether the floats of the first count items are all finite numbers.

@@ -1,9 +1,10 @@
 #include "renderer/state/Attrib.h"
 
+#include "api/qel.h"
+#include "common/Basis.h"
 #include "common/Error.h"
 #include "common/Quark.h"
 #include "renderer/state/ArgList.h"
-#include "common/Basis.h"
 #include "renderer/state/RenderTarget.h"
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
@@ -16,11 +17,15 @@ namespace {
 
 constexpr float kDefaultST[8] = {0, 0, 1, 0, 0, 1, 1, 1};
 
-bool isLightName(unsigned short q) { return q >= kQuarkAmbient && q <= kQuarkSpot; }
+bool isLightName(unsigned short q) {
+    return q >= kQuarkAmbient && q <= kQuarkSpot;
+}
 bool isSurfaceName(unsigned short q) {
     return (q >= kQuarkConstant && q <= kQuarkPlastic) || q == kQuarkDefaultSurface;
 }
-bool isAtmosphereName(unsigned short q) { return q == kQuarkDepthCue || q == kQuarkFog; }
+bool isAtmosphereName(unsigned short q) {
+    return q == kQuarkDepthCue || q == kQuarkFog;
+}
 
 bool present(const void* pointer, const char* what) {
     if (pointer) return true;
@@ -32,9 +37,13 @@ const ParameterCounts kShaderCounts{1, 1, 1};
 
 } // namespace
 
-Attrib::Attrib() { init(); }
+Attrib::Attrib() {
+    init();
+}
 
-Attrib::Attrib(const Attrib& other) { copyFrom(other); }
+Attrib::Attrib(const Attrib& other) {
+    copyFrom(other);
+}
 
 Attrib& Attrib::operator=(const Attrib& other) {
     if (this != &other) {
@@ -45,13 +54,16 @@ Attrib& Attrib::operator=(const Attrib& other) {
     return *this;
 }
 
-Attrib::~Attrib() { releaseShaders(); }
+Attrib::~Attrib() {
+    releaseShaders();
+}
 
 void Attrib::copyFrom(const Attrib& other) {
     snapshot = other.snapshot;
     colorValue = other.colorValue;
     opacityValue = other.opacityValue;
-    for (int i = 0; i < 8; ++i) textureST[i] = other.textureST[i];
+    for (int i = 0; i < 8; ++i)
+        textureST[i] = other.textureST[i];
     surfaceShader = other.surfaceShader;
     surfaceName = other.surfaceName;
     atmosphereShader = other.atmosphereShader;
@@ -87,16 +99,17 @@ void Attrib::init() {
     snapshot.setChanged();
     colorValue = Color(1, 1, 1);
     opacityValue = Color(1, 1, 1);
-    for (int i = 0; i < 8; ++i) textureST[i] = kDefaultST[i];
+    for (int i = 0; i < 8; ++i)
+        textureST[i] = kDefaultST[i];
     surfaceName = kQuarkPlastic;
     surfaceShader = renderTarget().makeSurface(kQuarkPlastic, ArgList());
     atmosphereName = 0;
     shadingRateRoot = 1.0f;
-    shadingModelCode = 0x500;
+    shadingModelCode = QEL_SHADING_FLAT;
     matte = 0;
     boundValue = Bound();
     flatnessValue = 0.5f;
-    orientationCode = 0x600;
+    orientationCode = QEL_ORIENT_LH;
     sides = 2;
     displacementBound = 0.0f;
     objectNameValue = String();
@@ -106,7 +119,9 @@ void Attrib::init() {
     uStep = vStep = 3;
 }
 
-bool Attrib::allowed() const { return gState->verify(kBlockAllButObject, kErrNotAttribs); }
+bool Attrib::allowed() const {
+    return gState->verify(kBlockAllButObject, kErrNotAttribs);
+}
 
 void Attrib::color(const float* samples) {
     if (!allowed() || !present(samples, "colour")) return;
@@ -122,7 +137,8 @@ void Attrib::opacity(const float* samples) {
 
 void Attrib::textureCoordinates(const float st[8]) {
     if (!allowed() || !present(st, "texture coordinates")) return;
-    for (int i = 0; i < 8; ++i) textureST[i] = st[i];
+    for (int i = 0; i < 8; ++i)
+        textureST[i] = st[i];
     changed();
 }
 
@@ -142,7 +158,9 @@ Light* Attrib::lightSource(unsigned short shader, long n, const unsigned short* 
     return light;
 }
 
-bool Attrib::knownLight(const void* light) const { return light && gState->ownsLight(light); }
+bool Attrib::knownLight(const void* light) const {
+    return light && gState->ownsLight(light);
+}
 
 void Attrib::lightSwitch(const void* handle, short on) {
     if (!allowed()) return;
@@ -197,7 +215,7 @@ void Attrib::shadingRate(float rate) {
 
 void Attrib::shadingModel(short model) {
     if (!allowed()) return;
-    if (model != 0x500 && model != 0x501) {
+    if (model != QEL_SHADING_FLAT && model != QEL_SHADING_GOURAUD) {
         error(kErrRange, kError, "unknown shading interpolation %ld", long(model));
         return;
     }
@@ -230,14 +248,24 @@ void Attrib::flatness(float value) {
 void Attrib::orientation(short code) {
     if (!allowed()) return;
     short handed = gTransform->handedness();
-    short opposite = handed == 0x600 ? 0x601 : 0x600;
+    short opposite = handed == QEL_ORIENT_LH ? QEL_ORIENT_RH : QEL_ORIENT_LH;
     switch (code) {
-    case 0x600:
-    case 0x601: orientationCode = code; break;
-    case 0x602: orientationCode = opposite; break;
-    case 0x603: orientationCode = handed; break;
-    case 0x604: orientationCode = orientationCode == 0x600 ? 0x601 : 0x600; break;
-    default: error(kErrRange, kError, "unknown orientation %ld", long(code)); return;
+    case QEL_ORIENT_LH:
+    case QEL_ORIENT_RH:
+        orientationCode = code;
+        break;
+    case QEL_ORIENT_INSIDE:
+        orientationCode = opposite;
+        break;
+    case QEL_ORIENT_OUTSIDE:
+        orientationCode = handed;
+        break;
+    case QEL_ORIENT_REVERSE:
+        orientationCode = orientationCode == QEL_ORIENT_LH ? QEL_ORIENT_RH : QEL_ORIENT_LH;
+        break;
+    default:
+        error(kErrRange, kError, "unknown orientation %ld", long(code));
+        return;
     }
     changed();
 }
@@ -269,7 +297,7 @@ void Attrib::groupName(const char* name) {
 namespace {
 
 bool validApplication(short application) {
-    if (application >= 0x800 && application <= 0x802) return true;
+    if (application >= QEL_UBASIS && application <= QEL_UVBASIS) return true;
     error(kErrRange, kError, "unknown basis application %d", application);
     return false;
 }
@@ -296,7 +324,7 @@ void Attrib::customBasis(short application, const float m[4][4], long step) {
 }
 
 void Attrib::setBasis(short application, const float m[4][4], long step) {
-    if (application != 0x801) uBasis = Matrix(m), uStep = step;
-    if (application != 0x800) vBasis = Matrix(m), vStep = step;
+    if (application != QEL_VBASIS) uBasis = Matrix(m), uStep = step;
+    if (application != QEL_UBASIS) vBasis = Matrix(m), vStep = step;
     changed();
 }

@@ -1,5 +1,6 @@
 #include "renderer/state/Option.h"
 
+#include "api/qel.h"
 #include "common/Error.h"
 #include "common/ImageFormats.h"
 #include "renderer/hider/Filter.h"
@@ -22,7 +23,9 @@ constexpr long kMaxGridEdge = 4096;
 constexpr long kMaxBucketSide = 4096;
 
 // NaN counts as outside every range.
-bool within(float value, float low, float high) { return value >= low && value <= high; }
+bool within(float value, float low, float high) {
+    return value >= low && value <= high;
+}
 
 float clampUnit(float value, float fallback) {
     if (std::isnan(value)) return fallback;
@@ -38,7 +41,9 @@ long tuneValue(long value, long limit) {
 
 } // namespace
 
-Option::Option(const Option& other) { *this = other; }
+Option::Option(const Option& other) {
+    *this = other;
+}
 
 Option& Option::operator=(const Option& other) {
     if (this == &other) return *this;
@@ -125,7 +130,7 @@ void Option::init() {
     outputs.assign(1, first);
     replan();
     rasterOriginX = rasterOriginY = 0;
-    hiderType = 0x400;
+    hiderType = QEL_HIDER_ZBUFFER;
     jitter = 0.5f;
     detail = 1.0f;
     tuneA = 32, tuneB = 12, tuneC = 12;
@@ -134,7 +139,9 @@ void Option::init() {
     rgbToNValues.clear();
 }
 
-bool Option::allowed() const { return gState->verify(kBlockOutermost | kBlockFrame, kErrNotOptions); }
+bool Option::allowed() const {
+    return gState->verify(kBlockOutermost | kBlockFrame, kErrNotOptions);
+}
 
 void Option::rebindColorSpace() {
     space.nToRgb = nToRgbValues.empty() ? nullptr : nToRgbValues.data();
@@ -227,7 +234,7 @@ void Option::clip(float hither, float yon) {
         error(kErrRange, kError, "near clipping distance %g out of range, using minimum", hither);
         hither = kTiny;
     }
-    if (!(yon < kHuge && double(yon) > double(hither) + 1e-10)) {
+    if (!(yon<kHuge&& double(yon)> double(hither) + 1e-10)) {
         error(kErrRange, kError, "far clipping distance %g out of range, using maximum", yon);
         yon = kHuge;
     }
@@ -452,9 +459,9 @@ void Option::replan() {
 
 void Option::hider(short code) {
     if (!allowed()) return;
-    if (code != 0 && code != 0x400 && code != 0x401) {
+    if (code != QEL_HIDER_NULL && code != QEL_HIDER_ZBUFFER && code != QEL_HIDER_PAINT) {
         error(kErrRange, kError, "unknown hider type %ld, using hidden", long(code));
-        code = 0x400;
+        code = QEL_HIDER_ZBUFFER;
     }
     hiderType = code;
 }

@@ -1,10 +1,13 @@
 #include "renderer/state/ParmList.h"
 
+#include "api/qel.h"
 #include "renderer/geometry/Color.h"
 #include "renderer/geometry/Point.h"
 #include "renderer/state/ArgList.h"
 
-void ParmList::bind(unsigned short quark, float* value) { fBindings.push_back({quark, 1, value}); }
+void ParmList::bind(unsigned short quark, float* value) {
+    fBindings.push_back({quark, 1, value});
+}
 
 void ParmList::bind(unsigned short quark, Point* value) {
     fBindings.push_back({quark, 3, &value->x});
@@ -26,14 +29,15 @@ void ParmList::override(const ArgList& args) const {
         const ParmAssoc* parm = binding(entry);
         if (!parm) continue;
         const float* value = entry.item(0);
-        for (int k = 0; k < parm->width; ++k) parm->target[k] = value[k];
+        for (int k = 0; k < parm->width; ++k)
+            parm->target[k] = value[k];
     }
 }
 
 void ParmList::bilerp(float u, float v, const ArgList& args) const {
     float w00 = (1 - u) * (1 - v), w10 = u * (1 - v), w01 = (1 - u) * v, w11 = u * v;
     for (const ArgAssoc& entry : args) {
-        if (entry.parameterClass != 0xD02 || entry.items < 4) continue;
+        if (entry.parameterClass != QEL_CLASS_VARY || entry.items < 4) continue;
         const ParmAssoc* parm = binding(entry);
         if (!parm) continue;
         const float *a = entry.item(0), *b = entry.item(1), *c = entry.item(2), *d = entry.item(3);

@@ -1,5 +1,6 @@
 #include "renderer/state/Transform.h"
 
+#include "api/qel.h"
 #include "common/Error.h"
 #include "renderer/state/State.h"
 
@@ -17,13 +18,17 @@ bool validMatrix(const float m[4][4]) {
 
 void Transform::init() {
     fMatrix = gIdentity;
-    fOrientation = 0x600;
+    fOrientation = QEL_ORIENT_LH;
     changed();
 }
 
-bool Transform::allowed() const { return gState->verify(kBlockAllButObject, kErrNotAttribs); }
+bool Transform::allowed() const {
+    return gState->verify(kBlockAllButObject, kErrNotAttribs);
+}
 
-short Transform::handedness() const { return determinant(fMatrix) < 0.0f ? 0x601 : 0x600; }
+short Transform::handedness() const {
+    return determinant(fMatrix) < 0.0f ? QEL_ORIENT_RH : QEL_ORIENT_LH;
+}
 
 void Transform::resetToIdentity() {
     fMatrix = gIdentity;

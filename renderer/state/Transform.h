@@ -4,6 +4,7 @@
 #ifndef QEL_STATE_TRANSFORM_H
 #define QEL_STATE_TRANSFORM_H
 
+#include "api/qel.h"
 #include "renderer/geometry/Matrix.h"
 #include "renderer/state/SnapshotWord.h"
 
@@ -40,7 +41,7 @@ private:
     void changed() { snapshot.setChanged(); }
 
     Matrix fMatrix;
-    short fOrientation = 0x600;
+    short fOrientation = QEL_ORIENT_LH;
 };
 
 extern Transform* gTransform;
