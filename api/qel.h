@@ -139,7 +139,10 @@ QEL_API void qelFrameEnd();
 QEL_API void qelSceneBegin();
 QEL_API void qelSceneEnd();
 
-// Options
+// Options. A value beyond a stated limit is reported and clamped to the
+// limit (not a number to the lower one) before anything is allocated.
+
+// At most 32768 pixels a side and 67108864 (2^26) in all; a larger one is refused.
 QEL_API void qelRasterViewport(long xmin, long xmax, long ymin, long ymax);
 QEL_API void qelRasterAspect(float aspect);
 QEL_API void qelImageWindow(float left, float right, float bottom, float top);
@@ -150,10 +153,12 @@ QEL_API void qelViewPerspective(float fov);
 QEL_API void qelViewIdentity();
 QEL_API void qelClip(float hither, float yon);
 QEL_API void qelSampleAdaptive(float variance);
+// 1 to 32 samples a pixel along each axis.
 QEL_API void qelSampleUniform(float xsamples, float ysamples);
 QEL_API void qelSampleJitter(float jitter);
 QEL_API void qelFilter(short filter);
 QEL_API void qelCustomFilter(qelFilterFunc filter);
+// 1/32 to 16 pixels along each axis.
 QEL_API void qelFilterWidth(float xwidth, float ywidth);
 QEL_API void qelColorGain(float gain);
 QEL_API void qelColorGamma(float gamma);
@@ -177,7 +182,9 @@ QEL_API void qelOutputSamples(short samples);
 QEL_API void qelOutputImage(short format, const char* name, const char* mode, long n,
                             const float* quantization);
 QEL_API void qelHider(short hider);
+// 1 to 256 colour samples; other counts are refused.
 QEL_API void qelColorSpace(long n, const float* nToRgb, const float* rgbToN);
+// Grid edge (a) 1 to 256 micropolygons; bucket width (b) and height (c) 1 to 128 pixels.
 QEL_API void qelTune(long a, long b, long c);
 
 // Attributes
@@ -195,6 +202,7 @@ QEL_API void qelSurfaceV(unsigned short shader, long n, const unsigned short* to
 QEL_API void qelAtmosphere(unsigned short shader, ...);
 QEL_API void qelAtmosphereV(unsigned short shader, long n, const unsigned short* tokens,
                             void* const* values);
+// 1/64 to 67108864 pixels a micropolygon, clamped as the options are.
 QEL_API void qelShadingRate(float rate);
 QEL_API void qelShadingModel(short model);
 QEL_API void qelMatteObject(short on);

@@ -5,6 +5,7 @@
 #include "common/Error.h"
 #include "common/Quark.h"
 #include "renderer/state/ArgList.h"
+#include "renderer/state/Limits.h"
 #include "renderer/state/RenderTarget.h"
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
@@ -205,11 +206,8 @@ void Attrib::atmosphere(unsigned short shader, long n, const unsigned short* tok
 
 void Attrib::shadingRate(float rate) {
     if (!allowed()) return;
-    if (!(rate >= 1e-10f)) {
-        error(kErrRange, kError, "shading rate %g too small", rate);
-        return;
-    }
-    shadingRateRoot = std::sqrt(rate);
+    shadingRateRoot =
+        std::sqrt(withinLimits("shading rate", rate, kMinShadingRate, kMaxShadingRate));
     changed();
 }
 

@@ -5,6 +5,7 @@
 #include "common/ImageFormats.h"
 #include "renderer/hider/Filter.h"
 #include "renderer/state/Camera.h"
+#include "renderer/state/Limits.h"
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
 
@@ -17,10 +18,6 @@ namespace {
 
 constexpr float kTiny = 1e-10f;
 constexpr float kHuge = 1e38f;
-constexpr long kMaxResolution = 1L << 20;
-constexpr long kMaxColorSamples = 256;
-constexpr long kMaxGridEdge = 4096;
-constexpr long kMaxBucketSide = 4096;
 
 // NaN counts as outside every range.
 bool within(float value, float low, float high) {
@@ -32,11 +29,25 @@ float clampUnit(float value, float fallback) {
     return value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
 }
 
-long tuneValue(long value, long limit) {
-    if (value >= 1 && value <= limit) return value;
-    long corrected = value < 1 ? 1 : limit;
-    error(kErrRange, kError, "tune value %ld out of range, using %ld", value, corrected);
-    return corrected;
+// An empty or reversed viewport, one far from the origin, or one larger than
+// the image limits is reported.
+bool validViewport(long xmin, long xmax, long ymin, long ymax) {
+    // Computed in double: the difference of two longs may not fit in one.
+    double width = double(xmax) - double(xmin) + 1.0;
+    double height = double(ymax) - double(ymin) + 1.0;
+    if (width < 1.0 || height < 1.0 || std::fabs(double(xmin)) > kMaxResolution ||
+        std::fabs(double(ymin)) > kMaxResolution) {
+        error(kErrRange, kError, "raster viewport %ld %ld %ld %ld out of range", xmin, xmax, ymin,
+              ymax);
+        return false;
+    }
+    if (width > kMaxResolution || height > kMaxResolution || width * height > kMaxPixels) {
+        error(kErrRange, kError,
+              "raster %.0f by %.0f pixels out of range: at most %ld a side, %ld in all", width,
+              height, kMaxResolution, kMaxPixels);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -150,18 +161,9 @@ void Option::rebindColorSpace() {
 }
 
 void Option::rasterViewport(long xmin, long xmax, long ymin, long ymax) {
-    if (!allowed()) return;
-    // Computed in double: the difference of two longs may not fit in one.
-    double width = double(xmax) - double(xmin) + 1.0;
-    double height = double(ymax) - double(ymin) + 1.0;
-    if (width < 1.0 || height < 1.0 || width > kMaxResolution || height > kMaxResolution ||
-        std::fabs(double(xmin)) > kMaxResolution || std::fabs(double(ymin)) > kMaxResolution) {
-        error(kErrRange, kError, "raster viewport %ld %ld %ld %ld out of range", xmin, xmax, ymin,
-              ymax);
-        return;
-    }
-    xResolution = long(width);
-    yResolution = long(height);
+    if (!allowed() || !validViewport(xmin, xmax, ymin, ymax)) return;
+    xResolution = xmax - xmin + 1;
+    yResolution = ymax - ymin + 1;
     rasterOriginX = xmin;
     rasterOriginY = ymin;
 }
@@ -260,8 +262,8 @@ void Option::sampleAdaptive(float variance) {
 void Option::sampleUniform(float xsamples, float ysamples) {
     if (!allowed()) return;
     maxVariance = 0.0f;
-    xSamples = xsamples >= 1.0f ? xsamples : 1.0f;
-    ySamples = ysamples >= 1.0f ? ysamples : 1.0f;
+    xSamples = withinLimits("x samples", xsamples, kMinPixelSamples, kMaxPixelSamples);
+    ySamples = withinLimits("y samples", ysamples, kMinPixelSamples, kMaxPixelSamples);
 }
 
 void Option::sampleJitter(float amount) {
@@ -289,7 +291,8 @@ void Option::customFilter(qelFilterFunc function) {
 
 void Option::filterWidth(float xwidth, float ywidth) {
     if (!allowed()) return;
-    filterXWidth = xwidth, filterYWidth = ywidth;
+    filterXWidth = withinLimits("x filter width", xwidth, kMinFilterWidth, kMaxFilterWidth);
+    filterYWidth = withinLimits("y filter width", ywidth, kMinFilterWidth, kMaxFilterWidth);
 }
 
 void Option::colorGain(float value) {
@@ -489,7 +492,7 @@ void Option::relativeDetail(float value) {
 
 void Option::tune(long a, long b, long c) {
     if (!allowed()) return;
-    tuneA = tuneValue(a, kMaxGridEdge);
-    tuneB = tuneValue(b, kMaxBucketSide);
-    tuneC = tuneValue(c, kMaxBucketSide);
+    tuneA = withinLimits("grid edge", a, 1L, kMaxGridEdge);
+    tuneB = withinLimits("bucket width", b, 1L, kMaxBucketSide);
+    tuneC = withinLimits("bucket height", c, 1L, kMaxBucketSide);
 }

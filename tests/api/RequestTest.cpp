@@ -1,13 +1,19 @@
 // The renderer library driven through nothing but its API, the way a client
 // program sees it: every report arrives at the client's printer as one line.
+#include "TiffImage.h"
 #include "api/qel.h"
 #include "api/qelrender.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <limits>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -190,7 +196,8 @@ TEST_F(RequestTest, AttributeValidation) {
     qelAtmosphere(qelQuark("omni"), 0);
     EXPECT_EQ(
         take(),
-        (Lines{"error: Parameter out of range. qelShadingRate: shading rate 0 too small",
+        (Lines{"error: Parameter out of range. qelShadingRate: shading rate 0 out of range "
+               "0.015625 to 67108864, using 0.015625",
                "error: Parameter out of range. qelFlatness: flatness must be greater than 0",
                "error: Parameter out of range. qelOrientation: unknown orientation 1541",
                "error: Parameter out of range. qelShadingModel: unknown shading interpolation 1282",
@@ -345,42 +352,159 @@ TEST_F(RequestTest, NullPointersAreReportedNotFollowed) {
         EXPECT_EQ(line.rfind("error: ", 0), 0u) << line;
 }
 
-TEST_F(RequestTest, ExtremeNumbersDoNotCrash) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float inf = std::numeric_limits<float>::infinity();
-    for (float x : {nan, inf, -inf, 1e38f, -1e38f, 0.0f}) {
-        qelReset();
-        qelRasterViewport(long(0), std::numeric_limits<long>::max(),
-                          std::numeric_limits<long>::min(), 0);
-        qelRasterAspect(x);
-        qelImageWindow(x, x, x, x);
-        qelImageAspect(x);
-        qelImageCrop(x, x, x, x);
-        qelClip(x, x);
-        qelSampleAdaptive(x);
-        qelSampleUniform(x, x);
-        qelFilterWidth(x, x);
-        qelColorGamma(x);
-        qelColorQuantize(std::numeric_limits<long>::max(), std::numeric_limits<long>::min(), 0);
-        qelTune(std::numeric_limits<long>::max(), -5, 0);
-        qelViewPerspective(x);
-        qelShadingRate(x);
-        qelFlatness(x);
-        qelRotate(x, x, x, x);
-        qelScale(x, x, x);
-        qelSkew(x, 1, 0, 0, 0, 1, 0);
-        qelPerspective(x);
-        qelTranslate(x, x, x);
-        qelSceneBegin();
-        qelSphere(x, x, x, x, 0);
-        qelParaboloid(x, x, x, x, 0);
-        qelPatchMesh(QEL_PATCH_BICUBIC, std::numeric_limits<long>::max(), QEL_WRAP, 4, QEL_NOWRAP,
-                     0);
-        float points[1][3] = {{x, x, x}};
-        qelProjectPoints(qelQuark("raster"), qelQuark("world"), 1, points);
-        qelSceneEnd();
-    }
-    SUCCEED();
+const float kNan = std::numeric_limits<float>::quiet_NaN();
+const float kInf = std::numeric_limits<float>::infinity();
+constexpr long kLongMax = std::numeric_limits<long>::max();
+constexpr long kLongMin = std::numeric_limits<long>::min();
+constexpr long kTinySide = 8;
+
+std::string rangeReport(const std::string& request, const std::string& text) {
+    return "error: Parameter out of range. " + request + ": " + text;
+}
+
+// An 8 by 8 image filtered by a 1 by 1 box, then the requests, then a white
+// square over the left half of the image, rendered to a TIFF file and read
+// back.
+TiffImage renderTinySceneAfter(const std::function<void()>& requests) {
+    std::string path = ::testing::TempDir() + "tiny-" +
+                       ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".tif";
+    qelRasterViewport(0, kTinySide - 1, 0, kTinySide - 1);
+    qelFilter(QEL_FILTER_BOX);
+    qelFilterWidth(1, 1);
+    requests();
+    qelOutputFile(QEL_FORMAT_TIFF, path.c_str());
+    qelOutputSamples(QEL_SAMPLES_RGBA);
+    qelImageWindow(-1, 1, -1, 1);
+    qelViewOrthographic();
+    qelTranslate(0, 0, 1);
+    qelSceneBegin();
+    qelSurface(qelQuark("constant"), 0);
+    float square[12] = {-1, -1, 0, 0, -1, 0, 0, 1, 0, -1, 1, 0};
+    qelPolygon(4, qelQuark("point"), square, 0);
+    qelSceneEnd();
+    TiffImage image = readTiff(path);
+    std::remove(path.c_str());
+    return image;
+}
+
+void expectTinyImage(const TiffImage& image) {
+    EXPECT_EQ(image.width, uint32_t(kTinySide));
+    EXPECT_EQ(image.height, uint32_t(kTinySide));
+    EXPECT_EQ(image.samples, 4);
+}
+
+// Through the box filter the square covers columns 0 to 3 whole and leaves
+// columns 4 to 7 empty.
+void expectSharpHalves(const TiffImage& image) {
+    expectTinyImage(image);
+    if (image.data.empty()) return;
+    for (uint32_t y = 0; y < image.height; ++y)
+        for (uint32_t x = 0; x < image.width; ++x)
+            EXPECT_EQ(image.pixel(x, y)[3], x < kTinySide / 2 ? 255 : 0) << x << "," << y;
+}
+
+TEST_F(RequestTest, FilterWidthsBeyondTheirLimitsAreClamped) {
+    TiffImage image = renderTinySceneAfter([] {
+        qelFilterWidth(1e38f, -1e38f);
+        qelFilterWidth(kNan, kInf);
+        qelFilterWidth(0, 16.5f);
+    });
+    const std::string range = " out of range 0.03125 to 16, using ";
+    EXPECT_EQ(take(),
+              (Lines{rangeReport("qelFilterWidth", "x filter width 1e+38" + range + "16"),
+                     rangeReport("qelFilterWidth", "y filter width -1e+38" + range + "0.03125"),
+                     rangeReport("qelFilterWidth", "x filter width nan" + range + "0.03125"),
+                     rangeReport("qelFilterWidth", "y filter width inf" + range + "16"),
+                     rangeReport("qelFilterWidth", "x filter width 0" + range + "0.03125"),
+                     rangeReport("qelFilterWidth", "y filter width 16.5" + range + "16")}));
+    expectTinyImage(image);
+}
+
+TEST_F(RequestTest, PixelSamplesBeyondTheirLimitsAreClamped) {
+    TiffImage image = renderTinySceneAfter([] {
+        qelSampleUniform(1e5f, -kInf);
+        qelSampleUniform(kNan, 0.5f);
+        qelSampleUniform(kInf, 33);
+    });
+    const std::string range = " out of range 1 to 32, using ";
+    EXPECT_EQ(take(), (Lines{rangeReport("qelSampleUniform", "x samples 100000" + range + "32"),
+                             rangeReport("qelSampleUniform", "y samples -inf" + range + "1"),
+                             rangeReport("qelSampleUniform", "x samples nan" + range + "1"),
+                             rangeReport("qelSampleUniform", "y samples 0.5" + range + "1"),
+                             rangeReport("qelSampleUniform", "x samples inf" + range + "32"),
+                             rangeReport("qelSampleUniform", "y samples 33" + range + "32")}));
+    expectSharpHalves(image);
+}
+
+TEST_F(RequestTest, ShadingRatesBeyondTheirLimitsAreClamped) {
+    TiffImage image = renderTinySceneAfter([] {
+        for (float rate : {kNan, -kInf, 0.0f, 1e-10f, kInf, 1e38f})
+            qelShadingRate(rate);
+        qelShadingRate(1e-10f);
+    });
+    const std::string range = " out of range 0.015625 to 67108864, using ";
+    const std::string finest = range + "0.015625", coarsest = range + "67108864";
+    EXPECT_EQ(take(), (Lines{rangeReport("qelShadingRate", "shading rate nan" + finest),
+                             rangeReport("qelShadingRate", "shading rate -inf" + finest),
+                             rangeReport("qelShadingRate", "shading rate 0" + finest),
+                             rangeReport("qelShadingRate", "shading rate 1e-10" + finest),
+                             rangeReport("qelShadingRate", "shading rate inf" + coarsest),
+                             rangeReport("qelShadingRate", "shading rate 1e+38" + coarsest),
+                             rangeReport("qelShadingRate", "shading rate 1e-10" + finest)}));
+    expectSharpHalves(image);
+}
+
+TEST_F(RequestTest, GridAndBucketSizesBeyondTheirLimitsAreClamped) {
+    TiffImage image = renderTinySceneAfter([] {
+        qelTune(kLongMax, kLongMin, 0);
+        qelTune(257, 129, -1);
+    });
+    EXPECT_EQ(take(),
+              (Lines{rangeReport("qelTune", "grid edge 9223372036854775807 out of range 1 to "
+                                            "256, using 256"),
+                     rangeReport("qelTune", "bucket width -9223372036854775808 out of range 1 "
+                                            "to 128, using 1"),
+                     rangeReport("qelTune", "bucket height 0 out of range 1 to 128, using 1"),
+                     rangeReport("qelTune", "grid edge 257 out of range 1 to 256, using 256"),
+                     rangeReport("qelTune", "bucket width 129 out of range 1 to 128, using 128"),
+                     rangeReport("qelTune", "bucket height -1 out of range 1 to 128, using 1")}));
+    expectSharpHalves(image);
+}
+
+// Refused whole: the image keeps the size it had.
+TEST_F(RequestTest, RasterViewportsBeyondTheImageLimitsAreRefused) {
+    TiffImage image = renderTinySceneAfter([] {
+        qelRasterViewport(0, 99998, 0, 99998);
+        qelRasterViewport(0, 32768, 0, 0);
+        qelRasterViewport(0, 8191, 0, 8192);
+        qelRasterViewport(0, kLongMax, kLongMin, 0);
+    });
+    const std::string limits = " pixels out of range: at most 32768 a side, 67108864 in all";
+    EXPECT_EQ(take(),
+              (Lines{rangeReport("qelRasterViewport", "raster 99999 by 99999" + limits),
+                     rangeReport("qelRasterViewport", "raster 32769 by 1" + limits),
+                     rangeReport("qelRasterViewport", "raster 8192 by 8193" + limits),
+                     rangeReport("qelRasterViewport", "raster viewport 0 9223372036854775807 "
+                                                      "-9223372036854775808 0 out of range")}));
+    expectSharpHalves(image);
+}
+
+// Each of these once ended the process or ran for minutes; refused, they
+// leave the tiny scene a fraction of a second's work, far within the bound
+// allowed here for slow sanitizer builds.
+TEST_F(RequestTest, ExtremeSizesAreRefusedBeforeAnythingIsAllocated) {
+    auto start = std::chrono::steady_clock::now();
+    TiffImage image = renderTinySceneAfter([] {
+        qelFilterWidth(1e38f, 1e38f);
+        qelSampleUniform(1e5f, 1e5f);
+        qelShadingRate(1e-10f);
+        qelRasterViewport(0, 99998, 0, 99998);
+        qelTune(kLongMax, kLongMax, kLongMax);
+    });
+    std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(take().size(), 9u);
+    expectTinyImage(image);
+    EXPECT_LT(elapsed.count(), 30.0);
 }
 
 TEST_F(RequestTest, NestingHasALimit) {
@@ -409,10 +533,26 @@ TEST_F(RequestTest, ResetRestoresTheOutermostBlock) {
     EXPECT_TRUE(take().empty());
 }
 
-TEST_F(RequestTest, SevereErrorsAbortByDefault) {
-    qelErrorPrinter(nullptr);
-    qelCustomErrorHandler(QEL_SEVERITY_SEVERE, qelErrorAbort);
-    EXPECT_DEATH(qelErrorAbort(3, QEL_SEVERITY_SEVERE, "fatal"), "");
+float filterOutOfMemory(float, float, float, float) {
+    throw std::bad_alloc();
+}
+
+// Runs in a process of its own, with the handlers and printer the library
+// starts with.
+void renderABucketThatRunsOutOfMemory() {
+    qelRasterViewport(0, kTinySide - 1, 0, kTinySide - 1);
+    qelOutputFile(QEL_FORMAT_TIFF, (::testing::TempDir() + "out-of-memory.tif").c_str());
+    qelCustomFilter(filterOutOfMemory);
+    qelSceneBegin();
+    qelSceneEnd();
+    std::exit(0);
+}
+
+TEST(FreshRendererTest, SevereErrorsAbortByDefault) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(renderABucketThatRunsOutOfMemory(), ::testing::KilledBySignal(SIGABRT),
+                "^severe error: Out of memory\\. qelSceneEnd: out of memory while rendering a "
+                "bucket\n$");
 }
 
 } // namespace

@@ -193,7 +193,8 @@ TEST_F(LumivarMemoryTest, RunningOutInTheRendererEndsWithOneReport) {
 }
 
 TEST_F(LumivarMemoryTest, RunningOutInAnImageTooLargeEndsWithOneReport) {
-    std::string scene = "qelFrameBegin\nqelRasterViewport 0 39999 0 39999\nqelSceneBegin\n"
+    // 8192 by 8192, the largest square the renderer takes, is far beyond 300 MB
+    std::string scene = "qelFrameBegin\nqelRasterViewport 0 8191 0 8191\nqelSceneBegin\n"
                         "qelSphere 1 -1 1 360\nqelSceneEnd\nqelFrameEnd\n";
     expectOneReport(runInMemory({"-o", "huge.exr", write("huge.qel", scene)}));
     EXPECT_FALSE(fScratch.exists("huge.exr"));

@@ -3,11 +3,13 @@
 #include "common/Quark.h"
 
 #include <limits>
+#include <utility>
 
 namespace {
 
 const std::string kRange = "error: Parameter out of range. ";
 const float kNan = std::numeric_limits<float>::quiet_NaN();
+const float kInf = std::numeric_limits<float>::infinity();
 
 using AttribTest = StateFixture;
 
@@ -27,14 +29,29 @@ TEST_F(AttribTest, ShadingRateIsStoredAsItsRoot) {
     EXPECT_FLOAT_EQ(gAttrib->shadingRateRoot, 2.0f);
     gAttrib->shadingRate(0.25f);
     EXPECT_FLOAT_EQ(gAttrib->shadingRateRoot, 0.5f);
+    EXPECT_TRUE(reports().empty());
+}
+
+// 1/64 of a pixel is the finest rate, the 2^26 pixels of the largest image
+// the coarsest: their roots are 1/8 and 2^13.
+TEST_F(AttribTest, ShadingRateIsClampedToItsLimits) {
     request("qelShadingRate");
-    gAttrib->shadingRate(0);
-    gAttrib->shadingRate(-1);
-    gAttrib->shadingRate(kNan);
-    EXPECT_EQ(reports(), (Lines{kRange + "qelShadingRate: shading rate 0 too small",
-                                kRange + "qelShadingRate: shading rate -1 too small",
-                                kRange + "qelShadingRate: shading rate nan too small"}));
-    EXPECT_FLOAT_EQ(gAttrib->shadingRateRoot, 0.5f);
+    const std::string range = " out of range 0.015625 to 67108864, using ";
+    const std::pair<float, float> cases[] = {{0.0f, 0.125f},     {-1.0f, 0.125f}, {1e-10f, 0.125f},
+                                             {kNan, 0.125f},     {kInf, 8192.0f}, {1e38f, 8192.0f},
+                                             {0.015625f, 0.125f}};
+    for (const auto& [rate, root] : cases) {
+        gAttrib->shadingRate(2);
+        gAttrib->shadingRate(rate);
+        EXPECT_FLOAT_EQ(gAttrib->shadingRateRoot, root) << rate;
+    }
+    EXPECT_EQ(reports(),
+              (Lines{kRange + "qelShadingRate: shading rate 0" + range + "0.015625",
+                     kRange + "qelShadingRate: shading rate -1" + range + "0.015625",
+                     kRange + "qelShadingRate: shading rate 1e-10" + range + "0.015625",
+                     kRange + "qelShadingRate: shading rate nan" + range + "0.015625",
+                     kRange + "qelShadingRate: shading rate inf" + range + "67108864",
+                     kRange + "qelShadingRate: shading rate 1e+38" + range + "67108864"}));
 }
 
 TEST_F(AttribTest, FlatnessMustBePositive) {

@@ -219,14 +219,91 @@ TEST_F(OptionTest, TuneValuesAreCorrectedIntoRange) {
     EXPECT_EQ(o.tuneA, 16);
     EXPECT_EQ(o.tuneB, 8);
     EXPECT_EQ(o.tuneC, 4);
+    o.tune(256, 128, 128);
+    EXPECT_TRUE(reports().empty());
     request("qelTune");
     o.tune(0, -3, 5000);
-    EXPECT_EQ(reports(), (Lines{kRange + "qelTune: tune value 0 out of range, using 1",
-                                kRange + "qelTune: tune value -3 out of range, using 1",
-                                kRange + "qelTune: tune value 5000 out of range, using 4096"}));
+    EXPECT_EQ(reports(),
+              (Lines{kRange + "qelTune: grid edge 0 out of range 1 to 256, using 1",
+                     kRange + "qelTune: bucket width -3 out of range 1 to 128, using 1",
+                     kRange + "qelTune: bucket height 5000 out of range 1 to 128, using 128"}));
     EXPECT_EQ(o.tuneA, 1);
     EXPECT_EQ(o.tuneB, 1);
-    EXPECT_EQ(o.tuneC, 4096);
+    EXPECT_EQ(o.tuneC, 128);
+    o.tune(257, 129, std::numeric_limits<long>::max());
+    EXPECT_EQ(reports().size(), 3u);
+    EXPECT_EQ(o.tuneA, 256);
+    EXPECT_EQ(o.tuneB, 128);
+    EXPECT_EQ(o.tuneC, 128);
+}
+
+TEST_F(OptionTest, PixelSamplesAreClampedToOneToThirtyTwo) {
+    Option& o = *gOption;
+    o.sampleUniform(32, 1);
+    EXPECT_TRUE(reports().empty());
+    EXPECT_EQ(o.xSamples, 32.0f);
+    EXPECT_EQ(o.ySamples, 1.0f);
+    request("qelSampleUniform");
+    o.sampleUniform(1e5f, 0.5f);
+    EXPECT_EQ(reports(),
+              (Lines{kRange + "qelSampleUniform: x samples 100000 out of range 1 to 32, using 32",
+                     kRange + "qelSampleUniform: y samples 0.5 out of range 1 to 32, using 1"}));
+    EXPECT_EQ(o.xSamples, 32.0f);
+    EXPECT_EQ(o.ySamples, 1.0f);
+    o.sampleUniform(kNan, kInf);
+    EXPECT_EQ(reports(),
+              (Lines{kRange + "qelSampleUniform: x samples nan out of range 1 to 32, using 1",
+                     kRange + "qelSampleUniform: y samples inf out of range 1 to 32, using 32"}));
+    EXPECT_EQ(o.xSamples, 1.0f);
+    EXPECT_EQ(o.ySamples, 32.0f);
+}
+
+// The narrowest filter is one sample spacing at 32 samples a pixel.
+TEST_F(OptionTest, FilterWidthsAreClampedToOneThirtySecondToSixteen) {
+    Option& o = *gOption;
+    o.filterWidth(16, 0.03125f);
+    EXPECT_TRUE(reports().empty());
+    EXPECT_EQ(o.filterXWidth, 16.0f);
+    EXPECT_EQ(o.filterYWidth, 0.03125f);
+    request("qelFilterWidth");
+    o.filterWidth(1e38f, 0);
+    o.filterWidth(-kInf, kNan);
+    const std::string range = " out of range 0.03125 to 16, using ";
+    EXPECT_EQ(reports(),
+              (Lines{kRange + "qelFilterWidth: x filter width 1e+38" + range + "16",
+                     kRange + "qelFilterWidth: y filter width 0" + range + "0.03125",
+                     kRange + "qelFilterWidth: x filter width -inf" + range + "0.03125",
+                     kRange + "qelFilterWidth: y filter width nan" + range + "0.03125"}));
+    EXPECT_EQ(o.filterXWidth, 0.03125f);
+    EXPECT_EQ(o.filterYWidth, 0.03125f);
+}
+
+// 32768 pixels a side and 2^26 = 67108864 in all: 32768 by 2048 is the
+// widest image, 8192 by 8192 the largest square.
+TEST_F(OptionTest, RasterViewportsBeyondTheImageLimitsAreRefused) {
+    Option& o = *gOption;
+    o.rasterViewport(0, 32767, 0, 2047);
+    EXPECT_EQ(o.xResolution, 32768);
+    EXPECT_EQ(o.yResolution, 2048);
+    o.rasterViewport(-100, 8091, 0, 8191);
+    EXPECT_TRUE(reports().empty());
+    EXPECT_EQ(o.xResolution, 8192);
+    EXPECT_EQ(o.yResolution, 8192);
+    EXPECT_EQ(o.rasterOriginX, -100);
+    request("qelRasterViewport");
+    o.rasterViewport(0, 99998, 0, 99998);
+    o.rasterViewport(0, 32768, 0, 0);
+    o.rasterViewport(0, 8192, 0, 8191);
+    o.rasterViewport(0, std::numeric_limits<long>::max(), 0, 0);
+    const std::string limits = " pixels out of range: at most 32768 a side, 67108864 in all";
+    EXPECT_EQ(reports(),
+              (Lines{kRange + "qelRasterViewport: raster 99999 by 99999" + limits,
+                     kRange + "qelRasterViewport: raster 32769 by 1" + limits,
+                     kRange + "qelRasterViewport: raster 8193 by 8192" + limits,
+                     kRange + "qelRasterViewport: raster 9223372036854775808 by 1" + limits}));
+    EXPECT_EQ(o.xResolution, 8192);
+    EXPECT_EQ(o.yResolution, 8192);
+    EXPECT_EQ(o.rasterOriginX, -100);
 }
 
 TEST_F(OptionTest, ColourSpaceFollowsTheCurrentBlock) {
