@@ -551,8 +551,7 @@ void renderABucketThatRunsOutOfMemory() {
 TEST(FreshRendererTest, SevereErrorsAbortByDefault) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(renderABucketThatRunsOutOfMemory(), ::testing::KilledBySignal(SIGABRT),
-                "^severe error: Out of memory\\. qelSceneEnd: out of memory while rendering a "
-                "bucket\n$");
+                "^severe error: Out of memory\\. qelSceneEnd: free store exhausted\n$");
 }
 
 } // namespace
