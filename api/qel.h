@@ -249,6 +249,10 @@ QEL_API void qelPatchV(short type, long n, const unsigned short* tokens, void* c
 QEL_API void qelPatchMesh(short type, long nu, short uwrap, long nv, short vwrap, ...);
 QEL_API void qelPatchMeshV(short type, long nu, short uwrap, long nv, short vwrap, long n,
                            const unsigned short* tokens, void* const* values);
+// NURBS take their "vary" values one per control point (uorder by vorder for
+// qelNurb, nu by nv for qelNurbMesh, u fastest), as their "vertex" values;
+// each span is shaded with them resampled onto its corners, the corner
+// control points' values at the surface's corners.
 QEL_API void qelNurb(long uorder, const float* uknot, float umin, float umax, long vorder,
                      const float* vknot, float vmin, float vmax, ...);
 QEL_API void qelNurbV(long uorder, const float* uknot, float umin, float umax, long vorder,

@@ -1,6 +1,7 @@
 #include "renderer/state/Scene.h"
 
 #include "common/Error.h"
+#include "common/GridResample.h"
 #include "common/Quark.h"
 #include "common/ReportQueue.h"
 #include "renderer/display/Display.h"
@@ -569,6 +570,28 @@ void Scene::patchMesh(short type, long nu, short uwrap, long nv, short vwrap, lo
     emit(17, [=] { return PatchMesh::make(type, nu, uwrap, nv, vwrap, args); });
 }
 
+namespace {
+
+// A NURBS surface's "vary" values come one per control point, nu by nv; its
+// spans take theirs at their corners, (nu - uorder + 2) by (nv - vorder + 2),
+// resampled from the control points' grid, corner onto corner.
+void varyAtSpanCorners(ArgList& args, long nu, long uorder, long nv, long vorder) {
+    if (nu < uorder || nv < vorder) return; // refused when made
+    const long cornersU = nu - uorder + 2, cornersV = nv - vorder + 2;
+    for (int k = 0; k < args.count(); ++k) {
+        ArgAssoc& entry = args[k];
+        if (entry.parameterClass != QEL_CLASS_VARY || !entry.isNumeric() || entry.items != nu * nv)
+            continue;
+        std::vector<float> corners(size_t(cornersU * cornersV * entry.width));
+        resampleGrid(entry.floats.data(), nu, nv, entry.width, cornersU, cornersV,
+                     corners.data());
+        entry.floats = std::move(corners);
+        entry.items = cornersU * cornersV;
+    }
+}
+
+} // namespace
+
 void Scene::nurb(long uorder, const float* uknot, float umin, float umax, long vorder,
                  const float* vknot, float vmin, float vmax, long n, const unsigned short* tokens,
                  void* const* values) {
@@ -579,6 +602,7 @@ void Scene::nurb(long uorder, const float* uknot, float umin, float umax, long v
     long points = uorder * vorder;
     ArgList args(n, tokens, values, {1, points, points});
     if (!requireSurfacePosition(args)) return;
+    varyAtSpanCorners(args, uorder, uorder, vorder, vorder);
     std::vector<float> uknots(uknot, uknot + 2 * uorder), vknots(vknot, vknot + 2 * vorder);
     emit(5, [=] {
         return NURB::make(uorder, uknots.data(), umin, umax, vorder, vknots.data(), vmin, vmax,
@@ -601,6 +625,7 @@ void Scene::nurbMesh(long nu, long uorder, const float* uknot, float umin, float
     long points = nu * nv;
     ArgList args(n, tokens, values, {1, points, points});
     if (!requireSurfacePosition(args)) return;
+    varyAtSpanCorners(args, nu, uorder, nv, vorder);
     std::vector<float> uknots(uknot, uknot + nu + uorder), vknots(vknot, vknot + nv + vorder);
     emit(7, [=] {
         return NuPatchMesh::make(nu, uorder, uknots.data(), umin, umax, nv, vorder, vknots.data(),

@@ -5,6 +5,7 @@
 #ifndef QEL_SCENEREAD_RIB_RIBINDING_H
 #define QEL_SCENEREAD_RIB_RIBINDING_H
 
+#include "common/GridResample.h"
 #include "sceneread/rib/QelParameterList.h"
 #include "sceneread/rib/RiCounts.h"
 #include "sceneread/rib/RiDeclarations.h"
@@ -118,7 +119,5 @@ short qelTypeOf(const RiDeclaration& declaration);
 short qelClassOf(RiClass parameterClass);
 // The value count of a scene API class on a primitive with counts.
 long qelCountOf(short parameterClass, const RiCounts& counts);
-// Bilinear resampling of width floats per item from one grid to another.
-void resampleGrid(const float* in, long inU, long inV, int width, long outU, long outV, float* out);
 
 #endif

@@ -111,6 +111,58 @@ TEST_F(GeometryImageTest, RationalNurbsSphereCoversWhatTheSphereCovers) {
     EXPECT_NEAR(double(nurbs), double(sphere), double(sphere) * 0.005);
 }
 
+// A bicubic NURBS patch of 5 by 5 points has 2 by 2 spans: at knots 0, 0.5
+// and 1 its 3 by 3 span corners each show a colour of their own. The points
+// stand at 3 times the knots' Greville abscissae (0, 1/6, 1/2, 5/6, 1) less
+// 1.5, so the surface is the flat square x, y = 3 u - 1.5, 3 v - 1.5 and
+// span corner (i, j) falls on raster pixel corner (50 + 150 i, 350 - 150 j).
+// The colours come one per control point: the corners' at points (2i, 2j),
+// the means of their neighbours between.
+TEST_F(GeometryImageTest, CubicNurbsSpansShowTheirCornerColours) {
+    const float greville[5] = {0, 1.0f / 6, 0.5f, 5.0f / 6, 1};
+    const float knots[9] = {0, 0, 0, 0, 0.5f, 1, 1, 1, 1};
+    std::vector<float> net;
+    for (int j = 0; j < 5; ++j)
+        for (int i = 0; i < 5; ++i)
+            net.insert(net.end(), {3 * greville[i] - 1.5f, 3 * greville[j] - 1.5f, 0});
+    const float corners[3][3][3] = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
+                                    {{1, 1, 0}, {0, 1, 1}, {1, 0, 1}},
+                                    {{1, 1, 1}, {0.5f, 0.5f, 0.5f}, {0, 0, 0}}};
+    std::vector<float> colours;
+    for (int j = 0; j < 5; ++j)
+        for (int i = 0; i < 5; ++i)
+            for (int c = 0; c < 3; ++c) {
+                const int i0 = i / 2, i1 = (i + 1) / 2, j0 = j / 2, j1 = (j + 1) / 2;
+                colours.push_back((corners[j0][i0][c] + corners[j0][i1][c] +
+                                   corners[j1][i0][c] + corners[j1][i1][c]) /
+                                  4);
+            }
+    TiffImage image = renderImage([&] {
+        qelNurbMesh(5, 4, knots, 0, 1, 5, 4, knots, 0, 1, point(), net.data(), qelQuark("color"),
+                    colours.data(), 0);
+    });
+    EXPECT_TRUE(gReports.empty());
+    ASSERT_EQ(image.samples, 4);
+    // Two and a half pixels into each span that meets the corner, where the
+    // colour is within 2 * 2.5 / 150 of the corner's.
+    const int kTolerance = 10;
+    for (int j = 0; j < 3; ++j)
+        for (int i = 0; i < 3; ++i) {
+            const uint32_t x = 50 + 150 * uint32_t(i), y = 350 - 150 * uint32_t(j);
+            for (uint32_t px : {x - 3, x + 2})
+                for (uint32_t py : {y - 3, y + 2}) {
+                    bool inside = (px > x ? i < 2 : i > 0) && (py < y ? j < 2 : j > 0);
+                    if (!inside) continue;
+                    const uint8_t* pixel = image.pixel(px, py);
+                    EXPECT_EQ(pixel[3], 255) << px << "," << py;
+                    for (int c = 0; c < 3; ++c)
+                        EXPECT_NEAR(int(pixel[c]), int(std::lround(255 * corners[j][i][c])),
+                                    kTolerance)
+                            << "corner " << i << "," << j << " pixel " << px << "," << py;
+                }
+        }
+}
+
 TEST_F(GeometryImageTest, PlanarBezierPatchCoversItsQuad) {
     long covered = render([] {
         std::vector<float> net;

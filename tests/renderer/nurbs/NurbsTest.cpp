@@ -4,13 +4,17 @@
 #include "api/qel.h"
 #include "common/Quark.h"
 #include "renderer/geometry/Nurbs.h"
+#include "renderer/state/Scene.h"
+#include "renderer/state/State.h"
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <limits>
 #include <memory>
 #include <numbers>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -41,7 +45,9 @@ ArgList homogeneousPoints(std::vector<float> xyzw) {
     return listOf(vertexEntry(kQuarkPointw, QEL_TYPE_POINTW, 4, std::move(xyzw)));
 }
 
-Point projected(const Pointw& p) { return Point(p.x / p.w, p.y / p.w, p.z / p.w); }
+Point projected(const Pointw& p) {
+    return Point(p.x / p.w, p.y / p.w, p.z / p.w);
+}
 
 // The unit sphere: the circle of nine points in x, y swept along the
 // half circle of five points from the south pole to the north pole.
@@ -71,8 +77,8 @@ protected:
     }
 
     std::vector<std::unique_ptr<Primitive>> spherePieces() {
-        return splitOf(NuPatchMesh::make(9, 3, kSphereU, 0, 1, 5, 3, kSphereV, 0, 1,
-                                         unitSphereNet()));
+        return splitOf(
+            NuPatchMesh::make(9, 3, kSphereU, 0, 1, 5, 3, kSphereV, 0, 1, unitSphereNet()));
     }
 };
 
@@ -106,9 +112,9 @@ TEST_F(NurbsTest, LimitsNarrowThePieceAndScaleItsDerivatives) {
 
 TEST_F(NurbsTest, HeightsStandOverTheParameters) {
     const float quadratic[6] = {0, 0, 0, 1, 1, 1};
-    auto pieces = splitOf(NuPatchMesh::make(3, 3, quadratic, 0, 1, 2, 2, kLinear, 0, 1,
-                                            listOf(vertexEntry(kQuarkHeight, QEL_TYPE_FLOAT, 1,
-                                                               {2, 2, 2, 5, 5, 5}))));
+    auto pieces = splitOf(NuPatchMesh::make(
+        3, 3, quadratic, 0, 1, 2, 2, kLinear, 0, 1,
+        listOf(vertexEntry(kQuarkHeight, QEL_TYPE_FLOAT, 1, {2, 2, 2, 5, 5, 5}))));
     ASSERT_EQ(pieces.size(), 1u);
     Point p = projected(pieces[0]->evalP(0.3f, 0.5f));
     EXPECT_NEAR(p.x, 0.3f, 1e-6f);
@@ -119,10 +125,10 @@ TEST_F(NurbsTest, HeightsStandOverTheParameters) {
 TEST_F(NurbsTest, RationalQuadraticIsAQuarterCircle) {
     const float arc[6] = {0, 0, 0, 1, 1, 1};
     float s = kHalfRoot2;
-    std::unique_ptr<Primitive> nurb(NURB::make(
-        3, arc, 0, 1, 2, kLinear, 0, 1,
-        homogeneousPoints({1, 0, 0, 1, s, s, 0, s, 0, 1, 0, 1,  // z = 0
-                           1, 0, 1, 1, s, s, s, s, 0, 1, 1, 1}))); // z = 1
+    std::unique_ptr<Primitive> nurb(
+        NURB::make(3, arc, 0, 1, 2, kLinear, 0, 1,
+                   homogeneousPoints({1, 0, 0, 1, s, s, 0, s, 0, 1, 0, 1,     // z = 0
+                                      1, 0, 1, 1, s, s, s, s, 0, 1, 1, 1}))); // z = 1
     ASSERT_TRUE(nurb);
     EXPECT_EQ(nurb->type(), 5);
     EXPECT_TRUE(nurb->rational());
@@ -270,6 +276,91 @@ TEST_F(NurbsTest, BadRequestsAreReportedAndDropped) {
         std::string report = onlyReport(capture);
         EXPECT_NE(report.find(message), std::string::npos) << report;
     }
+}
+
+// A planar net of nu by nv points (10 i, j, 0), u fastest: wide along u, so
+// that a span splits across u.
+std::vector<float> wideNet(int nu, int nv) {
+    std::vector<float> net;
+    for (int j = 0; j < nv; ++j)
+        for (int i = 0; i < nu; ++i)
+            net.insert(net.end(), {10.0f * float(i), float(j), 0.0f});
+    return net;
+}
+
+// Colour (i, j, 0) at control point (i, j), u fastest.
+std::vector<float> indexColours(int nu, int nv) {
+    std::vector<float> colours;
+    for (int j = 0; j < nv; ++j)
+        for (int i = 0; i < nu; ++i)
+            colours.insert(colours.end(), {float(i), float(j), 0.0f});
+    return colours;
+}
+
+struct RedGreen {
+    float r, g;
+};
+
+// The piece's "color" corners, in the order (0, 0), (1, 0), (0, 1), (1, 1).
+void expectCorners(const Primitive& piece, const std::array<RedGreen, 4>& expected) {
+    const ArgAssoc* colour = piece.args().find(kQuarkColor);
+    ASSERT_NE(colour, nullptr);
+    ASSERT_EQ(colour->items, 4);
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_NEAR(colour->item(c)[0], expected[size_t(c)].r, 1e-5f) << "corner " << c;
+        EXPECT_NEAR(colour->item(c)[1], expected[size_t(c)].g, 1e-5f) << "corner " << c;
+        EXPECT_NEAR(colour->item(c)[2], 0.0f, 1e-5f) << "corner " << c;
+    }
+}
+
+// 4 by 4 points of order 3 by 4 make 2 by 1 spans, 3 by 2 corners. The
+// request takes a colour per control point, (i, j, 0); the corners lie at
+// control indices 0, 1.5 and 3 along u and 0 and 3 along v, so each span
+// takes the colours there, and each half of a span the ones between.
+TEST_F(NurbsTest, MeshValuesPerControlPointGiveEachSpanItsCorners) {
+    gState->sceneBegin();
+    const float uknots[7] = {0, 0, 0, 0.5f, 1, 1, 1};
+    const float vknots[8] = {0, 0, 0, 0, 1, 1, 1, 1};
+    std::vector<float> net = wideNet(4, 4);
+    std::vector<float> colours = indexColours(4, 4);
+    unsigned short tokens[2] = {kQuarkPoint, kQuarkColor};
+    void* values[2] = {net.data(), colours.data()};
+    gScene->nurbMesh(4, 3, uknots, 0, 1, 4, 4, vknots, 0, 1, 2, tokens, values);
+    auto meshes = takeChildren();
+    ASSERT_EQ(meshes.size(), 1u);
+    auto spans = splitOf(meshes[0].release());
+    ASSERT_EQ(spans.size(), 2u);
+    expectCorners(*spans[0], {{{0, 0}, {1.5f, 0}, {0, 3}, {1.5f, 3}}});
+    expectCorners(*spans[1], {{{1.5f, 0}, {3, 0}, {1.5f, 3}, {3, 3}}});
+    auto halves = splitOf(spans[1].release());
+    ASSERT_EQ(halves.size(), 2u);
+    expectCorners(*halves[0], {{{1.5f, 0}, {2.25f, 0}, {1.5f, 3}, {2.25f, 3}}});
+    expectCorners(*halves[1], {{{2.25f, 0}, {3, 0}, {2.25f, 3}, {3, 3}}});
+    gState->sceneEnd();
+}
+
+// One span of order 4 by 3 takes a colour for each of its 12 control
+// points, and its corners are the corner points'.
+TEST_F(NurbsTest, SpanValuesPerControlPointGiveItsCorners) {
+    gState->sceneBegin();
+    const float uknots[8] = {0, 0, 0, 0, 1, 1, 1, 1};
+    const float vknots[6] = {0, 0, 0, 1, 1, 1};
+    std::vector<float> net = wideNet(4, 3);
+    std::vector<float> colours = indexColours(4, 3);
+    unsigned short tokens[2] = {kQuarkPoint, kQuarkColor};
+    void* values[2] = {net.data(), colours.data()};
+    gScene->nurb(4, uknots, 0, 1, 3, vknots, 0, 1, 2, tokens, values);
+    auto spans = takeChildren();
+    ASSERT_EQ(spans.size(), 1u);
+    const ArgAssoc* colour = spans[0]->args().find(kQuarkColor);
+    ASSERT_NE(colour, nullptr);
+    ASSERT_EQ(colour->items, 4);
+    const float expected[4][2] = {{0, 0}, {3, 0}, {0, 2}, {3, 2}};
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_FLOAT_EQ(colour->item(c)[0], expected[c][0]) << c;
+        EXPECT_FLOAT_EQ(colour->item(c)[1], expected[c][1]) << c;
+    }
+    gState->sceneEnd();
 }
 
 } // namespace
