@@ -307,7 +307,8 @@ void Scene::render() {
 }
 
 void Scene::renderInit() {
-    fRenderUnderWay = true;
+    // Set before the workers start, and only read while they run.
+    if (!fRenderUnderWay) fRenderUnderWay = true;
     if (fCurrent == 0 && !fBuckets.empty() && threads() > 1) startWorkers();
 }
 
