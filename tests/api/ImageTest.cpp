@@ -1,6 +1,7 @@
 // Whole images rendered through the API to TIFF files and read back.
 #include "TiffImage.h"
 #include "api/qel.h"
+#include "api/qelrender.h"
 
 #include <tiffio.h>
 
@@ -218,6 +219,53 @@ void beginSmallFrame(const std::string& path) {
 void endFrame() {
     qelSceneEnd();
     qelFrameEnd();
+}
+
+// Two plastic spheres under a distant light, the left with its own "kd" of
+// 0, in buckets of the given size on the given number of threads.
+TiffImage renderSpheresWithTheirOwnValues(const std::string& path, long bucket, int threads) {
+    qelRenderThreads(threads);
+    qelFrameBegin();
+    qelRasterViewport(0, 159, 0, 119);
+    qelTune(32, bucket, bucket);
+    qelOutputFile(QEL_FORMAT_TIFF, path.c_str());
+    qelOutputSamples(QEL_SAMPLES_RGBA);
+    qelViewPerspective(60);
+    qelSceneBegin();
+    float from[3] = {0, 0, 0}, to[3] = {0.3f, -0.5f, 1};
+    qelLightSource(qelQuark("distant"), qelQuark("from"), from, qelQuark("to"), to, 0);
+    qelSurface(qelQuark("plastic"), 0);
+    qelTranslate(0, 0, 5);
+    float noDiffuse = 0;
+    qelAttributePush();
+    qelTranslate(-1.1f, 0, 0);
+    qelSphere(1, -1, 1, 360, qelQuark("kd"), &noDiffuse, 0);
+    qelAttributePop();
+    qelAttributePush();
+    qelTranslate(1.1f, 0, 0);
+    qelSphere(1, -1, 1, 360, 0);
+    qelAttributePop();
+    endFrame();
+    qelRenderThreads(0);
+    return readTiff(path);
+}
+
+// A primitive's own shader values are its own: the other sphere keeps the
+// shader's, and the image is the same for any bucket size and thread count.
+TEST_F(ImageTest, APrimitivesOwnShaderValuesStayWithItInAnyBuckets) {
+    TiffImage reference = renderSpheresWithTheirOwnValues(fPath, 12, 1);
+    ASSERT_EQ(reference.samples, 4);
+    // The centres, each lit head-on but for the light's tilt: the right one
+    // has its diffuse light, the left one only its highlight and ambient.
+    const uint8_t* left = reference.pixel(80 - 32, 60);
+    const uint8_t* right = reference.pixel(80 + 32, 60);
+    EXPECT_EQ(left[3], 255);
+    EXPECT_EQ(right[3], 255);
+    EXPECT_GT(int(right[0]), int(left[0]) + 40);
+    for (auto [bucket, threads] : {std::pair{48L, 1}, std::pair{12L, 4}, std::pair{48L, 4}}) {
+        TiffImage other = renderSpheresWithTheirOwnValues(fPath, bucket, threads);
+        EXPECT_TRUE(other.data == reference.data) << bucket << " pixels, " << threads << " threads";
+    }
 }
 
 TEST_F(ImageTest, ObjectCalledThreeTimesRendersThreeCopies) {
