@@ -633,6 +633,7 @@ void rendrib::handleOption() {
     std::string name;
     if (!match(name) || !match(fList, true)) return;
     if (takeSearchPath(name)) return;
+    checkCounts(RiCounts::single());
     RiOptionV(name.c_str(), fList.n(), fList.tokens(), fList.values());
 }
 

@@ -186,7 +186,8 @@ TEST_F(RibParserTest, ObjectsInstancingEachOtherStopAtTheFilesBudget) {
     std::string text = "ObjectBegin 0\nSphere 1 -1 1 360\nObjectEnd\n";
     for (int k = 1; k <= 6; ++k) {
         text += "ObjectBegin " + std::to_string(k) + "\n";
-        for (int i = 0; i < 10; ++i) text += "ObjectInstance " + std::to_string(k - 1) + "\n";
+        for (int i = 0; i < 10; ++i)
+            text += "ObjectInstance " + std::to_string(k - 1) + "\n";
         text += "ObjectEnd\n";
     }
     text += "ObjectInstance 6\n";
@@ -213,11 +214,11 @@ TEST_F(RibParserTest, ObjectsInstancedInThemselvesEnd) {
 
 TEST_F(RibParserTest, AnObjectDefinedAnewWhileInstancedFinishesAsItWas) {
     // instancing object 1 defines object 1 again, half way through its body
-    EXPECT_EQ(read("ObjectBegin 1\nDisk 0 1 360\nObjectBegin 1\nSphere 1 -1 1 360\nObjectEnd\n"
-                   "Disk 0 2 360\nObjectEnd\nObjectInstance 1\nObjectInstance 1\n"),
-              (Lines{"qelAttributePush", "qelDiskV [0 1 360]", "qelDiskV [0 2 360]",
-                     "qelAttributePop", "qelAttributePush", "qelSphereV [1 -1 1 360]",
-                     "qelAttributePop"}));
+    EXPECT_EQ(
+        read("ObjectBegin 1\nDisk 0 1 360\nObjectBegin 1\nSphere 1 -1 1 360\nObjectEnd\n"
+             "Disk 0 2 360\nObjectEnd\nObjectInstance 1\nObjectInstance 1\n"),
+        (Lines{"qelAttributePush", "qelDiskV [0 1 360]", "qelDiskV [0 2 360]", "qelAttributePop",
+               "qelAttributePush", "qelSphereV [1 -1 1 360]", "qelAttributePop"}));
     EXPECT_TRUE(messages().empty());
 }
 
@@ -535,6 +536,20 @@ TEST_F(RibParserTest, RequestsWithoutCounterpartWarnOncePerName) {
                      "ClippingPlane is skipped",
                      "RIB warning: no counterpart in the scene API at line 7 'Geometry': Geometry "
                      "\"bunny\" is skipped"}));
+}
+
+// An option's values must be as many as its declaration says: fewer are
+// dropped with a report, never read past.
+TEST_F(RibParserTest, OptionValuesShortOfTheirDeclarationAreDropped) {
+    EXPECT_EQ(read("Option \"limits\" \"bucketsize\" [16]\n"
+                   "Declare \"bucketsize\" \"uniform integer[4]\"\n"
+                   "Option \"limits\" \"bucketsize\" [16 16]\n"),
+              Lines{});
+    EXPECT_EQ(messages(),
+              (Lines{"RIB error: invalid array specification at line 1 'Option': parameter "
+                     "\"bucketsize\" needs 2 values, not 1; dropped",
+                     "RIB error: invalid array specification at line 3 'Option': parameter "
+                     "\"bucketsize\" needs 4 values, not 2; dropped"}));
 }
 
 TEST_F(RibParserTest, ErrorsAbandonTheRequestAndReadingGoesOn) {
