@@ -52,6 +52,27 @@ void Surface::viewDirections(ShadingContext& context) {
         context.V[at(i)] = normalize(normalize(-points.I[at(i)]));
 }
 
+void Surface::gatherLight(ShadingContext& context, Gathered gathered,
+                          const Varying<float>& roughness) {
+    const int count = context.points.count;
+    const bool diffuse = gathered != Gathered::kSpecular, specular = gathered != Gathered::kDiffuse;
+    faceForward(context);
+    if (specular) viewDirections(context);
+    gatherAmbient(context);
+    context.diffuse.assign(at(count), gBlack);
+    context.specular.assign(at(count), gBlack);
+    illuminance(context, context.Nf, [&](const LightSamples& lit) {
+        for (int i = 0; i < count; ++i) {
+            if (!lit.reached[at(i)]) continue;
+            const Point Ln = normalize(lit.L[at(i)]);
+            if (diffuse) context.diffuse[at(i)] += lit.Cl[at(i)] * dot(Ln, context.Nf[at(i)]);
+            if (specular)
+                context.specular[at(i)] +=
+                    blinn(lit.Cl[at(i)], Ln, context.Nf[at(i)], context.V[at(i)], roughness[i]);
+        }
+    });
+}
+
 Color Surface::blinn(const Color& Cl, const Point& Ln, const Point& Nn, const Point& V,
                      float roughness) {
     Point H = normalize(Ln + V);
@@ -101,15 +122,8 @@ MatteSurface::MatteSurface(Transform* space) : Surface(space) {
 void MatteSurface::shade(ShadingContext& context) const {
     ShadingPoints& points = context.points;
     const int count = points.count;
-    faceForward(context);
-    gatherAmbient(context);
-    context.diffuse.assign(at(count), gBlack);
-    illuminance(context, context.Nf, [&](const LightSamples& lit) {
-        for (int i = 0; i < count; ++i)
-            if (lit.reached[at(i)])
-                context.diffuse[at(i)] +=
-                    lit.Cl[at(i)] * dot(normalize(lit.L[at(i)]), context.Nf[at(i)]);
-    });
+    const float noHighlight = 0;
+    gatherLight(context, Gathered::kDiffuse, Varying<float>(&noHighlight, 0));
     const Varying<float> ka = context.surfaceValues[Ka], kd = context.surfaceValues[Kd];
     for (int i = 0; i < count; ++i) {
         points.Oi[at(i)] = points.Os[at(i)];
@@ -129,17 +143,7 @@ MetalSurface::MetalSurface(Transform* space) : Surface(space) {
 void MetalSurface::shade(ShadingContext& context) const {
     ShadingPoints& points = context.points;
     const int count = points.count;
-    faceForward(context);
-    viewDirections(context);
-    gatherAmbient(context);
-    context.specular.assign(at(count), gBlack);
-    const Varying<float> rough = context.surfaceValues[roughness];
-    illuminance(context, context.Nf, [&](const LightSamples& lit) {
-        for (int i = 0; i < count; ++i)
-            if (lit.reached[at(i)])
-                context.specular[at(i)] += blinn(lit.Cl[at(i)], normalize(lit.L[at(i)]),
-                                                 context.Nf[at(i)], context.V[at(i)], rough[i]);
-    });
+    gatherLight(context, Gathered::kSpecular, context.surfaceValues[roughness]);
     const Varying<float> ka = context.surfaceValues[Ka], ks = context.surfaceValues[Ks];
     for (int i = 0; i < count; ++i) {
         points.Oi[at(i)] = points.Os[at(i)];
@@ -161,22 +165,7 @@ PlasticSurface::PlasticSurface(Transform* space) : Surface(space) {
 void PlasticSurface::shade(ShadingContext& context) const {
     ShadingPoints& points = context.points;
     const int count = points.count;
-    faceForward(context);
-    viewDirections(context);
-    gatherAmbient(context);
-    context.diffuse.assign(at(count), gBlack);
-    context.specular.assign(at(count), gBlack);
-    const Varying<float> rough = context.surfaceValues[roughness];
-    // Diffuse and specular light in one pass over the grid for each light.
-    illuminance(context, context.Nf, [&](const LightSamples& lit) {
-        for (int i = 0; i < count; ++i) {
-            if (!lit.reached[at(i)]) continue;
-            const Point Ln = normalize(lit.L[at(i)]);
-            context.diffuse[at(i)] += lit.Cl[at(i)] * dot(Ln, context.Nf[at(i)]);
-            context.specular[at(i)] +=
-                blinn(lit.Cl[at(i)], Ln, context.Nf[at(i)], context.V[at(i)], rough[i]);
-        }
-    });
+    gatherLight(context, Gathered::kBoth, context.surfaceValues[roughness]);
     const Varying<float> ka = context.surfaceValues[Ka], kd = context.surfaceValues[Kd],
                          ks = context.surfaceValues[Ks];
     const Varying<Color> highlight = context.surfaceValues[specularcolor];

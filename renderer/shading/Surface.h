@@ -31,6 +31,12 @@ protected:
     // at every point that lies in the hemisphere around the unit normals Nn.
     template <class Gather>
     static void illuminance(ShadingContext& context, const std::vector<Point>& Nn, Gather gather);
+    // What a surface gathers from its lights: the ambient light, and in one
+    // pass over the grid for each other light the diffuse light, the Blinn
+    // highlight of the given roughness, or both, into the context's sums.
+    enum class Gathered { kDiffuse, kSpecular, kBoth };
+    static void gatherLight(ShadingContext& context, Gathered gathered,
+                            const Varying<float>& roughness);
     // The Blinn highlight of one light: Cl · max(0, Nn·H)^(1/roughness).
     static Color blinn(const Color& Cl, const Point& Ln, const Point& Nn, const Point& V,
                        float roughness);
