@@ -38,9 +38,8 @@ RiCornerMesh::RiCornerMesh(long corners, const RtInt vertices[], int colorSample
     for (RtInt k = 0; k < n; ++k) {
         RiDeclaration declaration;
         std::string_view name;
-        if (!tokens[k] || !values[k] ||
-            declarations.resolve(tokens[k], declaration, name) != RiDeclarations::Found ||
-            declaration.isString() || !perPoint(declaration.parameterClass))
+        if (!declarations.resolvesToNumbers(tokens[k], values[k], declaration, name) ||
+            !perPoint(declaration.parameterClass))
             continue;
         // Numbers of four bytes, floats or integers alike.
         const size_t width = size_t(declaration.width(colorSamples));

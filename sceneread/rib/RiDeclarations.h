@@ -51,6 +51,13 @@ public:
     // followed by the name. name is the bare name in either case.
     Result resolve(std::string_view token, RiDeclaration& declaration,
                    std::string_view& name) const;
+    // A parameter of numbers (not strings) whose token resolves and that has
+    // values.
+    bool resolvesToNumbers(const char* token, const void* values, RiDeclaration& declaration,
+                           std::string_view& name) const {
+        return token && values && resolve(token, declaration, name) == Found &&
+               !declaration.isString();
+    }
 
     static const char* className(RiClass parameterClass);
     static const char* typeName(RiType type);

@@ -82,10 +82,7 @@ const RtPointer* RiMeshFaces::values(const RiDeclarations& declarations, int col
     for (RtInt k = 0; k < n; ++k) {
         RiDeclaration declaration;
         std::string_view name;
-        if (!tokens[k] || !values[k] ||
-            declarations.resolve(tokens[k], declaration, name) != RiDeclarations::Found ||
-            declaration.isString())
-            continue;
+        if (!declarations.resolvesToNumbers(tokens[k], values[k], declaration, name)) continue;
         const std::vector<long>* kept = nullptr;
         if (declaration.parameterClass == RiClass::Uniform)
             kept = &fFacesKept;
