@@ -26,6 +26,7 @@ public:
     int parse1() override { return fReader.parse1(); }
     int percent() override { return fReader.percent(); }
     void setStop(bool (*requested)(), int wake) override { fReader.setStopCheck(requested, wake); }
+    bool stopRequested() const override { return fReader.stopRequested(); }
     bool inputFailed() const override { return fReader.inputFailed(); }
 
     // Standard input ("-") is shown as "<stdin>".

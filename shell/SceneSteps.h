@@ -23,6 +23,9 @@ public:
     // Tells the reader how to learn that the program was told to stop: a
     // check, and a descriptor that becomes readable then.
     virtual void setStop(bool (*)(), int) {}
+    // Whether the program was told to stop: a reader woken from a wait for
+    // input ends its file early, which is no finished file.
+    virtual bool stopRequested() const { return false; }
     // "file:line" of what the line being printed now is about; empty when
     // it is about no place in a file.
     virtual std::string place() const { return {}; }

@@ -42,6 +42,10 @@ int TProgressDialog::IdleAction(long) {
         }
         return 1;
     }
+    if (fSteps->stopRequested()) {
+        CmCancel();
+        return 0;
+    }
     bool frameDone = fRenderingShown && fFrameName.empty();
     showLoading();
     if (frameDone && fView) fView->frameFinished();

@@ -48,7 +48,10 @@ void TProgressDialog::SetupWindow() {
 int TProgressDialog::IdleAction(long) {
     if (!fSteps) return 0;
     if (fSteps->parse1()) return 1;
-    finish();
+    if (fSteps->stopRequested())
+        CmCancel();
+    else
+        finish();
     return 0;
 }
 

@@ -14,6 +14,9 @@
 
 namespace {
 
+// Long enough for the signal to reach a child waiting for input.
+constexpr int kRestAfterSignalMs = 200;
+
 struct Pipe {
     int read = -1, write = -1;
     Pipe() {
@@ -178,6 +181,8 @@ ProgramResult interruptProgram(const std::string& program, const std::string& di
     if (input.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(input.delayMs));
     ::kill(child, input.signal);
     if (keepOpen && !input.afterSignal.empty()) {
+        // The program has seen the signal before the rest comes.
+        std::this_thread::sleep_for(std::chrono::milliseconds(kRestAfterSignalMs));
         writeAll(in.write, input.afterSignal);
         ::close(in.write);
         keepOpen = false;

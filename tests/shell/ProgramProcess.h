@@ -27,7 +27,7 @@ ProgramResult runProgramOnTerminal(const std::string& program, const std::string
 
 // What an interrupted child reads on its standard input: first is fed at
 // once; with keepOpen the input then stays open until afterSignal (when
-// not empty) is written just after the signal, or else until the child
+// not empty) is written a moment after the signal, or else until the child
 // has ended.
 struct InterruptInput {
     std::string first;
