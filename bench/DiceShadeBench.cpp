@@ -6,6 +6,7 @@
 #include "renderer/shading/Grid.h"
 #include "renderer/shading/ShadingContext.h"
 #include "renderer/state/PictrelTarget.h"
+#include "renderer/state/RenderContext.h"
 #include "renderer/state/Scene.h"
 #include "renderer/state/State.h"
 
@@ -53,11 +54,12 @@ struct SphereScene {
 
 void diceAndShade(benchmark::State& run) {
     SphereScene setup;
+    const RenderContext frame(*gOption, currentCamera());
     ShadingContext shading;
     for (auto _ : run) {
         std::unique_ptr<Grid> grid(setup.sphere->dice(GridSize{kSteps, kSteps}));
-        grid->shade(shading);
-        grid->project();
+        grid->shade(frame, shading);
+        grid->project(frame);
         benchmark::DoNotOptimize(grid->row(kSteps / 2)[kSteps / 2].Ci);
     }
     run.SetItemsProcessed(run.iterations() * kSteps * kSteps);

@@ -5,11 +5,6 @@ namespace {
 constexpr uint64_t kMultiplier = 6364136223846793005ULL;
 constexpr uint64_t kIncrement = 1442695040888963407ULL;
 
-RandomStream& processStream() {
-    thread_local RandomStream stream(1);
-    return stream;
-}
-
 uint32_t rotateRight(uint32_t value, unsigned amount) {
     return (value >> amount) | (value << ((32u - amount) & 31u));
 }
@@ -53,12 +48,4 @@ int RandomStream::next() {
     const auto rotation = static_cast<unsigned>(old >> 59u);
     const uint32_t output = rotateRight(xorShifted, rotation);
     return static_cast<int>(output >> 17u);
-}
-
-int runtimeRandom() {
-    return processStream().next();
-}
-
-void seedRandom(unsigned seed) {
-    processStream().seed(seed);
 }

@@ -1,7 +1,6 @@
-// The runtime pseudo-random generator: deterministic, seedable streams of
-// integers 0..32767. Each thread has a stream of its own behind
-// runtimeRandom; the renderer draws from streams keyed by what the numbers
-// belong to (a sample's place in the image, a primitive), so that no draw
+// The pseudo-random generator: deterministic, seedable streams of integers
+// 0..32767. The renderer draws from streams keyed by what the numbers belong
+// to (a sample's place in the image, a primitive, a grid), so that no draw
 // depends on the order in which work is done.
 #ifndef QEL_COMMON_RANDOM_H
 #define QEL_COMMON_RANDOM_H
@@ -9,12 +8,6 @@
 #include <cstdint>
 
 constexpr int kRandomMax = 32767;
-
-// The next draw of this thread's stream, 0..32767. It starts seeded with 1.
-int runtimeRandom();
-
-// Restarts this thread's stream.
-void seedRandom(unsigned seed);
 
 // A key made of two values, such that nearby pairs give unrelated keys.
 uint64_t mixKey(uint64_t a, uint64_t b);

@@ -9,7 +9,7 @@
 #include "renderer/display/TDisplayWindow.h"
 #include "renderer/display/TiffWriter.h"
 #include "renderer/display/WindowSystem.h"
-#include "renderer/state/Camera.h"
+#include "renderer/state/RenderContext.h"
 #include "renderer/state/Option.h"
 
 #include <cctype>
@@ -42,17 +42,18 @@ void reportUnwritten(const std::string& path) {
 
 } // namespace
 
-void Display::open(const char* name, long xres, long yres, long x0, long y0) {
-    fXRes = xres;
-    fYRes = yres;
-    fX0 = x0;
-    fY0 = y0;
-    takeOutputOptions(xres, yres);
-    if (!fOutputs.empty() && name) fOutputs.front().title = name;
-    takeCamera();
+void Display::open(const RenderContext& frame) {
+    const Option& option = frame.option;
+    fXRes = option.xResolution;
+    fYRes = option.yResolution;
+    fX0 = option.rasterOriginX;
+    fY0 = option.rasterOriginY;
+    takeOutputOptions(option);
+    if (!fOutputs.empty()) fOutputs.front().title = option.outputName.c_str();
+    takeCamera(frame);
     for (Output& output : fOutputs)
         if (output.image.empty())
-            ::error(kErrRange, kError, "cannot keep an image of %ld x %ld pixels", xres, yres);
+            ::error(kErrRange, kError, "cannot keep an image of %ld x %ld pixels", fXRes, fYRes);
     fOpen = true;
     // The first output is always shown; the others when they ask for it.
     for (size_t k = 0; k < fOutputs.size(); ++k)
@@ -218,28 +219,26 @@ void copyMatrix(const Matrix& m, float* out) {
 
 } // namespace
 
-void Display::takeOutputOptions(long xres, long yres) {
+void Display::takeOutputOptions(const Option& option) {
     fOutputs.clear();
-    fDataWindow = PixelRegion{0, xres - 1, 0, yres - 1};
-    if (!gOption) return;
-    fDataWindow = cropRegion(xres, yres, gOption->cropXmin, gOption->cropXmax, gOption->cropYmin,
-                             gOption->cropYmax);
-    fOutputs.resize(gOption->plan.outputs.size());
+    fDataWindow = cropRegion(fXRes, fYRes, option.cropXmin, option.cropXmax, option.cropYmin,
+                             option.cropYmax);
+    fOutputs.resize(option.plan.outputs.size());
     for (size_t k = 0; k < fOutputs.size(); ++k) {
-        const ImageOutput& planned = gOption->plan.outputs[k];
+        const ImageOutput& planned = option.plan.outputs[k];
         Output& output = fOutputs[k];
         output.format = planned.format;
         output.name = planned.name;
         output.title = planned.name;
-        output.image.allocate(xres, yres, formatOf(planned));
+        output.image.allocate(fXRes, fYRes, formatOf(planned));
     }
 }
 
 // The camera a depth map is seen from, as the scene set it up.
-void Display::takeCamera() {
-    Matrix worldToScreen = gWorldToCamera;
-    worldToScreen *= gCameraToScreen;
-    copyMatrix(gWorldToCamera, fCamera.worldToCamera);
+void Display::takeCamera(const RenderContext& frame) {
+    Matrix worldToScreen = frame.worldToCamera;
+    worldToScreen *= frame.cameraToScreen;
+    copyMatrix(frame.worldToCamera, fCamera.worldToCamera);
     copyMatrix(worldToScreen, fCamera.worldToScreen);
 }
 

@@ -19,10 +19,13 @@
 #include "renderer/display/TiffWriter.h"
 
 #include <cstdint>
+
 #include <string>
 #include <vector>
 
+class Option;
 class TDisplayWindow;
+struct RenderContext;
 
 class Display {
 public:
@@ -31,9 +34,10 @@ public:
     virtual long xDim() const { return fXRes; }
     virtual long yDim() const { return fYRes; }
     virtual float aspectRatio() const { return 1.0f; }
-    // Each window is titled with its output's name; the name given is the
-    // first output's.
-    virtual void open(const char* name, long xres, long yres, long x0, long y0);
+    // The frame's resolution, raster origin, crop window, outputs and camera
+    // are copied from its context. Each window is titled with its output's
+    // name, the first with the options' output name.
+    virtual void open(const RenderContext& frame);
     // Whether a report of this severity is printed; the base display prints all.
     virtual short error(long severity);
     // Pixels x0 to x1 (inclusive) of row y for every output, one output after
@@ -81,8 +85,8 @@ private:
     };
 
     // Takes the outputs and the crop region from the options.
-    void takeOutputOptions(long xres, long yres);
-    void takeCamera();
+    void takeOutputOptions(const Option& option);
+    void takeCamera(const RenderContext& frame);
     void writeImageFile(const Output& output);
     void saveCopy();
     // False, after a report, when the crop window holds no pixel to write.

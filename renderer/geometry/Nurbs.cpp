@@ -4,7 +4,8 @@
 #include "common/Error.h"
 #include "common/Quark.h"
 #include "renderer/geometry/SplitArgs.h"
-#include "renderer/state/Scene.h"
+#include "renderer/geometry/PrimitiveSink.h"
+#include "renderer/state/RenderContext.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -239,18 +240,18 @@ bool NuPatch::longerAlongU() const {
     return !(longestColumn > longestRow);
 }
 
-void NuPatch::split() {
+void NuPatch::split(PrimitiveSink& sink) {
     if (longerAlongU()) {
-        addHalf(0, 0.5f, 0, 1);
-        addHalf(0.5f, 1, 0, 1);
+        addHalf(sink, 0, 0.5f, 0, 1);
+        addHalf(sink, 0.5f, 1, 0, 1);
     } else {
-        addHalf(0, 1, 0, 0.5f);
-        addHalf(0, 1, 0.5f, 1);
+        addHalf(sink, 0, 1, 0, 0.5f);
+        addHalf(sink, 0, 1, 0.5f, 1);
     }
 }
 
 // The child over the fractions [u0, u1] x [v0, v1] of this span.
-void NuPatch::addHalf(float u0, float u1, float v0, float v1) const {
+void NuPatch::addHalf(PrimitiveSink& sink, float u0, float u1, float v0, float v1) const {
     float U0 = fUKnots[fUOrder - 1], U1 = fUKnots[fUOrder];
     float V0 = fVKnots[fVOrder - 1], V1 = fVKnots[fVOrder];
     NuPatch* child = new NuPatch(*this);
@@ -258,7 +259,7 @@ void NuPatch::addHalf(float u0, float u1, float v0, float v1) const {
                     V0 + v1 * (V1 - V0));
     child->fArgs = splitArgs(fArgs, u0, u1, v0, v1);
     child->fRange = fRange.part(u0, u1, v0, v1);
-    gScene->add(child);
+    sink.add(child);
 }
 
 Primitive* NURB::make(long uorder, const float* uknot, float umin, float umax, long vorder,
@@ -298,7 +299,7 @@ Primitive* NuPatchMesh::make(long nu, long uorder, const float* uknot, float umi
 
 Boundw NuPatchMesh::bound() const { return hullBound(fPoints); }
 
-void NuPatchMesh::split() {
+void NuPatchMesh::split(PrimitiveSink& sink) {
     for (long sv = 0; sv + fVOrder <= fNV; ++sv) {
         float v0 = std::max(fVMin, fVKnots[size_t(sv + fVOrder - 1)]);
         float v1 = std::min(fVMax, fVKnots[size_t(sv + fVOrder)]);
@@ -306,14 +307,14 @@ void NuPatchMesh::split() {
         for (long su = 0; su + fUOrder <= fNU; ++su) {
             float u0 = std::max(fUMin, fUKnots[size_t(su + fUOrder - 1)]);
             float u1 = std::min(fUMax, fUKnots[size_t(su + fUOrder)]);
-            if (u0 < u1) addSpan(su, sv, u0, u1, v0, v1);
+            if (u0 < u1) addSpan(sink, su, sv, u0, u1, v0, v1);
         }
     }
 }
 
 // Span (su, sv) counts from the first span, whose control points start at
 // (su, sv) of the net, restricted to [u0, u1] x [v0, v1].
-void NuPatchMesh::addSpan(long su, long sv, float u0, float u1, float v0, float v1) const {
+void NuPatchMesh::addSpan(PrimitiveSink& sink, long su, long sv, float u0, float u1, float v0, float v1) const {
     std::vector<Pointw> block(size_t(fUOrder * fVOrder));
     for (int j = 0; j < fVOrder; ++j)
         std::copy_n(fPoints.begin() + (sv + j) * fNU + su, fUOrder, block.begin() + j * fUOrder);
@@ -328,5 +329,5 @@ void NuPatchMesh::addSpan(long su, long sv, float u0, float u1, float v0, float 
     // The mesh's u and v run over its drawn range.
     piece->setParameterRange({fraction(u0, fUMin, fUMax), fraction(u1, fUMin, fUMax),
                               fraction(v0, fVMin, fVMax), fraction(v1, fVMin, fVMax)});
-    gScene->add(piece);
+    sink.add(piece);
 }

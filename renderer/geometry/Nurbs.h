@@ -33,7 +33,7 @@ public:
     short rational() const override { return 1; }
     // Two children, each the same surface over one half of this span, cut
     // across the direction in which the control net is longer.
-    void split() override;
+    void split(PrimitiveSink& sink) override;
     // Homogeneous position and its derivatives in u and v.
     Pointw evalP(float u, float v) const override;
     Pointw evaldPdu(float u, float v) const override;
@@ -59,7 +59,7 @@ private:
     enum class Part { kValue, kDerivative };
     Pointw evaluate(float u, float v, Part alongU, Part alongV) const;
     bool longerAlongU() const;
-    void addHalf(float u0, float u1, float v0, float v1) const;
+    void addHalf(PrimitiveSink& sink, float u0, float u1, float v0, float v1) const;
 
     int fUOrder, fVOrder;
     std::vector<float> fUKnots, fVKnots;
@@ -92,14 +92,14 @@ public:
     int32_t type() const override { return 7; }
     // The homogeneous bound of the control points.
     Boundw bound() const override;
-    DiceDecision diceable(float) override { return {}; }
+    DiceDecision diceable(const RenderContext&, float) override { return {}; }
     short rational() const override { return 1; }
     // One NuPatch per non-empty span inside the limits, u fastest.
-    void split() override;
+    void split(PrimitiveSink& sink) override;
 
 private:
     NuPatchMesh() = default;
-    void addSpan(long su, long sv, float u0, float u1, float v0, float v1) const;
+    void addSpan(PrimitiveSink& sink, long su, long sv, float u0, float u1, float v0, float v1) const;
 
     long fNU = 0, fNV = 0;
     int fUOrder = 0, fVOrder = 0;

@@ -1,8 +1,6 @@
 #include "renderer/geometry/Object.h"
 
 #include "common/Error.h"
-#include "renderer/state/State.h"
-#include "renderer/state/Transform.h"
 
 Object::Object(const Matrix& atBegin) : fBeginInverse(invert(atBegin)) {}
 
@@ -14,15 +12,4 @@ bool Object::record(Maker make, int32_t type, const Matrix& transform) {
     fType = type;
     fRecords.push_back({std::move(make), transform * fBeginInverse});
     return true;
-}
-
-void Object::instance(const std::function<void(Primitive*)>& add) const {
-    for (const Record& record : fRecords) {
-        Transform placed(*gTransform);
-        placed.setMatrix(record.local * gTransform->matrix());
-        gState->pushScratch(*gAttrib, placed);
-        Primitive* primitive = record.make();
-        gState->popScratch();
-        if (primitive) add(primitive);
-    }
 }

@@ -1,6 +1,6 @@
 // A retained object: the primitives made between object begin and end, kept
 // as the means to make them again. Each instance remakes them under the
-// caller's attributes and current transform.
+// caller's attributes, the current transform applied after their own.
 #ifndef QEL_GEOMETRY_OBJECT_H
 #define QEL_GEOMETRY_OBJECT_H
 
@@ -26,18 +26,14 @@ public:
     // False (reported) when its class differs from the object's first one.
     bool record(Maker make, int32_t type, const Matrix& transform);
 
-    // Makes every primitive again with the current transform applied after
-    // its own; each goes to add.
-    void instance(const std::function<void(Primitive*)>& add) const;
-
-    int count() const { return int(fRecords.size()); }
-
-private:
     struct Record {
         Maker make;
         Matrix local; // the primitive's transform relative to the object's
     };
+    const std::vector<Record>& records() const { return fRecords; }
+    int count() const { return int(fRecords.size()); }
 
+private:
     Matrix fBeginInverse;
     std::vector<Record> fRecords;
     int32_t fType = -1;

@@ -8,8 +8,8 @@
 #include "renderer/shading/Grid.h"
 #include "renderer/state/Attrib.h"
 #include "common/Basis.h"
-#include "renderer/state/Camera.h"
-#include "renderer/state/Scene.h"
+#include "renderer/geometry/PrimitiveSink.h"
+#include "renderer/state/RenderContext.h"
 #include "renderer/state/Transform.h"
 
 #include <algorithm>
@@ -253,14 +253,14 @@ Pointw BilinearPatch::evaldPdv(float u, float) const {
     return direction(lerp(fCorner[2] - fCorner[0], fCorner[3] - fCorner[1], u), fRational);
 }
 
-void BilinearPatch::split() {
-    addChild(0.0f, 0.0f);
-    addChild(0.5f, 0.0f);
-    addChild(0.0f, 0.5f);
-    addChild(0.5f, 0.5f);
+void BilinearPatch::split(PrimitiveSink& sink) {
+    addChild(sink, 0.0f, 0.0f);
+    addChild(sink, 0.5f, 0.0f);
+    addChild(sink, 0.0f, 0.5f);
+    addChild(sink, 0.5f, 0.5f);
 }
 
-void BilinearPatch::addChild(float u0, float v0) const {
+void BilinearPatch::addChild(PrimitiveSink& sink, float u0, float v0) const {
     BilinearPatch* child = new BilinearPatch(*this);
     float u1 = u0 + 0.5f, v1 = v0 + 0.5f;
     const float us[4] = {u0, u1, u0, u1}, vs[4] = {v0, v0, v1, v1};
@@ -269,7 +269,7 @@ void BilinearPatch::addChild(float u0, float v0) const {
             lerp(lerp(fCorner[0], fCorner[1], us[k]), lerp(fCorner[2], fCorner[3], us[k]), vs[k]);
     child->fArgs = splitArgs(fArgs, u0, u1, v0, v1);
     child->fRange = fRange.part(u0, u1, v0, v1);
-    gScene->add(child);
+    sink.add(child);
 }
 
 // ---- BicubicPatch
@@ -364,14 +364,14 @@ Pointw BicubicPatch::evaldPdv(float u, float v) const {
     return direction(evaluate(u, v, false, true), fRational);
 }
 
-DiceDecision BicubicPatch::diceable(float limit) {
-    DiceDecision decision = Primitive::diceable(limit);
-    if (decision) decision.diceable = netFlat(decision.size);
+DiceDecision BicubicPatch::diceable(const RenderContext& context, float limit) {
+    DiceDecision decision = Primitive::diceable(context, limit);
+    if (decision) decision.diceable = netFlat(context, decision.size);
     return decision;
 }
 
-bool BicubicPatch::netFlat(GridSize size) const {
-    Matrix raster = transform()->matrix() * gCameraToRaster;
+bool BicubicPatch::netFlat(const RenderContext& context, GridSize size) const {
+    Matrix raster = transform()->matrix() * context.cameraToRaster;
     Point r[4][4];
     for (int j = 0; j < 4; ++j)
         for (int i = 0; i < 4; ++i)
@@ -418,7 +418,7 @@ Grid* BicubicPatch::dice(GridSize size) {
     return new Grid(nu, nv, rows, attrib(), transform(), sequence(), reverse, 0, fArgs);
 }
 
-void BicubicPatch::split() {
+void BicubicPatch::split(PrimitiveSink& sink) {
     Pointw left[4][4], right[4][4];
     for (int j = 0; j < 4; ++j)
         deCasteljau(fNet[j], left[j], right[j]);
@@ -447,7 +447,7 @@ void BicubicPatch::split() {
         quarters[half + 2] = top;
     }
     for (BicubicPatch* quarter : quarters)
-        gScene->add(quarter);
+        sink.add(quarter);
 }
 
 // ---- PatchMesh
@@ -518,14 +518,14 @@ Boundw PatchMesh::bound() const {
     return fBound;
 }
 
-DiceDecision PatchMesh::diceable(float) {
+DiceDecision PatchMesh::diceable(const RenderContext&, float) {
     return {};
 }
 
-void PatchMesh::split() {
+void PatchMesh::split(PrimitiveSink& sink) {
     for (long pv = 0; pv < fVPatches; ++pv)
         for (long pu = 0; pu < fUPatches; ++pu)
-            gScene->add(makePatch(pu, pv));
+            sink.add(makePatch(pu, pv));
 }
 
 long PatchMesh::controlIndex(long pu, long pv, long a, long b) const {

@@ -25,7 +25,7 @@ public:
     int32_t type() const override; // 5
     // The bound of the four corners.
     Boundw bound() const override;
-    void split() override;
+    void split(PrimitiveSink& sink) override;
     short rational() const override;
     Pointw evalP(float u, float v) const override;
     Pointw evaldPdu(float u, float v) const override;
@@ -35,7 +35,7 @@ public:
 
 private:
     BilinearPatch(const BilinearPatch& parent) = default;
-    void addChild(float u0, float v0) const;
+    void addChild(PrimitiveSink& sink, float u0, float v0) const;
 
     Pointw fCorner[4];
     bool fRational;
@@ -63,11 +63,11 @@ public:
     // The generic test, then the control net's raster distance from the
     // bilinear surface through its corners, shrunk by the square of the
     // smaller step count, must be within the flatness.
-    DiceDecision diceable(float limit) override;
+    DiceDecision diceable(const RenderContext& context, float limit) override;
     // Collapses the net to a curve in u per grid row.
     Grid* dice(GridSize size) override;
     // By de Casteljau subdivision at the middle of u and of v.
-    void split() override;
+    void split(PrimitiveSink& sink) override;
     short rational() const override;
     Pointw evalP(float u, float v) const override;
     Pointw evaldPdu(float u, float v) const override;
@@ -79,7 +79,7 @@ public:
 
 private:
     BicubicPatch(const BicubicPatch& parent) = default;
-    bool netFlat(GridSize size) const;
+    bool netFlat(const RenderContext& context, GridSize size) const;
     Pointw evaluate(float u, float v, bool du, bool dv) const;
 
     Pointw fNet[4][4]; // [v][u]
@@ -98,9 +98,9 @@ public:
     int32_t type() const override; // 17
     // The union of the patches' bounds.
     Boundw bound() const override;
-    DiceDecision diceable(float limit) override; // never
+    DiceDecision diceable(const RenderContext& context, float limit) override; // never
     // Adds the patches, row by row in v, u fastest.
-    void split() override;
+    void split(PrimitiveSink& sink) override;
 
     long uPatches() const { return fUPatches; }
     long vPatches() const { return fVPatches; }

@@ -4,7 +4,8 @@
 #include "common/Quark.h"
 #include "renderer/geometry/Epsilon.h"
 #include "renderer/geometry/Triangle.h"
-#include "renderer/state/Scene.h"
+#include "renderer/geometry/PrimitiveSink.h"
+#include "renderer/state/RenderContext.h"
 
 #include <algorithm>
 #include <cmath>
@@ -334,8 +335,8 @@ PolygonBase::PolygonBase(const Primitive& parent, std::vector<Point> points, Arg
 
 Boundw PolygonBase::bound() const { return boundOf(fPoints); }
 
-void PolygonBase::addTriangle(long a, long b, long c) const {
-    gScene->add(new Triangle(*this, fPoints[size_t(a)], fPoints[size_t(b)], fPoints[size_t(c)],
+void PolygonBase::addTriangle(PrimitiveSink& sink, long a, long b, long c) const {
+    sink.add(new Triangle(*this, fPoints[size_t(a)], fPoints[size_t(b)], fPoints[size_t(c)],
                              cornerArgs(fArgs, a, b, c)));
 }
 
@@ -358,8 +359,8 @@ ConvexPolygon* ConvexPolygon::makeChild(const Primitive& parent, std::vector<Poi
     return new ConvexPolygon(parent, std::move(points), std::move(args));
 }
 
-void ConvexPolygon::split() {
-    for (long k = 1; k + 1 < long(fPoints.size()); ++k) addTriangle(0, k, k + 1);
+void ConvexPolygon::split(PrimitiveSink& sink) {
+    for (long k = 1; k + 1 < long(fPoints.size()); ++k) addTriangle(sink, 0, k, k + 1);
 }
 
 GeneralPolygon::GeneralPolygon(std::vector<Point> points, std::vector<long> triangles,
@@ -407,9 +408,9 @@ GeneralPolygon* GeneralPolygon::makeChild(const Primitive& parent, std::vector<P
     return new GeneralPolygon(parent, std::move(points), std::move(triangles), std::move(args));
 }
 
-void GeneralPolygon::split() {
+void GeneralPolygon::split(PrimitiveSink& sink) {
     for (size_t k = 0; k + 2 < fTriangles.size(); k += 3)
-        addTriangle(fTriangles[k], fTriangles[k + 1], fTriangles[k + 2]);
+        addTriangle(sink, fTriangles[k], fTriangles[k + 1], fTriangles[k + 2]);
 }
 
 Boundw PolygonMeshBase::bound() const { return fBound; }
@@ -418,8 +419,8 @@ GeneralPolygonMesh::~GeneralPolygonMesh() {
     for (PolygonBase* polygon : fPolygons) delete polygon;
 }
 
-void GeneralPolygonMesh::split() {
-    for (PolygonBase* polygon : fPolygons) gScene->add(polygon);
+void GeneralPolygonMesh::split(PrimitiveSink& sink) {
+    for (PolygonBase* polygon : fPolygons) sink.add(polygon);
     fPolygons.clear();
 }
 
@@ -467,7 +468,7 @@ Primitive* ConvexPolygonMesh::make(long npolys, const long* nvertices, const lon
     return mesh;
 }
 
-void ConvexPolygonMesh::split() {
+void ConvexPolygonMesh::split(PrimitiveSink& sink) {
     std::vector<Point> points = positions(fArgs, 0);
     long npolys = long(fCounts.size());
     const long* vertices = fVertices.data();
@@ -477,7 +478,7 @@ void ConvexPolygonMesh::split() {
         ArgList own = polygonArgs(fArgs, vertices, count, polygon, npolys);
         if (auto* child = ConvexPolygon::makeChild(*this, gather(points, vertices, count),
                                                    std::move(own)))
-            gScene->add(child);
+            sink.add(child);
     }
 }
 

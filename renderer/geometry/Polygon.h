@@ -17,14 +17,14 @@
 class PolygonBase : public Primitive {
 public:
     Boundw bound() const override;
-    DiceDecision diceable(float) override { return {}; }
+    DiceDecision diceable(const RenderContext&, float) override { return {}; }
 
 protected:
     PolygonBase(std::vector<Point> points, ArgList args);
     PolygonBase(const Primitive& parent, std::vector<Point> points, ArgList args);
 
     // Adds the triangle of vertices a, b and c to the scene.
-    void addTriangle(long a, long b, long c) const;
+    void addTriangle(PrimitiveSink& sink, long a, long b, long c) const;
 
     std::vector<Point> fPoints;
 };
@@ -39,7 +39,7 @@ public:
 
     int32_t type() const override { return 1; }
     // The fan of triangles (0, k, k + 1).
-    void split() override;
+    void split(PrimitiveSink& sink) override;
 
 private:
     using PolygonBase::PolygonBase;
@@ -55,7 +55,7 @@ public:
     int32_t type() const override { return 2; }
     // The triangles found by ear clipping once the holes are bridged into
     // the outer loop.
-    void split() override;
+    void split(PrimitiveSink& sink) override;
 
 private:
     GeneralPolygon(std::vector<Point> points, std::vector<long> triangles, ArgList args);
@@ -70,7 +70,7 @@ private:
 class PolygonMeshBase : public Primitive {
 public:
     Boundw bound() const override;
-    DiceDecision diceable(float) override { return {}; }
+    DiceDecision diceable(const RenderContext&, float) override { return {}; }
 
 protected:
     PolygonMeshBase() = default;
@@ -84,7 +84,7 @@ public:
     // Reports the degenerate polygons; null when no polygon is left.
     static Primitive* make(long npolys, const long* nvertices, const long* vertices, ArgList args);
     int32_t type() const override { return 3; }
-    void split() override;
+    void split(PrimitiveSink& sink) override;
 
 private:
     ConvexPolygonMesh() = default;
@@ -100,7 +100,7 @@ public:
                            const long* vertices, ArgList args);
     ~GeneralPolygonMesh() override;
     int32_t type() const override { return 4; }
-    void split() override;
+    void split(PrimitiveSink& sink) override;
 
 private:
     GeneralPolygonMesh() = default;

@@ -4,8 +4,7 @@
 #include "renderer/geometry/Vertex.h"
 #include "renderer/shading/Grid.h"
 #include "renderer/state/Attrib.h"
-#include "renderer/state/Camera.h"
-#include "renderer/state/Option.h"
+#include "renderer/state/RenderContext.h"
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
 
@@ -15,8 +14,6 @@
 uint32_t Primitive::fCurSeq = 0;
 
 namespace {
-
-thread_local const Primitive* tSpawner = nullptr;
 
 constexpr uint64_t kRootKey = 0x51ED270B27A3C4D1ULL;
 
@@ -50,8 +47,7 @@ void PrimitiveCommon::releaseSnapshots() {
 }
 
 Primitive::Primitive()
-    : fCommon(new PrimitiveCommon(tSpawner ? tSpawner->sequence() : fCurSeq++)),
-      fKey(tSpawner ? tSpawner->childKey() : mixKey(kRootKey, fCommon->sequence())) {
+    : fCommon(new PrimitiveCommon(fCurSeq++)), fKey(mixKey(kRootKey, fCommon->sequence())) {
     ++fCommon->holders;
 }
 
@@ -67,16 +63,9 @@ uint64_t Primitive::childKey() const {
     return mixKey(fKey, fChildren++);
 }
 
-const Primitive* Primitive::Spawning::parent() {
-    return tSpawner;
-}
-
-Primitive::Spawning::Spawning(const Primitive& parent) : fPrevious(tSpawner) {
-    tSpawner = &parent;
-}
-
-Primitive::Spawning::~Spawning() {
-    tSpawner = fPrevious;
+void Primitive::followParent(const Primitive& parent) {
+    fCommon->setSequence(parent.sequence());
+    fKey = parent.childKey();
 }
 
 int32_t Primitive::type() const {
@@ -91,7 +80,7 @@ short Primitive::canSplit() const {
     return 1;
 }
 
-void Primitive::split() {}
+void Primitive::split(PrimitiveSink& sink) {}
 
 short Primitive::rational() const {
     return 0;
@@ -141,7 +130,7 @@ uint16_t stepsAcross(float extent, float edge) {
 // The generic test whether a primitive is small, even and flat enough.
 class DiceTest {
 public:
-    DiceTest(const Primitive& primitive, float limit);
+    DiceTest(const RenderContext& context, const Primitive& primitive, float limit);
     DiceDecision decide();
 
 private:
@@ -165,11 +154,11 @@ private:
     float fMaxU = 0, fMaxV = 0, fMaxArea = 0, fMinArea = kHugeArea;
 };
 
-DiceTest::DiceTest(const Primitive& primitive, float limit)
+DiceTest::DiceTest(const RenderContext& context, const Primitive& primitive, float limit)
     : fPrimitive(primitive), fRandom(RandomStream::keyed(primitive.key())),
-      fAttrib(*primitive.attrib()), fEdge(fAttrib.shadingRateRoot), fGridLimit(gOption->tuneA),
-      fLimit(limit < 0 ? float(fGridLimit) * fEdge : limit),
-      fRaster(primitive.transform()->matrix() * gCameraToRaster),
+      fAttrib(*primitive.attrib()), fEdge(fAttrib.shadingRateRoot),
+      fGridLimit(context.option.tuneA), fLimit(limit < 0 ? float(fGridLimit) * fEdge : limit),
+      fRaster(primitive.transform()->matrix() * context.cameraToRaster),
       fRational(primitive.rational() != 0) {}
 
 DiceDecision DiceTest::decide() {
@@ -246,8 +235,8 @@ bool DiceTest::flatAlong(const Sample& s, const Point& P, bool alongU) {
 
 } // namespace
 
-DiceDecision Primitive::diceable(float limit) {
-    return DiceTest(*this, limit).decide();
+DiceDecision Primitive::diceable(const RenderContext& context, float limit) {
+    return DiceTest(context, *this, limit).decide();
 }
 
 Grid* Primitive::dice(GridSize size) {

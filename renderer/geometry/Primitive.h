@@ -17,7 +17,9 @@
 
 class Attrib;
 class Grid;
+class PrimitiveSink;
 class Transform;
+struct RenderContext;
 
 // The grid a primitive is diced into: micropolygons along u and v.
 struct GridSize {
@@ -48,6 +50,7 @@ public:
     void inherit(uint32_t sequence);
 
     uint32_t sequence() const { return fSequence; }
+    void setSequence(uint32_t sequence) { fSequence = sequence; }
     Attrib* attrib() const { return fAttrib; }
     Transform* transform() const { return fTransform; }
 
@@ -66,9 +69,7 @@ private:
 
 class Primitive {
 public:
-    // With a new common record, which takes the next sequence number; made
-    // while a procedural primitive subdivides, it takes the procedural's
-    // sequence number and a key derived from it instead.
+    // With a new common record, which takes the next sequence number.
     Primitive();
     // Shares the other's common record; the parameter list starts empty. The
     // key is derived from the other's key and how many children it made.
@@ -80,15 +81,16 @@ public:
     virtual int32_t type() const;
     // In object space; unbounded here.
     virtual Boundw bound() const;
-    // Whether the primitive may be diced now, and into what grid; a negative
-    // limit asks for the grid edge limit times the edge length.
-    virtual DiceDecision diceable(float limit);
+    // Whether the primitive may be diced now, and into what grid, seen
+    // through the frame's camera; a negative limit asks for the grid edge
+    // limit times the edge length.
+    virtual DiceDecision diceable(const RenderContext& context, float limit);
     // A grid of the given size in camera space, as a diceable decision on
     // this primitive chose it.
     virtual Grid* dice(GridSize size);
     virtual short canSplit() const;
-    // Adds the children to the scene; nothing here.
-    virtual void split();
+    // Hands the children to the sink; none here.
+    virtual void split(PrimitiveSink& sink);
     virtual short rational() const;
     // The part of its request's primitive this piece covers; the whole here.
     virtual ParameterRange parameterRange() const { return {}; }
@@ -97,6 +99,10 @@ public:
     virtual Pointw evalP(float u, float v) const;
     virtual Pointw evaldPdu(float u, float v) const;
     virtual Pointw evaldPdv(float u, float v) const;
+
+    // Made by the requests of parent's subdivision: takes the parent's
+    // sequence number and a key derived from its key instead of its own.
+    virtual void followParent(const Primitive& parent);
 
     PrimitiveCommon& common() const { return *fCommon; }
     uint32_t sequence() const { return fCommon->sequence(); }
@@ -118,24 +124,9 @@ private:
 
 public:
     // The next sequence number to hand out; the scene begin resets it. Only
-    // requests take numbers, on the caller's thread.
+    // requests take numbers: on the caller's thread, or under the scene's
+    // lock while a procedural subdivides.
     static uint32_t fCurSeq;
-
-    // While a procedural subdivides on this thread, the primitives made take
-    // their place in the order from it.
-    class Spawning {
-    public:
-        // The primitive subdividing on this thread, or null.
-        static const Primitive* parent();
-
-        explicit Spawning(const Primitive& parent);
-        ~Spawning();
-        Spawning(const Spawning&) = delete;
-        Spawning& operator=(const Spawning&) = delete;
-
-    private:
-        const Primitive* fPrevious;
-    };
 
 protected:
     ArgList fArgs;

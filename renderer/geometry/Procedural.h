@@ -28,7 +28,6 @@ public:
         qelReleaseFunc fRelease;
     };
 
-    // A procedural made while another subdivides is one generation deeper.
     Procedural(std::shared_ptr<Data> data, const Bound& bound, qelSubdivideFunc subdivide);
 
     // Procedurals made by procedurals nest no deeper than this: deeper ones
@@ -37,17 +36,19 @@ public:
 
     int32_t type() const override { return 16; }
     Boundw bound() const override;
-    DiceDecision diceable(float) override { return {}; }
+    DiceDecision diceable(const RenderContext&, float) override { return {}; }
     int generation() const { return fGeneration; }
+    // A procedural made while another subdivides is one generation deeper.
+    void followParent(const Primitive& parent) override;
     // Runs the subdivision with the raster area of the bound as the detail,
     // under the attributes and transform the procedural was made with.
-    void split() override;
+    void split(PrimitiveSink& sink) override;
 
 private:
     std::shared_ptr<Data> fData;
     Bound fBound;
     qelSubdivideFunc fSubdivide;
-    int fGeneration;
+    int fGeneration = 0;
 };
 
 #endif

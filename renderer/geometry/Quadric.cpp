@@ -1,7 +1,8 @@
 #include "renderer/geometry/Quadric.h"
 
 #include "renderer/geometry/SplitArgs.h"
-#include "renderer/state/Scene.h"
+#include "renderer/geometry/PrimitiveSink.h"
+#include "renderer/state/RenderContext.h"
 
 #include <algorithm>
 #include <cmath>
@@ -176,20 +177,20 @@ Pointw Quadric::evaldPdv(float u, float v) const {
     return {dq.x * c - dq.y * s, dq.x * s + dq.y * c, dq.z, 1};
 }
 
-void Quadric::split() {
-    addChild(0.0f, 0.0f);
-    addChild(0.5f, 0.0f);
-    addChild(0.0f, 0.5f);
-    addChild(0.5f, 0.5f);
+void Quadric::split(PrimitiveSink& sink) {
+    addChild(sink, 0.0f, 0.0f);
+    addChild(sink, 0.5f, 0.0f);
+    addChild(sink, 0.0f, 0.5f);
+    addChild(sink, 0.5f, 0.5f);
 }
 
 // The child for the quarter of this quadric's square from (u0, v0) on.
-void Quadric::addChild(float u0, float v0) const {
+void Quadric::addChild(PrimitiveSink& sink, float u0, float v0) const {
     Quadric* child = copy();
     child->fU0 = wholeU(u0);
     child->fU1 = wholeU(u0 + 0.5f);
     child->fV0 = wholeV(v0);
     child->fV1 = wholeV(v0 + 0.5f);
     child->fArgs = splitArgs(fArgs, u0, u0 + 0.5f, v0, v0 + 0.5f);
-    gScene->add(child);
+    sink.add(child);
 }

@@ -16,7 +16,7 @@ public:
     // Four children for the quarters [0, .5]x[0, .5], [.5, 1]x[0, .5],
     // [0, .5]x[.5, 1] and [.5, 1]x[.5, 1] of this quadric's square, added to
     // the scene in that order.
-    void split() override;
+    void split(PrimitiveSink& sink) override;
     Pointw evalP(float u, float v) const override;
     Pointw evaldPdu(float u, float v) const override;
     Pointw evaldPdv(float u, float v) const override;
@@ -52,7 +52,7 @@ private:
     ParameterRange parameterRange() const override { return {fU0, fU1, fV0, fV1}; }
     float wholeU(float u) const { return fU0 + u * (fU1 - fU0); }
     float wholeV(float v) const { return fV0 + v * (fV1 - fV0); }
-    void addChild(float u0, float v0) const;
+    void addChild(PrimitiveSink& sink, float u0, float v0) const;
 
     float fThetaMax; // radians
     float fU0 = 0, fU1 = 1, fV0 = 0, fV1 = 1;

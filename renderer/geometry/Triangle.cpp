@@ -4,9 +4,8 @@
 #include "renderer/geometry/Vertex.h"
 #include "renderer/shading/Grid.h"
 #include "renderer/state/Attrib.h"
-#include "renderer/state/Camera.h"
-#include "renderer/state/Option.h"
-#include "renderer/state/Scene.h"
+#include "renderer/geometry/PrimitiveSink.h"
+#include "renderer/state/RenderContext.h"
 #include "renderer/state/Transform.h"
 
 #include <algorithm>
@@ -94,11 +93,11 @@ Boundw Triangle::bound() const {
                   1, 1);
 }
 
-DiceDecision Triangle::diceable(float limit) {
+DiceDecision Triangle::diceable(const RenderContext& context, float limit) {
     float edge = attrib()->shadingRateRoot;
-    long gridLimit = gOption->tuneA;
+    long gridLimit = context.option.tuneA;
     if (limit < 0) limit = float(gridLimit) * edge;
-    Matrix raster = transform()->matrix() * gCameraToRaster;
+    Matrix raster = transform()->matrix() * context.cameraToRaster;
     Point a = fCorners[0] * raster, b = fCorners[1] * raster, c = fCorners[2] * raster;
     float alongU = screenLength(b - a), alongV = screenLength(c - a), across = screenLength(c - b);
     GridSize size{stepsAcross(std::max(alongU, across), edge, gridLimit),
@@ -132,17 +131,17 @@ Grid* Triangle::dice(GridSize size) {
     return new Grid(nu, nv, rows, attrib(), transform(), sequence(), reverse, 1, fArgs);
 }
 
-void Triangle::split() {
+void Triangle::split(PrimitiveSink& sink) {
     const Point &p0 = fCorners[0], &p1 = fCorners[1], &p2 = fCorners[2];
     Point m01 = (p0 + p1) * 0.5f, m02 = (p0 + p2) * 0.5f, m12 = (p1 + p2) * 0.5f;
     const Param corner0[3] = {{0, 0}, {0.5f, 0}, {0, 0.5f}};
     const Param corner1[3] = {{0.5f, 0}, {1, 0}, {0.5f, 0.5f}};
     const Param corner2[3] = {{0, 0.5f}, {0.5f, 0.5f}, {0, 1}};
     const Param middle[3] = {{0.5f, 0.5f}, {0, 0.5f}, {0.5f, 0}};
-    gScene->add(new Triangle(*this, p0, m01, m02, childArgs(fArgs, corner0)));
-    gScene->add(new Triangle(*this, m01, p1, m12, childArgs(fArgs, corner1)));
-    gScene->add(new Triangle(*this, m02, m12, p2, childArgs(fArgs, corner2)));
-    gScene->add(new Triangle(*this, m12, m02, m01, childArgs(fArgs, middle)));
+    sink.add(new Triangle(*this, p0, m01, m02, childArgs(fArgs, corner0)));
+    sink.add(new Triangle(*this, m01, p1, m12, childArgs(fArgs, corner1)));
+    sink.add(new Triangle(*this, m02, m12, p2, childArgs(fArgs, corner2)));
+    sink.add(new Triangle(*this, m12, m02, m01, childArgs(fArgs, middle)));
 }
 
 Pointw Triangle::evalP(float u, float v) const {

@@ -20,13 +20,13 @@ public:
     Boundw bound() const override;
     // Steps from the raster lengths of the edges; false when an edge is
     // longer than the limit.
-    DiceDecision diceable(float limit) override;
+    DiceDecision diceable(const RenderContext& context, float limit) override;
     // A triangular grid: vertex row k holds the vertices Grid::vertexRowLength
     // gives, those past the long edge folded onto it.
     Grid* dice(GridSize size) override;
     // Four children at the edge midpoints: the three corner triangles, then
     // the middle one.
-    void split() override;
+    void split(PrimitiveSink& sink) override;
     Pointw evalP(float u, float v) const override;
     Pointw evaldPdu(float u, float v) const override;
     Pointw evaldPdv(float u, float v) const override;

@@ -5,17 +5,12 @@
 #include "renderer/shading/GridIterator.h"
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Option.h"
+#include "renderer/state/RenderContext.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-// The 1% quantiles of the chi-square distribution with 7, 15, ..., 95
-// degrees of freedom.
-constexpr std::array<float, AdaptiveBucket::kPasses> kChiSquareTable = {
-    1.239f,   5.229f,   10.196f,  15.678f, 21.4386f, 27.4208f,
-    33.5693f, 39.8488f, 46.2349f, 52.71f,  59.2607f, 65.8768f};
 
 constexpr int kMaxSamples = AdaptiveBucket::kPasses * AdaptiveBucket::kSamplesPerPass;
 
@@ -51,14 +46,6 @@ long clampCell(float index, long n) {
 
 } // namespace
 
-// Until a maximum variance is set, the table itself.
-std::array<float, AdaptiveBucket::kPasses> AdaptiveBucket::fChiSquare = kChiSquareTable;
-
-void AdaptiveBucket::setMaxVariance(float v) {
-    for (int i = 0; i < kPasses; ++i)
-        fChiSquare[i] = v * kChiSquareTable[i] / kChiSquareTable[kPasses - 1];
-}
-
 void AdaptiveBucket::flush() {
     fCells.clear();
     fCells.shrink_to_fit();
@@ -67,7 +54,7 @@ void AdaptiveBucket::flush() {
 
 void AdaptiveBucket::generate() {
     flush();
-    const Option& option = *gOption;
+    const Option& option = context().option;
     // The cells that pixels' filters overlap: pixel px's filter spans cells
     // px to px + width, less one when the width is whole.
     const float originX = 0.5f - option.filterXWidth / 2, originY = 0.5f - option.filterYWidth / 2;
@@ -121,7 +108,7 @@ void AdaptiveBucket::sampleCell(MultiSample& cell, const Cell& area, uint64_t ke
             variance += q.variance(float(n));
         variance *= 0.25f;
         float largest = std::max({variance.r, variance.g, variance.b});
-        if (taken > kMaxSamples - 1 || largest <= fChiSquare[n / 2 - 1]) break;
+        if (taken > kMaxSamples - 1 || largest <= context().chiSquare[size_t(n / 2 - 1)]) break;
     }
 }
 
@@ -139,6 +126,7 @@ void AdaptiveBucket::samplePass(Sample (&samples)[kSamplesPerPass], const Cell& 
         const Grid& grid = gridAt(k);
         GridNames names(grid);
         const short sides = grid.attrib()->sides;
+        const bool paintOrder = context().paintOrder();
         GridIterator micropolygons(&grid);
         while (const MicroPolygon* mp = micropolygons++) {
             Bound b = mp->bound();
@@ -147,13 +135,13 @@ void AdaptiveBucket::samplePass(Sample (&samples)[kSamplesPerPass], const Cell& 
                 continue;
             if (culledBySides(mp->znormal(), sides)) continue;
             for (Sample& s : samples)
-                s.sample(*mp, values);
+                s.sample(*mp, paintOrder, values);
         }
     }
 }
 
 void AdaptiveBucket::filter(long px, long py, PixelValues& pixel) {
-    const Option& option = *gOption;
+    const Option& option = context().option;
     const bool extras = plan().wantsExtras();
     if (extras) fExtras.reset(fPackedValues.floats());
     const float x = float(px) + 0.5f, y = float(py) + 0.5f;
@@ -170,11 +158,11 @@ void AdaptiveBucket::filter(long px, long py, PixelValues& pixel) {
                 Color cellC;
                 float cellAlpha, cellZ, nearest = 1.0f;
                 const MultiSample& cell = cellAt(ix, iy);
-                float w = cell.filter(x, y, cellC, cellAlpha, cellZ, nearest);
+                float w = cell.filter(option, x, y, cellC, cellAlpha, cellZ, nearest);
                 sums.addNearest(nearest);
                 if (std::fabs(w) < kEpsilon) continue;
                 sums.add(w, cellC, cellAlpha, cellZ);
-                if (extras) cell.addExtras(x, y, fPackedValues, fExtras);
+                if (extras) cell.addExtras(option, x, y, fPackedValues, fExtras);
             }
     }
     sums.resolve(pixel);

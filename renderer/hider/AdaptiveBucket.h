@@ -12,6 +12,7 @@
 #include "renderer/hider/Bucket.h"
 #include "renderer/hider/HitValues.h"
 #include "renderer/hider/Sample.h"
+#include "renderer/state/RenderContext.h"
 
 #include <array>
 #include <vector>
@@ -23,11 +24,7 @@ public:
     // Frees the cells.
     void flush();
 
-    // Scales the per-pass variance thresholds so that the last one is v.
-    static void setMaxVariance(float v);
-    static float chiSquare(int pass) { return fChiSquare[pass]; }
-
-    static constexpr int kPasses = 12;
+    static constexpr int kPasses = kAdaptivePasses;
     static constexpr int kSamplesPerPass = 8;
 
     // Cells across and down, and the one at column ix, row iy of the
@@ -58,8 +55,6 @@ private:
     // and those of the packed samples' nearest surfaces.
     HitValues fPassValues, fPackedValues;
     WeightedExtras fExtras;
-
-    static std::array<float, kPasses> fChiSquare;
 };
 
 #endif

@@ -9,6 +9,7 @@
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Option.h"
 #include "renderer/state/OutputPlan.h"
+#include "renderer/state/RenderContext.h"
 
 #include <algorithm>
 #include <bit>
@@ -74,7 +75,8 @@ Bucket::~Bucket() {
         delete primitive;
 }
 
-void Bucket::init(long x0, long x1, long y0, long y1) {
+void Bucket::init(const RenderContext& context, long x0, long x1, long y0, long y1) {
+    fContext = &context;
     xmin = x0;
     xmax = x1;
     ymin = y0;
@@ -139,13 +141,13 @@ Bucket::GridNames::~GridNames() {
     setAttribNames(nullptr, nullptr);
 }
 
-void Bucket::render() {
+void Bucket::render(Display* display) {
     renderPixels();
-    sendRows(gDisplay);
+    sendRows(display);
 }
 
-const OutputPlan& Bucket::plan() {
-    return gOption->plan;
+const OutputPlan& Bucket::plan() const {
+    return fContext->option.plan;
 }
 
 void Bucket::renderPixels() {
@@ -218,7 +220,7 @@ uint32_t storedValue(float value, const OutputChannel& channel, RandomStream& di
 } // namespace
 
 void Bucket::writePixel(uint32_t* row, long px, long py, PixelValues& pixel) const {
-    const Option& option = *gOption;
+    const Option& option = fContext->option;
     const OutputPlan& outputs = option.plan;
     if (outputs.wantsColor()) expose(pixel.C, option.gain, option.invGamma);
     const long width = xmax - xmin + 1, column = px - xmin;

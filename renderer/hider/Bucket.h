@@ -27,6 +27,7 @@ class Grid;
 class MicroPolygon;
 class Primitive;
 struct OutputPlan;
+struct RenderContext;
 
 // What the outputs of one pixel are made from, filtered: colour, alpha and
 // depth; the nearest depth any counted sample saw; and, when outputs ask for
@@ -79,8 +80,9 @@ public:
     Bucket(const Bucket&) = delete;
     Bucket& operator=(const Bucket&) = delete;
 
-    // The inclusive pixel rectangle.
-    void init(long xmin, long xmax, long ymin, long ymax);
+    // The inclusive pixel rectangle, rendered with the frame's context, which
+    // outlives the bucket.
+    void init(const RenderContext& context, long xmin, long xmax, long ymin, long ymax);
 
     // Holds one use of the grid until the bucket is done with it. Safe to
     // call from several threads at once.
@@ -97,7 +99,7 @@ public:
     bool hasPrimitives() const;
 
     // Renders the pixels and sends them to the display.
-    void render();
+    void render(Display* display);
     // Samples, filters, exposes and quantises the pixels of every output the
     // options plan, which the bucket keeps; the grids are let go.
     void renderPixels();
@@ -140,13 +142,15 @@ protected:
         GridNames& operator=(const GridNames&) = delete;
     };
 
-    // The plan of the frame's outputs, as the options hold it.
-    static const OutputPlan& plan();
+    const RenderContext& context() const { return *fContext; }
+    // The plan of the frame's outputs.
+    const OutputPlan& plan() const;
 
 private:
     // Stores the pixel in each output's section of the row.
     void writePixel(uint32_t* row, long px, long py, PixelValues& pixel) const;
 
+    const RenderContext* fContext = nullptr;
     mutable std::mutex fIncoming;
     std::vector<Primitive*> fPrimitives;
     // A grid with its place in the order, kept beside it so that sorting

@@ -77,12 +77,12 @@ private:
 
 } // namespace
 
-bool MicroPolygon::sample(float x, float y, SampleOrder& order, Color& Ci, Color& Oi, float& s,
-                          float& t) const {
+bool MicroPolygon::sample(float x, float y, bool paintOrder, SampleOrder& order, Color& Ci,
+                          Color& Oi, float& s, float& t) const {
     const Vertex &va = a(), &vb = b(), &vc = c(), &vd = d();
     s = 0.0f, t = 0.0f;
     if (!BilinearInverse(va.P, vb.P, vc.P, vd.P, x, y).solve(s, t)) return false;
-    if (gOption->hiderType == QEL_HIDER_PAINT)
+    if (paintOrder)
         order = SampleOrder::fromSequence(fGrid->sequence());
     else
         order = SampleOrder::fromDepth(bilerp(s, t, va.P.z, vb.P.z, vc.P.z, vd.P.z));

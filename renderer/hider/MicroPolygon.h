@@ -35,13 +35,15 @@ public:
     // the cell faces the camera.
     float znormal() const;
     // Whether the raster point (x, y) lies inside the cell, taken as a
-    // bilinear patch over its corners; on a hit gives the depth key, colour
-    // and opacity there, and the point's place (s, t) within the cell.
-    bool sample(float x, float y, SampleOrder& order, Color& Ci, Color& Oi, float& s,
-                float& t) const;
-    bool sample(float x, float y, SampleOrder& order, Color& Ci, Color& Oi) const {
+    // bilinear patch over its corners; on a hit gives the order key (the
+    // grid's sequence number in paint order, else the depth), colour and
+    // opacity there, and the point's place (s, t) within the cell.
+    bool sample(float x, float y, bool paintOrder, SampleOrder& order, Color& Ci, Color& Oi,
+                float& s, float& t) const;
+    bool sample(float x, float y, bool paintOrder, SampleOrder& order, Color& Ci,
+                Color& Oi) const {
         float s, t;
-        return sample(x, y, order, Ci, Oi, s, t);
+        return sample(x, y, paintOrder, order, Ci, Oi, s, t);
     }
 
 private:

@@ -23,8 +23,7 @@ SampleHit::SampleHit(SampleOrder order, const Color& Ci, const Color& Oi, short 
     : order(order), Ci(Ci), Oi(Oi), opaque(isOpaque(Oi)), matte(matte), values(values) {}
 
 bool SampleHit::operator<(const SampleHit& other) const {
-    if (gOption->hiderType == QEL_HIDER_PAINT) return other.order.sequence() < order.sequence();
-    return order.depth() < other.order.depth();
+    return order < other.order;
 }
 
 template <> bool SList<SampleHit>::add(SampleHit hit) {
@@ -45,11 +44,11 @@ template <> bool SList<SampleHit>::add(SampleHit hit) {
     return true;
 }
 
-bool Sample::sample(const MicroPolygon& mp, HitValues* values) {
+bool Sample::sample(const MicroPolygon& mp, bool paintOrder, HitValues* values) {
     SampleOrder order;
     Color Ci = gBlack, Oi = gBlack;
     float s = 0.0f, t = 0.0f;
-    if (!mp.sample(fX, fY, order, Ci, Oi, s, t)) return false;
+    if (!mp.sample(fX, fY, paintOrder, order, Ci, Oi, s, t)) return false;
     uint32_t record = values ? values->add(mp, s, t) : HitValues::kNone;
     fHits.add(SampleHit(order, Ci, Oi, mp.grid()->attrib()->matte, record));
     return true;
@@ -102,9 +101,8 @@ void WeightedExtras::resolve(float weightSum, Color& Oi, std::vector<float>& val
         values[k] = std::fabs(fSurfaceWeight) < kEpsilon ? 0.0f : fValues[k] / fSurfaceWeight;
 }
 
-float MultiSample::filter(float x, float y, Color& C, float& alpha, float& z,
-                          float& nearest) const {
-    const Option& option = *gOption;
+float MultiSample::filter(const Option& option, float x, float y, Color& C, float& alpha,
+                          float& z, float& nearest) const {
     C = gBlack;
     alpha = 0.0f;
     z = 0.0f;
@@ -130,8 +128,8 @@ float MultiSample::filter(float x, float y, Color& C, float& alpha, float& z,
     return counted ? weightSum / float(counted) : 0.0f;
 }
 
-void MultiSample::addExtras(float x, float y, const HitValues& values, WeightedExtras& sums) const {
-    const Option& option = *gOption;
+void MultiSample::addExtras(const Option& option, float x, float y, const HitValues& values,
+                            WeightedExtras& sums) const {
     auto weightOf = [&](const PackedSample& s) {
         return option.filterFunction(s.x - x, s.y - y, option.filterXWidth, option.filterYWidth);
     };

@@ -16,6 +16,7 @@
 
 class HitValues;
 class MicroPolygon;
+class Option;
 
 // What a sample saw beyond colour, alpha and depth: the composited opacity
 // and the shading-variable record of the nearest surface (none without).
@@ -31,8 +32,9 @@ public:
         fY = y;
     }
     // Adds a hit when the micropolygon covers the point; true on a hit. With
-    // a pool, the hit's shading-variable values are recorded in it.
-    bool sample(const MicroPolygon& mp, HitValues* values = nullptr);
+    // a pool, the hit's shading-variable values are recorded in it. In
+    // paint order hits are kept by their grids' sequence, else by depth.
+    bool sample(const MicroPolygon& mp, bool paintOrder, HitValues* values = nullptr);
     // The composited colour; alpha and the depth of the first hit through the
     // references, and with extras what else the sample saw. No hits: black,
     // 0 and 1.0.
@@ -77,16 +79,18 @@ public:
     void reserve(int count) { fSamples.reserve(size_t(count)); }
     int count() const { return int(fSamples.size()); }
 
-    // The samples weighted by the option's filter about (x, y), normalised by
+    // The samples weighted by the options' filter about (x, y), normalised by
     // the weight sum; depth 1.0 when the weights sum to zero. The nearest
     // depth of the samples that count goes to nearest, which is left as it is
     // when none counts. Returns the mean weight of the samples that count, 0
     // when none does.
-    float filter(float x, float y, Color& C, float& alpha, float& z, float& nearest) const;
+    float filter(const Option& option, float x, float y, Color& C, float& alpha, float& z,
+                 float& nearest) const;
     // Adds the extras of the samples that count, each weighted by its filter
     // weight over the number of samples that count, as filter weighs the
     // cell. values holds the packed samples' variable records.
-    void addExtras(float x, float y, const HitValues& values, WeightedExtras& sums) const;
+    void addExtras(const Option& option, float x, float y, const HitValues& values,
+                   WeightedExtras& sums) const;
 
 private:
     std::vector<PackedSample> fSamples;

@@ -1,5 +1,7 @@
-// The depth key of a sample hit: 32 bits read either as the normalised depth
-// (hidden-surface hiding) or as the grid's sequence number (painter's hiding).
+// The order key of a sample hit: the normalised depth (hidden-surface
+// hiding) or the grid's sequence number (painter's hiding), held as 32 bits
+// that sort front to back as unsigned numbers, so that comparing two hits
+// needs no knowledge of the hider.
 #ifndef QEL_HIDER_SAMPLEORDER_H
 #define QEL_HIDER_SAMPLEORDER_H
 
@@ -11,17 +13,26 @@ public:
     constexpr SampleOrder() = default;
 
     static constexpr SampleOrder fromDepth(float depth) {
-        return SampleOrder(std::bit_cast<uint32_t>(depth));
+        const uint32_t bits = std::bit_cast<uint32_t>(depth);
+        return SampleOrder(bits & kSignBit ? ~bits : bits | kSignBit);
     }
-    static constexpr SampleOrder fromSequence(uint32_t sequence) { return SampleOrder(sequence); }
+    static constexpr SampleOrder fromSequence(uint32_t sequence) { return SampleOrder(~sequence); }
 
-    constexpr float depth() const { return std::bit_cast<float>(fBits); }
-    constexpr uint32_t sequence() const { return fBits; }
+    constexpr float depth() const {
+        return std::bit_cast<float>(fKey & kSignBit ? fKey & ~kSignBit : ~fKey);
+    }
+    constexpr uint32_t sequence() const { return ~fKey; }
+
+    // Front to back: nearer first, or the later primitive first.
+    constexpr bool operator<(const SampleOrder& other) const { return fKey < other.fKey; }
 
 private:
-    constexpr explicit SampleOrder(uint32_t bits) : fBits(bits) {}
+    static constexpr uint32_t kSignBit = 0x80000000u;
 
-    uint32_t fBits = 0;
+    constexpr explicit SampleOrder(uint32_t key) : fKey(key) {}
+
+    // Ordered as unsigned numbers, whichever way the key was made.
+    uint32_t fKey = 0;
 };
 
 #endif

@@ -5,6 +5,7 @@
 #include "renderer/shading/GridIterator.h"
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Option.h"
+#include "renderer/state/RenderContext.h"
 
 #include <algorithm>
 #include <cmath>
@@ -62,7 +63,7 @@ void UniformBucket::flush() {
 
 void UniformBucket::generate() {
     flush();
-    const Option& option = *gOption;
+    const Option& option = context().option;
     const float halfWidth = option.filterXWidth / 2, halfHeight = option.filterYWidth / 2;
     fJitter = option.jitter / option.xSamples * 0.5f;
     fReach = std::fabs(fJitter) * 0.5f;
@@ -90,7 +91,7 @@ void UniformBucket::generate() {
 }
 
 void UniformBucket::placeSamples() {
-    const Option& option = *gOption;
+    const Option& option = context().option;
     if (fSamples.capacity() < size_t(fNx * fNy)) fSamples.swap(spareSamples());
     fSamples.resize(size_t(fNx * fNy));
     for (long iy = 0; iy < fNy; ++iy)
@@ -118,6 +119,7 @@ void UniformBucket::sampleGrid(const Grid& grid) {
     GridNames names(grid);
     HitValues* values = fHitValues.floats() > 0 ? &fHitValues : nullptr;
     const short sides = grid.attrib()->sides;
+    const bool paintOrder = context().paintOrder();
     GridIterator micropolygons(&grid);
     while (const MicroPolygon* mp = micropolygons++) {
         Bound b = mp->bound();
@@ -134,7 +136,7 @@ void UniformBucket::sampleGrid(const Grid& grid) {
             for (long ix = range.ix0; ix <= range.ix1; ++ix) {
                 Sample& s = slot(ix, iy);
                 if (s.x() < b.xmin || s.x() > b.xmax || s.y() < b.ymin || s.y() > b.ymax) continue;
-                s.sample(*mp, values);
+                s.sample(*mp, paintOrder, values);
             }
     }
 }
@@ -142,7 +144,7 @@ void UniformBucket::sampleGrid(const Grid& grid) {
 UniformBucket::Range UniformBucket::samplesWithin(float xlow, float xhigh, float ylow,
                                                   float yhigh) const {
     if (fSamples.empty()) return Range{0, -1, 0, -1};
-    const Option& option = *gOption;
+    const Option& option = context().option;
     return Range{clampIndex(firstIndex(xlow, fReach, option.xSamples) - float(fI0), fNx),
                  clampIndex(lastIndex(xhigh, fReach, option.xSamples) - float(fI0), fNx),
                  clampIndex(firstIndex(ylow, fReach, option.ySamples) - float(fJ0), fNy),
@@ -150,7 +152,7 @@ UniformBucket::Range UniformBucket::samplesWithin(float xlow, float xhigh, float
 }
 
 void UniformBucket::filter(long px, long py, PixelValues& pixel) {
-    const Option& option = *gOption;
+    const Option& option = context().option;
     const bool extras = plan().wantsExtras();
     if (extras) fExtras.reset(fHitValues.floats());
     const float x = float(px) + 0.5f, y = float(py) + 0.5f;

@@ -8,7 +8,7 @@
 #include "renderer/shading/Surface.h"
 #include "renderer/shading/Volume.h"
 #include "renderer/state/Attrib.h"
-#include "renderer/state/Camera.h"
+#include "renderer/state/RenderContext.h"
 #include "renderer/state/Option.h"
 #include "renderer/state/OutputPlan.h"
 #include "renderer/state/ParmList.h"
@@ -188,7 +188,7 @@ void Grid::placeShadingPoints(ShadingPoints& points) const {
         }
 }
 
-void Grid::setStandardValues(ShadingContext& context) const {
+void Grid::setStandardValues(ShadingContext& context, bool orthographic) const {
     ShadingPoints& points = context.points;
     StandardValues& defaults = context.standard;
     defaults.N = defaults.Ng = Point();
@@ -199,7 +199,6 @@ void Grid::setStandardValues(ShadingContext& context) const {
     const Varying<Point> normal = values[defaults.N], plane = values[defaults.Ng];
     const Varying<Color> color = values[defaults.Cs], opacity = values[defaults.Os];
     const bool givenNormal = values.given(defaults.N), givenPlane = values.given(defaults.Ng);
-    const bool orthographic = gOption->perspective == 0;
     const float* st = fAttrib->textureST;
     points.du = (fRange.u1 - fRange.u0) / float(fNu);
     points.dv = (fRange.v1 - fRange.v0) / float(fNv);
@@ -250,12 +249,9 @@ template <class Visit> void Grid::forEachShadedVertex(Visit visit) {
             visit(n++, i, j);
 }
 
-void Grid::shade(ShadingContext& context) {
-    shade(context, {}, 0);
-}
-
-void Grid::shade(ShadingContext& context, const std::vector<PlannedVariable>& variables,
-                 int floats) {
+void Grid::shade(const RenderContext& frame, ShadingContext& context) {
+    const std::vector<PlannedVariable>& variables = frame.option.plan.variables;
+    const int floats = frame.option.plan.variableFloats;
     fVariableFloats = floats > 0 ? floats : 0;
     if (fVariableFloats)
         fVariableValues.assign(size_t(fNu + 1) * size_t(fNv + 1) * size_t(fVariableFloats), 0.0f);
@@ -274,7 +270,7 @@ void Grid::shade(ShadingContext& context, const std::vector<PlannedVariable>& va
         if (!fVariableFloats) return;
     }
     placeShadingPoints(context.points);
-    setStandardValues(context);
+    setStandardValues(context, frame.option.perspective == 0);
     if (hasSurface) runShaders(context);
     const ShadingPoints& points = context.points;
     forEachShadedVertex([&](std::size_t n, int i, int k) {
@@ -286,8 +282,8 @@ void Grid::shade(ShadingContext& context, const std::vector<PlannedVariable>& va
     });
 }
 
-void Grid::project() {
-    const Option& option = *gOption;
+void Grid::project(const RenderContext& frame) {
+    const Option& option = frame.option;
     float nearClip = option.nearClip;
     float depthRange = option.farClip - option.nearClip;
     for (int k = 0; k <= fNv; ++k)
@@ -295,7 +291,7 @@ void Grid::project() {
             Point& P = fRows[k][i].P;
             float z = P.z;
             if (option.depthNormalize) z = (z - nearClip) / depthRange;
-            P = P * gCameraToRaster;
+            P = P * frame.cameraToRaster;
             P.z = z;
         }
 }

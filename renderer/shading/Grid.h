@@ -17,6 +17,7 @@
 class Attrib;
 class Transform;
 struct PlannedVariable;
+struct RenderContext;
 struct ShadingContext;
 struct ShadingPoints;
 
@@ -44,12 +45,13 @@ public:
     const ParameterRange& parameterRange() const { return fRange; }
 
     // Runs the surface and atmosphere shaders over the grid's shading points
-    // in the thread's context and leaves Ci and Oi in the vertices.
-    void shade(ShadingContext& context);
-    // Shades, and keeps at every shading point the values of the variables
-    // that image outputs show, laid out as planned: floats floats a point.
-    void shade(ShadingContext& context, const std::vector<PlannedVariable>& variables, int floats);
-    void project();
+    // in the thread's context and leaves Ci and Oi in the vertices; keeps at
+    // every shading point the values of the variables that the frame's
+    // outputs show, laid out as its plan says.
+    void shade(const RenderContext& frame, ShadingContext& context);
+    // From camera to raster space, depth kept in camera space or normalised
+    // between the clipping planes as the frame's options ask.
+    void project(const RenderContext& frame);
 
     // The kept variable values of vertex i of vertex row k; null when none
     // were kept.
@@ -95,7 +97,7 @@ private:
     bool smoothShading() const;
     int shadingPointCount() const;
     void placeShadingPoints(ShadingPoints& points) const;
-    void setStandardValues(ShadingContext& context) const;
+    void setStandardValues(ShadingContext& context, bool orthographic) const;
     void runShaders(ShadingContext& context) const;
     // visit(point, i, k) for every shading point, with the vertex that keeps its colour.
     template <class Visit> void forEachShadedVertex(Visit visit);

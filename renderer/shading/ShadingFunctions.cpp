@@ -44,7 +44,7 @@ T trilinear(float u, float v, float w, const T& a, const T& b, const T& c, const
 
 constexpr float kDrawScale = 1.0f / 32767.0f;
 
-float scaledDraw() { return float(runtimeRandom()) * kDrawScale; }
+float scaledDraw(RandomStream& random) { return float(random.next()) * kDrawScale; }
 
 // Noise tables
 
@@ -228,19 +228,19 @@ Point barylerp(float u, float v, const Point& a, const Point& b, const Point& c)
     return bilerp(u, v, a, b, c, c + b - a);
 }
 
-Color randomc()
+Color randomc(RandomStream& random)
 {
-    float first = scaledDraw();
-    float second = scaledDraw();
-    float third = scaledDraw();
+    float first = scaledDraw(random);
+    float second = scaledDraw(random);
+    float third = scaledDraw(random);
     return {third, second, first};
 }
 
-Point randomp()
+Point randomp(RandomStream& random)
 {
-    float first = scaledDraw();
-    float second = scaledDraw();
-    float third = scaledDraw();
+    float first = scaledDraw(random);
+    float second = scaledDraw(random);
+    float third = scaledDraw(random);
     return {first, second, third};
 }
 

@@ -7,6 +7,8 @@
 #include "renderer/geometry/Color.h"
 #include "renderer/geometry/Point.h"
 
+class RandomStream;
+
 #include <cmath>
 
 // a / b, clamped to +-1e38 where the quotient would overflow; 0 / 0 is 0.
@@ -45,14 +47,14 @@ Point barylerp(float u, float v, const Point& a, const Point& b, const Point& c)
 
 inline float depth(const Point& P) { return P.z; }
 
-// Three draws of the runtime generator scaled to 0..1: the first draw is
-// blue, the second green, the third red.
-Color randomc();
-// Three draws of the runtime generator scaled to 0..1, in the order x, y, z.
-Point randomp();
+// Three draws of the stream scaled to 0..1: the first draw is blue, the
+// second green, the third red.
+Color randomc(RandomStream& random);
+// Three draws of the stream scaled to 0..1, in the order x, y, z.
+Point randomp(RandomStream& random);
 
 // Gradient noise around 0.5; exactly 0.5 at integer lattice points. The
-// tables are built on the first call, from the runtime generator seeded with 1.
+// tables are built on the first call, from a stream seeded with 1.
 float noise(float x);
 float noise(float x, float y);
 float noise(const Point& P);

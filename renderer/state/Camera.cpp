@@ -5,6 +5,8 @@ Matrix gCameraToScreen;
 Matrix gScreenToRaster;
 Matrix gCameraToRaster;
 
+CameraMatrices currentCamera() { return {gWorldToCamera, gCameraToScreen, gCameraToRaster}; }
+
 void updateCameraToRaster() { gCameraToRaster = gCameraToScreen * gScreenToRaster; }
 
 void resetCamera() {

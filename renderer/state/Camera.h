@@ -11,6 +11,12 @@ extern Matrix gCameraToScreen;
 extern Matrix gScreenToRaster;
 extern Matrix gCameraToRaster;
 
+// The camera of a frame as the scene begin set it up.
+struct CameraMatrices {
+    Matrix worldToCamera, cameraToScreen, cameraToRaster;
+};
+CameraMatrices currentCamera();
+
 // Recomputes camera to raster as camera to screen times screen to raster.
 void updateCameraToRaster();
 

@@ -1,7 +1,6 @@
 #include "renderer/state/PictrelTarget.h"
 
 #include "common/Error.h"
-#include "common/Random.h"
 #include "renderer/display/Display.h"
 #include "renderer/geometry/Object.h"
 #include "renderer/geometry/Primitive.h"
@@ -28,8 +27,8 @@ long PictrelTarget::displayHeight() const { return gDisplay ? gDisplay->yDim() :
 
 float PictrelTarget::displayAspect() const { return gDisplay ? gDisplay->aspectRatio() : 1.0f; }
 
-void PictrelTarget::openDisplay(const char* name, long xres, long yres, long x0, long y0) {
-    if (gDisplay) gDisplay->open(name, xres, yres, x0, y0);
+void PictrelTarget::openDisplay(const RenderContext& frame) {
+    if (gDisplay) gDisplay->open(frame);
 }
 
 void PictrelTarget::closeDisplay() {
@@ -38,9 +37,8 @@ void PictrelTarget::closeDisplay() {
 
 void PictrelTarget::flushScene() { gScene->flush(); }
 
-void PictrelTarget::initScene() {
-    seedRandom(1); // every scene draws the same numbers, whatever came before
-    gScene->init();
+void PictrelTarget::initScene(const RenderContext& frame) {
+    gScene->init(frame);
 }
 
 void PictrelTarget::renderScene() { gScene->render(); }

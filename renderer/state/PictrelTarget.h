@@ -12,11 +12,11 @@ public:
     long displayWidth() const override;
     long displayHeight() const override;
     float displayAspect() const override;
-    void openDisplay(const char* name, long xres, long yres, long x0, long y0) override;
+    void openDisplay(const RenderContext& frame) override;
     void closeDisplay() override;
 
     void flushScene() override;
-    void initScene() override;
+    void initScene(const RenderContext& frame) override;
     void renderScene() override;
     void resetSequence() override;
     bool beginScene(Option& option) override;

@@ -11,6 +11,7 @@ class ArgList;
 class Light;
 class Object;
 class Option;
+struct RenderContext;
 class Shader;
 
 class RenderTarget {
@@ -23,13 +24,13 @@ public:
     virtual long displayWidth() const { return 640; }
     virtual long displayHeight() const { return 480; }
     virtual float displayAspect() const { return 1.0f; }
-    virtual void openDisplay(const char* /*name*/, long /*xres*/, long /*yres*/, long /*x0*/,
-                             long /*y0*/) {}
+    virtual void openDisplay(const RenderContext& /*frame*/) {}
     virtual void closeDisplay() {}
 
     // The scene: emptied, prepared at scene begin and rendered at scene end.
     virtual void flushScene() {}
-    virtual void initScene() {}
+    // The frame's context is copied: the scene renders with its own.
+    virtual void initScene(const RenderContext& /*frame*/) {}
     virtual void renderScene() {}
     virtual void resetSequence() {}
     // At a scene's start, before anything is set up for it: may change its

@@ -93,24 +93,15 @@ long meshPatches(short type, long n, bool periodic, long step) {
 
 } // namespace
 
-namespace {
-
-// The bucket being processed on this thread, as column and row; the top left
-// one while the scene is built.
-thread_local int tOriginColumn = 0, tOriginRow = 0;
-// Depth of splitting across the eye plane on this thread.
-thread_local int tEyeSplits = 0;
-
-} // namespace
-
 Scene::Scene() = default;
 
 Scene::~Scene() {
     flush();
 }
 
-void Scene::init() {
+void Scene::init(const RenderContext& frame) {
     flush();
+    fContext = std::make_unique<const RenderContext>(frame);
     fMicropolygons = 0;
     createBuckets();
 }
@@ -145,7 +136,7 @@ int Scene::threads() const {
 }
 
 void Scene::createBuckets() {
-    const Option& option = *gOption;
+    const Option& option = fContext->option;
     fTileWidth = int(option.tuneB);
     fTileHeight = int(option.tuneC);
     // Pixels whose centres the crop window holds.
@@ -157,7 +148,6 @@ void Scene::createBuckets() {
     fAcross = int((fX1 - fX0) / fTileWidth + 1);
     int down = int((fY1 - fY0) / fTileHeight + 1);
     bool adaptive = option.maxVariance >= 1e-10f;
-    if (adaptive) AdaptiveBucket::setMaxVariance(option.maxVariance);
     fBuckets.reserve(size_t(fAcross) * size_t(down));
     for (int j = 0; j < down; ++j)
         for (int i = 0; i < fAcross; ++i) {
@@ -167,7 +157,7 @@ void Scene::createBuckets() {
             else
                 bucket = std::make_unique<UniformBucket>();
             long xmin = fX0 + long(i) * fTileWidth, ymin = fY0 + long(j) * fTileHeight;
-            bucket->init(xmin, std::min(xmin + fTileWidth - 1, fX1), ymin,
+            bucket->init(*fContext, xmin, std::min(xmin + fTileWidth - 1, fX1), ymin,
                          std::min(ymin + fTileHeight - 1, fY1));
             fBuckets.push_back(std::move(bucket));
         }
@@ -187,6 +177,12 @@ void Scene::emit(int32_t type, Object::Maker make) {
 }
 
 void Scene::add(Primitive* primitive) {
+    // Only while the frame renders, which it does under a hider.
+    if (subdividingHere()) {
+        primitive->followParent(*fSubdivision.parent);
+        route(primitive, *fSubdivision.router);
+        return;
+    }
     // Under the null hider, or in a scene not to be rendered, nothing will be
     // rendered: a primitive has been checked by being made, and is not kept.
     if (fDiscarding || (gOption && gOption->hiderType == 0)) {
@@ -197,7 +193,8 @@ void Scene::add(Primitive* primitive) {
         fPending.push_back(primitive);
         return;
     }
-    route(primitive);
+    Router first(*this, 0, 0);
+    route(primitive, first);
 }
 
 Primitive* Scene::takeNext() {
@@ -214,14 +211,6 @@ constexpr int kMostEyeSplits = 10;
 // Camera depths below this cannot be projected under perspective.
 constexpr float kEyePlane = 1e-6f;
 
-// Raster margin a primitive or grid needs for the filter to reach it.
-float marginX() {
-    return gOption->filterXWidth * 0.5f + 1.0f;
-}
-float marginY() {
-    return gOption->filterYWidth * 0.5f + 1.0f;
-}
-
 // The raster extent of a projected grid.
 Bound gridBound(const Grid& grid) {
     Point low = grid.row(0)[0].P, high = low;
@@ -236,58 +225,103 @@ Bound gridBound(const Grid& grid) {
 
 } // namespace
 
-void Scene::route(Primitive* primitive) {
+void Scene::route(Primitive* primitive, Router& router) {
     Boundw camera = primitive->bound();
     BucketRange range{0, fAcross - 1, 0, int(fBuckets.size()) / fAcross - 1};
     if (camera.set) {
         camera *= primitive->transform()->matrix();
         if (!camera.homogenizable() || !camera.homogenize()) {
-            splitAcrossEye(primitive);
+            splitAcrossEye(primitive, router);
             return;
         }
-        const Option& option = *gOption;
+        const Option& option = fContext->option;
         bool behind = !(camera.zmax >= option.nearClip) || !(camera.zmin <= option.farClip);
         if (behind) {
             delete primitive;
             return;
         }
         if (option.perspective && !(camera.zmin >= kEyePlane)) {
-            splitAcrossEye(primitive);
+            splitAcrossEye(primitive, router);
             return;
         }
         Bound raster =
             Bound(camera.xmin, camera.xmax, camera.ymin, camera.ymax, camera.zmin, camera.zmax) *
-            gCameraToRaster;
+            fContext->cameraToRaster;
         if (!bucketRange(raster, range)) {
             delete primitive;
             return;
         }
     }
-    if (!clipToOrigin(range)) {
+    if (!clipToOrigin(range, router)) {
         delete primitive;
         return;
     }
     fBuckets[size_t(range.y0 * fAcross + range.x0)]->addPrimitive(primitive);
 }
 
-void Scene::splitAcrossEye(Primitive* primitive) {
-    if (tEyeSplits < kMostEyeSplits && primitive->canSplit()) {
-        ++tEyeSplits;
-        primitive->split();
-        --tEyeSplits;
+void Scene::splitAcrossEye(Primitive* primitive, Router& router) {
+    if (router.eyeSplits < kMostEyeSplits && primitive->canSplit()) {
+        ++router.eyeSplits;
+        primitive->split(router);
+        --router.eyeSplits;
     }
     delete primitive;
 }
 
-bool Scene::clipToOrigin(BucketRange& range) const {
-    range.x0 = std::max(range.x0, tOriginColumn);
-    range.y0 = std::max(range.y0, tOriginRow);
+bool Scene::clipToOrigin(BucketRange& range, const Router& router) {
+    range.x0 = std::max(range.x0, router.column);
+    range.y0 = std::max(range.y0, router.row);
     return range.x0 <= range.x1 && range.y0 <= range.y1;
 }
 
+namespace {
+
+// Puts back what a subdivision changed when it ends, also by an exception.
+class SubdivisionScope {
+public:
+    SubdivisionScope(const Primitive& parent) : fNextSequence(Primitive::fCurSeq) {
+        gState->pushScratch(*parent.attrib(), *parent.transform());
+    }
+    ~SubdivisionScope() {
+        gState->popScratch();
+        // The primitives made took the parent's place in the order.
+        Primitive::fCurSeq = fNextSequence;
+    }
+    SubdivisionScope(const SubdivisionScope&) = delete;
+    SubdivisionScope& operator=(const SubdivisionScope&) = delete;
+
+private:
+    uint32_t fNextSequence;
+};
+
+} // namespace
+
+void Scene::subdivide(const Primitive& parent, Router& router,
+                      const std::function<void()>& requests) {
+    std::lock_guard<std::recursive_mutex> lock(fSubdivisionLock);
+    const Subdivision outer = fSubdivision;
+    fSubdivision = {&parent, &router};
+    fSubdividingThread.store(std::this_thread::get_id());
+    struct Restore {
+        Scene& scene;
+        Subdivision outer;
+        ~Restore() {
+            scene.fSubdivision = outer;
+            if (!outer.parent) scene.fSubdividingThread.store(std::thread::id());
+        }
+    } restore{*this, outer};
+    SubdivisionScope scope(parent);
+    requests();
+}
+
+bool Scene::subdividingHere() const {
+    return fSubdividingThread.load(std::memory_order_relaxed) == std::this_thread::get_id();
+}
+
 bool Scene::bucketRange(const Bound& raster, BucketRange& range) const {
-    float x0 = raster.xmin - marginX(), x1 = raster.xmax + marginX();
-    float y0 = raster.ymin - marginY(), y1 = raster.ymax + marginY();
+    const float marginX = fContext->marginX(), marginY = fContext->marginY();
+    float x0 = raster.xmin - marginX, x1 = raster.xmax + marginX;
+    float y0 = raster.ymin - marginY, y1 = raster.ymax + marginY;
     if (!(x1 >= float(fX0) && x0 <= float(fX1 + 1) && y1 >= float(fY0) && y0 <= float(fY1 + 1)))
         return false;
     int across = fAcross, down = int(fBuckets.size()) / fAcross;
@@ -349,8 +383,6 @@ void Scene::workOn(int index) {
     ReportQueue* reports = fScheduler ? &fReports[size_t(index)] : nullptr;
     deferReports(reports);
     std::unique_ptr<ShadingContext> shading;
-    tOriginColumn = index % fAcross;
-    tOriginRow = index / fAcross;
     bool released = false;
     try {
         shading = takeShadingContext();
@@ -367,7 +399,6 @@ void Scene::workOn(int index) {
             error(kErrNoMem, kSevere, "free store exhausted");
         if (fScheduler && !released) fScheduler->processed(index);
     }
-    tOriginColumn = tOriginRow = 0;
     giveBack(std::move(shading));
     deferReports(nullptr);
 }
@@ -392,13 +423,14 @@ void Scene::giveBack(std::unique_ptr<ShadingContext> context) noexcept {
 
 void Scene::processPrimitives(int index, ShadingContext& shading) {
     Bucket& bucket = *fBuckets[size_t(index)];
+    Router router(*this, index % fAcross, index / fAcross);
     bucket.orderPrimitives();
     while (Primitive* primitive = bucket.takePrimitive()) {
         if (fScheduler && fScheduler->stopping()) {
             delete primitive;
             continue;
         }
-        processPrimitive(primitive, shading);
+        processPrimitive(primitive, router, shading);
     }
 }
 
@@ -422,34 +454,34 @@ int Scene::progress() const {
     return int(long(fCurrent) * 100 / long(fBuckets.size()));
 }
 
-void Scene::processPrimitive(Primitive* primitive, ShadingContext& shading) {
+void Scene::processPrimitive(Primitive* primitive, Router& router, ShadingContext& shading) {
     DiceDecision decision;
-    if (primitive->dicePermitted && (decision = primitive->diceable(-1.0f))) {
+    if (primitive->dicePermitted && (decision = primitive->diceable(*fContext, -1.0f))) {
         Grid* grid = primitive->dice(decision.size);
         grid->setKey(primitive->key());
         grid->setParameterRange(primitive->parameterRange());
-        addGrid(grid, shading);
+        addGrid(grid, router, shading);
     } else if (primitive->canSplit()) {
-        primitive->split();
+        primitive->split(router);
     }
     delete primitive;
 }
 
-void Scene::addGrid(Grid* grid, ShadingContext& shading) {
+void Scene::addGrid(Grid* grid, const Router& router, ShadingContext& shading) {
     fMicropolygons += long(grid->nu()) * grid->nv();
     const Attrib& attrib = *grid->attrib();
-    const Option& option = *gOption;
+    const RenderContext& frame = *fContext;
     // A matte is shaded too: its opacity is how much it holds out.
-    if (option.plan.wantsShading()) {
+    if (frame.option.plan.wantsShading()) {
         setAttribNames(attrib.objectNameValue.empty() ? nullptr : attrib.objectNameValue.c_str(),
                        attrib.groupNameValue.empty() ? nullptr : attrib.groupNameValue.c_str());
-        grid->shade(shading, option.plan.variables, option.plan.variableFloats);
+        grid->shade(frame, shading);
         setAttribNames(nullptr, nullptr);
     }
-    grid->project();
+    grid->project(frame);
     Bound raster = gridBound(*grid);
     BucketRange range;
-    if (bucketRange(raster, range) && clipToOrigin(range)) {
+    if (bucketRange(raster, range) && clipToOrigin(range, router)) {
         // Held once while handed out, so that no bucket lets it go early.
         grid->useCount.fetch_add(1);
         for (int j = range.y0; j <= range.y1; ++j)
@@ -467,7 +499,7 @@ bool Scene::primitivesAllowed() const {
 bool Scene::notRendering() const {
     // Once buckets render, only a procedural's subdivision makes primitives:
     // the buckets rendered, and those the workers are rendering, take no more.
-    if (!fRenderUnderWay || Primitive::Spawning::parent()) return true;
+    if (!fRenderUnderWay || subdividingHere()) return true;
     error(kErrIllState, kError, "primitives made while the scene renders are left out");
     return false;
 }
@@ -724,5 +756,12 @@ void Scene::objectInstance(const void* handle) {
         return;
     }
     fInstanced += object.count();
-    object.instance([this](Primitive* primitive) { add(primitive); });
+    for (const Object::Record& record : object.records()) {
+        Transform placed(*gTransform);
+        placed.setMatrix(record.local * gTransform->matrix());
+        gState->pushScratch(*gAttrib, placed);
+        Primitive* primitive = record.make();
+        gState->popScratch();
+        if (primitive) add(primitive);
+    }
 }

@@ -13,11 +13,15 @@
 
 #include "api/qel.h"
 #include "renderer/geometry/Object.h"
+#include "renderer/geometry/PrimitiveSink.h"
+#include "renderer/state/RenderContext.h"
 
 #include <atomic>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 class ArgList;
@@ -36,9 +40,9 @@ public:
     Scene(const Scene&) = delete;
     Scene& operator=(const Scene&) = delete;
 
-    // Makes the buckets of the image; primitives added from now on are routed
-    // to them.
-    void init();
+    // Makes the buckets of the image, to be rendered with a copy of the
+    // frame's context; primitives added from now on are routed to them.
+    void init(const RenderContext& frame);
     void flush();
     void render();
     void renderInit();
@@ -97,10 +101,11 @@ public:
     // keeps the maker in the object.
     void emit(int32_t type, Object::Maker make);
 
-    // Takes a new primitive (from a request or a split) into the scene: into
-    // the first unrendered bucket its raster bound overlaps, or, before the
-    // buckets exist, into a waiting list. Primitives that cannot be seen are
-    // deleted.
+    // Takes a new primitive made by a request into the scene: into the first
+    // bucket its raster bound overlaps, or, before the buckets exist, into a
+    // waiting list. One made by a procedural's subdivision takes the
+    // procedural's place in the order and goes where its children go.
+    // Primitives that cannot be seen are deleted.
     void add(Primitive* primitive);
     // The oldest waiting primitive, handed over to the caller; null when
     // there is none.
@@ -120,24 +125,57 @@ private:
         int x0, x1, y0, y1;
     };
 
+    // Routes primitives to the buckets at or below and at or right of one
+    // bucket: the one being processed, or the first while the scene is
+    // built. A split hands its children here.
+    class Router final : public PrimitiveSink {
+    public:
+        Router(Scene& scene, int column, int row) : fScene(scene), column(column), row(row) {}
+        const RenderContext& context() const override { return *fScene.fContext; }
+        void add(Primitive* child) override { fScene.route(child, *this); }
+        void subdivide(const Primitive& parent, const std::function<void()>& requests) override {
+            fScene.subdivide(parent, *this, requests);
+        }
+
+    private:
+        Scene& fScene;
+
+    public:
+        const int column, row;
+        // How deep the pieces being routed were split across the eye plane.
+        int eyeSplits = 0;
+    };
+
+    // The procedural whose subdivision is making requests now, and where its
+    // primitives go.
+    struct Subdivision {
+        const Primitive* parent = nullptr;
+        Router* router = nullptr;
+    };
+
     bool primitivesAllowed() const;
     // False, with a report, once the buckets render: a request that makes
     // primitives then (not a procedural's subdivision) is left out.
     bool notRendering() const;
     void createBuckets();
     void freeBuckets();
-    void route(Primitive* primitive);
-    void splitAcrossEye(Primitive* primitive);
+    void route(Primitive* primitive, Router& router);
+    void splitAcrossEye(Primitive* primitive, Router& router);
     bool bucketRange(const Bound& raster, BucketRange& range) const;
-    // Keeps the part of the range at or below and at or right of the bucket
-    // being processed on this thread; false when nothing is left.
-    bool clipToOrigin(BucketRange& range) const;
+    // Keeps the part of the range at or below and at or right of the
+    // router's bucket; false when nothing is left.
+    static bool clipToOrigin(BucketRange& range, const Router& router);
+    // Runs a procedural's requests: one procedural at a time subdivides, as
+    // the graphics state is one.
+    void subdivide(const Primitive& parent, Router& router, const std::function<void()>& requests);
+    // Whether a procedural subdivides on this thread.
+    bool subdividingHere() const;
     // Processes and renders bucket index: on a worker, or on the caller's
     // thread when there is one thread.
     void workOn(int index);
     void processPrimitives(int index, ShadingContext& shading);
-    void processPrimitive(Primitive* primitive, ShadingContext& shading);
-    void addGrid(Grid* grid, ShadingContext& shading);
+    void processPrimitive(Primitive* primitive, Router& router, ShadingContext& shading);
+    void addGrid(Grid* grid, const Router& router, ShadingContext& shading);
     // The shading contexts of the work under way; each is used by one
     // bucket's work at a time and kept for the next.
     std::unique_ptr<ShadingContext> takeShadingContext();
@@ -147,6 +185,7 @@ private:
     void finishBucket();
     static ArgList quadricArgs(long n, const unsigned short* tokens, void* const* values);
 
+    std::unique_ptr<const RenderContext> fContext; // from init until the next
     std::deque<Primitive*> fPending;
     Object* fObjectUnderConstruction = nullptr;
     std::vector<std::unique_ptr<Bucket>> fBuckets;
@@ -164,6 +203,9 @@ private:
     std::mutex fShadingContextsLock;
     std::vector<std::unique_ptr<ShadingContext>> fShadingContexts;
     std::vector<ReportQueue> fReports; // per bucket, made on the workers
+    std::recursive_mutex fSubdivisionLock;
+    Subdivision fSubdivision;
+    std::atomic<std::thread::id> fSubdividingThread;
 };
 
 extern Scene* gScene;

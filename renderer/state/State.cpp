@@ -4,6 +4,7 @@
 #include "common/Quark.h"
 #include "renderer/state/Camera.h"
 #include "renderer/state/NamedSpaces.h"
+#include "renderer/state/RenderContext.h"
 #include "renderer/state/RenderTarget.h"
 
 #include <cmath>
@@ -190,12 +191,8 @@ void State::setUpCamera() {
     if (option.xResolution < 1) option.xResolution = target.displayWidth();
     if (option.yResolution < 1) option.yResolution = target.displayHeight();
     if (!(option.pixelAspect > kTiny)) option.pixelAspect = target.displayAspect();
-    if (fSceneRendered) {
-        if (option.hiderType == QEL_HIDER_PAINT && option.plan.wantsDepth())
-            option.hiderType = QEL_HIDER_ZBUFFER;
-        target.openDisplay(option.outputName.c_str(), option.xResolution, option.yResolution,
-                           option.rasterOriginX, option.rasterOriginY);
-    }
+    if (fSceneRendered && option.hiderType == QEL_HIDER_PAINT && option.plan.wantsDepth())
+        option.hiderType = QEL_HIDER_ZBUFFER;
     setUpScreenWindow();
     gScreenToRaster = gIdentity;
     gScreenToRaster.map(option.screenLeft, option.screenRight, option.screenBottom,
@@ -203,7 +200,9 @@ void State::setUpCamera() {
     updateCameraToRaster();
     if (fSceneRendered) {
         target.resetSequence();
-        target.initScene();
+        const RenderContext frame(option, currentCamera());
+        target.openDisplay(frame);
+        target.initScene(frame);
     } else if (option.hiderType != 0) {
         target.discardScene();
     }

@@ -14,13 +14,6 @@ std::vector<int> draws(RandomStream& stream, int count)
     return out;
 }
 
-std::vector<int> runtimeDraws(int count)
-{
-    std::vector<int> out;
-    for (int i = 0; i < count; ++i) out.push_back(runtimeRandom());
-    return out;
-}
-
 TEST(RandomStreamTest, CoversTheWholeRangeWithTheUniformMean)
 {
     RandomStream stream(1);
@@ -82,25 +75,6 @@ TEST(RandomStreamTest, StreamsAreIndependent)
     RandomStream c(2);
     RandomStream d(1);
     EXPECT_NE(draws(c, 20), draws(d, 20));
-}
-
-TEST(RuntimeRandomTest, FollowsTheSeedAndIgnoresOtherStreams)
-{
-    seedRandom(1);
-    std::vector<int> first;
-    RandomStream bystander(1);
-    for (int i = 0; i < 20; ++i) {
-        first.push_back(runtimeRandom());
-        bystander.next();
-    }
-    RandomStream one(1);
-    EXPECT_EQ(first, draws(one, 20));
-
-    seedRandom(77);
-    std::vector<int> seventySeven = runtimeDraws(20);
-    seedRandom(77);
-    EXPECT_EQ(runtimeDraws(20), seventySeven);
-    EXPECT_NE(seventySeven, first);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "renderer/display/WindowSystem.h"
 #include "renderer/state/Option.h"
 #include "renderer/state/State.h"
+#include "tests/renderer/display/OpenFrame.h"
 #include "tests/renderer/display/ExrReadBack.h"
 #include "tests/renderer/display/TempImagePath.h"
 #include "tests/renderer/display/TiffReadBack.h"
@@ -31,7 +32,7 @@ protected:
 
     void openTiff(const std::string& path, long xres, long yres) {
         gOption->outputFile(QEL_FORMAT_TIFF, path.c_str());
-        fDisplay.open(path.c_str(), xres, yres, 0, 0);
+        openFrame(fDisplay, path.c_str(), xres, yres, 0, 0);
     }
 
     std::unique_ptr<State> fState;
@@ -53,7 +54,7 @@ TEST_F(DisplayOutput, HasNoImageBeforeOpen) {
 TEST_F(DisplayOutput, OpenTakesTheLayoutTheOptionsHaveThen) {
     gOption->outputSamples(0x307);
     gOption->colorQuantize(0, 0, 1);
-    fDisplay.open("Quelmark", 3, 2, 0, 0);
+    openFrame(fDisplay, "Quelmark", 3, 2, 0, 0);
     gOption->outputSamples(0x301); // too late for this image
     EXPECT_EQ(fDisplay.xDim(), 3);
     EXPECT_EQ(fDisplay.yDim(), 2);
@@ -64,7 +65,7 @@ TEST_F(DisplayOutput, OpenTakesTheLayoutTheOptionsHaveThen) {
 }
 
 TEST_F(DisplayOutput, SpansFillTheImageAndAreClipped) {
-    fDisplay.open("Quelmark", 2, 2, 0, 0);
+    openFrame(fDisplay, "Quelmark", 2, 2, 0, 0);
     const std::vector<uint32_t> row = {1, 2, 3, 4, 5, 6, 7, 8, 9};
     fDisplay.span(1, 3, 1, row.data()); // only pixel 1 is inside
     fDisplay.span(0, 2, 2, row.data()); // below the image
@@ -89,7 +90,7 @@ TEST_F(DisplayOutput, CloseWritesTheRequestedTiffFile) {
 TEST_F(DisplayOutput, CloseWritesNoFileForTheDisplayOutput) {
     std::string path = tempImagePath("shown-only");
     gOption->outputDisplay(path.c_str());
-    fDisplay.open(path.c_str(), 2, 2, 0, 0);
+    openFrame(fDisplay, path.c_str(), 2, 2, 0, 0);
     fDisplay.close();
     EXPECT_FALSE(std::filesystem::exists(path));
 }
@@ -143,7 +144,7 @@ protected:
     static void showOnly(const char* name) {
         gOption->outputDisplay(name);
         Display display;
-        display.open(name, 4, 3, 0, 0);
+        openFrame(display, name, 4, 3, 0, 0);
         EXPECT_EQ(display.window(), nullptr);
         EXPECT_NE(display.pixels(), nullptr) << "the image is still kept";
         display.close();
@@ -176,7 +177,7 @@ TEST_F(DisplayWithoutWindows, SceneWritingAFileFallsBackSilently) {
     std::string path = tempImagePath("no-window.tif");
     gOption->outputFile(QEL_FORMAT_TIFF, path.c_str());
     Display display;
-    display.open(path.c_str(), 4, 3, 0, 0);
+    openFrame(display, path.c_str(), 4, 3, 0, 0);
     EXPECT_EQ(display.window(), nullptr);
     display.close();
     EXPECT_TRUE(TiffReadBack(path).opened);
@@ -205,7 +206,7 @@ protected:
     void save(const std::string& path, long xres, long yres) {
         fPath = path;
         Display::saveEveryFrameTo(path.c_str());
-        fDisplay.open("Quelmark", xres, yres, 0, 0);
+        openFrame(fDisplay, "Quelmark", xres, yres, 0, 0);
     }
 
     static std::string contentsOf(const std::string& path) {
@@ -262,7 +263,7 @@ TEST_F(DisplaySavesCopy, SuffixChoosesTheFormatInAnyCase) {
     std::string tiff = tempImagePath("other.exr.tif");
     Display::saveEveryFrameTo(tiff.c_str());
     Display another;
-    another.open("Quelmark", 2, 2, 0, 0);
+    openFrame(another, "Quelmark", 2, 2, 0, 0);
     another.close();
     EXPECT_TRUE(TiffReadBack(tiff).opened);
     EXPECT_FALSE(ExrReadBack(tiff).opened);

@@ -9,6 +9,7 @@
 #include "renderer/display/WindowSystem.h"
 #include "renderer/state/Option.h"
 #include "renderer/state/State.h"
+#include "tests/renderer/display/OpenFrame.h"
 #include "tests/renderer/display/TempImagePath.h"
 #include "tests/renderer/display/TiffReadBack.h"
 #include "tests/renderer/display/XClient.h"
@@ -86,7 +87,7 @@ protected:
     }
 
     void showPicture(const std::vector<uint32_t>& colors, long width, long height) {
-        fDisplay.open("window test", width, height, 0, 0);
+        openFrame(fDisplay, "window test", width, height, 0, 0);
         ASSERT_NE(fDisplay.window(), nullptr);
         sendRows(colors, width, 0, height - 1);
         fDisplay.close();
@@ -118,7 +119,7 @@ protected:
 } // namespace
 
 TEST_F(DisplayWindowTest, WindowIsTitledAndExactlyTheImage) {
-    fDisplay.open("window test", kWidth, kHeight, 0, 0);
+    openFrame(fDisplay, "window test", kWidth, kHeight, 0, 0);
     ASSERT_NE(fDisplay.window(), nullptr);
     std::vector<unsigned long> named = fClient.windowsNamed("window test");
     ASSERT_EQ(named, std::vector<unsigned long>{fDisplay.window()->id()});
@@ -146,12 +147,12 @@ TEST_F(DisplayWindowTest, WindowCarriesTheDisplayIcon) {
                            uint32_t(rgba[k + 1]) << 8 | rgba[k + 2]);
     ASSERT_EQ(expected.size(), size_t(2 + 48 * 48));
 
-    fDisplay.open("window test", kWidth, kHeight, 0, 0);
+    openFrame(fDisplay, "window test", kWidth, kHeight, 0, 0);
     ASSERT_NE(fDisplay.window(), nullptr);
     EXPECT_EQ(fClient.cardinals(fDisplay.window()->id(), "_NET_WM_ICON"), expected);
     // A second window carries the same icon.
     Display second;
-    second.open("second window", 8, 8, 0, 0);
+    openFrame(second, "second window", 8, 8, 0, 0);
     ASSERT_NE(second.window(), nullptr);
     EXPECT_EQ(fClient.cardinals(second.window()->id(), "_NET_WM_ICON"), expected);
     second.close();
@@ -160,7 +161,7 @@ TEST_F(DisplayWindowTest, WindowCarriesTheDisplayIcon) {
 
 TEST_F(DisplayWindowTest, RowsShowAsTheyArrive) {
     std::vector<uint32_t> colors = picture(kWidth, kHeight);
-    fDisplay.open("window test", kWidth, kHeight, 0, 0);
+    openFrame(fDisplay, "window test", kWidth, kHeight, 0, 0);
     sendRows(colors, kWidth, 0, kHeight / 2 - 1);
     EXPECT_EQ(fDisplay.window()->lastRow(), kHeight / 2 - 1);
     WindowSystem::sync();
@@ -224,7 +225,7 @@ TEST_F(DisplayWindowTest, GainingTheFocusInstallsTheWindowsPalette) {
 }
 
 TEST_F(DisplayWindowTest, SpansReachingOutsideAreClipped) {
-    fDisplay.open("window test", 4, 2, 0, 0);
+    openFrame(fDisplay, "window test", 4, 2, 0, 0);
     const uint32_t values[] = {1, 2, 3, 255, 0, 0, 0, 255, 0, 9, 9, 9};
     fDisplay.span(-1, 2, 1, values); // the first pixel lies left of the image
     fDisplay.span(2, 5, 0, values);  // the last two lie right of it
@@ -236,7 +237,7 @@ TEST_F(DisplayWindowTest, SpansReachingOutsideAreClipped) {
 }
 
 TEST_F(DisplayWindowTest, ScreenShowsTheLowByteOfEachValue) {
-    fDisplay.open("window test", 2, 1, 0, 0);
+    openFrame(fDisplay, "window test", 2, 1, 0, 0);
     const uint32_t values[] = {0x1FF, 0x7780, 0x10000, 0x12, 0x34, 0x56};
     fDisplay.span(0, 1, 0, values);
     fDisplay.close();
@@ -248,7 +249,7 @@ TEST_F(DisplayWindowTest, ScreenShowsTheLowByteOfEachValue) {
 // Depth is kept as floats of 0 to 1, shown as levels of 0 to 255.
 TEST_F(DisplayWindowTest, DepthOnlyOutputShowsGreyLevels) {
     gOption->outputSamples(QEL_SAMPLES_Z);
-    fDisplay.open("window test", kWidth, 2, 0, 0);
+    openFrame(fDisplay, "window test", kWidth, 2, 0, 0);
     ASSERT_EQ(fDisplay.channels(), 1);
     std::vector<uint32_t> depths;
     for (long x = 0; x < kWidth; ++x)
@@ -308,7 +309,7 @@ TEST_F(DisplayWindowTest, ClosedWindowDropsLaterRowsAndTheFileIsComplete) {
     std::string path = tempImagePath("closed-window.tif");
     gOption->outputFile(QEL_FORMAT_TIFF, path.c_str());
     std::vector<uint32_t> colors = picture(kWidth, kHeight);
-    fDisplay.open("window test", kWidth, kHeight, 0, 0);
+    openFrame(fDisplay, "window test", kWidth, kHeight, 0, 0);
     sendRows(colors, kWidth, 0, 9);
     unsigned long id = fDisplay.window()->id();
     fClient.close(id);
@@ -332,7 +333,7 @@ TEST_F(DisplayWindowTest, WindowOutlivesItsDisplay) {
     {
         Display display;
         gDisplay = &display;
-        display.open("outliving", 8, 8, 0, 0);
+        openFrame(display, "outliving", 8, 8, 0, 0);
         display.close();
     }
     gDisplay = &fDisplay;
@@ -348,7 +349,7 @@ TEST_F(DisplayWindowTest, WindowOutlivesItsDisplay) {
 TEST_F(DisplayWindowTest, ImageTooLargeForAWindowIsKeptInMemory) {
     ErrorCapture capture;
     setErrorHandler(short(kInfo), errorPrint);
-    fDisplay.open("too wide", 40000, 2, 0, 0);
+    openFrame(fDisplay, "too wide", 40000, 2, 0, 0);
     EXPECT_EQ(fDisplay.window(), nullptr);
     ASSERT_NE(fDisplay.pixels(), nullptr);
     EXPECT_EQ(capture.lines(), std::vector<std::string>{

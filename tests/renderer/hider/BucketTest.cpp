@@ -64,9 +64,9 @@ protected:
     // The colour of the single pixel of a 1 × 1 uniform bucket over grid.
     std::vector<uint32_t> onePixel(Grid* grid) {
         UniformBucket bucket;
-        bucket.init(0, 0, 0, 0);
+        bucket.init(frame(), 0, 0, 0, 0);
         bucket.add(grid);
-        bucket.render();
+        bucket.render(&fRecorder);
         return pixels().back();
     }
 
@@ -75,6 +75,7 @@ protected:
     }
 
 public:
+    using HiderFixture::frame;
     // Ends inside pixel columns 3 and rows 4.
     Grid* halfCover() { return squareGrid(4, -3, 3.3f, -3, 4.6f, 0.5f, kPaint); }
 
@@ -85,9 +86,9 @@ protected:
 TEST_F(BucketTest, OpaqueGridColoursEveryPixel) {
     gOption->outputSamples(QEL_SAMPLES_RGBA);
     UniformBucket bucket;
-    bucket.init(0, 3, 0, 3);
+    bucket.init(frame(), 0, 3, 0, 3);
     bucket.add(cover(0.5f, kPaint));
-    bucket.render();
+    bucket.render(&fRecorder);
     ASSERT_EQ(fRecorder.rows.size(), 4u);
     for (long y = 0; y < 4; ++y) {
         EXPECT_EQ(fRecorder.rows[size_t(y)].y, y);
@@ -101,8 +102,8 @@ TEST_F(BucketTest, OpaqueGridColoursEveryPixel) {
 TEST_F(BucketTest, EmptyBucketIsBlackTransparentAndFar) {
     gOption->outputSamples(QEL_SAMPLES_RGBAZ);
     UniformBucket bucket;
-    bucket.init(4, 7, 0, 1);
-    bucket.render();
+    bucket.init(frame(), 4, 7, 0, 1);
+    bucket.render(&fRecorder);
     ASSERT_EQ(fRecorder.rows.size(), 2u);
     EXPECT_EQ(fRecorder.rows[0].x0, 4);
     auto all = pixels();
@@ -120,8 +121,8 @@ TEST_F(BucketTest, ZeroFilterWeightsGiveFarBlack) {
 TEST_F(BucketTest, JitterZeroPutsSamplesAtSubPixelCentres) {
     gOption->sampleJitter(0.0f);
     KeptSamples<UniformBucket> bucket;
-    bucket.init(0, 11, 0, 11);
-    bucket.render();
+    bucket.init(frame(), 0, 11, 0, 11);
+    bucket.render(&fRecorder);
     // The region runs from -0.5 to 12.5: 13 pixels of 2 samples each way.
     EXPECT_EQ(bucket.columns(), 26);
     EXPECT_EQ(bucket.rows(), 26);
@@ -152,10 +153,10 @@ TEST_F(BucketTest, PaintersHiderLetsTheLaterGridWin) {
     Grid* nearRed = cover(0.2f, Color(1, 0, 0), 1);
     Grid* farBlue = cover(0.8f, Color(0, 0, 1), 2);
     UniformBucket bucket;
-    bucket.init(0, 0, 0, 0);
+    bucket.init(frame(), 0, 0, 0, 0);
     bucket.add(nearRed);
     bucket.add(farBlue);
-    bucket.render();
+    bucket.render(&fRecorder);
     EXPECT_EQ(pixels().back(), (std::vector<uint32_t>{0, 0, 255}));
 }
 
@@ -171,14 +172,14 @@ TEST_F(BucketTest, ExposureAppliesToColourNotAlpha) {
 TEST_F(BucketTest, GridsLiveUntilTheirLastBucketIsDone) {
     Grid* grid = cover(0.5f, kPaint);
     UniformBucket first, second;
-    first.init(0, 0, 0, 0);
-    second.init(1, 1, 0, 0);
+    first.init(frame(), 0, 0, 0, 0);
+    second.init(frame(), 1, 1, 0, 0);
     first.add(grid);
     second.add(grid);
     EXPECT_EQ(grid->useCount, 2);
-    first.render();
+    first.render(&fRecorder);
     EXPECT_EQ(grid->useCount, 1);
-    second.render(); // deletes it
+    second.render(&fRecorder); // deletes it
     EXPECT_EQ(pixels().back(), (std::vector<uint32_t>{51, 153, 255}));
 }
 
@@ -202,9 +203,9 @@ template <class B> void expectSamePixelsInShiftedBuckets(BucketTest& test, RowRe
     auto renderOver = [&](long x0, long x1, long y0, long y1) {
         recorder.rows.clear();
         B bucket;
-        bucket.init(x0, x1, y0, y1);
+        bucket.init(test.frame(), x0, x1, y0, y1);
         bucket.add(test.halfCover());
-        bucket.render();
+        bucket.render(&recorder);
         return byPlace(recorder);
     };
     auto first = renderOver(0, 5, 0, 5);
@@ -226,25 +227,26 @@ TEST_F(BucketTest, PixelsDoNotDependOnTheBucketLayout) {
 }
 
 TEST_F(BucketTest, AdaptivePixelsDoNotDependOnTheBucketLayout) {
-    AdaptiveBucket::setMaxVariance(0.01f);
+    gOption->sampleAdaptive(0.01f);
     expectSamePixelsInShiftedBuckets<AdaptiveBucket>(*this, fRecorder);
 }
 
 using AdaptiveBucketTest = BucketTest;
 
 TEST_F(AdaptiveBucketTest, MaxVarianceScalesTheChiSquareTable) {
-    AdaptiveBucket::setMaxVariance(2.0f);
-    EXPECT_FLOAT_EQ(AdaptiveBucket::chiSquare(11), 2.0f);
-    EXPECT_NEAR(AdaptiveBucket::chiSquare(0), 2.0f * 1.239f / 65.8768f, 1e-7f);
-    EXPECT_NEAR(AdaptiveBucket::chiSquare(5), 2.0f * 27.4208f / 65.8768f, 1e-6f);
+    gOption->sampleAdaptive(2.0f);
+    const RenderContext& scaled = frame();
+    EXPECT_FLOAT_EQ(scaled.chiSquare[11], 2.0f);
+    EXPECT_NEAR(scaled.chiSquare[0], 2.0f * 1.239f / 65.8768f, 1e-7f);
+    EXPECT_NEAR(scaled.chiSquare[5], 2.0f * 27.4208f / 65.8768f, 1e-6f);
 }
 
 TEST_F(AdaptiveBucketTest, FlatCellsStopAfterOnePass) {
-    AdaptiveBucket::setMaxVariance(0.01f);
+    gOption->sampleAdaptive(0.01f);
     KeptSamples<AdaptiveBucket> bucket;
-    bucket.init(0, 1, 0, 1);
+    bucket.init(frame(), 0, 1, 0, 1);
     bucket.add(cover(0.5f, kPaint));
-    bucket.render();
+    bucket.render(&fRecorder);
     // The region runs from -0.5 to 2.5: three cells each way.
     ASSERT_EQ(bucket.columns(), 3);
     ASSERT_EQ(bucket.rows(), 3);
@@ -258,16 +260,16 @@ TEST_F(AdaptiveBucketTest, FlatCellsStopAfterOnePass) {
 }
 
 TEST_F(AdaptiveBucketTest, ShadedGradientsTakeEveryPass) {
-    AdaptiveBucket::setMaxVariance(1e-10f);
+    gOption->sampleAdaptive(1e-10f);
     gAttrib->shadingModel(QEL_SHADING_GOURAUD);
     Grid* grid = cover(0.5f, gBlack);
     for (int k = 0; k <= 4; ++k) // grey rising by 0.1 per pixel to the right
         for (int i = 0; i <= 4; ++i)
             grid->row(k)[i].Ci = Color(1, 1, 1) * (float(i) / 4);
     KeptSamples<AdaptiveBucket> bucket;
-    bucket.init(0, 0, 0, 0);
+    bucket.init(frame(), 0, 0, 0, 0);
     bucket.add(grid);
-    bucket.render();
+    bucket.render(&fRecorder);
     EXPECT_EQ(bucket.cellAt(1, 1).count(), AdaptiveBucket::kPasses * 8);
 }
 

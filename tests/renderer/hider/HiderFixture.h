@@ -5,12 +5,15 @@
 
 #include "renderer/geometry/Vertex.h"
 #include "renderer/shading/Grid.h"
+#include "renderer/state/Camera.h"
 #include "renderer/state/PictrelTarget.h"
+#include "renderer/state/RenderContext.h"
 #include "renderer/state/Scene.h"
 #include "renderer/state/State.h"
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <memory>
 
 class HiderFixture : public ::testing::Test {
@@ -65,9 +68,14 @@ protected:
                         0, ArgList());
     }
 
+    // A frame of the options and camera as they stand now; it lives as long
+    // as the fixture.
+    const RenderContext& frame() { return fFrames.emplace_back(*gOption, currentCamera()); }
+
     Scene fScene;
     PictrelTarget fTarget;
     std::unique_ptr<State> fState;
+    std::deque<RenderContext> fFrames;
 };
 
 #endif

@@ -12,7 +12,7 @@ protected:
         MicroPolygon mp(&grid);
         order = SampleOrder();
         Ci = Oi = gBlack;
-        return mp.sample(x, y, order, Ci, Oi);
+        return mp.sample(x, y, false, order, Ci, Oi);
     }
 
     // The unit square with corner depths 0.1, 0.2, 0.3, 0.4.

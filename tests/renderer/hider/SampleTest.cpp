@@ -30,11 +30,23 @@ TEST_F(SampleHitTest, NearerHitsComeFirst) {
 }
 
 TEST_F(SampleHitTest, PaintersHiderPutsLaterPrimitivesFirst) {
-    gOption->hider(QEL_HIDER_PAINT);
     SampleHit early(SampleOrder::fromSequence(5), gWhite, kHalf, 0);
     SampleHit late(SampleOrder::fromSequence(9), gWhite, kHalf, 0);
     EXPECT_TRUE(late < early);
     EXPECT_FALSE(early < late);
+}
+
+// Depths sort as numbers, below zero too, and read back as they were.
+TEST_F(SampleHitTest, DepthKeysSortAsTheirNumbers) {
+    const float depths[] = {-2.5f, -0.0625f, 0.0f, 1e-30f, 0.25f, 1.0f, 3e8f};
+    for (size_t k = 0; k + 1 < std::size(depths); ++k) {
+        EXPECT_TRUE(SampleOrder::fromDepth(depths[k]) < SampleOrder::fromDepth(depths[k + 1]))
+            << depths[k] << " before " << depths[k + 1];
+        EXPECT_FALSE(SampleOrder::fromDepth(depths[k + 1]) < SampleOrder::fromDepth(depths[k]));
+    }
+    for (float depth : depths)
+        EXPECT_EQ(SampleOrder::fromDepth(depth).depth(), depth);
+    EXPECT_EQ(SampleOrder::fromSequence(77).sequence(), 77u);
 }
 
 TEST_F(SampleHitTest, OpaqueMeansEveryComponentIsOne) {
@@ -102,8 +114,8 @@ TEST_F(SamplePackTest, CompositesPremultipliedColoursFrontToBack) {
                                         Point(1, 1, 0.4f), halfBlue, kHalf));
     Sample s;
     s.place(0.5f, 0.5f);
-    EXPECT_TRUE(s.sample(MicroPolygon(back.get())));
-    EXPECT_TRUE(s.sample(MicroPolygon(front.get())));
+    EXPECT_TRUE(s.sample(MicroPolygon(back.get()), false));
+    EXPECT_TRUE(s.sample(MicroPolygon(front.get()), false));
     float alpha, z;
     Color C = s.pack(alpha, z);
     EXPECT_FLOAT_EQ(C.r, 0.5f);
@@ -126,15 +138,15 @@ TEST_F(SamplePackTest, AMatteHoldsOutInProportionToItsOpacity) {
                                                gWhite));
     Sample s;
     s.place(0.5f, 0.5f);
-    s.sample(MicroPolygon(red.get()));
-    s.sample(MicroPolygon(matte.get()));
+    s.sample(MicroPolygon(red.get()), false);
+    s.sample(MicroPolygon(matte.get()), false);
     ASSERT_EQ(s.hits().count(), 2);
     float alpha, z;
     EXPECT_EQ(s.pack(alpha, z), Color(0.5f, 0, 0));
     EXPECT_FLOAT_EQ(alpha, 0.5f);
     EXPECT_FLOAT_EQ(z, 0.6f) << "the depth of what shows";
     // an opaque matte holds out everything behind it
-    s.sample(MicroPolygon(opaqueMatte.get()));
+    s.sample(MicroPolygon(opaqueMatte.get()), false);
     EXPECT_EQ(s.pack(alpha, z), gBlack);
     EXPECT_FLOAT_EQ(alpha, 0.0f);
     EXPECT_FLOAT_EQ(z, 1.0f);
@@ -154,7 +166,7 @@ TEST_F(MultiSampleTest, AveragesTheSamplesInsideTheSupport) {
     cell.add(PackedSample{1.5f, 0.0f, Color(0, 0, 1), 1.0f, 0.0f, {}});
     Color C;
     float alpha, z, nearest = 1.0f;
-    EXPECT_FLOAT_EQ(cell.filter(0, 0, C, alpha, z, nearest), 1.0f);
+    EXPECT_FLOAT_EQ(cell.filter(*gOption, 0, 0, C, alpha, z, nearest), 1.0f);
     EXPECT_FLOAT_EQ(C.r, 0.5f);
     EXPECT_FLOAT_EQ(C.g, 0.5f);
     EXPECT_FLOAT_EQ(C.b, 0.0f);
@@ -168,7 +180,7 @@ TEST_F(MultiSampleTest, NoWeightGivesFarBlack) {
     cell.add(PackedSample{3.0f, 0.0f, Color(1, 1, 1), 1.0f, 0.3f, {}});
     Color C;
     float alpha, z, nearest = 1.0f;
-    EXPECT_FLOAT_EQ(cell.filter(0, 0, C, alpha, z, nearest), 0.0f);
+    EXPECT_FLOAT_EQ(cell.filter(*gOption, 0, 0, C, alpha, z, nearest), 0.0f);
     EXPECT_FLOAT_EQ(nearest, 1.0f);
     EXPECT_EQ(C, gBlack);
     EXPECT_FLOAT_EQ(alpha, 0.0f);

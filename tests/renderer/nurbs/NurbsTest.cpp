@@ -6,6 +6,7 @@
 #include "renderer/geometry/Nurbs.h"
 #include "renderer/state/Scene.h"
 #include "renderer/state/State.h"
+#include "tests/renderer/primitives/SceneSink.h"
 
 #include <array>
 #include <cmath>
@@ -72,7 +73,7 @@ class NurbsTest : public PrimitiveFixture {
 protected:
     std::vector<std::unique_ptr<Primitive>> splitOf(Primitive* primitive) {
         std::unique_ptr<Primitive> owner(primitive);
-        primitive->split();
+        splitIntoScene(*primitive);
         return takeChildren();
     }
 
@@ -235,7 +236,7 @@ TEST_F(NurbsTest, MeshOnlySplits) {
         NuPatchMesh::make(9, 3, kSphereU, 0, 1, 5, 3, kSphereV, 0, 1, unitSphereNet()));
     EXPECT_EQ(mesh->type(), 7);
     EXPECT_TRUE(mesh->rational());
-    EXPECT_FALSE(mesh->diceable(1e30f));
+    EXPECT_FALSE(mesh->diceable(currentFrame(), 1e30f));
     Boundw b = mesh->bound();
     EXPECT_NEAR(b.xmin, -1, 1e-6f);
     EXPECT_NEAR(b.zmax, 1, 1e-6f);

@@ -4,6 +4,7 @@
 #include "PatchArgs.h"
 #include "renderer/state/Attrib.h"
 #include "common/Basis.h"
+#include "tests/renderer/primitives/SceneSink.h"
 
 #include <cmath>
 
@@ -144,7 +145,7 @@ TEST_F(BicubicPatchTest, HeightPatchSpansTheUnitSquareInAnyBasis) {
 
 TEST_F(BicubicPatchTest, DeCasteljauQuartersMatchTheParentAndJoin) {
     auto parent = patchIn(qelBezierBasis, fBezier);
-    parent->split();
+    splitIntoScene(*parent);
     auto q = takeChildren();
     ASSERT_EQ(q.size(), 4u);
     const float u0[4] = {0, 0.5f, 0, 0.5f}, v0[4] = {0, 0, 0.5f, 0.5f};

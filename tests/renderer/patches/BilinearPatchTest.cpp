@@ -2,6 +2,7 @@
 
 #include "../primitives/PrimitiveFixture.h"
 #include "PatchArgs.h"
+#include "tests/renderer/primitives/SceneSink.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ TEST_F(BilinearPatchTest, PointwIsRational) {
 
 TEST_F(BilinearPatchTest, QuartersCoverTheirPartOfTheSquare) {
     auto patch = make(kQuarkPoint, {0, 0, 0, 4, 0, 0, 0, 2, 0, 4, 2, 8});
-    patch->split();
+    splitIntoScene(*patch);
     auto children = takeChildren();
     ASSERT_EQ(children.size(), 4u);
     // z = 8uv on the parent; the last quarter starts at (0.5, 0.5).

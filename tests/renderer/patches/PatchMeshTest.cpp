@@ -6,6 +6,7 @@
 #include "api/qel.h"
 #include "renderer/state/Attrib.h"
 #include "common/Basis.h"
+#include "tests/renderer/primitives/SceneSink.h"
 
 namespace {
 
@@ -45,11 +46,11 @@ TEST_F(PatchMeshTest, BezierMeshOfSevenByFourHasTwoPatches) {
     auto* patches = static_cast<PatchMesh*>(m.get());
     EXPECT_EQ(patches->uPatches(), 2);
     EXPECT_EQ(patches->vPatches(), 1);
-    EXPECT_FALSE(m->diceable(-1));
+    EXPECT_FALSE(m->diceable(currentFrame(), -1));
     Boundw b = m->bound();
     EXPECT_EQ(b.xmax, 6);
     EXPECT_EQ(b.zmax, 18);
-    m->split();
+    splitIntoScene(*m);
     auto children = takeChildren();
     ASSERT_EQ(children.size(), 2u);
     EXPECT_EQ(children[0]->type(), 6);
@@ -73,7 +74,7 @@ TEST_F(PatchMeshTest, BezierMeshOfSevenByFourHasTwoPatches) {
     EXPECT_FLOAT_EQ(second.u1, 1.0f);
     EXPECT_FLOAT_EQ(second.v0, 0.0f);
     EXPECT_FLOAT_EQ(second.v1, 1.0f);
-    children[1]->split();
+    splitIntoScene(*children[1]);
     auto quarters = takeChildren();
     ASSERT_EQ(quarters.size(), 4u);
     ParameterRange last = quarters[3]->parameterRange();
@@ -118,7 +119,7 @@ TEST_F(PatchMeshTest, CatmullRomNeedsFourControlPoints) {
 TEST_F(PatchMeshTest, PeriodicBilinearMeshWraps) {
     auto m = mesh(QEL_PATCH_BILINEAR, 3, QEL_WRAP, 2, QEL_NOWRAP, {3, 6, 6});
     ASSERT_TRUE(m);
-    m->split();
+    splitIntoScene(*m);
     auto children = takeChildren();
     ASSERT_EQ(children.size(), 3u);
     EXPECT_EQ(children[2]->type(), 5);
@@ -138,7 +139,7 @@ TEST_F(PatchMeshTest, BSplineMeshPatchesJoin) {
     gAttrib->uStep = gAttrib->vStep = 1;
     auto m = mesh(QEL_PATCH_BICUBIC, 5, QEL_NOWRAP, 4, QEL_NOWRAP, {2, 6, 20});
     ASSERT_TRUE(m);
-    m->split();
+    splitIntoScene(*m);
     auto children = takeChildren();
     ASSERT_EQ(children.size(), 2u);
     Pointw left = children[0]->evalP(1, 0.5f), right = children[1]->evalP(0, 0.5f);

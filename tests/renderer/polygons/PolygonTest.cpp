@@ -2,6 +2,7 @@
 
 #include "../geometry/ErrorCapture.h"
 #include "renderer/geometry/Polygon.h"
+#include "tests/renderer/primitives/SceneSink.h"
 
 #include <limits>
 
@@ -43,7 +44,7 @@ TEST_F(PolygonTest, UnitSquareSplitsIntoTwoTrianglesOfTotalAreaOne) {
     Primitive* square = ConvexPolygon::make(4, args.list());
     ASSERT_NE(square, nullptr);
     EXPECT_EQ(square->type(), 1);
-    EXPECT_FALSE(square->diceable(-1));
+    EXPECT_FALSE(square->diceable(currentFrame(), -1));
     Boundw b = square->bound();
     EXPECT_EQ(b.xmin, 0);
     EXPECT_EQ(b.xmax, 1);
@@ -189,7 +190,7 @@ TEST_F(PolygonMeshTest, ConvexMeshSplitsIntoItsPolygonsKeepingSharedValues) {
     ASSERT_NE(mesh, nullptr);
     EXPECT_EQ(mesh->type(), 3);
     EXPECT_EQ(mesh->bound().xmax, 2);
-    mesh->split();
+    splitIntoScene(*mesh);
     auto polygons = takeChildren();
     delete mesh;
     ASSERT_EQ(polygons.size(), 2u);
@@ -242,7 +243,7 @@ TEST_F(PolygonMeshTest, GeneralMeshSplitsIntoGeneralPolygons) {
     Primitive* mesh = GeneralPolygonMesh::make(2, loops, sizes, vertices, args.list());
     ASSERT_NE(mesh, nullptr);
     EXPECT_EQ(mesh->type(), 4);
-    mesh->split();
+    splitIntoScene(*mesh);
     auto polygons = takeChildren();
     delete mesh;
     ASSERT_EQ(polygons.size(), 2u);

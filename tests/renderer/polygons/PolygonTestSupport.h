@@ -6,6 +6,7 @@
 #include "renderer/geometry/Triangle.h"
 
 #include "common/Quark.h"
+#include "tests/renderer/primitives/SceneSink.h"
 
 #include <cmath>
 #include <vector>
@@ -50,7 +51,7 @@ inline std::vector<std::unique_ptr<Primitive>> splitToTriangles(Primitive* first
         if (dynamic_cast<Triangle*>(next.get()))
             triangles.push_back(std::move(next));
         else
-            next->split();
+            splitIntoScene(*next);
         next.reset(scene.takeNext());
     }
     return triangles;

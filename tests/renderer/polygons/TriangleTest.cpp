@@ -5,6 +5,7 @@
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Camera.h"
 #include "renderer/state/Option.h"
+#include "tests/renderer/primitives/SceneSink.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ TEST_F(TriangleTest, StepsFollowTheEdgesInEdgeLengths) {
     gAttrib->shadingRate(4); // edge length 2
     // Edges 0-1 of 4, 0-2 of sqrt 40 = 6.32 and 1-2 of sqrt 8 = 2.83.
     auto t = makeTriangle({0, 0, 0}, {4, 0, 0}, {6, 2, 0});
-    DiceDecision decision = t->diceable(-1);
+    DiceDecision decision = t->diceable(currentFrame(), -1);
     ASSERT_TRUE(decision);
     EXPECT_EQ(decision.size.u, 2);
     EXPECT_EQ(decision.size.v, 4);
@@ -42,7 +43,7 @@ TEST_F(TriangleTest, StepsFollowTheEdgesInEdgeLengths) {
 TEST_F(TriangleTest, TheLongEdgeCountsForBothDirections) {
     // Legs of 3 and 5, the long edge sqrt 34 = 5.83.
     auto t = makeTriangle({0, 0, 0}, {3, 0, 0}, {0, 5, 0});
-    DiceDecision decision = t->diceable(-1);
+    DiceDecision decision = t->diceable(currentFrame(), -1);
     ASSERT_TRUE(decision);
     EXPECT_EQ(decision.size.u, 6);
     EXPECT_EQ(decision.size.v, 6);
@@ -51,10 +52,10 @@ TEST_F(TriangleTest, TheLongEdgeCountsForBothDirections) {
 TEST_F(TriangleTest, AnEdgeBeyondTheGridEdgeLimitSplits) {
     gOption->tuneA = 8;
     // Edges of 8 and twice sqrt 17 = 4.12, then of 8.5.
-    EXPECT_TRUE(makeTriangle({0, 0, 0}, {8, 0, 0}, {4, 1, 0})->diceable(-1));
-    EXPECT_FALSE(makeTriangle({0, 0, 0}, {8.5f, 0, 0}, {4, 1, 0})->diceable(-1));
+    EXPECT_TRUE(makeTriangle({0, 0, 0}, {8, 0, 0}, {4, 1, 0})->diceable(currentFrame(), -1));
+    EXPECT_FALSE(makeTriangle({0, 0, 0}, {8.5f, 0, 0}, {4, 1, 0})->diceable(currentFrame(), -1));
     // A limit given is used as it is; the steps still stop at the grid limit.
-    DiceDecision decision = makeTriangle({0, 0, 0}, {100, 0, 0}, {0, 1, 0})->diceable(200);
+    DiceDecision decision = makeTriangle({0, 0, 0}, {100, 0, 0}, {0, 1, 0})->diceable(currentFrame(), 200);
     EXPECT_TRUE(decision);
     EXPECT_EQ(decision.size.u, 8);
 }
@@ -71,7 +72,7 @@ bool onTriangle(const Point& p, const Triangle& t) {
 TEST_F(TriangleTest, DicesIntoATriangularGridOnTheTriangle) {
     gAttrib->shadingRate(4);
     auto t = makeTriangle({1, 1, 0}, {5, 1, 0}, {7, 3, 0});
-    DiceDecision decision = t->diceable(-1);
+    DiceDecision decision = t->diceable(currentFrame(), -1);
     ASSERT_TRUE(decision);
     std::unique_ptr<Grid> grid(t->dice(decision.size));
     ASSERT_EQ(grid->nu(), 2);
@@ -97,7 +98,7 @@ TEST_F(TriangleTest, DicesIntoATriangularGridOnTheTriangle) {
 
 TEST_F(TriangleTest, SplitsAtItsMidpointsIntoFourQuarters) {
     auto t = makeTriangle({0, 0, 0}, {4, 0, 0}, {0, 2, 1});
-    t->split();
+    splitIntoScene(*t);
     auto children = takeChildren();
     ASSERT_EQ(children.size(), 4u);
     Point parentNormal = triangleNormal(asTriangle(t));

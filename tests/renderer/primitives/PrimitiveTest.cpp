@@ -5,6 +5,7 @@
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Camera.h"
 #include "renderer/state/Transform.h"
+#include "tests/renderer/primitives/SceneSink.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ TEST_F(PrimitiveTest, TheBaseClassIsAnUnboundedPointAtTheOrigin) {
     EXPECT_EQ(bound.xmin, -1e38f);
     EXPECT_EQ(bound.zmax, 1e38f);
     EXPECT_EQ(bound.set, 0);
-    primitive.split();
+    splitIntoScene(primitive);
     EXPECT_EQ(fScene.pendingCount(), 0);
 }
 
@@ -117,7 +118,7 @@ TEST_F(PrimitiveTest, DicingPlacesTheVerticesInCameraSpace) {
     gCameraToRaster = gIdentity;
     Primitive::fCurSeq = 5;
     WeightedSquare square(1, 0);
-    DiceDecision decision = square.diceable(2.5f);
+    DiceDecision decision = square.diceable(currentFrame(), 2.5f);
     ASSERT_TRUE(decision);
     std::unique_ptr<Grid> grid(square.dice(decision.size));
     ASSERT_EQ(grid->nu(), 2);
@@ -138,13 +139,13 @@ TEST_F(PrimitiveTest, RationalDerivativesAreDifferencesOfProjections) {
     gCameraToRaster = gIdentity;
     // Non-rational: the derivative (2, 0, 0, 0) has w = 0 and stays (2, 0, 0).
     WeightedSquare plain(2, 0);
-    DiceDecision plainDecision = plain.diceable(-1);
+    DiceDecision plainDecision = plain.diceable(currentFrame(), -1);
     ASSERT_TRUE(plainDecision);
     std::unique_ptr<Grid> plainGrid(plain.dice(plainDecision.size));
     expectPoint(plainGrid->row(0)[0].dPdu, 2, 0, 0);
     // Rational: (2u + 2, 2v, 0, 2) projects to (u + 1, v, 0), one unit on.
     WeightedSquare rational(2, 1);
-    DiceDecision rationalDecision = rational.diceable(-1);
+    DiceDecision rationalDecision = rational.diceable(currentFrame(), -1);
     ASSERT_TRUE(rationalDecision);
     std::unique_ptr<Grid> rationalGrid(rational.dice(rationalDecision.size));
     expectPoint(rationalGrid->row(0)[0].dPdu, 1, 0, 0);
@@ -156,7 +157,7 @@ TEST_F(PrimitiveTest, AnOrientationAgainstTheTransformFlipsTheNormals) {
     gCameraToRaster = gIdentity;
     gAttrib->orientation(QEL_ORIENT_RH);
     WeightedSquare square(1, 0);
-    DiceDecision decision = square.diceable(-1);
+    DiceDecision decision = square.diceable(currentFrame(), -1);
     ASSERT_TRUE(decision);
     std::unique_ptr<Grid> grid(square.dice(decision.size));
     EXPECT_EQ(grid->flipNormal(), 1);

@@ -2,6 +2,7 @@
 
 #include "common/Quark.h"
 #include "renderer/geometry/QuadricShapes.h"
+#include "tests/renderer/primitives/SceneSink.h"
 
 #include <cmath>
 #include <functional>
@@ -69,7 +70,7 @@ protected:
     std::unique_ptr<Primitive> descendant(Quadric* quadric, int depth) {
         std::unique_ptr<Primitive> current(quadric);
         for (int level = 0; level < depth; ++level) {
-            current->split();
+            splitIntoScene(*current);
             auto children = takeChildren();
             current = std::move(children[fRandom() % 4]);
         }
@@ -197,7 +198,7 @@ TEST_F(QuadricTest, BoundsAreTheSweptProfileBoxes) {
 TEST_F(QuadricTest, SplitChildrenCoverTheQuartersInOrder) {
     Primitive::fCurSeq = 100;
     std::unique_ptr<Quadric> torus(new Torus(3, 1, -60, 250, 300, ArgList()));
-    torus->split();
+    splitIntoScene(*torus);
     auto children = takeChildren();
     ASSERT_EQ(children.size(), 4u);
     const float corners[4][2] = {{0, 0}, {0.5f, 0}, {0, 0.5f}, {0.5f, 0.5f}};
@@ -240,7 +241,7 @@ TEST_F(QuadricTest, ChildrenInterpolateTheCornerValues) {
     void* values[2] = {corners, once};
     ArgList args(2, tokens, values, ParameterCounts{1, 4, 4});
     std::unique_ptr<Quadric> disk(new Disk(0, 1, 360, std::move(args)));
-    disk->split();
+    splitIntoScene(*disk);
     auto children = takeChildren();
     const ArgAssoc* color = children[1]->args().find(kQuarkColor); // u 0.5..1, v 0..0.5
     ASSERT_NE(color, nullptr);
@@ -265,7 +266,7 @@ TEST_F(QuadricTest, NonFiniteSizesNeitherCrashNorDice) {
     broken.emplace_back(new Hyperboloid(Point(nan, 0, 0), Point(1, inf, 1), 360, ArgList()));
     for (auto& quadric : broken) {
         quadric->bound();
-        EXPECT_FALSE(quadric->diceable(-1)) << quadric->type();
+        EXPECT_FALSE(quadric->diceable(currentFrame(), -1)) << quadric->type();
     }
 }
 

@@ -5,6 +5,7 @@
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Camera.h"
 #include "renderer/state/Option.h"
+#include "tests/renderer/primitives/SceneSink.h"
 
 #include <cmath>
 #include <numbers>
@@ -43,11 +44,11 @@ protected:
         for (int step = 0; step < 100000; ++step) {
             std::unique_ptr<Primitive> next(fScene.takeNext());
             if (!next) break;
-            if (DiceDecision decision = next->diceable(-1)) {
+            if (DiceDecision decision = next->diceable(currentFrame(), -1)) {
                 std::unique_ptr<Grid> grid(next->dice(decision.size));
                 measure(*grid, coverage);
             } else {
-                next->split();
+                splitIntoScene(*next);
             }
         }
         EXPECT_EQ(fScene.pendingCount(), 0);

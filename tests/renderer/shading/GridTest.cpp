@@ -4,6 +4,7 @@
 #include "renderer/shading/ShadingContext.h"
 #include "renderer/state/Camera.h"
 #include "renderer/state/PictrelTarget.h"
+#include "renderer/state/RenderContext.h"
 #include "renderer/state/Scene.h"
 #include "renderer/state/State.h"
 
@@ -49,6 +50,9 @@ protected:
                         args);
     }
 
+    // The frame of the options and camera as they stand.
+    static RenderContext frame() { return RenderContext(*gOption, currentCamera()); }
+
     Scene fScene;
     PictrelTarget fTarget;
     std::unique_ptr<State> fState;
@@ -63,7 +67,7 @@ void expectColor(const Color& c, float r, float g, float b) {
 
 TEST_F(GridTest, OneMicropolygonShadesOnePointAtTheCentre) {
     std::unique_ptr<Grid> grid(makeGrid(1, 1, 0));
-    grid->shade(fShading);
+    grid->shade(frame(), fShading);
     expectColor(grid->row(0)[0].Ci, 0.5f, 0.5f, 0.0f);
     expectColor(grid->row(0)[0].Oi, 1, 1, 1);
     expectColor(grid->row(1)[1].Ci, 0, 0, 0); // only vertex (0, 0) receives the result
@@ -71,7 +75,7 @@ TEST_F(GridTest, OneMicropolygonShadesOnePointAtTheCentre) {
 
 TEST_F(GridTest, ConstantModelShadesMicropolygonCentres) {
     std::unique_ptr<Grid> grid(makeGrid(4, 2, 0));
-    grid->shade(fShading);
+    grid->shade(frame(), fShading);
     expectColor(grid->row(1)[2].Ci, 2.5f / 4, 1.5f / 2, 0.0f);
 }
 
@@ -90,7 +94,7 @@ TEST_F(GridTest, TriangularRowsShorten) {
 TEST_F(GridTest, SmoothTriangularGridFoldsPointsPastTheDiagonal) {
     gAttrib->shadingModel(0x501);
     std::unique_ptr<Grid> grid(makeGrid(4, 4, 1));
-    grid->shade(fShading);
+    grid->shade(frame(), fShading);
     expectColor(grid->row(2)[3].Ci, 0.75f, 0.25f, 0.0f); // (0.75, 0.5) folded to v = 0.25
     expectColor(grid->row(1)[2].Ci, 0.5f, 0.25f, 0.0f);  // inside the triangle: as it is
 }
@@ -101,7 +105,7 @@ TEST_F(GridTest, MatteGridsKeepTheirOpacity) {
     const float half[3] = {0.5f, 0.25f, 1.0f};
     gAttrib->opacity(half);
     std::unique_ptr<Grid> grid(makeGrid(2, 2, 0));
-    grid->shade(fShading);
+    grid->shade(frame(), fShading);
     // each micropolygon's shading goes to its first vertex
     for (int k = 0; k < 2; ++k)
         for (int i = 0; i < 2; ++i)
@@ -113,15 +117,15 @@ TEST_F(GridTest, MatteGridsKeepTheirOpacity) {
 TEST_F(GridTest, APrimitivesParameterValuesStayWithItsGrids) {
     gAttrib->surface(kQuarkDefaultSurface, 0, nullptr, nullptr);
     std::unique_ptr<Grid> plain(makeGrid(1, 1, 0));
-    plain->shade(fShading);
+    plain->shade(frame(), fShading);
     const Color alone = plain->row(0)[0].Ci;
     const float ka = 1;
     std::unique_ptr<Grid> bright(makeGrid(1, 1, 0, 1.0f, &ka));
-    bright->shade(fShading);
+    bright->shade(frame(), fShading);
     // Ci = Os · Cs · (Ka + Kd · d²): Ka from 0.2 to 1 adds 0.8 · Cs, Cs = (0.5, 0.5, 0).
     expectColor(bright->row(0)[0].Ci, alone.r + 0.4f, alone.g + 0.4f, 0);
     std::unique_ptr<Grid> after(makeGrid(1, 1, 0));
-    after->shade(fShading);
+    after->shade(frame(), fShading);
     expectColor(after->row(0)[0].Ci, alone.r, alone.g, alone.b);
 }
 
@@ -134,7 +138,7 @@ TEST_F(GridTest, StandardVariablesAreKeptApart) {
 TEST_F(GridTest, IdentityViewKeepsRawDepth) {
     gOption->viewIdentity();
     std::unique_ptr<Grid> grid(makeGrid(1, 1, 0, 7.0f));
-    grid->project();
+    grid->project(frame());
     EXPECT_FLOAT_EQ(grid->row(0)[0].P.z, 7.0f);
 }
 
@@ -144,8 +148,8 @@ TEST_F(GridTest, PerspectiveDepthRunsFromNearToFar) {
     gState->sceneBegin();
     std::unique_ptr<Grid> nearGrid(makeGrid(1, 1, 0, 1.0f));
     std::unique_ptr<Grid> farGrid(makeGrid(1, 1, 0, 11.0f));
-    nearGrid->project();
-    farGrid->project();
+    nearGrid->project(frame());
+    farGrid->project(frame());
     EXPECT_NEAR(nearGrid->row(0)[0].P.z, 0.0f, 1e-6f);
     EXPECT_NEAR(farGrid->row(0)[0].P.z, 1.0f, 1e-6f);
     // The camera-space origin column of the near grid lands on the image centre.

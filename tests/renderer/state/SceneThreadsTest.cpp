@@ -51,8 +51,8 @@ class ReportingPrimitive : public Primitive {
 public:
     ReportingPrimitive(float x, float y) : fX(x), fY(y) {}
     Boundw bound() const override { return Boundw(fX, fX + 0.1f, fY, fY + 0.1f, 4, 5, 1, 1); }
-    DiceDecision diceable(float) override { return {}; }
-    void split() override { error(kErrBug, kWarning, "split %u", unsigned(sequence())); }
+    DiceDecision diceable(const RenderContext&, float) override { return {}; }
+    void split(PrimitiveSink&) override { error(kErrBug, kWarning, "split %u", unsigned(sequence())); }
 
 private:
     float fX, fY;

@@ -6,6 +6,7 @@
 #include "common/Error.h"
 #include "renderer/geometry/Color.h"
 #include "renderer/geometry/Point.h"
+#include "renderer/state/RenderContext.h"
 #include "renderer/state/RenderTarget.h"
 #include "renderer/state/State.h"
 
@@ -36,14 +37,17 @@ public:
 
     void createDisplay() override { calls.push_back("create"); }
     void destroyDisplay() override { calls.push_back("destroy"); }
-    void openDisplay(const char* name, long xres, long yres, long x0, long y0) override {
-        calls.push_back("open " + std::string(name) + " " + std::to_string(xres) + "x" +
-                        std::to_string(yres) + " at " + std::to_string(x0) + "," +
-                        std::to_string(y0));
+    void openDisplay(const RenderContext& frame) override {
+        const Option& option = frame.option;
+        calls.push_back("open " + std::string(option.outputName.c_str()) + " " +
+                        std::to_string(option.xResolution) + "x" +
+                        std::to_string(option.yResolution) + " at " +
+                        std::to_string(option.rasterOriginX) + "," +
+                        std::to_string(option.rasterOriginY));
     }
     void closeDisplay() override { calls.push_back("close"); }
     void flushScene() override { calls.push_back("flush"); }
-    void initScene() override { calls.push_back("init"); }
+    void initScene(const RenderContext&) override { calls.push_back("init"); }
     void renderScene() override { calls.push_back("render"); }
     void resetSequence() override { calls.push_back("sequence"); }
     Object* beginObject() override {

@@ -310,7 +310,7 @@ TEST_F(StateTest, DefaultSceneBeginOpensA640By480Display) {
     gTransform->translate(0, 0, 5);
     fState->sceneBegin();
     EXPECT_EQ(calls(),
-              (Lines{"destroy", "create", "open Quelmark 640x480 at 0,0", "sequence", "init"}));
+              (Lines{"destroy", "create", "sequence", "open Quelmark 640x480 at 0,0", "init"}));
     const Option& o = *gOption;
     EXPECT_EQ(o.xResolution, 640);
     EXPECT_EQ(o.yResolution, 480);
@@ -338,7 +338,7 @@ TEST_F(StateTest, ViewportAndNameReachTheDisplay) {
     gOption->outputDisplay("Preview");
     gOption->rasterViewport(10, 109, 20, 69);
     fState->sceneBegin();
-    EXPECT_EQ(calls()[2], "open Preview 100x50 at 10,20");
+    EXPECT_EQ(calls()[3], "open Preview 100x50 at 10,20");
     EXPECT_EQ(screenWindow(), (std::vector<float>{-2, 2, -1, 1})); // frame aspect 100 / 50
     EXPECT_TRUE(near(Point(0, 0, 1) * gCameraToRaster, Point(50, 25, 1)));
 }

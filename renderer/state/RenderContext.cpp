@@ -1,0 +1,24 @@
+#include "renderer/state/RenderContext.h"
+
+namespace {
+
+// The 1% quantiles of the chi-square distribution with 7, 15, ..., 95
+// degrees of freedom.
+constexpr std::array<float, kAdaptivePasses> kChiSquareTable = {
+    1.239f,   5.229f,   10.196f,  15.678f, 21.4386f, 27.4208f,
+    33.5693f, 39.8488f, 46.2349f, 52.71f,  59.2607f, 65.8768f};
+
+std::array<float, kAdaptivePasses> scaledChiSquare(float maxVariance) {
+    std::array<float, kAdaptivePasses> table{};
+    for (int i = 0; i < kAdaptivePasses; ++i)
+        table[size_t(i)] =
+            maxVariance * kChiSquareTable[size_t(i)] / kChiSquareTable[kAdaptivePasses - 1];
+    return table;
+}
+
+} // namespace
+
+RenderContext::RenderContext(const Option& options, const CameraMatrices& camera)
+    : option(options), worldToCamera(camera.worldToCamera), cameraToScreen(camera.cameraToScreen),
+      cameraToRaster(camera.cameraToRaster),
+      chiSquare(scaledChiSquare(options.maxVariance)) {}

@@ -1,0 +1,35 @@
+// What a frame renders with, fixed when its buckets are made: a copy of the
+// options, the camera's matrices and the tables made from them.
+// Dicing, shading, sampling, filtering and the display read this, never the
+// graphics state, so that nothing the caller does while the frame renders
+// reaches the workers.
+#ifndef QEL_STATE_RENDERCONTEXT_H
+#define QEL_STATE_RENDERCONTEXT_H
+
+#include "renderer/geometry/Matrix.h"
+#include "renderer/state/Camera.h"
+#include "renderer/state/Option.h"
+
+#include <array>
+
+// Adaptive sampling takes samples in at most this many passes.
+constexpr int kAdaptivePasses = 12;
+
+struct RenderContext {
+    RenderContext(const Option& options, const CameraMatrices& camera);
+
+    // Whether samples are composited in the order the primitives were
+    // requested (the painter's hider) instead of by depth.
+    bool paintOrder() const { return option.hiderType == QEL_HIDER_PAINT; }
+    // The raster margin a primitive or grid needs for the filter to reach it.
+    float marginX() const { return option.filterXWidth * 0.5f + 1.0f; }
+    float marginY() const { return option.filterYWidth * 0.5f + 1.0f; }
+
+    const Option option;
+    const Matrix worldToCamera, cameraToScreen, cameraToRaster;
+    // The colour variance each pass of adaptive sampling stops below: the
+    // chi-square quantiles scaled so that the last is the maximum variance.
+    const std::array<float, kAdaptivePasses> chiSquare;
+};
+
+#endif
