@@ -3,8 +3,6 @@
 #ifndef QEL_COMMON_LIST_H
 #define QEL_COMMON_LIST_H
 
-#include "common/NodePool.h"
-
 #include <cstddef>
 #include <iterator>
 #include <type_traits>
@@ -17,13 +15,6 @@ public:
     struct Node {
         T value;
         Node* next;
-
-        static void* operator new(std::size_t) {
-            return NodePool<sizeof(Node), alignof(Node)>::allocate();
-        }
-        static void operator delete(void* node) noexcept {
-            NodePool<sizeof(Node), alignof(Node)>::release(node);
-        }
     };
     using Iterator = ListIterator<T, false>;
     using ConstIterator = ListIterator<T, true>;

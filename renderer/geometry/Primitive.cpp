@@ -80,7 +80,7 @@ short Primitive::canSplit() const {
     return 1;
 }
 
-void Primitive::split(PrimitiveSink& sink) {}
+void Primitive::split(PrimitiveSink&) {}
 
 short Primitive::rational() const {
     return 0;

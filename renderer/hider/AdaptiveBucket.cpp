@@ -90,6 +90,7 @@ void AdaptiveBucket::sampleCell(MultiSample& cell, const Cell& area, uint64_t ke
             samples[k].place(cx + kSignX[k % 4] * dx, cy + kSignY[k % 4] * dy);
         }
         fPassValues.reset(fPassValues.floats());
+        scratch().hits.clear();
         samplePass(samples, area, values);
         for (int k = 0; k < kSamplesPerPass; ++k, ++taken) {
             float alpha, z;
@@ -98,7 +99,7 @@ void AdaptiveBucket::sampleCell(MultiSample& cell, const Cell& area, uint64_t ke
             if (extras)
                 sampleExtras = packExtras(samples[k], alpha, z, C);
             else
-                C = samples[k].pack(alpha, z);
+                C = samples[k].pack(scratch().hits, alpha, z);
             quadrants[k % 4].add(C);
             cell.add(PackedSample{samples[k].x(), samples[k].y(), C, alpha, z, sampleExtras});
         }
@@ -114,19 +115,20 @@ void AdaptiveBucket::sampleCell(MultiSample& cell, const Cell& area, uint64_t ke
 
 SampleExtras AdaptiveBucket::packExtras(const Sample& sample, float& alpha, float& z, Color& C) {
     SampleExtras extras;
-    C = sample.pack(alpha, z, &extras);
+    C = sample.pack(scratch().hits, alpha, z, &extras);
     if (extras.values != HitValues::kNone)
         extras.values = fPackedValues.add(fPassValues.at(extras.values));
     return extras;
 }
 
 void AdaptiveBucket::samplePass(Sample (&samples)[kSamplesPerPass], const Cell& area,
-                                HitValues* values) const {
+                                HitValues* values) {
     for (size_t k = 0; k < gridCount(); ++k) {
         const Grid& grid = gridAt(k);
         GridNames names(grid);
         const short sides = grid.attrib()->sides;
         const bool paintOrder = context().paintOrder();
+        HitArena& hits = scratch().hits;
         GridIterator micropolygons(&grid);
         while (const MicroPolygon* mp = micropolygons++) {
             Bound b = mp->bound();
@@ -135,7 +137,7 @@ void AdaptiveBucket::samplePass(Sample (&samples)[kSamplesPerPass], const Cell& 
                 continue;
             if (culledBySides(mp->znormal(), sides)) continue;
             for (Sample& s : samples)
-                s.sample(*mp, paintOrder, values);
+                s.sample(*mp, paintOrder, hits, values);
         }
     }
 }

@@ -44,7 +44,7 @@ private:
     };
 
     void sampleCell(MultiSample& cell, const Cell& area, uint64_t key);
-    void samplePass(Sample (&samples)[kSamplesPerPass], const Cell& area, HitValues* values) const;
+    void samplePass(Sample (&samples)[kSamplesPerPass], const Cell& area, HitValues* values);
     // The sample's extras, its variable values moved to the packed pool.
     SampleExtras packExtras(const Sample& sample, float& alpha, float& z, Color& C);
 

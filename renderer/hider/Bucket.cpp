@@ -141,8 +141,8 @@ Bucket::GridNames::~GridNames() {
     setAttribNames(nullptr, nullptr);
 }
 
-void Bucket::render(Display* display) {
-    renderPixels();
+void Bucket::render(BucketScratch& scratch, Display* display) {
+    renderPixels(scratch);
     sendRows(display);
 }
 
@@ -150,7 +150,8 @@ const OutputPlan& Bucket::plan() const {
     return fContext->option.plan;
 }
 
-void Bucket::renderPixels() {
+void Bucket::renderPixels(BucketScratch& scratch) {
+    fScratch = &scratch;
     std::sort(fGrids.begin() + long(fNextGrid), fGrids.end(), [](const Entry& a, const Entry& b) {
         return a.sequence != b.sequence ? a.sequence < b.sequence : a.key < b.key;
     });

@@ -16,6 +16,8 @@
 
 #include "renderer/geometry/Bound.h"
 #include "renderer/geometry/Color.h"
+#include "renderer/hider/HitArena.h"
+#include "renderer/hider/Sample.h"
 
 #include <cmath>
 #include <cstdint>
@@ -72,6 +74,14 @@ private:
     float fAlpha = 0.0f, fZ = 0.0f, fWeight = 0.0f, fNearest = 1.0f;
 };
 
+// What a worker renders buckets with, kept from one bucket to the next so
+// that their memory is taken once: the samples of a uniform bucket and the
+// hits the samples saw.
+struct BucketScratch {
+    std::vector<Sample> samples;
+    HitArena hits;
+};
+
 class Bucket {
 public:
     Bucket() = default;
@@ -99,10 +109,10 @@ public:
     bool hasPrimitives() const;
 
     // Renders the pixels and sends them to the display.
-    void render(Display* display);
+    void render(BucketScratch& scratch, Display* display);
     // Samples, filters, exposes and quantises the pixels of every output the
     // options plan, which the bucket keeps; the grids are let go.
-    void renderPixels();
+    void renderPixels(BucketScratch& scratch);
     // Sends the kept rows to the display, top to bottom, and frees them.
     void sendRows(Display* display);
 
@@ -143,6 +153,10 @@ protected:
     };
 
     const RenderContext& context() const { return *fContext; }
+    // The scratch of the render under way, or of the last one.
+    bool hasScratch() const { return fScratch != nullptr; }
+    BucketScratch& scratch() { return *fScratch; }
+    const BucketScratch& scratch() const { return *fScratch; }
     // The plan of the frame's outputs.
     const OutputPlan& plan() const;
 
@@ -151,6 +165,7 @@ private:
     void writePixel(uint32_t* row, long px, long py, PixelValues& pixel) const;
 
     const RenderContext* fContext = nullptr;
+    BucketScratch* fScratch = nullptr;
     mutable std::mutex fIncoming;
     std::vector<Primitive*> fPrimitives;
     // A grid with its place in the order, kept beside it so that sorting

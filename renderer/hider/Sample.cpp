@@ -26,42 +26,25 @@ bool SampleHit::operator<(const SampleHit& other) const {
     return order < other.order;
 }
 
-template <> bool SList<SampleHit>::add(SampleHit hit) {
-    using Node = List<SampleHit>::Node;
-    Node* inserted;
-    Node* head = fList.head();
-    if (!head || hit < head->value) {
-        inserted = fList.insertAfter(nullptr, hit);
-    } else {
-        Node* current = head;
-        while (current->next && current->next->value < hit) {
-            current = current->next;
-            if (current->value.opaque) return false;
-        }
-        inserted = fList.insertAfter(current, hit);
-    }
-    if (inserted->value.opaque) fList.truncateAfter(inserted);
-    return true;
-}
-
-bool Sample::sample(const MicroPolygon& mp, bool paintOrder, HitValues* values) {
+bool Sample::sample(const MicroPolygon& mp, bool paintOrder, HitArena& hits, HitValues* values) {
     SampleOrder order;
     Color Ci = gBlack, Oi = gBlack;
     float s = 0.0f, t = 0.0f;
     if (!mp.sample(fX, fY, paintOrder, order, Ci, Oi, s, t)) return false;
     uint32_t record = values ? values->add(mp, s, t) : HitValues::kNone;
-    fHits.add(SampleHit(order, Ci, Oi, mp.grid()->attrib()->matte, record));
+    hits.insert(fFront, SampleHit(order, Ci, Oi, mp.grid()->attrib()->matte, record));
     return true;
 }
 
 // Front to back over colours the surfaces premultiplied by their opacity:
 // C += T·Ci. A matte adds neither colour nor alpha and holds out what lies
 // behind it in proportion to its opacity.
-Color Sample::pack(float& alpha, float& z, SampleExtras* extras) const {
+Color Sample::pack(const HitArena& hits, float& alpha, float& z, SampleExtras* extras) const {
     Color transmission = gWhite, C = gBlack, covered = gBlack;
     const SampleHit* nearest = nullptr;
     z = 1.0f;
-    for (const SampleHit& hit : fHits) {
+    for (uint32_t k = fFront; k != HitArena::kNone; k = hits.next(k)) {
+        const SampleHit& hit = hits.hit(k);
         if (!hit.matte) {
             C += transmission * hit.Ci;
             covered += transmission * hit.Oi;

@@ -1,16 +1,16 @@
 // Sample points and what they saw.
 //
-// A Sample is one point in raster space with the depth-sorted list of the
-// micropolygon fragments covering it; pack composites that list front to back.
+// A Sample is one point in raster space with the list of the micropolygon
+// fragments covering it, sorted front to back in its bucket's hit arena;
+// pack composites that list front to back.
 // A PackedSample keeps the composited result with its position, and a
 // MultiSample holds the packed samples of one pixel cell of the adaptive
 // sampler and filters them.
 #ifndef QEL_HIDER_SAMPLE_H
 #define QEL_HIDER_SAMPLE_H
 
-#include "common/List.h"
 #include "renderer/geometry/Color.h"
-#include "renderer/hider/SampleHit.h"
+#include "renderer/hider/HitArena.h"
 
 #include <vector>
 
@@ -27,27 +27,33 @@ struct SampleExtras {
 
 class Sample {
 public:
+    // Puts the sample at (x, y), with no hits.
     void place(float x, float y) {
         fX = x;
         fY = y;
+        fFront = HitArena::kNone;
     }
-    // Adds a hit when the micropolygon covers the point; true on a hit. With
-    // a pool, the hit's shading-variable values are recorded in it. In
-    // paint order hits are kept by their grids' sequence, else by depth.
-    bool sample(const MicroPolygon& mp, bool paintOrder, HitValues* values = nullptr);
+    // Adds a hit to the arena when the micropolygon covers the point; true
+    // on a hit. With a pool, the hit's shading-variable values are recorded
+    // in it. In paint order hits are kept by their grids' sequence, else by
+    // depth.
+    bool sample(const MicroPolygon& mp, bool paintOrder, HitArena& hits,
+                HitValues* values = nullptr);
     // The composited colour; alpha and the depth of the first hit through the
     // references, and with extras what else the sample saw. No hits: black,
     // 0 and 1.0.
-    Color pack(float& alpha, float& z, SampleExtras* extras = nullptr) const;
+    Color pack(const HitArena& hits, float& alpha, float& z,
+               SampleExtras* extras = nullptr) const;
 
     float x() const { return fX; }
     float y() const { return fY; }
-    const SList<SampleHit>& hits() const { return fHits; }
+    // The front hit in the arena, or HitArena::kNone.
+    uint32_t front() const { return fFront; }
 
 private:
     float fX = 0;
     float fY = 0;
-    SList<SampleHit> fHits;
+    uint32_t fFront = HitArena::kNone;
 };
 
 struct PackedSample {

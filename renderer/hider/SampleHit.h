@@ -4,7 +4,6 @@
 #ifndef QEL_HIDER_SAMPLEHIT_H
 #define QEL_HIDER_SAMPLEHIT_H
 
-#include "common/List.h"
 #include "renderer/geometry/Color.h"
 #include "renderer/hider/SampleOrder.h"
 
@@ -27,11 +26,5 @@ struct SampleHit {
     int16_t matte;
     uint32_t values;
 };
-
-// Keeps the hits sorted front to back and drops what opaque hits hide: a hit
-// that would pass an opaque hit below the head is refused, and an opaque hit
-// cuts off everything behind it. Equal keys go in front of those below the
-// head, behind the head itself.
-template <> bool SList<SampleHit>::add(SampleHit hit);
 
 #endif

@@ -42,22 +42,11 @@ long wholeIndex(float index) {
 
 } // namespace
 
-namespace {
-
-// The samples' memory of the last bucket rendered on this thread, kept for
-// the next one.
-std::vector<Sample>& spareSamples() {
-    thread_local std::vector<Sample> spare;
-    return spare;
-}
-
-} // namespace
-
 void UniformBucket::flush() {
-    fSamples.clear();
-    if (fSamples.capacity() > spareSamples().capacity()) fSamples.swap(spareSamples());
-    fSamples.clear();
-    fSamples.shrink_to_fit();
+    if (hasScratch()) {
+        scratch().samples.clear();
+        scratch().hits.clear();
+    }
     fNx = fNy = 0;
 }
 
@@ -92,8 +81,8 @@ void UniformBucket::generate() {
 
 void UniformBucket::placeSamples() {
     const Option& option = context().option;
-    if (fSamples.capacity() < size_t(fNx * fNy)) fSamples.swap(spareSamples());
-    fSamples.resize(size_t(fNx * fNy));
+    std::vector<Sample>& samples = scratch().samples;
+    samples.resize(size_t(fNx * fNy));
     for (long iy = 0; iy < fNy; ++iy)
         for (long ix = 0; ix < fNx; ++ix) {
             long i = fI0 + ix, j = fJ0 + iy;
@@ -105,9 +94,9 @@ void UniformBucket::placeSamples() {
             float y = (float(j) + 0.5f) / option.ySamples + fOriginY + (dy - 0.5f) * fJitter;
             slot(ix, iy).place(x, y);
         }
-    fLeft = fRight = fSamples.front().x();
-    fBottom = fTop = fSamples.front().y();
-    for (const Sample& s : fSamples) {
+    fLeft = fRight = samples.front().x();
+    fBottom = fTop = samples.front().y();
+    for (const Sample& s : samples) {
         fLeft = std::fmin(fLeft, s.x());
         fRight = std::fmax(fRight, s.x());
         fBottom = std::fmin(fBottom, s.y());
@@ -120,6 +109,7 @@ void UniformBucket::sampleGrid(const Grid& grid) {
     HitValues* values = fHitValues.floats() > 0 ? &fHitValues : nullptr;
     const short sides = grid.attrib()->sides;
     const bool paintOrder = context().paintOrder();
+    HitArena& hits = scratch().hits;
     GridIterator micropolygons(&grid);
     while (const MicroPolygon* mp = micropolygons++) {
         Bound b = mp->bound();
@@ -136,14 +126,14 @@ void UniformBucket::sampleGrid(const Grid& grid) {
             for (long ix = range.ix0; ix <= range.ix1; ++ix) {
                 Sample& s = slot(ix, iy);
                 if (s.x() < b.xmin || s.x() > b.xmax || s.y() < b.ymin || s.y() > b.ymax) continue;
-                s.sample(*mp, paintOrder, values);
+                s.sample(*mp, paintOrder, hits, values);
             }
     }
 }
 
 UniformBucket::Range UniformBucket::samplesWithin(float xlow, float xhigh, float ylow,
                                                   float yhigh) const {
-    if (fSamples.empty()) return Range{0, -1, 0, -1};
+    if (fNx < 1) return Range{0, -1, 0, -1};
     const Option& option = context().option;
     return Range{clampIndex(firstIndex(xlow, fReach, option.xSamples) - float(fI0), fNx),
                  clampIndex(lastIndex(xhigh, fReach, option.xSamples) - float(fI0), fNx),
@@ -167,7 +157,8 @@ void UniformBucket::filter(long px, long py, PixelValues& pixel) {
             if (std::fabs(w) < kEpsilon) continue;
             float sampleAlpha, sampleZ;
             SampleExtras sampleExtras;
-            Color sampleC = s.pack(sampleAlpha, sampleZ, extras ? &sampleExtras : nullptr);
+            Color sampleC =
+                s.pack(scratch().hits, sampleAlpha, sampleZ, extras ? &sampleExtras : nullptr);
             sums.add(w, sampleC, sampleAlpha, sampleZ);
             if (extras)
                 fExtras.add(w, sampleExtras.Oi,

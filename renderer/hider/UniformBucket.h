@@ -17,16 +17,16 @@
 
 class UniformBucket : public Bucket {
 public:
-    ~UniformBucket() override { flush(); }
-
-    // Frees the samples.
+    // Lets go of the samples, which stay in the scratch for the next bucket.
     void flush();
 
     // Samples across and down, and the one at column ix, row iy of the
     // bucket's own samples.
     long columns() const { return fNx; }
     long rows() const { return fNy; }
-    const Sample& sampleAt(long ix, long iy) const { return fSamples[size_t(iy * fNx + ix)]; }
+    const Sample& sampleAt(long ix, long iy) const {
+        return scratch().samples[size_t(iy * fNx + ix)];
+    }
 
 protected:
     void generate() override;
@@ -44,12 +44,11 @@ private:
     // The bucket's samples that may lie in [xlow, xhigh] × [ylow, yhigh],
     // jitter included; the bounds are measured from the lattice's corner.
     Range samplesWithin(float xlow, float xhigh, float ylow, float yhigh) const;
-    Sample& slot(long ix, long iy) { return fSamples[size_t(iy * fNx + ix)]; }
+    Sample& slot(long ix, long iy) { return scratch().samples[size_t(iy * fNx + ix)]; }
 
     long fNx = 0;
     long fNy = 0;
     long fI0 = 0, fJ0 = 0;                  // the lattice indices of the first sample
-    std::vector<Sample> fSamples;           // fNy rows of fNx
     float fJitter = 0.0f;                   // the width of the jitter
     float fReach = 0.0f;                    // how far the jitter moves a sample
     float fOriginX = 0.0f, fOriginY = 0.0f; // the lattice's corner in raster space

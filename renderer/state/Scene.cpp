@@ -23,6 +23,7 @@
 #include "renderer/state/RenderControl.h"
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
+#include "renderer/state/WorkerContext.h"
 
 #include <algorithm>
 #include <cmath>
@@ -382,14 +383,15 @@ void Scene::stopWorkers() {
 void Scene::workOn(int index) {
     ReportQueue* reports = fScheduler ? &fReports[size_t(index)] : nullptr;
     deferReports(reports);
-    std::unique_ptr<ShadingContext> shading;
+    std::unique_ptr<WorkerContext> worker;
     bool released = false;
     try {
-        shading = takeShadingContext();
-        processPrimitives(index, *shading);
+        worker = takeWorkerContext();
+        processPrimitives(index, worker->shading);
         released = true;
         if (fScheduler) fScheduler->processed(index);
-        if (!fScheduler || !fScheduler->stopping()) fBuckets[size_t(index)]->renderPixels();
+        if (!fScheduler || !fScheduler->stopping())
+            fBuckets[size_t(index)]->renderPixels(worker->buckets);
     } catch (const std::bad_alloc&) {
         // On a worker the report waits for the caller's thread; making it
         // there takes no memory.
@@ -399,23 +401,23 @@ void Scene::workOn(int index) {
             error(kErrNoMem, kSevere, "free store exhausted");
         if (fScheduler && !released) fScheduler->processed(index);
     }
-    giveBack(std::move(shading));
+    giveBack(std::move(worker));
     deferReports(nullptr);
 }
 
-std::unique_ptr<ShadingContext> Scene::takeShadingContext() {
-    std::lock_guard<std::mutex> lock(fShadingContextsLock);
-    if (fShadingContexts.empty()) return std::make_unique<ShadingContext>();
-    std::unique_ptr<ShadingContext> context = std::move(fShadingContexts.back());
-    fShadingContexts.pop_back();
+std::unique_ptr<WorkerContext> Scene::takeWorkerContext() {
+    std::lock_guard<std::mutex> lock(fWorkerContextsLock);
+    if (fWorkerContexts.empty()) return std::make_unique<WorkerContext>();
+    std::unique_ptr<WorkerContext> context = std::move(fWorkerContexts.back());
+    fWorkerContexts.pop_back();
     return context;
 }
 
-void Scene::giveBack(std::unique_ptr<ShadingContext> context) noexcept {
+void Scene::giveBack(std::unique_ptr<WorkerContext> context) noexcept {
     if (!context) return;
-    std::lock_guard<std::mutex> lock(fShadingContextsLock);
+    std::lock_guard<std::mutex> lock(fWorkerContextsLock);
     try {
-        fShadingContexts.push_back(std::move(context));
+        fWorkerContexts.push_back(std::move(context));
     } catch (const std::bad_alloc&) {
         // Not kept: the next work makes another.
     }

@@ -32,6 +32,7 @@ class Grid;
 class Primitive;
 struct Bound;
 struct ShadingContext;
+struct WorkerContext;
 
 class Scene {
 public:
@@ -176,10 +177,10 @@ private:
     void processPrimitives(int index, ShadingContext& shading);
     void processPrimitive(Primitive* primitive, Router& router, ShadingContext& shading);
     void addGrid(Grid* grid, const Router& router, ShadingContext& shading);
-    // The shading contexts of the work under way; each is used by one
-    // bucket's work at a time and kept for the next.
-    std::unique_ptr<ShadingContext> takeShadingContext();
-    void giveBack(std::unique_ptr<ShadingContext> context) noexcept;
+    // The contexts of the work under way; each is used by one bucket's work
+    // at a time and kept for the next.
+    std::unique_ptr<WorkerContext> takeWorkerContext();
+    void giveBack(std::unique_ptr<WorkerContext> context) noexcept;
     void startWorkers();
     void stopWorkers();
     void finishBucket();
@@ -200,8 +201,8 @@ private:
     bool fInstanceBudgetMet = false;
     std::unique_ptr<BucketScheduler> fScheduler;
     bool fRenderUnderWay = false; // from the first bucket until the buckets are freed
-    std::mutex fShadingContextsLock;
-    std::vector<std::unique_ptr<ShadingContext>> fShadingContexts;
+    std::mutex fWorkerContextsLock;
+    std::vector<std::unique_ptr<WorkerContext>> fWorkerContexts;
     std::vector<ReportQueue> fReports; // per bucket, made on the workers
     std::recursive_mutex fSubdivisionLock;
     Subdivision fSubdivision;

@@ -66,7 +66,7 @@ protected:
         UniformBucket bucket;
         bucket.init(frame(), 0, 0, 0, 0);
         bucket.add(grid);
-        bucket.render(&fRecorder);
+        bucket.render(fScratch, &fRecorder);
         return pixels().back();
     }
 
@@ -88,7 +88,7 @@ TEST_F(BucketTest, OpaqueGridColoursEveryPixel) {
     UniformBucket bucket;
     bucket.init(frame(), 0, 3, 0, 3);
     bucket.add(cover(0.5f, kPaint));
-    bucket.render(&fRecorder);
+    bucket.render(fScratch, &fRecorder);
     ASSERT_EQ(fRecorder.rows.size(), 4u);
     for (long y = 0; y < 4; ++y) {
         EXPECT_EQ(fRecorder.rows[size_t(y)].y, y);
@@ -103,7 +103,7 @@ TEST_F(BucketTest, EmptyBucketIsBlackTransparentAndFar) {
     gOption->outputSamples(QEL_SAMPLES_RGBAZ);
     UniformBucket bucket;
     bucket.init(frame(), 4, 7, 0, 1);
-    bucket.render(&fRecorder);
+    bucket.render(fScratch, &fRecorder);
     ASSERT_EQ(fRecorder.rows.size(), 2u);
     EXPECT_EQ(fRecorder.rows[0].x0, 4);
     auto all = pixels();
@@ -122,7 +122,7 @@ TEST_F(BucketTest, JitterZeroPutsSamplesAtSubPixelCentres) {
     gOption->sampleJitter(0.0f);
     KeptSamples<UniformBucket> bucket;
     bucket.init(frame(), 0, 11, 0, 11);
-    bucket.render(&fRecorder);
+    bucket.render(fScratch, &fRecorder);
     // The region runs from -0.5 to 12.5: 13 pixels of 2 samples each way.
     EXPECT_EQ(bucket.columns(), 26);
     EXPECT_EQ(bucket.rows(), 26);
@@ -156,7 +156,7 @@ TEST_F(BucketTest, PaintersHiderLetsTheLaterGridWin) {
     bucket.init(frame(), 0, 0, 0, 0);
     bucket.add(nearRed);
     bucket.add(farBlue);
-    bucket.render(&fRecorder);
+    bucket.render(fScratch, &fRecorder);
     EXPECT_EQ(pixels().back(), (std::vector<uint32_t>{0, 0, 255}));
 }
 
@@ -177,9 +177,9 @@ TEST_F(BucketTest, GridsLiveUntilTheirLastBucketIsDone) {
     first.add(grid);
     second.add(grid);
     EXPECT_EQ(grid->useCount, 2);
-    first.render(&fRecorder);
+    first.render(fScratch, &fRecorder);
     EXPECT_EQ(grid->useCount, 1);
-    second.render(&fRecorder); // deletes it
+    second.render(fScratch, &fRecorder); // deletes it
     EXPECT_EQ(pixels().back(), (std::vector<uint32_t>{51, 153, 255}));
 }
 
@@ -205,7 +205,8 @@ template <class B> void expectSamePixelsInShiftedBuckets(BucketTest& test, RowRe
         B bucket;
         bucket.init(test.frame(), x0, x1, y0, y1);
         bucket.add(test.halfCover());
-        bucket.render(&recorder);
+        BucketScratch scratch;
+        bucket.render(scratch, &recorder);
         return byPlace(recorder);
     };
     auto first = renderOver(0, 5, 0, 5);
@@ -246,7 +247,7 @@ TEST_F(AdaptiveBucketTest, FlatCellsStopAfterOnePass) {
     KeptSamples<AdaptiveBucket> bucket;
     bucket.init(frame(), 0, 1, 0, 1);
     bucket.add(cover(0.5f, kPaint));
-    bucket.render(&fRecorder);
+    bucket.render(fScratch, &fRecorder);
     // The region runs from -0.5 to 2.5: three cells each way.
     ASSERT_EQ(bucket.columns(), 3);
     ASSERT_EQ(bucket.rows(), 3);
@@ -269,7 +270,7 @@ TEST_F(AdaptiveBucketTest, ShadedGradientsTakeEveryPass) {
     KeptSamples<AdaptiveBucket> bucket;
     bucket.init(frame(), 0, 0, 0, 0);
     bucket.add(grid);
-    bucket.render(&fRecorder);
+    bucket.render(fScratch, &fRecorder);
     EXPECT_EQ(bucket.cellAt(1, 1).count(), AdaptiveBucket::kPasses * 8);
 }
 

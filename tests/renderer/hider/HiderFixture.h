@@ -4,6 +4,7 @@
 #define QEL_TESTS_HIDER_HIDERFIXTURE_H
 
 #include "renderer/geometry/Vertex.h"
+#include "renderer/hider/Bucket.h"
 #include "renderer/shading/Grid.h"
 #include "renderer/state/Camera.h"
 #include "renderer/state/PictrelTarget.h"
@@ -76,6 +77,7 @@ protected:
     PictrelTarget fTarget;
     std::unique_ptr<State> fState;
     std::deque<RenderContext> fFrames;
+    BucketScratch fScratch;
 };
 
 #endif

@@ -15,11 +15,27 @@ SampleHit hitAt(float depth, const Color& Oi = kHalf, const Color& Ci = gWhite, 
     return SampleHit(SampleOrder::fromDepth(depth), Ci, Oi, matte);
 }
 
-std::vector<float> depths(const SList<SampleHit>& hits) {
-    std::vector<float> result;
-    for (const SampleHit& hit : hits) result.push_back(hit.order.depth());
-    return result;
-}
+// One sample's list of hits in an arena of its own.
+class HitList {
+public:
+    bool add(const SampleHit& hit) { return fArena.insert(fFront, hit); }
+    std::vector<const SampleHit*> hits() const {
+        std::vector<const SampleHit*> result;
+        for (uint32_t k = fFront; k != HitArena::kNone; k = fArena.next(k))
+            result.push_back(&fArena.hit(k));
+        return result;
+    }
+    std::vector<float> depths() const {
+        std::vector<float> result;
+        for (const SampleHit* hit : hits()) result.push_back(hit->order.depth());
+        return result;
+    }
+    size_t held() const { return fArena.size(); }
+
+private:
+    HitArena fArena;
+    uint32_t fFront = HitArena::kNone;
+};
 
 using SampleHitTest = HiderFixture;
 
@@ -55,50 +71,68 @@ TEST_F(SampleHitTest, OpaqueMeansEveryComponentIsOne) {
 }
 
 TEST_F(SampleHitTest, HitsAreKeptFrontToBack) {
-    SList<SampleHit> hits;
+    HitList hits;
     hits.add(hitAt(0.6f));
     hits.add(hitAt(0.2f));
     hits.add(hitAt(0.4f));
-    EXPECT_EQ(depths(hits), (std::vector<float>{0.2f, 0.4f, 0.6f}));
+    EXPECT_EQ(hits.depths(), (std::vector<float>{0.2f, 0.4f, 0.6f}));
 }
 
 TEST_F(SampleHitTest, AnOpaqueHitDropsEverythingBehindIt) {
-    SList<SampleHit> hits;
+    HitList hits;
     hits.add(hitAt(0.3f));
     hits.add(hitAt(0.6f));
     hits.add(hitAt(0.8f, Color(0.99999f, 1, 1))); // not opaque: cuts nothing
     EXPECT_TRUE(hits.add(hitAt(0.5f, gWhite)));
-    EXPECT_EQ(depths(hits), (std::vector<float>{0.3f, 0.5f}));
+    EXPECT_EQ(hits.depths(), (std::vector<float>{0.3f, 0.5f}));
     EXPECT_FALSE(hits.add(hitAt(0.7f))); // hidden by the opaque hit
     EXPECT_TRUE(hits.add(hitAt(0.4f)));
-    EXPECT_EQ(depths(hits), (std::vector<float>{0.3f, 0.4f, 0.5f}));
+    EXPECT_EQ(hits.depths(), (std::vector<float>{0.3f, 0.4f, 0.5f}));
 }
 
 TEST_F(SampleHitTest, AnOpaqueHitInFrontReplacesTheList) {
-    SList<SampleHit> hits;
+    HitList hits;
     hits.add(hitAt(0.3f));
     hits.add(hitAt(0.6f));
     hits.add(hitAt(0.1f, gWhite));
-    EXPECT_EQ(depths(hits), (std::vector<float>{0.1f}));
+    EXPECT_EQ(hits.depths(), (std::vector<float>{0.1f}));
+}
+
+// Three hits cut off by an opaque one make room for the next three.
+TEST_F(SampleHitTest, CutOffHitsAreHandedOutAgain) {
+    HitList hits;
+    hits.add(hitAt(0.3f));
+    hits.add(hitAt(0.5f));
+    hits.add(hitAt(0.7f));
+    hits.add(hitAt(0.1f, gWhite));
+    EXPECT_EQ(hits.held(), 4u);
+    hits.add(hitAt(0.05f));
+    hits.add(hitAt(0.07f));
+    hits.add(hitAt(0.09f));
+    EXPECT_EQ(hits.held(), 4u);
+    EXPECT_EQ(hits.depths(), (std::vector<float>{0.05f, 0.07f, 0.09f, 0.1f}));
 }
 
 TEST_F(SampleHitTest, EqualDepthGoesInFrontBelowTheHeadAndBehindTheHead) {
-    SList<SampleHit> hits;
+    HitList hits;
     hits.add(hitAt(0.3f, kHalf, kRed));
     hits.add(hitAt(0.6f, kHalf, kRed));
     hits.add(hitAt(0.6f, kHalf, kBlue));
     hits.add(hitAt(0.3f, kHalf, kBlue));
     std::vector<Color> colours;
-    for (const SampleHit& hit : hits) colours.push_back(hit.Ci);
+    for (const SampleHit* hit : hits.hits()) colours.push_back(hit->Ci);
     EXPECT_EQ(colours, (std::vector<Color>{kRed, kBlue, kBlue, kRed}));
 }
 
-using SamplePackTest = HiderFixture;
+class SamplePackTest : public HiderFixture {
+protected:
+    HitArena fHits;
+};
 
 TEST_F(SamplePackTest, EmptySampleIsBlackTransparentAndFar) {
     Sample s;
     float alpha = -1, z = -1;
-    EXPECT_EQ(s.pack(alpha, z), gBlack);
+    EXPECT_EQ(s.pack(fHits, alpha, z), gBlack);
     EXPECT_FLOAT_EQ(alpha, 0.0f);
     EXPECT_FLOAT_EQ(z, 1.0f);
 }
@@ -114,10 +148,10 @@ TEST_F(SamplePackTest, CompositesPremultipliedColoursFrontToBack) {
                                         Point(1, 1, 0.4f), halfBlue, kHalf));
     Sample s;
     s.place(0.5f, 0.5f);
-    EXPECT_TRUE(s.sample(MicroPolygon(back.get()), false));
-    EXPECT_TRUE(s.sample(MicroPolygon(front.get()), false));
+    EXPECT_TRUE(s.sample(MicroPolygon(back.get()), false, fHits));
+    EXPECT_TRUE(s.sample(MicroPolygon(front.get()), false, fHits));
     float alpha, z;
-    Color C = s.pack(alpha, z);
+    Color C = s.pack(fHits, alpha, z);
     EXPECT_FLOAT_EQ(C.r, 0.5f);
     EXPECT_FLOAT_EQ(C.g, 0.0f);
     EXPECT_FLOAT_EQ(C.b, 0.25f);
@@ -138,16 +172,16 @@ TEST_F(SamplePackTest, AMatteHoldsOutInProportionToItsOpacity) {
                                                gWhite));
     Sample s;
     s.place(0.5f, 0.5f);
-    s.sample(MicroPolygon(red.get()), false);
-    s.sample(MicroPolygon(matte.get()), false);
-    ASSERT_EQ(s.hits().count(), 2);
+    s.sample(MicroPolygon(red.get()), false, fHits);
+    s.sample(MicroPolygon(matte.get()), false, fHits);
+    ASSERT_EQ(fHits.count(s.front()), 2u);
     float alpha, z;
-    EXPECT_EQ(s.pack(alpha, z), Color(0.5f, 0, 0));
+    EXPECT_EQ(s.pack(fHits, alpha, z), Color(0.5f, 0, 0));
     EXPECT_FLOAT_EQ(alpha, 0.5f);
     EXPECT_FLOAT_EQ(z, 0.6f) << "the depth of what shows";
     // an opaque matte holds out everything behind it
-    s.sample(MicroPolygon(opaqueMatte.get()), false);
-    EXPECT_EQ(s.pack(alpha, z), gBlack);
+    s.sample(MicroPolygon(opaqueMatte.get()), false, fHits);
+    EXPECT_EQ(s.pack(fHits, alpha, z), gBlack);
     EXPECT_FLOAT_EQ(alpha, 0.0f);
     EXPECT_FLOAT_EQ(z, 1.0f);
 }
