@@ -3,11 +3,11 @@
 #include "common/Quark.h"
 #include "renderer/geometry/Primitive.h"
 #include "renderer/geometry/QuadricShapes.h"
+#include "renderer/scene/PictrelTarget.h"
+#include "renderer/scene/Scene.h"
 #include "renderer/shading/Grid.h"
 #include "renderer/shading/ShadingContext.h"
-#include "renderer/state/PictrelTarget.h"
 #include "renderer/state/RenderContext.h"
-#include "renderer/state/Scene.h"
 #include "renderer/state/State.h"
 
 #include <benchmark/benchmark.h>

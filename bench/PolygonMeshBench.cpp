@@ -4,11 +4,11 @@
 //
 //   polygon_mesh_bench [side]
 #include "common/Quark.h"
+#include "renderer/scene/PictrelTarget.h"
+#include "renderer/scene/Scene.h"
 #include "renderer/shading/Grid.h"
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Option.h"
-#include "renderer/state/PictrelTarget.h"
-#include "renderer/state/Scene.h"
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
 

@@ -6,9 +6,9 @@
 #include "common/Quark.h"
 #include "common/Random.h"
 #include "renderer/display/WindowSystem.h"
+#include "renderer/scene/PictrelTarget.h"
+#include "renderer/scene/Scene.h"
 #include "renderer/shading/Grid.h"
-#include "renderer/state/PictrelTarget.h"
-#include "renderer/state/Scene.h"
 #include "renderer/state/State.h"
 
 #include <sys/resource.h>

@@ -4,7 +4,7 @@
 #ifndef QEL_GEOMETRY_OBJECT_H
 #define QEL_GEOMETRY_OBJECT_H
 
-#include "renderer/geometry/Matrix.h"
+#include "common/Matrix.h"
 
 #include <cstdint>
 #include <functional>

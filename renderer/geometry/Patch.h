@@ -9,7 +9,7 @@
 #ifndef QEL_GEOMETRY_PATCH_H
 #define QEL_GEOMETRY_PATCH_H
 
-#include "renderer/geometry/Matrix.h"
+#include "common/Matrix.h"
 #include "renderer/geometry/Primitive.h"
 
 class BilinearPatch : public Primitive {

@@ -1,10 +1,10 @@
 #include "renderer/geometry/Polygon.h"
 
+#include "common/Epsilon.h"
 #include "common/Error.h"
 #include "common/Quark.h"
-#include "renderer/geometry/Epsilon.h"
-#include "renderer/geometry/Triangle.h"
 #include "renderer/geometry/PrimitiveSink.h"
+#include "renderer/geometry/Triangle.h"
 #include "renderer/state/RenderContext.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "renderer/geometry/Primitive.h"
 
 #include "common/Random.h"
-#include "renderer/geometry/Vertex.h"
 #include "renderer/shading/Grid.h"
+#include "renderer/shading/Vertex.h"
 #include "renderer/state/Attrib.h"
 #include "renderer/state/RenderContext.h"
 #include "renderer/state/State.h"

@@ -7,9 +7,9 @@
 #ifndef QEL_GEOMETRY_PRIMITIVE_H
 #define QEL_GEOMETRY_PRIMITIVE_H
 
-#include "renderer/geometry/Bound.h"
-#include "renderer/geometry/ParameterRange.h"
-#include "renderer/geometry/Point.h"
+#include "common/Bound.h"
+#include "common/Point.h"
+#include "renderer/shading/ParameterRange.h"
 #include "renderer/state/ArgList.h"
 
 #include <atomic>

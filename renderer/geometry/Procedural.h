@@ -5,7 +5,7 @@
 #define QEL_GEOMETRY_PROCEDURAL_H
 
 #include "api/qel.h"
-#include "renderer/geometry/Bound.h"
+#include "common/Bound.h"
 #include "renderer/geometry/Primitive.h"
 
 #include <memory>

@@ -1,10 +1,10 @@
 #include "renderer/geometry/Triangle.h"
 
 #include "api/qel.h"
-#include "renderer/geometry/Vertex.h"
-#include "renderer/shading/Grid.h"
-#include "renderer/state/Attrib.h"
 #include "renderer/geometry/PrimitiveSink.h"
+#include "renderer/shading/Grid.h"
+#include "renderer/shading/Vertex.h"
+#include "renderer/state/Attrib.h"
 #include "renderer/state/RenderContext.h"
 #include "renderer/state/Transform.h"
 

@@ -14,8 +14,8 @@
 #ifndef QEL_HIDER_BUCKET_H
 #define QEL_HIDER_BUCKET_H
 
-#include "renderer/geometry/Bound.h"
-#include "renderer/geometry/Color.h"
+#include "common/Bound.h"
+#include "common/Color.h"
 #include "renderer/hider/HitArena.h"
 #include "renderer/hider/Sample.h"
 

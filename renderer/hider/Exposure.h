@@ -3,7 +3,7 @@
 #ifndef QEL_HIDER_EXPOSURE_H
 #define QEL_HIDER_EXPOSURE_H
 
-#include "renderer/geometry/Color.h"
+#include "common/Color.h"
 
 #include <cstdint>
 

@@ -3,8 +3,8 @@
 #ifndef QEL_HIDER_MICROPOLYGON_H
 #define QEL_HIDER_MICROPOLYGON_H
 
-#include "renderer/geometry/Bound.h"
-#include "renderer/geometry/Color.h"
+#include "common/Bound.h"
+#include "common/Color.h"
 #include "renderer/hider/SampleOrder.h"
 #include "renderer/shading/Grid.h"
 

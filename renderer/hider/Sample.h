@@ -9,7 +9,7 @@
 #ifndef QEL_HIDER_SAMPLE_H
 #define QEL_HIDER_SAMPLE_H
 
-#include "renderer/geometry/Color.h"
+#include "common/Color.h"
 #include "renderer/hider/HitArena.h"
 
 #include <vector>

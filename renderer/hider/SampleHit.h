@@ -4,7 +4,7 @@
 #ifndef QEL_HIDER_SAMPLEHIT_H
 #define QEL_HIDER_SAMPLEHIT_H
 
-#include "renderer/geometry/Color.h"
+#include "common/Color.h"
 #include "renderer/hider/SampleOrder.h"
 
 #include <cstdint>

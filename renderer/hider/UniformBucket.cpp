@@ -1,8 +1,8 @@
 #include "renderer/hider/UniformBucket.h"
 
 #include "common/Random.h"
+#include "renderer/hider/GridIterator.h"
 #include "renderer/hider/MicroPolygon.h"
-#include "renderer/shading/GridIterator.h"
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Option.h"
 #include "renderer/state/RenderContext.h"

@@ -6,8 +6,8 @@
 #ifndef QEL_SHADING_GRID_H
 #define QEL_SHADING_GRID_H
 
-#include "renderer/geometry/ParameterRange.h"
-#include "renderer/geometry/Vertex.h"
+#include "renderer/shading/ParameterRange.h"
+#include "renderer/shading/Vertex.h"
 #include "renderer/state/ArgList.h"
 
 #include <atomic>

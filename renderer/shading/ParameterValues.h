@@ -5,8 +5,8 @@
 #ifndef QEL_SHADING_PARAMETERVALUES_H
 #define QEL_SHADING_PARAMETERVALUES_H
 
-#include "renderer/geometry/Color.h"
-#include "renderer/geometry/Point.h"
+#include "common/Color.h"
+#include "common/Point.h"
 
 #include <cstddef>
 #include <vector>

@@ -8,7 +8,7 @@
 #ifndef QEL_SHADING_SHADER_H
 #define QEL_SHADING_SHADER_H
 
-#include "renderer/geometry/Point.h"
+#include "common/Point.h"
 #include "renderer/state/ParmList.h"
 
 #include <atomic>

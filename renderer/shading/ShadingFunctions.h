@@ -4,8 +4,8 @@
 #ifndef QEL_SHADING_SHADINGFUNCTIONS_H
 #define QEL_SHADING_SHADINGFUNCTIONS_H
 
-#include "renderer/geometry/Color.h"
-#include "renderer/geometry/Point.h"
+#include "common/Color.h"
+#include "common/Point.h"
 
 class RandomStream;
 

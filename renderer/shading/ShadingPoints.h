@@ -3,8 +3,8 @@
 #ifndef QEL_SHADING_SHADINGPOINTS_H
 #define QEL_SHADING_SHADINGPOINTS_H
 
-#include "renderer/geometry/Color.h"
-#include "renderer/geometry/Point.h"
+#include "common/Color.h"
+#include "common/Point.h"
 
 #include <vector>
 

@@ -4,8 +4,8 @@
 #ifndef QEL_SHADING_SURFACE_H
 #define QEL_SHADING_SURFACE_H
 
-#include "renderer/geometry/Color.h"
-#include "renderer/geometry/Point.h"
+#include "common/Color.h"
+#include "common/Point.h"
 #include "renderer/shading/Light.h"
 #include "renderer/shading/Shader.h"
 #include "renderer/shading/ShadingContext.h"

@@ -4,7 +4,7 @@
 #ifndef QEL_SHADING_VOLUME_H
 #define QEL_SHADING_VOLUME_H
 
-#include "renderer/geometry/Color.h"
+#include "common/Color.h"
 #include "renderer/shading/Shader.h"
 #include "renderer/shading/ShadingContext.h"
 

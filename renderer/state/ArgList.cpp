@@ -1,10 +1,10 @@
 #include "renderer/state/ArgList.h"
 
-#include "common/Error.h"
-#include "common/Quark.h"
-#include "renderer/geometry/Color.h"
+#include "common/Color.h"
 #include "common/ColorSpace.h"
-#include "renderer/geometry/Matrix.h"
+#include "common/Error.h"
+#include "common/Matrix.h"
+#include "common/Quark.h"
 
 #include <algorithm>
 #include <cmath>

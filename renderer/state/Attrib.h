@@ -3,11 +3,11 @@
 #ifndef QEL_STATE_ATTRIB_H
 #define QEL_STATE_ATTRIB_H
 
+#include "common/Bound.h"
+#include "common/Color.h"
 #include "common/List.h"
+#include "common/Matrix.h"
 #include "common/String.h"
-#include "renderer/geometry/Bound.h"
-#include "renderer/geometry/Color.h"
-#include "renderer/geometry/Matrix.h"
 #include "renderer/state/SnapshotWord.h"
 
 class Light;

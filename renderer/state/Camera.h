@@ -4,7 +4,7 @@
 #ifndef QEL_STATE_CAMERA_H
 #define QEL_STATE_CAMERA_H
 
-#include "renderer/geometry/Matrix.h"
+#include "common/Matrix.h"
 
 extern Matrix gWorldToCamera;
 extern Matrix gCameraToScreen;

@@ -2,8 +2,8 @@
 
 #include "api/qel.h"
 #include "common/Error.h"
+#include "common/Filter.h"
 #include "common/ImageFormats.h"
-#include "renderer/hider/Filter.h"
 #include "renderer/state/Camera.h"
 #include "renderer/state/Limits.h"
 #include "renderer/state/State.h"

@@ -1,8 +1,8 @@
 #include "renderer/state/ParmList.h"
 
 #include "api/qel.h"
-#include "renderer/geometry/Color.h"
-#include "renderer/geometry/Point.h"
+#include "common/Color.h"
+#include "common/Point.h"
 #include "renderer/state/ArgList.h"
 
 void ParmList::bind(unsigned short quark, float* value) {

@@ -6,7 +6,7 @@
 #ifndef QEL_STATE_RENDERCONTEXT_H
 #define QEL_STATE_RENDERCONTEXT_H
 
-#include "renderer/geometry/Matrix.h"
+#include "common/Matrix.h"
 #include "renderer/state/Camera.h"
 #include "renderer/state/Option.h"
 

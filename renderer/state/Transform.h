@@ -5,7 +5,7 @@
 #define QEL_STATE_TRANSFORM_H
 
 #include "api/qel.h"
-#include "renderer/geometry/Matrix.h"
+#include "common/Matrix.h"
 #include "renderer/state/SnapshotWord.h"
 
 class Transform {

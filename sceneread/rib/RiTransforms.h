@@ -7,7 +7,7 @@
 #ifndef QEL_SCENEREAD_RIB_RITRANSFORMS_H
 #define QEL_SCENEREAD_RIB_RITRANSFORMS_H
 
-#include "renderer/geometry/Matrix.h"
+#include "common/Matrix.h"
 
 #include <string>
 #include <unordered_map>

@@ -1,4 +1,4 @@
-#include "renderer/geometry/Bound.h"
+#include "common/Bound.h"
 
 #include "ErrorCapture.h"
 

@@ -1,4 +1,4 @@
-#include "renderer/geometry/Color.h"
+#include "common/Color.h"
 
 #include "ErrorCapture.h"
 #include "common/ColorSpace.h"

@@ -1,4 +1,4 @@
-#include "renderer/geometry/Matrix.h"
+#include "common/Matrix.h"
 
 #include "ErrorCapture.h"
 

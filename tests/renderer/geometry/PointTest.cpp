@@ -1,4 +1,4 @@
-#include "renderer/geometry/Point.h"
+#include "common/Point.h"
 
 #include "ErrorCapture.h"
 

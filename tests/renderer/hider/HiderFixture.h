@@ -3,13 +3,13 @@
 #ifndef QEL_TESTS_HIDER_HIDERFIXTURE_H
 #define QEL_TESTS_HIDER_HIDERFIXTURE_H
 
-#include "renderer/geometry/Vertex.h"
 #include "renderer/hider/Bucket.h"
+#include "renderer/scene/PictrelTarget.h"
+#include "renderer/scene/Scene.h"
 #include "renderer/shading/Grid.h"
+#include "renderer/shading/Vertex.h"
 #include "renderer/state/Camera.h"
-#include "renderer/state/PictrelTarget.h"
 #include "renderer/state/RenderContext.h"
-#include "renderer/state/Scene.h"
 #include "renderer/state/State.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "api/qel.h"
 #include "common/Quark.h"
 #include "renderer/geometry/Nurbs.h"
-#include "renderer/state/Scene.h"
+#include "renderer/scene/Scene.h"
 #include "renderer/state/State.h"
 #include "tests/renderer/primitives/SceneSink.h"
 

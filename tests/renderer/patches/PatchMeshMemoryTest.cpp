@@ -1,11 +1,11 @@
 // A mesh of 10 000 bicubic patches rendered bucket by bucket holds only the
 // grids of the buckets still open, never every grid at once.
 #include "common/Quark.h"
+#include "renderer/scene/PictrelTarget.h"
+#include "renderer/scene/Scene.h"
 #include "renderer/shading/Grid.h"
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Option.h"
-#include "renderer/state/PictrelTarget.h"
-#include "renderer/state/Scene.h"
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
 

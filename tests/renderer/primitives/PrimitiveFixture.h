@@ -3,7 +3,7 @@
 #define QEL_TESTS_PRIMITIVES_PRIMITIVEFIXTURE_H
 
 #include "renderer/geometry/Primitive.h"
-#include "renderer/state/Scene.h"
+#include "renderer/scene/Scene.h"
 #include "renderer/state/State.h"
 
 #include <gtest/gtest.h>

@@ -6,9 +6,9 @@
 
 #include "renderer/geometry/Primitive.h"
 #include "renderer/geometry/PrimitiveSink.h"
+#include "renderer/scene/Scene.h"
 #include "renderer/state/Camera.h"
 #include "renderer/state/RenderContext.h"
-#include "renderer/state/Scene.h"
 
 #include <optional>
 

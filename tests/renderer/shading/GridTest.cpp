@@ -1,11 +1,11 @@
 #include "renderer/shading/Grid.h"
 
 #include "common/Quark.h"
+#include "renderer/scene/PictrelTarget.h"
+#include "renderer/scene/Scene.h"
 #include "renderer/shading/ShadingContext.h"
 #include "renderer/state/Camera.h"
-#include "renderer/state/PictrelTarget.h"
 #include "renderer/state/RenderContext.h"
-#include "renderer/state/Scene.h"
 #include "renderer/state/State.h"
 
 #include <gtest/gtest.h>
@@ -162,7 +162,7 @@ TEST_F(GridTest, PerspectiveDepthRunsFromNearToFar) {
 
 } // namespace
 
-#include "renderer/shading/GridIterator.h"
+#include "renderer/hider/GridIterator.h"
 
 namespace {
 

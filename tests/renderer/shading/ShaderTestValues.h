@@ -2,8 +2,8 @@
 #ifndef QEL_TESTS_SHADERTESTVALUES_H
 #define QEL_TESTS_SHADERTESTVALUES_H
 
-#include "renderer/geometry/Color.h"
-#include "renderer/geometry/Point.h"
+#include "common/Color.h"
+#include "common/Point.h"
 #include "renderer/shading/ShadingContext.h"
 #include "renderer/state/ArgList.h"
 

@@ -1,7 +1,7 @@
 #include "StateFixture.h"
 
+#include "common/Matrix.h"
 #include "common/Quark.h"
-#include "renderer/geometry/Matrix.h"
 #include "renderer/state/ArgList.h"
 #include "renderer/state/ParmList.h"
 

@@ -1,7 +1,7 @@
 // The scheduler starts a bucket only once the bucket to its left and the one
 // above it are processed, works on each bucket once, and lets the caller
 // wait for buckets in row order.
-#include "renderer/state/BucketScheduler.h"
+#include "renderer/scene/BucketScheduler.h"
 
 #include <gtest/gtest.h>
 

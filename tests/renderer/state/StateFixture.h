@@ -3,9 +3,9 @@
 #ifndef QEL_TESTS_STATE_STATEFIXTURE_H
 #define QEL_TESTS_STATE_STATEFIXTURE_H
 
+#include "common/Color.h"
 #include "common/Error.h"
-#include "renderer/geometry/Color.h"
-#include "renderer/geometry/Point.h"
+#include "common/Point.h"
 #include "renderer/state/RenderContext.h"
 #include "renderer/state/RenderTarget.h"
 #include "renderer/state/State.h"

@@ -1,0 +1,7 @@
+// The magnitude below which the renderer treats a value as zero.
+#ifndef QEL_COMMON_EPSILON_H
+#define QEL_COMMON_EPSILON_H
+
+constexpr float kEpsilon = 1e-10f;
+
+#endif

@@ -1,0 +1,217 @@
+// The requests the renderer takes without rendering all they ask for yet:
+// the scene goes on, each primitive is drawn, and each kind of request that
+// would change the image says so once, until the next reset.
+#include "renderer/entry/RequestsInPart.h"
+#include "api/qel.h"
+#include "common/Error.h"
+#include "common/Quark.h"
+#include "renderer/state/Attrib.h"
+#include "renderer/state/Option.h"
+#include "renderer/state/RequestFrame.h"
+#include "renderer/state/State.h"
+
+#include <cstdarg>
+#include <set>
+#include <string>
+
+namespace {
+
+std::set<std::string>& toldKinds() {
+    static std::set<std::string> kinds;
+    return kinds;
+}
+
+// One warning for each kind of request whose effect is not rendered.
+void notRendered(const char* kind, const char* what) {
+    if (!toldKinds().insert(kind).second) return;
+    error(kErrIncapable, kWarning, "%s; told once", what);
+}
+
+constexpr float kNoDepthOfField = 1e38f;
+
+} // namespace
+
+void forgetRequestsInPart() {
+    toldKinds().clear();
+}
+
+unsigned short qelVariable(const char* name, short parameterClass, short parameterType) {
+    RequestName frame("qelVariable");
+    return declare(name, parameterClass, parameterType);
+}
+
+void qelDepthOfField(float fstop, float focalLength, float focalDistance) {
+    RequestName frame("qelDepthOfField");
+    gOption->depthOfField(fstop, focalLength, focalDistance);
+    if (fstop < kNoDepthOfField)
+        notRendered("depth of field", "depth of field is not rendered: everything is in focus");
+}
+
+void qelShutter(float open, float close) {
+    RequestName frame("qelShutter");
+    gOption->shutter(open, close);
+}
+
+void qelImagerV(const char* name, long, const unsigned short*, void* const*) {
+    RequestName frame("qelImagerV");
+    if (name) notRendered("imager", "imager shaders are not run");
+}
+
+void qelImager(const char* name, ...) {
+    RequestName frame("qelImager");
+    if (name) notRendered("imager", "imager shaders are not run");
+}
+
+void qelRelativeDetail(float detail) {
+    RequestName frame("qelRelativeDetail");
+    gOption->relativeDetail(detail);
+}
+
+void qelTextureCoordinates(float s1, float t1, float s2, float t2, float s3, float t3, float s4,
+                           float t4) {
+    RequestName frame("qelTextureCoordinates");
+    const float st[8] = {s1, t1, s2, t2, s3, t3, s4, t4};
+    gAttrib->textureCoordinates(st);
+}
+
+const void* qelAreaLightSourceV(unsigned short, long, const unsigned short*, void* const*) {
+    RequestName frame("qelAreaLightSourceV");
+    notRendered("area light", "area lights give no light");
+    return nullptr;
+}
+
+const void* qelAreaLightSource(unsigned short, ...) {
+    RequestName frame("qelAreaLightSource");
+    notRendered("area light", "area lights give no light");
+    return nullptr;
+}
+
+void qelInteriorV(unsigned short, long, const unsigned short*, void* const*) {
+    RequestName frame("qelInteriorV");
+    notRendered("interior", "interior volume shaders are not run");
+}
+
+void qelInterior(unsigned short, ...) {
+    RequestName frame("qelInterior");
+    notRendered("interior", "interior volume shaders are not run");
+}
+
+void qelExteriorV(unsigned short, long, const unsigned short*, void* const*) {
+    RequestName frame("qelExteriorV");
+    notRendered("exterior", "exterior volume shaders are not run");
+}
+
+void qelExterior(unsigned short, ...) {
+    RequestName frame("qelExterior");
+    notRendered("exterior", "exterior volume shaders are not run");
+}
+
+void qelDetail(const float*) {
+    RequestName frame("qelDetail");
+}
+
+void qelDetailRange(float, float, float, float) {
+    RequestName frame("qelDetailRange");
+    notRendered("detail range", "levels of detail are not chosen: every one is drawn");
+}
+
+void qelDeformationV(unsigned short, long, const unsigned short*, void* const*) {
+    RequestName frame("qelDeformationV");
+    notRendered("deformation", "deformation shaders are not run");
+}
+
+void qelDeformation(unsigned short, ...) {
+    RequestName frame("qelDeformation");
+    notRendered("deformation", "deformation shaders are not run");
+}
+
+void qelDisplacementV(unsigned short, long, const unsigned short*, void* const*) {
+    RequestName frame("qelDisplacementV");
+    notRendered("displacement", "displacement shaders are not run");
+}
+
+void qelDisplacement(unsigned short, ...) {
+    RequestName frame("qelDisplacement");
+    notRendered("displacement", "displacement shaders are not run");
+}
+
+void qelSolidBegin(short) {
+    RequestName frame("qelSolidBegin");
+    if (gState->solidBegin())
+        notRendered("solid", "solid operations are not applied: every solid is drawn whole");
+}
+
+void qelSolidEnd() {
+    RequestName frame("qelSolidEnd");
+    gState->solidEnd();
+}
+
+void qelTrimCurve(long, const long*, const long*, const float*, const float*, const float*,
+                  const long*, const float*, const float*, const float*) {
+    RequestName frame("qelTrimCurve");
+    notRendered("trim curve", "trim curves are not applied: NURBS surfaces are drawn whole");
+}
+
+namespace {
+
+void textureNotMade() {
+    notRendered("texture file", "texture files are not made yet");
+}
+
+} // namespace
+
+void qelMakeTextureV(const char*, const char*, short, short, qelFilterFunc, float, float, long,
+                     const unsigned short*, void* const*) {
+    RequestName frame("qelMakeTextureV");
+    textureNotMade();
+}
+
+void qelMakeTexture(const char*, const char*, short, short, qelFilterFunc, float, float, ...) {
+    RequestName frame("qelMakeTexture");
+    textureNotMade();
+}
+
+void qelMakeBumpV(const char*, const char*, short, short, qelFilterFunc, float, float, long,
+                  const unsigned short*, void* const*) {
+    RequestName frame("qelMakeBumpV");
+    textureNotMade();
+}
+
+void qelMakeBump(const char*, const char*, short, short, qelFilterFunc, float, float, ...) {
+    RequestName frame("qelMakeBump");
+    textureNotMade();
+}
+
+void qelMakeLatLongEnvironmentV(const char*, const char*, qelFilterFunc, float, float, long,
+                                const unsigned short*, void* const*) {
+    RequestName frame("qelMakeLatLongEnvironmentV");
+    textureNotMade();
+}
+
+void qelMakeLatLongEnvironment(const char*, const char*, qelFilterFunc, float, float, ...) {
+    RequestName frame("qelMakeLatLongEnvironment");
+    textureNotMade();
+}
+
+void qelMakeCubeFaceEnvironmentV(const char*, const char*, const char*, const char*, const char*,
+                                 const char*, const char*, float, qelFilterFunc, float, float, long,
+                                 const unsigned short*, void* const*) {
+    RequestName frame("qelMakeCubeFaceEnvironmentV");
+    textureNotMade();
+}
+
+void qelMakeCubeFaceEnvironment(const char*, const char*, const char*, const char*, const char*,
+                                const char*, const char*, float, qelFilterFunc, float, float, ...) {
+    RequestName frame("qelMakeCubeFaceEnvironment");
+    textureNotMade();
+}
+
+void qelMakeShadowV(const char*, const char*, long, const unsigned short*, void* const*) {
+    RequestName frame("qelMakeShadowV");
+    textureNotMade();
+}
+
+void qelMakeShadow(const char*, const char*, ...) {
+    RequestName frame("qelMakeShadow");
+    textureNotMade();
+}

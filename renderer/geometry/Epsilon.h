@@ -1,7 +1,0 @@
-// The magnitude below which the renderer treats a value as zero.
-#ifndef QEL_GEOMETRY_EPSILON_H
-#define QEL_GEOMETRY_EPSILON_H
-
-constexpr float kEpsilon = 1e-10f;
-
-#endif

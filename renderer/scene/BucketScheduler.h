@@ -1,0 +1,61 @@
+// Runs the buckets of one frame on a crew of worker threads.
+//
+// Buckets lie in rows; a bucket may be processed once the bucket to its left
+// and the one above it have been: everything routed to a bucket comes from
+// buckets at or above and at or to the left of it. Of the buckets that may
+// be processed, a free worker takes the one earliest in row order, so that
+// the rows finish roughly in order. The caller's thread waits for buckets in
+// row order and hands their results on.
+#ifndef QEL_SCENE_BUCKETSCHEDULER_H
+#define QEL_SCENE_BUCKETSCHEDULER_H
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <queue>
+#include <thread>
+#include <vector>
+
+class BucketScheduler {
+public:
+    // What a worker does with bucket index; it calls processed(index) as
+    // soon as the bucket's primitives are done, before it samples.
+    using Work = std::function<void(int index)>;
+
+    BucketScheduler(int across, int down, Work work);
+    // Stops: waits for the buckets being worked on and joins the workers.
+    ~BucketScheduler();
+    BucketScheduler(const BucketScheduler&) = delete;
+    BucketScheduler& operator=(const BucketScheduler&) = delete;
+
+    // Starts the workers.
+    void start(int threads);
+    // The bucket's primitives are done: the buckets right of and below it
+    // may be processed once their other neighbour is done too.
+    void processed(int index);
+    // Returns once the work on bucket index has returned.
+    void waitFor(int index);
+    // No bucket is started from now on.
+    void stop();
+    // Stops, and returns once every worker has ended.
+    void finish();
+    bool stopping() const;
+
+private:
+    void run();
+    void release(int index);
+
+    const int fAcross, fCount;
+    Work fWork;
+    mutable std::mutex fGuard;
+    std::condition_variable fReady, fFinished;
+    std::priority_queue<int, std::vector<int>, std::greater<int>> fQueue;
+    std::vector<int> fWaitingOn; // neighbours not yet processed, per bucket
+    std::vector<char> fDone;
+    std::atomic<bool> fStop = false; // also read between primitives, without the lock
+    int fStarted = 0;
+    std::vector<std::thread> fThreads;
+};
+
+#endif

@@ -1,0 +1,90 @@
+#include "renderer/scene/PictrelTarget.h"
+
+#include "common/Error.h"
+#include "renderer/display/Display.h"
+#include "renderer/geometry/Object.h"
+#include "renderer/geometry/Primitive.h"
+#include "renderer/scene/RenderControl.h"
+#include "renderer/scene/Scene.h"
+#include "renderer/shading/Light.h"
+#include "renderer/shading/ShaderFactory.h"
+#include "renderer/state/State.h"
+#include "renderer/state/Transform.h"
+
+void PictrelTarget::createDisplay() {
+    delete gDisplay;
+    gDisplay = new Display;
+}
+
+void PictrelTarget::destroyDisplay() {
+    delete gDisplay;
+    gDisplay = nullptr;
+}
+
+long PictrelTarget::displayWidth() const { return gDisplay ? gDisplay->xDim() : 640; }
+
+long PictrelTarget::displayHeight() const { return gDisplay ? gDisplay->yDim() : 480; }
+
+float PictrelTarget::displayAspect() const { return gDisplay ? gDisplay->aspectRatio() : 1.0f; }
+
+void PictrelTarget::openDisplay(const RenderContext& frame) {
+    if (gDisplay) gDisplay->open(frame);
+}
+
+void PictrelTarget::closeDisplay() {
+    if (gDisplay) gDisplay->close();
+}
+
+void PictrelTarget::flushScene() { gScene->flush(); }
+
+void PictrelTarget::initScene(const RenderContext& frame) {
+    gScene->init(frame);
+}
+
+void PictrelTarget::renderScene() { gScene->render(); }
+
+void PictrelTarget::resetSequence() { Primitive::fCurSeq = 0; }
+
+bool PictrelTarget::beginScene(Option& option) { return renderControl().beginScene(option); }
+
+void PictrelTarget::discardScene() { gScene->discard(); }
+
+Object* PictrelTarget::beginObject() {
+    Object* object = new Object(gTransform->matrix());
+    gScene->beginObject(object);
+    return object;
+}
+
+void PictrelTarget::endObject() { gScene->endObject(); }
+
+void PictrelTarget::destroyObject(Object* object) { delete object; }
+
+namespace {
+
+// A new shader comes with one reference, its creator's.
+template <class S> S* counted(S* shader) {
+    if (shader) shader->retain();
+    return shader;
+}
+
+} // namespace
+
+Shader* PictrelTarget::makeSurface(unsigned short name, const ArgList& args) {
+    return counted(makeSurfaceShader(name, args, gState->getTransform()));
+}
+
+Shader* PictrelTarget::makeAtmosphere(unsigned short name, const ArgList& args) {
+    return counted(makeVolumeShader(name, args, gState->getTransform()));
+}
+
+Light* PictrelTarget::makeLight(unsigned short name, const ArgList& args) {
+    return makeLightShader(name, args, gState->getTransform());
+}
+
+void PictrelTarget::retainShader(Shader* shader) { shader->retain(); }
+
+void PictrelTarget::releaseShader(Shader* shader) {
+    if (shader->release()) delete shader;
+}
+
+void PictrelTarget::destroyLight(Light* light) { delete light; }

@@ -1,0 +1,37 @@
+// The renderer behind the renderer library's graphics state: its display,
+// its scene and its retained objects.
+#ifndef QEL_SCENE_PICTRELTARGET_H
+#define QEL_SCENE_PICTRELTARGET_H
+
+#include "renderer/state/RenderTarget.h"
+
+class PictrelTarget : public RenderTarget {
+public:
+    void createDisplay() override;
+    void destroyDisplay() override;
+    long displayWidth() const override;
+    long displayHeight() const override;
+    float displayAspect() const override;
+    void openDisplay(const RenderContext& frame) override;
+    void closeDisplay() override;
+
+    void flushScene() override;
+    void initScene(const RenderContext& frame) override;
+    void renderScene() override;
+    void resetSequence() override;
+    bool beginScene(Option& option) override;
+    void discardScene() override;
+
+    Object* beginObject() override;
+    void endObject() override;
+    void destroyObject(Object* object) override;
+
+    Shader* makeSurface(unsigned short name, const ArgList& args) override;
+    Shader* makeAtmosphere(unsigned short name, const ArgList& args) override;
+    Light* makeLight(unsigned short name, const ArgList& args) override;
+    void retainShader(Shader* shader) override;
+    void releaseShader(Shader* shader) override;
+    void destroyLight(Light* light) override;
+};
+
+#endif

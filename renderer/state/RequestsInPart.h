@@ -1,9 +1,0 @@
-// The requests the renderer takes but renders in part: each kind that would
-// change the image warns once.
-#ifndef QEL_STATE_REQUESTSINPART_H
-#define QEL_STATE_REQUESTSINPART_H
-
-// Every kind warns again from now on.
-void forgetRequestsInPart();
-
-#endif
