@@ -348,6 +348,55 @@ void keepReport(const char* line) {
     gReports.emplace_back(line);
 }
 
+// A sphere in front, and a procedural whose bound reaches behind the eye:
+// the scene splits it across the eye plane while the first one subdivides.
+void sphereAndOneAcrossTheEye(void*, float) {
+    qelSphere(0.5f, -0.5f, 0.5f, 360, 0);
+    qelTranslate(2, 0, 0);
+    float acrossTheEye[6] = {-1, 1, -1, 1, -20, 1};
+    qelProcedural(nullptr, acrossTheEye, [](void*, float) { qelSphere(0.5f, -0.5f, 0.5f, 360, 0); },
+                  nullptr);
+}
+
+TiffImage renderNestedProcedurals(const std::string& path, long bucket, int threads) {
+    gReports.clear();
+    qelErrorPrinter(keepReport);
+    qelRenderThreads(threads);
+    qelFrameBegin();
+    qelRasterViewport(0, 159, 0, 119);
+    qelTune(32, bucket, bucket);
+    qelOutputFile(QEL_FORMAT_TIFF, path.c_str());
+    qelOutputSamples(QEL_SAMPLES_RGBA);
+    qelViewPerspective(90);
+    qelSceneBegin();
+    qelSurface(qelQuark("constant"), 0);
+    qelTranslate(-1, 0, 5);
+    float bound[6] = {-1, 4, -1, 1, -1, 1};
+    qelProcedural(nullptr, bound, sphereAndOneAcrossTheEye, nullptr);
+    endFrame();
+    qelRenderThreads(0);
+    return readTiff(path);
+}
+
+// Procedurals subdivide on the workers one at a time, one of them inside
+// another's subdivision, and their spheres come out the same on any thread
+// count and bucket size.
+TEST_F(ImageTest, NestedProceduralsRenderAlikeOnAnyThreads) {
+    TiffImage reference = renderNestedProcedurals(fPath, 16, 1);
+    ASSERT_EQ(reference.samples, 4);
+    EXPECT_EQ(gReports, std::vector<std::string>{});
+    // 80 pixels per unit at depth 1 across 160 pixels: the spheres sit 16
+    // pixels left and right of the centre, 8 pixels in radius.
+    EXPECT_EQ(reference.pixel(80 - 16, 60)[3], 255);
+    EXPECT_EQ(reference.pixel(80 + 16, 60)[3], 255);
+    EXPECT_EQ(reference.pixel(80, 60)[3], 0);
+    for (auto [bucket, threads] : {std::pair{48L, 1}, std::pair{16L, 4}, std::pair{8L, 2}}) {
+        TiffImage other = renderNestedProcedurals(fPath, bucket, threads);
+        EXPECT_TRUE(other.data == reference.data) << bucket << " pixels, " << threads << " threads";
+        EXPECT_EQ(gReports, std::vector<std::string>{});
+    }
+}
+
 // A procedural that makes itself again, as a careless one might.
 void itselfAgain(void*, float) {
     float bound[6] = {-1, 1, -1, 1, -1, 1};
