@@ -1,5 +1,7 @@
 #include "common/Basis.h"
 
+#include "api/qel.h"
+
 const float qelBezierBasis[4][4] = {{-1, 3, -3, 1}, {3, -6, 3, 0}, {-3, 3, 0, 0}, {1, 0, 0, 0}};
 
 const float qelBSplineBasis[4][4] = {{-1.0f / 6, 3.0f / 6, -3.0f / 6, 1.0f / 6},
@@ -16,21 +18,29 @@ const float qelPowerBasis[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0,
 
 const float (*basisMatrix(short basis))[4] {
     switch (basis) {
-    case 0x900: return qelBezierBasis;
-    case 0x901: return qelBSplineBasis;
-    case 0x902: return qelCatmullRomBasis;
-    case 0x903: return qelHermiteBasis;
-    case 0x904: return qelPowerBasis;
+    case QEL_BASIS_BEZIER:
+        return qelBezierBasis;
+    case QEL_BASIS_BSPLINE:
+        return qelBSplineBasis;
+    case QEL_BASIS_CATMULLROM:
+        return qelCatmullRomBasis;
+    case QEL_BASIS_HERMITE:
+        return qelHermiteBasis;
+    case QEL_BASIS_POWER:
+        return qelPowerBasis;
     default: return nullptr;
     }
 }
 
 long basisStep(short basis) {
     switch (basis) {
-    case 0x901:
-    case 0x902: return 1;
-    case 0x903: return 2;
-    case 0x904: return 4;
+    case QEL_BASIS_BSPLINE:
+    case QEL_BASIS_CATMULLROM:
+        return 1;
+    case QEL_BASIS_HERMITE:
+        return 2;
+    case QEL_BASIS_POWER:
+        return 4;
     default: return 3;
     }
 }

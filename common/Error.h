@@ -31,10 +31,10 @@ enum ErrorCode : long {
 };
 
 enum Severity : long {
-    kInfo = 0xB01,
-    kWarning = 0xB02,
-    kError = 0xB04,
-    kSevere = 0xB08,
+    kInfo = QEL_SEVERITY_INFO,
+    kWarning = QEL_SEVERITY_WARNING,
+    kError = QEL_SEVERITY_ERROR,
+    kSevere = QEL_SEVERITY_SEVERE,
 };
 
 void error(long code, long severity, const char* format, ...) __attribute__((format(printf, 3, 4)));

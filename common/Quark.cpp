@@ -1,5 +1,6 @@
 #include "common/Quark.h"
 
+#include "api/qel.h"
 #include "common/Error.h"
 
 #include <cstdlib>
@@ -7,9 +8,10 @@
 
 namespace {
 
-constexpr short kClassNo = 0xD00, kClassConst = 0xD01, kClassVary = 0xD02, kClassVertex = 0xD03;
-constexpr short kTypeNo = 0xE00, kTypeFloat = 0xE01, kTypePoint = 0xE05, kTypePointw = 0xE06,
-                kTypeColor = 0xE07;
+constexpr short kClassNo = QEL_CLASS_NO, kClassConst = QEL_CLASS_CONST, kClassVary = QEL_CLASS_VARY,
+                kClassVertex = QEL_CLASS_VERTEX;
+constexpr short kTypeNo = QEL_TYPE_NO, kTypeFloat = QEL_TYPE_FLOAT, kTypePoint = QEL_TYPE_POINT,
+                kTypePointw = QEL_TYPE_POINTW, kTypeColor = QEL_TYPE_COLOR;
 
 struct Predefined {
     const char* name;
@@ -198,12 +200,12 @@ const char* getString(unsigned short quark) {
 
 short getClass(unsigned short quark) {
     uint32_t entry = entryOf(quark);
-    return short(0xD00 + (entry >> 30));
+    return short(QEL_CLASS_NO + (entry >> 30));
 }
 
 short getType(unsigned short quark) {
     uint32_t entry = entryOf(quark);
-    return short(0xE00 + ((entry >> 27) & 7));
+    return short(QEL_TYPE_NO + ((entry >> 27) & 7));
 }
 
 void setQuarkConsistencyReports(bool on) { Quark::fReports = on; }

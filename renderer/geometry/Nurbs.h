@@ -27,7 +27,7 @@ public:
     NuPatch(const Primitive& parent, int uorder, const float* uknot, int vorder, const float* vknot,
             const Pointw* points, ArgList args);
 
-    int32_t type() const override { return 5; }
+    int32_t type() const override { return primitive_class::kPatch; }
     // The homogeneous bound of the control points.
     Boundw bound() const override;
     short rational() const override { return 1; }
@@ -89,7 +89,7 @@ public:
                            long nv, long vorder, const float* vknot, float vmin, float vmax,
                            ArgList args);
 
-    int32_t type() const override { return 7; }
+    int32_t type() const override { return primitive_class::kNuPatchMesh; }
     // The homogeneous bound of the control points.
     Boundw bound() const override;
     DiceDecision diceable(const RenderContext&, float) override { return {}; }

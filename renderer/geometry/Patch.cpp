@@ -228,7 +228,7 @@ BilinearPatch::BilinearPatch(const Primitive& sharing, const Pointw corners[4], 
 }
 
 int32_t BilinearPatch::type() const {
-    return 5;
+    return primitive_class::kPatch;
 }
 
 Boundw BilinearPatch::bound() const {
@@ -328,7 +328,7 @@ BicubicPatch::BicubicPatch(const Primitive& sharing, const Pointw bezier[4][4], 
 }
 
 int32_t BicubicPatch::type() const {
-    return 6;
+    return primitive_class::kBicubicPatch;
 }
 
 Boundw BicubicPatch::bound() const {
@@ -511,7 +511,7 @@ PatchMesh::PatchMesh(short type, long nu, bool uperiodic, long nv, bool vperiodi
 }
 
 int32_t PatchMesh::type() const {
-    return 17;
+    return primitive_class::kPatchMesh;
 }
 
 Boundw PatchMesh::bound() const {

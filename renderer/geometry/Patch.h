@@ -22,7 +22,7 @@ public:
     // The same, sharing the common record of a primitive it was split from.
     BilinearPatch(const Primitive& sharing, const Pointw corners[4], bool rational, ArgList args);
 
-    int32_t type() const override; // 5
+    int32_t type() const override;
     // The bound of the four corners.
     Boundw bound() const override;
     void split(PrimitiveSink& sink) override;
@@ -57,7 +57,7 @@ public:
     // The same, sharing the common record of a primitive it was split from.
     BicubicPatch(const Primitive& sharing, const Pointw bezier[4][4], bool rational, ArgList args);
 
-    int32_t type() const override; // 6
+    int32_t type() const override;
     // The bound of the Bezier net, which holds the patch.
     Boundw bound() const override;
     // The generic test, then the control net's raster distance from the
@@ -95,7 +95,7 @@ public:
     // holds no patch or no position.
     static Primitive* make(short type, long nu, short uwrap, long nv, short vwrap, ArgList args);
 
-    int32_t type() const override; // 17
+    int32_t type() const override;
     // The union of the patches' bounds.
     Boundw bound() const override;
     DiceDecision diceable(const RenderContext& context, float limit) override; // never

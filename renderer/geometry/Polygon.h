@@ -37,7 +37,7 @@ public:
     static ConvexPolygon* makeChild(const Primitive& parent, std::vector<Point> points,
                                     ArgList args);
 
-    int32_t type() const override { return 1; }
+    int32_t type() const override { return primitive_class::kConvexPolygon; }
     // The fan of triangles (0, k, k + 1).
     void split(PrimitiveSink& sink) override;
 
@@ -52,7 +52,7 @@ public:
     static GeneralPolygon* makeChild(const Primitive& parent, std::vector<Point> points,
                                      const std::vector<long>& loopSizes, ArgList args);
 
-    int32_t type() const override { return 2; }
+    int32_t type() const override { return primitive_class::kGeneralPolygon; }
     // The triangles found by ear clipping once the holes are bridged into
     // the outer loop.
     void split(PrimitiveSink& sink) override;
@@ -83,7 +83,7 @@ class ConvexPolygonMesh : public PolygonMeshBase {
 public:
     // Reports the degenerate polygons; null when no polygon is left.
     static Primitive* make(long npolys, const long* nvertices, const long* vertices, ArgList args);
-    int32_t type() const override { return 3; }
+    int32_t type() const override { return primitive_class::kConvexPolygonMesh; }
     void split(PrimitiveSink& sink) override;
 
 private:
@@ -99,7 +99,7 @@ public:
     static Primitive* make(long npolys, const long* nloops, const long* nvertices,
                            const long* vertices, ArgList args);
     ~GeneralPolygonMesh() override;
-    int32_t type() const override { return 4; }
+    int32_t type() const override { return primitive_class::kGeneralPolygonMesh; }
     void split(PrimitiveSink& sink) override;
 
 private:

@@ -69,7 +69,7 @@ void Primitive::followParent(const Primitive& parent) {
 }
 
 int32_t Primitive::type() const {
-    return 0;
+    return primitive_class::kPlain;
 }
 
 Boundw Primitive::bound() const {

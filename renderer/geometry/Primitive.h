@@ -21,6 +21,29 @@ class PrimitiveSink;
 class Transform;
 struct RenderContext;
 
+// The class codes of primitives: every primitive of a retained object has
+// the same one.
+namespace primitive_class {
+constexpr int32_t kPlain = 0; // Primitive, Triangle, Quadric
+constexpr int32_t kConvexPolygon = 1;
+constexpr int32_t kGeneralPolygon = 2;
+constexpr int32_t kConvexPolygonMesh = 3;
+constexpr int32_t kGeneralPolygonMesh = 4;
+constexpr int32_t kPatch = 5; // BilinearPatch, NuPatch, NURB
+constexpr int32_t kBicubicPatch = 6;
+constexpr int32_t kNuPatchMesh = 7;
+constexpr int32_t kSphere = 8;
+constexpr int32_t kCone = 9;
+constexpr int32_t kCylinder = 10;
+constexpr int32_t kHyperboloid = 11;
+constexpr int32_t kParaboloid = 12;
+constexpr int32_t kDisk = 13;
+constexpr int32_t kTorus = 14;
+constexpr int32_t kObject = 15;
+constexpr int32_t kProcedural = 16;
+constexpr int32_t kPatchMesh = 17;
+} // namespace primitive_class
+
 // The grid a primitive is diced into: micropolygons along u and v.
 struct GridSize {
     uint16_t u = 1, v = 1;
@@ -77,7 +100,7 @@ public:
     Primitive& operator=(const Primitive&) = delete;
     virtual ~Primitive();
 
-    // The class code: 0 here, 8 to 14 for the quadrics.
+    // The class code, one of primitive_class.
     virtual int32_t type() const;
     // In object space; unbounded here.
     virtual Boundw bound() const;

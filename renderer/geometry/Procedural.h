@@ -34,7 +34,7 @@ public:
     // are reported and left out, so that one making itself again ends.
     static constexpr int kDeepestGeneration = 64;
 
-    int32_t type() const override { return 16; }
+    int32_t type() const override { return primitive_class::kProcedural; }
     Boundw bound() const override;
     DiceDecision diceable(const RenderContext&, float) override { return {}; }
     int generation() const { return fGeneration; }

@@ -9,7 +9,7 @@
 class Sphere : public Quadric {
 public:
     Sphere(float radius, float zmin, float zmax, float thetamax, ArgList args);
-    int32_t type() const override { return 8; }
+    int32_t type() const override { return primitive_class::kSphere; }
 
 protected:
     Point profile(float V) const override;
@@ -29,7 +29,7 @@ private:
 class Cone : public Quadric {
 public:
     Cone(float radius, float height, float zmax, float thetamax, ArgList args);
-    int32_t type() const override { return 9; }
+    int32_t type() const override { return primitive_class::kCone; }
 
 protected:
     Point profile(float V) const override;
@@ -46,7 +46,7 @@ private:
 class Cylinder : public Quadric {
 public:
     Cylinder(float radius, float zmin, float zmax, float thetamax, ArgList args);
-    int32_t type() const override { return 10; }
+    int32_t type() const override { return primitive_class::kCylinder; }
 
 protected:
     Point profile(float V) const override;
@@ -61,7 +61,7 @@ private:
 class Hyperboloid : public Quadric {
 public:
     Hyperboloid(const Point& p1, const Point& p2, float thetamax, ArgList args);
-    int32_t type() const override { return 11; }
+    int32_t type() const override { return primitive_class::kHyperboloid; }
 
 protected:
     Point profile(float V) const override;
@@ -77,7 +77,7 @@ private:
 class Paraboloid : public Quadric {
 public:
     Paraboloid(float rmax, float zmin, float zmax, float thetamax, ArgList args);
-    int32_t type() const override { return 12; }
+    int32_t type() const override { return primitive_class::kParaboloid; }
 
 protected:
     Point profile(float V) const override;
@@ -96,7 +96,7 @@ private:
 class Disk : public Quadric {
 public:
     Disk(float height, float radius, float thetamax, ArgList args);
-    int32_t type() const override { return 13; }
+    int32_t type() const override { return primitive_class::kDisk; }
 
 protected:
     Point profile(float V) const override;
@@ -112,7 +112,7 @@ class Torus : public Quadric {
 public:
     Torus(float majorRadius, float minorRadius, float phimin, float phimax, float thetamax,
           ArgList args);
-    int32_t type() const override { return 14; }
+    int32_t type() const override { return primitive_class::kTorus; }
 
 protected:
     Point profile(float V) const override;

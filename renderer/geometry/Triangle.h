@@ -16,7 +16,7 @@ public:
     Triangle(const Primitive& parent, const Point& p0, const Point& p1, const Point& p2,
              ArgList args);
 
-    int32_t type() const override { return 0; }
+    int32_t type() const override { return primitive_class::kPlain; }
     Boundw bound() const override;
     // Steps from the raster lengths of the edges; false when an edge is
     // longer than the limit.

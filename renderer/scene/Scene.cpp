@@ -511,7 +511,7 @@ void Scene::polygon(long nvertices, long n, const unsigned short* tokens, void* 
     if (!countInRange(nvertices, 3, "vertex count")) return;
     ArgList args(n, tokens, values, {1, nvertices, nvertices});
     if (!requirePosition(args)) return;
-    emit(1, [=] { return ConvexPolygon::make(nvertices, args); });
+    emit(primitive_class::kConvexPolygon, [=] { return ConvexPolygon::make(nvertices, args); });
 }
 
 void Scene::generalPolygon(long nloops, const long* nvertices, long n, const unsigned short* tokens,
@@ -523,7 +523,8 @@ void Scene::generalPolygon(long nloops, const long* nvertices, long n, const uns
     ArgList args(n, tokens, values, {1, total, total});
     if (!requirePosition(args)) return;
     std::vector<long> loops(nvertices, nvertices + nloops);
-    emit(2, [=] { return GeneralPolygon::make(nloops, loops.data(), args); });
+    emit(primitive_class::kGeneralPolygon,
+         [=] { return GeneralPolygon::make(nloops, loops.data(), args); });
 }
 
 void Scene::polygonMesh(long npolys, const long* nvertices, const long* vertices, long n,
@@ -540,7 +541,8 @@ void Scene::polygonMesh(long npolys, const long* nvertices, const long* vertices
     if (!requirePosition(args)) return;
     std::vector<long> counts(nvertices, nvertices + npolys),
         indexList(vertices, vertices + indices);
-    emit(3, [=] { return ConvexPolygonMesh::make(npolys, counts.data(), indexList.data(), args); });
+    emit(primitive_class::kConvexPolygonMesh,
+         [=] { return ConvexPolygonMesh::make(npolys, counts.data(), indexList.data(), args); });
 }
 
 void Scene::generalPolygonMesh(long npolys, const long* nloops, const long* nvertices,
@@ -560,7 +562,7 @@ void Scene::generalPolygonMesh(long npolys, const long* nloops, const long* nver
     if (!requirePosition(args)) return;
     std::vector<long> loopCounts(nloops, nloops + npolys), counts(nvertices, nvertices + loops),
         indexList(vertices, vertices + indices);
-    emit(4, [=] {
+    emit(primitive_class::kGeneralPolygonMesh, [=] {
         return GeneralPolygonMesh::make(npolys, loopCounts.data(), counts.data(), indexList.data(),
                                         args);
     });
@@ -576,9 +578,9 @@ void Scene::patch(short type, long n, const unsigned short* tokens, void* const*
     ArgList args(n, tokens, values, {1, 4, points});
     if (!args.require({kQuarkPoint, kQuarkHeight})) return;
     if (type == QEL_PATCH_BILINEAR)
-        emit(5, [=] { return BilinearPatch::make(args); });
+        emit(primitive_class::kPatch, [=] { return BilinearPatch::make(args); });
     else
-        emit(6, [=] { return BicubicPatch::make(args); });
+        emit(primitive_class::kBicubicPatch, [=] { return BicubicPatch::make(args); });
 }
 
 void Scene::patchMesh(short type, long nu, short uwrap, long nv, short vwrap, long n,
@@ -602,7 +604,8 @@ void Scene::patchMesh(short type, long nu, short uwrap, long nv, short vwrap, lo
     long vvarying = vperiodic ? vpatches : vpatches + 1;
     ArgList args(n, tokens, values, {upatches * vpatches, uvarying * vvarying, nu * nv});
     if (!requireSurfacePosition(args)) return;
-    emit(17, [=] { return PatchMesh::make(type, nu, uwrap, nv, vwrap, args); });
+    emit(primitive_class::kPatchMesh,
+         [=] { return PatchMesh::make(type, nu, uwrap, nv, vwrap, args); });
 }
 
 namespace {
@@ -639,7 +642,7 @@ void Scene::nurb(long uorder, const float* uknot, float umin, float umax, long v
     if (!requireSurfacePosition(args)) return;
     varyAtSpanCorners(args, uorder, uorder, vorder, vorder);
     std::vector<float> uknots(uknot, uknot + 2 * uorder), vknots(vknot, vknot + 2 * vorder);
-    emit(5, [=] {
+    emit(primitive_class::kPatch, [=] {
         return NURB::make(uorder, uknots.data(), umin, umax, vorder, vknots.data(), vmin, vmax,
                           args);
     });
@@ -662,7 +665,7 @@ void Scene::nurbMesh(long nu, long uorder, const float* uknot, float umin, float
     if (!requireSurfacePosition(args)) return;
     varyAtSpanCorners(args, nu, uorder, nv, vorder);
     std::vector<float> uknots(uknot, uknot + nu + uorder), vknots(vknot, vknot + nv + vorder);
-    emit(7, [=] {
+    emit(primitive_class::kNuPatchMesh, [=] {
         return NuPatchMesh::make(nu, uorder, uknots.data(), umin, umax, nv, vorder, vknots.data(),
                                  vmin, vmax, args);
     });
@@ -676,21 +679,22 @@ void Scene::sphere(float radius, float zmin, float zmax, float thetamax, long n,
                    const unsigned short* tokens, void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     ArgList args = quadricArgs(n, tokens, values);
-    emit(8, [=] { return new Sphere(radius, zmin, zmax, thetamax, args); });
+    emit(primitive_class::kSphere, [=] { return new Sphere(radius, zmin, zmax, thetamax, args); });
 }
 
 void Scene::cone(float radius, float height, float zmax, float thetamax, long n,
                  const unsigned short* tokens, void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     ArgList args = quadricArgs(n, tokens, values);
-    emit(9, [=] { return new Cone(radius, height, zmax, thetamax, args); });
+    emit(primitive_class::kCone, [=] { return new Cone(radius, height, zmax, thetamax, args); });
 }
 
 void Scene::cylinder(float radius, float zmin, float zmax, float thetamax, long n,
                      const unsigned short* tokens, void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     ArgList args = quadricArgs(n, tokens, values);
-    emit(10, [=] { return new Cylinder(radius, zmin, zmax, thetamax, args); });
+    emit(primitive_class::kCylinder,
+         [=] { return new Cylinder(radius, zmin, zmax, thetamax, args); });
 }
 
 void Scene::hyperboloid(const float* point1, const float* point2, float thetamax, long n,
@@ -699,7 +703,7 @@ void Scene::hyperboloid(const float* point1, const float* point2, float thetamax
     if (!present(point1, "point1") || !present(point2, "point2")) return;
     ArgList args = quadricArgs(n, tokens, values);
     Point p1(point1), p2(point2);
-    emit(11, [=] { return new Hyperboloid(p1, p2, thetamax, args); });
+    emit(primitive_class::kHyperboloid, [=] { return new Hyperboloid(p1, p2, thetamax, args); });
 }
 
 void Scene::paraboloid(float rmax, float zmin, float zmax, float thetamax, long n,
@@ -714,21 +718,23 @@ void Scene::paraboloid(float rmax, float zmin, float zmax, float thetamax, long 
         return;
     }
     ArgList args = quadricArgs(n, tokens, values);
-    emit(12, [=] { return new Paraboloid(rmax, zmin, zmax, thetamax, args); });
+    emit(primitive_class::kParaboloid,
+         [=] { return new Paraboloid(rmax, zmin, zmax, thetamax, args); });
 }
 
 void Scene::disk(float height, float radius, float thetamax, long n, const unsigned short* tokens,
                  void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     ArgList args = quadricArgs(n, tokens, values);
-    emit(13, [=] { return new Disk(height, radius, thetamax, args); });
+    emit(primitive_class::kDisk, [=] { return new Disk(height, radius, thetamax, args); });
 }
 
 void Scene::torus(float majorRadius, float minorRadius, float phimin, float phimax, float thetamax,
                   long n, const unsigned short* tokens, void* const* values) {
     if (!primitivesAllowed() || !validParameterList(n, tokens, values)) return;
     ArgList args = quadricArgs(n, tokens, values);
-    emit(14, [=] { return new Torus(majorRadius, minorRadius, phimin, phimax, thetamax, args); });
+    emit(primitive_class::kTorus,
+         [=] { return new Torus(majorRadius, minorRadius, phimin, phimax, thetamax, args); });
 }
 
 void Scene::procedural(void* data, const float* bound, qelSubdivideFunc subdivide,
@@ -739,7 +745,7 @@ void Scene::procedural(void* data, const float* bound, qelSubdivideFunc subdivid
         return;
     auto shared = std::make_shared<Procedural::Data>(data, release);
     Bound box(bound);
-    emit(16, [=] { return new Procedural(shared, box, subdivide); });
+    emit(primitive_class::kProcedural, [=] { return new Procedural(shared, box, subdivide); });
 }
 
 void Scene::objectInstance(const void* handle) {

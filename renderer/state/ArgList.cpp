@@ -1,5 +1,6 @@
 #include "renderer/state/ArgList.h"
 
+#include "api/qel.h"
 #include "common/Color.h"
 #include "common/ColorSpace.h"
 #include "common/Error.h"
@@ -15,11 +16,20 @@ namespace {
 constexpr double kMaxValues = double(1 << 26);
 
 enum : short {
-    kClassNo = 0xD00, kClassConst, kClassVary, kClassVertex,
+    kClassNo = QEL_CLASS_NO,
+    kClassConst = QEL_CLASS_CONST,
+    kClassVary = QEL_CLASS_VARY,
+    kClassVertex = QEL_CLASS_VERTEX,
 };
 enum : short {
-    kTypeNo = 0xE00, kTypeFloat, kTypeInteger, kTypeString, kTypePair, kTypePoint, kTypePointw,
-    kTypeColor,
+    kTypeNo = QEL_TYPE_NO,
+    kTypeFloat = QEL_TYPE_FLOAT,
+    kTypeInteger = QEL_TYPE_INTEGER,
+    kTypeString = QEL_TYPE_STRING,
+    kTypePair = QEL_TYPE_PAIR,
+    kTypePoint = QEL_TYPE_POINT,
+    kTypePointw = QEL_TYPE_POINTW,
+    kTypeColor = QEL_TYPE_COLOR,
 };
 
 long itemsOfClass(short parameterClass, const ParameterCounts& counts) {

@@ -3,6 +3,7 @@
 #ifndef QEL_STATE_ATTRIB_H
 #define QEL_STATE_ATTRIB_H
 
+#include "api/qel.h"
 #include "common/Bound.h"
 #include "common/Color.h"
 #include "common/List.h"
@@ -57,11 +58,11 @@ public:
     unsigned short atmosphereName = 0;
     List<Light*> activeLights;
     float shadingRateRoot = 1.0f; // the square root of the shading rate
-    short shadingModelCode = 0x500;
+    short shadingModelCode = QEL_SHADING_FLAT;
     short matte = 0;
     Bound boundValue;
     float flatnessValue = 0.5f;
-    short orientationCode = 0x600; // "lh" or "rh"
+    short orientationCode = QEL_ORIENT_LH; // or QEL_ORIENT_RH
     short sides = 2;
     float displacementBound = 0.0f;
     String objectNameValue;

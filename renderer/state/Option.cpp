@@ -386,7 +386,8 @@ void Option::outputFile(short format, const char* name) {
 
 void Option::outputSamples(short code) {
     if (!allowed()) return;
-    if ((code & 0xFF00) != 0x300 || (code & 0xFF) == 0 || (code & 0xF8) != 0) {
+    constexpr short kSamplesGroup = QEL_SAMPLES_RGB & 0xFF00;
+    if ((code & 0xFF00) != kSamplesGroup || (code & 0xFF) == 0 || (code & 0xF8) != 0) {
         error(kErrRange, kError, "unknown samples %ld", long(code));
         return;
     }
@@ -452,7 +453,7 @@ void Option::replan() {
     outputKind = first.format == QEL_FORMAT_WINDOW ? short(0) : first.format;
     outputName = first.name.c_str();
     int bits = standardChannelsNamed(first.mode);
-    samplesCode = short(bits ? 0x300 + bits : 0);
+    samplesCode = short(bits ? (QEL_SAMPLES_RGB & 0xFF00) + bits : QEL_NULL);
     colorOut = alphaOut = depthOut = channels = 0;
     if (plan.outputs.empty()) return;
     const ImageOutput& planned = plan.outputs.front();
