@@ -14,6 +14,8 @@
 
 #include <memory>
 
+using namespace quelmark;
+
 namespace {
 
 constexpr uint16_t kSteps = 32;

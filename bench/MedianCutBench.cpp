@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 std::vector<uint32_t> gradientWithNoise(long width, long height) {

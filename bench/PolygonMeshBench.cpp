@@ -21,6 +21,8 @@
 #include <memory>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 double peakMiB() {

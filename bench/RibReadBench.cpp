@@ -19,6 +19,8 @@
 #include <string>
 #include <unistd.h>
 
+using namespace quelmark;
+
 namespace {
 
 void quiet(const char*) {}

@@ -18,6 +18,8 @@
 #include <cstdlib>
 #include <memory>
 
+using namespace quelmark;
+
 namespace {
 
 void lights() {

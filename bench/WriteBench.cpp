@@ -16,6 +16,8 @@
 #include <string>
 #include <unistd.h>
 
+using namespace quelmark;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

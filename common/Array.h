@@ -11,6 +11,8 @@
 #include <new>
 #include <utility>
 
+namespace quelmark {
+
 // Appending to a full array grows the capacity to old + old/2 + 1. A capacity
 // that `Size` or the byte count cannot hold calls the out-of-memory handler,
 // or, with none installed (or when it returns), ends the process.
@@ -176,5 +178,7 @@ template <class T, class Size> void Array<T, Size>::tooLarge() {
     std::fputs("fatal error: Array too large\n", stderr);
     std::abort();
 }
+
+} // namespace quelmark
 
 #endif

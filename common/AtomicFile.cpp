@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace quelmark {
+
 namespace {
 
 // The temporary name lives in a fixed buffer and is published through a
@@ -78,3 +80,5 @@ bool AtomicFile::writeWhole(const std::string& path,
 const char* AtomicFile::inProgress() {
     return gInProgress.load();
 }
+
+} // namespace quelmark

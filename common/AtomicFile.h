@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+namespace quelmark {
+
 class AtomicFile {
 public:
     // The writer gets the name to write to and returns whether it wrote the
@@ -23,5 +25,7 @@ public:
     // to call from a signal handler, for instance to unlink the file.
     static const char* inProgress();
 };
+
+} // namespace quelmark
 
 #endif

@@ -2,6 +2,8 @@
 
 #include "api/qel.h"
 
+namespace quelmark {
+
 const float qelBezierBasis[4][4] = {{-1, 3, -3, 1}, {3, -6, 3, 0}, {-3, 3, 0, 0}, {1, 0, 0, 0}};
 
 const float qelBSplineBasis[4][4] = {{-1.0f / 6, 3.0f / 6, -3.0f / 6, 1.0f / 6},
@@ -44,3 +46,5 @@ long basisStep(short basis) {
     default: return 3;
     }
 }
+
+} // namespace quelmark

@@ -4,15 +4,20 @@
 #ifndef QEL_COMMON_BASIS_H
 #define QEL_COMMON_BASIS_H
 
+namespace quelmark {
+
 extern const float qelBezierBasis[4][4];
 extern const float qelBSplineBasis[4][4];
 extern const float qelCatmullRomBasis[4][4];
 extern const float qelHermiteBasis[4][4];
 extern const float qelPowerBasis[4][4];
 
-// The matrix of a basis enumerator (0x900 to 0x904), or null.
+// The matrix of a basis enumerator (QEL_BASIS_BEZIER to QEL_BASIS_POWER),
+// or null.
 const float (*basisMatrix(short basis))[4];
 // The step of a basis enumerator; 3 for any other code.
 long basisStep(short basis);
+
+} // namespace quelmark
 
 #endif

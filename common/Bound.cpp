@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <ostream>
 
+namespace quelmark {
+
 namespace {
 
 bool overlaps(float min1, float max1, float min2, float max2) {
@@ -116,3 +118,5 @@ std::ostream& operator<<(std::ostream& out, const Boundw& b) {
         << ' ' << b.zmax << " w " << b.wmin << ' ' << b.wmax << ']';
     return b.set ? out : out << " (unset)";
 }
+
+} // namespace quelmark

@@ -6,6 +6,8 @@
 
 #include <iosfwd>
 
+namespace quelmark {
+
 struct Bound {
     float xmin = 0, xmax = 0, ymin = 0, ymax = 0, zmin = 0, zmax = 0;
     short set = 0; // non-zero when the bound holds a value
@@ -53,5 +55,7 @@ inline Boundw operator*(Boundw b, const Matrix& a) { return b *= a; }
 
 std::ostream& operator<<(std::ostream& out, const Bound& b);
 std::ostream& operator<<(std::ostream& out, const Boundw& b);
+
+} // namespace quelmark
 
 #endif

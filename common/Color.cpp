@@ -6,6 +6,8 @@
 #include <ostream>
 #include <vector>
 
+namespace quelmark {
+
 namespace {
 
 // A space without usable matrices is treated as plain RGB.
@@ -86,3 +88,5 @@ void Color::setcomp(long i, float value) {
 std::ostream& operator<<(std::ostream& out, const Color& c) {
     return out << '[' << c.r << ", " << c.g << ", " << c.b << ']';
 }
+
+} // namespace quelmark

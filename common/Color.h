@@ -8,6 +8,8 @@
 #include <cmath>
 #include <iosfwd>
 
+namespace quelmark {
+
 struct Color {
     float r = 0, g = 0, b = 0;
 
@@ -77,5 +79,7 @@ inline Color& Color::operator/=(const Color& c) {
     r /= c.r, g /= c.g, b /= c.b;
     return *this;
 }
+
+} // namespace quelmark
 
 #endif

@@ -1,5 +1,7 @@
 #include "common/ColorSpace.h"
 
+namespace quelmark {
+
 namespace {
 
 const ColorSpace kPlainRgb{};
@@ -17,3 +19,5 @@ void useColorSpace(const ColorSpace* space) {
 const ColorSpace& currentColorSpace() {
     return *gColorSpace;
 }
+
+} // namespace quelmark

@@ -3,6 +3,8 @@
 #ifndef QEL_COMMON_COLORSPACE_H
 #define QEL_COMMON_COLORSPACE_H
 
+namespace quelmark {
+
 struct ColorSpace {
     bool plainRgb = true;
     long samples = 3;
@@ -15,5 +17,7 @@ const ColorSpace& currentColorSpace();
 
 // Makes the given space current; it must outlive its use. Null means plain RGB.
 void useColorSpace(const ColorSpace* space);
+
+} // namespace quelmark
 
 #endif

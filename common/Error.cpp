@@ -11,6 +11,8 @@
 #include <thread>
 #include <unistd.h>
 
+namespace quelmark {
+
 namespace {
 
 struct ErrorState {
@@ -331,3 +333,5 @@ void printToStandardError(const char* text) {
     std::fputc('\n', stderr);
     std::fflush(stderr);
 }
+
+} // namespace quelmark

@@ -11,6 +11,8 @@
 
 #include <cstdarg>
 
+namespace quelmark {
+
 enum ErrorCode : long {
     kErrNone = 0,
     kErrNoMem = 1,
@@ -86,5 +88,7 @@ const char* severityLabel(long severity);
 
 // The size of the formatting buffer; longer messages are cut.
 constexpr int kErrorBufferSize = 124;
+
+} // namespace quelmark
 
 #endif

@@ -72,6 +72,8 @@ float qelNarrowGaussianFilter(float x, float y, float xwidth, float ywidth) {
     return std::exp(-2.0f * (u * u + v * v));
 }
 
+namespace quelmark {
+
 qelFilterFunc filterForCode(short code) {
     switch (code) {
     case QEL_FILTER_GAUSSIAN:
@@ -92,3 +94,5 @@ qelFilterFunc filterForCode(short code) {
         return nullptr;
     }
 }
+
+} // namespace quelmark

@@ -6,7 +6,11 @@
 
 #include "api/qel.h"
 
+namespace quelmark {
+
 // The filter function of a filter enumerator (0x100 to 0x104), or null.
 qelFilterFunc filterForCode(short code);
+
+} // namespace quelmark
 
 #endif

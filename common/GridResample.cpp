@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace quelmark {
+
 void resampleGrid(const float* in, long inU, long inV, int width, long outU, long outV,
                   float* out) {
     for (long j = 0; j < outV; ++j) {
@@ -23,3 +25,5 @@ void resampleGrid(const float* in, long inU, long inV, int width, long outU, lon
         }
     }
 }
+
+} // namespace quelmark

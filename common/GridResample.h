@@ -6,8 +6,12 @@
 #ifndef QEL_COMMON_GRIDRESAMPLE_H
 #define QEL_COMMON_GRIDRESAMPLE_H
 
+namespace quelmark {
+
 // in holds inU by inV values of width floats, u fastest; out receives outU
 // by outV of them.
 void resampleGrid(const float* in, long inU, long inV, int width, long outU, long outV, float* out);
+
+} // namespace quelmark
 
 #endif

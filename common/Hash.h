@@ -12,6 +12,8 @@
 #include <memory>
 #include <utility>
 
+namespace quelmark {
+
 template <class T> class Hash {
 public:
     struct Entry {
@@ -82,5 +84,7 @@ template <class T> typename Hash<T>::Entry* Hash<T>::findEntry(const char* key) 
     List<Entry>* list = fBuckets[bucketIndex(key)].get();
     return list ? list->findPred([key](const Entry& entry) { return entry.key == key; }) : nullptr;
 }
+
+} // namespace quelmark
 
 #endif

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+namespace quelmark {
+
 namespace {
 
 // Frees what libpng keeps for the image however the decoding ends.
@@ -44,3 +46,5 @@ std::optional<IconImage> decodePngIcon(const unsigned char* data, std::size_t si
     if (!png_image_finish_read(&image, nullptr, icon.rgba.data(), 0, nullptr)) return std::nullopt;
     return icon;
 }
+
+} // namespace quelmark

@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+namespace quelmark {
+
 struct IconImage {
     int width = 0, height = 0;
     std::vector<unsigned char> rgba; // 8-bit red, green, blue, alpha; rows top to bottom
@@ -19,5 +21,7 @@ constexpr int kLargestIconSide = 256;
 // as 8-bit RGBA; nothing when the data is no PNG, is broken or truncated,
 // or the image is larger than kLargestIconSide on a side.
 std::optional<IconImage> decodePngIcon(const unsigned char* data, std::size_t size);
+
+} // namespace quelmark
 
 #endif

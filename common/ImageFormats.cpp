@@ -5,6 +5,8 @@
 #include <array>
 #include <cctype>
 
+namespace quelmark {
+
 namespace {
 
 bool endsWith(std::string_view name, std::string_view suffix) {
@@ -50,3 +52,5 @@ short displayTypeFormat(std::string_view type, std::string_view name) {
         if (known.type == type) return known.format;
     return QEL_NULL;
 }
+
+} // namespace quelmark

@@ -6,6 +6,8 @@
 
 #include <string_view>
 
+namespace quelmark {
+
 // A QEL_FORMAT_ code.
 short imageFormatOfName(std::string_view name);
 
@@ -14,5 +16,7 @@ short imageFormatOfName(std::string_view name);
 // depth file; "framebuffer", "it" or "x11" the display window. QEL_NULL for
 // any other type.
 short displayTypeFormat(std::string_view type, std::string_view name);
+
+} // namespace quelmark
 
 #endif

@@ -8,6 +8,8 @@
 #include <type_traits>
 #include <utility>
 
+namespace quelmark {
+
 template <class T, bool IsConst = false> class ListIterator;
 
 template <class T> class List {
@@ -211,5 +213,7 @@ template <class T> bool SList<T>::add(T value) {
     fList.insertAfter(previous, std::move(value));
     return true;
 }
+
+} // namespace quelmark
 
 #endif

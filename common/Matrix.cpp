@@ -7,6 +7,8 @@
 #include <ostream>
 #include <utility>
 
+namespace quelmark {
+
 namespace {
 
 struct Vec3 {
@@ -238,3 +240,5 @@ std::ostream& operator<<(std::ostream& out, const Matrix& a) {
     }
     return out << ']';
 }
+
+} // namespace quelmark

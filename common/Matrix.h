@@ -8,6 +8,8 @@
 
 #include <iosfwd>
 
+namespace quelmark {
+
 class Matrix {
 public:
     float m[4][4];
@@ -78,5 +80,7 @@ inline Point vtransform(const Point& v, const Matrix& a) {
 
 // Normals: by the inverse transpose.
 inline Point ntransform(const Point& n, const Matrix& a) { return vtransform(n, invtranspose(a)); }
+
+} // namespace quelmark
 
 #endif

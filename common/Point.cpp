@@ -4,6 +4,8 @@
 
 #include <ostream>
 
+namespace quelmark {
+
 void reportPointDividedByZero() { error(kErrMath, kError, "dividing point by zero"); }
 
 void reportDivisionByZeroPoint() { error(kErrMath, kError, "dividing by zero point"); }
@@ -65,3 +67,5 @@ std::ostream& operator<<(std::ostream& out, const Point& p) {
 std::ostream& operator<<(std::ostream& out, const Pointw& p) {
     return out << '(' << p.x << ", " << p.y << ", " << p.z << ", " << p.w << ')';
 }
+
+} // namespace quelmark

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <iosfwd>
 
+namespace quelmark {
+
 struct Point;
 
 struct Pointw {
@@ -146,5 +148,7 @@ inline Point& Point::operator/=(const Point& p) {
 }
 
 inline Point& Point::operator^=(const Point& p) { return *this = *this ^ p; }
+
+} // namespace quelmark
 
 #endif

@@ -1,5 +1,7 @@
 #include "common/PrintableText.h"
 
+namespace quelmark {
+
 namespace {
 
 constexpr char kHexDigits[] = "0123456789abcdef";
@@ -83,3 +85,5 @@ std::string printableText(std::string_view text) {
     }
     return out;
 }
+
+} // namespace quelmark

@@ -9,10 +9,14 @@
 #include <string>
 #include <string_view>
 
+namespace quelmark {
+
 // The byte count of the valid UTF-8 sequence at the start of text, or 0.
 size_t utf8SequenceLength(std::string_view text);
 // Whether the text needs no escape.
 bool isPrintableText(std::string_view text);
 std::string printableText(std::string_view text);
+
+} // namespace quelmark
 
 #endif

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace quelmark {
+
 namespace {
 
 constexpr short kClassNo = QEL_CLASS_NO, kClassConst = QEL_CLASS_CONST, kClassVary = QEL_CLASS_VARY,
@@ -209,3 +211,5 @@ short getType(unsigned short quark) {
 }
 
 void setQuarkConsistencyReports(bool on) { Quark::fReports = on; }
+
+} // namespace quelmark

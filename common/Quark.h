@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+namespace quelmark {
+
 // Declares the predefined names on the first call; later calls do nothing.
 void initQuark();
 
@@ -73,5 +75,7 @@ enum PredefinedQuark : unsigned short {
     kQuarkModel,
     kQuarkDefaultSurface,
 };
+
+} // namespace quelmark
 
 #endif

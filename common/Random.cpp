@@ -1,5 +1,7 @@
 #include "common/Random.h"
 
+namespace quelmark {
+
 namespace {
 
 constexpr uint64_t kMultiplier = 6364136223846793005ULL;
@@ -49,3 +51,5 @@ int RandomStream::next() {
     const uint32_t output = rotateRight(xorShifted, rotation);
     return static_cast<int>(output >> 17u);
 }
+
+} // namespace quelmark

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+namespace quelmark {
+
 constexpr int kRandomMax = 32767;
 
 // A key made of two values, such that nearby pairs give unrelated keys.
@@ -26,5 +28,7 @@ public:
 private:
     uint64_t state_ = 0;
 };
+
+} // namespace quelmark
 
 #endif

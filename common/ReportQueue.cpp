@@ -2,6 +2,8 @@
 
 #include "common/Error.h"
 
+namespace quelmark {
+
 namespace {
 
 std::string textOf(const char* text) {
@@ -29,3 +31,5 @@ void ReportQueue::replay() {
                   r.hasGroup ? r.groupName.c_str() : nullptr);
     if (outOfMemory) reportNow(kErrNoMem, kSevere, "free store exhausted", nullptr, nullptr);
 }
+
+} // namespace quelmark

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace quelmark {
+
 class ReportQueue {
 public:
     // Keeps a report; message is the formatted text, null for none.
@@ -29,5 +31,7 @@ private:
     std::vector<Report> fReports;
     bool fOutOfMemory = false;
 };
+
+} // namespace quelmark
 
 #endif

@@ -7,6 +7,8 @@
 
 #include <utility>
 
+namespace quelmark {
+
 template <class T> class Stack {
 public:
     void push(const T& value) { fEntries.append(value); }
@@ -62,5 +64,7 @@ template <class T> void CopyStack<T>::push() {
 template <class T> void CopyStack<T>::pop() {
     if (!empty()) fEntries.removeLast();
 }
+
+} // namespace quelmark
 
 #endif

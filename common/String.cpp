@@ -7,6 +7,8 @@
 #include <string_view>
 #include <utility>
 
+namespace quelmark {
+
 namespace {
 
 int clampedLength(std::size_t length) {
@@ -159,3 +161,5 @@ void String::append(const char* text, int length) {
 bool String::inRange(int index) const {
     return index >= 0 && index < fLength;
 }
+
+} // namespace quelmark

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace quelmark {
+
 class String {
 public:
     // Longer texts are cut to this many characters, since the length is 16 bits.
@@ -52,5 +54,7 @@ private:
 String operator+(const String& a, const String& b);
 String operator+(const String& a, const char* b);
 String operator+(const char* a, const String& b);
+
+} // namespace quelmark
 
 #endif

@@ -6,8 +6,12 @@
 
 #include <string>
 
+namespace quelmark {
+
 struct InputFailure {
     std::string reason;
 };
+
+} // namespace quelmark
 
 #endif

@@ -1,5 +1,7 @@
 #include "sceneread/OpenBlocks.h"
 
+namespace quelmark {
+
 namespace {
 
 // Blocks named in a description; those further out are counted.
@@ -64,3 +66,5 @@ const char* OpenBlocks::nameOf(Kind kind) {
     }
     return "block";
 }
+
+} // namespace quelmark

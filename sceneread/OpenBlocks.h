@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace quelmark {
+
 class OpenBlocks {
 public:
     enum class Kind { Frame, Scene, World, Attribute, Transform, Object, Archive, Motion, Solid };
@@ -35,5 +37,7 @@ private:
     std::vector<Block> fBlocks;
     size_t fUnkept = 0; // blocks begun beyond the kept ones
 };
+
+} // namespace quelmark
 
 #endif

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+namespace quelmark {
+
 namespace readlimits {
 
 // A request name, keyword or number, in bytes.
@@ -30,5 +32,7 @@ constexpr size_t kReplayedPerRequest = 64;
 constexpr size_t kLargestObjects = size_t(1) << 29;
 
 } // namespace readlimits
+
+} // namespace quelmark
 
 #endif

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <iterator>
 
+namespace quelmark {
+
 namespace {
 
 // Codes 8 and 17 name the format; the table holds the QEL texts.
@@ -142,3 +144,5 @@ bool ReportGate::count(long severity) {
     if (severity == QEL_SEVERITY_INFO || severity == QEL_SEVERITY_WARNING) return false;
     return ++fErrors == readlimits::kMostErrors;
 }
+
+} // namespace quelmark

@@ -10,6 +10,8 @@
 #include <cstdarg>
 #include <string>
 
+namespace quelmark {
+
 enum class SceneFormat { Qel, Rib };
 
 // Token texts longer than this are left out of reports.
@@ -76,5 +78,7 @@ void setReaderAbort(ReaderAbort end);
 // escapes where a terminal would take it for a control.
 void printReport(SceneFormat format, qelErrorPrinterFunc printer, long code, long severity,
                  const char* message);
+
+} // namespace quelmark
 
 #endif

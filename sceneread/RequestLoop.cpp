@@ -5,6 +5,8 @@
 
 #include <new>
 
+namespace quelmark {
+
 namespace {
 constexpr long kLimit = 12;
 constexpr long kNoMemory = 13;
@@ -80,3 +82,5 @@ void RequestLoop::finishInput() {
         reportHere(kSyntax, QELErrorSeverity, message.c_str());
     }
 }
+
+} // namespace quelmark

@@ -12,6 +12,8 @@
 
 #include <string>
 
+namespace quelmark {
+
 class RequestLoop {
 public:
     virtual ~RequestLoop() = default;
@@ -109,5 +111,7 @@ private:
     bool fFinished = false;
     bool (*fStopRequested)() = nullptr;
 };
+
+} // namespace quelmark
 
 #endif

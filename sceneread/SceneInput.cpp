@@ -11,6 +11,8 @@
 #include <unistd.h>
 #include <zlib.h>
 
+namespace quelmark {
+
 namespace {
 
 constexpr size_t kBlockSize = size_t(1) << 16;
@@ -179,3 +181,5 @@ void SceneInput::fail(const std::string& reason) {
     setg(nullptr, nullptr, nullptr);
     throw InputFailure{reason};
 }
+
+} // namespace quelmark

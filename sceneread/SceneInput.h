@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+namespace quelmark {
+
 class SceneInput : public std::streambuf {
 public:
     // Opens the file; null, with the system's reason in why, when it cannot
@@ -72,5 +74,7 @@ public:
 private:
     std::unique_ptr<SceneInput> fInput;
 };
+
+} // namespace quelmark
 
 #endif

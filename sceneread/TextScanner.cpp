@@ -8,6 +8,8 @@
 #include <ios>
 #include <system_error>
 
+namespace quelmark {
+
 namespace {
 
 constexpr size_t kBlockSize = size_t(1) << 16;
@@ -219,3 +221,5 @@ bool TextScanner::scanWord(std::string& text) {
     }
     return true;
 }
+
+} // namespace quelmark

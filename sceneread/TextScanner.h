@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace quelmark {
+
 class TextScanner {
 public:
     static constexpr int kEnd = std::char_traits<char>::eof();
@@ -94,5 +96,7 @@ private:
     long fLine = 1;
     std::string fFailure;
 };
+
+} // namespace quelmark
 
 #endif

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <new>
 
+namespace quelmark {
+
 qelErrorPrinterFunc lexanqel::QELErrorPrinter = nullptr;
 
 namespace {
@@ -150,3 +152,5 @@ void lexanqel::QELErrorAbort(long code, long severity, const char* message) {
     QELErrorPrint(code, severity, message);
     abortReading();
 }
+
+} // namespace quelmark

@@ -13,6 +13,8 @@
 #include <istream>
 #include <string>
 
+namespace quelmark {
+
 enum : int {
     LEXINT = 257,
     LEXFLOAT = 258,
@@ -108,5 +110,7 @@ private:
     std::string fText;
     ReportGate fReports{QELErrorPrint};
 };
+
+} // namespace quelmark
 
 #endif

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace quelmark {
+
 namespace {
 
 constexpr long kAny = -1; // as parseqel::kAnyCount
@@ -611,3 +613,5 @@ int parseqel::verify(const tokenvalue& list, long uniform, long varying, long ve
     }
     return 1;
 }
+
+} // namespace quelmark

@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <istream>
 
+namespace quelmark {
+
 class parseqel : public RequestLoop {
 public:
     using Handler = void (parseqel::*)();
@@ -242,5 +244,7 @@ private:
     int widthOf(short type) const;
     int readValue(tokenvalue& list, unsigned short quark, short type, bool single, bool strict);
 };
+
+} // namespace quelmark
 
 #endif

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace quelmark {
+
 namespace {
 
 constexpr long kBadValue = 2;
@@ -904,3 +906,5 @@ void rendqel::handleMakeShadow() {
     if (match(&picture) == 1 && match(&texture) == 1 && match(list, false))
         qelMakeShadowV(picture.c_str(), texture.c_str(), list.n(), list.tokens(), list.values());
 }
+
+} // namespace quelmark

@@ -7,6 +7,8 @@
 
 #include "sceneread/parseqel.h"
 
+namespace quelmark {
+
 class rendqel : public parseqel {
 public:
     // frameName is shared with the program shell: the name of the frame
@@ -154,5 +156,7 @@ private:
 
     String& fFrameName;
 };
+
+} // namespace quelmark
 
 #endif

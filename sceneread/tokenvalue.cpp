@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace quelmark {
+
 void tokenvalue::add(unsigned short quark, long items, std::unique_ptr<Block> block, void* value) {
     fQuarks.push_back(quark);
     fValues.push_back(value);
@@ -30,3 +32,5 @@ void tokenvalue::append(unsigned short quark, const std::string& text) {
     void* value = &block->textPointer;
     add(quark, 1, std::move(block), value);
 }
+
+} // namespace quelmark

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace quelmark {
+
 class tokenvalue {
 public:
     tokenvalue() = default;
@@ -40,5 +42,7 @@ private:
     std::vector<long> fItems;
     std::vector<std::unique_ptr<Block>> fBlocks;
 };
+
+} // namespace quelmark
 
 #endif

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <optional>
 
+namespace quelmark {
+
 // The exit status when the command line was answered, empty when the
 // program goes on to its work.
 template <class CommandLine>
@@ -27,5 +29,7 @@ std::optional<int> earlyAnswer(const CommandLine& line, const char* program,
     }
     return std::nullopt;
 }
+
+} // namespace quelmark
 
 #endif

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <unistd.h>
 
+namespace quelmark {
+
 namespace {
 
 const char* gProgram = "";
@@ -69,3 +71,5 @@ void endAbortsWithStatus() {
 }
 
 } // namespace fatal
+
+} // namespace quelmark

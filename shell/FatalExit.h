@@ -6,6 +6,8 @@
 #ifndef QEL_SHELL_FATALEXIT_H
 #define QEL_SHELL_FATALEXIT_H
 
+namespace quelmark {
+
 namespace fatal {
 
 // The program's name, which leads every line written here.
@@ -29,5 +31,7 @@ void endAbortsWithStatus();
 constexpr int kAbortStatus = 1;
 
 } // namespace fatal
+
+} // namespace quelmark
 
 #endif

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace quelmark {
+
 namespace {
 
 bool exists(const std::string& path) {
@@ -58,3 +60,5 @@ std::string FrameSaver::problemWith(const std::string& path) {
     ::unlink(probe.c_str());
     return "";
 }
+
+} // namespace quelmark

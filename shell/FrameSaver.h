@@ -11,6 +11,8 @@
 #include <functional>
 #include <string>
 
+namespace quelmark {
+
 class FrameSaver {
 public:
     // Tells the renderer where the next finished image goes; null stops it.
@@ -44,5 +46,7 @@ private:
     bool fAlwaysNumbered;
     int fFrames = 0;
 };
+
+} // namespace quelmark
 
 #endif

@@ -7,6 +7,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+namespace quelmark {
+
 namespace {
 
 volatile std::sig_atomic_t gInterrupted = 0;
@@ -60,3 +62,5 @@ bool Interrupt::pending() {
 int Interrupt::descriptor() {
     return gPipe[0];
 }
+
+} // namespace quelmark

@@ -7,6 +7,8 @@
 #ifndef QEL_SHELL_INTERRUPT_H
 #define QEL_SHELL_INTERRUPT_H
 
+namespace quelmark {
+
 class Interrupt {
 public:
     // A second signal ends the program at once.
@@ -19,5 +21,7 @@ public:
     // Readable once the signal has come; -1 before install.
     static int descriptor();
 };
+
+} // namespace quelmark
 
 #endif

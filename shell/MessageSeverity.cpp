@@ -3,6 +3,8 @@
 #include <cstring>
 #include <iterator>
 
+namespace quelmark {
+
 namespace {
 
 struct Label {
@@ -32,3 +34,5 @@ Severity severityOf(const char* line) {
         if (startsWith(line, label.text)) return label.severity;
     return Severity::None;
 }
+
+} // namespace quelmark

@@ -7,6 +7,8 @@
 #include <new>
 #include <unistd.h>
 
+namespace quelmark {
+
 namespace {
 
 std::atomic<bool> gExhausted{false};
@@ -39,3 +41,5 @@ void install() {
 }
 
 } // namespace outofmemory
+
+} // namespace quelmark

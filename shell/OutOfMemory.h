@@ -6,6 +6,8 @@
 #ifndef QEL_SHELL_OUTOFMEMORY_H
 #define QEL_SHELL_OUTOFMEMORY_H
 
+namespace quelmark {
+
 namespace outofmemory {
 
 constexpr int kExitStatus = 1;
@@ -16,5 +18,7 @@ constexpr int kExitStatus = 1;
 void install();
 
 } // namespace outofmemory
+
+} // namespace quelmark
 
 #endif

@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+namespace quelmark {
+
 template <class Reader> class ReaderSteps : public SceneSteps {
 public:
     ReaderSteps(std::istream& in, const char* fileName, String& frameName)
@@ -39,5 +41,7 @@ public:
 private:
     Reader fReader;
 };
+
+} // namespace quelmark
 
 #endif

@@ -5,6 +5,10 @@
 #include "sceneread/rendqel.h"
 #include "shell/ReaderSteps.h"
 
+namespace quelmark {
+
 using RendqelSteps = ReaderSteps<rendqel>;
+
+} // namespace quelmark
 
 #endif

@@ -5,6 +5,10 @@
 #include "sceneread/rib/rendrib.h"
 #include "shell/ReaderSteps.h"
 
+namespace quelmark {
+
 using RendribSteps = ReaderSteps<rendrib>;
+
+} // namespace quelmark
 
 #endif

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace quelmark {
+
 TRendEdit* RunningMessages::fCurrent = nullptr;
 
 RunningMessages::RunningMessages(TRendEdit& messages) : fMine(messages) {
@@ -20,3 +22,5 @@ void RunningMessages::print(const char* text) {
         std::fputc('\n', stderr);
     }
 }
+
+} // namespace quelmark

@@ -6,6 +6,8 @@
 
 #include "shell/TRendEdit.h"
 
+namespace quelmark {
+
 class RunningMessages {
 public:
     // The messages receive every printed line from now until this ends or
@@ -21,5 +23,7 @@ private:
     static TRendEdit* fCurrent;
     TRendEdit& fMine;
 };
+
+} // namespace quelmark
 
 #endif

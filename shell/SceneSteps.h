@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace quelmark {
+
 // Receives one finished message line, without a line end.
 using PrintFunc = void (*)(const char* text);
 
@@ -32,5 +34,7 @@ public:
     // Whether reading the file failed half way (a read error).
     virtual bool inputFailed() const { return false; }
 };
+
+} // namespace quelmark
 
 #endif

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace quelmark {
+
 TGauge::TGauge(int minimum, int maximum, const char* format)
     : fMinimum(minimum), fMaximum(std::max(minimum, maximum)), fFormat(format), fValue(minimum) {}
 
@@ -24,3 +26,5 @@ std::string TGauge::text() const {
     std::snprintf(buffer, sizeof buffer, fFormat.c_str(), fValue);
     return buffer;
 }
+
+} // namespace quelmark

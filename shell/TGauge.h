@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace quelmark {
+
 class TGauge {
 public:
     TGauge(int minimum, int maximum, const char* format);
@@ -27,5 +29,7 @@ private:
     int fValue;
     bool fVisible = false;
 };
+
+} // namespace quelmark
 
 #endif

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <vector>
 
+namespace quelmark {
+
 TProgressDialog::TProgressDialog(std::unique_ptr<std::istream> in, const char* fileName,
                                  const StepsFactory& makeSteps, PrintFunc printer)
     : fFileName(fileName ? fileName : ""), fIn(std::move(in)) {
@@ -99,3 +101,4 @@ void TProgressDialog::tellView(bool textChanged, bool gaugeChanged) {
     if (gaugeChanged) fView->gaugeChanged(fGauge);
 }
 
+} // namespace quelmark

@@ -14,6 +14,8 @@
 #include <memory>
 #include <string>
 
+namespace quelmark {
+
 class TProgressDialog;
 
 // How a front end shows the dialog; every call reports a change.
@@ -92,5 +94,7 @@ private:
     bool fCancelled = false;
     ProgressView* fView = nullptr;
 };
+
+} // namespace quelmark
 
 #endif

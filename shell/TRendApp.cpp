@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace quelmark {
+
 TProgressDialog* TRendApp::fProgressDialog = nullptr;
 
 TRendApp::TRendApp(TProgressDialog::StepsFactory makeSteps) : fMakeSteps(std::move(makeSteps)) {}
@@ -56,3 +58,5 @@ TRendApp::RenderResult TRendApp::runDialog(const char* name, std::unique_ptr<std
 void TRendApp::ExecDialog(TProgressDialog& dialog) {
     dialog.Execute(fCancelCheck);
 }
+
+} // namespace quelmark

@@ -13,6 +13,8 @@
 #include <istream>
 #include <memory>
 
+namespace quelmark {
+
 class TRendApp {
 public:
     static constexpr const char* kName = "Quelmark";
@@ -67,5 +69,7 @@ private:
     bool (*fStopPending)() = nullptr;
     int fWake = -1;
 };
+
+} // namespace quelmark
 
 #endif

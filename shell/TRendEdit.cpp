@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <utility>
 
+namespace quelmark {
+
 namespace {
 
 // A message as repeats are told apart: a reader's report without its line
@@ -79,3 +81,5 @@ std::string TRendEdit::text() const {
     }
     return all;
 }
+
+} // namespace quelmark

@@ -15,6 +15,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace quelmark {
+
 class MessageView {
 public:
     virtual ~MessageView() = default;
@@ -70,5 +72,7 @@ private:
     PlaceSource fPlace;
     std::unordered_map<std::string, Repeats> fRepeats;
 };
+
+} // namespace quelmark
 
 #endif

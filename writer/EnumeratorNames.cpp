@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+namespace quelmark {
+
 namespace {
 
 // The names of one class of enumerators, from its lowest code up.
@@ -60,3 +62,5 @@ const char* filterName(qelFilterFunc filter) {
     if (filter == qelNarrowGaussianFilter) return "narrowgaussian";
     return "gaussian";
 }
+
+} // namespace quelmark

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace quelmark {
+
 namespace {
 
 constexpr size_t kInitialCapacity = 1 << 12;
@@ -292,3 +294,5 @@ void QelLine::comment(const char* text) {
         if (*c == '\n' && c[1]) fText += "# "; // each further line is a comment too
     }
 }
+
+} // namespace quelmark

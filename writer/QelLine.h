@@ -12,6 +12,8 @@
 
 #include <string>
 
+namespace quelmark {
+
 class QelLine {
 public:
     QelLine();
@@ -66,5 +68,7 @@ private:
     long fProblemCode = 0;
     std::string fProblemText;
 };
+
+} // namespace quelmark
 
 #endif

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace quelmark {
+
 namespace {
 // The name that chooses standard output.
 constexpr const char* kStandardOutput = "-";
@@ -46,3 +48,5 @@ void SceneFile::report(const char* what, int code) {
     error(kErrRange, kError, "%s %s: %s", what, fName.c_str(),
           code ? std::strerror(code) : "unknown failure");
 }
+
+} // namespace quelmark

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <string>
 
+namespace quelmark {
+
 class SceneFile {
 public:
     SceneFile() = default;
@@ -35,5 +37,7 @@ private:
     bool fReported = false;
     int fOpenError = 0;
 };
+
+} // namespace quelmark
 
 #endif

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace quelmark {
+
 namespace {
 
 long patchesAlong(bool bicubic, long n, bool periodic, long step) {
@@ -69,3 +71,5 @@ long numberOf(const void* handle) { return long(reinterpret_cast<std::uintptr_t>
 void writeKeyword(const char* keyword) {
     writeLine(keyword, [](QelLine&) {});
 }
+
+} // namespace quelmark

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+namespace quelmark {
+
 class SceneWriter {
 public:
     // The line of a request, begun with its keyword; null while no scene
@@ -67,5 +69,7 @@ template <typename Fill> void writeCheckedLine(const char* keyword, Fill fill) {
 
 // A request line of the keyword alone.
 void writeKeyword(const char* keyword);
+
+} // namespace quelmark
 
 #endif

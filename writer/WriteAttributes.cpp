@@ -7,6 +7,8 @@
 
 #include <initializer_list>
 
+using namespace quelmark;
+
 namespace {
 
 const ParameterCounts kShaderCounts{1, 1, 1};

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+using namespace quelmark;
+
 void qelReset() { gState->init(); }
 
 unsigned short qelQuark(const char* name) {

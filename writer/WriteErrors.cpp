@@ -4,6 +4,8 @@
 #include "renderer/state/RequestFrame.h"
 #include "writer/SceneWriter.h"
 
+using namespace quelmark;
+
 // The handler is installed first; the line is written after it.
 void qelErrorHandler(short severityMask, short handler) {
     RequestName frame("qelErrorHandler");

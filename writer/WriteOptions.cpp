@@ -7,6 +7,8 @@
 
 #include <initializer_list>
 
+using namespace quelmark;
+
 namespace {
 
 constexpr float kInfiniteFStop = 1e38f;

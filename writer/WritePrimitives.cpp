@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <initializer_list>
 
+using namespace quelmark;
+
 namespace {
 
 const ParameterCounts kQuadricCounts{1, 4, 4};

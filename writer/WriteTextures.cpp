@@ -5,6 +5,8 @@
 #include "writer/EnumeratorNames.h"
 #include "writer/SceneWriter.h"
 
+using namespace quelmark;
+
 namespace {
 
 const ParameterCounts kTextureCounts{1, 1, 1};

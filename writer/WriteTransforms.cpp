@@ -9,6 +9,8 @@
 
 #include <initializer_list>
 
+using namespace quelmark;
+
 namespace {
 
 void writeNumbers(const char* keyword, std::initializer_list<float> values) {

@@ -7,6 +7,8 @@
 #include "renderer/state/State.h"
 #include "writer/SceneWriter.h"
 
+using namespace quelmark;
+
 namespace {
 
 void loadWriter() {

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace quelmark {
+
 namespace {
 
 float unit(float value, float fallback) {
@@ -26,3 +28,5 @@ PixelRegion cropRegion(long xres, long yres, float cropXmin, float cropXmax, flo
     region.y1 = firstPixelFrom(yres, unit(cropYmax, 1.0f)) - 1;
     return region;
 }
+
+} // namespace quelmark

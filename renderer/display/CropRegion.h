@@ -8,7 +8,11 @@
 
 #include "renderer/display/PixelRegion.h"
 
+namespace quelmark {
+
 PixelRegion cropRegion(long xres, long yres, float cropXmin, float cropXmax, float cropYmin,
                        float cropYmax);
+
+} // namespace quelmark
 
 #endif

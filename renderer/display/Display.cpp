@@ -17,6 +17,8 @@
 #include <cstring>
 #include <string>
 
+namespace quelmark {
+
 Display* gDisplay = nullptr;
 
 namespace {
@@ -37,7 +39,7 @@ bool endsWith(const std::string& path, const char* suffix) {
 }
 
 void reportUnwritten(const std::string& path) {
-    ::error(kErrRange, kError, "cannot write image file %s", path.c_str());
+    quelmark::error(kErrRange, kError, "cannot write image file %s", path.c_str());
 }
 
 } // namespace
@@ -53,7 +55,8 @@ void Display::open(const RenderContext& frame) {
     takeCamera(frame);
     for (Output& output : fOutputs)
         if (output.image.empty())
-            ::error(kErrRange, kError, "cannot keep an image of %ld x %ld pixels", fXRes, fYRes);
+            quelmark::error(kErrRange, kError, "cannot keep an image of %ld x %ld pixels", fXRes,
+                            fYRes);
     fOpen = true;
     // The first output is always shown; the others when they ask for it.
     for (size_t k = 0; k < fOutputs.size(); ++k)
@@ -80,7 +83,7 @@ void Display::openWindow(Output& output) {
     if (output.window || writesImageFile()) return;
     // Without a window system a scene that writes no file is seen nowhere.
     if (WindowSystem::firstTelling(why))
-        ::error(kErrNone, kInfo, "%s; the image is not shown", why.c_str());
+        quelmark::error(kErrNone, kInfo, "%s; the image is not shown", why.c_str());
 }
 
 bool Display::writesImageFile() const {
@@ -175,8 +178,8 @@ void Display::saveCopy() {
 
 bool Display::cropHoldsPixels(const std::string& path) const {
     if (image().empty() || !fDataWindow.empty()) return true;
-    ::error(kErrRange, kError, "cannot write image file %s: the crop window holds no pixels",
-            path.c_str());
+    quelmark::error(kErrRange, kError,
+                    "cannot write image file %s: the crop window holds no pixels", path.c_str());
     return false;
 }
 
@@ -259,3 +262,5 @@ void Display::writeImageFile(const Output& output) {
     });
     if (!written) reportUnwritten(path);
 }
+
+} // namespace quelmark

@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+namespace quelmark {
+
 class Option;
 class TDisplayWindow;
 struct RenderContext;
@@ -103,5 +105,7 @@ private:
 };
 
 extern Display* gDisplay;
+
+} // namespace quelmark
 
 #endif

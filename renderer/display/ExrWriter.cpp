@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <vector>
 
+namespace quelmark {
+
 namespace {
 
 // A channel of the file and the pixel slot it comes from; no slot (-1)
@@ -139,3 +141,5 @@ bool writeExr(const char* path, const FrameBuffer& image, const PixelRegion& dat
     if (!written && opened) std::remove(path);
     return written;
 }
+
+} // namespace quelmark

@@ -13,10 +13,14 @@
 
 #include "renderer/display/PixelRegion.h"
 
+namespace quelmark {
+
 class FrameBuffer;
 
 // False when the image or the region is empty, the region leaves the image,
 // or the file cannot be written; a file left unfinished is removed.
 bool writeExr(const char* path, const FrameBuffer& image, const PixelRegion& dataWindow);
+
+} // namespace quelmark
 
 #endif

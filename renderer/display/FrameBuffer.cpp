@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+namespace quelmark {
+
 bool FrameBuffer::allocate(long width, long height, const PixelFormat& format) {
     release();
     fFormat = format;
@@ -37,3 +39,5 @@ void FrameBuffer::putSpan(long x0, long x1, long y, const uint32_t* data) {
     uint32_t* target = fPixels.data() + (y * fWidth + first) * n;
     std::memcpy(target, source, std::size_t(last - first + 1) * std::size_t(n) * sizeof(uint32_t));
 }
+
+} // namespace quelmark

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace quelmark {
+
 class FrameBuffer {
 public:
     // The most slots one image may hold.
@@ -37,5 +39,7 @@ private:
     long fHeight = 0;
     PixelFormat fFormat;
 };
+
+} // namespace quelmark
 
 #endif

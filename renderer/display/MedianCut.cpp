@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace quelmark {
+
 namespace {
 
 using packed::blue;
@@ -194,3 +196,5 @@ PaletteImage MedianCut::quant() const {
     }
     return image;
 }
+
+} // namespace quelmark

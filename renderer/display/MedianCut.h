@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace quelmark {
+
 struct PaletteImage {
     std::vector<uint32_t> palette; // 0x00BBGGRR, in the order of the boxes
     std::vector<uint8_t> indices;  // one palette index per pixel, row by row
@@ -56,5 +58,7 @@ private:
     std::vector<Colorbox> fUsed;
     std::vector<uint32_t> fColormap;
 };
+
+} // namespace quelmark
 
 #endif

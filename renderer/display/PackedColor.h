@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace quelmark {
+
 namespace packed {
 
 // Only the low byte of each channel value counts.
@@ -22,5 +24,7 @@ inline int blue(uint32_t c) {
 }
 
 } // namespace packed
+
+} // namespace quelmark
 
 #endif

@@ -10,6 +10,8 @@
 #include <bit>
 #include <cstdint>
 
+namespace quelmark {
+
 struct PixelFormat {
     bool color = true;
     bool alpha = false;
@@ -44,5 +46,7 @@ inline float floatFromSlot(uint32_t slot) {
 inline uint32_t slotFromFloat(float value) {
     return std::bit_cast<uint32_t>(value);
 }
+
+} // namespace quelmark
 
 #endif

@@ -3,6 +3,8 @@
 #ifndef QEL_DISPLAY_PIXELREGION_H
 #define QEL_DISPLAY_PIXELREGION_H
 
+namespace quelmark {
+
 struct PixelRegion {
     long x0 = 0;
     long x1 = -1;
@@ -20,5 +22,7 @@ inline bool insideImage(long width, long height, const PixelRegion& region) {
     return !region.empty() && region.x0 >= 0 && region.y0 >= 0 && region.x1 < width &&
            region.y1 < height;
 }
+
+} // namespace quelmark
 
 #endif

@@ -10,6 +10,8 @@
 #include <new>
 #include <vector>
 
+namespace quelmark {
+
 namespace {
 
 uint8_t byteOf(uint32_t slot, bool isFloat) {
@@ -92,3 +94,5 @@ bool writePng(const char* path, const FrameBuffer& image, const PixelRegion& reg
     png_image_free(&png);
     return written;
 }
+
+} // namespace quelmark

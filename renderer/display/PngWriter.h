@@ -11,10 +11,14 @@
 
 #include "renderer/display/PixelRegion.h"
 
+namespace quelmark {
+
 class FrameBuffer;
 
 // False when the image is empty, the region holds no pixel or lies outside
 // the image, or the file cannot be written.
 bool writePng(const char* path, const FrameBuffer& image, const PixelRegion& region);
+
+} // namespace quelmark
 
 #endif

@@ -17,6 +17,8 @@
 #include <new>
 #include <optional>
 
+namespace quelmark {
+
 namespace {
 
 using packed::blue;
@@ -320,3 +322,5 @@ void TDisplayWindow::freeServerResources() {
     fGc = nullptr;
     fWindow = fBitmap = fColormap = 0;
 }
+
+} // namespace quelmark

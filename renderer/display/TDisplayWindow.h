@@ -14,9 +14,12 @@
 #include <string>
 #include <vector>
 
-struct XScreen;
 struct _XGC;
 struct _XImage;
+
+namespace quelmark {
+
+struct XScreen;
 
 class TDisplayWindow {
 public:
@@ -90,5 +93,7 @@ private:
 
 // Called by a window the user closed; the display that feeds it forgets it.
 void displayWindowClosed(TDisplayWindow* window);
+
+} // namespace quelmark
 
 #endif

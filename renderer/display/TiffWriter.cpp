@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+namespace quelmark {
+
 namespace {
 
 enum class SampleKind { kByte, kShort, kLong, kFloat };
@@ -167,3 +169,5 @@ bool writeTiff(const char* path, const FrameBuffer& image, const PixelRegion& re
     if (!written) std::remove(path);
     return written;
 }
+
+} // namespace quelmark

@@ -17,6 +17,8 @@
 
 #include "renderer/display/PixelRegion.h"
 
+namespace quelmark {
+
 class FrameBuffer;
 
 // Row-major 4 × 4 matrices, points as row vectors.
@@ -30,5 +32,7 @@ struct TiffCamera {
 // unfinished is removed.
 bool writeTiff(const char* path, const FrameBuffer& image, const PixelRegion& region,
                const TiffCamera* camera = nullptr);
+
+} // namespace quelmark
 
 #endif

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <poll.h>
 
+namespace quelmark {
+
 namespace {
 
 // The X library keeps one error handler and one connection-error handler for
@@ -252,9 +254,9 @@ void WindowSystem::giveUpIfBroken() {
 
 void WindowSystem::connectionLost() {
     const int lost = openWindows();
-    ::error(kErrNone, kWarning,
-            "the connection to the window system broke; %d display window%s lost", lost,
-            lost == 1 ? " is" : "s are");
+    quelmark::error(kErrNone, kWarning,
+                    "the connection to the window system broke; %d display window%s lost", lost,
+                    lost == 1 ? " is" : "s are");
     for (const auto& window : fWindows) {
         window->connectionLost();
         displayWindowClosed(window.get());
@@ -283,3 +285,5 @@ void WindowSystem::shutdown() {
     system.fTold.clear();
     if (system.fEnabled) system.fFailure.clear();
 }
+
+} // namespace quelmark

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace quelmark {
+
 struct XScreen;
 class TDisplayWindow;
 
@@ -67,5 +69,7 @@ private:
     std::vector<std::unique_ptr<TDisplayWindow>> fWindows;
     std::vector<std::string> fTold;
 };
+
+} // namespace quelmark
 
 #endif

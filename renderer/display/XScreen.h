@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+namespace quelmark {
+
 struct XScreen {
     // A true-colour screen shows any colour directly; a palette screen shows
     // the colours of the colour map installed at the moment.
@@ -46,5 +48,7 @@ private:
 
     Channel fRed, fGreen, fBlue;
 };
+
+} // namespace quelmark
 
 #endif

@@ -6,6 +6,8 @@
 #include "renderer/scene/Scene.h"
 #include "renderer/state/State.h"
 
+namespace quelmark {
+
 namespace {
 
 bool displayAllowsReport(long severity) { return !gDisplay || gDisplay->error(severity); }
@@ -28,3 +30,5 @@ struct PictrelLoader {
 PictrelLoader gLoader;
 
 } // namespace
+
+} // namespace quelmark

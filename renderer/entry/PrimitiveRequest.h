@@ -7,6 +7,8 @@
 #include "renderer/state/Attrib.h"
 #include "renderer/state/RequestFrame.h"
 
+namespace quelmark {
+
 class PrimitiveRequest : public RequestName {
 public:
     explicit PrimitiveRequest(const char* name) : RequestName(name) {
@@ -22,5 +24,7 @@ private:
         return name.empty() ? nullptr : name.c_str();
     }
 };
+
+} // namespace quelmark
 
 #endif

@@ -3,6 +3,8 @@
 #include "renderer/state/Attrib.h"
 #include "renderer/state/RequestFrame.h"
 
+using namespace quelmark;
+
 void qelColor(const float* rgb) {
     RequestName frame("qelColor");
     gAttrib->color(rgb);

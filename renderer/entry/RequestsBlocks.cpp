@@ -7,6 +7,8 @@
 #include "renderer/state/RequestFrame.h"
 #include "renderer/state/State.h"
 
+using namespace quelmark;
+
 void qelReset() {
     gState->init();
     forgetRequestsInPart();

@@ -3,6 +3,8 @@
 #include "common/Error.h"
 #include "renderer/state/RequestFrame.h"
 
+using namespace quelmark;
+
 void qelErrorHandler(short severityMask, short handler) {
     RequestName frame("qelErrorHandler");
     setErrorHandler(severityMask, handler);

@@ -14,6 +14,8 @@
 #include <set>
 #include <string>
 
+using namespace quelmark;
+
 namespace {
 
 std::set<std::string>& toldKinds() {
@@ -31,7 +33,7 @@ constexpr float kNoDepthOfField = 1e38f;
 
 } // namespace
 
-void forgetRequestsInPart() {
+void quelmark::forgetRequestsInPart() {
     toldKinds().clear();
 }
 

@@ -3,7 +3,11 @@
 #ifndef QEL_ENTRY_REQUESTSINPART_H
 #define QEL_ENTRY_REQUESTSINPART_H
 
+namespace quelmark {
+
 // Every kind warns again from now on.
 void forgetRequestsInPart();
+
+} // namespace quelmark
 
 #endif

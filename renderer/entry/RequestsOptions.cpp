@@ -4,6 +4,8 @@
 #include "renderer/state/Option.h"
 #include "renderer/state/RequestFrame.h"
 
+using namespace quelmark;
+
 void qelRasterViewport(long xmin, long xmax, long ymin, long ymax) {
     RequestName frame("qelRasterViewport");
     gOption->rasterViewport(xmin, xmax, ymin, ymax);

@@ -3,6 +3,8 @@
 #include "renderer/entry/PrimitiveRequest.h"
 #include "renderer/scene/Scene.h"
 
+using namespace quelmark;
+
 void qelPolygonV(long nvertices, long n, const unsigned short* tokens, void* const* values) {
     PrimitiveRequest frame("qelPolygonV");
     gScene->polygon(nvertices, n, tokens, values);

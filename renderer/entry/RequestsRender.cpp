@@ -2,6 +2,8 @@
 #include "api/qelrender.h"
 #include "renderer/scene/RenderControl.h"
 
+using namespace quelmark;
+
 void qelRenderThreads(int count) {
     renderControl().setThreads(count);
 }

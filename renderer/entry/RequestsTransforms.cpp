@@ -4,6 +4,8 @@
 #include "renderer/state/RequestFrame.h"
 #include "renderer/state/Transform.h"
 
+using namespace quelmark;
+
 void qelLoadIdentity() {
     RequestName frame("qelLoadIdentity");
     gTransform->loadIdentity();

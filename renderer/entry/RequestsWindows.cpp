@@ -2,6 +2,8 @@
 #include "api/qelwindow.h"
 #include "renderer/display/WindowSystem.h"
 
+using namespace quelmark;
+
 int qelWindowEvents(long waitMilliseconds) {
     return WindowSystem::processEvents(waitMilliseconds);
 }

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstddef>
 
+namespace quelmark {
+
 namespace {
 
 Pointw lerp(const Pointw& a, const Pointw& b, float t) { return a * (1 - t) + b * t; }
@@ -331,3 +333,5 @@ void NuPatchMesh::addSpan(PrimitiveSink& sink, long su, long sv, float u0, float
                               fraction(v0, fVMin, fVMax), fraction(v1, fVMin, fVMax)});
     sink.add(piece);
 }
+
+} // namespace quelmark

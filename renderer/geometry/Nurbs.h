@@ -16,6 +16,8 @@
 
 #include <vector>
 
+namespace quelmark {
+
 // One span: uorder by vorder control points and 2 uorder and 2 vorder knots;
 // the span runs from uknot[uorder - 1] to uknot[uorder] (likewise in v),
 // which u and v in [0, 1] cover. The span must not be empty.
@@ -107,5 +109,7 @@ private:
     float fUMin = 0, fUMax = 0, fVMin = 0, fVMax = 0;
     std::vector<Pointw> fPoints;
 };
+
+} // namespace quelmark
 
 #endif

@@ -2,6 +2,8 @@
 
 #include "common/Error.h"
 
+namespace quelmark {
+
 Object::Object(const Matrix& atBegin) : fBeginInverse(invert(atBegin)) {}
 
 bool Object::record(Maker make, int32_t type, const Matrix& transform) {
@@ -13,3 +15,5 @@ bool Object::record(Maker make, int32_t type, const Matrix& transform) {
     fRecords.push_back({std::move(make), transform * fBeginInverse});
     return true;
 }
+
+} // namespace quelmark

@@ -10,6 +10,8 @@
 #include <functional>
 #include <vector>
 
+namespace quelmark {
+
 class Primitive;
 
 class Object {
@@ -38,5 +40,7 @@ private:
     std::vector<Record> fRecords;
     int32_t fType = -1;
 };
+
+} // namespace quelmark
 
 #endif

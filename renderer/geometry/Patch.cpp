@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace quelmark {
+
 namespace {
 
 // The part of the unit square a "height" patch spans.
@@ -614,3 +616,5 @@ Primitive* PatchMesh::makePatch(long pu, long pv) const {
     patch->setParameterRange(range);
     return patch;
 }
+
+} // namespace quelmark

@@ -12,6 +12,8 @@
 #include "common/Matrix.h"
 #include "renderer/geometry/Primitive.h"
 
+namespace quelmark {
+
 class BilinearPatch : public Primitive {
 public:
     // From the request's list, its position with four control points; null
@@ -125,5 +127,7 @@ private:
     unsigned short fPosition;
     Boundw fBound;
 };
+
+} // namespace quelmark
 
 #endif

@@ -11,6 +11,8 @@
 #include <cmath>
 #include <limits>
 
+namespace quelmark {
+
 namespace {
 
 void reportDegenerate(const char* why) {
@@ -500,3 +502,5 @@ Primitive* GeneralPolygonMesh::make(long npolys, const long* nloops, const long*
     }
     return keepIfAny(mesh);
 }
+
+} // namespace quelmark

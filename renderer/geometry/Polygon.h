@@ -13,6 +13,8 @@
 
 #include <vector>
 
+namespace quelmark {
+
 // The points and bound shared by the polygon classes.
 class PolygonBase : public Primitive {
 public:
@@ -109,5 +111,7 @@ private:
 
     std::vector<PolygonBase*> fPolygons;
 };
+
+} // namespace quelmark
 
 #endif

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace quelmark {
+
 uint32_t Primitive::fCurSeq = 0;
 
 namespace {
@@ -266,3 +268,5 @@ Grid* Primitive::dice(GridSize size) {
     short reverse = transform()->orientation() != attrib()->orientationCode;
     return new Grid(nu, nv, rows, attrib(), transform(), sequence(), reverse, 0, fArgs);
 }
+
+} // namespace quelmark

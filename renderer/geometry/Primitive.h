@@ -15,6 +15,8 @@
 #include <atomic>
 #include <cstdint>
 
+namespace quelmark {
+
 class Attrib;
 class Grid;
 class PrimitiveSink;
@@ -160,5 +162,7 @@ private:
     PrimitiveCommon* fCommon;
     uint64_t fKey;
 };
+
+} // namespace quelmark
 
 #endif

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+namespace quelmark {
+
 class Primitive;
 struct RenderContext;
 
@@ -23,5 +25,7 @@ public:
 protected:
     ~PrimitiveSink() = default;
 };
+
+} // namespace quelmark
 
 #endif

@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+namespace quelmark {
+
 namespace {
 
 // The detail of a bound too large to measure.
@@ -36,3 +38,5 @@ void Procedural::split(PrimitiveSink& sink) {
     if (!std::isfinite(detail)) detail = kLargestDetail;
     sink.subdivide(*this, [&] { fSubdivide(fData->get(), detail); });
 }
+
+} // namespace quelmark

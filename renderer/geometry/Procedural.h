@@ -10,6 +10,8 @@
 
 #include <memory>
 
+namespace quelmark {
+
 class Procedural : public Primitive {
 public:
     // The caller's data, released once when the last holder lets go.
@@ -50,5 +52,7 @@ private:
     qelSubdivideFunc fSubdivide;
     int fGeneration = 0;
 };
+
+} // namespace quelmark
 
 #endif

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <numbers>
 
+namespace quelmark {
+
 namespace {
 
 constexpr double kQuarterTurn = std::numbers::pi / 2;
@@ -194,3 +196,5 @@ void Quadric::addChild(PrimitiveSink& sink, float u0, float v0) const {
     child->fArgs = splitArgs(fArgs, u0, u0 + 0.5f, v0, v0 + 0.5f);
     sink.add(child);
 }
+
+} // namespace quelmark

@@ -9,6 +9,8 @@
 
 #include "renderer/geometry/Primitive.h"
 
+namespace quelmark {
+
 class Quadric : public Primitive {
 public:
     // The bound of the swept profile over this quadric's part of the sweep.
@@ -57,5 +59,7 @@ private:
     float fThetaMax; // radians
     float fU0 = 0, fU1 = 1, fV0 = 0, fV1 = 1;
 };
+
+} // namespace quelmark
 
 #endif

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+namespace quelmark {
+
 namespace {
 
 float radiansOf(float degrees) { return float(double(degrees) * std::numbers::pi / 180); }
@@ -100,3 +102,5 @@ Point Torus::profileDerivative(float V) const {
 int Torus::profileExtrema(float V0, float V1, float extrema[kMaxExtrema]) const {
     return quarterTurns(fPhiMin, fPhiMax, V0, V1, extrema);
 }
+
+} // namespace quelmark

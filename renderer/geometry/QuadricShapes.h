@@ -5,6 +5,8 @@
 
 #include "renderer/geometry/Quadric.h"
 
+namespace quelmark {
+
 // x^2 + y^2 + z^2 = radius^2; v from zmin to zmax, evenly in the polar angle.
 class Sphere : public Quadric {
 public:
@@ -126,5 +128,7 @@ private:
     float fMajor, fMinor;
     float fPhiMin, fPhiMax; // radians
 };
+
+} // namespace quelmark
 
 #endif

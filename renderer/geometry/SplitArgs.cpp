@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+namespace quelmark {
+
 namespace {
 
 constexpr long kCorners = 4;
@@ -44,3 +46,5 @@ ArgList splitArgs(const ArgList& args, float u0, float u1, float v0, float v1) {
     }
     return result;
 }
+
+} // namespace quelmark

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace quelmark {
+
 namespace {
 
 constexpr int kCorners = 4;
@@ -158,3 +160,5 @@ Pointw Triangle::evaldPdv(float, float) const {
     Point d = fCorners[2] - fCorners[0];
     return {d.x, d.y, d.z, 1};
 }
+
+} // namespace quelmark

@@ -10,6 +10,8 @@
 
 #include "renderer/geometry/Primitive.h"
 
+namespace quelmark {
+
 class Triangle : public Primitive {
 public:
     // Shares the parent's common record; args already in four-item form.
@@ -43,5 +45,7 @@ ArgAssoc triangleCorners(const ArgAssoc& source, const float* c0, const float* c
 
 // Whether an entry's values follow the vertices.
 bool followsVertices(const ArgAssoc& entry);
+
+} // namespace quelmark
 
 #endif

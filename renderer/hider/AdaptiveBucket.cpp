@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace quelmark {
+
 namespace {
 
 constexpr int kMaxSamples = AdaptiveBucket::kPasses * AdaptiveBucket::kSamplesPerPass;
@@ -170,3 +172,5 @@ void AdaptiveBucket::filter(long px, long py, PixelValues& pixel) {
     sums.resolve(pixel);
     if (extras) fExtras.resolve(sums.weight(), pixel.Oi, pixel.variables);
 }
+
+} // namespace quelmark

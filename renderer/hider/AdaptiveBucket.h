@@ -17,6 +17,8 @@
 #include <array>
 #include <vector>
 
+namespace quelmark {
+
 class AdaptiveBucket : public Bucket {
 public:
     ~AdaptiveBucket() override { flush(); }
@@ -56,5 +58,7 @@ private:
     HitValues fPassValues, fPackedValues;
     WeightedExtras fExtras;
 };
+
+} // namespace quelmark
 
 #endif

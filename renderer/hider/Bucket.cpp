@@ -15,6 +15,8 @@
 #include <bit>
 #include <vector>
 
+namespace quelmark {
+
 namespace {
 
 const char* nameOrNull(const String& name) {
@@ -236,3 +238,5 @@ void Bucket::writePixel(uint32_t* row, long px, long py, PixelValues& pixel) con
         section += width * channels;
     }
 }
+
+} // namespace quelmark

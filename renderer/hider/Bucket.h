@@ -24,6 +24,8 @@
 #include <mutex>
 #include <vector>
 
+namespace quelmark {
+
 class Display;
 class Grid;
 class MicroPolygon;
@@ -179,5 +181,7 @@ private:
     size_t fNextGrid = 0;
     std::vector<uint32_t> fPixels;
 };
+
+} // namespace quelmark
 
 #endif

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace quelmark {
+
 namespace {
 
 float exposed(float c, float gain, float power) {
@@ -31,3 +33,5 @@ int32_t quantize(float value, float one, float min, float max, float jitter, flo
     if (rounded > max) return toInt32(max);
     return toInt32(rounded);
 }
+
+} // namespace quelmark

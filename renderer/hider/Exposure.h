@@ -7,11 +7,15 @@
 
 #include <cstdint>
 
+namespace quelmark {
+
 // Each component becomes sign(c)·|gain·c|^power, in place.
 void expose(Color& c, float gain, float power);
 
 // one·value plus the dither (2·rho − 1)·jitter, for a draw rho in [0, 1],
 // rounded half away from zero and clamped to [min, max]. rho 0.5 adds none.
 int32_t quantize(float value, float one, float min, float max, float jitter, float rho = 0.5f);
+
+} // namespace quelmark
 
 #endif

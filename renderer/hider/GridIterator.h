@@ -5,6 +5,8 @@
 
 #include "renderer/hider/MicroPolygon.h"
 
+namespace quelmark {
+
 class GridIterator {
 public:
     explicit GridIterator(const Grid* grid) : fGrid(grid), fMicro(grid) { restart(); }
@@ -52,5 +54,7 @@ private:
     int fJ = 0;
     int fRowLength = 0;
 };
+
+} // namespace quelmark
 
 #endif

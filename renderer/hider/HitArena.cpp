@@ -1,5 +1,7 @@
 #include "renderer/hider/HitArena.h"
 
+namespace quelmark {
+
 bool HitArena::insert(uint32_t& front, const SampleHit& hit) {
     uint32_t inserted;
     if (front == kNone || hit < fNodes[front].hit) {
@@ -48,3 +50,5 @@ void HitArena::release(uint32_t first) {
     fNodes[last].next = fFree;
     fFree = first;
 }
+
+} // namespace quelmark

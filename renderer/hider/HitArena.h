@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace quelmark {
+
 class HitArena {
 public:
     // The end of a list; an empty list is this alone.
@@ -47,5 +49,7 @@ private:
     std::vector<Node> fNodes;
     uint32_t fFree = kNone;
 };
+
+} // namespace quelmark
 
 #endif

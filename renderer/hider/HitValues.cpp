@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+namespace quelmark {
+
 float* HitValues::append() {
     size_t start = fValues.size();
     fValues.resize(start + size_t(fFloats));
@@ -37,3 +39,5 @@ uint32_t HitValues::add(const float* values) {
     std::copy(values, values + fFloats, append());
     return index;
 }
+
+} // namespace quelmark

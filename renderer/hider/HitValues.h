@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace quelmark {
+
 class MicroPolygon;
 
 class HitValues {
@@ -36,5 +38,7 @@ private:
     int fFloats = 0;
     std::vector<float> fValues;
 };
+
+} // namespace quelmark
 
 #endif

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace quelmark {
+
 Bound MicroPolygon::bound() const {
     const Point &pa = a().P, &pb = b().P, &pc = c().P, &pd = d().P;
     return Bound(std::min({pa.x, pb.x, pc.x, pd.x}), std::max({pa.x, pb.x, pc.x, pd.x}),
@@ -95,3 +97,5 @@ bool MicroPolygon::sample(float x, float y, bool paintOrder, SampleOrder& order,
     }
     return true;
 }
+
+} // namespace quelmark

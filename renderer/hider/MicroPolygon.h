@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+namespace quelmark {
+
 class MicroPolygon {
 public:
     explicit MicroPolygon(const Grid* grid) : fGrid(grid) {}
@@ -51,5 +53,7 @@ private:
     uint16_t fI = 0;
     uint16_t fJ = 0;
 };
+
+} // namespace quelmark
 
 #endif

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace quelmark {
+
 namespace {
 
 constexpr double kOpaqueLimit = 0.9999999999;
@@ -128,3 +130,5 @@ void MultiSample::addExtras(const Option& option, float x, float y, const HitVal
         sums.add(w / float(counted), s.extras.Oi, record);
     }
 }
+
+} // namespace quelmark

@@ -14,6 +14,8 @@
 
 #include <vector>
 
+namespace quelmark {
+
 class HitValues;
 class MicroPolygon;
 class Option;
@@ -101,5 +103,7 @@ public:
 private:
     std::vector<PackedSample> fSamples;
 };
+
+} // namespace quelmark
 
 #endif

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+namespace quelmark {
+
 struct SampleHit {
     SampleHit(SampleOrder order, const Color& Ci, const Color& Oi, short matte,
               uint32_t values = 0xFFFFFFFFu);
@@ -26,5 +28,7 @@ struct SampleHit {
     int16_t matte;
     uint32_t values;
 };
+
+} // namespace quelmark
 
 #endif

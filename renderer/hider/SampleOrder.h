@@ -8,6 +8,8 @@
 #include <bit>
 #include <cstdint>
 
+namespace quelmark {
+
 class SampleOrder {
 public:
     constexpr SampleOrder() = default;
@@ -34,5 +36,7 @@ private:
     // Ordered as unsigned numbers, whichever way the key was made.
     uint32_t fKey = 0;
 };
+
+} // namespace quelmark
 
 #endif

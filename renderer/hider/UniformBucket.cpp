@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace quelmark {
+
 namespace {
 
 constexpr uint64_t kJitterKey = 0x7177E25EEDULL;
@@ -169,3 +171,5 @@ void UniformBucket::filter(long px, long py, PixelValues& pixel) {
     sums.resolve(pixel);
     if (extras) fExtras.resolve(sums.weight(), pixel.Oi, pixel.variables);
 }
+
+} // namespace quelmark

@@ -15,6 +15,8 @@
 
 #include <vector>
 
+namespace quelmark {
+
 class UniformBucket : public Bucket {
 public:
     // Lets go of the samples, which stay in the scratch for the next bucket.
@@ -58,5 +60,7 @@ private:
     HitValues fHitValues;
     WeightedExtras fExtras;
 };
+
+} // namespace quelmark
 
 #endif

@@ -1,5 +1,7 @@
 #include "renderer/scene/BucketScheduler.h"
 
+namespace quelmark {
+
 BucketScheduler::BucketScheduler(int across, int down, Work work)
     : fAcross(across), fCount(across * down), fWork(std::move(work)), fWaitingOn(size_t(fCount)),
       fDone(size_t(fCount), 0) {
@@ -72,3 +74,5 @@ void BucketScheduler::stop() {
 bool BucketScheduler::stopping() const {
     return fStop.load(std::memory_order_relaxed);
 }
+
+} // namespace quelmark

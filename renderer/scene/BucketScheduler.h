@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+namespace quelmark {
+
 class BucketScheduler {
 public:
     // What a worker does with bucket index; it calls processed(index) as
@@ -57,5 +59,7 @@ private:
     int fStarted = 0;
     std::vector<std::thread> fThreads;
 };
+
+} // namespace quelmark
 
 #endif

@@ -11,6 +11,8 @@
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
 
+namespace quelmark {
+
 void PictrelTarget::createDisplay() {
     delete gDisplay;
     gDisplay = new Display;
@@ -88,3 +90,5 @@ void PictrelTarget::releaseShader(Shader* shader) {
 }
 
 void PictrelTarget::destroyLight(Light* light) { delete light; }
+
+} // namespace quelmark

@@ -5,6 +5,8 @@
 
 #include "renderer/state/RenderTarget.h"
 
+namespace quelmark {
+
 class PictrelTarget : public RenderTarget {
 public:
     void createDisplay() override;
@@ -33,5 +35,7 @@ public:
     void releaseShader(Shader* shader) override;
     void destroyLight(Light* light) override;
 };
+
+} // namespace quelmark
 
 #endif

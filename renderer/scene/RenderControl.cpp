@@ -9,6 +9,8 @@
 #include <thread>
 #include <utility>
 
+namespace quelmark {
+
 namespace {
 
 constexpr int kMostThreads = 1024;
@@ -87,3 +89,5 @@ RenderControl& renderControl() {
     static RenderControl control;
     return control;
 }
+
+} // namespace quelmark

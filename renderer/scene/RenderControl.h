@@ -4,6 +4,8 @@
 #ifndef QEL_SCENE_RENDERCONTROL_H
 #define QEL_SCENE_RENDERCONTROL_H
 
+namespace quelmark {
+
 class Option;
 
 class RenderControl {
@@ -34,5 +36,7 @@ private:
 };
 
 RenderControl& renderControl();
+
+} // namespace quelmark
 
 #endif

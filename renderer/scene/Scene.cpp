@@ -29,6 +29,8 @@
 #include <cmath>
 #include <new>
 
+namespace quelmark {
+
 Scene* gScene = nullptr;
 
 namespace {
@@ -773,3 +775,5 @@ void Scene::objectInstance(const void* handle) {
         if (primitive) add(primitive);
     }
 }
+
+} // namespace quelmark

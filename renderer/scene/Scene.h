@@ -24,6 +24,8 @@
 #include <thread>
 #include <vector>
 
+namespace quelmark {
+
 class ArgList;
 class Bucket;
 class BucketScheduler;
@@ -210,5 +212,7 @@ private:
 };
 
 extern Scene* gScene;
+
+} // namespace quelmark
 
 #endif

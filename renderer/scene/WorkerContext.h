@@ -7,9 +7,13 @@
 #include "renderer/hider/Bucket.h"
 #include "renderer/shading/ShadingContext.h"
 
+namespace quelmark {
+
 struct WorkerContext {
     ShadingContext shading;
     BucketScratch buckets;
 };
+
+} // namespace quelmark
 
 #endif

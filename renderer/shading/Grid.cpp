@@ -16,6 +16,8 @@
 
 #include <atomic>
 
+namespace quelmark {
+
 namespace {
 
 bool isStandardVariable(unsigned short quark) {
@@ -295,3 +297,5 @@ void Grid::project(const RenderContext& frame) {
             P.z = z;
         }
 }
+
+} // namespace quelmark

@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace quelmark {
+
 class Attrib;
 class Transform;
 struct PlannedVariable;
@@ -120,5 +122,7 @@ private:
     int fVariableFloats = 0;
     ParameterRange fRange;
 };
+
+} // namespace quelmark
 
 #endif

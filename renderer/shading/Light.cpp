@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace quelmark {
+
 namespace {
 
 float radians(float degrees) {
@@ -196,3 +198,5 @@ void SpotLight::illuminate(const Point* P, const Point* Nn, int count, float ang
         out.Cl[std::size_t(i)] = attenuation * power[i] * color[i];
     }
 }
+
+} // namespace quelmark

@@ -13,6 +13,8 @@
 #include <numbers>
 #include <vector>
 
+namespace quelmark {
+
 class ParameterValues;
 
 inline constexpr float kPi = std::numbers::pi_v<float>;
@@ -107,5 +109,7 @@ private:
 inline bool insideCone(const Point& Ln, const Point& Nn, float cosAngle) {
     return dot(Ln, Nn) >= cosAngle;
 }
+
+} // namespace quelmark
 
 #endif

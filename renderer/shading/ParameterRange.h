@@ -5,6 +5,8 @@
 #ifndef QEL_SHADING_PARAMETERRANGE_H
 #define QEL_SHADING_PARAMETERRANGE_H
 
+namespace quelmark {
+
 struct ParameterRange {
     float u0 = 0.0f, u1 = 1.0f, v0 = 0.0f, v1 = 1.0f;
 
@@ -16,5 +18,7 @@ struct ParameterRange {
         return {u(a0), u(a1), v(b0), v(b1)};
     }
 };
+
+} // namespace quelmark
 
 #endif

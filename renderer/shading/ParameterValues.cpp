@@ -5,6 +5,8 @@
 #include "renderer/state/ArgList.h"
 #include "renderer/state/ParmList.h"
 
+namespace quelmark {
+
 namespace {
 
 constexpr int kCorners = 4;
@@ -53,3 +55,5 @@ const ParameterValues::View* ParameterValues::find(const float* member) const {
         if (view.member == member) return &view;
     return nullptr;
 }
+
+} // namespace quelmark

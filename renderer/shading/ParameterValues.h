@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <vector>
 
+namespace quelmark {
+
 class ArgAssoc;
 class ArgList;
 class ParmList;
@@ -74,5 +76,7 @@ private:
     std::vector<View> fViews;
     std::vector<float> fInterpolated;
 };
+
+} // namespace quelmark
 
 #endif

@@ -3,6 +3,8 @@
 #include "renderer/state/ArgList.h"
 #include "renderer/state/Transform.h"
 
+namespace quelmark {
+
 Shader::Shader(Transform* space) : fSpace(retainSnapshot(space)) {
     if (fSpace) P = gOrigin * fSpace->matrix();
 }
@@ -14,3 +16,5 @@ Shader::~Shader() {
 void Shader::instance(const ArgList& args) {
     fParms.override(args);
 }
+
+} // namespace quelmark

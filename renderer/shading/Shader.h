@@ -14,6 +14,8 @@
 #include <atomic>
 #include <cstdint>
 
+namespace quelmark {
+
 class ArgList;
 class Transform;
 
@@ -47,5 +49,7 @@ private:
     std::atomic<int32_t> fRefCount = 0; // wide: every nested attribute block may hold it
     Transform* fSpace;
 };
+
+} // namespace quelmark
 
 #endif

@@ -5,6 +5,8 @@
 #include "renderer/shading/Surface.h"
 #include "renderer/shading/Volume.h"
 
+namespace quelmark {
+
 namespace {
 
 template <class Made> Made* instanced(Made* shader, const ArgList& args) {
@@ -68,3 +70,5 @@ Shader* makeVolumeShader(unsigned short name, const ArgList& args, Transform* sp
 Light* makeLightShader(unsigned short name, const ArgList& args, Transform* space) {
     return instanced(newLight(name, space), args);
 }
+
+} // namespace quelmark

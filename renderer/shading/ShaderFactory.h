@@ -3,6 +3,8 @@
 #ifndef QEL_SHADING_SHADERFACTORY_H
 #define QEL_SHADING_SHADERFACTORY_H
 
+namespace quelmark {
+
 class ArgList;
 class Light;
 class Shader;
@@ -14,5 +16,7 @@ Shader* makeSurfaceShader(unsigned short name, const ArgList& args, Transform* s
 Shader* makeVolumeShader(unsigned short name, const ArgList& args, Transform* space);
 // "ambient", "omni" (a point light), "distant", "spot".
 Light* makeLightShader(unsigned short name, const ArgList& args, Transform* space);
+
+} // namespace quelmark
 
 #endif

@@ -14,6 +14,8 @@
 
 #include <vector>
 
+namespace quelmark {
+
 // The values a grid's points start from, which the primitive's own "normal",
 // "plane", "color" and "opacity" values replace: bound once, set per grid.
 struct StandardValues {
@@ -40,5 +42,7 @@ struct ShadingContext {
     std::vector<Point> Nf, V;
     std::vector<Color> ambient, diffuse, specular;
 };
+
+} // namespace quelmark
 
 #endif

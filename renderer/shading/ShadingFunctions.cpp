@@ -5,6 +5,8 @@
 
 #include <utility>
 
+namespace quelmark {
+
 namespace {
 
 template <class T>
@@ -269,3 +271,5 @@ Point noisep(const Point& P)
 {
     return {noise(P), noise(shifted(P, kSecondOffset)), noise(shifted(P, kThirdOffset))};
 }
+
+} // namespace quelmark

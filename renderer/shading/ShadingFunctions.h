@@ -7,6 +7,8 @@
 #include "common/Color.h"
 #include "common/Point.h"
 
+namespace quelmark {
+
 class RandomStream;
 
 #include <cmath>
@@ -107,5 +109,7 @@ inline Point bilerp(float u, float v, const Point& a, const Point& b, const Poin
 {
     return lerp(v, lerp(u, a, b), lerp(u, c, d));
 }
+
+} // namespace quelmark
 
 #endif

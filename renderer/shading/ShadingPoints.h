@@ -8,6 +8,8 @@
 
 #include <vector>
 
+namespace quelmark {
+
 struct ShadingPoints {
     int count = 0;
     // Positions and derivatives in camera space; I runs from the eye to P.
@@ -35,5 +37,7 @@ struct ShadingPoints {
             colors->resize(size);
     }
 };
+
+} // namespace quelmark
 
 #endif

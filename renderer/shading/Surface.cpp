@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace quelmark {
+
 namespace {
 
 const ArgList kNoValues;
@@ -177,3 +179,5 @@ void PlasticSurface::shade(ShadingContext& context) const {
             points.Os[at(i)] * (body + highlight[i] * ks[i] * context.specular[at(i)]);
     }
 }
+
+} // namespace quelmark

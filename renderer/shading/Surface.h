@@ -12,6 +12,8 @@
 
 #include <vector>
 
+namespace quelmark {
+
 class Surface : public Shader {
 public:
     explicit Surface(Transform* space) : Shader(space) {}
@@ -113,5 +115,7 @@ void Surface::illuminance(ShadingContext& context, const std::vector<Point>& Nn,
         gather(static_cast<const LightSamples&>(context.lit));
     }
 }
+
+} // namespace quelmark
 
 #endif

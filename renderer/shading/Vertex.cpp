@@ -1,5 +1,7 @@
 #include "renderer/shading/Vertex.h"
 
+namespace quelmark {
+
 Vertex** allocVertices(int usteps, int vsteps) {
     Vertex** rows = new Vertex*[vsteps + 1];
     for (int j = 0; j <= vsteps; ++j) rows[j] = new Vertex[usteps + 1];
@@ -11,3 +13,5 @@ void freeVertices(Vertex** rows, int vsteps) {
     for (int j = 0; j <= vsteps; ++j) delete[] rows[j];
     delete[] rows;
 }
+
+} // namespace quelmark

@@ -6,6 +6,8 @@
 #include "common/Color.h"
 #include "common/Point.h"
 
+namespace quelmark {
+
 struct Vertex {
     Point P;
     Point dPdu;
@@ -18,5 +20,7 @@ struct Vertex {
 // Freed with freeVertices.
 Vertex** allocVertices(int usteps, int vsteps);
 void freeVertices(Vertex** rows, int vsteps);
+
+} // namespace quelmark
 
 #endif

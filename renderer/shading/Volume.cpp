@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace quelmark {
+
 namespace {
 
 // A zero extent stands for a unit one.
@@ -50,3 +52,5 @@ void FogVolume::shade(ShadingContext& context) const {
         points.Ci[k] = lerp(t, points.Ci[k], fadeTo[i]);
     }
 }
+
+} // namespace quelmark

@@ -8,6 +8,8 @@
 #include "renderer/shading/Shader.h"
 #include "renderer/shading/ShadingContext.h"
 
+namespace quelmark {
+
 class Volume : public Shader {
 public:
     explicit Volume(Transform* space) : Shader(space) {}
@@ -39,5 +41,7 @@ private:
     float distance = 1;
     Color background{0, 0, 0};
 };
+
+} // namespace quelmark
 
 #endif

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace quelmark {
+
 namespace {
 
 // More values than this in one parameter can only be a wrong count.
@@ -194,3 +196,5 @@ bool validParameterList(long n, const unsigned short* tokens, void* const* value
     }
     return true;
 }
+
+} // namespace quelmark

@@ -13,6 +13,8 @@
 #include <initializer_list>
 #include <vector>
 
+namespace quelmark {
+
 class Matrix;
 
 // How many items each class of parameter has on one primitive.
@@ -74,5 +76,7 @@ private:
 
 // Reports a negative count of a V form or a missing parameter array.
 bool validParameterList(long n, const unsigned short* tokens, void* const* values);
+
+} // namespace quelmark
 
 #endif

@@ -12,6 +12,8 @@
 
 #include <cmath>
 
+namespace quelmark {
+
 Attrib* gAttrib = nullptr;
 
 namespace {
@@ -326,3 +328,5 @@ void Attrib::setBasis(short application, const float m[4][4], long step) {
     if (application != QEL_UBASIS) vBasis = Matrix(m), vStep = step;
     changed();
 }
+
+} // namespace quelmark

@@ -11,6 +11,8 @@
 #include "common/String.h"
 #include "renderer/state/SnapshotWord.h"
 
+namespace quelmark {
+
 class Light;
 class Shader;
 
@@ -80,5 +82,7 @@ private:
 };
 
 extern Attrib* gAttrib;
+
+} // namespace quelmark
 
 #endif

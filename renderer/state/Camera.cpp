@@ -1,5 +1,7 @@
 #include "renderer/state/Camera.h"
 
+namespace quelmark {
+
 Matrix gWorldToCamera;
 Matrix gCameraToScreen;
 Matrix gScreenToRaster;
@@ -16,3 +18,5 @@ void resetCamera() {
     gScreenToRaster.map(-4.0f / 3.0f, 4.0f / 3.0f, -1.0f, 1.0f, 640.0f, 480.0f);
     updateCameraToRaster();
 }
+
+} // namespace quelmark

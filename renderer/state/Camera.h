@@ -6,6 +6,8 @@
 
 #include "common/Matrix.h"
 
+namespace quelmark {
+
 extern Matrix gWorldToCamera;
 extern Matrix gCameraToScreen;
 extern Matrix gScreenToRaster;
@@ -23,5 +25,7 @@ void updateCameraToRaster();
 // Identity camera and screen; the screen window -4/3..4/3 by -1..1 mapped onto
 // a 640 by 480 raster.
 void resetCamera();
+
+} // namespace quelmark
 
 #endif

@@ -2,6 +2,8 @@
 
 #include "common/Error.h"
 
+namespace quelmark {
+
 float withinLimits(const char* what, float value, float low, float high) {
     if (value >= low && value <= high) return value;
     float corrected = value > high ? high : low;
@@ -17,3 +19,5 @@ long withinLimits(const char* what, long value, long low, long high) {
           corrected);
     return corrected;
 }
+
+} // namespace quelmark

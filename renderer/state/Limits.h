@@ -6,6 +6,8 @@
 #ifndef QEL_STATE_LIMITS_H
 #define QEL_STATE_LIMITS_H
 
+namespace quelmark {
+
 // Pixels along either side of the image, and in the whole image
 // (8192 by 8192, or 32768 by 2048).
 constexpr long kMaxResolution = 32768;
@@ -37,5 +39,7 @@ constexpr long kMaxColorSamples = 256;
 // takes the lower limit.
 float withinLimits(const char* what, float value, float low, float high);
 long withinLimits(const char* what, long value, long low, long high);
+
+} // namespace quelmark
 
 #endif

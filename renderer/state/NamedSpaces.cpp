@@ -8,6 +8,8 @@
 
 #include <vector>
 
+namespace quelmark {
+
 namespace {
 
 struct MarkedSpace {
@@ -89,3 +91,5 @@ float (*projectPoints(unsigned short fromSpace, unsigned short toSpace, long n,
 }
 
 void clearMarkedSpaces() { markedSpaces().clear(); }
+
+} // namespace quelmark

@@ -4,6 +4,8 @@
 #ifndef QEL_STATE_NAMEDSPACES_H
 #define QEL_STATE_NAMEDSPACES_H
 
+namespace quelmark {
+
 // Names the current transform as a coordinate space.
 void markSpace(unsigned short name);
 
@@ -13,5 +15,7 @@ float (*projectPoints(unsigned short fromSpace, unsigned short toSpace, long n,
                       float points[][3]))[3];
 
 void clearMarkedSpaces();
+
+} // namespace quelmark
 
 #endif

@@ -12,6 +12,8 @@
 #include <cmath>
 #include <utility>
 
+namespace quelmark {
+
 Option* gOption = nullptr;
 
 namespace {
@@ -497,3 +499,5 @@ void Option::tune(long a, long b, long c) {
     tuneB = withinLimits("bucket width", b, 1L, kMaxBucketSide);
     tuneC = withinLimits("bucket height", c, 1L, kMaxBucketSide);
 }
+
+} // namespace quelmark

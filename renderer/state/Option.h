@@ -13,6 +13,8 @@
 
 #include <vector>
 
+namespace quelmark {
+
 class Option {
 public:
     Option() { init(); }
@@ -104,5 +106,7 @@ private:
 };
 
 extern Option* gOption;
+
+} // namespace quelmark
 
 #endif

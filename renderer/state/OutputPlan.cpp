@@ -4,6 +4,8 @@
 #include <array>
 #include <string_view>
 
+namespace quelmark {
+
 namespace {
 
 struct VariableName {
@@ -183,3 +185,5 @@ OutputPlan planOutputs(const std::vector<OutputRequest>& requests, const Quantiz
         planner.add(request);
     return planner.take();
 }
+
+} // namespace quelmark

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+namespace quelmark {
+
 // zero + value·(one − zero), dithered, rounded and clamped to [min, max];
 // a "one" below 1 keeps the value as a float.
 struct Quantization {
@@ -105,5 +107,7 @@ bool isOutputMode(const std::string& mode);
 // that name nothing the renderer knows are left out.
 OutputPlan planOutputs(const std::vector<OutputRequest>& requests, const Quantization& color,
                        const Quantization& depth);
+
+} // namespace quelmark
 
 #endif

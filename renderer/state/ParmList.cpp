@@ -5,6 +5,8 @@
 #include "common/Point.h"
 #include "renderer/state/ArgList.h"
 
+namespace quelmark {
+
 void ParmList::bind(unsigned short quark, float* value) {
     fBindings.push_back({quark, 1, value});
 }
@@ -45,3 +47,5 @@ void ParmList::bilerp(float u, float v, const ArgList& args) const {
             parm->target[k] = w00 * a[k] + w10 * b[k] + w01 * c[k] + w11 * d[k];
     }
 }
+
+} // namespace quelmark

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+namespace quelmark {
+
 class ArgList;
 class ArgAssoc;
 struct Color;
@@ -38,5 +40,7 @@ public:
 private:
     std::vector<ParmAssoc> fBindings;
 };
+
+} // namespace quelmark
 
 #endif

@@ -1,5 +1,7 @@
 #include "renderer/state/RenderContext.h"
 
+namespace quelmark {
+
 namespace {
 
 // The 1% quantiles of the chi-square distribution with 7, 15, ..., 95
@@ -22,3 +24,5 @@ RenderContext::RenderContext(const Option& options, const CameraMatrices& camera
     : option(options), worldToCamera(camera.worldToCamera), cameraToScreen(camera.cameraToScreen),
       cameraToRaster(camera.cameraToRaster),
       chiSquare(scaledChiSquare(options.maxVariance)) {}
+
+} // namespace quelmark

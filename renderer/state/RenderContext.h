@@ -12,6 +12,8 @@
 
 #include <array>
 
+namespace quelmark {
+
 // Adaptive sampling takes samples in at most this many passes.
 constexpr int kAdaptivePasses = 12;
 
@@ -31,5 +33,7 @@ struct RenderContext {
     // chi-square quantiles scaled so that the last is the maximum variance.
     const std::array<float, kAdaptivePasses> chiSquare;
 };
+
+} // namespace quelmark
 
 #endif

@@ -7,6 +7,8 @@
 #ifndef QEL_STATE_RENDERTARGET_H
 #define QEL_STATE_RENDERTARGET_H
 
+namespace quelmark {
+
 class ArgList;
 class Light;
 class Object;
@@ -57,5 +59,7 @@ public:
     virtual void releaseShader(Shader* /*shader*/) {}
     virtual void destroyLight(Light* /*light*/) {}
 };
+
+} // namespace quelmark
 
 #endif

@@ -2,6 +2,8 @@
 
 #include "common/Error.h"
 
+namespace quelmark {
+
 namespace {
 
 // A list without its zero token would be read without end.
@@ -35,3 +37,5 @@ VaParms::VaParms(va_list args) {
         fValues[i] = va_arg(args, void*);
     }
 }
+
+} // namespace quelmark

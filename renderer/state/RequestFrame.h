@@ -7,6 +7,8 @@
 #include <cstdarg>
 #include <memory>
 
+namespace quelmark {
+
 // Names the request running on this thread for its lifetime; a request
 // made inside another (by a procedural's callback) gives the outer one its
 // name back when it ends.
@@ -35,5 +37,7 @@ private:
     std::unique_ptr<unsigned short[]> fTokens;
     std::unique_ptr<void*[]> fValues;
 };
+
+} // namespace quelmark
 
 #endif

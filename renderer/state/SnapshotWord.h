@@ -10,6 +10,8 @@
 #include <atomic>
 #include <cstdint>
 
+namespace quelmark {
+
 class SnapshotWord {
 public:
     SnapshotWord() = default;
@@ -49,5 +51,7 @@ template <class Block> Block* retainSnapshot(Block* block) {
     if (block) block->snapshot.retain();
     return block;
 }
+
+} // namespace quelmark
 
 #endif

@@ -9,6 +9,8 @@
 
 #include <cmath>
 
+namespace quelmark {
+
 State* gState = nullptr;
 
 namespace {
@@ -383,3 +385,5 @@ bool State::ownsObject(const void* object) const {
             if (candidate == object) return true;
     return false;
 }
+
+} // namespace quelmark

@@ -13,6 +13,8 @@
 #include "renderer/state/Option.h"
 #include "renderer/state/Transform.h"
 
+namespace quelmark {
+
 class Light;
 class Object;
 class RenderTarget;
@@ -108,5 +110,7 @@ extern State* gState;
 // The renderer behind the state; the base target until one is installed.
 RenderTarget& renderTarget();
 void installRenderTarget(RenderTarget* target);
+
+} // namespace quelmark
 
 #endif

@@ -4,6 +4,8 @@
 #include "common/Error.h"
 #include "renderer/state/State.h"
 
+namespace quelmark {
+
 Transform* gTransform = nullptr;
 
 namespace {
@@ -91,3 +93,5 @@ void Transform::skew(float angle, float dx1, float dy1, float dz1, float dx2, fl
     fMatrix.skew(angle, dx1, dy1, dz1, dx2, dy2, dz2);
     changed();
 }
+
+} // namespace quelmark

@@ -8,6 +8,8 @@
 #include "common/Matrix.h"
 #include "renderer/state/SnapshotWord.h"
 
+namespace quelmark {
+
 class Transform {
 public:
     void init();
@@ -45,5 +47,7 @@ private:
 };
 
 extern Transform* gTransform;
+
+} // namespace quelmark
 
 #endif

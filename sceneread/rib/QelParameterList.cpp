@@ -1,5 +1,7 @@
 #include "sceneread/rib/QelParameterList.h"
 
+namespace quelmark {
+
 void QelParameterList::clear() {
     fQuarks.clear();
     fValues.clear();
@@ -27,3 +29,5 @@ long* QelParameterList::addLongs(unsigned short quark, size_t count) {
     add(quark, store.data());
     return store.data();
 }
+
+} // namespace quelmark

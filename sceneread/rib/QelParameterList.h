@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+namespace quelmark {
+
 class QelParameterList {
 public:
     // Forgets the entries; storage is kept for the next list.
@@ -32,5 +34,7 @@ private:
     std::vector<std::unique_ptr<std::vector<long>>> fLongs;
     size_t fFloatsUsed = 0, fLongsUsed = 0;
 };
+
+} // namespace quelmark
 
 #endif

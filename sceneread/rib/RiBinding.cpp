@@ -8,6 +8,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+namespace quelmark {
+
 namespace {
 
 // A name and the scene API parameter it stands for.
@@ -402,3 +404,5 @@ void RiBinding::addFallbacks(const RiShader& standard) {
         if (!given) *fList.addFloats(p->quark, 1) = p->fallback * p->scale;
     }
 }
+
+} // namespace quelmark

@@ -20,6 +20,8 @@
 #include <unordered_set>
 #include <vector>
 
+namespace quelmark {
+
 // Where varying values sit on a patch: a grid of ribU by ribV in the
 // interface, of qelU by qelV in the scene API. Values are resampled
 // bilinearly from one to the other.
@@ -119,5 +121,7 @@ short qelTypeOf(const RiDeclaration& declaration);
 short qelClassOf(RiClass parameterClass);
 // The value count of a scene API class on a primitive with counts.
 long qelCountOf(short parameterClass, const RiCounts& counts);
+
+} // namespace quelmark
 
 #endif

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string_view>
 
+namespace quelmark {
+
 namespace {
 
 bool perCorner(RiClass parameterClass) {
@@ -51,3 +53,5 @@ RiCornerMesh::RiCornerMesh(long corners, const RtInt vertices[], int colorSample
         fValues[size_t(k)] = out.data();
     }
 }
+
+} // namespace quelmark

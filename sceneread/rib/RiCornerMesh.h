@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace quelmark {
+
 class RiCornerMesh {
 public:
     // Whether any parameter of the list has values per face corner.
@@ -31,5 +33,7 @@ private:
     std::vector<std::vector<uint32_t>> fGathered;
     std::vector<RtPointer> fValues;
 };
+
+} // namespace quelmark
 
 #endif

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace quelmark {
+
 long RiCounts::forClass(RiClass parameterClass) const {
     switch (parameterClass) {
     case RiClass::Constant:
@@ -39,3 +41,5 @@ RiCounts RiCounts::nuPatch(long nu, long uorder, long nv, long vorder) {
     long varying = (uspans + 1) * (vspans + 1);
     return {uspans * vspans, varying, nu * nv, varying};
 }
+
+} // namespace quelmark

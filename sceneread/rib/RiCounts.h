@@ -5,6 +5,8 @@
 
 #include "sceneread/rib/RiDeclarations.h"
 
+namespace quelmark {
+
 struct RiCounts {
     long uniform = 1;
     long varying = 1;
@@ -29,5 +31,7 @@ struct RiCounts {
     // Patches of a mesh along one direction.
     static long patchesAlong(bool bicubic, long n, bool periodic, long step);
 };
+
+} // namespace quelmark
 
 #endif

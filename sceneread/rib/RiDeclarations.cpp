@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+namespace quelmark {
+
 namespace {
 
 struct Word {
@@ -226,3 +228,5 @@ const char* RiDeclarations::className(RiClass parameterClass) {
 const char* RiDeclarations::typeName(RiType type) {
     return kTypes[static_cast<int>(type)].text;
 }
+
+} // namespace quelmark

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <unordered_map>
 
+namespace quelmark {
+
 enum class RiClass : unsigned char { Constant, Uniform, Varying, Vertex, FaceVarying, FaceVertex };
 enum class RiType : unsigned char {
     Float,
@@ -71,5 +73,7 @@ private:
     };
     std::unordered_map<std::string, RiDeclaration, Hasher, std::equal_to<>> fTable;
 };
+
+} // namespace quelmark
 
 #endif

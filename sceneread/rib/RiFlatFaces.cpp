@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string_view>
 
+namespace quelmark {
+
 namespace {
 
 // Below this, twice a loop's area counts as none.
@@ -101,3 +103,5 @@ const RtPointer* RiMeshFaces::values(const RiDeclarations& declarations, int col
     }
     return fValues.data();
 }
+
+} // namespace quelmark

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace quelmark {
+
 // The positions a parameter list gives: "P", or "Pw" divided by w.
 class RiPositions {
 public:
@@ -56,5 +58,7 @@ private:
     std::vector<std::vector<uint32_t>> fKeptValues;
     std::vector<RtPointer> fValues;
 };
+
+} // namespace quelmark
 
 #endif

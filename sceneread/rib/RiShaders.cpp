@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+namespace quelmark {
+
 namespace {
 
 constexpr float kDegrees = 57.29578f;
@@ -104,3 +106,5 @@ const char* shaderKindName(RiShaderKind kind) {
     }
     return "shader";
 }
+
+} // namespace quelmark

@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+namespace quelmark {
+
 enum class RiShaderKind { Light, Surface, Volume, Displacement, Deformation, Imager };
 
 struct RiShaderParameter {
@@ -33,5 +35,7 @@ const RiShader* findStandardShader(RiShaderKind kind, std::string_view name);
 const RiShaderParameter* findShaderParameter(const RiShader& shader, std::string_view name);
 // "light source", "surface", ... for reports.
 const char* shaderKindName(RiShaderKind kind);
+
+} // namespace quelmark
 
 #endif

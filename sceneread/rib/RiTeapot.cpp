@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace quelmark {
+
 namespace {
 
 // clang-format off
@@ -165,3 +167,5 @@ void emitTeapot() {
     }
     qelAttributePop();
 }
+
+} // namespace quelmark

@@ -4,7 +4,11 @@
 #ifndef QEL_SCENEREAD_RIB_RITEAPOT_H
 #define QEL_SCENEREAD_RIB_RITEAPOT_H
 
+namespace quelmark {
+
 // Issues the patches, with the Bezier basis, in an attribute block of their own.
 void emitTeapot();
+
+} // namespace quelmark
 
 #endif

@@ -1,5 +1,7 @@
 #include "sceneread/rib/RiTransforms.h"
 
+namespace quelmark {
+
 namespace {
 const Matrix kCamera = gIdentity;
 }
@@ -58,3 +60,5 @@ const Matrix* RiTransforms::space(const std::string& name) const {
     auto found = fSpaces.find(name);
     return found == fSpaces.end() ? nullptr : &found->second;
 }
+
+} // namespace quelmark

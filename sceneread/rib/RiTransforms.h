@@ -13,6 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace quelmark {
+
 class RiTransforms {
 public:
     void reset();
@@ -51,5 +53,7 @@ private:
     Matrix fWorldToCamera;
     std::unordered_map<std::string, Matrix> fSpaces;
 };
+
+} // namespace quelmark
 
 #endif

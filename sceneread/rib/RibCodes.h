@@ -3,6 +3,8 @@
 #ifndef QEL_SCENEREAD_RIB_RIBCODES_H
 #define QEL_SCENEREAD_RIB_RIBCODES_H
 
+namespace quelmark {
+
 enum : long {
     RIBNoMemory = 1,
     RIBBadValue = 2,
@@ -24,5 +26,7 @@ enum : long {
     RIBNoCounterpart = 18,
     RIBReadError = 19,
 };
+
+} // namespace quelmark
 
 #endif

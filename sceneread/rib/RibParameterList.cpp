@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace quelmark {
+
 long RibParameter::count() const {
     if (!declared) return 0;
     if (declaration.isString()) return long(strings.size());
@@ -56,3 +58,5 @@ const RtPointer* RibParameterList::values() {
         fValues.push_back(fEntries[k]->values());
     return fValues.data();
 }
+
+} // namespace quelmark

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+namespace quelmark {
+
 struct RibParameter {
     std::string token; // as written, an inline declaration included
     std::string name;  // the bare name
@@ -53,5 +55,7 @@ private:
     std::vector<RtToken> fTokens;
     std::vector<RtPointer> fValues;
 };
+
+} // namespace quelmark
 
 #endif

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <new>
 
+namespace quelmark {
+
 qelErrorPrinterFunc lexanrib::RIBErrorPrinter = nullptr;
 
 namespace {
@@ -460,3 +462,5 @@ void lexanrib::RIBErrorAbort(long code, long severity, const char* message) {
     RIBErrorPrint(code, severity, message);
     abortReading();
 }
+
+} // namespace quelmark

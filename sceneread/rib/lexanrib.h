@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+namespace quelmark {
+
 // Token types beyond those of the scene-file lexer.
 enum : int {
     LEXARRAY = 262, // a whole binary float array
@@ -167,5 +169,7 @@ private:
     std::vector<std::string> fStrings;
     std::vector<bool> fStringDefined;
 };
+
+} // namespace quelmark
 
 #endif

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <new>
 
+namespace quelmark {
+
 namespace {
 
 bool isNumber(int token) {
@@ -207,7 +209,6 @@ void parserib::panic() {
         advance();
     }
 }
-
 
 // ---- scalars
 
@@ -474,3 +475,5 @@ int parserib::readNumbers(RibParameter& parameter) {
     }
     return agrees ? 1 : -1;
 }
+
+} // namespace quelmark

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+namespace quelmark {
+
 class parserib : public RequestLoop {
 public:
     using Handler = void (parserib::*)();
@@ -204,5 +206,7 @@ private:
     // Skips one value: a number, a string, a binary array or a bracketed run.
     void skipValue();
 };
+
+} // namespace quelmark
 
 #endif

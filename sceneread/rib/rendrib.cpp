@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace quelmark {
+
 namespace {
 
 // The reader whose requests are being handled, for the binding's reports.
@@ -1191,3 +1193,5 @@ void rendrib::handleMakeShadow() {
     checkCounts(RiCounts::single());
     RiMakeShadowV(picture.c_str(), texture.c_str(), fList.n(), fList.tokens(), fList.values());
 }
+
+} // namespace quelmark

@@ -10,6 +10,8 @@
 #include "sceneread/rib/RiCounts.h"
 #include "sceneread/rib/parserib.h"
 
+namespace quelmark {
+
 class SceneInput;
 
 #include <initializer_list>
@@ -220,5 +222,7 @@ private:
     std::vector<float> fFloats[6];
     std::vector<RtInt> fInts[4];
 };
+
+} // namespace quelmark
 
 #endif

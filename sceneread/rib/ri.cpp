@@ -22,6 +22,8 @@
 #include <string_view>
 #include <vector>
 
+namespace quelmark {
+
 const RtBasis RiBezierBasis = {{-1, 3, -3, 1}, {3, -6, 3, 0}, {-3, 3, 0, 0}, {1, 0, 0, 0}};
 const RtBasis RiBSplineBasis = {{-1.0f / 6, 3.0f / 6, -3.0f / 6, 1.0f / 6},
                                 {3.0f / 6, -6.0f / 6, 3.0f / 6, 0},
@@ -1241,3 +1243,5 @@ void RiMakeShadowV(RtString picture, RtString texture, RtInt n, const RtToken to
     QelParameterList& list = binding().shader("MakeShadow", nullptr, n, tokens, values);
     qelMakeShadowV(picture, texture, list.n(), list.tokens(), list.values());
 }
+
+} // namespace quelmark

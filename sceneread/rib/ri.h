@@ -11,6 +11,8 @@
 
 #include "api/qel.h"
 
+namespace quelmark {
+
 class RiDeclarations;
 
 using RtBoolean = short;
@@ -223,5 +225,7 @@ void RiMakeCubeFaceEnvironmentV(RtString px, RtString nx, RtString py, RtString 
                                 const RtPointer values[]);
 void RiMakeShadowV(RtString picture, RtString texture, RtInt n, const RtToken tokens[],
                    const RtPointer values[]);
+
+} // namespace quelmark
 
 #endif

@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 
+namespace quelmark {
+
 bool Desktop::named() {
     const char* display = std::getenv("DISPLAY");
     return display && *display;
@@ -30,3 +32,5 @@ bool Desktop::open(std::string& why) {
     fl_close = "OK";
     return true;
 }
+
+} // namespace quelmark

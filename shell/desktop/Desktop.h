@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace quelmark {
+
 class Desktop {
 public:
     // Whether DISPLAY names a window system at all.
@@ -12,5 +14,7 @@ public:
     // Connects; false with the reason when no window system can be reached.
     static bool open(std::string& why);
 };
+
+} // namespace quelmark
 
 #endif

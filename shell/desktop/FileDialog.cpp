@@ -8,6 +8,8 @@
 
 #include <sys/stat.h>
 
+namespace quelmark {
+
 namespace {
 
 bool exists(const std::string& path) {
@@ -48,3 +50,5 @@ std::optional<std::string> FileDialog::save(const char* filter) {
 std::string FileDialog::replaceQuestion(const std::string& file) {
     return file + " already exists.\nDo you want to replace it?";
 }
+
+} // namespace quelmark

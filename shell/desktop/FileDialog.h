@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+namespace quelmark {
+
 class FileDialog {
 public:
     static constexpr const char* kOpenTitle = "Open";
@@ -22,5 +24,7 @@ public:
 private:
     static std::optional<std::string> choose(const char* filter, int type, const char* title);
 };
+
+} // namespace quelmark
 
 #endif

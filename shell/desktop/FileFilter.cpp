@@ -3,6 +3,8 @@
 #include <cctype>
 #include <vector>
 
+namespace quelmark {
+
 namespace {
 
 std::vector<std::string> split(const std::string& text, char separator) {
@@ -67,3 +69,5 @@ std::string FileFilter::chooserFilter(const std::string& pairs) {
     }
     return filter;
 }
+
+} // namespace quelmark

@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace quelmark {
+
 class FileFilter {
 public:
     // The chooser's entries, separated by tabs: "Scene Files
@@ -15,5 +17,7 @@ public:
     // "*.QEL" as "*.[Qq][Ee][Ll]"; "*.*" as "*".
     static std::string anyCasePattern(const std::string& pattern);
 };
+
+} // namespace quelmark
 
 #endif

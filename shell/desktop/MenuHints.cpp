@@ -5,6 +5,8 @@
 #include <FL/Fl_Menu_Item.H>
 #include <FL/fl_draw.H>
 
+namespace quelmark {
+
 MenuHints* MenuHints::fCurrent = nullptr;
 
 namespace {
@@ -66,3 +68,5 @@ void MenuHints::drawn(const std::string& label, bool highlighted) {
     fShown = shown;
     fShow(fShown);
 }
+
+} // namespace quelmark

@@ -14,6 +14,8 @@
 class Fl_Menu_;
 struct Fl_Label;
 
+namespace quelmark {
+
 class MenuHints {
 public:
     // show receives the hint of the highlighted item, or "" when none is.
@@ -42,5 +44,7 @@ private:
     Fl_Color fNormal = FL_FOREGROUND_COLOR;
     static MenuHints* fCurrent;
 };
+
+} // namespace quelmark
 
 #endif

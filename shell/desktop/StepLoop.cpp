@@ -4,6 +4,8 @@
 
 #include <chrono>
 
+namespace quelmark {
+
 void StepLoop::run(const std::function<bool()>& running, const std::function<void(long)>& step,
                    const std::function<bool()>& changed) {
     using Clock = std::chrono::steady_clock;
@@ -24,3 +26,5 @@ void StepLoop::waitUntil(const std::function<bool()>& done) {
     while (!done() && Fl::first_window())
         Fl::wait();
 }
+
+} // namespace quelmark

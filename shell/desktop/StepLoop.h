@@ -7,6 +7,8 @@
 
 #include <functional>
 
+namespace quelmark {
+
 class StepLoop {
 public:
     static constexpr int kSliceMilliseconds = 10;
@@ -18,5 +20,7 @@ public:
     // Handles events until done() holds.
     static void waitUntil(const std::function<bool()>& done);
 };
+
+} // namespace quelmark
 
 #endif

@@ -6,6 +6,8 @@
 #include <FL/Fl_RGB_Image.H>
 #include <FL/fl_draw.H>
 
+namespace quelmark {
+
 namespace {
 
 constexpr int kMargin = 16, kPicture = 48, kButtonWidth = 80, kButtonHeight = 28;
@@ -41,3 +43,5 @@ void TAboutDialog::Execute() {
     show();
     StepLoop::waitUntil([this] { return !shown(); });
 }
+
+} // namespace quelmark

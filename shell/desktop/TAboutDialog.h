@@ -7,6 +7,8 @@
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Return_Button.H>
 
+namespace quelmark {
+
 class WindowIcon;
 
 class TAboutDialog : public Fl_Double_Window {
@@ -24,5 +26,7 @@ private:
     Fl_Box fText;
     Fl_Return_Button fOk;
 };
+
+} // namespace quelmark
 
 #endif

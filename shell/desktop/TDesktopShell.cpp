@@ -6,6 +6,8 @@
 
 #include <FL/Fl_Window.H>
 
+namespace quelmark {
+
 TDesktopShell::TDesktopShell(const unsigned char* iconPng, std::size_t iconSize, Texts texts,
                              TRendEdit& messages)
     : fIcon(iconPng, iconSize), fTexts(texts), fMessages(messages) {}
@@ -42,3 +44,5 @@ void TDesktopShell::centre(Fl_Window& dialog) const {
     dialog.position(fFrame->x() + (fFrame->w() - dialog.w()) / 2,
                     fFrame->y() + (fFrame->h() - dialog.h()) / 2);
 }
+
+} // namespace quelmark

@@ -14,6 +14,8 @@
 
 class Fl_Window;
 
+namespace quelmark {
+
 class TDesktopShell {
 public:
     static constexpr const char* kExitPath = "&File/E&xit";
@@ -55,5 +57,7 @@ private:
     TRendEdit& fMessages;
     std::unique_ptr<TRendFrame> fFrame;
 };
+
+} // namespace quelmark
 
 #endif

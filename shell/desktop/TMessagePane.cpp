@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 
+namespace quelmark {
+
 namespace {
 
 // The text view's own margins beside the text, left and right together.
@@ -61,3 +63,5 @@ std::string TMessagePane::shownText() const {
 int TMessagePane::shownLines() const {
     return const_cast<Fl_Text_Buffer&>(fText).count_lines(0, fText.length());
 }
+
+} // namespace quelmark

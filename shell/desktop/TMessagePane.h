@@ -9,6 +9,8 @@
 #include <FL/Fl_Text_Buffer.H>
 #include <FL/Fl_Text_Display.H>
 
+namespace quelmark {
+
 class TMessagePane : public Fl_Text_Display, public MessageView {
 public:
     static constexpr Fl_Font kFont = FL_COURIER;
@@ -34,5 +36,7 @@ public:
 private:
     Fl_Text_Buffer fText;
 };
+
+} // namespace quelmark
 
 #endif

@@ -8,6 +8,8 @@
 
 #include <cstring>
 
+namespace quelmark {
+
 namespace {
 
 constexpr int kMenuHeight = 25, kStatusHeight = 22, kStatusInset = 6;
@@ -89,3 +91,5 @@ void TRendFrame::showHint(const std::string& hint) {
     fStatus.copy_label(hint.c_str());
     fStatusFrame.redraw();
 }
+
+} // namespace quelmark

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+namespace quelmark {
+
 class TMessagePane;
 class WindowIcon;
 
@@ -63,5 +65,7 @@ private:
     Fl_Group fStatusFrame;
     Fl_Box fStatus;
 };
+
+} // namespace quelmark
 
 #endif

@@ -4,6 +4,8 @@
 
 #include <FL/Fl_Window.H>
 
+namespace quelmark {
+
 WindowIcon::WindowIcon(const unsigned char* png, std::size_t size) {
     std::optional<IconImage> icon = decodePngIcon(png, size);
     if (!icon) return;
@@ -14,3 +16,5 @@ WindowIcon::WindowIcon(const unsigned char* png, std::size_t size) {
 void WindowIcon::applyTo(Fl_Window& window) const {
     if (fImage) window.icon(fImage.get());
 }
+
+} // namespace quelmark

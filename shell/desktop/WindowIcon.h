@@ -10,6 +10,8 @@
 
 class Fl_Window;
 
+namespace quelmark {
+
 class WindowIcon {
 public:
     // A PNG that cannot be read leaves the windows without an icon.
@@ -23,5 +25,7 @@ private:
     std::vector<unsigned char> fPixels;
     std::unique_ptr<Fl_RGB_Image> fImage;
 };
+
+} // namespace quelmark
 
 #endif

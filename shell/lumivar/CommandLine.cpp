@@ -10,6 +10,8 @@
 #include <cstring>
 #include <strings.h>
 
+namespace quelmark {
+
 namespace {
 
 bool isOption(const char* word) {
@@ -227,3 +229,5 @@ CommandLine CommandLine::parse(int argc, const char* const* argv, bool windowSys
         line.error = "no scene file given";
     return line;
 }
+
+} // namespace quelmark

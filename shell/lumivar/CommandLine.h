@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace quelmark {
+
 struct CommandLine {
     // How each file's format is chosen: by its name, or forced by --format.
     enum class Format { ByName, Qel, Rib };
@@ -40,5 +42,7 @@ private:
     int setCrop(int k, int argc, const char* const* argv);
     void checkDesktop();
 };
+
+} // namespace quelmark
 
 #endif

@@ -4,6 +4,8 @@
 
 #include <FL/Fl.H>
 
+namespace quelmark {
+
 DisplayWindowEvents::DisplayWindowEvents() {
     Fl::add_check(&DisplayWindowEvents::beforeWaiting, this);
 }
@@ -32,3 +34,5 @@ void DisplayWindowEvents::followConnection() {
     fWatched = fd;
     if (fWatched >= 0) Fl::add_fd(fWatched, FL_READ, &DisplayWindowEvents::readable, this);
 }
+
+} // namespace quelmark

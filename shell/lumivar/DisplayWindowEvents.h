@@ -4,6 +4,8 @@
 #ifndef QEL_SHELL_LUMIVAR_DISPLAYWINDOWEVENTS_H
 #define QEL_SHELL_LUMIVAR_DISPLAYWINDOWEVENTS_H
 
+namespace quelmark {
+
 class DisplayWindowEvents {
 public:
     DisplayWindowEvents();
@@ -19,5 +21,7 @@ private:
 
     int fWatched = -1;
 };
+
+} // namespace quelmark
 
 #endif

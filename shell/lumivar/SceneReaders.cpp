@@ -6,6 +6,8 @@
 #include <cstring>
 #include <strings.h>
 
+namespace quelmark {
+
 std::unique_ptr<SceneSteps> SceneReaders::operator()(std::istream& in, const char* fileName,
                                                      String& frameName) const {
     bool rib = fFormat == CommandLine::Format::Rib ||
@@ -26,3 +28,5 @@ bool endsWith(const std::string& name, const char* ending) {
 bool SceneReaders::isRibName(const std::string& name) {
     return endsWith(name, ".rib") || endsWith(name, ".rib.gz") || endsWith(name, ".ribz");
 }
+
+} // namespace quelmark

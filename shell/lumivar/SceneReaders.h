@@ -10,6 +10,8 @@
 
 #include <string>
 
+namespace quelmark {
+
 class SceneReaders {
 public:
     explicit SceneReaders(CommandLine::Format format) : fFormat(format) {}
@@ -23,5 +25,7 @@ public:
 private:
     CommandLine::Format fFormat;
 };
+
+} // namespace quelmark
 
 #endif

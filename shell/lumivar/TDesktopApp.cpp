@@ -5,6 +5,8 @@
 #include "shell/desktop/StepLoop.h"
 #include "shell/lumivar/TRenderStatus.h"
 
+namespace quelmark {
+
 TDesktopApp::TDesktopApp(TProgressDialog::StepsFactory makeSteps)
     : TRendApp(std::move(makeSteps)),
       fShell(embedded::quelmarkIcon, embedded::quelmarkIconSize,
@@ -38,3 +40,5 @@ void TDesktopApp::ExecDialog(TProgressDialog& dialog) {
     fStatus = nullptr;
     dialog.setView(nullptr);
 }
+
+} // namespace quelmark

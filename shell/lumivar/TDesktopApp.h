@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+namespace quelmark {
+
 class TRenderStatus;
 
 class TDesktopApp : public TRendApp {
@@ -45,5 +47,7 @@ private:
     DisplayWindowEvents fDisplayWindows;
     TRenderStatus* fStatus = nullptr;
 };
+
+} // namespace quelmark
 
 #endif

@@ -2,6 +2,8 @@
 
 #include "shell/desktop/WindowIcon.h"
 
+namespace quelmark {
+
 namespace {
 
 constexpr int kWidth = 360, kHeight = 128, kMargin = 14;
@@ -71,3 +73,5 @@ bool TRenderStatus::takeChanged() {
     fChanged = false;
     return changed;
 }
+
+} // namespace quelmark

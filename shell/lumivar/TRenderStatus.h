@@ -13,6 +13,8 @@
 
 #include <string>
 
+namespace quelmark {
+
 class WindowIcon;
 
 class TRenderStatus : public Fl_Double_Window, public ProgressView {
@@ -42,5 +44,7 @@ private:
     bool fChanged = true;
     bool fRaised = false;
 };
+
+} // namespace quelmark
 
 #endif

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace quelmark {
+
 namespace {
 
 const char kReturn[] = "\r";
@@ -88,3 +90,5 @@ void TerminalView::write(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), fOut);
     std::fflush(fOut);
 }
+
+} // namespace quelmark

@@ -13,6 +13,8 @@
 #include <functional>
 #include <string>
 
+namespace quelmark {
+
 class TerminalView : public MessageView, public ProgressView {
 public:
     // Without showStatus only the messages are written. A width of 0 leaves
@@ -52,5 +54,7 @@ private:
     std::string fDrawn; // what the status line shows now, empty when cleared
     std::function<void()> fFrameAction;
 };
+
+} // namespace quelmark
 
 #endif

@@ -26,6 +26,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+using namespace quelmark;
+
 namespace {
 
 enum ExitStatus { kSuccess = 0, kFailure = 1, kUsage = 2 };

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+namespace quelmark {
+
 namespace {
 
 bool isOption(const char* word) {
@@ -64,3 +66,5 @@ CommandLine CommandLine::parse(int argc, const char* const* argv, bool windowSys
     }
     return line;
 }
+
+} // namespace quelmark

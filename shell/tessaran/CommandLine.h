@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace quelmark {
+
 struct CommandLine {
     std::string ribFile, qelFile;
     bool gui = false; // the desktop windows instead of the terminal
@@ -16,5 +18,7 @@ struct CommandLine {
     static CommandLine parse(int argc, const char* const* argv, bool windowSystem = false);
     static const char* usage();
 };
+
+} // namespace quelmark
 
 #endif

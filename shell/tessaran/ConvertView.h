@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace quelmark {
+
 class TProgressDialog;
 
 class ConvertView {
@@ -19,5 +21,7 @@ public:
     virtual void messageBox(const char* /*text*/, const char* /*caption*/,
                             const std::string& /*detail*/) {}
 };
+
+} // namespace quelmark
 
 #endif

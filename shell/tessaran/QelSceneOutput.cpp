@@ -2,6 +2,8 @@
 
 #include "api/qel.h"
 
+namespace quelmark {
+
 void QelSceneOutput::open(const char* name) {
     qelOutputFile(QEL_FORMAT_QEL, name);
 }
@@ -10,3 +12,5 @@ void QelSceneOutput::open(const char* name) {
 void QelSceneOutput::close() {
     qelOutputFile(QEL_FORMAT_QEL, nullptr);
 }
+
+} // namespace quelmark

@@ -4,10 +4,14 @@
 
 #include "shell/tessaran/SceneOutput.h"
 
+namespace quelmark {
+
 class QelSceneOutput : public SceneOutput {
 public:
     void open(const char* name) override;
     void close() override;
 };
+
+} // namespace quelmark
 
 #endif

@@ -2,6 +2,8 @@
 #ifndef QEL_SHELL_TESSARAN_SCENEOUTPUT_H
 #define QEL_SHELL_TESSARAN_SCENEOUTPUT_H
 
+namespace quelmark {
+
 class SceneOutput {
 public:
     virtual ~SceneOutput() = default;
@@ -11,5 +13,7 @@ public:
     // Closes the file; a failure to write its end is reported as a message.
     virtual void close() = 0;
 };
+
+} // namespace quelmark
 
 #endif

@@ -2,6 +2,8 @@
 
 #include "shell/desktop/WindowIcon.h"
 
+namespace quelmark {
+
 namespace {
 
 constexpr int kWidth = 400, kHeight = 104, kMargin = 14;
@@ -84,3 +86,5 @@ bool TConversionStatus::takeChanged() {
     fChanged = false;
     return changed;
 }
+
+} // namespace quelmark

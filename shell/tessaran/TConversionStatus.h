@@ -12,6 +12,8 @@
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Return_Button.H>
 
+namespace quelmark {
+
 class WindowIcon;
 
 class TConversionStatus : public Fl_Double_Window, public ConvertView {
@@ -41,5 +43,7 @@ private:
     Fl_Return_Button fOk;
     bool fChanged = true;
 };
+
+} // namespace quelmark
 
 #endif

@@ -7,6 +7,8 @@
 
 #include <FL/fl_ask.H>
 
+namespace quelmark {
+
 TDesktopApp::TDesktopApp(TProgressDialog::StepsFactory makeSteps, SceneOutput& output)
     : TRendApp(std::move(makeSteps), output),
       fShell(embedded::converterIcon, embedded::converterIconSize,
@@ -53,3 +55,5 @@ void TDesktopApp::ExecDialog(TProgressDialog& dialog) {
     fStatus = nullptr;
     dialog.setView(nullptr);
 }
+
+} // namespace quelmark

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+namespace quelmark {
+
 class TConversionStatus;
 
 class TDesktopApp : public TRendApp, private ConvertView {
@@ -46,5 +48,7 @@ private:
     TDesktopShell fShell;
     TConversionStatus* fStatus = nullptr;
 };
+
+} // namespace quelmark
 
 #endif

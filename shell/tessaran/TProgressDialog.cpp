@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <vector>
 
+namespace quelmark {
+
 TProgressDialog::TProgressDialog(std::unique_ptr<std::istream> in, const char* ribName,
                                  const char* qelName, const StepsFactory& makeSteps,
                                  PrintFunc printer, SceneOutput& output, TRendEdit& messages)
@@ -101,3 +103,5 @@ std::string TProgressDialog::baseName(const std::string& path) {
     size_t separator = path.find_last_of("/\\");
     return separator == std::string::npos ? path : path.substr(separator + 1);
 }
+
+} // namespace quelmark

@@ -16,6 +16,8 @@
 #include <memory>
 #include <string>
 
+namespace quelmark {
+
 class TProgressDialog {
 public:
     // Makes the reader of a stream. The frame name is the reader's own
@@ -98,5 +100,7 @@ private:
     bool fCancelled = false;
     ConvertView* fView = nullptr;
 };
+
+} // namespace quelmark
 
 #endif

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace quelmark {
+
 TProgressDialog* TRendApp::fProgressDialog = nullptr;
 
 namespace {
@@ -127,3 +129,5 @@ void TRendApp::removePartial(const char* qelName, const std::string& why) {
 void TRendApp::ExecDialog(TProgressDialog& dialog) {
     dialog.Execute(fCancelCheck);
 }
+
+} // namespace quelmark

@@ -14,6 +14,8 @@
 #include <functional>
 #include <string>
 
+namespace quelmark {
+
 class TRendApp {
 public:
     static constexpr const char* kName = "RIB to QEL";
@@ -78,5 +80,7 @@ private:
     bool (*fStopPending)() = nullptr;
     int fWake = -1;
 };
+
+} // namespace quelmark
 
 #endif

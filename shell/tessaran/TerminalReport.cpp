@@ -2,6 +2,8 @@
 
 #include "shell/tessaran/TProgressDialog.h"
 
+namespace quelmark {
+
 TerminalReport::TerminalReport(std::FILE* status, std::FILE* messages, const char* program)
     : fStatus(status), fMessages(messages), fPrefix(std::string(program) + ": ") {}
 
@@ -28,3 +30,5 @@ void TerminalReport::writeLine(std::FILE* out, const std::string& line) {
     std::fputc('\n', out);
     std::fflush(out);
 }
+
+} // namespace quelmark

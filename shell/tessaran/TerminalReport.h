@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <string>
 
+namespace quelmark {
+
 class TerminalReport : public MessageView, public ConvertView {
 public:
     TerminalReport(std::FILE* status, std::FILE* messages, const char* program);
@@ -31,5 +33,7 @@ private:
     std::FILE* fMessages;
     std::string fPrefix; // the program's name and ": "
 };
+
+} // namespace quelmark
 
 #endif

@@ -17,6 +17,8 @@
 #include <cstdio>
 #include <cstring>
 
+using namespace quelmark;
+
 namespace {
 
 enum ExitStatus { kSuccess = 0, kMessages = 1, kUsage = 2 };

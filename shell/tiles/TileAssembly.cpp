@@ -12,6 +12,8 @@
 #include <exception>
 #include <optional>
 
+namespace quelmark {
+
 namespace {
 
 using Window = TileAssembly::Window;
@@ -186,3 +188,5 @@ bool TileAssembly::writeBands(const char* path, const std::function<bool()>& can
     }
     return true;
 }
+
+} // namespace quelmark

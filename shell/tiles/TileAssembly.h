@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace quelmark {
+
 class TileAssembly {
 public:
     // A rectangle of pixels, both corners included.
@@ -46,5 +48,7 @@ private:
     Window fWindow = {0, 0, -1, -1};
     int fBandRows = 64;
 };
+
+} // namespace quelmark
 
 #endif

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 const char kUsage[] = "usage: assemble-tiles OUTPUT.exr TILE.exr...\n"

@@ -16,6 +16,8 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 void quiet(const char*) {}

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 struct HandlerCalled {};

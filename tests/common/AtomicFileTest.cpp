@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace quelmark;
+
 namespace {
 
 std::string contentsOf(const std::string& path) {

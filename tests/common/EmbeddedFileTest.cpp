@@ -14,6 +14,8 @@
 #include <iterator>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 using Bytes = std::vector<unsigned char>;

@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 std::vector<std::string> gLines;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace quelmark;
+
 namespace {
 
 // "a" hashes to 97 and "0j" to 48 * 16 + 106 = 874 = 7 * 111 + 97: both

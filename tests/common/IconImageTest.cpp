@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 using Bytes = std::vector<unsigned char>;

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 template <class Range> std::vector<int> valuesOf(const Range& range) {

@@ -6,6 +6,8 @@
 
 #include <string>
 
+using namespace quelmark;
+
 namespace {
 
 class QuarkTest : public ::testing::Test {

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 std::vector<int> draws(RandomStream& stream, int count)

@@ -6,6 +6,8 @@
 
 #include <string>
 
+using namespace quelmark;
+
 TEST(StackTest, PopsInReverseOrder) {
     Stack<int> stack;
     for (int value : {1, 2, 3})

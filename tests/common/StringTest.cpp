@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 std::vector<std::string> gPrinted;

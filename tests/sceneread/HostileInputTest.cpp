@@ -5,6 +5,8 @@
 #include "fuzz/FuzzFeeds.h"
 #include "sceneread/SceneInput.h"
 
+using namespace quelmark;
+
 namespace {
 
 class HostileInputTest : public ReaderFixture {

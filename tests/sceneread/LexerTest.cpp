@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 std::vector<std::string> gLines;

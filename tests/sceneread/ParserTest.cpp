@@ -2,6 +2,8 @@
 // every report with its line and token, and recovery at the next keyword.
 #include "ReaderFixture.h"
 
+using namespace quelmark;
+
 namespace {
 
 using ParserTest = ReaderFixture;

@@ -9,6 +9,8 @@
 #include <initializer_list>
 #include <string>
 
+using namespace quelmark;
+
 namespace {
 
 std::vector<std::string> gCalls;

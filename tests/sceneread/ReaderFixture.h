@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 class ReaderFixture : public RecordingFixture {
 protected:
     // The requests the text makes, without the qelReset every file starts with.

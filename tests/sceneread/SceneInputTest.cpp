@@ -13,6 +13,8 @@
 #include <thread>
 #include <unistd.h>
 
+using namespace quelmark;
+
 namespace {
 
 // Everything the input gives, and the reason it failed, if it did.

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 TRendEdit* gMessages = nullptr;

@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 struct Box {

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <vector>
 
+using namespace quelmark;
+
 TEST(FrameNameTest, TheNumberStandsBeforeTheExtension) {
     EXPECT_EQ(FrameSaver::numberedName("out.png", 1), "out1.png");
     EXPECT_EQ(FrameSaver::numberedName("out.png", 12), "out12.png");

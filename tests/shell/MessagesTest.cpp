@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+using namespace quelmark;
+
 TEST(MessageSeverityTest, RendererLabels) {
     EXPECT_EQ(severityOf("info: Parameter out of range. qelSphere: x"), Severity::Info);
     EXPECT_EQ(severityOf("warning: Invalid state. qelColor"), Severity::Warning);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 class RecordingOutput : public SceneOutput {
 public:
     explicit RecordingOutput(std::vector<std::string>& events) : fEvents(events) {}

@@ -1,5 +1,7 @@
 #include "ScriptedSteps.h"
 
+using namespace quelmark;
+
 ScriptedSteps::ScriptedSteps(std::vector<ScriptStep> script, String& frameName,
                              ScriptRecord& record)
     : fScript(std::move(script)), fFrameName(frameName), fRecord(record) {}

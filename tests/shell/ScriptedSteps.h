@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 struct ScriptStep {
     int result = 1;
     std::optional<std::string> frameName;

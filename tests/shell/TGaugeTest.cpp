@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace quelmark;
+
 TEST(GaugeTest, FormatsItsValue) {
     TGauge gauge(0, 100, "%d%%");
     EXPECT_EQ(gauge.text(), "0%");

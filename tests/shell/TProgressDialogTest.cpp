@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 // Writes down every change the dialog reports, one word per event.

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 class RenderCommandTest : public ::testing::Test {

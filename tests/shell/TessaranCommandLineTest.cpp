@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 CommandLine parse(std::vector<const char*> words) {

@@ -13,6 +13,8 @@
 #include <random>
 #include <sstream>
 
+using namespace quelmark;
+
 namespace {
 
 class ValueFormTest : public WriterFixture {

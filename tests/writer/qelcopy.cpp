@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <fstream>
 
+using namespace quelmark;
+
 namespace {
 
 int gReports = 0;

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+using namespace quelmark;
+
 TEST(CropRegion, WholeWindowIsTheWholeImage) {
     EXPECT_EQ(cropRegion(640, 480, 0, 1, 0, 1), (PixelRegion{0, 639, 0, 479}));
     EXPECT_EQ(cropRegion(1, 1, 0, 1, 0, 1), (PixelRegion{0, 0, 0, 0}));

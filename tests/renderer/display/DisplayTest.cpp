@@ -23,6 +23,8 @@
 
 #include <unistd.h>
 
+using namespace quelmark;
+
 namespace {
 
 // A fresh graphics state, so that the output requests reach a default option block.

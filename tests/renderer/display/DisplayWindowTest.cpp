@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 using packed::blue;

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 PixelFormat layout(bool color, bool alpha, bool depth, float colorOne, float depthOne = 0) {

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 // A 4 × 3 image of one channel, so slot index = y × 4 + x.

@@ -7,6 +7,8 @@
 
 #include <set>
 
+using namespace quelmark;
+
 namespace {
 
 using packed::blue;

@@ -9,6 +9,8 @@
 #include "renderer/state/Option.h"
 #include "renderer/state/RenderContext.h"
 
+using namespace quelmark;
+
 inline void openFrame(Display& display, const char* name, long xres, long yres, long x0 = 0,
                       long y0 = 0) {
     Option option = gOption ? *gOption : Option();

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 PixelFormat layout(bool color, bool alpha, bool depth, float colorOne, float depthOne) {

@@ -6,6 +6,8 @@
 
 #include <sstream>
 
+using namespace quelmark;
+
 namespace {
 
 void expectNear(const Bound& expected, const Bound& actual, float tolerance = 1e-5f) {

@@ -8,6 +8,8 @@
 #include <sstream>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 void expectNear(const Color& expected, const Color& actual) {

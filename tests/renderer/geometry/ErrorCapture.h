@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 class ErrorCapture {
 public:
     ErrorCapture() {

@@ -8,6 +8,8 @@
 #include <limits>
 #include <sstream>
 
+using namespace quelmark;
+
 namespace {
 
 void expectNear(const Point& expected, const Point& actual, float tolerance = 1e-5f) {

@@ -8,6 +8,8 @@
 #include <map>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 const Color kPaint(0.2f, 0.6f, 1.0f); // quantises to 51, 153, 255

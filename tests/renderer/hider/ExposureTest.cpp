@@ -4,6 +4,8 @@
 
 #include <set>
 
+using namespace quelmark;
+
 namespace {
 
 TEST(ExposeTest, GainThenPowerKeepsTheSign) {

@@ -17,6 +17,8 @@
 #include <deque>
 #include <memory>
 
+using namespace quelmark;
+
 class HiderFixture : public ::testing::Test {
 protected:
     HiderFixture() {

@@ -2,6 +2,8 @@
 
 #include "HiderFixture.h"
 
+using namespace quelmark;
+
 namespace {
 
 class MicroPolygonSampleTest : public HiderFixture {

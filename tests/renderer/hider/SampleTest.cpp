@@ -5,6 +5,8 @@
 
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 const Color kHalf(0.5f, 0.5f, 0.5f);

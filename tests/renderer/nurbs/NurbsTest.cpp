@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 const float kHalfRoot2 = float(std::numbers::sqrt2 / 2);

@@ -8,6 +8,8 @@
 
 #include <cmath>
 
+using namespace quelmark;
+
 namespace {
 
 using Square = double[4][4];

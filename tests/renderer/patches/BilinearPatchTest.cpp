@@ -4,6 +4,8 @@
 #include "PatchArgs.h"
 #include "tests/renderer/primitives/SceneSink.h"
 
+using namespace quelmark;
+
 namespace {
 
 class BilinearPatchTest : public PrimitiveFixture {

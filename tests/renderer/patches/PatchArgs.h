@@ -7,6 +7,8 @@
 
 #include <vector>
 
+using namespace quelmark;
+
 inline ArgList positionArgs(unsigned short quark, std::vector<float>& values, long points,
                             ParameterCounts counts) {
     counts.vertex = points;

@@ -8,6 +8,8 @@
 #include "common/Basis.h"
 #include "tests/renderer/primitives/SceneSink.h"
 
+using namespace quelmark;
+
 namespace {
 
 class PatchMeshTest : public PrimitiveFixture {

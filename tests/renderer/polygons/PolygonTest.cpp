@@ -6,6 +6,8 @@
 
 #include <limits>
 
+using namespace quelmark;
+
 namespace {
 
 class PolygonTest : public PrimitiveFixture {

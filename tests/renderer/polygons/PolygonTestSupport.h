@@ -11,6 +11,8 @@
 #include <cmath>
 #include <vector>
 
+using namespace quelmark;
+
 // "P" (vertex), "height" (vertex) and "Kd" (const) for the given points; the
 // heights are 10 x + 100 y + 1000 z of each point.
 struct PolygonArgs {

@@ -7,6 +7,8 @@
 #include "renderer/state/Option.h"
 #include "tests/renderer/primitives/SceneSink.h"
 
+using namespace quelmark;
+
 namespace {
 
 // Raster space is object space in these tests.

@@ -5,6 +5,8 @@
 #include "renderer/state/Option.h"
 #include "tests/renderer/primitives/SceneSink.h"
 
+using namespace quelmark;
+
 namespace {
 
 // Reports the derivatives of a rectangle of width by height raster units,

@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+using namespace quelmark;
+
 class PrimitiveFixture : public ::testing::Test {
 protected:
     PrimitiveFixture() : fState(std::make_unique<State>()) { gScene = &fScene; }

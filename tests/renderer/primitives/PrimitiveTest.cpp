@@ -7,6 +7,8 @@
 #include "renderer/state/Transform.h"
 #include "tests/renderer/primitives/SceneSink.h"
 
+using namespace quelmark;
+
 namespace {
 
 class PrimitiveTest : public PrimitiveFixture {};

@@ -10,6 +10,8 @@
 #include <numbers>
 #include <random>
 
+using namespace quelmark;
+
 namespace {
 
 struct Shape {

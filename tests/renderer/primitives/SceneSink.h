@@ -12,6 +12,8 @@
 
 #include <optional>
 
+using namespace quelmark;
+
 inline RenderContext currentFrame() {
     return RenderContext(*gOption, currentCamera());
 }

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <numbers>
 
+using namespace quelmark;
+
 namespace {
 
 // What the micropolygons of all grids cover on the raster.

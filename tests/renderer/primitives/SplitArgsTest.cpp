@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace quelmark;
+
 namespace {
 
 class SplitArgsTest : public ::testing::Test {

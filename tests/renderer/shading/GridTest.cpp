@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace quelmark;
+
 namespace {
 
 // Corner colours that make Cs = (u, v, 0) at every shading point.

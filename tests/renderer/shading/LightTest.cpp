@@ -16,6 +16,8 @@
 #include <memory>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 constexpr float kDegree = kPi / 180;

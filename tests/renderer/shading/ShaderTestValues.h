@@ -11,6 +11,8 @@
 
 #include <initializer_list>
 
+using namespace quelmark;
+
 // A "const" float (one value) or point (three values) parameter.
 inline ArgAssoc uniformArg(unsigned short quark, std::initializer_list<float> value) {
     ArgAssoc entry;

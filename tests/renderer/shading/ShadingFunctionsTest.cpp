@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 
+using namespace quelmark;
+
 namespace {
 
 void expectColor(const Color& c, float r, float g, float b)

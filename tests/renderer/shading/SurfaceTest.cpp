@@ -15,6 +15,8 @@
 #include <memory>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 const float kSin60 = std::sqrt(3.0f) / 2;

@@ -13,6 +13,8 @@
 #include <initializer_list>
 #include <memory>
 
+using namespace quelmark;
+
 namespace {
 
 const Color kSurfaceColor(0.8f, 0.4f, 1.0f);

@@ -7,6 +7,8 @@
 
 #include <limits>
 
+using namespace quelmark;
+
 namespace {
 
 const ParameterCounts kCounts{1, 4, 4};

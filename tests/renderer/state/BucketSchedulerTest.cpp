@@ -9,6 +9,8 @@
 #include <mutex>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 constexpr int kAcross = 7, kDown = 5, kCount = kAcross * kDown;

@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 struct Row {

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 using Lines = std::vector<std::string>;
 
 // Names of the tests' own, declared before any test runs: other tests in the

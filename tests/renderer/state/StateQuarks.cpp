@@ -2,6 +2,8 @@
 
 #include "common/Quark.h"
 
+using namespace quelmark;
+
 namespace {
 
 TestQuarks gQuarks{};

@@ -6,6 +6,8 @@
 
 #include <limits>
 
+using namespace quelmark;
+
 namespace {
 
 const std::string kNesting = "error: Bad begin-end nesting. ";

@@ -5,6 +5,8 @@
 
 #include <limits>
 
+using namespace quelmark;
+
 namespace {
 
 const std::string kRange = "error: Parameter out of range. ";

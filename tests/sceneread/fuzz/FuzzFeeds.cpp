@@ -11,6 +11,8 @@
 #include <unistd.h>
 #include <zlib.h>
 
+using namespace quelmark;
+
 namespace {
 
 // In memory where the system has a folder for it: millions are made.

@@ -6,6 +6,8 @@
 
 #include <sstream>
 
+using namespace quelmark;
+
 namespace {
 
 struct Aborted {};

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 using Lines = std::vector<std::string>;

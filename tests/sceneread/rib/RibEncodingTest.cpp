@@ -4,6 +4,8 @@
 #include "RibEncoder.h"
 #include "RibFixture.h"
 
+using namespace quelmark;
+
 namespace {
 
 using RibEncodingTest = RibFixture;

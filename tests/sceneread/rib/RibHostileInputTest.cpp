@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace quelmark;
+
 namespace {
 
 class RibHostileInputTest : public RibFixture {

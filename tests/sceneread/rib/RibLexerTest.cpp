@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 using Tokens = std::vector<std::string>;

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace quelmark;
+
 namespace {
 
 using RibParserTest = RibFixture;

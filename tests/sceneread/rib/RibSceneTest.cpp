@@ -5,6 +5,8 @@
 
 #include <filesystem>
 
+using namespace quelmark;
+
 namespace {
 
 using RibSceneTest = RibFixture;

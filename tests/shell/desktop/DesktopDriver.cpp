@@ -19,6 +19,8 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 constexpr double kTick = 0.01;

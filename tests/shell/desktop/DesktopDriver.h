@@ -12,7 +12,10 @@
 #include <functional>
 #include <string>
 
+namespace quelmark {
 class TRendFrame;
+}
+using quelmark::TRendFrame;
 
 class DesktopDriver {
 public:

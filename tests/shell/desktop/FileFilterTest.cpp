@@ -4,6 +4,8 @@
 #include <FL/filename.H>
 #include <gtest/gtest.h>
 
+using namespace quelmark;
+
 TEST(FileFilter, PatternsMatchNamesInAnyCase) {
     std::string pattern = FileFilter::anyCasePattern("*.QEL");
     EXPECT_EQ(pattern, "*.[Qq][Ee][Ll]");

@@ -24,6 +24,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 // What the dialog shows at one moment.

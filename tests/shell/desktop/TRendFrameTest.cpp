@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 const char* const kFirstHint = "Locate and Render a scene file";

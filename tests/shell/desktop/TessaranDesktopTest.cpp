@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+using namespace quelmark;
+
 namespace {
 
 const char kSquare[] = "Format 64 64 1\n"

@@ -8,6 +8,8 @@
 
 #include <unistd.h>
 
+using namespace quelmark;
+
 namespace {
 
 struct Aborted {};

@@ -6,6 +6,8 @@
 #include "shell/TRendApp.h"
 #include "shell/lumivar/SceneReaders.h"
 
+using namespace quelmark;
+
 namespace {
 
 struct Aborted {};

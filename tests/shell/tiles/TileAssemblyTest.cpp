@@ -15,6 +15,8 @@
 
 #include <unistd.h>
 
+using namespace quelmark;
+
 namespace {
 
 using Window = TileAssembly::Window;
