@@ -126,8 +126,8 @@ protected:
     // The filtered values of pixel (px, py); the variables and opacity only
     // when the plan asks for extras.
     virtual void filter(long px, long py, PixelValues& pixel) = 0;
-    // Frees the samples once the pixels are done, on the thread that made
-    // them, whose pool then hands their memory out again.
+    // Lets go of the samples once the pixels are done; their room stays in
+    // the scratch for the next bucket.
     virtual void freeSamples() = 0;
 
     // The next grid in their order, taken off the list; null when none is

@@ -277,43 +277,37 @@ bool Scene::clipToOrigin(BucketRange& range, const Router& router) {
     return range.x0 <= range.x1 && range.y0 <= range.y1;
 }
 
-namespace {
-
-// Puts back what a subdivision changed when it ends, also by an exception.
-class SubdivisionScope {
+// While a procedural's requests run: the subdivision noted, and the
+// procedural's attributes and transform current; all put back after, also
+// when the requests end by an exception.
+class Scene::SubdivisionScope {
 public:
-    SubdivisionScope(const Primitive& parent) : fNextSequence(Primitive::fCurSeq) {
+    SubdivisionScope(Scene& scene, const Primitive& parent, Router& router)
+        : fScene(scene), fOuter(scene.fSubdivision), fNextSequence(Primitive::fCurSeq) {
+        scene.fSubdivision = {&parent, &router};
+        scene.fSubdividingThread.store(std::this_thread::get_id());
         gState->pushScratch(*parent.attrib(), *parent.transform());
     }
     ~SubdivisionScope() {
         gState->popScratch();
         // The primitives made took the parent's place in the order.
         Primitive::fCurSeq = fNextSequence;
+        fScene.fSubdivision = fOuter;
+        if (!fOuter.parent) fScene.fSubdividingThread.store(std::thread::id());
     }
     SubdivisionScope(const SubdivisionScope&) = delete;
     SubdivisionScope& operator=(const SubdivisionScope&) = delete;
 
 private:
+    Scene& fScene;
+    Subdivision fOuter;
     uint32_t fNextSequence;
 };
-
-} // namespace
 
 void Scene::subdivide(const Primitive& parent, Router& router,
                       const std::function<void()>& requests) {
     std::lock_guard<std::recursive_mutex> lock(fSubdivisionLock);
-    const Subdivision outer = fSubdivision;
-    fSubdivision = {&parent, &router};
-    fSubdividingThread.store(std::this_thread::get_id());
-    struct Restore {
-        Scene& scene;
-        Subdivision outer;
-        ~Restore() {
-            scene.fSubdivision = outer;
-            if (!outer.parent) scene.fSubdividingThread.store(std::thread::id());
-        }
-    } restore{*this, outer};
-    SubdivisionScope scope(parent);
+    SubdivisionScope scope(*this, parent, router);
     requests();
 }
 

@@ -155,6 +155,7 @@ private:
         const Primitive* parent = nullptr;
         Router* router = nullptr;
     };
+    class SubdivisionScope;
 
     bool primitivesAllowed() const;
     // False, with a report, once the buckets render: a request that makes
@@ -206,6 +207,8 @@ private:
     std::mutex fWorkerContextsLock;
     std::vector<std::unique_ptr<WorkerContext>> fWorkerContexts;
     std::vector<ReportQueue> fReports; // per bucket, made on the workers
+    // Recursive: a procedural made by one that subdivides may be split across
+    // the eye plane at once, on the same thread.
     std::recursive_mutex fSubdivisionLock;
     Subdivision fSubdivision;
     std::atomic<std::thread::id> fSubdividingThread;

@@ -1,7 +1,7 @@
-// What one thread shades a grid with: the grid's shading points, the values
-// of the parameters of the shaders running there, the light of the light
-// being gathered, and room for the built-in surfaces' sums. Each thread of
-// the renderer has its own; the arrays keep their room from grid to grid.
+// What one bucket's work shades its grids with: the grid's shading points,
+// the values of the parameters of the shaders running there, the light of
+// the light being gathered, and room for the built-in surfaces' sums. The
+// arrays keep their room from grid to grid.
 #ifndef QEL_SHADING_SHADINGCONTEXT_H
 #define QEL_SHADING_SHADINGCONTEXT_H
 

@@ -9,8 +9,6 @@
 #include <cstdint>
 #include <string>
 
-using namespace quelmark;
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     recorder::reset();
     FedInput input(std::string(reinterpret_cast<const char*>(data), size), feedFor(size));

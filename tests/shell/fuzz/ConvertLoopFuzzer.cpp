@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <string>
 
-using namespace quelmark;
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     convertLoop(std::string(reinterpret_cast<const char*>(data), size), unsigned(size));
     return 0;
