@@ -262,7 +262,8 @@ TEST_F(ImageTest, APrimitivesOwnShaderValuesStayWithItInAnyBuckets) {
     EXPECT_EQ(left[3], 255);
     EXPECT_EQ(right[3], 255);
     EXPECT_GT(int(right[0]), int(left[0]) + 40);
-    for (auto [bucket, threads] : {std::pair{48L, 1}, std::pair{12L, 4}, std::pair{48L, 4}}) {
+    for (auto [bucket, threads] :
+         {std::pair{48L, 1}, std::pair{12L, 2}, std::pair{12L, 4}, std::pair{48L, 8}}) {
         TiffImage other = renderSpheresWithTheirOwnValues(fPath, bucket, threads);
         EXPECT_TRUE(other.data == reference.data) << bucket << " pixels, " << threads << " threads";
     }
@@ -390,7 +391,8 @@ TEST_F(ImageTest, NestedProceduralsRenderAlikeOnAnyThreads) {
     EXPECT_EQ(reference.pixel(80 - 16, 60)[3], 255);
     EXPECT_EQ(reference.pixel(80 + 16, 60)[3], 255);
     EXPECT_EQ(reference.pixel(80, 60)[3], 0);
-    for (auto [bucket, threads] : {std::pair{48L, 1}, std::pair{16L, 4}, std::pair{8L, 2}}) {
+    for (auto [bucket, threads] :
+         {std::pair{48L, 1}, std::pair{16L, 4}, std::pair{8L, 2}, std::pair{16L, 8}}) {
         TiffImage other = renderNestedProcedurals(fPath, bucket, threads);
         EXPECT_TRUE(other.data == reference.data) << bucket << " pixels, " << threads << " threads";
         EXPECT_EQ(gReports, std::vector<std::string>{});
