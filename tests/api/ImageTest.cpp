@@ -223,15 +223,27 @@ void endFrame() {
 
 // Two plastic spheres under a distant light, the left with its own "kd" of
 // 0, in buckets of the given size on the given number of threads.
-TiffImage renderSpheresWithTheirOwnValues(const std::string& path, long bucket, int threads) {
+// A 160 by 120 RGBA frame in square buckets of the given size, rendered on
+// the given number of threads.
+void beginBucketedFrame(const std::string& path, long bucket, int threads, float fov) {
     qelRenderThreads(threads);
     qelFrameBegin();
     qelRasterViewport(0, 159, 0, 119);
     qelTune(32, bucket, bucket);
     qelOutputFile(QEL_FORMAT_TIFF, path.c_str());
     qelOutputSamples(QEL_SAMPLES_RGBA);
-    qelViewPerspective(60);
+    qelViewPerspective(fov);
     qelSceneBegin();
+}
+
+TiffImage endBucketedFrame(const std::string& path) {
+    endFrame();
+    qelRenderThreads(0);
+    return readTiff(path);
+}
+
+TiffImage renderSpheresWithTheirOwnValues(const std::string& path, long bucket, int threads) {
+    beginBucketedFrame(path, bucket, threads, 60);
     float from[3] = {0, 0, 0}, to[3] = {0.3f, -0.5f, 1};
     qelLightSource(qelQuark("distant"), qelQuark("from"), from, qelQuark("to"), to, 0);
     qelSurface(qelQuark("plastic"), 0);
@@ -245,9 +257,7 @@ TiffImage renderSpheresWithTheirOwnValues(const std::string& path, long bucket, 
     qelTranslate(1.1f, 0, 0);
     qelSphere(1, -1, 1, 360, 0);
     qelAttributePop();
-    endFrame();
-    qelRenderThreads(0);
-    return readTiff(path);
+    return endBucketedFrame(path);
 }
 
 // A primitive's own shader values are its own: the other sphere keeps the
@@ -362,21 +372,12 @@ void sphereAndOneAcrossTheEye(void*, float) {
 TiffImage renderNestedProcedurals(const std::string& path, long bucket, int threads) {
     gReports.clear();
     qelErrorPrinter(keepReport);
-    qelRenderThreads(threads);
-    qelFrameBegin();
-    qelRasterViewport(0, 159, 0, 119);
-    qelTune(32, bucket, bucket);
-    qelOutputFile(QEL_FORMAT_TIFF, path.c_str());
-    qelOutputSamples(QEL_SAMPLES_RGBA);
-    qelViewPerspective(90);
-    qelSceneBegin();
+    beginBucketedFrame(path, bucket, threads, 90);
     qelSurface(qelQuark("constant"), 0);
     qelTranslate(-1, 0, 5);
     float bound[6] = {-1, 4, -1, 1, -1, 1};
     qelProcedural(nullptr, bound, sphereAndOneAcrossTheEye, nullptr);
-    endFrame();
-    qelRenderThreads(0);
-    return readTiff(path);
+    return endBucketedFrame(path);
 }
 
 // Procedurals subdivide on the workers one at a time, one of them inside
