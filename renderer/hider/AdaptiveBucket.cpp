@@ -1,8 +1,7 @@
 #include "renderer/hider/AdaptiveBucket.h"
 
 #include "common/Random.h"
-#include "renderer/hider/GridIterator.h"
-#include "renderer/hider/MicroPolygon.h"
+#include "renderer/hider/PreparedMicroPolygon.h"
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Option.h"
 #include "renderer/state/RenderContext.h"
@@ -102,6 +101,7 @@ void AdaptiveBucket::sampleCell(MultiSample& cell, const Cell& area, uint64_t ke
                 sampleExtras = packExtras(samples[k], alpha, z, C);
             else
                 C = samples[k].pack(scratch().hits, alpha, z);
+            z = context().depth.normalized(z);
             quadrants[k % 4].add(C);
             cell.add(PackedSample{samples[k].x(), samples[k].y(), C, alpha, z, sampleExtras});
         }
@@ -125,22 +125,23 @@ SampleExtras AdaptiveBucket::packExtras(const Sample& sample, float& alpha, floa
 
 void AdaptiveBucket::samplePass(Sample (&samples)[kSamplesPerPass], const Cell& area,
                                 HitValues* values) {
+    HitArena& hits = scratch().hits;
+    PreparedMicroPolygon mp;
     for (size_t k = 0; k < gridCount(); ++k) {
         const Grid& grid = gridAt(k);
         GridNames names(grid);
-        const short sides = grid.attrib()->sides;
-        const bool paintOrder = context().paintOrder();
-        HitArena& hits = scratch().hits;
-        GridIterator micropolygons(&grid);
-        while (const MicroPolygon* mp = micropolygons++) {
-            Bound b = mp->bound();
-            if (b.xmin > area.right || b.xmax < area.left || b.ymin > area.top ||
-                b.ymax < area.bottom || !inDepthRange(b))
-                continue;
-            if (culledBySides(mp->znormal(), sides)) continue;
-            for (Sample& s : samples)
-                s.sample(*mp, paintOrder, hits, values);
-        }
+        const GridHitTraits traits(grid, context().paintOrder());
+        for (int j = 0; j < grid.nv(); ++j)
+            for (int i = 0, n = grid.microRowLength(j); i < n; ++i) {
+                mp.place(grid, i, j);
+                if (mp.xmin() > area.right || mp.xmax() < area.left || mp.ymin() > area.top ||
+                    mp.ymax() < area.bottom || !inDepthRange(mp.zmin(), mp.zmax(), context().depth))
+                    continue;
+                if (culledBySides(mp.znormal(), traits.sides)) continue;
+                mp.prepareCoverage();
+                for (Sample& s : samples)
+                    s.sample(mp, traits, hits, values);
+            }
     }
 }
 

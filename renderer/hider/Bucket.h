@@ -18,6 +18,7 @@
 #include "common/Color.h"
 #include "renderer/hider/HitArena.h"
 #include "renderer/hider/Sample.h"
+#include "renderer/state/RenderContext.h"
 
 #include <cmath>
 #include <cstdint>
@@ -31,7 +32,6 @@ class Grid;
 class MicroPolygon;
 class Primitive;
 struct OutputPlan;
-struct RenderContext;
 
 // What the outputs of one pixel are made from, filtered: colour, alpha and
 // depth; the nearest depth any counted sample saw; and, when outputs ask for
@@ -140,9 +140,11 @@ protected:
     static void release(Grid* grid);
     void releaseGrids();
 
-    // Whether the micropolygon lies in the normalised depth range and is
-    // not a back face culled by the attribute's sidedness.
-    static bool inDepthRange(const Bound& b) { return b.zmax >= 0.0f && b.zmin <= 1.0f; }
+    // Whether the micropolygon's depths reach the visible range, and
+    // whether it is a back face culled by the attribute's sidedness.
+    static bool inDepthRange(float zmin, float zmax, const HiderDepth& depth) {
+        return zmax >= depth.low && zmin <= depth.high;
+    }
     static bool culledBySides(float znormal, short sides) { return znormal > 0.0f && sides <= 1; }
 
     // Names the grid's object and shading group in error reports while it lives.

@@ -2,24 +2,25 @@
 
 namespace quelmark {
 
-bool HitArena::insert(uint32_t& front, const SampleHit& hit) {
+bool HitArena::insert(HitList& list, const SampleHit& hit) {
+    if (!list.mayTake(hit.order)) return false;
     uint32_t inserted;
-    if (front == kNone || hit < fNodes[front].hit) {
-        inserted = take(hit, front);
-        front = inserted;
+    if (list.front == kNone || hit < fNodes[list.front].hit) {
+        inserted = take(hit, list.front);
+        list.front = inserted;
     } else {
-        uint32_t current = front;
+        // The list's opaque hit, if any, is its last and lies behind the hit.
+        uint32_t current = list.front;
         for (uint32_t after = fNodes[current].next; after != kNone && fNodes[after].hit < hit;
-             after = fNodes[current].next) {
+             after = fNodes[current].next)
             current = after;
-            if (fNodes[current].hit.opaque) return false;
-        }
         inserted = take(hit, fNodes[current].next);
         fNodes[current].next = inserted;
     }
     if (hit.opaque) {
         release(fNodes[inserted].next);
         fNodes[inserted].next = kNone;
+        list.opaque = hit.order;
     }
     return true;
 }

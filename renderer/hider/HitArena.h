@@ -1,7 +1,8 @@
 // The hits of many samples in one array: a sample keeps the index of its
-// front hit, each hit the index of the one behind it. Hits that an opaque
-// hit cuts off are handed out again; clearing forgets every list at once and
-// keeps the room for the next bucket.
+// front hit and the key of its nearest opaque hit, each hit the index of the
+// one behind it. An opaque hit ends its list: what lies behind it is handed
+// out again, and no hit at or behind it is taken. Clearing forgets every
+// list at once and keeps the room for the next bucket.
 #ifndef QEL_HIDER_HITARENA_H
 #define QEL_HIDER_HITARENA_H
 
@@ -13,16 +14,28 @@
 
 namespace quelmark {
 
+// One sample's hits: the front one's index, and the key of the opaque hit
+// that ends the list (the farthest key when none does).
+struct HitList {
+    static constexpr uint32_t kNone = 0xFFFFFFFFu;
+
+    uint32_t front = kNone;
+    SampleOrder opaque = SampleOrder::farthest();
+
+    // Whether a hit with the key could still be seen.
+    bool mayTake(SampleOrder key) const { return key < opaque; }
+};
+
 class HitArena {
 public:
     // The end of a list; an empty list is this alone.
-    static constexpr uint32_t kNone = 0xFFFFFFFFu;
+    static constexpr uint32_t kNone = HitList::kNone;
 
-    // Puts the hit into the list starting at front, which stays sorted front
-    // to back; an opaque hit cuts off everything behind it, and a hit behind
-    // an opaque one below the front is refused. A hit that compares equal
-    // goes behind the front hit but in front of the others. True when kept.
-    bool insert(uint32_t& front, const SampleHit& hit);
+    // Puts the hit into the list, which stays sorted front to back; a hit at
+    // or behind the list's opaque one is refused, and an opaque hit cuts off
+    // everything behind it. A hit that compares equal to others goes behind
+    // the front hit but in front of the others. True when kept.
+    bool insert(HitList& list, const SampleHit& hit);
 
     const SampleHit& hit(uint32_t index) const { return fNodes[index].hit; }
     uint32_t next(uint32_t index) const { return fNodes[index].next; }

@@ -3,9 +3,6 @@
 #ifndef QEL_HIDER_MICROPOLYGON_H
 #define QEL_HIDER_MICROPOLYGON_H
 
-#include "common/Bound.h"
-#include "common/Color.h"
-#include "renderer/hider/SampleOrder.h"
 #include "renderer/shading/Grid.h"
 
 #include <cstdint>
@@ -30,23 +27,6 @@ public:
     const Grid* grid() const { return fGrid; }
     int column() const { return fI; }
     int row() const { return fJ; }
-
-    // The extent of the four corners in raster x, y and depth.
-    Bound bound() const;
-    // The signed area term of A, B, D, C in raster x and y; at most 0 when
-    // the cell faces the camera.
-    float znormal() const;
-    // Whether the raster point (x, y) lies inside the cell, taken as a
-    // bilinear patch over its corners; on a hit gives the order key (the
-    // grid's sequence number in paint order, else the depth), colour and
-    // opacity there, and the point's place (s, t) within the cell.
-    bool sample(float x, float y, bool paintOrder, SampleOrder& order, Color& Ci, Color& Oi,
-                float& s, float& t) const;
-    bool sample(float x, float y, bool paintOrder, SampleOrder& order, Color& Ci,
-                Color& Oi) const {
-        float s, t;
-        return sample(x, y, paintOrder, order, Ci, Oi, s, t);
-    }
 
 private:
     const Grid* fGrid;

@@ -1,9 +1,10 @@
 #include "renderer/hider/Sample.h"
 
 #include "renderer/hider/HitValues.h"
-#include "renderer/hider/MicroPolygon.h"
+#include "renderer/hider/PreparedMicroPolygon.h"
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Option.h"
+#include "renderer/state/RenderContext.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,14 +29,17 @@ bool SampleHit::operator<(const SampleHit& other) const {
     return order < other.order;
 }
 
-bool Sample::sample(const MicroPolygon& mp, bool paintOrder, HitArena& hits, HitValues* values) {
-    SampleOrder order;
-    Color Ci = gBlack, Oi = gBlack;
+bool Sample::sample(const PreparedMicroPolygon& mp, const GridHitTraits& traits, HitArena& hits,
+                    HitValues* values) {
+    if (!fHits.mayTake(mp.nearestKey(traits))) return false;
     float s = 0.0f, t = 0.0f;
-    if (!mp.sample(fX, fY, paintOrder, order, Ci, Oi, s, t)) return false;
-    uint32_t record = values ? values->add(mp, s, t) : HitValues::kNone;
-    hits.insert(fFront, SampleHit(order, Ci, Oi, mp.grid()->attrib()->matte, record));
-    return true;
+    if (!mp.covers(fX, fY, s, t)) return false;
+    const SampleOrder key = mp.keyAt(traits, s, t);
+    if (!fHits.mayTake(key)) return false;
+    Color Ci, Oi;
+    mp.colorsAt(traits, s, t, Ci, Oi);
+    uint32_t record = values ? values->add(mp.cell(), s, t) : HitValues::kNone;
+    return hits.insert(fHits, SampleHit(key, Ci, Oi, traits.matte, record));
 }
 
 // Front to back over colours the surfaces premultiplied by their opacity:
@@ -44,8 +48,8 @@ bool Sample::sample(const MicroPolygon& mp, bool paintOrder, HitArena& hits, Hit
 Color Sample::pack(const HitArena& hits, float& alpha, float& z, SampleExtras* extras) const {
     Color transmission = gWhite, C = gBlack, covered = gBlack;
     const SampleHit* nearest = nullptr;
-    z = 1.0f;
-    for (uint32_t k = fFront; k != HitArena::kNone; k = hits.next(k)) {
+    z = HiderDepth::kNothing;
+    for (uint32_t k = fHits.front; k != HitArena::kNone; k = hits.next(k)) {
         const SampleHit& hit = hits.hit(k);
         if (!hit.matte) {
             C += transmission * hit.Ci;

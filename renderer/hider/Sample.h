@@ -17,8 +17,9 @@
 namespace quelmark {
 
 class HitValues;
-class MicroPolygon;
 class Option;
+class PreparedMicroPolygon;
+struct GridHitTraits;
 
 // What a sample saw beyond colour, alpha and depth: the composited opacity
 // and the shading-variable record of the nearest surface (none without).
@@ -33,29 +34,29 @@ public:
     void place(float x, float y) {
         fX = x;
         fY = y;
-        fFront = HitArena::kNone;
+        fHits = HitList();
     }
-    // Adds a hit to the arena when the micropolygon covers the point; true
-    // on a hit. With a pool, the hit's shading-variable values are recorded
-    // in it. In paint order hits are kept by their grids' sequence, else by
-    // depth.
-    bool sample(const MicroPolygon& mp, bool paintOrder, HitArena& hits,
+    // Adds a hit to the arena when the micropolygon covers the point and is
+    // not hidden there; true when kept. With a pool, the hit's
+    // shading-variable values are recorded in it. In paint order hits are
+    // kept by their grids' sequence, else by depth.
+    bool sample(const PreparedMicroPolygon& mp, const GridHitTraits& traits, HitArena& hits,
                 HitValues* values = nullptr);
-    // The composited colour; alpha and the depth of the first hit through the
-    // references, and with extras what else the sample saw. No hits: black,
-    // 0 and 1.0.
+    // The composited colour; alpha and the hider depth of the first hit
+    // through the references, and with extras what else the sample saw. No
+    // hits: black, 0 and HiderDepth::kNothing.
     Color pack(const HitArena& hits, float& alpha, float& z,
                SampleExtras* extras = nullptr) const;
 
     float x() const { return fX; }
     float y() const { return fY; }
     // The front hit in the arena, or HitArena::kNone.
-    uint32_t front() const { return fFront; }
+    uint32_t front() const { return fHits.front; }
 
 private:
     float fX = 0;
     float fY = 0;
-    uint32_t fFront = HitArena::kNone;
+    HitList fHits;
 };
 
 struct PackedSample {

@@ -19,6 +19,8 @@ public:
         return SampleOrder(bits & kSignBit ? ~bits : bits | kSignBit);
     }
     static constexpr SampleOrder fromSequence(uint32_t sequence) { return SampleOrder(~sequence); }
+    // Behind every depth and every sequence number.
+    static constexpr SampleOrder farthest() { return SampleOrder(0xFFFFFFFFu); }
 
     constexpr float depth() const {
         return std::bit_cast<float>(fKey & kSignBit ? fKey & ~kSignBit : ~fKey);

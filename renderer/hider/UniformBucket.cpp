@@ -1,8 +1,7 @@
 #include "renderer/hider/UniformBucket.h"
 
 #include "common/Random.h"
-#include "renderer/hider/GridIterator.h"
-#include "renderer/hider/MicroPolygon.h"
+#include "renderer/hider/PreparedMicroPolygon.h"
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Option.h"
 #include "renderer/state/RenderContext.h"
@@ -109,28 +108,35 @@ void UniformBucket::placeSamples() {
 void UniformBucket::sampleGrid(const Grid& grid) {
     GridNames names(grid);
     HitValues* values = fHitValues.floats() > 0 ? &fHitValues : nullptr;
-    const short sides = grid.attrib()->sides;
-    const bool paintOrder = context().paintOrder();
+    const GridHitTraits traits(grid, context().paintOrder());
     HitArena& hits = scratch().hits;
-    GridIterator micropolygons(&grid);
-    while (const MicroPolygon* mp = micropolygons++) {
-        Bound b = mp->bound();
-        if (b.xmin > fRight || b.xmax < fLeft || b.ymin > fTop || b.ymax < fBottom ||
-            !inDepthRange(b))
-            continue;
-        float area = mp->znormal();
-        if (std::fabs(area) < kEpsilon || culledBySides(area, sides)) continue;
-        Range range = samplesWithin(b.xmin - fOriginX, b.xmax - fOriginX, b.ymin - fOriginY,
-                                    b.ymax - fOriginY);
-        // The range allows for the jitter; a jittered point outside the
-        // micropolygon's bound cannot be covered by it.
-        for (long iy = range.iy0; iy <= range.iy1; ++iy)
-            for (long ix = range.ix0; ix <= range.ix1; ++ix) {
-                Sample& s = slot(ix, iy);
-                if (s.x() < b.xmin || s.x() > b.xmax || s.y() < b.ymin || s.y() > b.ymax) continue;
-                s.sample(*mp, paintOrder, hits, values);
-            }
-    }
+    PreparedMicroPolygon mp;
+    for (int j = 0; j < grid.nv(); ++j)
+        for (int i = 0, n = grid.microRowLength(j); i < n; ++i) {
+            mp.place(grid, i, j);
+            if (mp.xmin() > fRight || mp.xmax() < fLeft || mp.ymin() > fTop ||
+                mp.ymax() < fBottom || !inDepthRange(mp.zmin(), mp.zmax(), context().depth))
+                continue;
+            float area = mp.znormal();
+            if (std::fabs(area) < kEpsilon || culledBySides(area, traits.sides)) continue;
+            mp.prepareCoverage();
+            sampleMicroPolygon(mp, traits, hits, values);
+        }
+}
+
+void UniformBucket::sampleMicroPolygon(const PreparedMicroPolygon& mp, const GridHitTraits& traits,
+                                       HitArena& hits, HitValues* values) {
+    Range range = samplesWithin(mp.xmin() - fOriginX, mp.xmax() - fOriginX,
+                                mp.ymin() - fOriginY, mp.ymax() - fOriginY);
+    // The range allows for the jitter; a jittered point outside the
+    // micropolygon's bound cannot be covered by it.
+    for (long iy = range.iy0; iy <= range.iy1; ++iy)
+        for (long ix = range.ix0; ix <= range.ix1; ++ix) {
+            Sample& s = slot(ix, iy);
+            if (s.x() < mp.xmin() || s.x() > mp.xmax() || s.y() < mp.ymin() || s.y() > mp.ymax())
+                continue;
+            s.sample(mp, traits, hits, values);
+        }
 }
 
 UniformBucket::Range UniformBucket::samplesWithin(float xlow, float xhigh, float ylow,
@@ -161,7 +167,7 @@ void UniformBucket::filter(long px, long py, PixelValues& pixel) {
             SampleExtras sampleExtras;
             Color sampleC =
                 s.pack(scratch().hits, sampleAlpha, sampleZ, extras ? &sampleExtras : nullptr);
-            sums.add(w, sampleC, sampleAlpha, sampleZ);
+            sums.add(w, sampleC, sampleAlpha, context().depth.normalized(sampleZ));
             if (extras)
                 fExtras.add(w, sampleExtras.Oi,
                             sampleExtras.values == HitValues::kNone

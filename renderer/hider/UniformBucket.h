@@ -17,6 +17,9 @@
 
 namespace quelmark {
 
+class PreparedMicroPolygon;
+struct GridHitTraits;
+
 class UniformBucket : public Bucket {
 public:
     // Lets go of the samples, which stay in the scratch for the next bucket.
@@ -43,6 +46,8 @@ private:
 
     void placeSamples();
     void sampleGrid(const Grid& grid);
+    void sampleMicroPolygon(const PreparedMicroPolygon& mp, const GridHitTraits& traits,
+                            HitArena& hits, HitValues* values);
     // The bucket's samples that may lie in [xlow, xhigh] × [ylow, yhigh],
     // jitter included; the bounds are measured from the lattice's corner.
     Range samplesWithin(float xlow, float xhigh, float ylow, float yhigh) const;

@@ -285,14 +285,10 @@ void Grid::shade(const RenderContext& frame, ShadingContext& context) {
 }
 
 void Grid::project(const RenderContext& frame) {
-    const Option& option = frame.option;
-    float nearClip = option.nearClip;
-    float depthRange = option.farClip - option.nearClip;
     for (int k = 0; k <= fNv; ++k)
         for (int i = 0; i < vertexRowLength(k); ++i) {
             Point& P = fRows[k][i].P;
             float z = P.z;
-            if (option.depthNormalize) z = (z - nearClip) / depthRange;
             P = P * frame.cameraToRaster;
             P.z = z;
         }

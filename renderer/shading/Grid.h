@@ -2,7 +2,7 @@
 //
 // Shading runs the surface and atmosphere shaders over all the shading
 // points at once and leaves Ci and Oi in the vertices; projection then
-// moves every vertex to raster space with its normalised camera depth as z.
+// moves every vertex to raster space, keeping its camera-space depth as z.
 #ifndef QEL_SHADING_GRID_H
 #define QEL_SHADING_GRID_H
 
@@ -51,8 +51,8 @@ public:
     // every shading point the values of the variables that the frame's
     // outputs show, laid out as its plan says.
     void shade(const RenderContext& frame, ShadingContext& context);
-    // From camera to raster space, depth kept in camera space or normalised
-    // between the clipping planes as the frame's options ask.
+    // From camera to raster space, depth kept in camera space (the hider's
+    // depth of the frame's context).
     void project(const RenderContext& frame);
 
     // The kept variable values of vertex i of vertex row k; null when none

@@ -20,9 +20,19 @@ std::array<float, kAdaptivePasses> scaledChiSquare(float maxVariance) {
 
 } // namespace
 
+HiderDepth::HiderDepth(const Option& option)
+    : low(option.depthNormalize ? option.nearClip : 0.0f),
+      high(option.depthNormalize ? option.farClip : 1.0f), fNormalizes(option.depthNormalize),
+      fNear(option.nearClip), fSpan(double(option.farClip) - option.nearClip) {}
+
+float HiderDepth::normalized(float z) const {
+    if (z == kNothing) return 1.0f;
+    return fNormalizes ? float((double(z) - fNear) / fSpan) : z;
+}
+
 RenderContext::RenderContext(const Option& options, const CameraMatrices& camera)
     : option(options), worldToCamera(camera.worldToCamera), cameraToScreen(camera.cameraToScreen),
-      cameraToRaster(camera.cameraToRaster),
+      cameraToRaster(camera.cameraToRaster), depth(options),
       chiSquare(scaledChiSquare(options.maxVariance)) {}
 
 } // namespace quelmark

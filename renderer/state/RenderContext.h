@@ -17,6 +17,27 @@ namespace quelmark {
 // Adaptive sampling takes samples in at most this many passes.
 constexpr int kAdaptivePasses = 12;
 
+// The depth of projected grids and sample hits. Under a perspective or
+// orthographic view it is camera-space depth, visible between the clipping
+// planes, and outputs see it normalised between them; kept in camera space
+// it holds its precision whatever the planes (normalised by planes 1e-10
+// and 1e38 every depth would be a subnormal number). Under the identity
+// view it is the z the scene gave, visible from 0 to 1.
+struct HiderDepth {
+    explicit HiderDepth(const Option& option);
+
+    float low, high;
+    // Depth normalised for outputs; a sample that saw nothing, with depth
+    // kNothing, is at 1.
+    float normalized(float z) const;
+
+    static constexpr float kNothing = __builtin_huge_valf();
+
+private:
+    bool fNormalizes;
+    double fNear, fSpan;
+};
+
 struct RenderContext {
     RenderContext(const Option& options, const CameraMatrices& camera);
 
@@ -29,6 +50,7 @@ struct RenderContext {
 
     const Option option;
     const Matrix worldToCamera, cameraToScreen, cameraToRaster;
+    const HiderDepth depth;
     // The colour variance each pass of adaptive sampling stops below: the
     // chi-square quantiles scaled so that the last is the maximum variance.
     const std::array<float, kAdaptivePasses> chiSquare;

@@ -144,7 +144,18 @@ TEST_F(BucketTest, OneSidedAttributesCullBackFaces) {
     EXPECT_EQ(onePixel(backFacing()), (std::vector<uint32_t>{0, 0, 0}));
 }
 
-TEST_F(BucketTest, GridsOutsideTheDepthRangeAreNotSampled) {
+// Grids hold camera-space depth: seen between the clipping planes.
+TEST_F(BucketTest, GridsOutsideTheClippingPlanesAreNotSampled) {
+    gOption->clip(2.0f, 10.0f);
+    EXPECT_EQ(onePixel(cover(10.5f, kPaint)), (std::vector<uint32_t>{0, 0, 0}));
+    EXPECT_EQ(onePixel(cover(1.5f, kPaint)), (std::vector<uint32_t>{0, 0, 0}));
+    EXPECT_EQ(onePixel(cover(10.0f, kPaint)), (std::vector<uint32_t>{51, 153, 255}));
+    EXPECT_EQ(onePixel(cover(2.0f, kPaint)), (std::vector<uint32_t>{51, 153, 255}));
+}
+
+// Under the identity view depth is the scene's own z, seen from 0 to 1.
+TEST_F(BucketTest, TheIdentityViewSeesDepthsFromZeroToOne) {
+    gOption->viewIdentity();
     EXPECT_EQ(onePixel(cover(1.5f, kPaint)), (std::vector<uint32_t>{0, 0, 0}));
     EXPECT_EQ(onePixel(cover(-0.1f, kPaint)), (std::vector<uint32_t>{0, 0, 0}));
     EXPECT_EQ(onePixel(cover(1.0f, kPaint)), (std::vector<uint32_t>{51, 153, 255}));

@@ -1,7 +1,7 @@
 #include "renderer/hider/Sample.h"
 
 #include "HiderFixture.h"
-#include "renderer/hider/MicroPolygon.h"
+#include "renderer/hider/PreparedMicroPolygon.h"
 
 #include <vector>
 
@@ -18,12 +18,12 @@ SampleHit hitAt(float depth, const Color& Oi = kHalf, const Color& Ci = gWhite, 
 }
 
 // One sample's list of hits in an arena of its own.
-class HitList {
+class OneSampleHits {
 public:
-    bool add(const SampleHit& hit) { return fArena.insert(fFront, hit); }
+    bool add(const SampleHit& hit) { return fArena.insert(fList, hit); }
     std::vector<const SampleHit*> hits() const {
         std::vector<const SampleHit*> result;
-        for (uint32_t k = fFront; k != HitArena::kNone; k = fArena.next(k))
+        for (uint32_t k = fList.front; k != HitArena::kNone; k = fArena.next(k))
             result.push_back(&fArena.hit(k));
         return result;
     }
@@ -36,7 +36,7 @@ public:
 
 private:
     HitArena fArena;
-    uint32_t fFront = HitArena::kNone;
+    HitList fList;
 };
 
 using SampleHitTest = HiderFixture;
@@ -73,7 +73,7 @@ TEST_F(SampleHitTest, OpaqueMeansEveryComponentIsOne) {
 }
 
 TEST_F(SampleHitTest, HitsAreKeptFrontToBack) {
-    HitList hits;
+    OneSampleHits hits;
     hits.add(hitAt(0.6f));
     hits.add(hitAt(0.2f));
     hits.add(hitAt(0.4f));
@@ -81,7 +81,7 @@ TEST_F(SampleHitTest, HitsAreKeptFrontToBack) {
 }
 
 TEST_F(SampleHitTest, AnOpaqueHitDropsEverythingBehindIt) {
-    HitList hits;
+    OneSampleHits hits;
     hits.add(hitAt(0.3f));
     hits.add(hitAt(0.6f));
     hits.add(hitAt(0.8f, Color(0.99999f, 1, 1))); // not opaque: cuts nothing
@@ -93,16 +93,19 @@ TEST_F(SampleHitTest, AnOpaqueHitDropsEverythingBehindIt) {
 }
 
 TEST_F(SampleHitTest, AnOpaqueHitInFrontReplacesTheList) {
-    HitList hits;
+    OneSampleHits hits;
     hits.add(hitAt(0.3f));
     hits.add(hitAt(0.6f));
     hits.add(hitAt(0.1f, gWhite));
     EXPECT_EQ(hits.depths(), (std::vector<float>{0.1f}));
+    EXPECT_FALSE(hits.add(hitAt(0.2f))) << "behind the opaque front";
+    EXPECT_FALSE(hits.add(hitAt(0.1f))) << "level with it";
+    EXPECT_TRUE(hits.add(hitAt(0.05f)));
 }
 
 // Three hits cut off by an opaque one make room for the next three.
 TEST_F(SampleHitTest, CutOffHitsAreHandedOutAgain) {
-    HitList hits;
+    OneSampleHits hits;
     hits.add(hitAt(0.3f));
     hits.add(hitAt(0.5f));
     hits.add(hitAt(0.7f));
@@ -116,7 +119,7 @@ TEST_F(SampleHitTest, CutOffHitsAreHandedOutAgain) {
 }
 
 TEST_F(SampleHitTest, EqualDepthGoesInFrontBelowTheHeadAndBehindTheHead) {
-    HitList hits;
+    OneSampleHits hits;
     hits.add(hitAt(0.3f, kHalf, kRed));
     hits.add(hitAt(0.6f, kHalf, kRed));
     hits.add(hitAt(0.6f, kHalf, kBlue));
@@ -128,6 +131,14 @@ TEST_F(SampleHitTest, EqualDepthGoesInFrontBelowTheHeadAndBehindTheHead) {
 
 class SamplePackTest : public HiderFixture {
 protected:
+    // Samples the grid's only micropolygon at s.
+    bool sampleCell(Sample& s, const Grid& grid) {
+        PreparedMicroPolygon mp;
+        mp.place(grid, 0, 0);
+        mp.prepareCoverage();
+        return s.sample(mp, GridHitTraits(grid, false), fHits);
+    }
+
     HitArena fHits;
 };
 
@@ -136,7 +147,7 @@ TEST_F(SamplePackTest, EmptySampleIsBlackTransparentAndFar) {
     float alpha = -1, z = -1;
     EXPECT_EQ(s.pack(fHits, alpha, z), gBlack);
     EXPECT_FLOAT_EQ(alpha, 0.0f);
-    EXPECT_FLOAT_EQ(z, 1.0f);
+    EXPECT_EQ(z, HiderDepth::kNothing);
 }
 
 // Red over blue, each half transparent, their colours premultiplied by
@@ -150,8 +161,8 @@ TEST_F(SamplePackTest, CompositesPremultipliedColoursFrontToBack) {
                                         Point(1, 1, 0.4f), halfBlue, kHalf));
     Sample s;
     s.place(0.5f, 0.5f);
-    EXPECT_TRUE(s.sample(MicroPolygon(back.get()), false, fHits));
-    EXPECT_TRUE(s.sample(MicroPolygon(front.get()), false, fHits));
+    EXPECT_TRUE(sampleCell(s, *back));
+    EXPECT_TRUE(sampleCell(s, *front));
     float alpha, z;
     Color C = s.pack(fHits, alpha, z);
     EXPECT_FLOAT_EQ(C.r, 0.5f);
@@ -174,18 +185,22 @@ TEST_F(SamplePackTest, AMatteHoldsOutInProportionToItsOpacity) {
                                                gWhite));
     Sample s;
     s.place(0.5f, 0.5f);
-    s.sample(MicroPolygon(red.get()), false, fHits);
-    s.sample(MicroPolygon(matte.get()), false, fHits);
+    sampleCell(s, *red);
+    sampleCell(s, *matte);
     ASSERT_EQ(fHits.count(s.front()), 2u);
     float alpha, z;
     EXPECT_EQ(s.pack(fHits, alpha, z), Color(0.5f, 0, 0));
     EXPECT_FLOAT_EQ(alpha, 0.5f);
     EXPECT_FLOAT_EQ(z, 0.6f) << "the depth of what shows";
     // an opaque matte holds out everything behind it
-    s.sample(MicroPolygon(opaqueMatte.get()), false, fHits);
+    sampleCell(s, *opaqueMatte);
     EXPECT_EQ(s.pack(fHits, alpha, z), gBlack);
     EXPECT_FLOAT_EQ(alpha, 0.0f);
-    EXPECT_FLOAT_EQ(z, 1.0f);
+    EXPECT_EQ(z, HiderDepth::kNothing);
+    // and what comes after it behind it, as if it had come first
+    EXPECT_FALSE(sampleCell(s, *red));
+    EXPECT_EQ(s.pack(fHits, alpha, z), gBlack);
+    EXPECT_EQ(z, HiderDepth::kNothing);
 }
 
 class MultiSampleTest : public HiderFixture {
@@ -220,7 +235,7 @@ TEST_F(MultiSampleTest, NoWeightGivesFarBlack) {
     EXPECT_FLOAT_EQ(nearest, 1.0f);
     EXPECT_EQ(C, gBlack);
     EXPECT_FLOAT_EQ(alpha, 0.0f);
-    EXPECT_FLOAT_EQ(z, 1.0f);
+    EXPECT_FLOAT_EQ(z, 1.0f) << "normalised depth: the far plane";
 }
 
 } // namespace

@@ -140,20 +140,29 @@ TEST_F(GridTest, StandardVariablesAreKeptApart) {
 TEST_F(GridTest, IdentityViewKeepsRawDepth) {
     gOption->viewIdentity();
     std::unique_ptr<Grid> grid(makeGrid(1, 1, 0, 7.0f));
-    grid->project(frame());
+    const RenderContext& context = frame();
+    grid->project(context);
     EXPECT_FLOAT_EQ(grid->row(0)[0].P.z, 7.0f);
+    EXPECT_FLOAT_EQ(context.depth.normalized(7.0f), 7.0f);
+    EXPECT_FLOAT_EQ(context.depth.high, 1.0f);
 }
 
-TEST_F(GridTest, PerspectiveDepthRunsFromNearToFar) {
+TEST_F(GridTest, PerspectiveKeepsCameraDepthThatOutputsSeeFromNearToFar) {
     gOption->clip(1.0f, 11.0f);
     gOption->viewPerspective(90.0f);
     gState->sceneBegin();
     std::unique_ptr<Grid> nearGrid(makeGrid(1, 1, 0, 1.0f));
     std::unique_ptr<Grid> farGrid(makeGrid(1, 1, 0, 11.0f));
-    nearGrid->project(frame());
-    farGrid->project(frame());
-    EXPECT_NEAR(nearGrid->row(0)[0].P.z, 0.0f, 1e-6f);
-    EXPECT_NEAR(farGrid->row(0)[0].P.z, 1.0f, 1e-6f);
+    const RenderContext& context = frame();
+    nearGrid->project(context);
+    farGrid->project(context);
+    EXPECT_FLOAT_EQ(nearGrid->row(0)[0].P.z, 1.0f);
+    EXPECT_FLOAT_EQ(farGrid->row(0)[0].P.z, 11.0f);
+    EXPECT_FLOAT_EQ(context.depth.low, 1.0f);
+    EXPECT_FLOAT_EQ(context.depth.high, 11.0f);
+    EXPECT_FLOAT_EQ(context.depth.normalized(1.0f), 0.0f);
+    EXPECT_FLOAT_EQ(context.depth.normalized(6.0f), 0.5f);
+    EXPECT_FLOAT_EQ(context.depth.normalized(HiderDepth::kNothing), 1.0f);
     // The camera-space origin column of the near grid lands on the image centre.
     EXPECT_NEAR(nearGrid->row(0)[0].P.x, 320.0f, 1e-3f);
     EXPECT_NEAR(nearGrid->row(0)[0].P.y, 240.0f, 1e-3f);
@@ -164,36 +173,28 @@ TEST_F(GridTest, PerspectiveDepthRunsFromNearToFar) {
 
 } // namespace
 
-#include "renderer/hider/GridIterator.h"
+#include "renderer/hider/PreparedMicroPolygon.h"
 
 namespace {
 
-TEST_F(GridTest, IteratorVisitsEveryMicropolygonOnce) {
+TEST_F(GridTest, TriangularGridRowsShortenTowardsTheApex) {
     std::unique_ptr<Grid> grid(makeGrid(4, 4, 1));
-    GridIterator cells(grid.get());
-    std::vector<std::pair<int, int>> visited;
-    while (const MicroPolygon* mp = cells++)
-        visited.emplace_back(mp->column(), mp->row());
-    ASSERT_EQ(visited.size(), 10u); // rows of 4, 3, 2 and 1
-    EXPECT_EQ(visited[3], std::make_pair(3, 0));
-    EXPECT_EQ(visited[4], std::make_pair(0, 1));
-    EXPECT_EQ(visited[9], std::make_pair(0, 3));
-    EXPECT_EQ(cells++, nullptr);
-
-    cells.restart();
-    const MicroPolygon* second = ++cells; // prefix: advances first
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(second->column(), 1);
+    int cells = 0;
+    for (int j = 0; j < grid->nv(); ++j)
+        cells += grid->microRowLength(j);
+    EXPECT_EQ(cells, 10); // rows of 4, 3, 2 and 1
+    EXPECT_EQ(grid->microRowLength(3), 1);
+    EXPECT_EQ(grid->vertexRowLength(0), 5);
+    EXPECT_EQ(grid->vertexRowLength(4), 2);
 }
 
 TEST_F(GridTest, MicropolygonBoundAndFacing) {
     std::unique_ptr<Grid> grid(makeGrid(2, 2, 0));
-    MicroPolygon mp(grid.get());
-    mp.place(1, 1);
-    Bound b = mp.bound();
-    EXPECT_FLOAT_EQ(b.xmin, 0.5f);
-    EXPECT_FLOAT_EQ(b.xmax, 1.0f);
-    EXPECT_FLOAT_EQ(b.ymax, 1.0f);
+    PreparedMicroPolygon mp;
+    mp.place(*grid, 1, 1);
+    EXPECT_FLOAT_EQ(mp.xmin(), 0.5f);
+    EXPECT_FLOAT_EQ(mp.xmax(), 1.0f);
+    EXPECT_FLOAT_EQ(mp.ymax(), 1.0f);
     // A (0.5, 0.5), B (1, 0.5), D (1, 1), C (0.5, 1): 0.5 + 0 - 1 + 0.
     EXPECT_FLOAT_EQ(mp.znormal(), -0.5f);
 }
