@@ -40,7 +40,7 @@ void BucketScheduler::run() {
         fWork(index);
         lock.lock();
         fDone[size_t(index)] = 1;
-        fFinished.notify_all();
+        if (fAwaited >= 0 && index >= fAwaited && rowDoneFrom(fAwaited)) fFinished.notify_all();
         // The last bucket started: the workers waiting for more can end.
         if (fStarted == fCount) fReady.notify_all();
     }
@@ -61,7 +61,17 @@ void BucketScheduler::release(int index) {
 
 void BucketScheduler::waitFor(int index) {
     std::unique_lock<std::mutex> lock(fGuard);
-    fFinished.wait(lock, [this, index] { return fDone[size_t(index)] != 0 || fStop; });
+    if (fDone[size_t(index)]) return;
+    fAwaited = index;
+    fFinished.wait(lock, [this, index] { return rowDoneFrom(index) || fStop; });
+    fAwaited = -1;
+}
+
+bool BucketScheduler::rowDoneFrom(int index) const {
+    const int rowEnd = (index / fAcross + 1) * fAcross;
+    for (int k = index; k < rowEnd; ++k)
+        if (!fDone[size_t(k)]) return false;
+    return true;
 }
 
 void BucketScheduler::stop() {

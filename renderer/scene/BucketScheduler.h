@@ -36,7 +36,9 @@ public:
     // The bucket's primitives are done: the buckets right of and below it
     // may be processed once their other neighbour is done too.
     void processed(int index);
-    // Returns once the work on bucket index has returned.
+    // Returns once the work on bucket index has returned. A caller that has
+    // to wait sleeps until the rest of the bucket's row is done too, so that
+    // it wakes once a row rather than once a bucket.
     void waitFor(int index);
     // No bucket is started from now on.
     void stop();
@@ -47,6 +49,8 @@ public:
 private:
     void run();
     void release(int index);
+    // Whether the buckets from index to the end of its row are all done.
+    bool rowDoneFrom(int index) const;
 
     const int fAcross, fCount;
     Work fWork;
@@ -57,6 +61,7 @@ private:
     std::vector<char> fDone;
     std::atomic<bool> fStop = false; // also read between primitives, without the lock
     int fStarted = 0;
+    int fAwaited = -1; // the bucket the caller waits for, if it waits
     std::vector<std::thread> fThreads;
 };
 

@@ -76,7 +76,7 @@ Grid::Grid(int nu, int nv, Vertex** rows, Attrib* attrib, const Transform* trans
 
 Grid::~Grid() {
     --gGridsAlive;
-    freeVertices(fRows, fNv);
+    freeVertices(fRows);
     releaseSnapshot(fAttrib);
 }
 

@@ -16,10 +16,11 @@ struct Vertex {
     Color Oi;
 };
 
-// (vsteps + 1) rows of (usteps + 1) vertices; row index v, column index u.
-// Freed with freeVertices.
+// (vsteps + 1) rows of (usteps + 1) vertices, one after the other in one
+// allocation with the row pointers; row index v, column index u. Freed with
+// freeVertices.
 Vertex** allocVertices(int usteps, int vsteps);
-void freeVertices(Vertex** rows, int vsteps);
+void freeVertices(Vertex** rows);
 
 } // namespace quelmark
 
