@@ -241,30 +241,37 @@ DiceDecision Primitive::diceable(const RenderContext& context, float limit) {
     return DiceTest(context, *this, limit).decide();
 }
 
+void Primitive::evalLattice(Vertex** rows, int nu, int nv) const {
+    const bool isRational = rational() != 0;
+    for (int j = 0; j <= nv; ++j) {
+        const float v = float(j) / float(nv);
+        for (int i = 0; i <= nu; ++i) {
+            const float u = float(i) / float(nu);
+            const Pointw p = evalP(u, v);
+            Vertex& vertex = rows[j][i];
+            vertex.P = Point(p);
+            if (isRational) {
+                vertex.dPdu = Point(p + evaldPdu(u, v)) - vertex.P;
+                vertex.dPdv = Point(p + evaldPdv(u, v)) - vertex.P;
+            } else {
+                vertex.dPdu = Point(evaldPdu(u, v));
+                vertex.dPdv = Point(evaldPdv(u, v));
+            }
+        }
+    }
+}
+
 Grid* Primitive::dice(GridSize size) {
     const int nu = size.u, nv = size.v;
     Vertex** rows = allocVertices(nu, nv);
-    bool isRational = rational() != 0;
+    evalLattice(rows, nu, nv);
     const Matrix& T = transform()->matrix();
-    for (int j = 0; j <= nv; ++j) {
-        float v = float(j) / float(nv);
-        for (int i = 0; i <= nu; ++i) {
-            float u = float(i) / float(nu);
-            Pointw p = evalP(u, v);
-            Point P(p), dPdu, dPdv;
-            if (isRational) {
-                dPdu = Point(p + evaldPdu(u, v)) - P;
-                dPdv = Point(p + evaldPdv(u, v)) - P;
-            } else {
-                dPdu = Point(evaldPdu(u, v));
-                dPdv = Point(evaldPdv(u, v));
-            }
-            Vertex& vertex = rows[j][i];
-            vertex.P = P * T;
-            vertex.dPdu = vtransform(dPdu, T);
-            vertex.dPdv = vtransform(dPdv, T);
+    for (int j = 0; j <= nv; ++j)
+        for (Vertex *vertex = rows[j], *end = vertex + nu + 1; vertex != end; ++vertex) {
+            vertex->P = vertex->P * T;
+            vertex->dPdu = vtransform(vertex->dPdu, T);
+            vertex->dPdv = vtransform(vertex->dPdv, T);
         }
-    }
     short reverse = transform()->orientation() != attrib()->orientationCode;
     return new Grid(nu, nv, rows, attrib(), transform(), sequence(), reverse, 0, fArgs);
 }

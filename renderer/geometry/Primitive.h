@@ -20,6 +20,7 @@ namespace quelmark {
 class Attrib;
 class Grid;
 class PrimitiveSink;
+struct Vertex;
 class Transform;
 struct RenderContext;
 
@@ -128,6 +129,14 @@ public:
     // Made by the requests of parent's subdivision: takes the parent's
     // sequence number and a key derived from its key instead of its own.
     virtual void followParent(const Primitive& parent);
+
+protected:
+    // Puts the object-space position and derivatives at u = i / nu,
+    // v = j / nv into vertex i of row j, for the whole grid; by default one
+    // point at a time through evalP, evaldPdu and evaldPdv.
+    virtual void evalLattice(Vertex** rows, int nu, int nv) const;
+
+public:
 
     PrimitiveCommon& common() const { return *fCommon; }
     uint32_t sequence() const { return fCommon->sequence(); }

@@ -2,6 +2,7 @@
 
 #include "renderer/geometry/SplitArgs.h"
 #include "renderer/geometry/PrimitiveSink.h"
+#include "renderer/shading/Vertex.h"
 #include "renderer/state/RenderContext.h"
 
 #include <algorithm>
@@ -177,6 +178,33 @@ Pointw Quadric::evaldPdv(float u, float v) const {
     Point dq = profileDerivative(wholeV(v)) * (fV1 - fV0);
     float c = std::cos(theta), s = std::sin(theta);
     return {dq.x * c - dq.y * s, dq.x * s + dq.y * c, dq.z, 1};
+}
+
+void Quadric::evalLattice(Vertex** rows, int nu, int nv) const {
+    // Columns in runs short enough for their sines and cosines to stay here.
+    constexpr int kRun = 64;
+    float cosines[kRun], sines[kRun];
+    const float scale = fThetaMax * (fU1 - fU0);
+    for (int first = 0; first <= nu; first += kRun) {
+        const int count = std::min(kRun, nu + 1 - first);
+        for (int k = 0; k < count; ++k) {
+            float theta = fThetaMax * wholeU(float(first + k) / float(nu));
+            cosines[k] = std::cos(theta);
+            sines[k] = std::sin(theta);
+        }
+        for (int j = 0; j <= nv; ++j) {
+            const float V = wholeV(float(j) / float(nv));
+            const Point q = profile(V);
+            const Point dq = profileDerivative(V) * (fV1 - fV0);
+            Vertex* vertex = rows[j] + first;
+            for (int k = 0; k < count; ++k, ++vertex) {
+                const float c = cosines[k], s = sines[k];
+                vertex->P = Point(q.x * c - q.y * s, q.x * s + q.y * c, q.z);
+                vertex->dPdu = Point(-scale * (q.x * s + q.y * c), scale * (q.x * c - q.y * s), 0);
+                vertex->dPdv = Point(dq.x * c - dq.y * s, dq.x * s + dq.y * c, dq.z);
+            }
+        }
+    }
 }
 
 void Quadric::split(PrimitiveSink& sink) {

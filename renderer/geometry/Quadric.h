@@ -50,6 +50,10 @@ protected:
     static int quarterTurns(double phi0, double phi1, float V0, float V1,
                             float extrema[kMaxExtrema]);
 
+    // The lattice as rows of the profile swept by columns of angles: the
+    // profile once per row and the angle's sine and cosine once per column.
+    void evalLattice(Vertex** rows, int nu, int nv) const override;
+
 private:
     ParameterRange parameterRange() const override { return {fU0, fU1, fV0, fV1}; }
     float wholeU(float u) const { return fU0 + u * (fU1 - fU0); }
