@@ -95,4 +95,40 @@ qelFilterFunc filterForCode(short code) {
     }
 }
 
+bool SeparableFilter::prepare(qelFilterFunc filter, float xwidth, float ywidth) {
+    if (filter == qelBoxFilter)
+        fKind = Kind::kBox;
+    else if (filter == qelGaussianFilter)
+        fKind = Kind::kGaussian;
+    else if (filter == qelMitchellFilter)
+        fKind = Kind::kMitchell;
+    else if (filter == qelNarrowGaussianFilter)
+        fKind = Kind::kNarrowGaussian;
+    else
+        return false;
+    fXWidth = xwidth, fYWidth = ywidth;
+    fSigma = 0.5f * std::sqrt((xwidth * xwidth + ywidth * ywidth) * 0.25f);
+    fScale = 1.0f;
+    const float centre = alongX(0.0f) * alongY(0.0f);
+    fScale = centre != 0.0f ? filter(0.0f, 0.0f, xwidth, ywidth) / centre : 1.0f;
+    return true;
+}
+
+float SeparableFilter::along(float offset, float width) const {
+    if (std::fabs(offset) > width * 0.5f) return 0.0f;
+    switch (fKind) {
+    case Kind::kBox:
+        return 1.0f;
+    case Kind::kGaussian:
+        return std::exp(-offset * offset / (2.0f * fSigma * fSigma));
+    case Kind::kMitchell:
+        return mitchell(4.0f * offset / width);
+    case Kind::kNarrowGaussian: {
+        float u = 2.0f * offset / width;
+        return std::exp(-2.0f * u * u);
+    }
+    }
+    return 0.0f;
+}
+
 } // namespace quelmark

@@ -77,11 +77,15 @@ private:
 };
 
 // What a worker renders buckets with, kept from one bucket to the next so
-// that their memory is taken once: the samples of a uniform bucket and the
-// hits the samples saw.
+// that their memory is taken once: the samples of a uniform bucket, the hits
+// the samples saw and the sums of the pixels.
 struct BucketScratch {
     std::vector<Sample> samples;
     HitArena hits;
+    // What each sample saw, composited once; and the sums of the pixels
+    // the samples are spread over.
+    std::vector<PackedSample> packed;
+    std::vector<WeightedPixel> pixels;
 };
 
 class Bucket {

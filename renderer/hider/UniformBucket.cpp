@@ -47,8 +47,11 @@ void UniformBucket::flush() {
     if (hasScratch()) {
         scratch().samples.clear();
         scratch().hits.clear();
+        scratch().packed.clear();
+        scratch().pixels.clear();
     }
     fNx = fNy = 0;
+    fSpread = false;
 }
 
 void UniformBucket::generate() {
@@ -78,6 +81,58 @@ void UniformBucket::generate() {
         sampleGrid(*grid);
         release(grid);
     }
+    packSamples();
+    SeparableFilter separable;
+    fSpread = !plan().wantsExtras() &&
+              separable.prepare(option.filterFunction, option.filterXWidth, option.filterYWidth);
+    if (fSpread) spreadSamples(separable);
+}
+
+void UniformBucket::packSamples() {
+    const bool extras = plan().wantsExtras();
+    const std::vector<Sample>& samples = scratch().samples;
+    std::vector<PackedSample>& packed = scratch().packed;
+    packed.resize(samples.size());
+    for (size_t k = 0; k < samples.size(); ++k) {
+        const Sample& s = samples[k];
+        PackedSample& out = packed[k];
+        float z;
+        out.C = s.pack(scratch().hits, out.alpha, z, extras ? &out.extras : nullptr);
+        out.x = s.x(), out.y = s.y();
+        out.z = context().depth.normalized(z);
+    }
+}
+
+void UniformBucket::spreadSamples(const SeparableFilter& filter) {
+    const Option& option = context().option;
+    const float halfX = option.filterXWidth / 2, halfY = option.filterYWidth / 2;
+    scratch().pixels.assign(size_t((xmax - xmin + 1) * (ymax - ymin + 1)), WeightedPixel());
+    for (long iy = 0; iy < fNy; ++iy)
+        for (long ix = 0; ix < fNx; ++ix) {
+            const PackedSample& s = packedAt(ix, iy);
+            // One pixel more each way than the support reaches: the weights
+            // decide, as they do for a pixel that gathers its samples.
+            const long px0 = std::max(xmin, long(std::floor(s.x - 0.5f - halfX)));
+            const long px1 = std::min(xmax, long(std::ceil(s.x - 0.5f + halfX)));
+            const long py0 = std::max(ymin, long(std::floor(s.y - 0.5f - halfY)));
+            const long py1 = std::min(ymax, long(std::ceil(s.y - 0.5f + halfY)));
+            if (px0 > px1 || py0 > py1) continue;
+            fAlongX.resize(size_t(px1 - px0 + 1));
+            fAlongY.resize(size_t(py1 - py0 + 1));
+            for (long px = px0; px <= px1; ++px)
+                fAlongX[size_t(px - px0)] = filter.alongX(s.x - (float(px) + 0.5f));
+            for (long py = py0; py <= py1; ++py)
+                fAlongY[size_t(py - py0)] = filter.scale() * filter.alongY(s.y - (float(py) + 0.5f));
+            for (long py = py0; py <= py1; ++py) {
+                const float wy = fAlongY[size_t(py - py0)];
+                if (wy == 0.0f) continue;
+                for (long px = px0; px <= px1; ++px) {
+                    const float w = fAlongX[size_t(px - px0)] * wy;
+                    if (std::fabs(w) < kEpsilon) continue;
+                    pixelSums(px, py).add(w, s.C, s.alpha, s.z);
+                }
+            }
+        }
 }
 
 void UniformBucket::placeSamples() {
@@ -150,6 +205,10 @@ UniformBucket::Range UniformBucket::samplesWithin(float xlow, float xhigh, float
 }
 
 void UniformBucket::filter(long px, long py, PixelValues& pixel) {
+    if (fSpread) {
+        pixelSums(px, py).resolve(pixel);
+        return;
+    }
     const Option& option = context().option;
     const bool extras = plan().wantsExtras();
     if (extras) fExtras.reset(fHitValues.floats());
@@ -159,20 +218,15 @@ void UniformBucket::filter(long px, long py, PixelValues& pixel) {
     WeightedPixel sums;
     for (long iy = range.iy0; iy <= range.iy1; ++iy)
         for (long ix = range.ix0; ix <= range.ix1; ++ix) {
-            const Sample& s = sampleAt(ix, iy);
-            float w = option.filterFunction(s.x() - x, s.y() - y, option.filterXWidth,
+            const PackedSample& s = packedAt(ix, iy);
+            float w = option.filterFunction(s.x - x, s.y - y, option.filterXWidth,
                                             option.filterYWidth);
             if (std::fabs(w) < kEpsilon) continue;
-            float sampleAlpha, sampleZ;
-            SampleExtras sampleExtras;
-            Color sampleC =
-                s.pack(scratch().hits, sampleAlpha, sampleZ, extras ? &sampleExtras : nullptr);
-            sums.add(w, sampleC, sampleAlpha, context().depth.normalized(sampleZ));
+            sums.add(w, s.C, s.alpha, s.z);
             if (extras)
-                fExtras.add(w, sampleExtras.Oi,
-                            sampleExtras.values == HitValues::kNone
-                                ? nullptr
-                                : fHitValues.at(sampleExtras.values));
+                fExtras.add(w, s.extras.Oi,
+                            s.extras.values == HitValues::kNone ? nullptr
+                                                                : fHitValues.at(s.extras.values));
         }
     sums.resolve(pixel);
     if (extras) fExtras.resolve(sums.weight(), pixel.Oi, pixel.variables);

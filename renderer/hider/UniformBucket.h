@@ -12,6 +12,7 @@
 #include "renderer/hider/Bucket.h"
 #include "renderer/hider/HitValues.h"
 #include "renderer/hider/Sample.h"
+#include "common/Filter.h"
 
 #include <vector>
 
@@ -45,6 +46,11 @@ private:
     };
 
     void placeSamples();
+    // Composites every sample's hits once.
+    void packSamples();
+    // Adds every sample to the sums of the pixels whose filter reaches it,
+    // with the filter's weights along x and y computed once per sample.
+    void spreadSamples(const SeparableFilter& filter);
     void sampleGrid(const Grid& grid);
     void sampleMicroPolygon(const PreparedMicroPolygon& mp, const GridHitTraits& traits,
                             HitArena& hits, HitValues* values);
@@ -52,6 +58,12 @@ private:
     // jitter included; the bounds are measured from the lattice's corner.
     Range samplesWithin(float xlow, float xhigh, float ylow, float yhigh) const;
     Sample& slot(long ix, long iy) { return scratch().samples[size_t(iy * fNx + ix)]; }
+    const PackedSample& packedAt(long ix, long iy) const {
+        return scratch().packed[size_t(iy * fNx + ix)];
+    }
+    WeightedPixel& pixelSums(long px, long py) {
+        return scratch().pixels[size_t((py - ymin) * (xmax - xmin + 1) + (px - xmin))];
+    }
 
     long fNx = 0;
     long fNy = 0;
@@ -64,6 +76,10 @@ private:
     // The hits' shading-variable values, when outputs show them.
     HitValues fHitValues;
     WeightedExtras fExtras;
+    // Whether the pixels' sums were made by spreading the samples; else
+    // each pixel gathers its samples when filtered.
+    bool fSpread = false;
+    std::vector<float> fAlongX, fAlongY;
 };
 
 } // namespace quelmark

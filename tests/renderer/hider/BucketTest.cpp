@@ -245,6 +245,41 @@ TEST_F(BucketTest, AdaptivePixelsDoNotDependOnTheBucketLayout) {
     expectSamePixelsInShiftedBuckets<AdaptiveBucket>(*this, fRecorder);
 }
 
+float gaussianByHand(float x, float y, float xwidth, float ywidth) {
+    return qelGaussianFilter(x, y, xwidth, ywidth);
+}
+
+// A separable filter spreads each sample over the pixels it reaches; any
+// other filter has each pixel gather its samples. Both give the same pixels
+// for the same filter, edges cut by the grid included.
+TEST_F(BucketTest, SpreadSamplesFilterAsGatheredOnes) {
+    gOption->filterWidth(3.0f, 3.0f);
+    auto renderWith = [&](qelFilterFunc filter) {
+        if (filter == qelGaussianFilter)
+            gOption->filter(QEL_FILTER_GAUSSIAN);
+        else
+            gOption->customFilter(filter);
+        fRecorder.rows.clear();
+        UniformBucket bucket;
+        bucket.init(frame(), 0, 5, 0, 5);
+        bucket.add(halfCover());
+        bucket.render(fScratch, &fRecorder);
+        return byPlace(fRecorder);
+    };
+    auto spread = renderWith(qelGaussianFilter);
+    auto gathered = renderWith(gaussianByHand);
+    ASSERT_EQ(spread.size(), 36u);
+    int partial = 0;
+    for (const auto& [place, pixel] : spread) {
+        const std::vector<uint32_t>& other = gathered[place];
+        for (size_t k = 0; k < pixel.size(); ++k)
+            EXPECT_NEAR(double(pixel[k]), double(other[k]), 1.0)
+                << "pixel " << place.first << ", " << place.second;
+        if (pixel[0] != 0 && pixel[0] != 51) ++partial;
+    }
+    EXPECT_GT(partial, 0);
+}
+
 using AdaptiveBucketTest = BucketTest;
 
 TEST_F(AdaptiveBucketTest, MaxVarianceScalesTheChiSquareTable) {

@@ -1,5 +1,6 @@
 // The filters RIB scenes choose, against their closed forms.
 #include "api/qel.h"
+#include "common/Filter.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,37 @@ TEST(RibFilters, NarrowGaussianFallsToEToTheMinusTwoAtHalfTheWidth) {
     // narrower than the scene API's own gaussian of the same width
     EXPECT_LT(qelNarrowGaussianFilter(0.7f, 0, 2, 2) / qelNarrowGaussianFilter(0, 0, 2, 2),
               qelGaussianFilter(0.7f, 0, 2, 2) / qelGaussianFilter(0, 0, 2, 2));
+}
+
+// Box, gaussian, mitchell and the narrow gaussian are a weight along x
+// times one along y: the product matches the filter everywhere, support
+// edges included.
+TEST(SeparableFilters, TheProductOfTheAxesIsTheFilter) {
+    const qelFilterFunc filters[] = {qelBoxFilter, qelGaussianFilter, qelMitchellFilter,
+                                     qelNarrowGaussianFilter};
+    const float widths[][2] = {{2, 2}, {4, 3}, {1, 5}};
+    for (qelFilterFunc filter : filters)
+        for (const auto& width : widths) {
+            quelmark::SeparableFilter separable;
+            ASSERT_TRUE(separable.prepare(filter, width[0], width[1]));
+            for (float x = -3.0f; x <= 3.0f; x += 0.125f)
+                for (float y = -3.0f; y <= 3.0f; y += 0.125f) {
+                    float expected = filter(x, y, width[0], width[1]);
+                    float product = separable.scale() * separable.alongX(x) * separable.alongY(y);
+                    EXPECT_NEAR(product, expected, 2e-6f * std::fmax(1.0f, std::fabs(expected)))
+                        << "at " << x << ", " << y << " width " << width[0] << " by " << width[1];
+                }
+        }
+}
+
+float customFilter(float x, float y, float, float) { return 1.0f / (1.0f + x * x + y * y); }
+
+TEST(SeparableFilters, OthersAreNot) {
+    quelmark::SeparableFilter separable;
+    EXPECT_FALSE(separable.prepare(qelTriangleFilter, 2, 2));
+    EXPECT_FALSE(separable.prepare(qelCatmullRomFilter, 2, 2));
+    EXPECT_FALSE(separable.prepare(qelSincFilter, 2, 2));
+    EXPECT_FALSE(separable.prepare(customFilter, 2, 2));
 }
 
 } // namespace
