@@ -36,11 +36,13 @@ void BucketScheduler::run() {
         int index = fQueue.top();
         fQueue.pop();
         ++fStarted;
+        ++fRunning;
         lock.unlock();
         fWork(index);
         lock.lock();
         fDone[size_t(index)] = 1;
-        if (fAwaited >= 0 && index >= fAwaited && rowDoneFrom(fAwaited)) fFinished.notify_all();
+        --fRunning;
+        if (fAwaited >= 0 && awaitedReady(fAwaited)) fFinished.notify_all();
         // The last bucket started: the workers waiting for more can end.
         if (fStarted == fCount) fReady.notify_all();
     }
@@ -63,11 +65,14 @@ void BucketScheduler::waitFor(int index) {
     std::unique_lock<std::mutex> lock(fGuard);
     if (fDone[size_t(index)]) return;
     fAwaited = index;
-    fFinished.wait(lock, [this, index] { return rowDoneFrom(index) || fStop; });
+    fFinished.wait(lock, [this, index] { return awaitedReady(index) || fStop; });
     fAwaited = -1;
 }
 
-bool BucketScheduler::rowDoneFrom(int index) const {
+bool BucketScheduler::awaitedReady(int index) const {
+    if (!fDone[size_t(index)]) return false;
+    // Nothing running and nothing ready: no more of the row will be done.
+    if (fRunning == 0 && fQueue.empty()) return true;
     const int rowEnd = (index / fAcross + 1) * fAcross;
     for (int k = index; k < rowEnd; ++k)
         if (!fDone[size_t(k)]) return false;

@@ -37,8 +37,9 @@ public:
     // may be processed once their other neighbour is done too.
     void processed(int index);
     // Returns once the work on bucket index has returned. A caller that has
-    // to wait sleeps until the rest of the bucket's row is done too, so that
-    // it wakes once a row rather than once a bucket.
+    // to wait sleeps until the rest of the bucket's row is done too (or no
+    // more work can be done), so that it wakes once a row rather than once a
+    // bucket.
     void waitFor(int index);
     // No bucket is started from now on.
     void stop();
@@ -49,8 +50,9 @@ public:
 private:
     void run();
     void release(int index);
-    // Whether the buckets from index to the end of its row are all done.
-    bool rowDoneFrom(int index) const;
+    // Whether a caller waiting for bucket index may go on: the bucket is
+    // done, and so is the rest of its row or all the work that can be done.
+    bool awaitedReady(int index) const;
 
     const int fAcross, fCount;
     Work fWork;
@@ -62,6 +64,7 @@ private:
     std::atomic<bool> fStop = false; // also read between primitives, without the lock
     int fStarted = 0;
     int fAwaited = -1; // the bucket the caller waits for, if it waits
+    int fRunning = 0;  // buckets being worked on
     std::vector<std::thread> fThreads;
 };
 
