@@ -207,21 +207,26 @@ unsigned short RiBinding::nameQuark(std::string_view name) {
     std::string key = text(name);
     unsigned short quark = qelQuark(key.c_str());
     fNames[key] = QelName{quark, QEL_CLASS_NO, QEL_TYPE_NO};
+    fFirstGiven.try_emplace(key, fNames[key]);
     return quark;
 }
 
 unsigned short RiBinding::variableQuark(std::string_view name, short parameterClass, short type,
                                         bool classMatters) {
     std::string key = text(name);
+    auto agrees = [&](const QelName& known) {
+        return known.type == type && (!classMatters || known.parameterClass == parameterClass);
+    };
     auto found = fNames.find(key);
-    if (found == fNames.end()) {
+    if (found != fNames.end() && agrees(found->second)) return found->second.quark;
+    // A name an earlier file gave with another class or type keeps them.
+    auto first = fFirstGiven.find(key);
+    if (found == fNames.end() && (first == fFirstGiven.end() || agrees(first->second))) {
         unsigned short quark = qelVariable(key.c_str(), parameterClass, type);
         fNames[key] = QelName{quark, parameterClass, type};
+        fFirstGiven.try_emplace(key, fNames[key]);
         return quark;
     }
-    const QelName& known = found->second;
-    if (known.type == type && (!classMatters || known.parameterClass == parameterClass))
-        return known.quark;
     warnOnce("clash " + key, RIBTypeMismatch,
              "parameter \"%s\" was given to the scene API with another type or class; dropped",
              key.c_str());

@@ -112,6 +112,10 @@ private:
 
     QelParameterList fList;
     std::unordered_map<std::string, QelName> fNames;
+    // The class and type each name was first given to the scene API with,
+    // kept from one file to the next: the scene API keeps them for the
+    // whole process, whatever a later file declares.
+    std::unordered_map<std::string, QelName> fFirstGiven;
     std::unordered_set<std::string> fWarned;
 };
 

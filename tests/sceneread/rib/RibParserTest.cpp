@@ -387,6 +387,27 @@ TEST_F(RibParserTest, DeclarationsAndTheirMistakes) {
                      "parameter \"m\" of type matrix[1] is dropped"}));
 }
 
+// The scene API keeps a name's first class and type for the whole process:
+// a later file that declares the name otherwise has its values dropped
+// with a report, instead of handing over values the scene API would read
+// by the first declaration (found by fuzzing: fewer values than it reads).
+TEST_F(RibParserTest, ANameDeclaredOtherwiseByALaterFileIsDropped) {
+    EXPECT_EQ(read("Declare \"tint\" \"vertex color\"\n"
+                   "Polygon \"P\" [0 0 0 1 0 0 1 1 0] \"tint\" [1 0 0 0 1 0 0 0 1]\n"),
+              (Lines{"qelVariable tint 3331 3591",
+                     "qelPolygonV 3 point=[0 0 0 1 0 0 1 1 0] tint=[1 0 0 0 1 0 0 0 1]"}));
+    messages().clear();
+    EXPECT_EQ(read("Declare \"tint\" \"uniform float\"\n"
+                   "Polygon \"P\" [0 0 0 1 0 0 1 1 0] \"tint\" [0.5]\n"),
+              (Lines{"qelPolygonV 3 point=[0 0 0 1 0 0 1 1 0]"}));
+    EXPECT_EQ(messages(),
+              (Lines{"RIB warning: parameter list type mismatch at line 1 'Declare': parameter "
+                     "\"tint\" was given to the scene API with another type or class; dropped"}));
+    // declared as it first was, the name is given again
+    EXPECT_EQ(read("Declare \"tint\" \"vertex color\"\n"),
+              (Lines{"qelVariable tint 3331 3591"}));
+}
+
 TEST_F(RibParserTest, ParameterNamesBecomeTheSceneApisOwn) {
     EXPECT_EQ(
         read("PatchMesh \"bilinear\" 2 \"nonperiodic\" 2 \"nonperiodic\" \"Pz\" [0 1 2 3] "
