@@ -75,7 +75,7 @@ TDisplayWindow* Display::window() const {
 }
 
 void Display::openWindow(Output& output) {
-    if (!WindowSystem::enabled() || !output.image.pixels()) return;
+    if (!WindowSystem::enabled() || output.image.empty()) return;
     const PixelFormat& format = output.image.format();
     TDisplayWindow::Layout layout{format.channels(), format.isRgb()};
     std::string why;
@@ -195,6 +195,14 @@ PixelFormat formatOf(const ImageOutput& output) {
     format.alpha = output.alpha;
     format.depth = output.depth;
     format.variableComponents = output.variableComponents;
+    float largest = 0.0f;
+    bool narrow = true;
+    for (const OutputChannel& channel : output.channels) {
+        const Quantization& q = channel.quantization;
+        narrow = narrow && !q.keepsFloats() && q.min >= 0.0f && q.max < 65536.0f;
+        largest = std::max(largest, q.max);
+    }
+    if (narrow) format.largestSlot = uint32_t(std::ceil(largest));
     for (const OutputChannel& channel : output.channels) {
         float one = channel.quantization.one;
         switch (channel.source) {

@@ -58,9 +58,9 @@ public:
     // TIFF); null or empty stops it.
     static void saveEveryFrameTo(const char* path);
 
-    // The first output's image received so far: xDim() × yDim() pixels of
-    // channels() slots, rows top down; null before open.
-    const uint32_t* pixels() const { return image().pixels(); }
+    // Whether the first output's image is kept: xDim() × yDim() pixels of
+    // channels() slots, read through image(); not before open.
+    bool hasImage() const { return !image().empty(); }
     int channels() const { return image().channels(); }
     const FrameBuffer& image() const;
     size_t outputCount() const { return fOutputs.size(); }

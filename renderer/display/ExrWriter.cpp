@@ -62,8 +62,10 @@ public:
         else
             fFloats.reserve(std::size_t(count));
         const PixelFormat& format = image.format();
+        std::vector<uint32_t> row;
         for (long y = region.y0; y <= region.y1; ++y) {
-            const uint32_t* slots = image.row(y) + region.x0 * format.channels();
+            image.readRow(y, region.x0, region.x1, row);
+            const uint32_t* slots = row.data();
             for (long x = region.x0; x <= region.x1; ++x, slots += format.channels())
                 add(source.slot < 0 ? 1.0f : valueOf(slots[source.slot], format, source.slot));
         }

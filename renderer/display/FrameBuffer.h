@@ -1,5 +1,8 @@
 // A whole image of quantised pixels as the buckets deliver them: width ×
-// height pixels, each of format().channels() 32-bit slots, rows top down.
+// height pixels of format().channels() slots each, rows top down. Slots
+// arrive as 32 bits; an image whose quantised values all fit in 8 or 16 bits
+// keeps them in that many, so that an 8-bit image takes a quarter of the
+// memory.
 #ifndef QEL_DISPLAY_FRAMEBUFFER_H
 #define QEL_DISPLAY_FRAMEBUFFER_H
 
@@ -24,19 +27,24 @@ public:
     // is dropped.
     void putSpan(long x0, long x1, long y, const uint32_t* data);
 
-    bool empty() const { return fPixels.empty(); }
+    bool empty() const { return fBytes.empty(); }
     long width() const { return fWidth; }
     long height() const { return fHeight; }
     const PixelFormat& format() const { return fFormat; }
     int channels() const { return fFormat.channels(); }
-    // Null while empty.
-    const uint32_t* pixels() const { return empty() ? nullptr : fPixels.data(); }
-    const uint32_t* row(long y) const { return pixels() + y * fWidth * channels(); }
+    // How many bytes each slot is kept in: 1, 2 or 4.
+    int slotBytes() const { return fSlotBytes; }
+
+    // Slot c of pixel (x, y), as it arrived.
+    uint32_t slot(long x, long y, int c) const;
+    // The slots of pixels x0 to x1 of row y, as they arrived, into out.
+    void readRow(long y, long x0, long x1, std::vector<uint32_t>& out) const;
 
 private:
-    std::vector<uint32_t> fPixels;
+    std::vector<uint8_t> fBytes;
     long fWidth = 0;
     long fHeight = 0;
+    int fSlotBytes = 4;
     PixelFormat fFormat;
 };
 

@@ -20,6 +20,9 @@ struct PixelFormat {
     float colorOne = 255.0f;
     float depthOne = 0.0f;
     float variableOne = 0.0f;
+    // The largest value a slot can hold: that of the quantisation's maximum
+    // when every slot is quantised to numbers from 0, else every bit.
+    uint32_t largestSlot = 0xFFFFFFFFu;
 
     int channels() const { return 3 * color + alpha + depth + variableComponents; }
     int alphaSlot() const { return alpha ? 3 * color : -1; }

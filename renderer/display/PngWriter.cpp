@@ -66,8 +66,10 @@ std::vector<uint8_t> encodeRegion(const FrameBuffer& image, const PixelRegion& r
     std::vector<uint8_t> bytes(std::size_t(region.width()) * std::size_t(region.height()) *
                                bytesPerPixel);
     uint8_t* out = bytes.data();
+    std::vector<uint32_t> row;
     for (long y = region.y0; y <= region.y1; ++y) {
-        const uint32_t* slots = image.row(y) + region.x0 * format.channels();
+        image.readRow(y, region.x0, region.x1, row);
+        const uint32_t* slots = row.data();
         for (long x = 0; x < region.width(); ++x, slots += format.channels())
             out = encodePixel(slots, format, out);
     }

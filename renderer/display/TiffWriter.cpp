@@ -73,10 +73,11 @@ void encodeSample(uint32_t slot, const PixelFormat& format, int channel, SampleK
 }
 
 void encodeRow(const FrameBuffer& image, const PixelRegion& region, long y, SampleKind kind,
-               unsigned char* out) {
+               std::vector<uint32_t>& slotRow, unsigned char* out) {
     const PixelFormat& format = image.format();
     int channels = format.channels();
-    const uint32_t* slots = image.row(y) + region.x0 * channels;
+    image.readRow(y, region.x0, region.x1, slotRow);
+    const uint32_t* slots = slotRow.data();
     int bytes = bytesOf(kind);
     for (long x = 0; x < region.width(); ++x)
         for (int channel = 0; channel < channels; ++channel, ++slots, out += bytes)
@@ -127,8 +128,9 @@ void setTags(TIFF* tiff, const FrameBuffer& image, const PixelRegion& region, Sa
 bool writeRows(TIFF* tiff, const FrameBuffer& image, const PixelRegion& region, SampleKind kind) {
     std::vector<unsigned char> row(std::size_t(region.width()) * std::size_t(image.channels()) *
                                    std::size_t(bytesOf(kind)));
+    std::vector<uint32_t> slots;
     for (long y = region.y0; y <= region.y1; ++y) {
-        encodeRow(image, region, y, kind, row.data());
+        encodeRow(image, region, y, kind, slots, row.data());
         if (TIFFWriteScanline(tiff, row.data(), uint32_t(y - region.y0), 0) < 0) return false;
     }
     return TIFFFlush(tiff) == 1;

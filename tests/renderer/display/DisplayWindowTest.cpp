@@ -187,9 +187,11 @@ TEST_F(DisplayWindowTest, AfterCloseTheScreenShowsTheFrameBuffer) {
     std::vector<uint32_t> colors = picture(kWidth, kHeight);
     showPicture(colors, kWidth, kHeight);
     std::vector<uint32_t> kept;
-    const uint32_t* values = fDisplay.pixels();
-    for (long k = 0; k < kWidth * kHeight; ++k, values += 3)
-        kept.push_back(rgb(values[0] & 0xFF, values[1] & 0xFF, values[2] & 0xFF));
+    const FrameBuffer& image = fDisplay.image();
+    for (long y = 0; y < kHeight; ++y)
+        for (long x = 0; x < kWidth; ++x)
+            kept.push_back(rgb(image.slot(x, y, 0) & 0xFF, image.slot(x, y, 1) & 0xFF,
+                               image.slot(x, y, 2) & 0xFF));
     ASSERT_EQ(kept, colors);
     EXPECT_TRUE(fDisplay.window()->pixels().empty()) << "the colour array is freed at close";
     if (fPalette) {
@@ -353,7 +355,7 @@ TEST_F(DisplayWindowTest, ImageTooLargeForAWindowIsKeptInMemory) {
     setErrorHandler(short(kInfo), errorPrint);
     openFrame(fDisplay, "too wide", 40000, 2, 0, 0);
     EXPECT_EQ(fDisplay.window(), nullptr);
-    ASSERT_NE(fDisplay.pixels(), nullptr);
+    ASSERT_TRUE(fDisplay.hasImage());
     EXPECT_EQ(capture.lines(), std::vector<std::string>{
                                    "info: an image of 40000 x 2 pixels does not fit in a window; "
                                    "the image is not shown"});

@@ -18,7 +18,14 @@ protected:
         fImage.allocate(4, 3, grey);
     }
 
-    std::vector<uint32_t> slots() const { return {fImage.pixels(), fImage.pixels() + 12}; }
+    std::vector<uint32_t> slots() const {
+        std::vector<uint32_t> all, row;
+        for (long y = 0; y < 3; ++y) {
+            fImage.readRow(y, 0, 3, row);
+            all.insert(all.end(), row.begin(), row.end());
+        }
+        return all;
+    }
 
     FrameBuffer fImage;
     const std::vector<uint32_t> fRow = {1, 2, 3, 4, 5, 6, 7, 8};
@@ -29,15 +36,45 @@ protected:
 TEST(FrameBuffer, IsEmptyUntilAllocatedAndThenZeroed) {
     FrameBuffer image;
     EXPECT_TRUE(image.empty());
-    EXPECT_EQ(image.pixels(), nullptr);
     PixelFormat rgbaz;
     rgbaz.alpha = rgbaz.depth = true;
     ASSERT_TRUE(image.allocate(3, 2, rgbaz));
     EXPECT_EQ(image.width(), 3);
     EXPECT_EQ(image.height(), 2);
     EXPECT_EQ(image.channels(), 5);
-    for (int i = 0; i < 30; ++i)
-        EXPECT_EQ(image.pixels()[i], 0u);
+    for (long y = 0; y < 2; ++y)
+        for (long x = 0; x < 3; ++x)
+            for (int c = 0; c < 5; ++c)
+                EXPECT_EQ(image.slot(x, y, c), 0u);
+}
+
+// Quantised to at most 255 the slots take a byte each, to at most 65535
+// two, and floats or wider numbers four; every value comes back as it came.
+TEST(FrameBuffer, KeepsEachSlotInAsFewBytesAsItsValuesNeed) {
+    const uint32_t row[6] = {0, 7, 255, 65535, 0x3F800000u, 0xFFFFFFFFu};
+    struct Case {
+        uint32_t largest;
+        int bytes;
+        int exact; // how many leading values fit
+    } cases[] = {{255, 1, 3}, {65535, 2, 4}, {0xFFFFFFFFu, 4, 6}};
+    for (const Case& c : cases) {
+        PixelFormat grey;
+        grey.color = false;
+        grey.alpha = true;
+        grey.largestSlot = c.largest;
+        FrameBuffer image;
+        ASSERT_TRUE(image.allocate(6, 2, grey));
+        EXPECT_EQ(image.slotBytes(), c.bytes);
+        image.putSpan(0, 5, 1, row);
+        std::vector<uint32_t> back;
+        image.readRow(1, 0, 5, back);
+        for (int k = 0; k < c.exact; ++k) {
+            EXPECT_EQ(back[size_t(k)], row[k]) << c.bytes << " bytes, value " << k;
+            EXPECT_EQ(image.slot(k, 1, 0), row[k]);
+        }
+        image.readRow(0, 2, 4, back);
+        EXPECT_EQ(back, (std::vector<uint32_t>{0, 0, 0}));
+    }
 }
 
 TEST(FrameBuffer, RefusesSizesItCannotKeep) {
