@@ -34,6 +34,12 @@ QEL_API void qelRenderOutputFormat(short format);
 // nothing, open no window and save no image.
 QEL_API void qelRenderFrames(long first, long last);
 
+// Non-zero: after each frame rendered from now on, reports (as information)
+// what it took: its size, its wall time from the first bucket to the last
+// on how many threads, the micropolygons diced, per second and per thread,
+// and the process's peak memory so far.
+QEL_API void qelRenderStatistics(int on);
+
 } // extern "C"
 
 #endif

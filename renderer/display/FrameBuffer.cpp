@@ -21,8 +21,7 @@ template <class Narrow> void narrowInto(uint8_t* target, const uint32_t* source,
         out[k] = Narrow(source[k]);
 }
 
-template <class Narrow>
-void widenInto(uint32_t* target, const uint8_t* source, std::size_t n) {
+template <class Narrow> void widenInto(uint32_t* target, const uint8_t* source, std::size_t n) {
     const auto* in = reinterpret_cast<const Narrow*>(source);
     for (std::size_t k = 0; k < n; ++k)
         target[k] = in[k];
@@ -62,7 +61,8 @@ void FrameBuffer::putSpan(long x0, long x1, long y, const uint32_t* data) {
     if (first > last) return;
     const long n = channels();
     const uint32_t* source = data + (first - x0) * n;
-    uint8_t* target = fBytes.data() + std::size_t((y * fWidth + first) * n) * std::size_t(fSlotBytes);
+    uint8_t* target =
+        fBytes.data() + std::size_t((y * fWidth + first) * n) * std::size_t(fSlotBytes);
     const std::size_t count = std::size_t(last - first + 1) * std::size_t(n);
     if (fSlotBytes == 1)
         narrowInto<uint8_t>(target, source, count);

@@ -19,3 +19,7 @@ void qelRenderOutputFormat(short format) {
 void qelRenderFrames(long first, long last) {
     renderControl().setFrames(first, last);
 }
+
+void qelRenderStatistics(int on) {
+    renderControl().setStatistics(on != 0);
+}

@@ -12,18 +12,30 @@ namespace quelmark {
 
 namespace {
 
-bool nearZero(double value) { return std::fabs(value) < kEpsilon; }
-bool inUnitRange(float value) { return value >= 0.0f && value <= 1.0f; }
+bool nearZero(double value) {
+    return std::fabs(value) < kEpsilon;
+}
+bool inUnitRange(float value) {
+    return value >= 0.0f && value <= 1.0f;
+}
 
-float min4(float a, float b, float c, float d) { return std::min(std::min(a, b), std::min(c, d)); }
-float max4(float a, float b, float c, float d) { return std::max(std::max(a, b), std::max(c, d)); }
+float min4(float a, float b, float c, float d) {
+    return std::min(std::min(a, b), std::min(c, d));
+}
+float max4(float a, float b, float c, float d) {
+    return std::max(std::max(a, b), std::max(c, d));
+}
 
-float cross(float ux, float uy, float wx, float wy) { return ux * wy - uy * wx; }
+float cross(float ux, float uy, float wx, float wy) {
+    return ux * wy - uy * wx;
+}
 
 // How far outside an edge line a point may lie and still be given to the
 // quadratic, in pixels, for a cell of the given extent: far more than the
 // quadratic's rounding, far less than a sample spacing.
-float edgeMargin(float extent) { return 1e-3f * (1.0f + extent); }
+float edgeMargin(float extent) {
+    return 1e-3f * (1.0f + extent);
+}
 
 // How far below the least corner depth rounding may take an interpolated one.
 float depthMargin(float zmin, float zmax) {
@@ -70,8 +82,8 @@ void PreparedMicroPolygon::prepareCoverage() {
     float turns[4];
     for (int k = 0; k < 4; ++k) {
         int next = (k + 1) % 4, after = (k + 2) % 4;
-        turns[k] = cross(px[next] - px[k], py[next] - py[k], px[after] - px[next],
-                         py[after] - py[next]);
+        turns[k] =
+            cross(px[next] - px[k], py[next] - py[k], px[after] - px[next], py[after] - py[next]);
     }
     const bool left = turns[0] > 0 && turns[1] > 0 && turns[2] > 0 && turns[3] > 0;
     const bool right = turns[0] < 0 && turns[1] < 0 && turns[2] < 0 && turns[3] < 0;

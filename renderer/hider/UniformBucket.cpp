@@ -122,7 +122,8 @@ void UniformBucket::spreadSamples(const SeparableFilter& filter) {
             for (long px = px0; px <= px1; ++px)
                 fAlongX[size_t(px - px0)] = filter.alongX(s.x - (float(px) + 0.5f));
             for (long py = py0; py <= py1; ++py)
-                fAlongY[size_t(py - py0)] = filter.scale() * filter.alongY(s.y - (float(py) + 0.5f));
+                fAlongY[size_t(py - py0)] =
+                    filter.scale() * filter.alongY(s.y - (float(py) + 0.5f));
             for (long py = py0; py <= py1; ++py) {
                 const float wy = fAlongY[size_t(py - py0)];
                 if (wy == 0.0f) continue;
@@ -181,8 +182,8 @@ void UniformBucket::sampleGrid(const Grid& grid) {
 
 void UniformBucket::sampleMicroPolygon(const PreparedMicroPolygon& mp, const GridHitTraits& traits,
                                        HitArena& hits, HitValues* values) {
-    Range range = samplesWithin(mp.xmin() - fOriginX, mp.xmax() - fOriginX,
-                                mp.ymin() - fOriginY, mp.ymax() - fOriginY);
+    Range range = samplesWithin(mp.xmin() - fOriginX, mp.xmax() - fOriginX, mp.ymin() - fOriginY,
+                                mp.ymax() - fOriginY);
     // The range allows for the jitter; a jittered point outside the
     // micropolygon's bound cannot be covered by it.
     for (long iy = range.iy0; iy <= range.iy1; ++iy)
@@ -219,8 +220,8 @@ void UniformBucket::filter(long px, long py, PixelValues& pixel) {
     for (long iy = range.iy0; iy <= range.iy1; ++iy)
         for (long ix = range.ix0; ix <= range.ix1; ++ix) {
             const PackedSample& s = packedAt(ix, iy);
-            float w = option.filterFunction(s.x - x, s.y - y, option.filterXWidth,
-                                            option.filterYWidth);
+            float w =
+                option.filterFunction(s.x - x, s.y - y, option.filterXWidth, option.filterYWidth);
             if (std::fabs(w) < kEpsilon) continue;
             sums.add(w, s.C, s.alpha, s.z);
             if (extras)

@@ -9,10 +9,10 @@
 #ifndef QEL_HIDER_UNIFORMBUCKET_H
 #define QEL_HIDER_UNIFORMBUCKET_H
 
+#include "common/Filter.h"
 #include "renderer/hider/Bucket.h"
 #include "renderer/hider/HitValues.h"
 #include "renderer/hider/Sample.h"
-#include "common/Filter.h"
 
 #include <vector>
 

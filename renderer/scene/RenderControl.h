@@ -19,6 +19,9 @@ public:
     void setFrames(long first, long last);
     // A format code of qelRenderOutputFormat; reports any other.
     void setOutputFormat(short format);
+    // Whether each frame reports what it took once rendered.
+    void setStatistics(bool on) { fStatistics = on; }
+    bool statistics() const { return fStatistics; }
 
     // At the start of a scene: applies the crop window and the output format
     // to its options and numbers the scene; false when the scene is not to
@@ -33,6 +36,7 @@ private:
     long fFirst = 1, fLast = 0;
     long fScenes = 0;
     short fOutputFormat = 0; // QEL_NULL: the scenes' own
+    bool fStatistics = false;
 };
 
 RenderControl& renderControl();

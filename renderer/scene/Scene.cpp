@@ -25,6 +25,8 @@
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cmath>
 #include <new>
@@ -339,8 +341,27 @@ void Scene::render() {
 
 void Scene::renderInit() {
     // Set before the workers start, and only read while they run.
-    if (!fRenderUnderWay) fRenderUnderWay = true;
+    if (!fRenderUnderWay) {
+        fRenderUnderWay = true;
+        fFrameStart = std::chrono::steady_clock::now();
+    }
     if (fCurrent == 0 && !fBuckets.empty() && threads() > 1) startWorkers();
+}
+
+void Scene::reportStatistics() const {
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - fFrameStart).count();
+    const long micropolygons = fMicropolygons.load();
+    const int threadCount = threads();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const Option& option = fContext->option;
+    error(kErrNone, kInfo,
+          "%ldx%ld in %.3f s, %d thread%s, %ld micropolygons, %.0f/s a thread, %.1f MiB",
+          option.xResolution, option.yResolution, seconds, threadCount,
+          threadCount == 1 ? "" : "s", micropolygons,
+          seconds > 0 ? double(micropolygons) / seconds / threadCount : 0.0,
+          double(usage.ru_maxrss) / 1024.0);
 }
 
 int Scene::renderBucket() {
@@ -355,6 +376,7 @@ int Scene::renderBucket() {
         workOn(fCurrent);
     finishBucket();
     if (fCurrent >= int(fBuckets.size())) {
+        if (renderControl().statistics()) reportStatistics();
         freeBuckets();
         return 0;
     }

@@ -17,6 +17,7 @@
 #include "renderer/state/RenderContext.h"
 
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -162,6 +163,8 @@ private:
     // primitives then (not a procedural's subdivision) is left out.
     bool notRendering() const;
     void createBuckets();
+    // Reports what the frame just rendered took.
+    void reportStatistics() const;
     void freeBuckets();
     void route(Primitive* primitive, Router& router);
     void splitAcrossEye(Primitive* primitive, Router& router);
@@ -198,6 +201,8 @@ private:
     int fTileWidth = 12, fTileHeight = 12;
     long fX0 = 0, fX1 = -1, fY0 = 0, fY1 = -1; // the crop window in pixels
     std::atomic<long> fMicropolygons = 0;
+    // When the frame's first bucket began.
+    std::chrono::steady_clock::time_point fFrameStart;
     bool fDiscarding = false;
     long fRequested = 0; // primitives requested in the scene, objects' among them
     long fInstanced = 0; // primitives object instances made

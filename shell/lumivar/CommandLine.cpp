@@ -75,6 +75,9 @@ const char* CommandLine::usage() {
            "                          render only this part of each image (numbers in\n"
            "                          0..1, as a scene's crop window); a part renders\n"
            "                          exactly as it does in the whole image\n"
+           "  --statistics            after each frame, tell its size, time, threads,\n"
+           "                          micropolygons (per second and thread) and the\n"
+           "                          peak memory\n"
            "  --progress              show the status line even when standard error\n"
            "                          is not a terminal\n"
            "  --no-window             open no display window (without a window system\n"
@@ -184,6 +187,8 @@ CommandLine CommandLine::parse(int argc, const char* const* argv, bool windowSys
             line.version = true;
         } else if (std::strcmp(word, "--progress") == 0) {
             line.progress = true;
+        } else if (std::strcmp(word, "--statistics") == 0) {
+            line.statistics = true;
         } else if (std::strcmp(word, "--no-window") == 0) {
             line.window = false;
         } else if (std::strcmp(word, "--no-wait") == 0) {

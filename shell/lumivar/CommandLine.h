@@ -24,6 +24,7 @@ struct CommandLine {
     bool cropSet = false; // --crop XMIN XMAX YMIN YMAX replaces the crop windows
     float crop[4] = {0, 1, 0, 1};
     short displayFormat = 0; // --display-type: a qelRenderOutputFormat code, 0 for none
+    bool statistics = false; // --statistics: each frame tells what it took
     bool help = false;
     bool version = false;
     std::string error; // a usage error, empty when the line is good

@@ -130,6 +130,7 @@ void applyRenderControls(const CommandLine& line) {
     if (line.firstFrame > 0) qelRenderFrames(line.firstFrame, line.lastFrame);
     if (line.cropSet) qelRenderCrop(line.crop[0], line.crop[1], line.crop[2], line.crop[3]);
     if (line.displayFormat) qelRenderOutputFormat(line.displayFormat);
+    if (line.statistics) qelRenderStatistics(1);
 }
 
 int runDesktop(const CommandLine& line) {

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -309,6 +310,26 @@ TEST_F(LumivarTest, WrongFramesCropsAndThreadsAreUsageErrors) {
         EXPECT_EQ(result.status, 2) << args[0] << " " << args[1];
         EXPECT_TRUE(contains(result.err, args[0].substr(0, 8))) << result.err;
     }
+}
+
+// --statistics: after each frame one line of what it took, and the
+// micropolygons it diced; silent without it.
+TEST_F(LumivarTest, StatisticsTellWhatEachFrameTook) {
+    std::string rib = write("stats.rib", "Format 32 24 1\nDisplay \"stats.tif\" \"file\" \"rgb\"\n"
+                                         "FrameBegin 1\nWorldBegin\nTranslate 0 0 5\n"
+                                         "Sphere 1 -1 1 360\nWorldEnd\nFrameEnd\n"
+                                         "FrameBegin 2\nWorldBegin\nWorldEnd\nFrameEnd\n");
+    LumivarResult result = run({"--no-window", "--statistics", "--threads", "1", rib});
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::regex line("info: qelSceneEnd: 32x24 in [0-9.]+ s, 1 thread, ([0-9]+) micropolygons, "
+                    "[0-9]+/s a thread, [0-9.]+ MiB");
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(result.err, match, line)) << result.err;
+    EXPECT_GT(std::stol(match[1]), 0);
+    std::string rest = match.suffix();
+    ASSERT_TRUE(std::regex_search(rest, match, line)) << "the empty frame reports too";
+    EXPECT_EQ(std::stol(match[1]), 0);
+    EXPECT_FALSE(contains(run({"--no-window", rib}).err, "micropolygons"));
 }
 
 // A scene meant for a window is saved as a file instead, in the format its
