@@ -50,6 +50,12 @@ long clampCell(float index, long n) {
 void AdaptiveBucket::flush() {
     fCells.clear();
     fCells.shrink_to_fit();
+    fPrepared.clear();
+    fPrepared.shrink_to_fit();
+    fTraitsOf.clear();
+    fTraits.clear();
+    fBinStart.clear();
+    fBinEntries.clear();
     fNx = fNy = 0;
 }
 
@@ -65,16 +71,81 @@ void AdaptiveBucket::generate() {
     fCells.resize(size_t(fNx * fNy));
     fPassValues.reset(plan().variableFloats);
     fPackedValues.reset(plan().variableFloats);
+    binMicroPolygons(originX, originY);
     for (long iy = 0; iy < fNy; ++iy)
         for (long ix = 0; ix < fNx; ++ix) {
             long i = xmin + ix, j = ymin + iy;
             float left = float(i) + originX, bottom = float(j) + originY;
-            sampleCell(fCells[size_t(iy * fNx + ix)], Cell{left, left + 1, bottom, bottom + 1},
+            sampleCell(iy * fNx + ix, Cell{left, left + 1, bottom, bottom + 1},
                        mixKey(kCellKey, mixKey(uint64_t(i), uint64_t(j))));
         }
 }
 
-void AdaptiveBucket::sampleCell(MultiSample& cell, const Cell& area, uint64_t key) {
+void AdaptiveBucket::binMicroPolygons(float originX, float originY) {
+    fPrepared.clear();
+    fTraitsOf.clear();
+    fTraits.clear();
+    const float left = float(xmin) + originX, bottom = float(ymin) + originY;
+    const float right = left + float(fNx), top = bottom + float(fNy);
+    PreparedMicroPolygon mp;
+    for (size_t k = 0; k < gridCount(); ++k) {
+        const Grid& grid = gridAt(k);
+        GridNames names(grid);
+        fTraits.emplace_back(grid, context().paintOrder());
+        const GridHitTraits& traits = fTraits.back();
+        for (int j = 0; j < grid.nv(); ++j)
+            for (int i = 0, n = grid.microRowLength(j); i < n; ++i) {
+                mp.place(grid, i, j);
+                if (mp.xmin() > right || mp.xmax() < left || mp.ymin() > top ||
+                    mp.ymax() < bottom || !inDepthRange(mp.zmin(), mp.zmax(), context().depth))
+                    continue;
+                if (culledBySides(mp.znormal(), traits.sides)) continue;
+                mp.prepareCoverage();
+                fPrepared.push_back(mp);
+                fTraitsOf.push_back(uint32_t(fTraits.size() - 1));
+            }
+    }
+    // The cells a micropolygon may reach, one more each way than its bound
+    // says; the cell's own test below decides, as a pass's test did.
+    auto cellsOf = [&](const PreparedMicroPolygon& p, long& x0, long& x1, long& y0, long& y1) {
+        x0 = clampCell(std::floor(p.xmin() - left) - 1.0f, fNx);
+        x1 = clampCell(std::floor(p.xmax() - left) + 1.0f, fNx);
+        y0 = clampCell(std::floor(p.ymin() - bottom) - 1.0f, fNy);
+        y1 = clampCell(std::floor(p.ymax() - bottom) + 1.0f, fNy);
+    };
+    auto reaches = [&](const PreparedMicroPolygon& p, long ix, long iy) {
+        const float cellLeft = float(xmin + ix) + originX, cellBottom = float(ymin + iy) + originY;
+        return !(p.xmin() > cellLeft + 1 || p.xmax() < cellLeft || p.ymin() > cellBottom + 1 ||
+                 p.ymax() < cellBottom);
+    };
+    // Counted, then placed: each cell's entries stay in the grids' order.
+    fBinStart.assign(size_t(fNx * fNy + 1), 0);
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1) {
+            for (size_t c = 1; c < fBinStart.size(); ++c)
+                fBinStart[c] += fBinStart[c - 1];
+            fBinEntries.resize(fBinStart.back());
+        }
+        std::vector<uint32_t> filled;
+        if (pass == 1) filled.assign(fBinStart.begin(), fBinStart.end() - 1);
+        for (uint32_t m = 0; m < fPrepared.size(); ++m) {
+            long x0, x1, y0, y1;
+            cellsOf(fPrepared[m], x0, x1, y0, y1);
+            for (long iy = y0; iy <= y1; ++iy)
+                for (long ix = x0; ix <= x1; ++ix) {
+                    if (!reaches(fPrepared[m], ix, iy)) continue;
+                    const size_t cell = size_t(iy * fNx + ix);
+                    if (pass == 0)
+                        ++fBinStart[cell + 1];
+                    else
+                        fBinEntries[filled[cell]++] = m;
+                }
+        }
+    }
+}
+
+void AdaptiveBucket::sampleCell(long cellIndex, const Cell& area, uint64_t key) {
+    MultiSample& cell = fCells[size_t(cellIndex)];
     RandomStream random = RandomStream::keyed(key);
     static constexpr float kSignX[4] = {1, -1, 1, -1};
     static constexpr float kSignY[4] = {1, 1, -1, -1};
@@ -92,7 +163,7 @@ void AdaptiveBucket::sampleCell(MultiSample& cell, const Cell& area, uint64_t ke
         }
         fPassValues.reset(fPassValues.floats());
         scratch().hits.clear();
-        samplePass(samples, area, values);
+        samplePass(samples, cellIndex, values);
         for (int k = 0; k < kSamplesPerPass; ++k, ++taken) {
             float alpha, z;
             Color C;
@@ -123,25 +194,16 @@ SampleExtras AdaptiveBucket::packExtras(const Sample& sample, float& alpha, floa
     return extras;
 }
 
-void AdaptiveBucket::samplePass(Sample (&samples)[kSamplesPerPass], const Cell& area,
+void AdaptiveBucket::samplePass(Sample (&samples)[kSamplesPerPass], long cellIndex,
                                 HitValues* values) {
     HitArena& hits = scratch().hits;
-    PreparedMicroPolygon mp;
-    for (size_t k = 0; k < gridCount(); ++k) {
-        const Grid& grid = gridAt(k);
-        GridNames names(grid);
-        const GridHitTraits traits(grid, context().paintOrder());
-        for (int j = 0; j < grid.nv(); ++j)
-            for (int i = 0, n = grid.microRowLength(j); i < n; ++i) {
-                mp.place(grid, i, j);
-                if (mp.xmin() > area.right || mp.xmax() < area.left || mp.ymin() > area.top ||
-                    mp.ymax() < area.bottom || !inDepthRange(mp.zmin(), mp.zmax(), context().depth))
-                    continue;
-                if (culledBySides(mp.znormal(), traits.sides)) continue;
-                mp.prepareCoverage();
-                for (Sample& s : samples)
-                    s.sample(mp, traits, hits, values);
-            }
+    for (uint32_t k = fBinStart[size_t(cellIndex)], end = fBinStart[size_t(cellIndex) + 1]; k < end;
+         ++k) {
+        const uint32_t m = fBinEntries[k];
+        const PreparedMicroPolygon& mp = fPrepared[m];
+        const GridHitTraits& traits = fTraits[fTraitsOf[m]];
+        for (Sample& s : samples)
+            s.sample(mp, traits, hits, values);
     }
 }
 

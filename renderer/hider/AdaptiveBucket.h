@@ -1,7 +1,8 @@
 // A bucket sampled pixel cell by pixel cell in passes of eight samples,
 // until the colour variance of the cell is small enough or 96 samples are
-// taken. Its grids are kept until the bucket has been rendered, since every
-// pass walks them again.
+// taken. The micropolygons of its grids are made ready for sampling once and
+// binned by the cells they reach, so that a pass tests only those of its
+// cell; the grids are kept until the bucket has been rendered.
 //
 // Cells are the pixel-sized squares of one lattice over the image, starting a
 // filter half-width before pixel (0, 0)'s centre; each cell draws its sample
@@ -11,6 +12,7 @@
 
 #include "renderer/hider/Bucket.h"
 #include "renderer/hider/HitValues.h"
+#include "renderer/hider/PreparedMicroPolygon.h"
 #include "renderer/hider/Sample.h"
 #include "renderer/state/RenderContext.h"
 
@@ -45,14 +47,23 @@ private:
         float left, right, bottom, top;
     };
 
-    void sampleCell(MultiSample& cell, const Cell& area, uint64_t key);
-    void samplePass(Sample (&samples)[kSamplesPerPass], const Cell& area, HitValues* values);
+    // Prepares the micropolygons that reach the cells and bins them by cell,
+    // in the grids' order.
+    void binMicroPolygons(float originX, float originY);
+    void sampleCell(long cellIndex, const Cell& area, uint64_t key);
+    void samplePass(Sample (&samples)[kSamplesPerPass], long cellIndex, HitValues* values);
     // The sample's extras, its variable values moved to the packed pool.
     SampleExtras packExtras(const Sample& sample, float& alpha, float& z, Color& C);
 
     long fNx = 0;
     long fNy = 0;
     std::vector<MultiSample> fCells; // fNy rows of fNx
+    // The micropolygons ready for sampling, each with its grid's traits, and
+    // for each cell the range of binEntries listing those that reach it.
+    std::vector<PreparedMicroPolygon> fPrepared;
+    std::vector<uint32_t> fTraitsOf;
+    std::vector<GridHitTraits> fTraits;
+    std::vector<uint32_t> fBinStart, fBinEntries;
     // When outputs show shading variables: the values of one pass's hits,
     // and those of the packed samples' nearest surfaces.
     HitValues fPassValues, fPackedValues;
