@@ -75,6 +75,7 @@ int main(int argc, char** argv) {
     Mesh mesh = heightField(side);
     double before = peakMiB();
 
+    Grid::resetCensus(); // counts the grids from here on
     auto start = std::chrono::steady_clock::now();
     gOption->rasterViewport(0, 639, 0, 479);
     gOption->viewPerspective(60);

@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
     installRenderTarget(&target);
     auto state = std::make_unique<State>();
 
+    Grid::resetCensus(); // counts the grids from here on
     auto start = std::chrono::steady_clock::now();
     gOption->rasterViewport(0, xres - 1, 0, yres - 1);
     gOption->sampleUniform(2, 2);

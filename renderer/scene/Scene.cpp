@@ -405,7 +405,8 @@ void Scene::workOn(int index) {
     bool released = false;
     try {
         worker = takeWorkerContext();
-        processPrimitives(index, worker->shading);
+        // Counted once a bucket, not once a grid: threads share the count.
+        fMicropolygons += processPrimitives(index, worker->shading);
         released = true;
         if (fScheduler) fScheduler->processed(index);
         if (!fScheduler || !fScheduler->stopping())
@@ -441,17 +442,19 @@ void Scene::giveBack(std::unique_ptr<WorkerContext> context) noexcept {
     }
 }
 
-void Scene::processPrimitives(int index, ShadingContext& shading) {
+long Scene::processPrimitives(int index, ShadingContext& shading) {
     Bucket& bucket = *fBuckets[size_t(index)];
     Router router(*this, index % fAcross, index / fAcross);
     bucket.orderPrimitives();
+    long micropolygons = 0;
     while (Primitive* primitive = bucket.takePrimitive()) {
         if (fScheduler && fScheduler->stopping()) {
             delete primitive;
             continue;
         }
-        processPrimitive(primitive, router, shading);
+        micropolygons += processPrimitive(primitive, router, shading);
     }
+    return micropolygons;
 }
 
 void Scene::finishBucket() {
@@ -474,21 +477,23 @@ int Scene::progress() const {
     return int(long(fCurrent) * 100 / long(fBuckets.size()));
 }
 
-void Scene::processPrimitive(Primitive* primitive, Router& router, ShadingContext& shading) {
+long Scene::processPrimitive(Primitive* primitive, Router& router, ShadingContext& shading) {
     DiceDecision decision;
+    long micropolygons = 0;
     if (primitive->dicePermitted && (decision = primitive->diceable(*fContext, -1.0f))) {
         Grid* grid = primitive->dice(decision.size);
         grid->setKey(primitive->key());
         grid->setParameterRange(primitive->parameterRange());
+        micropolygons = long(grid->nu()) * grid->nv();
         addGrid(grid, router, shading);
     } else if (primitive->canSplit()) {
         primitive->split(router);
     }
     delete primitive;
+    return micropolygons;
 }
 
 void Scene::addGrid(Grid* grid, const Router& router, ShadingContext& shading) {
-    fMicropolygons += long(grid->nu()) * grid->nv();
     const Attrib& attrib = *grid->attrib();
     const RenderContext& frame = *fContext;
     // A matte is shaded too: its opacity is how much it holds out.

@@ -180,8 +180,9 @@ private:
     // Processes and renders bucket index: on a worker, or on the caller's
     // thread when there is one thread.
     void workOn(int index);
-    void processPrimitives(int index, ShadingContext& shading);
-    void processPrimitive(Primitive* primitive, Router& router, ShadingContext& shading);
+    // Each returns the micropolygons it diced.
+    long processPrimitives(int index, ShadingContext& shading);
+    long processPrimitive(Primitive* primitive, Router& router, ShadingContext& shading);
     void addGrid(Grid* grid, const Router& router, ShadingContext& shading);
     // The contexts of the work under way; each is used by one bucket's work
     // at a time and kept for the next.

@@ -32,6 +32,9 @@ bool isPosition(unsigned short quark) {
 
 namespace {
 
+// Counted only once a census is asked for: rendering alone keeps no
+// counter that every thread's grids would share.
+std::atomic<bool> gCounting{false};
 std::atomic<long> gGridsAlive{0}, gGridsPeak{0}, gGridsMade{0};
 
 void countGridMade() {
@@ -53,6 +56,7 @@ GridCensus Grid::census() {
 }
 
 void Grid::resetCensus() {
+    gCounting = true;
     gGridsPeak = gGridsAlive.load();
     gGridsMade = 0;
 }
@@ -60,8 +64,9 @@ void Grid::resetCensus() {
 Grid::Grid(int nu, int nv, Vertex** rows, Attrib* attrib, const Transform* transform,
            uint32_t sequence, short flipNormal, short triangular, const ArgList& args)
     : fNu(nu), fNv(nv), fRows(rows), fAttrib(retainSnapshot(attrib)), fSequence(sequence),
-      fFlipNormal(flipNormal), fTriangular(triangular) {
-    countGridMade();
+      fFlipNormal(flipNormal), fTriangular(triangular),
+      fCounted(gCounting.load(std::memory_order_relaxed)) {
+    if (fCounted) countGridMade();
     for (const ArgAssoc& entry : args) {
         if (isStandardVariable(entry.quark))
             fStdVars.add(entry);
@@ -75,7 +80,7 @@ Grid::Grid(int nu, int nv, Vertex** rows, Attrib* attrib, const Transform* trans
 }
 
 Grid::~Grid() {
-    --gGridsAlive;
+    if (fCounted) --gGridsAlive;
     freeVertices(fRows);
     releaseSnapshot(fAttrib);
 }

@@ -167,13 +167,19 @@ bool ArgList::require(std::initializer_list<unsigned short> quarks) const {
 }
 
 void ArgList::project(const Matrix& m) {
-    Matrix normals = invtranspose(m);
+    // The inverse transpose only when a normal is there to move.
+    Matrix normals;
+    bool haveNormals = false;
     for (ArgAssoc& entry : fEntries) {
+        const bool isNormal = entry.quark == kQuarkNormal || entry.quark == kQuarkPlane;
+        if (isNormal && entry.parameterType == kTypePoint && !haveNormals && entry.items > 0) {
+            normals = invtranspose(m);
+            haveNormals = true;
+        }
         for (long i = 0; i < entry.items; ++i) {
             float* v = entry.floats.empty() ? nullptr : entry.item(i);
             if (!v) break;
             if (entry.parameterType == kTypePoint) {
-                bool isNormal = entry.quark == kQuarkNormal || entry.quark == kQuarkPlane;
                 Point p(v[0], v[1], v[2]);
                 p = isNormal ? vtransform(p, normals) : p * m;
                 v[0] = p.x, v[1] = p.y, v[2] = p.z;
