@@ -147,7 +147,7 @@ void RiBinding::reset() {
     yResolution = 480;
     varianceSet = false;
     colorQuantization = {255, 0, 255, 0.5f};
-    tune = {32, 12, 12};
+    tune = {32, 16, 16};
     inMotion = motionTaken = false;
     fNames.clear();
     for (const NamedParameter& p : kPredefined)

@@ -72,6 +72,7 @@ public:
     struct Choices {
         bool surface = false;
         bool filter = false;
+        bool limits = false;
     };
     Choices chosen;
     std::vector<Choices> savedChoices;
@@ -81,7 +82,7 @@ public:
     long uStep = 3, vStep = 3;
     long xResolution = 640, yResolution = 480;
     // The scene API's tune values: grid edge, bucket width and height.
-    std::array<long, 3> tune = {32, 12, 12};
+    std::array<long, 3> tune = {32, 16, 16};
     // Quantize "rgba": one, min, max and dither.
     std::array<float, 4> colorQuantization = {255, 0, 255, 0.5f};
     bool varianceSet = false;

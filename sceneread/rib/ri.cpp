@@ -330,11 +330,14 @@ void RiFrameEnd() {
 // A world whose options chose no surface is shaded by RenderMan's default
 // surface, which needs no light (the scene API's own default is plastic);
 // one whose options chose no filter is filtered by RenderMan's gaussian,
-// narrower than the scene API's.
+// narrower than the scene API's; one whose options set no limits renders in
+// RenderMan renderers' buckets of 16 by 16 pixels (the image is the same for
+// any size).
 void RiWorldBegin() {
     RiBinding& b = binding();
     b.transforms.beginWorld();
     if (!b.chosen.filter) qelFilter(QEL_FILTER_NARROW_GAUSSIAN);
+    if (!b.chosen.limits) qelTune(b.tune[0], b.tune[1], b.tune[2]);
     qelSceneBegin();
     if (!b.chosen.surface) qelSurfaceV(kQuarkDefaultSurface, 0, nullptr, nullptr);
 }
@@ -690,7 +693,9 @@ void limitsOption(RtInt n, const RtToken tokens[], const RtPointer values[]) {
             b.dropAll("Option \"limits\"", 1, tokens + k);
         }
     }
-    if (changed) qelTune(b.tune[0], b.tune[1], b.tune[2]);
+    if (!changed) return;
+    qelTune(b.tune[0], b.tune[1], b.tune[2]);
+    b.chosen.limits = true;
 }
 
 } // namespace

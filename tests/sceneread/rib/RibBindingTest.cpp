@@ -141,7 +141,8 @@ TEST_F(RibBindingTest, WorldEndRendersEveryBucket) {
     recorder::reset(3);
     RiWorldBegin();
     RiWorldEnd();
-    EXPECT_EQ(calls(), (Lines{"qelFilter 262", "qelSceneBegin", "qelSurfaceV defaultsurface",
+    EXPECT_EQ(calls(), (Lines{"qelFilter 262", "qelTune [32 16 16]", "qelSceneBegin",
+                              "qelSurfaceV defaultsurface",
                               "qelRenderInit", "qelRenderBucket", "qelRenderBucket",
                               "qelRenderBucket", "qelRenderBucket", "qelSceneEnd"}));
 }

@@ -134,7 +134,8 @@ TEST_F(RibEncodingTest, ReferenceExampleDecodes) {
         "Translate 0 0 2.5\nSphere 0.5 -0.5 0.5 360\nWorldEnd\n";
     Lines expected = read(ascii);
     EXPECT_EQ(expected,
-              (Lines{"qelFilter 262", "qelSceneBegin", "qelSurfaceV defaultsurface",
+              (Lines{"qelFilter 262", "qelTune [32 16 16]", "qelSceneBegin",
+                     "qelSurfaceV defaultsurface",
                      "qelAttributePush", "qelSurfaceV plastic ks=[0.8] roughness=[0.0125]",
                      "qelColor [1 0.5 0]", "qelSphereV [1 -1 1 360]", "qelAttributePop",
                      "qelSurfaceV plastic roughness=[0.0125]", "qelTranslate [0 0 2.5]",

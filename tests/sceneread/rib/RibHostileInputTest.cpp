@@ -89,9 +89,10 @@ TEST_F(RibArchiveTest, GzipFilesAndArchivesReadAsTheirText) {
     write("part.rib.gz", gzipped("Color [0 1 0]\nSphere 1 -1 1 360\n"));
     Lines made = readFile(write("scene.rib", gzipped(scene)));
     EXPECT_TRUE(messages().empty()) << messages()[0];
-    EXPECT_EQ(Lines(made.begin(), made.begin() + 6),
-              (Lines{"qelFilter 262", "qelSceneBegin", "qelSurfaceV defaultsurface",
-                     "qelColor [0 1 0]", "qelSphereV [1 -1 1 360]", "qelDiskV [0 1 360]"}));
+    EXPECT_EQ(Lines(made.begin(), made.begin() + 7),
+              (Lines{"qelFilter 262", "qelTune [32 16 16]", "qelSceneBegin",
+                     "qelSurfaceV defaultsurface", "qelColor [0 1 0]", "qelSphereV [1 -1 1 360]",
+                     "qelDiskV [0 1 360]"}));
 }
 
 TEST_F(RibArchiveTest, AnArchiveThatCannotBeReadSaysWhy) {

@@ -74,6 +74,7 @@ FrameEnd
                     "qelFrameBegin",
                     "qelClip [0.1 100]",
                     "qelTranslate [0 0 5]",
+                    "qelTune [32 16 16]",
                     "qelSceneBegin",
                     "qelSurfaceV defaultsurface",
                     "qelLightSourceV ambient intensity=[0.2] -> 1",
@@ -118,7 +119,7 @@ WorldEnd
 )";
     EXPECT_EQ(
         read(text),
-        plus({"qelVariable Kr 3329 3585", "qelFilter 262", "qelSceneBegin",
+        plus({"qelVariable Kr 3329 3585", "qelFilter 262", "qelTune [32 16 16]", "qelSceneBegin",
               "qelSurfaceV defaultsurface", "qelAtmosphereV fog distance=[20] color=[0.2 0.2 0.3]",
               "qelLightSourceV spot from=[0 4 -4] to=[0 0 0] coneangle=[30] "
               "conedeltaangle=[5] intensity=[40] -> 1",
@@ -147,7 +148,7 @@ TEST_F(RibParserTest, TransformsInsideTheWorldAreRelativeToIt) {
     const std::string world = "qelLoadMatrix [1 0 0 0 0 1 0 0 0 0 1 0 0 0 5 1]";
     const std::string lamp = "qelLoadMatrix [2 0 0 0 0 2 0 0 0 0 2 0 1 0 5 1]";
     EXPECT_EQ(made,
-              plus({"qelTranslate [0 0 5]", "qelFilter 262", "qelSceneBegin",
+              plus({"qelTranslate [0 0 5]", "qelFilter 262", "qelTune [32 16 16]", "qelSceneBegin",
                     "qelSurfaceV defaultsurface", world, lamp, "qelQuark lamp", "qelMarkSpace lamp",
                     world, lamp, world, "qelLoadMatrix [1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1]"},
                    plus(kRender, {"qelLoadIdentity"})));
@@ -526,7 +527,8 @@ TEST_F(RibParserTest, RequiredPositionsAndIndexChecks) {
     EXPECT_EQ(read("Polygon \"Cs\" [1 1 1]\nPatch \"bilinear\"\n"
                    "PointsPolygons [3 3] [0 1 2] \"P\" [0 0 0 1 0 0 0 1 0]\n"
                    "PointsPolygons [3] [0 1 -2] \"P\" [0 0 0 1 0 0 0 1 0]\nWorldBegin\n"),
-              (Lines{"qelFilter 262", "qelSceneBegin", "qelSurfaceV defaultsurface"}));
+              (Lines{"qelFilter 262", "qelTune [32 16 16]", "qelSceneBegin",
+                     "qelSurfaceV defaultsurface"}));
     EXPECT_EQ(messages(),
               (Lines{"RIB error: invalid color specification at line 1 'Polygon': parameter \"Cs\" "
                      "needs 0 values, not 3; dropped",

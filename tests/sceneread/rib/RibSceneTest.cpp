@@ -58,7 +58,7 @@ TEST_F(RibSceneTest, QuadricsSceneBecomesTheseRequests) {
                      "qelViewPerspective 11",
                      "qelVariable v 3329 3585",
                      "qelBackface 0",
-                     "qelFilter 262",
+                     "qelFilter 262", "qelTune [32 16 16]",
                      "qelSceneBegin",
                      "qelSurfaceV defaultsurface",
                      "qelColor [1 1 1]",
