@@ -87,23 +87,15 @@ void AdaptiveBucket::binMicroPolygons(float originX, float originY) {
     fTraits.clear();
     const float left = float(xmin) + originX, bottom = float(ymin) + originY;
     const float right = left + float(fNx), top = bottom + float(fNy);
-    PreparedMicroPolygon mp;
     for (size_t k = 0; k < gridCount(); ++k) {
         const Grid& grid = gridAt(k);
         GridNames names(grid);
         fTraits.emplace_back(grid, context().paintOrder());
-        const GridHitTraits& traits = fTraits.back();
-        for (int j = 0; j < grid.nv(); ++j)
-            for (int i = 0, n = grid.microRowLength(j); i < n; ++i) {
-                mp.place(grid, i, j);
-                if (mp.xmin() > right || mp.xmax() < left || mp.ymin() > top ||
-                    mp.ymax() < bottom || !inDepthRange(mp.zmin(), mp.zmax(), context().depth))
-                    continue;
-                if (culledBySides(mp.znormal(), traits.sides)) continue;
-                mp.prepareCoverage();
-                fPrepared.push_back(mp);
-                fTraitsOf.push_back(uint32_t(fTraits.size() - 1));
-            }
+        forEachSampledMicroPolygon(grid, fTraits.back(), Area{left, right, bottom, top},
+                                   [&](const PreparedMicroPolygon& mp) {
+                                       fPrepared.push_back(mp);
+                                       fTraitsOf.push_back(uint32_t(fTraits.size() - 1));
+                                   });
     }
     // The cells a micropolygon may reach, one more each way than its bound
     // says; the cell's own test below decides, as a pass's test did.

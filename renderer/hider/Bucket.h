@@ -17,6 +17,7 @@
 #include "common/Bound.h"
 #include "common/Color.h"
 #include "renderer/hider/HitArena.h"
+#include "renderer/hider/PreparedMicroPolygon.h"
 #include "renderer/hider/Sample.h"
 #include "renderer/state/RenderContext.h"
 
@@ -144,12 +145,16 @@ protected:
     static void release(Grid* grid);
     void releaseGrids();
 
-    // Whether the micropolygon's depths reach the visible range, and
-    // whether it is a back face culled by the attribute's sidedness.
-    static bool inDepthRange(float zmin, float zmax, const HiderDepth& depth) {
-        return zmax >= depth.low && zmin <= depth.high;
-    }
-    static bool culledBySides(float znormal, short sides) { return znormal > 0.0f && sides <= 1; }
+    // A raster rectangle, edges included.
+    struct Area {
+        float left, right, bottom, top;
+    };
+    // Calls visit(mp) for every micropolygon of the grid that reaches the
+    // area and the visible depths, covers some area and is not a back face
+    // the grid's sidedness culls, made ready for sampling.
+    template <class Visit>
+    void forEachSampledMicroPolygon(const Grid& grid, const GridHitTraits& traits, const Area& area,
+                                    Visit visit) const;
 
     // Names the grid's object and shading group in error reports while it lives.
     class GridNames {
@@ -187,6 +192,24 @@ private:
     size_t fNextGrid = 0;
     std::vector<uint32_t> fPixels;
 };
+
+template <class Visit>
+void Bucket::forEachSampledMicroPolygon(const Grid& grid, const GridHitTraits& traits,
+                                        const Area& area, Visit visit) const {
+    const HiderDepth& depth = context().depth;
+    PreparedMicroPolygon mp;
+    for (int j = 0; j < grid.nv(); ++j)
+        for (int i = 0, n = grid.microRowLength(j); i < n; ++i) {
+            mp.place(grid, i, j);
+            if (mp.xmin() > area.right || mp.xmax() < area.left || mp.ymin() > area.top ||
+                mp.ymax() < area.bottom || mp.zmax() < depth.low || mp.zmin() > depth.high)
+                continue;
+            const float znormal = mp.znormal();
+            if (std::fabs(znormal) < kEpsilon || (znormal > 0.0f && traits.sides <= 1)) continue;
+            mp.prepareCoverage();
+            visit(mp);
+        }
+}
 
 } // namespace quelmark
 

@@ -166,18 +166,9 @@ void UniformBucket::sampleGrid(const Grid& grid) {
     HitValues* values = fHitValues.floats() > 0 ? &fHitValues : nullptr;
     const GridHitTraits traits(grid, context().paintOrder());
     HitArena& hits = scratch().hits;
-    PreparedMicroPolygon mp;
-    for (int j = 0; j < grid.nv(); ++j)
-        for (int i = 0, n = grid.microRowLength(j); i < n; ++i) {
-            mp.place(grid, i, j);
-            if (mp.xmin() > fRight || mp.xmax() < fLeft || mp.ymin() > fTop ||
-                mp.ymax() < fBottom || !inDepthRange(mp.zmin(), mp.zmax(), context().depth))
-                continue;
-            float area = mp.znormal();
-            if (std::fabs(area) < kEpsilon || culledBySides(area, traits.sides)) continue;
-            mp.prepareCoverage();
-            sampleMicroPolygon(mp, traits, hits, values);
-        }
+    forEachSampledMicroPolygon(
+        grid, traits, Area{fLeft, fRight, fBottom, fTop},
+        [&](const PreparedMicroPolygon& mp) { sampleMicroPolygon(mp, traits, hits, values); });
 }
 
 void UniformBucket::sampleMicroPolygon(const PreparedMicroPolygon& mp, const GridHitTraits& traits,
