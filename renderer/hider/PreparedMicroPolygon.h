@@ -6,9 +6,9 @@
 //
 // A point lies in the micropolygon when the bilinear map of its corners
 // A = (i, j), B = (i+1, j), C = (i, j+1), D = (i+1, j+1) reaches it from
-// (s, t) in the unit square. The edges of a convex micropolygon reject the
-// points clearly outside it before the quadratic is solved; they never
-// reject a point the quadratic would place.
+// (s, t) in the unit square, which for a convex micropolygon is the quad
+// itself. Its edges reject the points more than a thousandth of a pixel
+// outside before the quadratic is solved; the quadratic places the rest.
 #ifndef QEL_HIDER_PREPAREDMICROPOLYGON_H
 #define QEL_HIDER_PREPAREDMICROPOLYGON_H
 
