@@ -15,6 +15,13 @@ extern const float qelPowerBasis[4][4];
 // The matrix of a basis enumerator (QEL_BASIS_BEZIER to QEL_BASIS_POWER),
 // or null.
 const float (*basisMatrix(short basis))[4];
+
+// The steps a basis may take; the scene API refuses a basis with any other
+// and keeps the one it had, so readers counting values keep theirs too.
+constexpr long kMaxBasisStep = 65535;
+constexpr bool validBasisStep(long step) {
+    return step >= 1 && step <= kMaxBasisStep;
+}
 // The step of a basis enumerator; 3 for any other code.
 long basisStep(short basis);
 

@@ -441,7 +441,7 @@ void rendqel::handleCustomBasis() {
     long step;
     if (!matchenum(application, 0x8) || !match(m) || !match(step)) return;
     qelCustomBasis(application, m, step);
-    setBasisStep(application, step);
+    if (validBasisStep(step)) setBasisStep(application, step);
 }
 
 // ---- transforms

@@ -316,7 +316,7 @@ void Attrib::basis(short application, short code) {
 
 void Attrib::customBasis(short application, const float m[4][4], long step) {
     if (!allowed() || !validApplication(application) || !present(m, "basis matrix")) return;
-    if (step < 1 || step > 65535) {
+    if (!validBasisStep(step)) {
         error(kErrRange, kError, "basis step %ld out of range", step);
         return;
     }

@@ -1,6 +1,7 @@
 // The RenderMan Interface procedures, each issuing its qel requests.
 #include "sceneread/rib/ri.h"
 
+#include "common/Basis.h"
 #include "common/ImageFormats.h"
 
 #include "common/Quark.h"
@@ -875,8 +876,8 @@ void RiBasis(const RtBasis ubasis, RtInt ustep, const RtBasis vbasis, RtInt vste
         else
             qelCustomBasis(QEL_VBASIS, vbasis, vstep);
     }
-    b.uStep = ustep;
-    b.vStep = vstep;
+    if (validBasisStep(ustep)) b.uStep = ustep;
+    if (validBasisStep(vstep)) b.vStep = vstep;
 }
 
 void RiTrimCurve(RtInt nloops, const RtInt ncurves[], const RtInt order[], const RtFloat knot[],

@@ -267,6 +267,21 @@ TEST_F(ParserTest, PatchMeshCountsUseTheBasisSteps) {
     EXPECT_NE(messages()[0].find("10 items expected for parameter 'color'"), std::string::npos);
 }
 
+// A basis the scene API refuses (a step out of range) leaves the step it had,
+// so the values are counted by that one, not by the refused one (found by
+// fuzzing: counted by step 0, one colour was handed over for the nine the
+// scene API reads with its step of 3).
+TEST_F(ParserTest, ARefusedBasisStepLeavesTheCountsAsTheyWere) {
+    std::string points = " \"point\" [";
+    for (int k = 0; k < 7 * 7; ++k) points += "0 0 0 ";
+    points += "]";
+    read("qelCustomBasis \"uvbasis\" [1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1] 0\n"
+         "qelPatchMesh \"bicubic\" 7 \"nowrap\" 7 \"nowrap\"" + points + " \"color\" [1 1 1]\n");
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_NE(messages()[0].find("9 items expected for parameter 'color'"), std::string::npos)
+        << messages()[0];
+}
+
 TEST_F(ParserTest, NurbsNeedBracketedKnots) {
     EXPECT_EQ(read("qelNurb 2 [0 0 1 1] 0 1 2 [0 0 1 1] 0 1 \"pointw\" [0 0 0 1 1 0 0 1 0 1 0 1 1 1 0 1]\n"),
               (Lines{"qelNurbV 2 [0 0 1 1] 0 1 2 [0 0 1 1] 0 1 pointw=[0 0 0 1 1 0 0 1 0 1 0 1 1 1 0 1]"}));

@@ -1,6 +1,7 @@
 #include "QelRecorder.h"
 
 #include "api/qel.h"
+#include "common/Basis.h"
 #include "common/Quark.h"
 
 #include <algorithm>
@@ -20,7 +21,7 @@ long gNextHandle = 1;
 long gColorSamples = 3; // as the last colour space request set it
 long gUStep = 3, gVStep = 3; // as the last basis requests set them
 
-long basisStep(short basis) {
+long standardStep(short basis) {
     switch (basis) {
     case QEL_BASIS_BSPLINE:
     case QEL_BASIS_CATMULLROM: return 1;
@@ -257,11 +258,11 @@ void qelGroupName(const char* name) {
     record(std::string("qelGroupName ") + (name ? name : "(null)"));
 }
 void qelBasis(short a, short b) {
-    setSteps(a, basisStep(b));
+    setSteps(a, standardStep(b));
     record("qelBasis " + std::to_string(a) + " " + std::to_string(b));
 }
 void qelCustomBasis(short a, const float m[4][4], long step) {
-    setSteps(a, step);
+    if (validBasisStep(step)) setSteps(a, step); // the renderer refuses other steps
     record("qelCustomBasis " + std::to_string(a) + " " + floats(&m[0][0], 16) + " " +
            std::to_string(step));
 }

@@ -409,6 +409,21 @@ TEST_F(RibParserTest, ANameDeclaredOtherwiseByALaterFileIsDropped) {
               (Lines{"qelVariable tint 3331 3591"}));
 }
 
+// The scene API refuses a basis step beyond 65535 and keeps its step, so
+// the values are counted by the step it keeps: Cs needs 3 by 3 colours for
+// the bezier step 3, not the 2 by 2 a step of 70000 would give.
+TEST_F(RibParserTest, ABasisStepTheSceneApiRefusesLeavesTheCounts) {
+    std::string points = " \"P\" [";
+    for (int k = 0; k < 7 * 7; ++k) points += "0 0 0 ";
+    points += "]";
+    read("Basis \"bezier\" 70000 \"bezier\" 70000\n"
+         "PatchMesh \"bicubic\" 7 \"nonperiodic\" 7 \"nonperiodic\"" +
+         points + " \"Cs\" [1 1 1 1 1 1 1 1 1 1 1 1]\n");
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_NE(messages()[0].find("\"Cs\" needs 27 values, not 12"), std::string::npos)
+        << messages()[0];
+}
+
 TEST_F(RibParserTest, ParameterNamesBecomeTheSceneApisOwn) {
     EXPECT_EQ(
         read("PatchMesh \"bilinear\" 2 \"nonperiodic\" 2 \"nonperiodic\" \"Pz\" [0 1 2 3] "
