@@ -108,7 +108,6 @@ bool SeparableFilter::prepare(qelFilterFunc filter, float xwidth, float ywidth) 
         return false;
     fXWidth = xwidth, fYWidth = ywidth;
     fSigma = 0.5f * std::sqrt((xwidth * xwidth + ywidth * ywidth) * 0.25f);
-    fScale = 1.0f;
     const float centre = alongX(0.0f) * alongY(0.0f);
     fScale = centre != 0.0f ? filter(0.0f, 0.0f, xwidth, ywidth) / centre : 1.0f;
     return true;
