@@ -4,6 +4,8 @@
 #include "common/Error.h"
 #include "common/Quark.h"
 #include "renderer/geometry/PrimitiveSink.h"
+#include "renderer/geometry/QuadLattice.h"
+#include "renderer/geometry/QuadRegions.h"
 #include "renderer/geometry/Triangle.h"
 #include "renderer/state/RenderContext.h"
 
@@ -76,17 +78,44 @@ std::vector<Point> gather(const std::vector<Point>& points, const long* indices,
     return result;
 }
 
+// The same from the x, y, z triples of a list's positions.
+std::vector<Point> gatherPositions(const float* xyz, const long* indices, long count) {
+    std::vector<Point> result(static_cast<size_t>(count));
+    for (long k = 0; k < count; ++k) result[size_t(k)] = Point(xyz + 3 * indices[k]);
+    return result;
+}
+
+// The bound of the points given to it.
+class PointBound {
+public:
+    void include(const Point& p) {
+        fLow = Point(std::min(fLow.x, p.x), std::min(fLow.y, p.y), std::min(fLow.z, p.z));
+        fHigh = Point(std::max(fHigh.x, p.x), std::max(fHigh.y, p.y), std::max(fHigh.z, p.z));
+    }
+    void include(const PointBound& other) {
+        if (other.empty()) return;
+        include(other.fLow);
+        include(other.fHigh);
+    }
+    bool empty() const { return !(fLow.x <= fHigh.x); }
+    Boundw bound() const { return Boundw(fLow.x, fHigh.x, fLow.y, fHigh.y, fLow.z, fHigh.z, 1, 1); }
+
+private:
+    static constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    Point fLow{kInfinity, kInfinity, kInfinity}, fHigh{-kInfinity, -kInfinity, -kInfinity};
+};
+
 struct Normal {
     double x = 0, y = 0, z = 0;
     double length() const { return std::sqrt(x * x + y * y + z * z); }
 };
 
-// Newell's normal of the loop; its length is twice the loop's area.
-Normal loopNormal(const Point* loop, long count) {
+// Newell's normal of the loop of count points, point k being at(k); its
+// length is twice the loop's area.
+template <class At> Normal newellNormal(long count, At at) {
     Normal n;
     for (long k = 0; k < count; ++k) {
-        const Point& a = loop[k];
-        const Point& b = loop[(k + 1) % count];
+        const Point a = at(k), b = at(k + 1 < count ? k + 1 : 0);
         n.x += (double(a.y) - b.y) * (double(a.z) + b.z);
         n.y += (double(a.z) - b.z) * (double(a.x) + b.x);
         n.z += (double(a.x) - b.x) * (double(a.y) + b.y);
@@ -94,13 +123,25 @@ Normal loopNormal(const Point* loop, long count) {
     return n;
 }
 
-// Why the polygon with this outer loop must be dropped; null when it need not.
-const char* degeneracy(const std::vector<Point>& points, long outerCount) {
-    for (const Point& p : points)
+Normal loopNormal(const Point* loop, long count) {
+    return newellNormal(count, [loop](long k) { return loop[k]; });
+}
+
+// Why a polygon of count points whose outer loop is the first outerCount
+// must be dropped; null when it need not.
+template <class At> const char* degeneracyOf(long count, long outerCount, At at) {
+    for (long k = 0; k < count; ++k) {
+        const Point p = at(k);
         if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
             return "coordinates not finite";
-    if (!(loopNormal(points.data(), outerCount).length() > kEpsilon)) return "zero area";
+    }
+    if (!(newellNormal(outerCount, at).length() > kEpsilon)) return "zero area";
     return nullptr;
+}
+
+const char* degeneracy(const std::vector<Point>& points, long outerCount) {
+    return degeneracyOf(long(points.size()), outerCount,
+                        [&points](long k) { return points[size_t(k)]; });
 }
 
 struct Planar {
@@ -438,47 +479,147 @@ Primitive* GeneralPolygonMesh::keepIfAny(GeneralPolygonMesh* mesh) {
 
 // The polygons are checked now, and reported when degenerate, but made only
 // when the mesh is split: until then the mesh holds nothing but its request.
-Primitive* ConvexPolygonMesh::make(long npolys, const long* nvertices, const long* vertices,
-                                   ArgList args) {
-    std::vector<Point> points = positions(args, 0);
-    if (points.empty()) return nullptr;
-    auto* mesh = new ConvexPolygonMesh;
-    mesh->fCounts.assign(nvertices, nvertices + npolys);
-    mesh->fKept.assign(size_t(npolys), 0);
-    std::vector<Point> corners;
-    bool any = false;
-    const long* first = vertices;
-    for (long polygon = 0; polygon < npolys; vertices += nvertices[polygon], ++polygon) {
-        long count = nvertices[polygon];
-        corners.resize(size_t(count));
-        for (long k = 0; k < count; ++k) corners[size_t(k)] = points[size_t(vertices[k])];
-        if (const char* why = degeneracy(corners, count)) {
-            reportDegenerate(why);
-            continue;
-        }
-        mesh->fKept[size_t(polygon)] = 1;
-        Boundw b = boundOf(corners);
-        mesh->fBound = any ? merged(mesh->fBound, b) : b;
-        any = true;
-    }
-    if (!any) {
-        delete mesh;
+Primitive* ConvexPolygonMesh::make(std::shared_ptr<const PolygonMeshRequest> request) {
+    const ArgAssoc* P = request->args.find(kQuarkPoint);
+    if (!P || P->width != 3 || P->items < 1) {
+        error(kErrMissingData, kError, "polygon positions missing");
         return nullptr;
     }
-    mesh->fVertices.assign(first, vertices);
-    mesh->fArgs = std::move(args);
+    const float* xyz = P->floats.data();
+    const long npolys = long(request->counts.size());
+    auto checked = std::make_shared<Checked>();
+    checked->kept.assign(size_t(npolys), 0);
+    PointBound whole, piece;
+    const long* vertices = request->vertices.data();
+    for (long polygon = 0; polygon < npolys; vertices += request->counts[size_t(polygon)], ++polygon) {
+        if (polygon % kPolygonsPerPiece == 0) {
+            checked->pieceVertices.push_back(vertices - request->vertices.data());
+            piece = {};
+        }
+        const long count = request->counts[size_t(polygon)];
+        auto corner = [xyz, vertices](long k) { return Point(xyz + 3 * vertices[k]); };
+        if (const char* why = degeneracyOf(count, count, corner)) {
+            reportDegenerate(why);
+        } else {
+            checked->kept[size_t(polygon)] = 1;
+            for (long k = 0; k < count; ++k) piece.include(corner(k));
+        }
+        if ((polygon + 1) % kPolygonsPerPiece == 0 || polygon + 1 == npolys) {
+            checked->pieceBounds.push_back(piece.bound());
+            checked->pieceKept.push_back(!piece.empty());
+            whole.include(piece);
+        }
+    }
+    if (whole.empty()) return nullptr;
+    auto* mesh = new ConvexPolygonMesh;
+    mesh->fBound = whole.bound();
+    mesh->fRequest = std::move(request);
+    mesh->fChecked = std::move(checked);
+    mesh->fEnd = npolys;
     return mesh;
 }
 
+ConvexPolygonMesh::ConvexPolygonMesh(const ConvexPolygonMesh& whole, long piece)
+    : PolygonMeshBase(whole), fRequest(whole.fRequest), fChecked(whole.fChecked),
+      fFirst(piece * kPolygonsPerPiece),
+      fEnd(std::min(fFirst + kPolygonsPerPiece, long(fRequest->counts.size()))),
+      fFirstVertex(fChecked->pieceVertices[size_t(piece)]) {
+    fBound = fChecked->pieceBounds[size_t(piece)];
+}
+
+Primitive* ConvexPolygonMesh::make(long npolys, const long* nvertices, const long* vertices,
+                                   ArgList args) {
+    auto request = std::make_shared<PolygonMeshRequest>();
+    request->counts.assign(nvertices, nvertices + npolys);
+    long indices = 0;
+    for (long polygon = 0; polygon < npolys; ++polygon) indices += nvertices[polygon];
+    request->vertices.assign(vertices, vertices + indices);
+    request->args = std::move(args);
+    return make(std::move(request));
+}
+
+namespace {
+
+// Whether the list gives any value per polygon, which a lattice cannot hold.
+bool givesPerPolygonValues(const ArgList& meshArgs, long npolys) {
+    for (const ArgAssoc& entry : meshArgs)
+        if (!followsVertices(entry) && entry.items == npolys && npolys > 1) return true;
+    return false;
+}
+
+// The mesh point at each lattice point of the region, row after row.
+std::vector<long> latticeIndices(const QuadRegion& region, const long* offsets,
+                                 const long* vertices) {
+    auto corner = [&](long i, long j, long k) {
+        return vertices[offsets[region.first + j * region.across + i] + k];
+    };
+    std::vector<long> indices;
+    indices.reserve(size_t((region.across + 1) * (region.down + 1)));
+    for (long j = 0; j <= region.down; ++j) {
+        const long row = std::min(j, region.down - 1);
+        const long bottom = j < region.down ? 0 : 3, bottomRight = j < region.down ? 1 : 2;
+        for (long i = 0; i < region.across; ++i) indices.push_back(corner(i, row, bottom));
+        indices.push_back(corner(region.across - 1, row, bottomRight));
+    }
+    return indices;
+}
+
+QuadLattice* makeLattice(const Primitive& mesh, const QuadRegion& region, const long* offsets,
+                         const PolygonMeshRequest& request, const float* points) {
+    const std::vector<long> indices = latticeIndices(region, offsets, request.vertices.data());
+    auto lattice = std::make_shared<LatticePoints>();
+    lattice->across = region.across;
+    lattice->down = region.down;
+    lattice->points = gatherPositions(points, indices.data(), long(indices.size()));
+    ArgList constants;
+    for (const ArgAssoc& entry : request.args) {
+        if (entry.quark == kQuarkPoint) continue;
+        if (followsVertices(entry))
+            lattice->values.add(pickItems(entry, indices.data(), long(indices.size())));
+        else
+            constants.add(entry);
+    }
+    return new QuadLattice(mesh, std::move(lattice), std::move(constants));
+}
+
+} // namespace
+
 void ConvexPolygonMesh::split(PrimitiveSink& sink) {
-    std::vector<Point> points = positions(fArgs, 0);
-    long npolys = long(fCounts.size());
-    const long* vertices = fVertices.data();
-    for (long polygon = 0; polygon < npolys; vertices += fCounts[size_t(polygon)], ++polygon) {
-        if (!fKept[size_t(polygon)]) continue;
-        long count = fCounts[size_t(polygon)];
-        ArgList own = polygonArgs(fArgs, vertices, count, polygon, npolys);
-        if (auto* child = ConvexPolygon::makeChild(*this, gather(points, vertices, count),
+    if (fEnd - fFirst > kPolygonsPerPiece)
+        splitIntoPieces(sink);
+    else
+        splitIntoPolygons(sink);
+}
+
+void ConvexPolygonMesh::splitIntoPieces(PrimitiveSink& sink) const {
+    for (size_t piece = 0; piece < fChecked->pieceBounds.size(); ++piece)
+        if (fChecked->pieceKept[piece]) sink.add(new ConvexPolygonMesh(*this, long(piece)));
+}
+
+// Rectangles of quadrilaterals become lattices, diced a rectangle at a time;
+// the other polygons are split one by one.
+void ConvexPolygonMesh::splitIntoPolygons(PrimitiveSink& sink) const {
+    const PolygonMeshRequest& request = *fRequest;
+    const float* points = request.args.find(kQuarkPoint)->floats.data();
+    const long npolys = long(request.counts.size()), held = fEnd - fFirst;
+    const long* counts = request.counts.data() + fFirst;
+    const char* kept = fChecked->kept.data() + fFirst;
+    std::vector<long> offsets(static_cast<size_t>(held));
+    for (long polygon = 0, offset = fFirstVertex; polygon < held; offset += counts[polygon++])
+        offsets[size_t(polygon)] = offset;
+    std::vector<char> left(kept, kept + held);
+    if (!givesPerPolygonValues(request.args, npolys))
+        for (const QuadRegion& region : findQuadRegions(held, counts, offsets.data(),
+                                                        request.vertices.data(), kept, points)) {
+            sink.add(makeLattice(*this, region, offsets.data(), request, points));
+            std::fill_n(left.begin() + region.first, region.cells(), 0);
+        }
+    for (long polygon = 0; polygon < held; ++polygon) {
+        if (!left[size_t(polygon)]) continue;
+        const long* corners = request.vertices.data() + offsets[size_t(polygon)];
+        long count = counts[polygon];
+        ArgList own = polygonArgs(request.args, corners, count, fFirst + polygon, npolys);
+        if (auto* child = ConvexPolygon::makeChild(*this, gatherPositions(points, corners, count),
                                                    std::move(own)))
             sink.add(child);
     }

@@ -11,6 +11,7 @@
 
 #include "renderer/geometry/Primitive.h"
 
+#include <memory>
 #include <vector>
 
 namespace quelmark {
@@ -80,19 +81,45 @@ protected:
     Boundw fBound;
 };
 
-// Keeps its request and makes the polygons when split.
+// What a mesh request gives: the vertex count of each polygon, the point of
+// each vertex and the list.
+struct PolygonMeshRequest {
+    std::vector<long> counts, vertices;
+    ArgList args;
+};
+
+// Keeps its request, shared with the retained object that may hold it, and
+// makes the polygons when split. A large mesh splits first into pieces of
+// consecutive polygons, each bounded by its own polygons, so that the work
+// of making them is spread over the buckets they fall in.
 class ConvexPolygonMesh : public PolygonMeshBase {
 public:
     // Reports the degenerate polygons; null when no polygon is left.
+    static Primitive* make(std::shared_ptr<const PolygonMeshRequest> request);
     static Primitive* make(long npolys, const long* nvertices, const long* vertices, ArgList args);
     int32_t type() const override { return primitive_class::kConvexPolygonMesh; }
     void split(PrimitiveSink& sink) override;
 
-private:
-    ConvexPolygonMesh() = default;
+    // The polygons of a piece, but for the last.
+    static constexpr long kPolygonsPerPiece = 4096;
 
-    std::vector<long> fCounts, fVertices;
-    std::vector<char> fKept; // per polygon: not degenerate
+private:
+    // What checking the request found, shared by the mesh's pieces.
+    struct Checked {
+        std::vector<char> kept;          // per polygon: not degenerate
+        std::vector<Boundw> pieceBounds; // of the kept polygons
+        std::vector<char> pieceKept;     // whether a piece keeps any polygon
+        std::vector<long> pieceVertices; // where each piece's vertices begin
+    };
+
+    ConvexPolygonMesh() = default;
+    ConvexPolygonMesh(const ConvexPolygonMesh& whole, long piece);
+    void splitIntoPieces(PrimitiveSink& sink) const;
+    void splitIntoPolygons(PrimitiveSink& sink) const;
+
+    std::shared_ptr<const PolygonMeshRequest> fRequest;
+    std::shared_ptr<const Checked> fChecked;
+    long fFirst = 0, fEnd = 0, fFirstVertex = 0; // the polygons held, and their first vertex
 };
 
 // Made of its polygons at once, since cutting them into triangles is the check.

@@ -1,6 +1,7 @@
 #include "renderer/geometry/Primitive.h"
 
 #include "common/Random.h"
+#include "renderer/geometry/DiceSteps.h"
 #include "renderer/shading/Grid.h"
 #include "renderer/shading/Vertex.h"
 #include "renderer/state/Attrib.h"
@@ -116,17 +117,6 @@ Sample jitteredSample(int i, int j, RandomStream& random) {
     float ru = float(random.next()) / kRandomMax;
     float rv = float(random.next()) / kRandomMax;
     return {(float(i) + ru) * kCellSize, (float(j) + rv) * kCellSize};
-}
-
-float screenLength(const Point& d) {
-    return std::sqrt(d.x * d.x + d.y * d.y);
-}
-
-// Micropolygons for a raster extent; at least one, also for NaN.
-uint16_t stepsAcross(float extent, float edge) {
-    float steps = std::ceil(extent / edge);
-    if (!(steps >= 2)) return 1;
-    return steps >= float(kMostSteps) ? kMostSteps : uint16_t(steps);
 }
 
 // The generic test whether a primitive is small, even and flat enough.

@@ -1,6 +1,7 @@
 #include "renderer/geometry/Triangle.h"
 
 #include "api/qel.h"
+#include "renderer/geometry/DiceSteps.h"
 #include "renderer/geometry/PrimitiveSink.h"
 #include "renderer/shading/Grid.h"
 #include "renderer/shading/Vertex.h"
@@ -20,17 +21,6 @@ constexpr int kCorners = 4;
 struct Param {
     float u, v;
 };
-
-float screenLength(const Point& d) {
-    return std::sqrt(d.x * d.x + d.y * d.y);
-}
-
-// Micropolygons across a raster extent: at least one, at most the limit.
-uint16_t stepsAcross(float extent, float edge, long most) {
-    float steps = std::ceil(extent / edge);
-    if (!(steps >= 2)) return 1;
-    return uint16_t(std::min(steps, float(std::clamp(most, 1L, long(UINT16_MAX)))));
-}
 
 // The triangle's linear value at (u, v) from its corner values.
 void interpolate(const ArgAssoc& entry, const Param& at, float* out) {

@@ -562,10 +562,12 @@ void Scene::polygonMesh(long npolys, const long* nvertices, const long* vertices
     if (points < 0) return;
     ArgList args(n, tokens, values, {npolys, points, points});
     if (!requirePosition(args)) return;
-    std::vector<long> counts(nvertices, nvertices + npolys),
-        indexList(vertices, vertices + indices);
-    emit(primitive_class::kConvexPolygonMesh,
-         [=] { return ConvexPolygonMesh::make(npolys, counts.data(), indexList.data(), args); });
+    auto request = std::make_shared<PolygonMeshRequest>();
+    request->counts.assign(nvertices, nvertices + npolys);
+    request->vertices.assign(vertices, vertices + indices);
+    request->args = std::move(args);
+    std::shared_ptr<const PolygonMeshRequest> shared = std::move(request);
+    emit(primitive_class::kConvexPolygonMesh, [shared] { return ConvexPolygonMesh::make(shared); });
 }
 
 void Scene::generalPolygonMesh(long npolys, const long* nloops, const long* nvertices,

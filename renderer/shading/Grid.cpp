@@ -161,6 +161,7 @@ int Grid::shadingPointCount() const {
 
 void Grid::placeShadingPoints(ShadingPoints& points) const {
     points.resize(shadingPointCount());
+    points.valueAcross = fValueAcross, points.valueDown = fValueDown;
     std::size_t n = 0;
     auto place = [&](const Point& P, const Point& dPdu, const Point& dPdv, float u, float v) {
         // A triangular grid folds points past its diagonal back inside.

@@ -45,6 +45,9 @@ public:
     // u and v, and the texture coordinates there.
     void setParameterRange(const ParameterRange& range) { fRange = range; }
     const ParameterRange& parameterRange() const { return fRange; }
+    // The primitive's "vary" values hold one item per point of a lattice of
+    // across by down cells over the grid, not its four corners.
+    void setValueLattice(int across, int down) { fValueAcross = across, fValueDown = down; }
 
     // Runs the surface and atmosphere shaders over the grid's shading points
     // in the thread's context and leaves Ci and Oi in the vertices; keeps at
@@ -123,6 +126,7 @@ private:
     std::vector<float> fVariableValues;
     int fVariableFloats = 0;
     ParameterRange fRange;
+    int fValueAcross = 1, fValueDown = 1;
     bool fCounted; // made while the census counted
 };
 

@@ -63,7 +63,9 @@ private:
         std::size_t offset; // of the interpolated values, while they are made
     };
     const View* find(const float* member) const;
-    void interpolate(const ArgAssoc& corners, int width, const ShadingPoints& points);
+    // Over the lattice of the points' values, or bilinearly from four corners.
+    void interpolate(const ArgAssoc& values, int width, const ShadingPoints& points);
+    void interpolateCorners(const ArgAssoc& corners, int width, const ShadingPoints& points);
     bool given(const float* member) const {
         const View* found = find(member);
         return found && found->given;

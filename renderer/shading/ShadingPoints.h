@@ -21,6 +21,9 @@ struct ShadingPoints {
     // Where on the grid each point lies, 0..1: the place at which the
     // primitive's "vary" values are interpolated.
     std::vector<float> gridU, gridV;
+    // The cells of the lattice over the grid on which the "vary" values are
+    // given, one item per lattice point: 1 by 1 for the four corners.
+    int valueAcross = 1, valueDown = 1;
     std::vector<Color> Cs, Os;
     // The outputs, black and opaque until a shader sets them.
     std::vector<Color> Ci, Oi;

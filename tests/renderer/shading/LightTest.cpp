@@ -238,6 +238,18 @@ TEST_F(LightTest, PrimitiveValuesInterpolateOverTheSurface) {
     expectColor(lightAt(light, Point(0, 0, 1), nullptr, kPi, corners, 0.25f, 0.5f).Cl, 1, 1, 1);
 }
 
+TEST_F(LightTest, LatticeValuesInterpolateWithinTheirCell) {
+    const Light* light = make(kQuarkAmbient);
+    // Two cells by one, the intensity 4 along the line between them and 0 at the sides.
+    ArgAssoc intensity = cornerArg(kQuarkIntensity, {0, 4, 0, 0, 4, 0});
+    intensity.items = 6;
+    ArgList lattice = argList({intensity});
+    fContext.points.valueAcross = 2;
+    expectColor(lightAt(light, Point(0, 0, 1), nullptr, kPi, lattice, 0.5f, 0.3f).Cl, 4, 4, 4);
+    expectColor(lightAt(light, Point(0, 0, 1), nullptr, kPi, lattice, 0.25f, 0.5f).Cl, 2, 2, 2);
+    expectColor(lightAt(light, Point(0, 0, 1), nullptr, kPi, lattice, 0.875f, 1).Cl, 1, 1, 1);
+}
+
 TEST_F(LightTest, UnknownLightNamesMakeNothing) {
     EXPECT_EQ(makeLightShader(kQuarkPlastic, ArgList(), fSpace), nullptr);
     EXPECT_EQ(makeLightShader(0, ArgList(), fSpace), nullptr);
