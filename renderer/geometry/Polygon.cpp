@@ -2,6 +2,7 @@
 
 #include "common/Epsilon.h"
 #include "common/Error.h"
+#include "common/ParallelFor.h"
 #include "common/Quark.h"
 #include "renderer/geometry/PrimitiveSink.h"
 #include "renderer/geometry/QuadLattice.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 namespace quelmark {
 
@@ -477,38 +479,84 @@ Primitive* GeneralPolygonMesh::keepIfAny(GeneralPolygonMesh* mesh) {
     return mesh;
 }
 
+namespace {
+
+// What checking one piece of a mesh found.
+struct PieceCheck {
+    PointBound bound;
+    std::vector<std::pair<long, const char*>> degenerate; // polygon, why
+};
+
+} // namespace
+
 // The polygons are checked now, and reported when degenerate, but made only
 // when the mesh is split: until then the mesh holds nothing but its request.
-Primitive* ConvexPolygonMesh::make(std::shared_ptr<const PolygonMeshRequest> request) {
+Primitive* ConvexPolygonMesh::make(long npolys, const long* nvertices, const long* vertices,
+                                   ArgList args, int threads, long indices) {
+    auto request = std::make_shared<PolygonMeshRequest>();
+    request->npolys = npolys;
+    if (indices < 0) indices = std::accumulate(nvertices, nvertices + npolys, 0L);
+    request->indices = indices;
+    request->counts = std::make_unique_for_overwrite<long[]>(size_t(npolys));
+    request->vertices = std::make_unique_for_overwrite<long[]>(size_t(request->indices));
+    request->args = std::move(args);
+    const Source source{nvertices, vertices, request.get()};
+    return check(std::move(request), &source, threads);
+}
+
+Primitive* ConvexPolygonMesh::make(std::shared_ptr<const PolygonMeshRequest> request,
+                                   int threads) {
+    return check(std::move(request), nullptr, threads);
+}
+
+Primitive* ConvexPolygonMesh::check(std::shared_ptr<const PolygonMeshRequest> request,
+                                    const Source* source, int threads) {
     const ArgAssoc* P = request->args.find(kQuarkPoint);
-    if (!P || P->width != 3 || P->items < 1) {
+    if (!P || P->width != 3) {
         error(kErrMissingData, kError, "polygon positions missing");
         return nullptr;
     }
     const float* xyz = P->floats.data();
-    const long npolys = long(request->counts.size());
+    const long npolys = request->npolys;
+    const long pieces = (npolys + kPolygonsPerPiece - 1) / kPolygonsPerPiece;
     auto checked = std::make_shared<Checked>();
     checked->kept.assign(size_t(npolys), 0);
-    PointBound whole, piece;
-    const long* vertices = request->vertices.data();
-    for (long polygon = 0; polygon < npolys; vertices += request->counts[size_t(polygon)], ++polygon) {
-        if (polygon % kPolygonsPerPiece == 0) {
-            checked->pieceVertices.push_back(vertices - request->vertices.data());
-            piece = {};
+    const long* sourceCounts = source ? source->counts : request->counts.get();
+    for (long polygon = 0, vertex = 0; polygon < npolys; vertex += sourceCounts[polygon++])
+        if (polygon % kPolygonsPerPiece == 0) checked->pieceVertices.push_back(vertex);
+    std::vector<PieceCheck> found(static_cast<size_t>(pieces));
+    parallelFor(pieces, threads, [&](long piece) {
+        const long first = piece * kPolygonsPerPiece, end = std::min(first + kPolygonsPerPiece, npolys);
+        const long firstVertex = checked->pieceVertices[size_t(piece)];
+        if (source) {
+            const long endVertex = piece + 1 < pieces ? checked->pieceVertices[size_t(piece + 1)]
+                                                      : request->indices;
+            std::copy(source->counts + first, source->counts + end,
+                      source->filling->counts.get() + first);
+            std::copy(source->vertices + firstVertex, source->vertices + endVertex,
+                      source->filling->vertices.get() + firstVertex);
         }
-        const long count = request->counts[size_t(polygon)];
-        auto corner = [xyz, vertices](long k) { return Point(xyz + 3 * vertices[k]); };
-        if (const char* why = degeneracyOf(count, count, corner)) {
-            reportDegenerate(why);
-        } else {
-            checked->kept[size_t(polygon)] = 1;
-            for (long k = 0; k < count; ++k) piece.include(corner(k));
+        const long* counts = request->counts.get();
+        const long* vertices = request->vertices.get() + firstVertex;
+        char* kept = checked->kept.data();
+        PieceCheck& result = found[size_t(piece)];
+        for (long polygon = first; polygon < end; vertices += counts[polygon], ++polygon) {
+            const long count = counts[polygon];
+            auto corner = [xyz, vertices](long k) { return Point(xyz + 3 * vertices[k]); };
+            if (const char* why = degeneracyOf(count, count, corner)) {
+                result.degenerate.emplace_back(polygon, why);
+            } else {
+                kept[polygon] = 1;
+                for (long k = 0; k < count; ++k) result.bound.include(corner(k));
+            }
         }
-        if ((polygon + 1) % kPolygonsPerPiece == 0 || polygon + 1 == npolys) {
-            checked->pieceBounds.push_back(piece.bound());
-            checked->pieceKept.push_back(!piece.empty());
-            whole.include(piece);
-        }
+    });
+    PointBound whole;
+    for (const PieceCheck& piece : found) {
+        for (const auto& [polygon, why] : piece.degenerate) reportDegenerate(why);
+        checked->pieceBounds.push_back(piece.bound.bound());
+        checked->pieceKept.push_back(!piece.bound.empty());
+        whole.include(piece.bound);
     }
     if (whole.empty()) return nullptr;
     auto* mesh = new ConvexPolygonMesh;
@@ -522,20 +570,9 @@ Primitive* ConvexPolygonMesh::make(std::shared_ptr<const PolygonMeshRequest> req
 ConvexPolygonMesh::ConvexPolygonMesh(const ConvexPolygonMesh& whole, long piece)
     : PolygonMeshBase(whole), fRequest(whole.fRequest), fChecked(whole.fChecked),
       fFirst(piece * kPolygonsPerPiece),
-      fEnd(std::min(fFirst + kPolygonsPerPiece, long(fRequest->counts.size()))),
+      fEnd(std::min(fFirst + kPolygonsPerPiece, fRequest->npolys)),
       fFirstVertex(fChecked->pieceVertices[size_t(piece)]) {
     fBound = fChecked->pieceBounds[size_t(piece)];
-}
-
-Primitive* ConvexPolygonMesh::make(long npolys, const long* nvertices, const long* vertices,
-                                   ArgList args) {
-    auto request = std::make_shared<PolygonMeshRequest>();
-    request->counts.assign(nvertices, nvertices + npolys);
-    long indices = 0;
-    for (long polygon = 0; polygon < npolys; ++polygon) indices += nvertices[polygon];
-    request->vertices.assign(vertices, vertices + indices);
-    request->args = std::move(args);
-    return make(std::move(request));
 }
 
 namespace {
@@ -566,7 +603,7 @@ std::vector<long> latticeIndices(const QuadRegion& region, const long* offsets,
 
 QuadLattice* makeLattice(const Primitive& mesh, const QuadRegion& region, const long* offsets,
                          const PolygonMeshRequest& request, const float* points) {
-    const std::vector<long> indices = latticeIndices(region, offsets, request.vertices.data());
+    const std::vector<long> indices = latticeIndices(region, offsets, request.vertices.get());
     auto lattice = std::make_shared<LatticePoints>();
     lattice->across = region.across;
     lattice->down = region.down;
@@ -601,8 +638,8 @@ void ConvexPolygonMesh::splitIntoPieces(PrimitiveSink& sink) const {
 void ConvexPolygonMesh::splitIntoPolygons(PrimitiveSink& sink) const {
     const PolygonMeshRequest& request = *fRequest;
     const float* points = request.args.find(kQuarkPoint)->floats.data();
-    const long npolys = long(request.counts.size()), held = fEnd - fFirst;
-    const long* counts = request.counts.data() + fFirst;
+    const long npolys = request.npolys, held = fEnd - fFirst;
+    const long* counts = request.counts.get() + fFirst;
     const char* kept = fChecked->kept.data() + fFirst;
     std::vector<long> offsets(static_cast<size_t>(held));
     for (long polygon = 0, offset = fFirstVertex; polygon < held; offset += counts[polygon++])
@@ -610,13 +647,13 @@ void ConvexPolygonMesh::splitIntoPolygons(PrimitiveSink& sink) const {
     std::vector<char> left(kept, kept + held);
     if (!givesPerPolygonValues(request.args, npolys))
         for (const QuadRegion& region : findQuadRegions(held, counts, offsets.data(),
-                                                        request.vertices.data(), kept, points)) {
+                                                        request.vertices.get(), kept, points)) {
             sink.add(makeLattice(*this, region, offsets.data(), request, points));
             std::fill_n(left.begin() + region.first, region.cells(), 0);
         }
     for (long polygon = 0; polygon < held; ++polygon) {
         if (!left[size_t(polygon)]) continue;
-        const long* corners = request.vertices.data() + offsets[size_t(polygon)];
+        const long* corners = request.vertices.get() + offsets[size_t(polygon)];
         long count = counts[polygon];
         ArgList own = polygonArgs(request.args, corners, count, fFirst + polygon, npolys);
         if (auto* child = ConvexPolygon::makeChild(*this, gatherPositions(points, corners, count),

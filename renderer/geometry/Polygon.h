@@ -84,7 +84,8 @@ protected:
 // What a mesh request gives: the vertex count of each polygon, the point of
 // each vertex and the list.
 struct PolygonMeshRequest {
-    std::vector<long> counts, vertices;
+    long npolys = 0, indices = 0;
+    std::unique_ptr<long[]> counts, vertices;
     ArgList args;
 };
 
@@ -94,11 +95,18 @@ struct PolygonMeshRequest {
 // of making them is spread over the buckets they fall in.
 class ConvexPolygonMesh : public PolygonMeshBase {
 public:
-    // Reports the degenerate polygons; null when no polygon is left.
-    static Primitive* make(std::shared_ptr<const PolygonMeshRequest> request);
-    static Primitive* make(long npolys, const long* nvertices, const long* vertices, ArgList args);
+    // Copies the request's counts and vertices (indices of them, counted
+    // here when not given) and checks its polygons, a piece at a time on up
+    // to `threads` threads, reporting the degenerate ones in order; null
+    // when no polygon is left.
+    static Primitive* make(long npolys, const long* nvertices, const long* vertices, ArgList args,
+                           int threads = 1, long indices = -1);
+    // The same for a request kept, as a retained object keeps it.
+    static Primitive* make(std::shared_ptr<const PolygonMeshRequest> request, int threads = 1);
     int32_t type() const override { return primitive_class::kConvexPolygonMesh; }
     void split(PrimitiveSink& sink) override;
+
+    const std::shared_ptr<const PolygonMeshRequest>& request() const { return fRequest; }
 
     // The polygons of a piece, but for the last.
     static constexpr long kPolygonsPerPiece = 4096;
@@ -111,9 +119,17 @@ private:
         std::vector<char> pieceKept;     // whether a piece keeps any polygon
         std::vector<long> pieceVertices; // where each piece's vertices begin
     };
+    // The caller's counts and vertices, copied into a new request piece by
+    // piece as the pieces are checked.
+    struct Source {
+        const long *counts, *vertices;
+        PolygonMeshRequest* filling;
+    };
 
     ConvexPolygonMesh() = default;
     ConvexPolygonMesh(const ConvexPolygonMesh& whole, long piece);
+    static Primitive* check(std::shared_ptr<const PolygonMeshRequest> request,
+                            const Source* source, int threads);
     void splitIntoPieces(PrimitiveSink& sink) const;
     void splitIntoPolygons(PrimitiveSink& sink) const;
 

@@ -28,6 +28,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <new>
 
@@ -52,8 +53,29 @@ bool countInRange(long count, long minimum, const char* what) {
     return false;
 }
 
+// The least and the largest of values[0..n), in one pass the compiler can
+// vectorise: a mesh's millions of counts and indices are checked this way
+// first, and walked one by one only when one is out of range.
+struct Extremes {
+    long least, largest, sum;
+};
+
+Extremes extremes(const long* values, long n) {
+    long least = LONG_MAX, largest = LONG_MIN, sum = 0;
+    for (long i = 0; i < n; ++i) {
+        least = std::min(least, values[i]);
+        largest = std::max(largest, values[i]);
+        sum += values[i];
+    }
+    return {least, largest, sum};
+}
+
 // The sum of counts[0..n), or -1 (reported) when a count is out of range.
 long sumOfCounts(const long* counts, long n, long minimum, const char* what) {
+    // With every count in range, n of them cannot overflow the sum.
+    const Extremes all = extremes(counts, n);
+    if (n <= kMaxCount && all.least >= minimum && all.largest <= kMaxCount && all.sum <= kMaxCount)
+        return all.sum;
     long sum = 0;
     for (long i = 0; i < n; ++i) {
         if (!countInRange(counts[i], minimum, what)) return -1;
@@ -68,6 +90,8 @@ long sumOfCounts(const long* counts, long n, long minimum, const char* what) {
 
 // One more than the largest vertex index, or -1 (reported) for a negative index.
 long vertexCount(const long* vertices, long n) {
+    const Extremes all = extremes(vertices, n);
+    if (all.least >= 0 && all.largest <= kMaxCount) return std::max(all.largest, -1L) + 1;
     long largest = -1;
     for (long i = 0; i < n; ++i) {
         if (!countInRange(vertices[i], 0, "vertex index")) return -1;
@@ -172,6 +196,10 @@ void Scene::createBuckets() {
 void Scene::emit(int32_t type, Object::Maker make) {
     Primitive* primitive = make();
     if (!primitive) return; // reported by the maker
+    emitMade(type, primitive, std::move(make));
+}
+
+void Scene::emitMade(int32_t type, Primitive* primitive, Object::Maker make) {
     ++fRequested;
     if (fObjectUnderConstruction) {
         delete primitive; // made once only to check it
@@ -562,12 +590,14 @@ void Scene::polygonMesh(long npolys, const long* nvertices, const long* vertices
     if (points < 0) return;
     ArgList args(n, tokens, values, {npolys, points, points});
     if (!requirePosition(args)) return;
-    auto request = std::make_shared<PolygonMeshRequest>();
-    request->counts.assign(nvertices, nvertices + npolys);
-    request->vertices.assign(vertices, vertices + indices);
-    request->args = std::move(args);
-    std::shared_ptr<const PolygonMeshRequest> shared = std::move(request);
-    emit(primitive_class::kConvexPolygonMesh, [shared] { return ConvexPolygonMesh::make(shared); });
+    // Checked while copied, on the frame's threads; a retained object keeps
+    // the copy and checks it again for every instance.
+    auto* mesh = static_cast<ConvexPolygonMesh*>(
+        ConvexPolygonMesh::make(npolys, nvertices, vertices, std::move(args), threads(), indices));
+    if (!mesh) return;
+    std::shared_ptr<const PolygonMeshRequest> request = mesh->request();
+    emitMade(primitive_class::kConvexPolygonMesh, mesh,
+             [request] { return ConvexPolygonMesh::make(request); });
 }
 
 void Scene::generalPolygonMesh(long npolys, const long* nloops, const long* nvertices,

@@ -104,6 +104,8 @@ public:
     // Makes a primitive of the class code now, or, inside an object block,
     // keeps the maker in the object.
     void emit(int32_t type, Object::Maker make);
+    // The same for a primitive the request made already; make makes it again.
+    void emitMade(int32_t type, Primitive* primitive, Object::Maker make);
 
     // Takes a new primitive made by a request into the scene: into the first
     // bucket its raster bound overlaps, or, before the buckets exist, into a

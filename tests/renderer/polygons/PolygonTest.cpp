@@ -5,6 +5,8 @@
 #include "tests/renderer/primitives/SceneSink.h"
 
 #include <limits>
+#include <memory>
+#include <string>
 
 using namespace quelmark;
 
@@ -232,6 +234,59 @@ TEST_F(PolygonMeshTest, DegeneratePolygonOfAMeshIsDroppedAlone) {
     long flat[8] = {0, 1, 2, 1, 3, 4, 5, 4};
     EXPECT_EQ(ConvexPolygonMesh::make(2, fSizes, flat, fArgs.list()), nullptr);
     EXPECT_EQ(errors.lines().size(), 3u);
+}
+
+// A row of quadrilaterals three pieces long, the 10th and 11th with a point
+// that is not a number and the last without area; checked on one thread or
+// several.
+class PolygonMeshThreadsTest : public PolygonTest {
+protected:
+    struct Checked {
+        std::vector<std::string> reports;
+        Boundw bound;
+        size_t pieces;
+    };
+
+    Checked check(int threads) {
+        const long quads = 2 * ConvexPolygonMesh::kPolygonsPerPiece + 100;
+        std::vector<Point> points;
+        for (long i = 0; i <= quads; ++i) {
+            points.emplace_back(float(i), 0, 0);
+            points.emplace_back(float(i), 1, 0);
+        }
+        points[20].y = std::numeric_limits<float>::quiet_NaN();
+        points[size_t(2 * quads)] = points[size_t(2 * quads - 2)]; // the last has no area
+        points[size_t(2 * quads + 1)] = points[size_t(2 * quads - 1)];
+        PolygonArgs args(points);
+        std::vector<long> sizes(size_t(quads), 4), vertices;
+        for (long i = 0; i < quads; ++i)
+            vertices.insert(vertices.end(), {2 * i, 2 * i + 2, 2 * i + 3, 2 * i + 1});
+        ErrorCapture errors;
+        std::unique_ptr<Primitive> mesh(ConvexPolygonMesh::make(quads, sizes.data(),
+                                                                vertices.data(), args.list(), threads));
+        EXPECT_NE(mesh, nullptr);
+        Checked checked{errors.lines(), mesh->bound(), 0};
+        splitIntoScene(*mesh);
+        checked.pieces = takeChildren().size();
+        return checked;
+    }
+};
+
+TEST_F(PolygonMeshThreadsTest, ReportsAndBoundsAreTheSameOnAnyThreads) {
+    const Checked one = check(1);
+    ASSERT_EQ(one.reports.size(), 3u);
+    EXPECT_NE(one.reports[1].find("not finite"), std::string::npos);
+    EXPECT_NE(one.reports[2].find("zero area"), std::string::npos);
+    EXPECT_EQ(one.bound.xmin, 0);
+    EXPECT_EQ(one.bound.xmax, float(2 * ConvexPolygonMesh::kPolygonsPerPiece + 99));
+    EXPECT_EQ(one.bound.ymax, 1);
+    EXPECT_EQ(one.pieces, 3u);
+    for (int threads : {2, 3}) {
+        const Checked several = check(threads);
+        EXPECT_EQ(several.reports, one.reports);
+        EXPECT_EQ(several.bound.xmax, one.bound.xmax);
+        EXPECT_EQ(several.pieces, one.pieces);
+    }
 }
 
 TEST_F(PolygonMeshTest, GeneralMeshSplitsIntoGeneralPolygons) {
