@@ -48,33 +48,49 @@ struct PixelValues {
 // weights sum to (almost) zero is black, transparent and at depth 1.
 class WeightedPixel {
 public:
-    void add(float w, const Color& color, float alpha, float z) {
-        fWeight += w;
-        fColor += w * color;
-        fAlpha += w * alpha;
-        fZ += w * z;
-        fNearest = std::fmin(fNearest, z);
+    // Four floats added at once: a sample's terms go into every pixel its
+    // filter reaches, millions of times a frame.
+    using Float4 = float __attribute__((vector_size(16)));
+    // What a sample adds, laid out as the sums are.
+    struct Terms {
+        Float4 low, high; // 1, red, green, blue; alpha, depth, 0, 0
+        float z;
+    };
+    static Terms terms(const Color& color, float alpha, float z) {
+        return {Float4{1.0f, color.r, color.g, color.b}, Float4{alpha, z, 0.0f, 0.0f}, z};
     }
-    // A nearest depth found elsewhere.
-    void addNearest(float z) { fNearest = std::fmin(fNearest, z); }
+
+    void add(float w, const Terms& terms) {
+        fLow += w * terms.low;
+        fHigh += w * terms.high;
+        addNearest(terms.z);
+    }
+    void add(float w, const Color& color, float alpha, float z) {
+        add(w, terms(color, alpha, z));
+    }
+    // A nearest depth found elsewhere; one that is not a number is none.
+    void addNearest(float z) {
+        if (z < fNearest) fNearest = z;
+    }
 
     void resolve(PixelValues& pixel) const {
         pixel.nearest = fNearest;
-        if (std::fabs(fWeight) < kEpsilon) {
+        const float weight = fLow[0];
+        if (std::fabs(weight) < kEpsilon) {
             pixel.C = gBlack;
             pixel.alpha = 0.0f;
             pixel.z = 1.0f;
             return;
         }
-        pixel.alpha = fAlpha / fWeight;
-        pixel.z = fZ / fWeight;
-        pixel.C = fColor / fWeight;
+        pixel.alpha = fHigh[0] / weight;
+        pixel.z = fHigh[1] / weight;
+        pixel.C = Color(fLow[1], fLow[2], fLow[3]) / weight;
     }
-    float weight() const { return fWeight; }
+    float weight() const { return fLow[0]; }
 
 private:
-    Color fColor = gBlack;
-    float fAlpha = 0.0f, fZ = 0.0f, fWeight = 0.0f, fNearest = 1.0f;
+    Float4 fLow{0.0f, 0.0f, 0.0f, 0.0f}, fHigh{0.0f, 0.0f, 0.0f, 0.0f};
+    float fNearest = 1.0f;
 };
 
 // What a worker renders buckets with, kept from one bucket to the next so

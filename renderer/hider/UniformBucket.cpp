@@ -124,13 +124,18 @@ void UniformBucket::spreadSamples(const SeparableFilter& filter) {
             for (long py = py0; py <= py1; ++py)
                 fAlongY[size_t(py - py0)] =
                     filter.scale() * filter.alongY(s.y - (float(py) + 0.5f));
+            // The columns of no weight at either end are left out.
+            long first = px0, last = px1;
+            while (first <= last && fAlongX[size_t(first - px0)] == 0.0f) ++first;
+            while (last >= first && fAlongX[size_t(last - px0)] == 0.0f) --last;
+            const WeightedPixel::Terms terms = WeightedPixel::terms(s.C, s.alpha, s.z);
             for (long py = py0; py <= py1; ++py) {
                 const float wy = fAlongY[size_t(py - py0)];
                 if (wy == 0.0f) continue;
-                for (long px = px0; px <= px1; ++px) {
+                for (long px = first; px <= last; ++px) {
                     const float w = fAlongX[size_t(px - px0)] * wy;
                     if (std::fabs(w) < kEpsilon) continue;
-                    pixelSums(px, py).add(w, s.C, s.alpha, s.z);
+                    pixelSums(px, py).add(w, terms);
                 }
             }
         }
