@@ -164,7 +164,7 @@ void AdaptiveBucket::sampleCell(long cellIndex, const Cell& area, uint64_t key) 
                 sampleExtras = packExtras(samples[k], alpha, z, C);
             else
                 C = samples[k].pack(scratch().hits, alpha, z);
-            z = context().depth.normalized(z);
+            z = context().depth.forFilter(z);
             quadrants[k % 4].add(C);
             cell.add(PackedSample{samples[k].x(), samples[k].y(), C, alpha, z, sampleExtras});
         }
@@ -215,7 +215,7 @@ void AdaptiveBucket::filter(long px, long py, PixelValues& pixel) {
         for (long iy = iy0; iy <= iy1; ++iy)
             for (long ix = ix0; ix <= ix1; ++ix) {
                 Color cellC;
-                float cellAlpha, cellZ, nearest = 1.0f;
+                float cellAlpha, cellZ, nearest = HiderDepth::kNothing;
                 const MultiSample& cell = cellAt(ix, iy);
                 float w = cell.filter(option, x, y, cellC, cellAlpha, cellZ, nearest);
                 sums.addNearest(nearest);
@@ -224,7 +224,7 @@ void AdaptiveBucket::filter(long px, long py, PixelValues& pixel) {
                 if (extras) cell.addExtras(option, x, y, fPackedValues, fExtras);
             }
     }
-    sums.resolve(pixel);
+    sums.resolve(pixel, context().depth.filterScale());
     if (extras) fExtras.resolve(sums.weight(), pixel.Oi, pixel.variables);
 }
 

@@ -73,8 +73,10 @@ public:
         if (z < fNearest) fNearest = z;
     }
 
-    void resolve(PixelValues& pixel) const {
-        pixel.nearest = fNearest;
+    // Depths were added times depthScale (a power of two), and are divided
+    // by it here; the nearest is 1 at most.
+    void resolve(PixelValues& pixel, float depthScale) const {
+        pixel.nearest = std::min(fNearest / depthScale, 1.0f);
         const float weight = fLow[0];
         if (std::fabs(weight) < kEpsilon) {
             pixel.C = gBlack;
@@ -83,14 +85,14 @@ public:
             return;
         }
         pixel.alpha = fHigh[0] / weight;
-        pixel.z = fHigh[1] / weight;
+        pixel.z = fHigh[1] / weight / depthScale;
         pixel.C = Color(fLow[1], fLow[2], fLow[3]) / weight;
     }
     float weight() const { return fLow[0]; }
 
 private:
     Float4 fLow{0.0f, 0.0f, 0.0f, 0.0f}, fHigh{0.0f, 0.0f, 0.0f, 0.0f};
-    float fNearest = 1.0f;
+    float fNearest = __builtin_huge_valf();
 };
 
 // What a worker renders buckets with, kept from one bucket to the next so

@@ -99,7 +99,7 @@ void UniformBucket::packSamples() {
         float z;
         out.C = s.pack(scratch().hits, out.alpha, z, extras ? &out.extras : nullptr);
         out.x = s.x(), out.y = s.y();
-        out.z = context().depth.normalized(z);
+        out.z = context().depth.forFilter(z);
     }
 }
 
@@ -203,7 +203,7 @@ UniformBucket::Range UniformBucket::samplesWithin(float xlow, float xhigh, float
 
 void UniformBucket::filter(long px, long py, PixelValues& pixel) {
     if (fSpread) {
-        pixelSums(px, py).resolve(pixel);
+        pixelSums(px, py).resolve(pixel, context().depth.filterScale());
         return;
     }
     const Option& option = context().option;
@@ -225,7 +225,7 @@ void UniformBucket::filter(long px, long py, PixelValues& pixel) {
                             s.extras.values == HitValues::kNone ? nullptr
                                                                 : fHitValues.at(s.extras.values));
         }
-    sums.resolve(pixel);
+    sums.resolve(pixel, context().depth.filterScale());
     if (extras) fExtras.resolve(sums.weight(), pixel.Oi, pixel.variables);
 }
 

@@ -30,12 +30,20 @@ struct HiderDepth {
     // Depth normalised for outputs; a sample that saw nothing, with depth
     // kNothing, is at 1.
     float normalized(float z) const;
+    // The normalised depth times filterScale, as the filters add it up: a
+    // depth normalised over the far clipping plane's 1e38 is a number so
+    // small that its weighted parts would fall below the normal floats,
+    // slow to compute and short of precision. The scale is a power of two,
+    // so that dividing by it gives the normalised depth back exactly.
+    float forFilter(float z) const;
+    float filterScale() const { return fFilterScale; }
 
     static constexpr float kNothing = __builtin_huge_valf();
 
 private:
     bool fNormalizes;
     double fNear, fSpan;
+    float fFilterScale;
 };
 
 struct RenderContext {

@@ -1,6 +1,7 @@
 #include "renderer/shading/Grid.h"
 
 #include "common/Quark.h"
+#include "renderer/hider/Bucket.h"
 #include "renderer/scene/PictrelTarget.h"
 #include "renderer/scene/Scene.h"
 #include "renderer/shading/ShadingContext.h"
@@ -169,6 +170,29 @@ TEST_F(GridTest, PerspectiveKeepsCameraDepthThatOutputsSeeFromNearToFar) {
     // x = 1 at depth 1 under a 90 degree view is the right edge of the window (4/3 wide).
     EXPECT_NEAR(nearGrid->row(0)[1].P.x, 320.0f + 240.0f, 1e-3f);
     gState->sceneEnd();
+}
+
+// Under the far clipping plane of 1e38, a surface half a unit from the eye
+// has the normalised depth 5e-39, below the normal floats; weighted by the
+// small weights at a filter's edge it would keep few digits.
+TEST_F(GridTest, NearDepthsKeepTheirDigitsThroughTheFilter) {
+    gOption->clip(0.001f, 1e38f);
+    gOption->viewPerspective(90.0f);
+    const RenderContext context = frame();
+    const double expected = (0.5 - double(0.001f)) / (double(1e38f) - double(0.001f));
+    ASSERT_LT(expected, 1.17549435e-38); // not a normal float
+    WeightedPixel sums;
+    for (int k = 0; k < 4; ++k) sums.add(0.003f, Color(1, 1, 1), 1, context.depth.forFilter(0.5f));
+    PixelValues pixel;
+    sums.resolve(pixel, context.depth.filterScale());
+    EXPECT_NEAR(pixel.z / expected, 1.0, 1e-6);
+    EXPECT_NEAR(pixel.nearest / expected, 1.0, 1e-6);
+    // Nothing seen is the far plane, 1 once normalised.
+    WeightedPixel empty;
+    empty.add(0.5f, Color(0, 0, 0), 0, context.depth.forFilter(HiderDepth::kNothing));
+    empty.resolve(pixel, context.depth.filterScale());
+    EXPECT_EQ(pixel.z, 1.0f);
+    EXPECT_EQ(pixel.nearest, 1.0f);
 }
 
 } // namespace
