@@ -1,0 +1,24 @@
+// Builds the syntax tree of a source file from its preprocessed tokens.
+// Each syntax error is reported with its place, and parsing goes on from
+// the next statement or definition, so that one run finds several.
+#ifndef QEL_SHADINGLANG_PARSER_H
+#define QEL_SHADINGLANG_PARSER_H
+
+#include "shadinglang/Ast.h"
+#include "shadinglang/Diagnostics.h"
+#include "shadinglang/Token.h"
+
+#include <vector>
+
+namespace quelmark::sl {
+
+// Expressions and statements nested deeper than this are an error, not a
+// stack that overflows.
+constexpr int kMostNesting = 200;
+
+// tokens end with one kEnd token.
+SourceFile parse(const std::vector<Token>& tokens, Diagnostics& diagnostics);
+
+} // namespace quelmark::sl
+
+#endif
