@@ -6,7 +6,7 @@
 
 #include "shadinglang/SourceLocation.h"
 #include "shadinglang/Token.h"
-#include "shadinglang/Types.h"
+#include "shadercode/Types.h"
 
 #include <memory>
 #include <string>

@@ -10,28 +10,6 @@ namespace {
 
 using enum BasicType;
 
-// In BuiltinOp's order.
-// clang-format off
-constexpr std::array<std::string_view, kBuiltinOpCount> kNames = {
-    "radians", "degrees", "sin", "asin", "cos", "acos", "tan", "atan",
-    "pow", "exp", "sqrt", "inversesqrt", "log", "mod", "abs", "sign",
-    "floor", "ceil", "round", "min", "max", "clamp", "mix",
-    "step", "smoothstep", "filterstep", "spline",
-    "Du", "Dv", "Deriv", "Dtime", "random", "noise", "pnoise", "cellnoise",
-    "xcomp", "ycomp", "zcomp", "setxcomp", "setycomp", "setzcomp",
-    "length", "normalize", "distance", "ptlined", "rotate", "area",
-    "faceforward", "reflect", "refract", "fresnel",
-    "transform", "vtransform", "ntransform", "depth", "calculatenormal",
-    "comp", "setcomp", "ctransform", "determinant", "inverse", "translate", "scale",
-    "concat", "printf", "format", "match",
-    "ambient", "diffuse", "specular", "specularbrdf", "phong", "trace",
-    "texture", "environment", "shadow", "bump", "textureinfo",
-    "atmosphere", "displacement", "lightsource", "surface", "incident", "opposite",
-    "attribute", "option", "rendererinfo", "shadername",
-};
-// clang-format on
-static_assert(!kNames.back().empty(), "every BuiltinOp needs its name");
-
 // The types that min, max, clamp and mix take, component by component.
 constexpr std::array kComponentwiseTypes = {kFloat, kPoint, kVector, kNormal, kColor};
 // The types that derivatives and splines take.
@@ -375,10 +353,6 @@ std::span<const BuiltinFunction> builtinOverloads(std::string_view name) {
 
 bool isBuiltin(std::string_view name) {
     return !builtinOverloads(name).empty();
-}
-
-std::string_view builtinName(BuiltinOp op) {
-    return kNames[std::size_t(op)];
 }
 
 } // namespace quelmark::sl

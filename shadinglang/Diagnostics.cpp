@@ -12,6 +12,12 @@ std::string Diagnostic::text() const {
     return line + printableText(message);
 }
 
+std::vector<std::string> Diagnostics::texts() const {
+    std::vector<std::string> result;
+    for (const Diagnostic& diagnostic : fAll) result.push_back(diagnostic.text());
+    return result;
+}
+
 void Diagnostics::error(const SourceLocation& at, std::string message) {
     if (fErrors == kMostErrors) throw TooManyErrors();
     fAll.push_back({Severity::kError, at, std::move(message)});

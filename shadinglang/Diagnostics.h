@@ -40,6 +40,8 @@ public:
     int errors() const { return fErrors; }
     int warnings() const { return fWarnings; }
     const std::vector<Diagnostic>& all() const { return fAll; }
+    // Each diagnostic's text, in order.
+    std::vector<std::string> texts() const;
 
 private:
     std::vector<Diagnostic> fAll;

@@ -5,7 +5,7 @@
 #ifndef QEL_SHADINGLANG_GLOBALVARIABLES_H
 #define QEL_SHADINGLANG_GLOBALVARIABLES_H
 
-#include "shadinglang/Types.h"
+#include "shadercode/Types.h"
 
 #include <span>
 #include <string_view>

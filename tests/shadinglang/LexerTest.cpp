@@ -49,12 +49,7 @@ protected:
         return result;
     }
 
-    std::vector<std::string> messages() const {
-        std::vector<std::string> result;
-        for (const Diagnostic& diagnostic : fDiagnostics.all())
-            result.push_back(diagnostic.text());
-        return result;
-    }
+    std::vector<std::string> messages() const { return fDiagnostics.texts(); }
 
     Diagnostics fDiagnostics;
 };

@@ -70,12 +70,7 @@ protected:
         return spelled(tokens(text, options));
     }
 
-    std::vector<std::string> messages() const {
-        std::vector<std::string> result;
-        for (const Diagnostic& diagnostic : fDiagnostics.all())
-            result.push_back(diagnostic.text());
-        return result;
-    }
+    std::vector<std::string> messages() const { return fDiagnostics.texts(); }
 
     Diagnostics fDiagnostics;
 };

@@ -1,4 +1,4 @@
-#include "shadinglang/Types.h"
+#include "shadercode/Types.h"
 
 namespace quelmark::sl {
 
