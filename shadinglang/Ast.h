@@ -16,7 +16,10 @@ namespace quelmark::sl {
 
 struct Expression;
 struct Statement;
+struct Declaration;
 struct FunctionDefinition;
+struct GlobalVariable;  // shadinglang/GlobalVariables.h
+struct BuiltinFunction; // shadinglang/Builtins.h
 using ExpressionPtr = std::unique_ptr<Expression>;
 using StatementPtr = std::unique_ptr<Statement>;
 
@@ -47,11 +50,28 @@ struct Expression {
 
     // Set by the checker.
     Type type;
+    // Set by the checker for a variable: what it names, seen through any
+    // extern declaration; one of the two, or neither after an error. In a
+    // function outside every shader the predefined variable is the entry
+    // of the first kind that has it: look it up by name in the kind being
+    // compiled.
+    const Declaration* declaration = nullptr;
+    const GlobalVariable* global = nullptr;
+    // Set by the checker for a call: the overload of the standard library
+    // (an entry of its table, which lives as long as the program) or the
+    // function of this file it calls; one of the two, or neither after an
+    // error.
+    const BuiltinFunction* builtin = nullptr;
+    const FunctionDefinition* function = nullptr;
 };
 
 // One variable of a definition: `uniform float Kd = 0.5`, `color c[4]`.
 struct Declaration {
     SourceLocation location;
+    // The checker settles the detail: a shader parameter written without
+    // one is uniform, an extern declaration has its variable's. A function
+    // parameter written without one takes its argument's at each call. A
+    // local array written without its length gets its initial value's.
     Type type;
     bool detailGiven = false; // uniform or varying was written
     bool output = false;
@@ -88,6 +108,13 @@ struct Statement {
     std::vector<StatementPtr> body;
     int levels = 1; // of break and continue
     std::unique_ptr<FunctionDefinition> function;
+
+    // Set by the checker for if, the loops, the light loops and gather:
+    // varying when the points running it may part ways: the condition is
+    // varying, or points may leave a loop at different times (a break,
+    // continue or return under a varying condition). Light loops and
+    // gather are always varying.
+    Detail detail = Detail::kUniform;
 };
 
 struct FunctionDefinition {

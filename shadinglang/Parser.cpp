@@ -138,18 +138,34 @@ private:
     // Counts how deep the parse is nested while it lives.
     class Nesting {
     public:
-        explicit Nesting(Parser& parser) : fParser(parser) {
-            if (++fParser.fDepth > kMostNesting) {
-                --fParser.fDepth;
+        explicit Nesting(Parser& parser, int links = 1) : fParser(parser), fLinks(links) {
+            fParser.fDepth += fLinks;
+            fParser.fTreeDepth += fLinks;
+            if (fParser.fDepth > kMostNesting || fParser.fTreeDepth > kDeepestParseTree) {
+                release();
                 fParser.fail(fParser.peek(), "nested too deeply");
             }
         }
-        ~Nesting() { --fParser.fDepth; }
+        ~Nesting() { release(); }
         Nesting(const Nesting&) = delete;
         Nesting& operator=(const Nesting&) = delete;
 
+        // One more operator chained at this level: the tree is one deeper,
+        // the parser's own recursion is not.
+        void chain() {
+            ++fChained;
+            if (++fParser.fTreeDepth > kDeepestParseTree) fParser.fail(fParser.peek(), "nested too deeply");
+        }
+
     private:
+        void release() {
+            fParser.fDepth -= fLinks;
+            fParser.fTreeDepth -= fLinks + fChained;
+            fLinks = fChained = 0;
+        }
+
         Parser& fParser;
+        int fLinks, fChained = 0;
     };
 
     // Tokens.
@@ -532,8 +548,10 @@ private:
 
     ExpressionPtr binary(int level) {
         if (level == kBinaryLevels) return unary();
+        Nesting chained(*this, 0);
         ExpressionPtr left = binary(level + 1);
         while (bindsAt(level, peek().kind)) {
+            chained.chain();
             const Token& op = advance();
             auto combined = make(ExpressionKind::kBinary, op.location);
             combined->op = op.kind;
@@ -687,7 +705,7 @@ private:
     const std::vector<Token>& fTokens;
     Diagnostics& fDiagnostics;
     size_t fNext = 0;
-    int fDepth = 0;
+    int fDepth = 0, fTreeDepth = 0;
 };
 
 } // namespace

@@ -13,8 +13,11 @@
 namespace quelmark::sl {
 
 // Expressions and statements nested deeper than this are an error, not a
-// stack that overflows.
+// stack that overflows; so is a tree deeper than kDeepestParseTree, counting
+// the operators chained in one expression (a + b + c is two deep), which
+// the later passes walk recursively.
 constexpr int kMostNesting = 200;
+constexpr int kDeepestParseTree = 1000;
 
 // tokens end with one kEnd token.
 SourceFile parse(const std::vector<Token>& tokens, Diagnostics& diagnostics);

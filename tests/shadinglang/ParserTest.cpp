@@ -257,6 +257,20 @@ TEST_F(ParserTest, AFileCutShortOrNestedTooDeeplyIsAnErrorNotACrash) {
     ASSERT_GE(deep.errors(), 1);
     EXPECT_NE(deep.all()[0].message.find("nested too deeply"), std::string::npos);
 
+    // A chain of operators as long makes a tree as deep.
+    Diagnostics chain;
+    std::string sum = "1";
+    for (int k = 0; k < 300000; ++k) sum += "+1";
+    parse(preprocessText("surface s() { Ci = " + sum + "; }", "chain.sl", {}, chain), chain);
+    ASSERT_GE(chain.errors(), 1);
+    EXPECT_NE(chain.all()[0].message.find("nested too deeply"), std::string::npos);
+    Diagnostics shallow;
+    std::string shortSum = "1";
+    for (int k = 0; k < 500; ++k) shortSum += "+1";
+    parse(preprocessText("surface s() { Ci = " + shortSum + "; }", "sum.sl", {}, shallow),
+          shallow);
+    EXPECT_EQ(shallow.errors(), 0);
+
     Diagnostics blocks;
     const std::string braces = std::string(5000, '{') + std::string(5000, '}');
     parse(preprocessText("surface s() " + braces, "blocks.sl", {}, blocks), blocks);
