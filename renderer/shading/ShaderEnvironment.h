@@ -1,0 +1,137 @@
+// What a compiled shader's run needs from the renderer: the grid it shades,
+// the predefined variables and parameter values by name, the spaces, the
+// lights, where printed text and reports go, and whether to stop.
+//
+// A machine asks for all of it through this interface and keeps nothing of
+// it between runs, so that one environment serves one run on one thread.
+#ifndef QEL_SHADING_SHADERENVIRONMENT_H
+#define QEL_SHADING_SHADERENVIRONMENT_H
+
+#include "renderer/shading/ShaderMatrix.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace quelmark {
+
+class ShaderLights;
+
+// The shading points as a grid: nu + 1 vertices across by nv + 1 down,
+// row by row (point i of row k is number k * (nu + 1) + i); du and dv are
+// the parametric spacing of neighbouring vertices, which derivatives divide
+// by.
+struct ShadingGridShape {
+    int nu = 0;
+    int nv = 0;
+    float du = 1;
+    float dv = 1;
+    // The surface's orientation is reversed: calculatenormal turns its
+    // normals round.
+    bool reverseOrientation = false;
+
+    int pointCount() const { return (nu + 1) * (nv + 1); }
+};
+
+// A predefined variable the renderer lends the run: P, N, Ci, du... Numbers
+// are width floats a value (1, 3 or 16), strings one string; a uniform
+// variable holds one value, a varying one a value for each point, one after
+// the other. The run reads it at the start and, unless it is read-only,
+// writes the shader's value back at the end.
+struct ShaderVariable {
+    float* floats = nullptr;
+    std::string* strings = nullptr;
+    bool varying = false;
+    bool readOnly = false;
+    std::size_t size = 0; // floats or strings given, for checking
+
+    bool given() const { return floats || strings; }
+};
+
+// A parameter's value as the scene gives it, taking the place of the
+// default; laid out as a variable's, arrays element after element.
+struct ShaderParameterValue {
+    const float* floats = nullptr;
+    const std::string* strings = nullptr;
+    bool varying = false;
+    std::size_t size = 0;
+
+    bool given() const { return floats || strings; }
+};
+
+// The distance from the eye that depth() maps to 0 and to 1.
+struct DepthRange {
+    float nearPlane = 0;
+    float farPlane = 1;
+};
+
+class ShaderEnvironment {
+public:
+    virtual ~ShaderEnvironment() = default;
+
+    virtual ShadingGridShape grid() const = 0;
+    // The predefined variable of that name; nothing given (null pointers)
+    // when the renderer has none, and the shader then starts from zeros.
+    virtual ShaderVariable variable(std::string_view name) = 0;
+    // The scene's value for the parameter; nothing given keeps the default.
+    virtual ShaderParameterValue parameter(std::string_view /*name*/) { return {}; }
+
+    // The matrix taking points of the named space ("world", "object",
+    // "shader", "camera", "screen", "raster", "NDC" or a marked space) to the
+    // current space; false for a name the renderer does not know. "current"
+    // is the identity and is not asked for.
+    virtual bool spaceToCurrent(std::string_view /*space*/, ShaderMatrix& /*matrix*/) {
+        return false;
+    }
+    virtual DepthRange depthRange() const { return {}; }
+
+    // Asked after every round of a loop: true ends the run early.
+    virtual bool cancelled() const { return false; }
+    // The text of printf, one call a point.
+    virtual void print(std::string_view /*text*/) {}
+    // A fault the run found and went on from: an unknown space, an index out
+    // of range... Each is reported once a run for each instruction.
+    virtual void report(std::string_view /*message*/) {}
+    // random() draws from streams keyed by this seed, the point and the
+    // number of draws before: the same for every run with the same seed.
+    virtual std::uint64_t randomSeed() const { return 0; }
+
+    // The lights an illuminance loop gathers from; none: the loop's body
+    // never runs.
+    virtual ShaderLights* lights() { return nullptr; }
+};
+
+// The light falling on the points that ask for it, as an illuminance loop
+// gathers it: for every point in points, L (from the point towards the
+// light), Cl and Ol, three floats a point at 3 * point.
+struct LightSample {
+    std::span<const int> points;
+    // The positions the loop gathers at, three floats a point at
+    // positionStride * point (a stride of 0: one position for all).
+    const float* positions = nullptr;
+    int positionStride = 3;
+    // 1 where the light reaches the point; shine clears it where the light
+    // does not (in shadow, outside the light's own cone...).
+    std::uint8_t* reaches = nullptr;
+    float* L = nullptr;
+    float* Cl = nullptr;
+    float* Ol = nullptr;
+};
+
+class ShaderLights {
+public:
+    virtual ~ShaderLights() = default;
+
+    virtual int count() const = 0;
+    // Whether the light is among those the loop's category names; an empty
+    // category takes every light.
+    virtual bool inCategory(int light, std::string_view category) const = 0;
+    // Fills the sample at its points, each of which it reaches to start with.
+    virtual void shine(int light, LightSample& sample) = 0;
+};
+
+} // namespace quelmark
+
+#endif
