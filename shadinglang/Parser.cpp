@@ -111,7 +111,7 @@ bool bindsAt(int level, TokenKind kind) {
 constexpr size_t kTripleValues = 3, kMatrixValues = 16;
 
 // The qualifiers and type that begin a definition of variables.
-struct TypeSpec {
+struct DeclaredType {
     SourceLocation location;
     Type type;
     bool detailGiven = false, output = false, isExtern = false;
@@ -239,9 +239,10 @@ private:
         Type result;
         SourceLocation location = peek().location;
         if (isTypeKeyword(peek().kind) || isQualifier(peek().kind)) {
-            TypeSpec spec = typeSpec(true);
-            if (spec.output || spec.isExtern) fail(peek(), "a function's result cannot be output or extern");
-            result = spec.type;
+            DeclaredType declared = declaredType(true);
+            if (declared.output || declared.isExtern)
+                fail(peek(), "a function's result cannot be output or extern");
+            result = declared.type;
         }
         if (!at(TokenKind::kIdentifier) || !at(TokenKind::kLeftParen, 1))
             fail(peek(), "expected a shader or function definition, found " + found(peek()));
@@ -280,10 +281,10 @@ private:
             while (accept(TokenKind::kSemicolon)) {
             }
             if (accept(TokenKind::kRightParen)) return parameters;
-            TypeSpec spec = typeSpec(false);
-            if (spec.isExtern) fail(peek(), "a parameter cannot be extern");
+            DeclaredType declared = declaredType(false);
+            if (declared.isExtern) fail(peek(), "a parameter cannot be extern");
             const size_t first = parameters.size();
-            const bool anotherGroup = declarators(spec, parameters, true);
+            const bool anotherGroup = declarators(declared, parameters, true);
             if (shaderParameters)
                 for (size_t k = first; k < parameters.size(); ++k)
                     if (!parameters[k].init)
@@ -295,9 +296,9 @@ private:
         }
     }
 
-    TypeSpec typeSpec(bool allowVoid) {
-        TypeSpec spec;
-        spec.location = peek().location;
+    DeclaredType declaredType(bool allowVoid) {
+        DeclaredType declared;
+        declared.location = peek().location;
         bool detail = false;
         while (isQualifier(peek().kind)) {
             const Token& qualifier = advance();
@@ -306,41 +307,41 @@ private:
             case TokenKind::kVarying:
                 if (detail) fail(qualifier, "uniform or varying given twice");
                 detail = true;
-                spec.type.detail =
+                declared.type.detail =
                     qualifier.kind == TokenKind::kUniform ? Detail::kUniform : Detail::kVarying;
                 break;
             case TokenKind::kOutput:
-                if (spec.output) fail(qualifier, "output given twice");
-                spec.output = true;
+                if (declared.output) fail(qualifier, "output given twice");
+                declared.output = true;
                 break;
             default:
-                if (spec.isExtern) fail(qualifier, "extern given twice");
-                spec.isExtern = true;
+                if (declared.isExtern) fail(qualifier, "extern given twice");
+                declared.isExtern = true;
                 break;
             }
         }
-        spec.detailGiven = detail;
+        declared.detailGiven = detail;
         if (!isTypeKeyword(peek().kind)) fail(peek(), "expected a type, found " + found(peek()));
         const Token& type = advance();
         if (type.kind == TokenKind::kVoid && !allowVoid) fail(type, "a variable cannot be void");
-        spec.type.basic = basicTypeOf(type.kind);
-        return spec;
+        declared.type.basic = basicTypeOf(type.kind);
+        return declared;
     }
 
     // name [ '[' length ']' ] [ '=' value ], repeated after ','. Among
     // parameters a ',' may also be followed by another group's type, and
     // then the result is true.
-    bool declarators(const TypeSpec& spec, std::vector<Declaration>& into, bool parameters) {
+    bool declarators(const DeclaredType& declared, std::vector<Declaration>& into, bool parameters) {
         do {
             if (parameters && (isTypeKeyword(peek().kind) || isQualifier(peek().kind)) &&
                 !into.empty())
                 return true;
             Declaration declaration;
             declaration.location = peek().location;
-            declaration.type = spec.type;
-            declaration.detailGiven = spec.detailGiven;
-            declaration.output = spec.output;
-            declaration.isExtern = spec.isExtern;
+            declaration.type = declared.type;
+            declaration.detailGiven = declared.detailGiven;
+            declaration.output = declared.output;
+            declaration.isExtern = declared.isExtern;
             declaration.name = expect(TokenKind::kIdentifier, "naming a variable").text;
             if (accept(TokenKind::kLeftBracket)) {
                 declaration.type.arrayLength = at(TokenKind::kRightBracket) ? -1 : arrayLength();
@@ -430,17 +431,18 @@ private:
     }
 
     StatementPtr definitionStatement(StatementPtr statement) {
-        TypeSpec spec = typeSpec(true);
+        DeclaredType declared = declaredType(true);
         if (at(TokenKind::kIdentifier) && at(TokenKind::kLeftParen, 1)) {
-            if (spec.output || spec.isExtern) fail(peek(), "a function's result cannot be output or extern");
+            if (declared.output || declared.isExtern)
+                fail(peek(), "a function's result cannot be output or extern");
             statement->kind = StatementKind::kFunction;
-            statement->function = function(spec.type, spec.location);
+            statement->function = function(declared.type, declared.location);
             return statement;
         }
-        if (spec.type.basic == BasicType::kVoid) fail(peek(), "a variable cannot be void");
-        if (spec.output) fail(peek(), "only parameters can be output");
+        if (declared.type.basic == BasicType::kVoid) fail(peek(), "a variable cannot be void");
+        if (declared.output) fail(peek(), "only parameters can be output");
         statement->kind = StatementKind::kDeclaration;
-        declarators(spec, statement->declarations, false);
+        declarators(declared, statement->declarations, false);
         expect(TokenKind::kSemicolon, "after the variables");
         return statement;
     }

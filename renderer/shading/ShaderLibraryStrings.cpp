@@ -58,11 +58,11 @@ Conversion conversionAt(std::string_view format, std::size_t percent) {
     return {format.substr(percent, at + 1 - percent), format[at]};
 }
 
-// snprintf's text of one value under a spec such as "%8.3f".
+// snprintf's text of one value in a format such as "%8.3f".
 template <typename Value>
-void appendPrinted(std::string& out, const std::string& spec, Value value) {
+void appendPrinted(std::string& out, const std::string& format, Value value) {
     char buffer[128];
-    const int length = std::snprintf(buffer, sizeof buffer, spec.c_str(), value);
+    const int length = std::snprintf(buffer, sizeof buffer, format.c_str(), value);
     if (length < 0) return;
     if (std::size_t(length) < sizeof buffer) {
         out.append(buffer, std::size_t(length));
@@ -70,56 +70,56 @@ void appendPrinted(std::string& out, const std::string& spec, Value value) {
     }
     const std::size_t start = out.size();
     out.resize(start + std::size_t(length) + 1);
-    std::snprintf(out.data() + start, std::size_t(length) + 1, spec.c_str(), value);
+    std::snprintf(out.data() + start, std::size_t(length) + 1, format.c_str(), value);
     out.resize(start + std::size_t(length));
 }
 
-// The spec of a number printed as the conversion asks: its flags, width and
+// The format of a number printed as the conversion asks: its flags, width and
 // precision with the letter a number takes.
-std::string numberSpec(const Conversion& conversion) {
-    std::string spec(conversion.text.substr(0, conversion.text.size() - 1));
+std::string numberFormat(const Conversion& conversion) {
+    std::string format(conversion.text.substr(0, conversion.text.size() - 1));
     switch (conversion.letter) {
     case 'e':
     case 'E':
     case 'g':
     case 'G':
-        spec += conversion.letter;
+        format += conversion.letter;
         break;
     case 'd':
     case 'i':
-        spec += 'd';
+        format += 'd';
         break;
     case 's':
-        spec += 'g';
+        format += 'g';
         break;
     default:
-        spec += 'f';
+        format += 'f';
         break;
     }
-    return spec;
+    return format;
 }
 
 void appendValue(std::string& out, const Conversion& conversion, const RegisterView& value,
                  int point) {
     if (value.strings) {
-        const std::string spec =
+        const std::string format =
             std::string(conversion.text.substr(0, conversion.text.size() - 1)) + 's';
         for (int element = 0; element < value.elements; ++element) {
             if (element > 0) out += ' ';
-            appendPrinted(out, spec, (&value.stringAt(point))[element].c_str());
+            appendPrinted(out, format, (&value.stringAt(point))[element].c_str());
         }
         return;
     }
-    const std::string spec = numberSpec(conversion);
-    const bool whole = spec.back() == 'd';
+    const std::string format = numberFormat(conversion);
+    const bool whole = format.back() == 'd';
     const float* floats = value.at(point);
     const int count = value.width * value.elements;
     for (int k = 0; k < count; ++k) {
         if (k > 0) out += ' ';
         if (whole)
-            appendPrinted(out, spec, int(std::clamp(floats[k], -2e9f, 2e9f)));
+            appendPrinted(out, format, int(std::clamp(floats[k], -2e9f, 2e9f)));
         else
-            appendPrinted(out, spec, double(floats[k]));
+            appendPrinted(out, format, double(floats[k]));
     }
 }
 
