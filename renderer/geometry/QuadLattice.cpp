@@ -6,10 +6,12 @@
 #include "renderer/shading/Grid.h"
 #include "renderer/shading/Vertex.h"
 #include "renderer/state/Attrib.h"
+#include "renderer/state/Limits.h"
 #include "renderer/state/RenderContext.h"
 #include "renderer/state/Transform.h"
 
 #include <algorithm>
+#include <array>
 
 namespace quelmark {
 
@@ -56,19 +58,21 @@ QuadLattice::QuadLattice(const QuadLattice& parent, long i0, long i1, long j0, l
 DiceDecision QuadLattice::diceable(const RenderContext& context, float limit) {
     const long gridLimit = context.option.tuneA;
     const long cu = across(), cv = down();
-    if (cu > gridLimit || cv > gridLimit) return {};
+    if (cu > gridLimit || cv > gridLimit || cu > kMaxGridEdge) return {};
     const Matrix raster = transform()->matrix() * context.cameraToRaster;
     const LatticePoints& lattice = *fLattice;
     float alongU = 0, alongV = 0;
-    std::vector<Point> below(size_t(cu + 1)), row(size_t(cu + 1));
+    // Two rows of raster points at most a grid edge long: no allocation.
+    std::array<std::array<Point, kMaxGridEdge + 1>, 2> rows;
     for (long j = fJ0; j <= fJ1; ++j) {
+        auto& row = rows[size_t(j - fJ0) % 2];
+        const auto& below = rows[size_t(j - fJ0 + 1) % 2];
         for (long i = fI0; i <= fI1; ++i) {
             const size_t k = size_t(i - fI0);
             row[k] = lattice.at(i, j) * raster;
             if (k > 0) alongU = std::max(alongU, screenLength(row[k] - row[k - 1]));
             if (j > fJ0) alongV = std::max(alongV, screenLength(row[k] - below[k]));
         }
-        std::swap(row, below);
     }
     const float edge = attrib()->shadingRateRoot;
     const long nu = cu * stepsAcross(alongU, edge), nv = cv * stepsAcross(alongV, edge);
