@@ -92,6 +92,11 @@ enum class Opcode : std::uint8_t {
     kSolar,
     kEndLightLoop,
     kReturn, // the running points are done with the shader
+    // The code of parameter a's default, for a default the compiler could
+    // not work out: it runs only when the scene leaves the parameter unset.
+    // Default blocks come before the rest of the code, outside any block.
+    kDefault,
+    kEndDefault,
 };
 
 struct Instruction {

@@ -25,7 +25,7 @@ namespace {
 // ---------------------------------------------------------------------------
 // Spellings
 
-constexpr std::size_t kOpcodeCount = std::size_t(Opcode::kReturn) + 1;
+constexpr std::size_t kOpcodeCount = std::size_t(Opcode::kEndDefault) + 1;
 
 // Call's operands: its result (or -1), then any number of arguments.
 constexpr int kResultAndArguments = -1;
@@ -73,6 +73,8 @@ constexpr std::array<OpcodeForm, kOpcodeCount> kOpcodeForms = {{
     {"solar", 2},
     {"endlightloop", 0},
     {"return", 0},
+    {"default", 1},
+    {"enddefault", 0},
 }};
 static_assert(!kOpcodeForms.back().name.empty(), "every Opcode needs its spelling");
 
@@ -524,6 +526,8 @@ bool isClosedBy(Opcode opener, Opcode closer) {
         return opener == Opcode::kLoop;
     case Opcode::kEndLightLoop:
         return isLightLoop(opener);
+    case Opcode::kEndDefault:
+        return opener == Opcode::kDefault;
     default:
         return false;
     }
@@ -629,7 +633,10 @@ private:
 
     const ShaderCode& fShader;
     std::vector<OpenBlock> fBlocks;
+    bool insideDefault() const;
+
     long fLightLoopLine = 0; // the open light loop's line, 0 for none
+    bool fCodeBegun = false; // an instruction outside the defaults was read
 };
 
 void CodeChecker::check(const Instruction& instruction, long fileLine) {
@@ -773,6 +780,10 @@ void CodeChecker::checkTypes(const Instruction& instruction) const {
     case Opcode::kSolar:
         checkLightCone(instruction, 0);
         break;
+    case Opcode::kDefault:
+        if (!isParameter(fShader.registers[std::size_t(instruction.operands[0])].storage))
+            failOperand(instruction, 0, "must be a parameter");
+        break;
     default:
         break;
     }
@@ -879,6 +890,9 @@ void CodeChecker::checkBlocks(const Instruction& instruction, long fileLine) {
     case Opcode::kContinue:
         checkLoopExit(instruction);
         break;
+    case Opcode::kReturn:
+        if (insideDefault()) fail("return inside a default");
+        break;
     case Opcode::kEndLoop:
         closeBlock(instruction, "a loop");
         break;
@@ -898,9 +912,22 @@ void CodeChecker::checkBlocks(const Instruction& instruction, long fileLine) {
         closeBlock(instruction, "a light loop");
         fLightLoopLine = 0;
         break;
+    case Opcode::kDefault:
+        if (!fBlocks.empty()) fail("default inside a block" + innermostBlock());
+        if (fCodeBegun) fail("default after the shader's code has begun");
+        openBlock(instruction.op, fileLine);
+        break;
+    case Opcode::kEndDefault:
+        closeBlock(instruction, "a default");
+        break;
     default:
         break;
     }
+    if (instruction.op != Opcode::kEndDefault && !insideDefault()) fCodeBegun = true;
+}
+
+bool CodeChecker::insideDefault() const {
+    return !fBlocks.empty() && fBlocks.front().opener == Opcode::kDefault;
 }
 
 void CodeChecker::finish() const {

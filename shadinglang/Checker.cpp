@@ -158,6 +158,11 @@ const GlobalVariable* predefinedOf(ShaderKind kind, std::string_view name) {
     return variable && variable->onlyInLightLoop ? variable : nullptr;
 }
 
+// PI, a uniform float that every shader and function sees unless a
+// variable of its own hides it; the code generator gives it its value.
+constexpr GlobalVariable kPi = {.name = "PI",
+                                .type = {.basic = kFloat, .detail = Detail::kUniform}};
+
 enum class LightLoop { kNone, kIlluminance, kIlluminate };
 
 // The variables a light loop defines: L, Cl and Ol in illuminance, L in
@@ -478,6 +483,7 @@ private:
             const auto found = fScopes[index].variables.find(name);
             if (found != fScopes[index].variables.end()) return found->second;
         }
+        if (name == kPi.name) return Symbol{.global = &kPi, .type = kPi.type};
         if (body.function) return std::nullopt;
         if (const GlobalVariable* global = predefinedOf(*body.kind, name))
             return Symbol{.global = global, .type = global->type};

@@ -135,6 +135,12 @@ ShaderRunResult ShaderMachine::execute(const ShaderProgram& program) {
         case Opcode::kReturn:
             next = returnFromShader(step);
             break;
+        case Opcode::kDefault:
+            next = enterDefault(step);
+            break;
+        case Opcode::kEndDefault:
+            next = step + 1;
+            break;
         default:
             runKernel(program, step);
             next = step + 1;
@@ -196,6 +202,7 @@ void ShaderMachine::initializeRegisters(const ShaderProgram& program,
         text.clear();
     fBindings.clear();
     const std::vector<sl::Register>& registers = program.code().registers;
+    fGivenByScene.assign(registers.size(), 0);
     for (std::size_t reg = 0; reg < registers.size(); ++reg) {
         const sl::Register& code = registers[reg];
         if (code.storage == sl::Storage::kConstant)
@@ -248,6 +255,7 @@ void ShaderMachine::initializeParameter(std::size_t reg, const sl::Register& cod
         return;
     }
     copyIn(reg, given.floats, given.strings, given.varying);
+    fGivenByScene[reg] = 1;
 }
 
 void ShaderMachine::initializeGlobal(std::size_t reg, const sl::Register& code,
@@ -419,6 +427,13 @@ std::size_t ShaderMachine::leaveLoops(std::size_t step, bool continuing) {
     clear(fRunning.data());
     refreshActive();
     return continueAt(step + 1);
+}
+
+// A parameter's default code runs only when the scene gave no value.
+std::size_t ShaderMachine::enterDefault(std::size_t step) const {
+    const auto parameter = std::size_t(fProgram->operands(step)[0]);
+    if (!fGivenByScene[parameter]) return step + 1;
+    return std::size_t(fProgram->steps()[step].endStep) + 1;
 }
 
 std::size_t ShaderMachine::returnFromShader(std::size_t step) {

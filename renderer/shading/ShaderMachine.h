@@ -120,6 +120,7 @@ private:
     std::size_t endLoopRound(std::size_t step, bool& cancelled);
     std::size_t leaveLoops(std::size_t step, bool continuing);
     std::size_t returnFromShader(std::size_t step);
+    std::size_t enterDefault(std::size_t step) const;
     std::size_t enterIlluminance(std::size_t step);
     std::size_t nextLight();
     void shineLight(ShaderLights& lights, int light, const OpenBlock& block);
@@ -140,6 +141,8 @@ private:
     std::vector<RegisterView> fViews;
     // The predefined variables the environment lent, by register.
     std::vector<std::pair<std::size_t, ShaderVariable>> fBindings;
+    // By register: 1 for the parameters the scene gave a value.
+    std::vector<std::uint8_t> fGivenByScene;
 
     std::vector<std::uint8_t> fRunning;
     std::vector<int> fActive;

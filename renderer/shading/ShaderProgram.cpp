@@ -100,6 +100,7 @@ bool ShaderProgram::matchBlocks(std::string& error) {
         case Opcode::kIlluminance:
         case Opcode::kIlluminate:
         case Opcode::kSolar:
+        case Opcode::kDefault:
             open.push_back(step);
             fDeepestNesting = std::max(fDeepestNesting, int(open.size()));
             break;
@@ -109,7 +110,8 @@ bool ShaderProgram::matchBlocks(std::string& error) {
             break;
         case Opcode::kEndIf:
         case Opcode::kEndLoop:
-        case Opcode::kEndLightLoop: {
+        case Opcode::kEndLightLoop:
+        case Opcode::kEndDefault: {
             if (open.empty()) break;
             ProgramStep& opener = fSteps[std::size_t(open.back())];
             open.pop_back();

@@ -123,6 +123,9 @@ ShaderCode everything() {
     const auto space = b.add(Storage::kConstant, Detail::kUniform, kString, 0, "", {}, {"world"});
     const auto one = b.constant(1);
     using Op = Opcode;
+    b.emit(Op::kDefault, {f});
+    b.emit(Op::kMultiply, {f, f, one});
+    b.emit(Op::kEndDefault, {});
     b.emit(Op::kMove, {x, f});
     b.emit(Op::kMove, {array, array});
     b.emit(Op::kNegate, {v, L});
@@ -613,6 +616,34 @@ TEST(ShaderFileBlocks, LightLoops) {
               "line 12: endlightloop without a light loop (in the if begun at line 11)");
     EXPECT_EQ(errorOf(withCode("1 illuminance -1 3 -1 -1\n")),
               "line 11: the illuminance begun at line 10 is not closed");
+}
+
+// Defaults: blocks for parameters at the start of the code, not nested,
+// without a return.
+TEST(ShaderFileBlocks, Defaults) {
+    const std::string head = "quelmark shader 1\nsurface test\nsource \"test.sl\"\n"
+                             "register parameter uniform float 0 Kd 1\n"
+                             "register local uniform float 0 a\n"
+                             "code\n";
+    const auto shader = [&](std::string_view code) { return head + std::string(code) + "end\n"; };
+    std::string error;
+    EXPECT_TRUE(readShader(shader("1 default 0\n2 if 0\n3 move 0 1\n4 endif\n5 enddefault\n"
+                                  "6 default 0\n7 enddefault\n8 move 1 0\n"),
+                           error))
+        << error;
+    EXPECT_EQ(errorOf(shader("1 default 1\n2 enddefault\n")),
+              "line 7: default: operand 1 must be a parameter");
+    EXPECT_EQ(errorOf(shader("1 move 1 0\n2 default 0\n3 enddefault\n")),
+              "line 8: default after the shader's code has begun");
+    EXPECT_EQ(errorOf(shader("1 default 0\n2 default 0\n3 enddefault\n4 enddefault\n")),
+              "line 8: default inside a block (in the default begun at line 7)");
+    EXPECT_EQ(errorOf(shader("1 if 1\n2 default 0\n3 enddefault\n4 endif\n")),
+              "line 8: default inside a block (in the if begun at line 7)");
+    EXPECT_EQ(errorOf(shader("1 default 0\n2 return\n3 enddefault\n")),
+              "line 8: return inside a default");
+    EXPECT_EQ(errorOf(shader("1 default 0\n2 endif\n")),
+              "line 8: endif without an if (in the default begun at line 7)");
+    EXPECT_EQ(errorOf(shader("1 enddefault\n")), "line 7: enddefault without a default");
 }
 
 // ---------------------------------------------------------------------------
