@@ -186,6 +186,9 @@ QEL_API void qelHider(short hider);
 QEL_API void qelColorSpace(long n, const float* nToRgb, const float* rgbToN);
 // Grid edge (a) 1 to 256 micropolygons; bucket width (b) and height (c) 1 to 128 pixels.
 QEL_API void qelTune(long a, long b, long c);
+// Where compiled shaders (NAME.qso) are looked for by name: folders
+// separated by ':', searched in order; null or empty for the current folder.
+QEL_API void qelShaderPath(const char* places);
 
 // Attributes
 QEL_API void qelAttributePush();

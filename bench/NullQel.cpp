@@ -55,6 +55,7 @@ void qelOutputImage(short format, const char* name, const char* mode, long n,
 void qelHider(short hider) {}
 void qelColorSpace(long n, const float* nToRgb, const float* rgbToN) {}
 void qelTune(long a, long b, long c) {}
+void qelShaderPath(const char* places) {}
 void qelAttributePush() {}
 void qelAttributePop() {}
 void qelColor(const float* rgb) {}

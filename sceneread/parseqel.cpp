@@ -165,6 +165,7 @@ void parseqel::hash_init() {
         {"qelHider", &parseqel::handleHider},
         {"qelColorSpace", &parseqel::handleColorSpace},
         {"qelTune", &parseqel::handleTune},
+        {"qelShaderPath", &parseqel::handleShaderPath},
         {"qelAttributePush", &parseqel::handleAttributePush},
         {"qelAttributePop", &parseqel::handleAttributePop},
         {"qelColor", &parseqel::handleColor},

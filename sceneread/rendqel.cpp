@@ -422,6 +422,12 @@ void rendqel::handleObjectName() {
     if (matched) qelObjectName(matched == 2 ? nullptr : name.c_str());
 }
 
+void rendqel::handleShaderPath() {
+    String places;
+    int matched = match(&places);
+    if (matched) qelShaderPath(matched == 2 ? nullptr : places.c_str());
+}
+
 void rendqel::handleGroupName() {
     String name;
     int matched = match(&name);

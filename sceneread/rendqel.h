@@ -54,6 +54,7 @@ protected:
     void handleHider() override;
     void handleColorSpace() override;
     void handleTune() override;
+    void handleShaderPath() override;
     void handleAttributePush() override;
     void handleAttributePop() override;
     void handleColor() override;

@@ -231,6 +231,11 @@ void qelTune(long a, long b, long c) {
     writeIntegers("qelTune", {a, b, c});
 }
 
+void qelShaderPath(const char* places) {
+    RequestName frame("qelShaderPath");
+    writeLine("qelShaderPath", [&](QelLine& line) { line.text(places); });
+}
+
 void qelImagerV(const char* name, long n, const unsigned short* tokens, void* const* values) {
     RequestName frame("qelImagerV");
     writeImager(name, n, tokens, values);

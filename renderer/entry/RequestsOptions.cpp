@@ -151,3 +151,8 @@ void qelTune(long a, long b, long c) {
     RequestName frame("qelTune");
     gOption->tune(a, b, c);
 }
+
+void qelShaderPath(const char* places) {
+    RequestName frame("qelShaderPath");
+    gOption->shaderPath(places);
+}

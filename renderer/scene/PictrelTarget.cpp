@@ -6,10 +6,18 @@
 #include "renderer/geometry/Primitive.h"
 #include "renderer/scene/RenderControl.h"
 #include "renderer/scene/Scene.h"
+#include "common/Quark.h"
+#include "renderer/shading/CompiledSurface.h"
 #include "renderer/shading/Light.h"
 #include "renderer/shading/ShaderFactory.h"
 #include "renderer/state/State.h"
+#include "renderer/state/Option.h"
 #include "renderer/state/Transform.h"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace quelmark {
 
@@ -73,6 +81,34 @@ template <class S> S* counted(S* shader) {
 
 Shader* PictrelTarget::makeSurface(unsigned short name, const ArgList& args) {
     return counted(makeSurfaceShader(name, args, gState->getTransform()));
+}
+
+namespace {
+
+std::vector<std::string> placesOf(std::string_view path) {
+    std::vector<std::string> places;
+    for (std::size_t start = 0; start <= path.size();) {
+        const std::size_t end = std::min(path.find(':', start), path.size());
+        if (end > start) places.emplace_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return places;
+}
+
+} // namespace
+
+Shader* PictrelTarget::makeCompiledSurface(unsigned short name, const ArgList& args,
+                                           std::string& whyNot) {
+    const char* text = getString(name);
+    fShaders.setSearchPath(placesOf(gOption->shaderPlaces.c_str()));
+    std::shared_ptr<const ShaderProgram> program =
+        fShaders.find(text ? text : "", sl::ShaderKind::kSurface, whyNot);
+    if (!program) return nullptr;
+    std::vector<std::string> warnings;
+    auto* surface = new CompiledSurface(gState->getTransform(), std::move(program), args, warnings);
+    for (const std::string& warning : warnings)
+        error(kErrRange, kWarning, "%s", warning.c_str());
+    return counted(surface);
 }
 
 Shader* PictrelTarget::makeAtmosphere(unsigned short name, const ArgList& args) {

@@ -1,8 +1,9 @@
 // The renderer behind the renderer library's graphics state: its display,
-// its scene and its retained objects.
+// its scene, its retained objects and the compiled shaders it has read.
 #ifndef QEL_SCENE_PICTRELTARGET_H
 #define QEL_SCENE_PICTRELTARGET_H
 
+#include "renderer/shading/ShaderCatalog.h"
 #include "renderer/state/RenderTarget.h"
 
 namespace quelmark {
@@ -30,10 +31,15 @@ public:
 
     Shader* makeSurface(unsigned short name, const ArgList& args) override;
     Shader* makeAtmosphere(unsigned short name, const ArgList& args) override;
+    Shader* makeCompiledSurface(unsigned short name, const ArgList& args,
+                                std::string& whyNot) override;
     Light* makeLight(unsigned short name, const ArgList& args) override;
     void retainShader(Shader* shader) override;
     void releaseShader(Shader* shader) override;
     void destroyLight(Light* light) override;
+
+private:
+    ShaderCatalog fShaders;
 };
 
 } // namespace quelmark

@@ -74,6 +74,7 @@ Grid::Grid(int nu, int nv, Vertex** rows, Attrib* attrib, const Transform* trans
             fShaderVars.add(entry);
     }
     if (transform) {
+        fObjectToCamera = transform->matrix();
         fStdVars.project(transform->matrix());
         fShaderVars.project(transform->matrix());
     }
@@ -162,6 +163,10 @@ int Grid::shadingPointCount() const {
 void Grid::placeShadingPoints(ShadingPoints& points) const {
     points.resize(shadingPointCount());
     points.valueAcross = fValueAcross, points.valueDown = fValueDown;
+    points.flipped = fFlipNormal != 0;
+    const int cells = smoothShading() ? 1 : 0;
+    points.across = fTriangular ? points.count : fNu + cells;
+    points.down = fTriangular ? 1 : fNv + cells;
     std::size_t n = 0;
     auto place = [&](const Point& P, const Point& dPdu, const Point& dPdv, float u, float v) {
         // A triangular grid folds points past its diagonal back inside.
@@ -236,6 +241,8 @@ void Grid::runShaders(ShadingContext& context) const {
     const auto* atmosphere = static_cast<const Volume*>(fAttrib->atmosphereShader);
     context.lights = &fAttrib->activeLights;
     context.primitiveValues = &fShaderVars;
+    context.objectToCamera = fObjectToCamera;
+    context.gridSeed = (std::uint64_t(fSequence) << 32) ^ fKey;
     context.surfaceValues.bind(surface->parameters(), fShaderVars, context.points);
     surface->shade(context);
     if (!atmosphere) return;
@@ -279,6 +286,7 @@ void Grid::shade(const RenderContext& frame, ShadingContext& context) {
     }
     placeShadingPoints(context.points);
     setStandardValues(context, frame.option.perspective == 0);
+    context.frame = &frame;
     if (hasSurface) runShaders(context);
     const ShadingPoints& points = context.points;
     forEachShadedVertex([&](std::size_t n, int i, int k) {

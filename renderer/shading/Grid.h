@@ -6,6 +6,7 @@
 #ifndef QEL_SHADING_GRID_H
 #define QEL_SHADING_GRID_H
 
+#include "common/Matrix.h"
 #include "renderer/shading/ParameterRange.h"
 #include "renderer/shading/Vertex.h"
 #include "renderer/state/ArgList.h"
@@ -123,6 +124,7 @@ private:
     short fTriangular;
     ArgList fStdVars;
     ArgList fShaderVars;
+    Matrix fObjectToCamera;
     std::vector<float> fVariableValues;
     int fVariableFloats = 0;
     ParameterRange fRange;

@@ -6,15 +6,20 @@
 #define QEL_SHADING_SHADINGCONTEXT_H
 
 #include "common/List.h"
+#include "common/Matrix.h"
 #include "renderer/shading/Light.h"
 #include "renderer/shading/ParameterValues.h"
+#include "renderer/shading/ShaderMachine.h"
 #include "renderer/shading/ShadingPoints.h"
 #include "renderer/state/ArgList.h"
 #include "renderer/state/ParmList.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace quelmark {
+
+struct RenderContext;
 
 // The values a grid's points start from, which the primitive's own "normal",
 // "plane", "color" and "opacity" values replace: bound once, set per grid.
@@ -41,6 +46,15 @@ struct ShadingContext {
     // the ambient, diffuse and specular light gathered there.
     std::vector<Point> Nf, V;
     std::vector<Color> ambient, diffuse, specular;
+
+    // For compiled shaders: the frame, the grid's object space, a seed that
+    // is the grid's own, the executor with its room, and the positions
+    // lights shine at.
+    const RenderContext* frame = nullptr;
+    Matrix objectToCamera;
+    std::uint64_t gridSeed = 0;
+    ShaderMachine machine;
+    std::vector<Point> lightPositions;
 };
 
 } // namespace quelmark

@@ -12,6 +12,12 @@ namespace quelmark {
 
 struct ShadingPoints {
     int count = 0;
+    // The points as rows of a grid, `across` points in each of `down` rows,
+    // for the neighbours that derivatives take; a grid whose rows differ in
+    // length (a triangle's) is one row of all its points.
+    int across = 0, down = 0;
+    // The surface's orientation is reversed.
+    bool flipped = false;
     // Positions and derivatives in camera space; I runs from the eye to P.
     std::vector<Point> P, dPdu, dPdv, N, Ng, I;
     // The primitive's u and v over the whole of it, and the texture

@@ -181,13 +181,21 @@ void Attrib::lightSwitch(const void* handle, short on) {
 void Attrib::surface(unsigned short shader, long n, const unsigned short* tokens,
                      void* const* values) {
     if (!allowed() || !validParameterList(n, tokens, values)) return;
-    if (!isSurfaceName(shader)) {
-        error(kErrRange, kError, "unknown surface %ld", long(shader));
-        return;
-    }
     ArgList args(n, tokens, values, kShaderCounts);
+    Shader* made = nullptr;
+    if (isSurfaceName(shader)) {
+        made = renderTarget().makeSurface(shader, args);
+    } else {
+        std::string whyNot;
+        made = renderTarget().makeCompiledSurface(shader, args, whyNot);
+        if (!made) {
+            const char* name = getString(shader);
+            error(kErrRange, kError, "surface \"%s\": %s", name ? name : "?", whyNot.c_str());
+            return;
+        }
+    }
     if (surfaceShader) renderTarget().releaseShader(surfaceShader);
-    surfaceShader = renderTarget().makeSurface(shader, args);
+    surfaceShader = made;
     surfaceName = shader;
     changed();
 }

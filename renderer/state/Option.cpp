@@ -20,6 +20,8 @@ namespace {
 
 constexpr float kTiny = 1e-10f;
 constexpr float kHuge = 1e38f;
+// The current folder.
+constexpr const char* kDefaultShaderPlaces = ".";
 
 // NaN counts as outside every range.
 bool within(float value, float low, float high) {
@@ -114,6 +116,7 @@ Option& Option::operator=(const Option& other) {
     tuneA = other.tuneA;
     tuneB = other.tuneB;
     tuneC = other.tuneC;
+    shaderPlaces = other.shaderPlaces;
     space = other.space;
     nToRgbValues = other.nToRgbValues;
     rgbToNValues = other.rgbToNValues;
@@ -147,6 +150,7 @@ void Option::init() {
     jitter = 0.5f;
     detail = 1.0f;
     tuneA = 32, tuneB = 12, tuneC = 12;
+    shaderPlaces = kDefaultShaderPlaces;
     space = ColorSpace{};
     nToRgbValues.clear();
     rgbToNValues.clear();
@@ -491,6 +495,11 @@ void Option::colorSpace(long n, const float* nToRgb, const float* rgbToN) {
 
 void Option::relativeDetail(float value) {
     if (allowed()) detail = value;
+}
+
+void Option::shaderPath(const char* places) {
+    if (!allowed()) return;
+    shaderPlaces = places && *places ? places : kDefaultShaderPlaces;
 }
 
 void Option::tune(long a, long b, long c) {

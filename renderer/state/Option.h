@@ -59,6 +59,7 @@ public:
     void colorSpace(long n, const float* nToRgb, const float* rgbToN);
     void relativeDetail(float detail);
     void tune(long a, long b, long c);
+    void shaderPath(const char* places);
 
     const ColorSpace& colorSpaceInfo() const { return space; }
 
@@ -94,6 +95,8 @@ public:
     float jitter;
     float detail;
     long tuneA, tuneB, tuneC;
+    // Where compiled shaders are looked for: folders separated by ':'.
+    String shaderPlaces;
 
 private:
     bool allowed() const;

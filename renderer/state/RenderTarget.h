@@ -7,6 +7,8 @@
 #ifndef QEL_STATE_RENDERTARGET_H
 #define QEL_STATE_RENDERTARGET_H
 
+#include <string>
+
 namespace quelmark {
 
 class ArgList;
@@ -52,6 +54,13 @@ public:
         return nullptr;
     }
     virtual Shader* makeAtmosphere(unsigned short /*name*/, const ArgList& /*args*/) {
+        return nullptr;
+    }
+    // A surface compiled from the shading language, found by name; null,
+    // with the reason, when there is none.
+    virtual Shader* makeCompiledSurface(unsigned short /*name*/, const ArgList& /*args*/,
+                                        std::string& whyNot) {
+        whyNot = "this renderer runs no compiled shaders";
         return nullptr;
     }
     virtual Light* makeLight(unsigned short /*name*/, const ArgList& /*args*/) { return nullptr; }

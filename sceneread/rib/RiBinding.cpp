@@ -148,6 +148,8 @@ void RiBinding::reset() {
     varianceSet = false;
     colorQuantization = {255, 0, 255, 0.5f};
     tune = {32, 16, 16};
+    shaderPlaces = ".";
+    compiledShaders.clear();
     inMotion = motionTaken = false;
     fNames.clear();
     for (const NamedParameter& p : kPredefined)

@@ -8,6 +8,7 @@
 #include "common/GridResample.h"
 #include "sceneread/rib/QelParameterList.h"
 #include "sceneread/rib/RiCounts.h"
+#include "sceneread/rib/RiCompiledShaders.h"
 #include "sceneread/rib/RiDeclarations.h"
 #include "sceneread/rib/RiShaders.h"
 #include "sceneread/rib/RiTransforms.h"
@@ -83,6 +84,9 @@ public:
     long xResolution = 640, yResolution = 480;
     // The scene API's tune values: grid edge, bucket width and height.
     std::array<long, 3> tune = {32, 16, 16};
+    // Option "searchpath" "shader": the places compiled shaders are looked in.
+    std::string shaderPlaces = ".";
+    RiCompiledShaders compiledShaders;
     // Quantize "rgba": one, min, max and dither.
     std::array<float, 4> colorQuantization = {255, 0, 255, 0.5f};
     bool varianceSet = false;

@@ -344,7 +344,20 @@ int parserib::match(std::vector<std::string>& values) {
 
 // ---- parameter lists
 
-int parserib::match(RibParameterList& list, bool anyDeclared) {
+namespace {
+
+// "uniform float[2] name": the token that declares itself.
+std::string inlineDeclaration(const RiDeclaration& declaration, const std::string& name) {
+    std::string text = std::string(RiDeclarations::className(declaration.parameterClass)) + " " +
+                       RiDeclarations::typeName(declaration.type);
+    if (declaration.arraySize != 1) text += "[" + std::to_string(declaration.arraySize) + "]";
+    return text + " " + name;
+}
+
+} // namespace
+
+int parserib::match(RibParameterList& list, bool anyDeclared,
+                    const RiDeclarations* shaderParameters) {
     list.clear();
     const RiDeclarations& declarations = RiDeclarationTable();
     while (fToken == LEXSTRING) {
@@ -353,6 +366,13 @@ int parserib::match(RibParameterList& list, bool anyDeclared) {
         std::string_view bare;
         RiDeclarations::Result found =
             declarations.resolve(parameter.token, parameter.declaration, bare);
+        if (found == RiDeclarations::Undeclared && shaderParameters &&
+            shaderParameters->resolve(parameter.token, parameter.declaration, bare) ==
+                RiDeclarations::Found) {
+            found = RiDeclarations::Found;
+            parameter.token = inlineDeclaration(parameter.declaration, parameter.token);
+            bare = std::string_view(parameter.token).substr(parameter.token.rfind(' ') + 1);
+        }
         parameter.name = bare;
         if (found == RiDeclarations::Found) {
             advance();

@@ -156,8 +156,11 @@ protected:
     int match(std::vector<std::string>& values);
     int match(Handler& handler);
     // The parameter list up to the next request. Names must be declared,
-    // unless anyDeclared: then unknown names are kept without values.
-    int match(RibParameterList& list, bool anyDeclared);
+    // unless anyDeclared: then unknown names are kept without values. A
+    // shader's own parameters declare what the declarations in force do not;
+    // their tokens become inline declarations.
+    int match(RibParameterList& list, bool anyDeclared,
+              const RiDeclarations* shaderParameters = nullptr);
 
     // Skips to the next request keyword or the end of input.
     void panic() override;

@@ -193,7 +193,7 @@ bool rendrib::matchSequence(const char* kind, std::string& key) {
 }
 
 bool rendrib::matchShader(std::string& name) {
-    if (!match(name) || !match(fList, false)) return false;
+    if (!match(name) || !match(fList, false, RiShaderParameters(name.c_str()))) return false;
     checkCounts(RiCounts::single());
     return true;
 }
@@ -702,7 +702,9 @@ void rendrib::handleAreaLightSource() {
 
 void rendrib::lightRequest(LightCall call) {
     std::string name, key;
-    if (!match(name) || !matchSequence("Light", key) || !match(fList, false)) return;
+    if (!match(name) || !matchSequence("Light", key) ||
+        !match(fList, false, RiShaderParameters(name.c_str())))
+        return;
     checkCounts(RiCounts::single());
     fLights.insert(key.c_str(), call(name.c_str(), fList.n(), fList.tokens(), fList.values()));
 }

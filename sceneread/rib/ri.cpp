@@ -176,7 +176,8 @@ short textureWrap(RtToken wrap, const char* request) {
 }
 
 // A shader request: a standard shader becomes the built-in, "null" or ""
-// none, any other name is passed on by name with a warning.
+// none, any other name is passed on by name: a surface for the renderer to
+// find compiled, the other kinds with a warning.
 template <class Issue>
 void shaderRequest(RiShaderKind kind, const char* request, RtToken name, RtInt n,
                    const RtToken tokens[], const RtPointer values[], Issue issue) {
@@ -188,11 +189,11 @@ void shaderRequest(RiShaderKind kind, const char* request, RtToken name, RtInt n
     }
     std::string shown = name ? name : "";
     const RiShader* standard = findStandardShader(kind, shown);
-    if (!standard) {
+    if (!standard && kind != RiShaderKind::Surface) {
         b.warnOnce(std::string(request) + " \"" + shown + "\"", RIBNoCounterpart,
                    "%s \"%s\" is no built-in %s shader; passed on by name", request, shown.c_str(),
                    shaderKindName(kind));
-    } else if (standard->difference) {
+    } else if (standard && standard->difference) {
         b.warnOnce(std::string(request) + " \"" + shown + "\"", RIBNoCounterpart,
                    "%s \"%s\" is passed on without %s", request, shown.c_str(),
                    standard->difference);
@@ -220,6 +221,10 @@ void RiReportHandler(RtErrorHandler handler) {
 }
 const RiDeclarations& RiDeclarationTable() {
     return binding().declarations;
+}
+const RiDeclarations* RiShaderParameters(RtToken name) {
+    RiBinding& b = binding();
+    return name ? b.compiledShaders.parameters(name, b.shaderPlaces) : nullptr;
 }
 RtInt RiColorSampleCount() {
     return binding().colorSamples;
@@ -699,11 +704,48 @@ void limitsOption(RtInt n, const RtToken tokens[], const RtPointer values[]) {
     b.chosen.limits = true;
 }
 
+// A search path's places separated by ':', "&" standing for the places
+// before and "@" for the default place, the current folder.
+std::string expandedPlaces(std::string_view given, const std::string& before) {
+    std::string places;
+    for (std::size_t start = 0; start <= given.size();) {
+        const std::size_t end = std::min(given.find(':', start), given.size());
+        std::string_view place = given.substr(start, end - start);
+        if (place == "&") place = before;
+        if (place == "@") place = ".";
+        if (!place.empty()) places += (places.empty() ? "" : ":") + std::string(place);
+        start = end + 1;
+    }
+    return places.empty() ? "." : places;
+}
+
+void searchPathOption(RtInt n, const RtToken tokens[], const RtPointer values[]) {
+    RiBinding& b = binding();
+    for (RtInt k = 0; k < n; ++k) {
+        RiDeclaration declaration;
+        std::string_view bare;
+        const bool found =
+            b.declarations.resolve(tokens[k], declaration, bare) == RiDeclarations::Found &&
+            values[k] && declaration.isString();
+        const auto* text = static_cast<const RtString*>(values[k]);
+        if (found && bare == "shader" && text[0]) {
+            b.shaderPlaces = expandedPlaces(text[0], b.shaderPlaces);
+            qelShaderPath(b.shaderPlaces.c_str());
+        } else {
+            b.dropAll("Option \"searchpath\"", 1, tokens + k);
+        }
+    }
+}
+
 } // namespace
 
 void RiOptionV(RtToken name, RtInt n, const RtToken tokens[], const RtPointer values[]) {
     if (same(name, "limits")) {
         limitsOption(n, tokens, values);
+        return;
+    }
+    if (same(name, "searchpath")) {
+        searchPathOption(n, tokens, values);
         return;
     }
     std::string key = std::string("Option \"") + (name ? name : "") + "\"";

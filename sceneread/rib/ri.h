@@ -43,6 +43,9 @@ void RiReportHandler(RtErrorHandler handler);
 // The declarations in force, for a reader that needs to know what a
 // parameter token holds before it reads the values.
 const RiDeclarations& RiDeclarationTable();
+// The parameters of the compiled shader of that name in the shader search
+// path, as declarations; null when there is none.
+const RiDeclarations* RiShaderParameters(RtToken name);
 RtInt RiColorSampleCount();
 RtInt RiUStep();
 RtInt RiVStep();

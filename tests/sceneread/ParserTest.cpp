@@ -345,8 +345,10 @@ TEST_F(ParserTest, FrameNameFollowsTheOutputAndTheRendering) {
 }
 
 TEST_F(ParserTest, StringsMayStandInBracketsOrBeAbsent) {
-    EXPECT_EQ(read("qelObjectName [\"sun\"]\nqelGroupName null\nqelOutputDisplay \"window\"\n"),
-              (Lines{"qelObjectName sun", "qelGroupName (null)", "qelOutputDisplay window"}));
+    EXPECT_EQ(read("qelObjectName [\"sun\"]\nqelGroupName null\nqelOutputDisplay \"window\"\n"
+                   "qelShaderPath \"shaders:.\"\nqelShaderPath null\n"),
+              (Lines{"qelObjectName sun", "qelGroupName (null)", "qelOutputDisplay window",
+                     "qelShaderPath shaders:.", "qelShaderPath (null)"}));
 }
 
 TEST_F(ParserTest, ColourSpaceSetsTheSampleCount) {

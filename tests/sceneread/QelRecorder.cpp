@@ -224,6 +224,9 @@ void qelColorSpace(long n, const float* a, const float* b) {
     record("qelColorSpace " + std::to_string(n) + " " + floats(a, 3 * n) + " " + floats(b, 3 * n));
 }
 void qelTune(long a, long b, long c) { record("qelTune " + longs({a, b, c})); }
+void qelShaderPath(const char* places) {
+    record(std::string("qelShaderPath ") + (places ? places : "(null)"));
+}
 void qelAttributePush() { record("qelAttributePush"); }
 void qelAttributePop() { record("qelAttributePop"); }
 void qelColor(const float* c) { record("qelColor " + floats(c, gColorSamples)); }

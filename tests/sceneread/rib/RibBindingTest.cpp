@@ -58,18 +58,32 @@ TEST_F(RibBindingTest, SpotAnglesBecomeDegrees) {
                      "qelLightSwitch 1 0"}));
 }
 
-TEST_F(RibBindingTest, UserShadersArePassedOnByNameWithAWarning) {
+// Surfaces are found compiled by the renderer; other kinds it runs only
+// built in, so they are passed on with a warning.
+TEST_F(RibBindingTest, UserShadersArePassedOnByName) {
     RtFloat grain = 3;
     RtToken tokens[] = {"uniform float grain"};
     RtPointer values[] = {&grain};
     RiSurfaceV("wood", 1, tokens, values);
     RiSurfaceV("wood", 1, tokens, values);
     RiAtmosphereV("null", 0, nullptr, nullptr);
+    RiAtmosphereV("haze", 0, nullptr, nullptr);
     EXPECT_EQ(calls(),
               (Lines{"qelQuark wood", "qelVariable grain 3329 3585", "qelSurfaceV wood grain=[3]",
-                     "qelSurfaceV wood grain=[3]", "qelAtmosphereV (none)"}));
-    EXPECT_EQ(gReports, (Lines{"18 2818 Surface \"wood\" is no built-in surface shader; passed on "
-                               "by name"}));
+                     "qelSurfaceV wood grain=[3]", "qelAtmosphereV (none)", "qelQuark haze",
+                     "qelAtmosphereV haze"}));
+    EXPECT_EQ(gReports, (Lines{"18 2818 Atmosphere \"haze\" is no built-in volume shader; passed "
+                               "on by name"}));
+}
+
+TEST_F(RibBindingTest, TheShaderSearchPathReplacesAndExtends) {
+    RtString first = "shaders:@", second = "/opt/sl:&";
+    RtToken tokens[] = {"shader"};
+    RtPointer firstValues[] = {&first}, secondValues[] = {&second};
+    RiOptionV("searchpath", 1, tokens, firstValues);
+    RiOptionV("searchpath", 1, tokens, secondValues);
+    EXPECT_EQ(calls(), (Lines{"qelShaderPath shaders:.", "qelShaderPath /opt/sl:shaders:."}));
+    EXPECT_TRUE(gReports.empty());
 }
 
 TEST_F(RibBindingTest, MeshCountsAndConstants) {

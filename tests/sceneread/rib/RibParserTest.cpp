@@ -283,6 +283,33 @@ TEST_F(RibParserTest, InlineArchivesAndTheArchiveSearchPath) {
                      "without ArchiveBegin"}));
 }
 
+// A compiled shader in the shader search path declares its parameters: the
+// request need not, and its tokens reach the scene API declared.
+TEST_F(RibParserTest, CompiledShadersDeclareTheirParameters) {
+    std::string dir = ::testing::TempDir() + "rib-shaderpath-" + std::to_string(::getpid());
+    ::mkdir(dir.c_str(), 0755);
+    std::ofstream(dir + "/stripes.qso")
+        << "quelmark shader 1\nsurface stripes\nsource \"stripes.sl\"\n"
+           "register parameter uniform float 0 frequency 4\n"
+           "register parameter varying color 0 stripe 1 0 0\n"
+           "register parameter uniform float 2 widths 1 1\n"
+           "code\nend\n";
+    EXPECT_EQ(read("Option \"searchpath\" \"shader\" \"" + dir +
+                   "\"\nSurface \"stripes\" \"frequency\" 8 \"stripe\" [0 1 0] "
+                   "\"widths\" [2 3] \"bands\" 2\n"
+                   "Surface \"elsewhere\" \"frequency\" 8\n"),
+              (Lines{"qelShaderPath " + dir, "qelQuark stripes",
+                     "qelVariable frequency 3329 3585", "qelVariable stripe 3330 3591",
+                     "qelVariable widths 3329 3588",
+                     "qelSurfaceV stripes frequency=[8] stripe=[0 1 0] widths=[2 3]",
+                     "qelQuark elsewhere", "qelSurfaceV elsewhere"}));
+    EXPECT_EQ(messages(),
+              (Lines{"RIB error: parameter list type mismatch at line 2 'bands': undeclared "
+                     "token \"bands\"",
+                     "RIB error: parameter list type mismatch at line 3 'frequency': undeclared "
+                     "token \"frequency\""}));
+}
+
 TEST_F(RibParserTest, EmptyMeshesDrawNothingQuietly) {
     EXPECT_EQ(read("PointsPolygons [ ] [ ] \"P\" [ ]\n"
                    "PointsGeneralPolygons [ ] [ ] [ ] \"P\" [ ]\nSphere 1 -1 1 360\n"),

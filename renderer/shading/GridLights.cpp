@@ -1,0 +1,62 @@
+#include "renderer/shading/GridLights.h"
+
+#include "renderer/shading/Light.h"
+#include "renderer/shading/ShadingContext.h"
+
+#include <algorithm>
+
+namespace quelmark {
+
+namespace {
+
+// An empty list of primitive values: the lights shine with their own.
+const ArgList kNoValues;
+
+// Light from every direction; the loop applies its own cone.
+constexpr float kEveryDirection = kPi;
+
+} // namespace
+
+GridLights::GridLights(ShadingContext& context) : fContext(context) {
+    if (!context.lights) return;
+    for (const Light* light : *context.lights)
+        fLights.push_back(light);
+}
+
+bool GridLights::inCategory(int /*light*/, std::string_view category) const {
+    return category.empty();
+}
+
+void GridLights::shine(int light, LightSample& sample) {
+    const Light& source = *fLights[std::size_t(light)];
+    const std::size_t count = sample.points.size();
+    if (source.isAmbient()) {
+        for (const int point : sample.points)
+            sample.reaches[point] = 0;
+        return;
+    }
+    std::vector<Point>& positions = fContext.lightPositions;
+    positions.resize(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        const float* p = sample.positions + std::ptrdiff_t(sample.points[k]) * sample.positionStride;
+        positions[k] = Point(p[0], p[1], p[2]);
+    }
+    fContext.lightValues.bind(source.parameters(), kNoValues, fContext.points);
+    LightSamples& lit = fContext.lit;
+    source.illuminate(positions.data(), nullptr, int(count), kEveryDirection, fContext.lightValues,
+                      lit);
+    for (std::size_t k = 0; k < count; ++k) {
+        const auto point = std::size_t(sample.points[k]);
+        if (!lit.reached[k]) {
+            sample.reaches[point] = 0;
+            continue;
+        }
+        const Point& L = lit.L[k];
+        const Color& Cl = lit.Cl[k];
+        std::copy_n(&L.x, 3, sample.L + 3 * point);
+        std::copy_n(&Cl.r, 3, sample.Cl + 3 * point);
+        std::fill_n(sample.Ol + 3 * point, 3, 1.0f);
+    }
+}
+
+} // namespace quelmark

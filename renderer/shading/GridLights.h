@@ -1,0 +1,36 @@
+// A grid's lights as compiled shaders gather them: the attribute block's
+// active lights, each shining at the positions an illuminance loop asks
+// about. An ambient light reaches no point of such a loop.
+#ifndef QEL_SHADING_GRIDLIGHTS_H
+#define QEL_SHADING_GRIDLIGHTS_H
+
+#include "common/List.h"
+#include "renderer/shading/ShaderEnvironment.h"
+
+#include <vector>
+
+namespace quelmark {
+
+class Light;
+struct ShadingContext;
+
+class GridLights final : public ShaderLights {
+public:
+    // The context's lights; its light samples and light positions are the
+    // room the lights shine into.
+    explicit GridLights(ShadingContext& context);
+
+    int count() const override { return int(fLights.size()); }
+    // The built-in lights belong to no category: only an empty category
+    // takes them.
+    bool inCategory(int light, std::string_view category) const override;
+    void shine(int light, LightSample& sample) override;
+
+private:
+    ShadingContext& fContext;
+    std::vector<const Light*> fLights;
+};
+
+} // namespace quelmark
+
+#endif

@@ -1,0 +1,80 @@
+#include "renderer/shading/ShaderCatalog.h"
+
+#include "shadercode/ShaderFile.h"
+
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+namespace quelmark {
+
+namespace {
+
+// A shader's name is a file name, never a path: "../x" or "a/b" name no
+// shader of the search path.
+bool isPlainName(std::string_view name) {
+    return !name.empty() && name.find('/') == std::string_view::npos && name != "." &&
+           name != "..";
+}
+
+bool isRegularFile(const std::string& path) {
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(path, ignored);
+}
+
+std::string placesText(const std::vector<std::string>& places) {
+    std::string text;
+    for (const std::string& place : places)
+        text += (text.empty() ? "" : ":") + place;
+    return text;
+}
+
+} // namespace
+
+void ShaderCatalog::setSearchPath(std::vector<std::string> places) {
+    fPlaces = std::move(places);
+}
+
+std::shared_ptr<const ShaderProgram> ShaderCatalog::find(std::string_view name,
+                                                         sl::ShaderKind kind,
+                                                         std::string& error) {
+    const std::string file = std::string(name) + std::string(kCompiledShaderExtension);
+    if (isPlainName(name)) {
+        for (const std::string& place : fPlaces) {
+            const std::string path = place.empty() || place == "." ? file : place + "/" + file;
+            if (!isRegularFile(path)) continue;
+            std::shared_ptr<const ShaderProgram> program = load(path, error);
+            if (!program) return nullptr;
+            if (program->code().kind != kind) {
+                error = file + " is a " + std::string(sl::describe(program->code().kind)) +
+                        " shader, not a " + sl::describe(kind) + " shader (" + path + ")";
+                return nullptr;
+            }
+            return program;
+        }
+    }
+    error = "no compiled shader " + file + " in the shader search path \"" +
+            placesText(fPlaces) + "\"";
+    return nullptr;
+}
+
+std::shared_ptr<const ShaderProgram> ShaderCatalog::load(const std::string& path,
+                                                         std::string& error) {
+    const auto found = fLoaded.find(path);
+    if (found != fLoaded.end()) {
+        error = found->second.error;
+        return found->second.program;
+    }
+    Loaded loaded;
+    std::optional<sl::ShaderCode> code = sl::readShaderFile(path, loaded.error);
+    if (code) {
+        std::optional<ShaderProgram> program = ShaderProgram::prepare(std::move(*code), loaded.error);
+        if (program) loaded.program = std::make_shared<const ShaderProgram>(std::move(*program));
+    }
+    error = loaded.error;
+    std::shared_ptr<const ShaderProgram> program = loaded.program;
+    fLoaded.emplace(path, std::move(loaded));
+    return program;
+}
+
+} // namespace quelmark

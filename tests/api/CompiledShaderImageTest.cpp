@@ -1,0 +1,180 @@
+// Surfaces compiled from the shading language, found in the shader search
+// path and rendered through the API: their values at known points of the
+// image, and the same image as the built-in surface they copy.
+#include "TiffImage.h"
+#include "api/qel.h"
+#include "api/qelrender.h"
+#include "shadinglang/Compiler.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> gReports;
+
+void record(const char* text) {
+    gReports.emplace_back(text);
+}
+
+class CompiledShaderImageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        gReports.clear();
+        qelErrorPrinter(record);
+        qelReset();
+        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fFolder = std::filesystem::path(::testing::TempDir()) / ("compiled-" + test);
+        std::filesystem::remove_all(fFolder);
+        std::filesystem::create_directories(fFolder / "shaders");
+        fImage = (fFolder / "image.tif").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(fFolder); }
+
+    // Compiles the source into the shaders folder.
+    void compile(const std::string& source) {
+        quelmark::sl::CompileResult result = quelmark::sl::compileText(source, "test.sl", {});
+        ASSERT_TRUE(result.succeeded());
+        std::string error;
+        ASSERT_TRUE(quelmark::sl::writeShaders(
+            result.shaders, quelmark::sl::ShaderOutput::named((fFolder / "shaders/").string()),
+            error))
+            << error;
+    }
+
+    // A sphere of radius 1 at depth 5, 90 degrees wide at 160 by 120, its
+    // surface chosen by the caller after the translation.
+    TiffImage renderSphere(void (*surface)(), void (*lights)() = nullptr) {
+        qelFrameBegin();
+        qelRasterViewport(0, 159, 0, 119);
+        qelOutputFile(QEL_FORMAT_TIFF, fImage.c_str());
+        qelOutputSamples(QEL_SAMPLES_RGBA);
+        qelColorJitter(0);
+        qelViewPerspective(90);
+        const std::string places = "nowhere:" + (fFolder / "shaders").string();
+        qelShaderPath(places.c_str());
+        qelSceneBegin();
+        if (lights) lights();
+        const float color[3] = {1.0f, 0.5f, 0.25f};
+        qelColor(color);
+        qelTranslate(0, 0, 5);
+        surface();
+        qelSphere(1, -1, 1, 360, 0);
+        qelSceneEnd();
+        qelFrameEnd();
+        return readTiff(fImage);
+    }
+
+    std::filesystem::path fFolder;
+    std::string fImage;
+};
+
+// The sphere's centre is the shader space's origin: every point of it lies
+// at distance 1 from there, and the shader shows half that distance.
+TEST_F(CompiledShaderImageTest, ShaderSpaceAndAComputedDefault) {
+    compile(R"(
+        surface distance(point centre = point "shader" (0, 0, 0); float scale = 0.5) {
+            Ci = scale * distance(P, centre);
+            Oi = 1;
+        })");
+    const TiffImage image = renderSphere([] { qelSurface(qelQuark("distance"), 0); });
+    ASSERT_EQ(image.width, 160u);
+    // The sphere's outline is 12 pixels round the image's centre.
+    for (const auto& [x, y] : {std::pair{80u, 60u}, {75u, 57u}, {86u, 63u}}) {
+        EXPECT_NEAR(image.pixel(x, y)[0], 127.5, 1.0) << x << " " << y;
+        EXPECT_EQ(image.pixel(x, y)[3], 255);
+    }
+    EXPECT_EQ(image.pixel(2, 2)[3], 0);
+    EXPECT_TRUE(gReports.empty()) << gReports.front();
+}
+
+// The request's values replace the defaults; a point is given in the
+// shader's space: one unit in front of the centre, towards the eye, the
+// nearest point of the sphere (the image's centre) is at distance 0.
+TEST_F(CompiledShaderImageTest, TheRequestsValuesInTheShadersSpace) {
+    compile(R"(
+        surface distance(point centre = point "shader" (0, 0, 0); float scale = 0.5) {
+            Ci = scale * distance(P, centre);
+            Oi = 1;
+        })");
+    const TiffImage image = renderSphere([] {
+        const float centre[3] = {0, 0, -1};
+        const float scale = 0.25f;
+        qelSurface(qelQuark("distance"), qelVariable("centre", QEL_CLASS_NO, QEL_TYPE_POINT),
+                   centre, qelVariable("scale", QEL_CLASS_NO, QEL_TYPE_FLOAT), &scale, 0);
+    });
+    EXPECT_LT(image.pixel(80, 60)[0], 8);
+    EXPECT_TRUE(gReports.empty()) << gReports.front();
+}
+
+// A matte surface written with an illuminance loop gives the built-in matte's
+// image under distant, point and spot lights (with no ambient light).
+TEST_F(CompiledShaderImageTest, AnIlluminanceLoopLightsAsTheBuiltInMatte) {
+    compile(R"(
+        surface lambert(float Kd = 1) {
+            normal Nf = faceforward(normalize(N), I);
+            color gathered = 0;
+            illuminance(P, Nf, PI / 2) {
+                gathered += Cl * (normalize(L) . Nf);
+            }
+            Oi = Os;
+            Ci = Os * Cs * Kd * gathered;
+        })");
+    const auto lights = [] {
+        const float from[3] = {-1, 1, -1}, to[3] = {0, 0, 0}, point[3] = {2, 2, 3};
+        const float intensity = 0.8f, bright = 6;
+        qelLightSource(qelQuark("distant"), qelQuark("from"), from, qelQuark("to"), to,
+                       qelQuark("intensity"), &intensity, 0);
+        qelLightSource(qelQuark("omni"), qelQuark("from"), point, qelQuark("intensity"), &bright,
+                       0);
+    };
+    const TiffImage compiled =
+        renderSphere([] { qelSurface(qelQuark("lambert"), 0); }, lights);
+    const TiffImage builtIn =
+        renderSphere([] { qelSurface(qelQuark("diffuse"), 0); }, lights);
+    ASSERT_EQ(compiled.data.size(), builtIn.data.size());
+    EXPECT_EQ(compiled.data, builtIn.data);
+    EXPECT_GT(compiled.pixel(76, 56)[0], 40);
+}
+
+// A shader no place holds, one of another kind, and values that do not fit:
+// each reported, the surface before kept.
+TEST_F(CompiledShaderImageTest, WhatCannotBeFoundOrDoesNotFitIsReported) {
+    compile(R"(
+        light lamp() { solar() { Cl = 1; } }
+        surface flat(float level = 1) { Ci = level; Oi = 1; })");
+    const TiffImage image = renderSphere([] {
+        qelSurface(qelQuark("constant"), 0);
+        qelSurface(qelQuark("missing"), 0);
+        qelSurface(qelQuark("lamp"), 0);
+    });
+    EXPECT_EQ(image.pixel(80, 60)[0], 255); // the constant surface's red
+    ASSERT_EQ(gReports.size(), 2u);
+    EXPECT_NE(gReports[0].find("surface \"missing\": no compiled shader missing.qso in the "
+                               "shader search path \"nowhere:"),
+              std::string::npos)
+        << gReports[0];
+    EXPECT_NE(gReports[1].find("lamp.qso is a light shader, not a surface shader"),
+              std::string::npos)
+        << gReports[1];
+
+    gReports.clear();
+    renderSphere([] {
+        const char* text = "bright";
+        qelSurface(qelQuark("flat"), qelVariable("level", QEL_CLASS_NO, QEL_TYPE_STRING), &text,
+                   qelVariable("unknown", QEL_CLASS_NO, QEL_TYPE_FLOAT), &text, 0);
+    });
+    ASSERT_EQ(gReports.size(), 2u);
+    EXPECT_NE(gReports[0].find("Surface \"flat\": parameter \"level\" is a uniform float, given a "
+                               "string: left out"),
+              std::string::npos)
+        << gReports[0];
+    EXPECT_NE(gReports[1].find("Surface \"flat\": no parameter \"unknown\": left out"),
+              std::string::npos)
+        << gReports[1];
+}
+
+} // namespace
