@@ -1198,6 +1198,12 @@ private:
     }
 
     [[gnu::noinline]] void lightLoop(const Statement& loop) {
+        // illuminate and solar set L and hand the renderer L and Cl, whether
+        // or not the light's code names them.
+        if (loop.kind != StatementKind::kIlluminance)
+            for (const std::string_view name : {"L", "Cl"})
+                if (const GlobalVariable* global = findGlobal(ShaderKind::kLight, name))
+                    globalRegister(*global);
         std::vector<std::int32_t> operands = lightLoopOperands(loop);
         emit(lightLoopOpcode(loop.kind), std::move(operands));
         // break and continue do not pass a light loop: its loops are its own.

@@ -7,6 +7,7 @@
 #include "renderer/scene/RenderControl.h"
 #include "renderer/scene/Scene.h"
 #include "common/Quark.h"
+#include "renderer/shading/CompiledLight.h"
 #include "renderer/shading/CompiledSurface.h"
 #include "renderer/shading/Light.h"
 #include "renderer/shading/ShaderFactory.h"
@@ -95,20 +96,41 @@ std::vector<std::string> placesOf(std::string_view path) {
     return places;
 }
 
+void reportAll(const std::vector<std::string>& warnings) {
+    for (const std::string& warning : warnings)
+        error(kErrRange, kWarning, "%s", warning.c_str());
+}
+
 } // namespace
+
+std::shared_ptr<const ShaderProgram> PictrelTarget::findCompiled(unsigned short name,
+                                                                 sl::ShaderKind kind,
+                                                                 std::string& whyNot) {
+    const char* text = getString(name);
+    fShaders.setSearchPath(placesOf(gOption->shaderPlaces.c_str()));
+    return fShaders.find(text ? text : "", kind, whyNot);
+}
 
 Shader* PictrelTarget::makeCompiledSurface(unsigned short name, const ArgList& args,
                                            std::string& whyNot) {
-    const char* text = getString(name);
-    fShaders.setSearchPath(placesOf(gOption->shaderPlaces.c_str()));
     std::shared_ptr<const ShaderProgram> program =
-        fShaders.find(text ? text : "", sl::ShaderKind::kSurface, whyNot);
+        findCompiled(name, sl::ShaderKind::kSurface, whyNot);
     if (!program) return nullptr;
     std::vector<std::string> warnings;
     auto* surface = new CompiledSurface(gState->getTransform(), std::move(program), args, warnings);
-    for (const std::string& warning : warnings)
-        error(kErrRange, kWarning, "%s", warning.c_str());
+    reportAll(warnings);
     return counted(surface);
+}
+
+Light* PictrelTarget::makeCompiledLight(unsigned short name, const ArgList& args,
+                                        std::string& whyNot) {
+    std::shared_ptr<const ShaderProgram> program =
+        findCompiled(name, sl::ShaderKind::kLight, whyNot);
+    if (!program) return nullptr;
+    std::vector<std::string> warnings;
+    auto* light = new CompiledLight(gState->getTransform(), std::move(program), args, warnings);
+    reportAll(warnings);
+    return light;
 }
 
 Shader* PictrelTarget::makeAtmosphere(unsigned short name, const ArgList& args) {

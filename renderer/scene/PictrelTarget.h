@@ -34,11 +34,17 @@ public:
     Shader* makeCompiledSurface(unsigned short name, const ArgList& args,
                                 std::string& whyNot) override;
     Light* makeLight(unsigned short name, const ArgList& args) override;
+    Light* makeCompiledLight(unsigned short name, const ArgList& args,
+                             std::string& whyNot) override;
     void retainShader(Shader* shader) override;
     void releaseShader(Shader* shader) override;
     void destroyLight(Light* light) override;
 
 private:
+    // The compiled shader of that name and kind, from the current search path.
+    std::shared_ptr<const ShaderProgram> findCompiled(unsigned short name, sl::ShaderKind kind,
+                                                      std::string& whyNot);
+
     ShaderCatalog fShaders;
 };
 

@@ -83,8 +83,7 @@ void moveToCamera(BasicType basic, std::vector<float>& floats, const Matrix& sha
 } // namespace
 
 CompiledShaderValues::CompiledShaderValues(const sl::ShaderCode& code, const ArgList& args,
-                                           const Matrix& shaderToCamera,
-                                           std::string_view request,
+                                           const Matrix& shaderToCamera, std::string_view request,
                                            std::vector<std::string>& warnings) {
     for (const ArgAssoc& entry : args) {
         const char* nameText = getString(entry.quark);
@@ -122,8 +121,8 @@ CompiledShaderValues::CompiledShaderValues(const sl::ShaderCode& code, const Arg
         const std::size_t count =
             type.basic == BasicType::kString ? given.strings.size() : given.floats.size();
         if (count != expected) {
-            skip("parameter \"" + name + "\" takes " + std::to_string(expected) + " values, given " +
-                 std::to_string(count));
+            skip("parameter \"" + name + "\" takes " + std::to_string(expected) +
+                 " values, given " + std::to_string(count));
             continue;
         }
         if (type.isSpatial()) moveToCamera(type.basic, given.floats, shaderToCamera);

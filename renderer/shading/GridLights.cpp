@@ -38,13 +38,14 @@ void GridLights::shine(int light, LightSample& sample) {
     std::vector<Point>& positions = fContext.lightPositions;
     positions.resize(count);
     for (std::size_t k = 0; k < count; ++k) {
-        const float* p = sample.positions + std::ptrdiff_t(sample.points[k]) * sample.positionStride;
+        const float* p =
+            sample.positions + std::ptrdiff_t(sample.points[k]) * sample.positionStride;
         positions[k] = Point(p[0], p[1], p[2]);
     }
     fContext.lightValues.bind(source.parameters(), kNoValues, fContext.points);
     LightSamples& lit = fContext.lit;
-    source.illuminate(positions.data(), nullptr, int(count), kEveryDirection, fContext.lightValues,
-                      lit);
+    source.illuminate(fContext, positions.data(), nullptr, int(count), kEveryDirection,
+                      fContext.lightValues, lit);
     for (std::size_t k = 0; k < count; ++k) {
         const auto point = std::size_t(sample.points[k]);
         if (!lit.reached[k]) {

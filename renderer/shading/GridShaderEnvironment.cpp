@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "renderer/shading/CompiledShaderValues.h"
+#include "renderer/shading/ShaderSpaces.h"
 #include "renderer/shading/ShadingContext.h"
 #include "renderer/state/RenderContext.h"
 
@@ -15,17 +16,26 @@ namespace {
 constexpr int kTripleFloats = 3;
 
 ShaderVariable varyingOf(std::vector<Point>& points, bool readOnly) {
-    return {.floats = &points.data()->x, .strings = nullptr, .varying = true,
-            .readOnly = readOnly, .size = points.size() * kTripleFloats};
+    return {.floats = &points.data()->x,
+            .strings = nullptr,
+            .varying = true,
+            .readOnly = readOnly,
+            .size = points.size() * kTripleFloats};
 }
 
 ShaderVariable varyingOf(std::vector<Color>& colors, bool readOnly) {
-    return {.floats = &colors.data()->r, .strings = nullptr, .varying = true,
-            .readOnly = readOnly, .size = colors.size() * kTripleFloats};
+    return {.floats = &colors.data()->r,
+            .strings = nullptr,
+            .varying = true,
+            .readOnly = readOnly,
+            .size = colors.size() * kTripleFloats};
 }
 
 ShaderVariable varyingOf(std::vector<float>& floats) {
-    return {.floats = floats.data(), .strings = nullptr, .varying = true, .readOnly = true,
+    return {.floats = floats.data(),
+            .strings = nullptr,
+            .varying = true,
+            .readOnly = true,
             .size = floats.size()};
 }
 
@@ -33,28 +43,12 @@ ShaderVariable uniformOf(float* floats, std::size_t size) {
     return {.floats = floats, .strings = nullptr, .varying = false, .readOnly = true, .size = size};
 }
 
-ShaderMatrix shaderMatrixOf(const Matrix& matrix) {
-    ShaderMatrix flat;
-    for (int row = 0; row < 4; ++row)
-        for (int column = 0; column < 4; ++column)
-            flat[std::size_t(row * 4 + column)] = matrix.m[row][column];
-    return flat;
-}
-
-// NDC runs from 0 to 1 over the raster, y down as in raster space.
-Matrix rasterToNdc(const Option& option) {
-    Matrix scale;
-    scale.m[0][0] = 1.0f / float(option.xResolution);
-    scale.m[1][1] = 1.0f / float(option.yResolution);
-    return scale;
-}
-
 } // namespace
 
 GridShaderEnvironment::GridShaderEnvironment(ShadingContext& context,
                                              const CompiledShaderValues& values,
-                                             const Matrix& shaderToCamera,
-                                             std::string_view request, ShaderLights* lights)
+                                             const Matrix& shaderToCamera, std::string_view request,
+                                             ShaderLights* lights)
     : fContext(context), fValues(values), fShaderToCamera(shaderToCamera), fRequest(request),
       fLights(lights) {}
 
@@ -97,27 +91,10 @@ ShaderParameterValue GridShaderEnvironment::parameter(std::string_view name) {
 }
 
 bool GridShaderEnvironment::spaceToCurrent(std::string_view space, ShaderMatrix& matrix) {
-    const RenderContext* frame = fContext.frame;
-    if (space == "camera" || space == "eye") {
-        matrix = identityMatrix();
-    } else if (space == "shader") {
-        matrix = shaderMatrixOf(fShaderToCamera);
-    } else if (space == "object") {
-        matrix = shaderMatrixOf(fContext.objectToCamera);
-    } else if (!frame) {
-        return false;
-    } else if (space == "world") {
-        matrix = shaderMatrixOf(frame->worldToCamera);
-    } else if (space == "screen") {
-        matrix = shaderMatrixOf(invert(frame->cameraToScreen));
-    } else if (space == "raster") {
-        matrix = shaderMatrixOf(invert(frame->cameraToRaster));
-    } else if (space == "NDC") {
-        matrix = shaderMatrixOf(invert(frame->cameraToRaster * rasterToNdc(frame->option)));
-    } else {
-        return false;
-    }
-    return true;
+    const ShaderSpaces spaces{.frame = fContext.frame,
+                              .objectToCamera = fContext.objectToCamera,
+                              .shaderToCamera = fShaderToCamera};
+    return spaces.toCamera(space, matrix);
 }
 
 DepthRange GridShaderEnvironment::depthRange() const {

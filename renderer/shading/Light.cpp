@@ -73,8 +73,8 @@ Point Light::shaderToCamera(const Point& p) const {
     return space() ? p * space()->matrix() : p;
 }
 
-void Light::illuminate(const Point*, const Point*, int count, float, const ParameterValues&,
-                       LightSamples& out) const {
+void Light::illuminate(ShadingContext&, const Point*, const Point*, int count, float,
+                       const ParameterValues&, LightSamples& out) const {
     out.resize(count);
     for (int i = 0; i < count; ++i)
         reachNothing(i, out);
@@ -82,7 +82,7 @@ void Light::illuminate(const Point*, const Point*, int count, float, const Param
 
 // AmbientLight
 
-void AmbientLight::illuminate(const Point*, const Point*, int count, float,
+void AmbientLight::illuminate(ShadingContext&, const Point*, const Point*, int count, float,
                               const ParameterValues& values, LightSamples& out) const {
     out.resize(count);
     const Varying<float> power = values[intensity];
@@ -107,8 +107,8 @@ void DistantLight::instance(const ArgList& args) {
     to = shaderToCamera(to);
 }
 
-void DistantLight::illuminate(const Point*, const Point* Nn, int count, float angle,
-                              const ParameterValues& values, LightSamples& out) const {
+void DistantLight::illuminate(ShadingContext&, const Point*, const Point* Nn, int count,
+                              float angle, const ParameterValues& values, LightSamples& out) const {
     out.resize(count);
     const SurfaceCone cone(Nn, angle);
     const Varying<Point> start = values[from], end = values[to];
@@ -137,8 +137,8 @@ void PointLight::instance(const ArgList& args) {
     from = shaderToCamera(from);
 }
 
-void PointLight::illuminate(const Point* P, const Point* Nn, int count, float angle,
-                            const ParameterValues& values, LightSamples& out) const {
+void PointLight::illuminate(ShadingContext&, const Point* P, const Point* Nn, int count,
+                            float angle, const ParameterValues& values, LightSamples& out) const {
     out.resize(count);
     const SurfaceCone cone(Nn, angle);
     const Varying<Point> position = values[from];
@@ -172,7 +172,7 @@ void SpotLight::instance(const ArgList& args) {
     to = shaderToCamera(to);
 }
 
-void SpotLight::illuminate(const Point* P, const Point* Nn, int count, float angle,
+void SpotLight::illuminate(ShadingContext&, const Point* P, const Point* Nn, int count, float angle,
                            const ParameterValues& values, LightSamples& out) const {
     out.resize(count);
     const SurfaceCone surfaceCone(Nn, angle);

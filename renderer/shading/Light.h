@@ -16,6 +16,7 @@
 namespace quelmark {
 
 class ParameterValues;
+struct ShadingContext;
 
 inline constexpr float kPi = std::numbers::pi_v<float>;
 
@@ -42,9 +43,10 @@ public:
     // The light at the points P[0..count), of unit normals Nn, that lies in
     // the cone of half-angle `angle` around the normal; an angle of pi or
     // more takes light from every direction (and Nn may be null). The
-    // light's parameters there are `values`. The base light reaches nothing.
-    virtual void illuminate(const Point* P, const Point* Nn, int count, float angle,
-                            const ParameterValues& values, LightSamples& out) const;
+    // light's parameters there are `values`; a light that runs a shader runs
+    // it in the context of the thread. The base light reaches nothing.
+    virtual void illuminate(ShadingContext& context, const Point* P, const Point* Nn, int count,
+                            float angle, const ParameterValues& values, LightSamples& out) const;
 
 protected:
     Point shaderToCamera(const Point& p) const;
@@ -58,8 +60,8 @@ public:
     explicit AmbientLight(Transform* space) : Light(space) {}
     bool isAmbient() const override { return true; }
     // Cl = intensity · lightcolor, from no direction.
-    void illuminate(const Point* P, const Point* Nn, int count, float angle,
-                    const ParameterValues& values, LightSamples& out) const override;
+    void illuminate(ShadingContext& context, const Point* P, const Point* Nn, int count,
+                    float angle, const ParameterValues& values, LightSamples& out) const override;
 };
 
 // Light from infinitely far along to − from, without fall-off.
@@ -67,8 +69,8 @@ class DistantLight : public Light {
 public:
     explicit DistantLight(Transform* space);
     void instance(const ArgList& args) override;
-    void illuminate(const Point* P, const Point* Nn, int count, float angle,
-                    const ParameterValues& values, LightSamples& out) const override;
+    void illuminate(ShadingContext& context, const Point* P, const Point* Nn, int count,
+                    float angle, const ParameterValues& values, LightSamples& out) const override;
 
 private:
     Point from{0, 0, 0};
@@ -80,8 +82,8 @@ class PointLight : public Light {
 public:
     explicit PointLight(Transform* space);
     void instance(const ArgList& args) override;
-    void illuminate(const Point* P, const Point* Nn, int count, float angle,
-                    const ParameterValues& values, LightSamples& out) const override;
+    void illuminate(ShadingContext& context, const Point* P, const Point* Nn, int count,
+                    float angle, const ParameterValues& values, LightSamples& out) const override;
 
 private:
     Point from{0, 0, 0};
@@ -93,8 +95,8 @@ class SpotLight : public Light {
 public:
     explicit SpotLight(Transform* space);
     void instance(const ArgList& args) override;
-    void illuminate(const Point* P, const Point* Nn, int count, float angle,
-                    const ParameterValues& values, LightSamples& out) const override;
+    void illuminate(ShadingContext& context, const Point* P, const Point* Nn, int count,
+                    float angle, const ParameterValues& values, LightSamples& out) const override;
 
 private:
     Point from{0, 0, 0};

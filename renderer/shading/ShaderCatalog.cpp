@@ -13,8 +13,7 @@ namespace {
 // A shader's name is a file name, never a path: "../x" or "a/b" name no
 // shader of the search path.
 bool isPlainName(std::string_view name) {
-    return !name.empty() && name.find('/') == std::string_view::npos && name != "." &&
-           name != "..";
+    return !name.empty() && name.find('/') == std::string_view::npos && name != "." && name != "..";
 }
 
 bool isRegularFile(const std::string& path) {
@@ -35,8 +34,7 @@ void ShaderCatalog::setSearchPath(std::vector<std::string> places) {
     fPlaces = std::move(places);
 }
 
-std::shared_ptr<const ShaderProgram> ShaderCatalog::find(std::string_view name,
-                                                         sl::ShaderKind kind,
+std::shared_ptr<const ShaderProgram> ShaderCatalog::find(std::string_view name, sl::ShaderKind kind,
                                                          std::string& error) {
     const std::string file = std::string(name) + std::string(kCompiledShaderExtension);
     if (isPlainName(name)) {
@@ -53,8 +51,8 @@ std::shared_ptr<const ShaderProgram> ShaderCatalog::find(std::string_view name,
             return program;
         }
     }
-    error = "no compiled shader " + file + " in the shader search path \"" +
-            placesText(fPlaces) + "\"";
+    error =
+        "no compiled shader " + file + " in the shader search path \"" + placesText(fPlaces) + "\"";
     return nullptr;
 }
 
@@ -68,7 +66,8 @@ std::shared_ptr<const ShaderProgram> ShaderCatalog::load(const std::string& path
     Loaded loaded;
     std::optional<sl::ShaderCode> code = sl::readShaderFile(path, loaded.error);
     if (code) {
-        std::optional<ShaderProgram> program = ShaderProgram::prepare(std::move(*code), loaded.error);
+        std::optional<ShaderProgram> program =
+            ShaderProgram::prepare(std::move(*code), loaded.error);
         if (program) loaded.program = std::make_shared<const ShaderProgram>(std::move(*program));
     }
     error = loaded.error;

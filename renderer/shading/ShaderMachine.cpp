@@ -78,6 +78,7 @@ bool ShaderMachine::start(const ShaderProgram& program, ShaderEnvironment& envir
     fFrame.fGeometricNormal = environmentView(environment, "Ng");
 
     fRunning.assign(count, 1);
+    fLit.assign(count, 0);
     fActive.resize(count);
     for (std::size_t point = 0; point < count; ++point)
         fActive[point] = int(point);
@@ -553,7 +554,9 @@ std::size_t ShaderMachine::enterIlluminate(std::size_t step) {
                                         surface[2] - from[2]};
         const bool inside = insideCone(direction, operands[1], operands[2], point);
         fRunning[std::size_t(point)] = inside;
-        if (inside) storeLight(fLightRegisters.L, direction, point);
+        if (!inside) continue;
+        fLit[std::size_t(point)] = 1;
+        storeLight(fLightRegisters.L, direction, point);
     }
     refreshActive();
     return continueAt(step + 1);
@@ -562,9 +565,11 @@ std::size_t ShaderMachine::enterIlluminate(std::size_t step) {
 std::size_t ShaderMachine::enterSolar(std::size_t step) {
     openBlock(Opcode::kSolar, step);
     const std::int32_t axis = fProgram->operands(step)[0];
-    if (axis >= 0)
-        for (const int point : fActive)
+    for (const int point : fActive) {
+        fLit[std::size_t(point)] = 1;
+        if (axis >= 0)
             storeLight(fLightRegisters.L, tripleAt(fViews[std::size_t(axis)], point), point);
+    }
     return step + 1;
 }
 

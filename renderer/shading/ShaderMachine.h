@@ -34,6 +34,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,6 +73,9 @@ public:
     // has no such parameter. Valid until the next run; the program must
     // still be alive.
     ShaderValueView parameter(std::string_view name) const;
+    // For a light shader's last run, 1 at each point an illuminate or solar
+    // statement ran its body at: the points the light reaches.
+    std::span<const std::uint8_t> litPoints() const { return fLit; }
 
 private:
     // A block the run is in, with its masks (one byte a point) in the mask
@@ -145,6 +149,7 @@ private:
     std::vector<std::uint8_t> fGivenByScene;
 
     std::vector<std::uint8_t> fRunning;
+    std::vector<std::uint8_t> fLit;
     std::vector<int> fActive;
     std::vector<std::uint8_t> fMaskArena;
     std::vector<OpenBlock> fBlocks;

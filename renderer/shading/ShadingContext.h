@@ -55,6 +55,10 @@ struct ShadingContext {
     std::uint64_t gridSeed = 0;
     ShaderMachine machine;
     std::vector<Point> lightPositions;
+    // For compiled lights, which run while a compiled surface's machine
+    // waits in its illuminance loop: their own machine, and their Ol.
+    ShaderMachine lightMachine;
+    std::vector<Color> lightOpacity;
 };
 
 } // namespace quelmark

@@ -24,7 +24,7 @@ void Surface::lightAt(ShadingContext& context, const Light& light, const Point* 
     const ShadingPoints& points = context.points;
     context.lightValues.bind(
         light.parameters(), context.primitiveValues ? *context.primitiveValues : kNoValues, points);
-    light.illuminate(points.P.data(), Nn, points.count, angle, context.lightValues, context.lit);
+    light.illuminate(context, points.P.data(), Nn, points.count, angle, context.lightValues, context.lit);
 }
 
 void Surface::gatherAmbient(ShadingContext& context) {

@@ -148,12 +148,19 @@ void Attrib::textureCoordinates(const float st[8]) {
 Light* Attrib::lightSource(unsigned short shader, long n, const unsigned short* tokens,
                            void* const* values) {
     if (!allowed() || !validParameterList(n, tokens, values)) return nullptr;
-    if (!isLightName(shader)) {
-        error(kErrRange, kError, "unknown light source %ld", long(shader));
-        return nullptr;
-    }
     ArgList args(n, tokens, values, kShaderCounts);
-    Light* light = renderTarget().makeLight(shader, args);
+    Light* light = nullptr;
+    if (isLightName(shader)) {
+        light = renderTarget().makeLight(shader, args);
+    } else {
+        std::string whyNot;
+        light = renderTarget().makeCompiledLight(shader, args, whyNot);
+        if (!light) {
+            const char* name = getString(shader);
+            error(kErrRange, kError, "light source \"%s\": %s", name ? name : "?",
+                  whyNot.c_str());
+        }
+    }
     if (!light) return nullptr;
     gState->addLight(light);
     activeLights.add(light);

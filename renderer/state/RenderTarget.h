@@ -64,6 +64,13 @@ public:
         return nullptr;
     }
     virtual Light* makeLight(unsigned short /*name*/, const ArgList& /*args*/) { return nullptr; }
+    // A light source compiled from the shading language, found by name;
+    // null, with the reason, when there is none.
+    virtual Light* makeCompiledLight(unsigned short /*name*/, const ArgList& /*args*/,
+                                     std::string& whyNot) {
+        whyNot = "this renderer runs no compiled shaders";
+        return nullptr;
+    }
     virtual void retainShader(Shader* /*shader*/) {}
     virtual void releaseShader(Shader* /*shader*/) {}
     virtual void destroyLight(Light* /*light*/) {}

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -131,13 +133,75 @@ TEST_F(CompiledShaderImageTest, AnIlluminanceLoopLightsAsTheBuiltInMatte) {
         qelLightSource(qelQuark("omni"), qelQuark("from"), point, qelQuark("intensity"), &bright,
                        0);
     };
-    const TiffImage compiled =
-        renderSphere([] { qelSurface(qelQuark("lambert"), 0); }, lights);
-    const TiffImage builtIn =
-        renderSphere([] { qelSurface(qelQuark("diffuse"), 0); }, lights);
+    const TiffImage compiled = renderSphere([] { qelSurface(qelQuark("lambert"), 0); }, lights);
+    const TiffImage builtIn = renderSphere([] { qelSurface(qelQuark("diffuse"), 0); }, lights);
     ASSERT_EQ(compiled.data.size(), builtIn.data.size());
     EXPECT_EQ(compiled.data, builtIn.data);
     EXPECT_GT(compiled.pixel(76, 56)[0], 40);
+}
+
+// Compiled copies of the standard lights light the built-in matte surface as
+// the built-in lights do, to within rounding of the last bit.
+TEST_F(CompiledShaderImageTest, CompiledLightsLightAsTheBuiltInOnes) {
+    compile(R"(
+        light ambientcopy(float intensity = 1; color lightcolor = 1) {
+            Cl = intensity * lightcolor;
+        }
+        light distantcopy(float intensity = 1; color lightcolor = 1;
+                          point from = point "shader" (0, 0, 0);
+                          point to = point "shader" (0, 0, 1)) {
+            solar(to - from, 0) { Cl = intensity * lightcolor; }
+        }
+        light pointcopy(float intensity = 1; color lightcolor = 1;
+                        point from = point "shader" (0, 0, 0)) {
+            illuminate(from) { Cl = intensity * lightcolor / (L . L); }
+        }
+        light spotcopy(float intensity = 1; color lightcolor = 1;
+                       point from = point "shader" (0, 0, 0); point to = point "shader" (0, 0, 1);
+                       float coneangle = radians(30); float conedeltaangle = radians(5);
+                       float beamdistribution = 2) {
+            uniform vector A = (to - from) / length(to - from);
+            uniform float cosoutside = cos(coneangle), cosinside = cos(coneangle - conedeltaangle);
+            illuminate(from, A, coneangle) {
+                float cosangle = L . A / length(L);
+                Cl = intensity * lightcolor * pow(cosangle, beamdistribution) / (L . L) *
+                     smoothstep(cosoutside, cosinside, cosangle);
+            }
+        })");
+    const auto matte = [] { qelSurface(qelQuark("diffuse"), 0); };
+    // The built-in spot light takes its angles in degrees.
+    const TiffImage builtIn = renderSphere(matte, [] {
+        const float low = 0.1f, intensity = 0.8f, bright = 6, spot = 10,
+                    cone = 0.3f * 180 / 3.14159265f, delta = 5;
+        const float from[3] = {-1, 1, -1}, to[3] = {0, 0, 0}, point[3] = {2, 2, -2},
+                    below[3] = {0, -3, -3};
+        const unsigned short kIntensity = qelQuark("intensity"), kFrom = qelQuark("from"),
+                             kTo = qelQuark("to");
+        qelLightSource(qelQuark("ambient"), kIntensity, &low, 0);
+        qelLightSource(qelQuark("distant"), kFrom, from, kTo, to, kIntensity, &intensity, 0);
+        qelLightSource(qelQuark("omni"), kFrom, point, kIntensity, &bright, 0);
+        qelLightSource(qelQuark("spot"), kFrom, below, kTo, to, kIntensity, &spot,
+                       qelQuark("coneangle"), &cone, qelQuark("conedeltaangle"), &delta, 0);
+    });
+    const TiffImage compiled = renderSphere(matte, [] {
+        const float low = 0.1f, intensity = 0.8f, bright = 6, spot = 10, cone = 0.3f;
+        const float from[3] = {-1, 1, -1}, to[3] = {0, 0, 0}, point[3] = {2, 2, -2},
+                    below[3] = {0, -3, -3};
+        const unsigned short kIntensity = qelQuark("intensity"), kFrom = qelQuark("from"),
+                             kTo = qelQuark("to");
+        qelLightSource(qelQuark("ambientcopy"), kIntensity, &low, 0);
+        qelLightSource(qelQuark("distantcopy"), kFrom, from, kTo, to, kIntensity, &intensity, 0);
+        qelLightSource(qelQuark("pointcopy"), kFrom, point, kIntensity, &bright, 0);
+        qelLightSource(qelQuark("spotcopy"), kFrom, below, kTo, to, kIntensity, &spot,
+                       qelQuark("coneangle"), &cone, 0);
+    });
+    ASSERT_EQ(compiled.data.size(), builtIn.data.size());
+    int largest = 0;
+    for (std::size_t k = 0; k < compiled.data.size(); ++k)
+        largest = std::max(largest, std::abs(int(compiled.data[k]) - int(builtIn.data[k])));
+    EXPECT_LE(largest, 1);
+    EXPECT_GT(compiled.pixel(76, 56)[0], 40);
+    EXPECT_TRUE(gReports.empty()) << gReports.front();
 }
 
 // A shader no place holds, one of another kind, and values that do not fit:

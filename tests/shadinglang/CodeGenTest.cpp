@@ -222,11 +222,14 @@ light second() { solar() { Cl = half(1); } }
     EXPECT_EQ(shaders[1].name, "second");
     EXPECT_EQ(shaders[1].kind, ShaderKind::kLight);
     // half(1) is inlined with its argument a constant; the division is the
-    // code's, not folded, as the function's body is code.
+    // code's, not folded, as the function's body is code. L is the light's
+    // output though the code does not name it.
     EXPECT_EQ(listing(shaders[1]), "4 solar - -\n"
-                                   "2 divide %2 1 2\n"
-                                   "4 move Cl %2\n"
+                                   "2 divide %3 1 2\n"
+                                   "4 move Cl %3\n"
                                    "4 endlightloop\n");
+    EXPECT_NE(registerLines(shaders[1]).find("register global varying vector 0 L\n"),
+              std::string::npos);
 }
 
 // ---- Values

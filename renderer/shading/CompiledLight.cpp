@@ -1,0 +1,133 @@
+#include "renderer/shading/CompiledLight.h"
+
+#include "common/Error.h"
+#include "renderer/shading/ShaderSpaces.h"
+#include "renderer/shading/ShadingContext.h"
+#include "renderer/state/RenderContext.h"
+#include "renderer/state/Transform.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+
+namespace quelmark {
+
+namespace {
+
+constexpr int kTripleFloats = 3;
+
+Matrix spaceMatrix(const Transform* space) {
+    return space ? space->matrix() : Matrix();
+}
+
+bool hasLightStatement(const sl::ShaderCode& code) {
+    return std::ranges::any_of(code.code, [](const sl::Instruction& instruction) {
+        return instruction.op == sl::Opcode::kIlluminate || instruction.op == sl::Opcode::kSolar;
+    });
+}
+
+// The points a light shines at, as one row of a grid, with the light's own
+// outputs L, Cl and Ol.
+class LightShaderEnvironment final : public ShaderEnvironment {
+public:
+    LightShaderEnvironment(ShadingContext& context, const Point* positions, int count,
+                           LightSamples& out, const CompiledShaderValues& values,
+                           const ShaderSpaces& spaces, std::string_view request)
+        : fContext(context), fPositions(positions), fCount(count), fOut(out), fValues(values),
+          fSpaces(spaces), fRequest(request) {}
+
+    ShadingGridShape grid() const override { return {.nu = fCount - 1, .nv = 0}; }
+
+    ShaderVariable variable(std::string_view name) override {
+        if (name == "Ps" || name == "P")
+            // Read only: the machine copies it in and never writes it back.
+            return triples(const_cast<float*>(&fPositions->x), true);
+        if (name == "L") return triples(&fOut.L.data()->x, false);
+        if (name == "Cl") return triples(&fOut.Cl.data()->r, false);
+        if (name == "Ol") return triples(&fContext.lightOpacity.data()->r, false);
+        if (name == "E") return {.floats = fEye, .varying = false, .readOnly = true, .size = 3};
+        return {};
+    }
+    ShaderParameterValue parameter(std::string_view name) override {
+        return fValues.parameter(name);
+    }
+    bool spaceToCurrent(std::string_view space, ShaderMatrix& matrix) override {
+        return fSpaces.toCamera(space, matrix);
+    }
+    DepthRange depthRange() const override {
+        if (!fSpaces.frame) return {};
+        return {.nearPlane = fSpaces.frame->option.nearClip,
+                .farPlane = fSpaces.frame->option.farClip};
+    }
+    void print(std::string_view text) override { std::fwrite(text.data(), 1, text.size(), stdout); }
+    void report(std::string_view message) override {
+        error(kErrRange, kWarning, "%.*s: %.*s", int(fRequest.size()), fRequest.data(),
+              int(message.size()), message.data());
+    }
+    std::uint64_t randomSeed() const override { return fContext.gridSeed; }
+
+private:
+    ShaderVariable triples(float* floats, bool readOnly) const {
+        return {.floats = floats,
+                .varying = true,
+                .readOnly = readOnly,
+                .size = std::size_t(fCount) * kTripleFloats};
+    }
+
+    ShadingContext& fContext;
+    const Point* fPositions;
+    int fCount;
+    LightSamples& fOut;
+    const CompiledShaderValues& fValues;
+    const ShaderSpaces& fSpaces;
+    std::string_view fRequest;
+    float fEye[3] = {0, 0, 0};
+};
+
+} // namespace
+
+CompiledLight::CompiledLight(Transform* space, std::shared_ptr<const ShaderProgram> program,
+                             const ArgList& args, std::vector<std::string>& warnings)
+    : Light(space), fProgram(std::move(program)),
+      fRequest("LightSource \"" + fProgram->code().name + "\""),
+      fValues(fProgram->code(), args, spaceMatrix(space), fRequest, warnings),
+      fAmbient(!hasLightStatement(fProgram->code())) {}
+
+void CompiledLight::illuminate(ShadingContext& context, const Point* P, const Point* Nn, int count,
+                               float angle, const ParameterValues&, LightSamples& out) const {
+    out.resize(count);
+    const auto size = std::size_t(count);
+    std::fill(out.L.begin(), out.L.end(), Point());
+    std::fill(out.Cl.begin(), out.Cl.end(), Color());
+    context.lightOpacity.assign(size, Color());
+    const ShaderSpaces spaces{.frame = context.frame,
+                              .objectToCamera = context.objectToCamera,
+                              .shaderToCamera = spaceMatrix(space())};
+    LightShaderEnvironment environment(context, P, count, out, fValues, spaces, fRequest);
+    ShaderMachine& machine = context.lightMachine;
+    if (machine.run(*fProgram, environment) == ShaderRunResult::kFailed) {
+        std::fill(out.reached.begin(), out.reached.end(), 0);
+        if (!fFailureReported.exchange(true))
+            error(kErrRange, kError, "%s: %s", fRequest.c_str(), machine.failure().c_str());
+        return;
+    }
+    const std::span<const std::uint8_t> lit = machine.litPoints();
+    const float cosAngle = std::cos(angle);
+    for (std::size_t k = 0; k < size; ++k) {
+        if (fAmbient) {
+            out.reached[k] = 1;
+            out.L[k] = Point();
+            continue;
+        }
+        // The shader's L runs from the light to the point; the surface's back.
+        const Point towardsLight = -out.L[k];
+        const bool inCone =
+            !Nn || angle >= kPi || insideCone(normalize(towardsLight), Nn[k], cosAngle);
+        out.reached[k] = lit[k] && inCone;
+        out.L[k] = towardsLight;
+        if (!out.reached[k]) out.Cl[k] = Color();
+    }
+}
+
+} // namespace quelmark

@@ -1,0 +1,39 @@
+// A light source compiled from the shading language: its program runs at the
+// points a surface gathers light at, each a point the light's illuminate or
+// solar statement may reach. A light without either is an ambient light.
+#ifndef QEL_SHADING_COMPILEDLIGHT_H
+#define QEL_SHADING_COMPILEDLIGHT_H
+
+#include "renderer/shading/CompiledShaderValues.h"
+#include "renderer/shading/Light.h"
+#include "renderer/shading/ShaderProgram.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quelmark {
+
+class CompiledLight : public Light {
+public:
+    // The request's values that do not fit the shader's parameters are left
+    // out, each with a warning in warnings.
+    CompiledLight(Transform* space, std::shared_ptr<const ShaderProgram> program,
+                  const ArgList& args, std::vector<std::string>& warnings);
+
+    bool isAmbient() const override { return fAmbient; }
+    void illuminate(ShadingContext& context, const Point* P, const Point* Nn, int count,
+                    float angle, const ParameterValues& values, LightSamples& out) const override;
+
+private:
+    std::shared_ptr<const ShaderProgram> fProgram;
+    std::string fRequest; // LightSource "name", for messages
+    CompiledShaderValues fValues;
+    bool fAmbient;
+    mutable std::atomic<bool> fFailureReported = false;
+};
+
+} // namespace quelmark
+
+#endif
