@@ -23,6 +23,10 @@ GridLights::GridLights(ShadingContext& context) : fContext(context) {
         fLights.push_back(light);
 }
 
+bool GridLights::isAmbient(int light) const {
+    return fLights[std::size_t(light)]->isAmbient();
+}
+
 bool GridLights::inCategory(int /*light*/, std::string_view category) const {
     return category.empty();
 }
@@ -30,11 +34,6 @@ bool GridLights::inCategory(int /*light*/, std::string_view category) const {
 void GridLights::shine(int light, LightSample& sample) {
     const Light& source = *fLights[std::size_t(light)];
     const std::size_t count = sample.points.size();
-    if (source.isAmbient()) {
-        for (const int point : sample.points)
-            sample.reaches[point] = 0;
-        return;
-    }
     std::vector<Point>& positions = fContext.lightPositions;
     positions.resize(count);
     for (std::size_t k = 0; k < count; ++k) {

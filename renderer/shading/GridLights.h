@@ -1,6 +1,6 @@
 // A grid's lights as compiled shaders gather them: the attribute block's
-// active lights, each shining at the positions an illuminance loop asks
-// about. An ambient light reaches no point of such a loop.
+// active lights, each shining at the positions an illuminance loop or a
+// lighting call asks about.
 #ifndef QEL_SHADING_GRIDLIGHTS_H
 #define QEL_SHADING_GRIDLIGHTS_H
 
@@ -21,6 +21,7 @@ public:
     explicit GridLights(ShadingContext& context);
 
     int count() const override { return int(fLights.size()); }
+    bool isAmbient(int light) const override;
     // The built-in lights belong to no category: only an empty category
     // takes them.
     bool inCategory(int light, std::string_view category) const override;

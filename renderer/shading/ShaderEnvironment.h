@@ -98,14 +98,15 @@ public:
     // number of draws before: the same for every run with the same seed.
     virtual std::uint64_t randomSeed() const { return 0; }
 
-    // The lights an illuminance loop gathers from; none: the loop's body
-    // never runs.
+    // The lights illuminance loops and lighting calls gather from; none: a
+    // loop's body never runs and the calls give black.
     virtual ShaderLights* lights() { return nullptr; }
 };
 
 // The light falling on the points that ask for it, as an illuminance loop
-// gathers it: for every point in points, L (from the point towards the
-// light), Cl and Ol, three floats a point at 3 * point.
+// or a lighting call (ambient, diffuse...) gathers it: for every point in
+// points, L (from the point towards the light), Cl and Ol, three floats a
+// point at 3 * point.
 struct LightSample {
     std::span<const int> points;
     // The positions the loop gathers at, three floats a point at
@@ -128,6 +129,10 @@ public:
     // Whether the light is among those the loop's category names; an empty
     // category takes every light.
     virtual bool inCategory(int light, std::string_view category) const = 0;
+    // An ambient light (one without illuminate or solar) comes from no
+    // direction: ambient() gathers it, and neither illuminance nor diffuse,
+    // specular or phong do.
+    virtual bool isAmbient(int light) const = 0;
     // Fills the sample at its points, each of which it reaches to start with.
     virtual void shine(int light, LightSample& sample) = 0;
 };

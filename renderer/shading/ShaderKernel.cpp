@@ -6,6 +6,9 @@ namespace {
 
 // Patterns kept at most; past that the cache starts afresh.
 constexpr std::size_t kKeptPatterns = 64;
+constexpr std::size_t kTripleFloats = 3;
+// A light's L, Cl and Ol.
+constexpr std::size_t kLightValueSets = 3;
 
 } // namespace
 
@@ -34,6 +37,22 @@ std::optional<ShaderMatrix> KernelFrame::spaceToCurrent(std::string_view space) 
 std::span<float> KernelFrame::scratch(std::size_t count) {
     if (fScratch.size() < count) fScratch.resize(count);
     return std::span(fScratch.data(), count);
+}
+
+LightSample KernelFrame::lightRoom(std::span<const int> points) {
+    const auto count = std::size_t(fPointCount);
+    if (fLightValues.size() < kLightValueSets * kTripleFloats * count)
+        fLightValues.resize(kLightValueSets * kTripleFloats * count);
+    if (fReaches.size() < count) fReaches.resize(count);
+    for (const int point : points)
+        fReaches[std::size_t(point)] = 1;
+    LightSample sample;
+    sample.points = points;
+    sample.reaches = fReaches.data();
+    sample.L = fLightValues.data();
+    sample.Cl = sample.L + kTripleFloats * count;
+    sample.Ol = sample.Cl + kTripleFloats * count;
+    return sample;
 }
 
 const ShaderPattern* KernelFrame::pattern(const std::string& text) {

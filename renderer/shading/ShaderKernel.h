@@ -1,6 +1,7 @@
 // How the kernel of one instruction of a compiled shader sees a run: the
 // registers' values, the points that run the instruction, and what the
-// machine lends every kernel (spaces, reports, random draws, scratch room).
+// machine lends every kernel (spaces, reports, random draws, scratch room,
+// room for the light of the lighting calls).
 //
 // A kernel runs one instruction over all its points at once: it loops over
 // active() and reads and writes the registers through their views.
@@ -73,6 +74,13 @@ public:
     // The geometric normal Ng, for faceforward without a reference; floats
     // null when the run has none.
     const RegisterView& geometricNormal() const { return fGeometricNormal; }
+    // The position shaded, P (the shader's own, else the renderer's), where
+    // the lighting calls gather light; floats null when the run has none.
+    const RegisterView& shadingPosition() const { return fShadingPosition; }
+    // Room for one light's L, Cl and Ol at every point, kept from run to run
+    // and valid until the next call; the light reaches the points to start
+    // with. The positions are left for the caller to give.
+    LightSample lightRoom(std::span<const int> points);
     // The regular expression of the text, compiled once and kept; none,
     // and reported, for one that does not compile.
     const ShaderPattern* pattern(const std::string& text);
@@ -93,7 +101,10 @@ private:
     std::uint64_t fRandomSeed = 0;
     std::uint64_t fRandomDraws = 0;
     RegisterView fGeometricNormal;
+    RegisterView fShadingPosition;
     std::vector<float> fScratch;
+    std::vector<float> fLightValues; // L, Cl and Ol, three floats a point each
+    std::vector<std::uint8_t> fReaches;
     std::vector<CompiledPattern> fPatterns;
     // Reports: the shader, the instruction running, and the run in which
     // each instruction last reported.

@@ -19,13 +19,8 @@ const char* refusalReason(BuiltinOp op) {
     case BuiltinOp::kBump:
     case BuiltinOp::kTextureInfo:
         return "it reads texture maps";
-    case BuiltinOp::kAmbient:
-    case BuiltinOp::kDiffuse:
-    case BuiltinOp::kSpecular:
-    case BuiltinOp::kSpecularBrdf:
-    case BuiltinOp::kPhong:
     case BuiltinOp::kTrace:
-        return "it needs the renderer's shading and lighting";
+        return "it traces rays";
     case BuiltinOp::kAtmosphere:
     case BuiltinOp::kDisplacement:
     case BuiltinOp::kLightSource:
@@ -122,9 +117,10 @@ Kernel chooseLibraryKernel(const sl::ShaderCode& code, const sl::Instruction& in
         return nullptr;
     }
     using Chooser = Kernel (*)(const LibraryCall&);
-    constexpr std::array<Chooser, 8> kParts = {
-        chooseMathKernel,     chooseSplineKernel,      chooseNoiseKernel,  chooseNeighbourKernel,
-        chooseGeometryKernel, chooseColorMatrixKernel, chooseStringKernel, chooseQuestionKernel};
+    constexpr std::array<Chooser, 9> kParts = {
+        chooseMathKernel,      chooseSplineKernel,   chooseNoiseKernel,
+        chooseNeighbourKernel, chooseGeometryKernel, chooseColorMatrixKernel,
+        chooseLightingKernel,  chooseStringKernel,   chooseQuestionKernel};
     for (const Chooser choose : kParts)
         if (const Kernel kernel = choose(call)) return kernel;
     problem =

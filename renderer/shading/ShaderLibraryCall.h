@@ -74,6 +74,7 @@ Kernel chooseNoiseKernel(const LibraryCall& call);
 Kernel chooseNeighbourKernel(const LibraryCall& call);
 Kernel chooseGeometryKernel(const LibraryCall& call);
 Kernel chooseColorMatrixKernel(const LibraryCall& call);
+Kernel chooseLightingKernel(const LibraryCall& call);
 Kernel chooseStringKernel(const LibraryCall& call);
 
 } // namespace quelmark

@@ -9,6 +9,7 @@
 // normals by the inverse transpose. A space the environment does not know is
 // reported and leaves the value as it was.
 #include "renderer/shading/ShaderLibraryCall.h"
+#include "renderer/shading/ShaderTripleMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,31 +20,6 @@ namespace {
 
 using sl::BuiltinOp;
 using Operands = std::span<const std::int32_t>;
-
-float dotProduct(const ShaderTriple& a, const ShaderTriple& b) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
-ShaderTriple plus(const ShaderTriple& a, const ShaderTriple& b) {
-    return {a[0] + b[0], a[1] + b[1], a[2] + b[2]};
-}
-ShaderTriple minus(const ShaderTriple& a, const ShaderTriple& b) {
-    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
-}
-ShaderTriple scaled(const ShaderTriple& a, float factor) {
-    return {a[0] * factor, a[1] * factor, a[2] * factor};
-}
-float lengthOf(const ShaderTriple& a) {
-    return std::sqrt(dotProduct(a, a));
-}
-// A zero vector stays zero.
-ShaderTriple unit(const ShaderTriple& a) {
-    const float length = lengthOf(a);
-    return length > 0 ? scaled(a, 1 / length) : a;
-}
-
-ShaderTriple reflection(const ShaderTriple& incident, const ShaderTriple& normal) {
-    return minus(incident, scaled(normal, 2 * dotProduct(incident, normal)));
-}
 
 // eta is the ratio of the index of refraction on the incident side to that
 // on the other; total internal reflection gives the zero vector.

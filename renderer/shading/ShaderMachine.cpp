@@ -11,8 +11,6 @@ namespace {
 using sl::Opcode;
 
 constexpr int kTripleFloats = 3;
-// The floats of L, Cl and Ol for one light, three floats a point each.
-constexpr std::size_t kLightValueSets = 3;
 
 bool isParameter(sl::Storage storage) {
     return storage == sl::Storage::kParameter || storage == sl::Storage::kOutputParameter;
@@ -76,6 +74,7 @@ bool ShaderMachine::start(const ShaderProgram& program, ShaderEnvironment& envir
                        program.globalRegister("Ol")};
     fSurfacePosition = environmentView(environment, "Ps");
     fFrame.fGeometricNormal = environmentView(environment, "Ng");
+    fFrame.fShadingPosition = environmentView(environment, "P");
 
     fRunning.assign(count, 1);
     fLit.assign(count, 0);
@@ -85,8 +84,6 @@ bool ShaderMachine::start(const ShaderProgram& program, ShaderEnvironment& envir
     fMaskArena.resize(2 * std::size_t(program.deepestNesting()) * count);
     fBlocks.clear();
     fBlocks.reserve(std::size_t(program.deepestNesting()));
-    fLightValues.resize(kLightValueSets * kTripleFloats * count);
-    fReaches.resize(count);
     return true;
 }
 
@@ -495,7 +492,9 @@ std::size_t ShaderMachine::nextLight() {
             ? &fViews[std::size_t(operands[0])].stringAt(int(first - block.saved))
             : nullptr;
     while (lights && anyPoint && ++block.light < lights->count()) {
-        if (!lights->inCategory(block.light, category ? *category : std::string_view())) continue;
+        if (lights->isAmbient(block.light) ||
+            !lights->inCategory(block.light, category ? *category : std::string_view()))
+            continue;
         shineLight(*lights, block.light, block);
         if (!fActive.empty()) return block.step + 1;
     }
@@ -507,27 +506,19 @@ std::size_t ShaderMachine::nextLight() {
 // Runs the light at the loop's points and leaves running those it reaches
 // within the loop's cone, with L, Cl and Ol set.
 void ShaderMachine::shineLight(ShaderLights& lights, int light, const OpenBlock& block) {
-    const auto count = std::size_t(fPointCount);
-    std::copy_n(block.saved, count, fRunning.data());
+    std::copy_n(block.saved, std::size_t(fPointCount), fRunning.data());
     refreshActive();
     const std::span<const std::int32_t> operands = fProgram->operands(block.step);
     const RegisterView& position = fViews[std::size_t(operands[1])];
-    LightSample sample;
-    sample.points = fActive;
+    LightSample sample = fFrame.lightRoom(fActive);
     sample.positions = position.floats;
     sample.positionStride = position.stride;
-    sample.reaches = fReaches.data();
-    sample.L = fLightValues.data();
-    sample.Cl = sample.L + kTripleFloats * count;
-    sample.Ol = sample.Cl + kTripleFloats * count;
-    for (const int point : fActive)
-        fReaches[std::size_t(point)] = 1;
     lights.shine(light, sample);
     for (const int point : fActive) {
         const auto at = std::size_t(kTripleFloats * point);
         const ShaderTriple direction = {sample.L[at], sample.L[at + 1], sample.L[at + 2]};
         const bool lit =
-            fReaches[std::size_t(point)] && insideCone(direction, operands[2], operands[3], point);
+            sample.reaches[point] && insideCone(direction, operands[2], operands[3], point);
         fRunning[std::size_t(point)] = lit;
         if (!lit) continue;
         storeLight(fLightRegisters.L, std::span(sample.L + at, kTripleFloats), point);

@@ -16,8 +16,8 @@
 // such code) leaves the value of one of the running points.
 //
 // Light loops. illuminance runs its body once for each light in its
-// category, at the points the light reaches (within the cone round the axis
-// when one is given), with L, Cl and Ol set. illuminate (in a light)
+// category that is not ambient, at the points the light reaches (within the
+// cone round the axis when one is given), with L, Cl and Ol set. illuminate (in a light)
 // computes L = Ps - position and runs its body where L lies within the cone;
 // solar sets L to its axis when it has one and runs at every point.
 //
@@ -155,9 +155,7 @@ private:
     std::vector<OpenBlock> fBlocks;
 
     LightRegisters fLightRegisters;
-    RegisterView fSurfacePosition;   // Ps, for illuminate
-    std::vector<float> fLightValues; // L, Cl and Ol of a light, 3 floats a point each
-    std::vector<std::uint8_t> fReaches;
+    RegisterView fSurfacePosition; // Ps, for illuminate
 
     KernelFrame fFrame;
     std::uint32_t fRunNumber = 0;

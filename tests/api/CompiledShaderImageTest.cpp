@@ -204,6 +204,39 @@ TEST_F(CompiledShaderImageTest, CompiledLightsLightAsTheBuiltInOnes) {
     EXPECT_TRUE(gReports.empty()) << gReports.front();
 }
 
+// The standard plastic compiled, with its ambient(), diffuse() and
+// specular(), shades as the built-in plastic does: RenderMan's roughness
+// 0.1 is the scene API's 0.1 / 8.
+TEST_F(CompiledShaderImageTest, CompiledPlasticShadesAsTheBuiltInOne) {
+    compile(R"(
+        surface plasticcopy(float Ks = .5, Kd = .5, Ka = 1, roughness = .1;
+                            color specularcolor = 1) {
+            normal Nf = faceforward(normalize(N), I);
+            vector V = -normalize(I);
+            Oi = Os;
+            Ci = Os * (Cs * (Ka * ambient() + Kd * diffuse(Nf)) +
+                       specularcolor * Ks * specular(Nf, V, roughness));
+        })");
+    const auto lights = [] {
+        const float low = 0.2f, bright = 8, from[3] = {1, 2, -3};
+        qelLightSource(qelQuark("ambient"), qelQuark("intensity"), &low, 0);
+        qelLightSource(qelQuark("omni"), qelQuark("from"), from, qelQuark("intensity"), &bright, 0);
+    };
+    const TiffImage builtIn = renderSphere(
+        [] {
+            const float roughness = 0.1f / 8;
+            qelSurface(qelQuark("plastic"), qelQuark("roughness"), &roughness, 0);
+        },
+        lights);
+    const TiffImage compiled = renderSphere([] { qelSurface(qelQuark("plasticcopy"), 0); }, lights);
+    ASSERT_EQ(compiled.data.size(), builtIn.data.size());
+    int largest = 0;
+    for (std::size_t k = 0; k < compiled.data.size(); ++k)
+        largest = std::max(largest, std::abs(int(compiled.data[k]) - int(builtIn.data[k])));
+    EXPECT_LE(largest, 1);
+    EXPECT_TRUE(gReports.empty()) << gReports.front();
+}
+
 // A shader no place holds, one of another kind, and values that do not fit:
 // each reported, the surface before kept.
 TEST_F(CompiledShaderImageTest, WhatCannotBeFoundOrDoesNotFitIsReported) {

@@ -203,7 +203,8 @@ TEST_F(RequestTest, AttributeValidation) {
                "error: Parameter out of range. qelShadingModel: unknown shading interpolation 1282",
                "error: Parameter out of range. qelBasis: unknown basis application 2051",
                "error: Parameter out of range. qelBasis: unknown bicubic patch basis 2309",
-               "error: Parameter out of range. qelLightSource: unknown light source 11",
+               "error: Parameter out of range. qelLightSource: light source \"plastic\": no "
+               "compiled shader plastic.qso in the shader search path \".\"",
                "error: Parameter out of range. qelAtmosphere: unknown atmosphere 18"}));
 }
 

@@ -1,9 +1,7 @@
 // Shading-language source compiled and run over a row of points: the
 // compiler's loops, returns, conditionals and inlined functions must give
 // each point the value worked out by hand for it.
-#include "shadinglang/Compiler.h"
-
-#include "tests/renderer/shading/ShaderRunSupport.h"
+#include "tests/renderer/shading/CompiledShaderSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -28,27 +26,6 @@ TestEnvironment rowOfPoints() {
     environment.setEveryPoint("Ci", {0, 0, 0});
     environment.setEveryPoint("Oi", {0, 0, 0});
     return environment;
-}
-
-// Compiles the source's one shader and runs it; false with the reason when
-// either fails.
-::testing::AssertionResult compileAndRun(const std::string& source, TestEnvironment& environment) {
-    sl::CompileResult compiled = sl::compileText(source, "test.sl", {});
-    if (!compiled.succeeded()) {
-        std::string messages;
-        for (const std::string& text : compiled.diagnostics.texts())
-            messages += text + "\n";
-        return ::testing::AssertionFailure() << messages;
-    }
-    if (compiled.shaders.size() != 1) return ::testing::AssertionFailure() << "not one shader";
-    std::string error;
-    std::optional<ShaderProgram> program =
-        ShaderProgram::prepare(std::move(compiled.shaders[0]), error);
-    if (!program) return ::testing::AssertionFailure() << error;
-    ShaderMachine machine;
-    if (machine.run(*program, environment) != ShaderRunResult::kFinished)
-        return ::testing::AssertionFailure() << "the run failed";
-    return ::testing::AssertionSuccess();
 }
 
 // The first component of Ci at every point.

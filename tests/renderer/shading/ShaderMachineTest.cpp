@@ -385,37 +385,6 @@ TEST(ShaderMachineEnvironment, AGridOfNoShapeFailsTheRun) {
 // ---------------------------------------------------------------------------
 // Light loops
 
-// Point lights with a colour each; a light may be kept from some points.
-class PointLights : public ShaderLights {
-public:
-    struct Light {
-        ShaderTriple position;
-        ShaderTriple color;
-        std::string category;
-        std::vector<int> shadowed; // points it does not reach
-    };
-
-    int count() const override { return int(lights.size()); }
-    bool inCategory(int light, std::string_view category) const override {
-        return category.empty() || lights[std::size_t(light)].category == category;
-    }
-    void shine(int index, LightSample& sample) override {
-        const Light& light = lights[std::size_t(index)];
-        for (const int point : sample.points) {
-            const float* at = sample.positions + sample.positionStride * point;
-            for (std::size_t k = 0; k < 3; ++k) {
-                sample.L[3 * point + int(k)] = light.position[k] - at[k];
-                sample.Cl[3 * point + int(k)] = light.color[k];
-                sample.Ol[3 * point + int(k)] = 0;
-            }
-            for (const int dark : light.shadowed)
-                if (dark == point) sample.reaches[point] = 0;
-        }
-    }
-
-    std::vector<Light> lights;
-};
-
 // Ci = sum of Cl over the lights of the category (any when none), within a
 // quarter turn of N when narrow.
 std::string illuminanceShader(const char* category, bool narrow) {
@@ -441,14 +410,15 @@ protected:
         environment.setVarying("P", {0, 0, 0, 1, 0, 0});
         environment.setEveryPoint("N", {0, 0, 1});
         environment.setEveryPoint("Ci", {0, 0, 0});
-        lights.lights = {{{0, 0, 10}, {1, 0, 0}, "key", {}},
-                         {{10, 0, 0.5f}, {0, 1, 0}, "fill", {}},
-                         {{0, 0, 10}, {0, 0, 1}, "rim", {1}}};
+        lights.lights = {TestLights::point({0, 0, 10}, {1, 0, 0}, "key"),
+                         TestLights::point({10, 0, 0.5f}, {0, 1, 0}, "fill"),
+                         TestLights::point({0, 0, 10}, {0, 0, 1}, "rim")};
+        lights.lights[2].shadowed = {1};
         environment.lightList = &lights;
     }
 
     TestEnvironment environment{1, 0};
-    PointLights lights;
+    TestLights lights;
 };
 
 TEST_F(ShaderMachineLights, IlluminanceGathersEveryLightAtThePointsItReaches) {
@@ -465,6 +435,12 @@ TEST_F(ShaderMachineLights, IlluminanceTakesTheLightsWithinItsCone) {
     // The fill light lies almost level with the points: outside the cone.
     ASSERT_EQ(runText(illuminanceShader(nullptr, true), environment), ShaderRunResult::kFinished);
     EXPECT_EQ(environment.floats("Ci"), (std::vector<float>{1, 0, 1, 1, 0, 0}));
+}
+
+TEST_F(ShaderMachineLights, IlluminanceLeavesOutAmbientLights) {
+    lights.lights.push_back(TestLights::ambient({0.5f, 0.5f, 0.5f}));
+    ASSERT_EQ(runText(illuminanceShader(nullptr, false), environment), ShaderRunResult::kFinished);
+    EXPECT_EQ(environment.floats("Ci"), (std::vector<float>{1, 1, 1, 1, 1, 0}));
 }
 
 TEST_F(ShaderMachineLights, IlluminanceWithoutLightsNeverRunsItsBody) {

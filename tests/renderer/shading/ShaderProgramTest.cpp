@@ -36,8 +36,8 @@ TEST(ShaderProgramPreparation, RefusesATextureCallNamingTheFunctionAndLine) {
               "test.sl:2: texture() is not run by the shader executor yet: it reads texture maps");
 }
 
-TEST(ShaderProgramPreparation, RefusesLightingAndMessageCalls) {
-    for (const char* function : {"diffuse", "ambient", "trace", "lightsource", "attribute"}) {
+TEST(ShaderProgramPreparation, RefusesTracingAndMessageCalls) {
+    for (const char* function : {"trace", "lightsource", "attribute"}) {
         ShaderText shader;
         const int result = shader.reg("local varying color 0 -");
         shader.call(function, {result});
@@ -126,11 +126,40 @@ TEST(ShaderProgramCorpus, PreparesTheLoopsAndTheSpotLight) {
     }
 }
 
-TEST(ShaderProgramCorpus, RefusesPlasticForItsAmbientCall) {
+// Under an ambient light of 0.2 and a white light straight above, with the
+// defaults Ka 1, Kd 1/2, Ks 1/2, roughness 1/10: the body Cs * (0.2 + 1/2).
+// Seen straight on, the highlight is Ks * 1; seen along (-0.6, 0, 0.8), H
+// is (-0.6, 0, 1.8) / sqrt(3.6), N.H = 3 / sqrt(10) and the highlight, of
+// exponent 1/(roughness/8) = 80, Ks * (9/10)^40 = Ks * 0.0147809.
+TEST(ShaderProgramCorpus, PlasticShinesUnderAnAmbientAndADistantLight) {
     std::string error;
-    EXPECT_FALSE(prepareCorpusFile("plastic.qso", error));
-    EXPECT_EQ(error, "plastic.sl:10: ambient() is not run by the shader executor yet: it needs "
-                     "the renderer's shading and lighting");
+    const auto program = prepareCorpusFile("plastic.qso", error);
+    ASSERT_TRUE(program) << error;
+    TestEnvironment environment(1, 0);
+    environment.setEveryPoint("P", {0, 0, 0});
+    environment.setEveryPoint("N", {0, 0, 1});
+    environment.setVarying("I", {0, 0, -1, 0.6f, 0, -0.8f});
+    environment.setEveryPoint("Cs", {1, 0.5f, 0.25f});
+    environment.setEveryPoint("Os", {1, 1, 1});
+    environment.setEveryPoint("Ci", {0, 0, 0});
+    environment.setEveryPoint("Oi", {0, 0, 0});
+    TestLights lights;
+    lights.lights = {TestLights::ambient({0.2f, 0.2f, 0.2f}),
+                     TestLights::distant({0, 0, 1}, {1, 1, 1})};
+    environment.lightList = &lights;
+    ShaderMachine machine;
+    ASSERT_EQ(machine.run(*program, environment), ShaderRunResult::kFinished);
+    constexpr float kBody = 0.7f;
+    constexpr float kTolerance = 1e-6f;
+    constexpr int kColorFloats = 3;
+    const std::vector<float> Cs = {1, 0.5f, 0.25f};
+    const std::vector<float> highlight = {0.5f, 0.5f * 0.0147809f};
+    for (int point = 0; point < environment.points(); ++point)
+        for (int k = 0; k < kColorFloats; ++k)
+            EXPECT_NEAR(environment.at("Ci", point, kColorFloats, k),
+                        Cs[std::size_t(k)] * kBody + highlight[std::size_t(point)], kTolerance)
+                << "point " << point << ", component " << k;
+    EXPECT_TRUE(environment.reports.empty());
 }
 
 // The spot light sits at the shader space's origin, one unit up, and shines

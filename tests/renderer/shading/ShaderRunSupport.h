@@ -13,6 +13,8 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quelmark::testing {
@@ -147,6 +149,69 @@ public:
     mutable int cancelChecks = 0;
     std::uint64_t seed = 0;
     ShaderLights* lightList = nullptr;
+};
+
+// Lights that shine at the points they are asked about: ambient lights,
+// point lights and distant lights, each of one colour; a light may be kept
+// from some points.
+class TestLights : public ShaderLights {
+public:
+    enum class Kind { kAmbient, kPoint, kDistant };
+    struct Light {
+        Kind kind = Kind::kPoint;
+        // A point light's position; the direction towards a distant light.
+        ShaderTriple where{};
+        ShaderTriple color{};
+        std::string category;
+        std::vector<int> shadowed; // points it does not reach
+    };
+
+    static Light ambient(const ShaderTriple& color) { return {Kind::kAmbient, {}, color, {}, {}}; }
+    static Light point(const ShaderTriple& position, const ShaderTriple& color,
+                       std::string category = {}) {
+        return {Kind::kPoint, position, color, std::move(category), {}};
+    }
+    static Light distant(const ShaderTriple& towards, const ShaderTriple& color) {
+        return {Kind::kDistant, towards, color, {}, {}};
+    }
+
+    int count() const override { return int(lights.size()); }
+    bool inCategory(int light, std::string_view category) const override {
+        return category.empty() || lights[std::size_t(light)].category == category;
+    }
+    bool isAmbient(int light) const override {
+        return lights[std::size_t(light)].kind == Kind::kAmbient;
+    }
+    void shine(int index, LightSample& sample) override {
+        const Light& light = lights[std::size_t(index)];
+        for (const int point : sample.points) {
+            const float* at = sample.positions + sample.positionStride * point;
+            for (int k = 0; k < kFloats; ++k) {
+                sample.L[kFloats * point + k] = towardsLight(light, at, k);
+                sample.Cl[kFloats * point + k] = light.color[std::size_t(k)];
+                sample.Ol[kFloats * point + k] = 0;
+            }
+            for (const int dark : light.shadowed)
+                if (dark == point) sample.reaches[point] = 0;
+        }
+    }
+
+    std::vector<Light> lights;
+
+private:
+    static constexpr int kFloats = 3; // of a triple
+
+    static float towardsLight(const Light& light, const float* at, int k) {
+        const float where = light.where[std::size_t(k)];
+        switch (light.kind) {
+        case Kind::kPoint:
+            return where - at[k];
+        case Kind::kDistant:
+            return where;
+        default:
+            return 0;
+        }
+    }
 };
 
 // Prepares the shader and runs it once in the environment, failing the
