@@ -320,8 +320,9 @@ QEL_API void qelComment(const char* format, ...);
 // The scene writer writes them all. The renderer keeps what it renders and
 // warns once for each kind of request whose effect it does not render yet
 // (depth of field, imagers, area lights, interior and exterior volumes,
-// levels of detail, deformation and displacement shaders, solid operations,
-// trim curves, texture making); qelRenderCancel is the scene writer's only.
+// levels of detail, deformation shaders, solid operations, trim curves,
+// texture making); displacement shaders it runs when compiled (it has none
+// built in); qelRenderCancel is the scene writer's only.
 
 QEL_API unsigned short qelVariable(const char* name, short parameterClass, short parameterType);
 QEL_API void qelDepthOfField(float fstop, float focalLength, float focalDistance);

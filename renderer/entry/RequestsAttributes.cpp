@@ -35,8 +35,7 @@ void qelLightSwitch(const void* light, short on) {
     gAttrib->lightSwitch(light, on);
 }
 
-void qelSurfaceV(unsigned short shader, long n, const unsigned short* tokens,
-                 void* const* values) {
+void qelSurfaceV(unsigned short shader, long n, const unsigned short* tokens, void* const* values) {
     RequestName frame("qelSurfaceV");
     gAttrib->surface(shader, n, tokens, values);
 }
@@ -48,6 +47,21 @@ void qelSurface(unsigned short shader, ...) {
     VaParms parms(args);
     va_end(args);
     gAttrib->surface(shader, parms.count(), parms.tokens(), parms.values());
+}
+
+void qelDisplacementV(unsigned short shader, long n, const unsigned short* tokens,
+                      void* const* values) {
+    RequestName frame("qelDisplacementV");
+    gAttrib->displacement(shader, n, tokens, values);
+}
+
+void qelDisplacement(unsigned short shader, ...) {
+    RequestName frame("qelDisplacement");
+    va_list args;
+    va_start(args, shader);
+    VaParms parms(args);
+    va_end(args);
+    gAttrib->displacement(shader, parms.count(), parms.tokens(), parms.values());
 }
 
 void qelAtmosphereV(unsigned short shader, long n, const unsigned short* tokens,

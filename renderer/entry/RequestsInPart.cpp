@@ -127,15 +127,6 @@ void qelDeformation(unsigned short, ...) {
     notRendered("deformation", "deformation shaders are not run");
 }
 
-void qelDisplacementV(unsigned short, long, const unsigned short*, void* const*) {
-    RequestName frame("qelDisplacementV");
-    notRendered("displacement", "displacement shaders are not run");
-}
-
-void qelDisplacement(unsigned short, ...) {
-    RequestName frame("qelDisplacement");
-    notRendered("displacement", "displacement shaders are not run");
-}
 
 void qelSolidBegin(short) {
     RequestName frame("qelSolidBegin");

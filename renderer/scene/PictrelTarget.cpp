@@ -1,18 +1,19 @@
 #include "renderer/scene/PictrelTarget.h"
 
 #include "common/Error.h"
+#include "common/Quark.h"
 #include "renderer/display/Display.h"
 #include "renderer/geometry/Object.h"
 #include "renderer/geometry/Primitive.h"
 #include "renderer/scene/RenderControl.h"
 #include "renderer/scene/Scene.h"
-#include "common/Quark.h"
+#include "renderer/shading/CompiledDisplacement.h"
 #include "renderer/shading/CompiledLight.h"
 #include "renderer/shading/CompiledSurface.h"
 #include "renderer/shading/Light.h"
 #include "renderer/shading/ShaderFactory.h"
-#include "renderer/state/State.h"
 #include "renderer/state/Option.h"
+#include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
 
 #include <algorithm>
@@ -32,11 +33,17 @@ void PictrelTarget::destroyDisplay() {
     gDisplay = nullptr;
 }
 
-long PictrelTarget::displayWidth() const { return gDisplay ? gDisplay->xDim() : 640; }
+long PictrelTarget::displayWidth() const {
+    return gDisplay ? gDisplay->xDim() : 640;
+}
 
-long PictrelTarget::displayHeight() const { return gDisplay ? gDisplay->yDim() : 480; }
+long PictrelTarget::displayHeight() const {
+    return gDisplay ? gDisplay->yDim() : 480;
+}
 
-float PictrelTarget::displayAspect() const { return gDisplay ? gDisplay->aspectRatio() : 1.0f; }
+float PictrelTarget::displayAspect() const {
+    return gDisplay ? gDisplay->aspectRatio() : 1.0f;
+}
 
 void PictrelTarget::openDisplay(const RenderContext& frame) {
     if (gDisplay) gDisplay->open(frame);
@@ -46,19 +53,29 @@ void PictrelTarget::closeDisplay() {
     if (gDisplay) gDisplay->close();
 }
 
-void PictrelTarget::flushScene() { gScene->flush(); }
+void PictrelTarget::flushScene() {
+    gScene->flush();
+}
 
 void PictrelTarget::initScene(const RenderContext& frame) {
     gScene->init(frame);
 }
 
-void PictrelTarget::renderScene() { gScene->render(); }
+void PictrelTarget::renderScene() {
+    gScene->render();
+}
 
-void PictrelTarget::resetSequence() { Primitive::fCurSeq = 0; }
+void PictrelTarget::resetSequence() {
+    Primitive::fCurSeq = 0;
+}
 
-bool PictrelTarget::beginScene(Option& option) { return renderControl().beginScene(option); }
+bool PictrelTarget::beginScene(Option& option) {
+    return renderControl().beginScene(option);
+}
 
-void PictrelTarget::discardScene() { gScene->discard(); }
+void PictrelTarget::discardScene() {
+    gScene->discard();
+}
 
 Object* PictrelTarget::beginObject() {
     Object* object = new Object(gTransform->matrix());
@@ -66,9 +83,13 @@ Object* PictrelTarget::beginObject() {
     return object;
 }
 
-void PictrelTarget::endObject() { gScene->endObject(); }
+void PictrelTarget::endObject() {
+    gScene->endObject();
+}
 
-void PictrelTarget::destroyObject(Object* object) { delete object; }
+void PictrelTarget::destroyObject(Object* object) {
+    delete object;
+}
 
 namespace {
 
@@ -103,9 +124,8 @@ void reportAll(const std::vector<std::string>& warnings) {
 
 } // namespace
 
-std::shared_ptr<const ShaderProgram> PictrelTarget::findCompiled(unsigned short name,
-                                                                 sl::ShaderKind kind,
-                                                                 std::string& whyNot) {
+std::shared_ptr<const ShaderProgram>
+PictrelTarget::findCompiled(unsigned short name, sl::ShaderKind kind, std::string& whyNot) {
     const char* text = getString(name);
     fShaders.setSearchPath(placesOf(gOption->shaderPlaces.c_str()));
     return fShaders.find(text ? text : "", kind, whyNot);
@@ -120,6 +140,18 @@ Shader* PictrelTarget::makeCompiledSurface(unsigned short name, const ArgList& a
     auto* surface = new CompiledSurface(gState->getTransform(), std::move(program), args, warnings);
     reportAll(warnings);
     return counted(surface);
+}
+
+Shader* PictrelTarget::makeCompiledDisplacement(unsigned short name, const ArgList& args,
+                                                std::string& whyNot) {
+    std::shared_ptr<const ShaderProgram> program =
+        findCompiled(name, sl::ShaderKind::kDisplacement, whyNot);
+    if (!program) return nullptr;
+    std::vector<std::string> warnings;
+    auto* displacement =
+        new CompiledDisplacement(gState->getTransform(), std::move(program), args, warnings);
+    reportAll(warnings);
+    return counted(displacement);
 }
 
 Light* PictrelTarget::makeCompiledLight(unsigned short name, const ArgList& args,
@@ -141,12 +173,16 @@ Light* PictrelTarget::makeLight(unsigned short name, const ArgList& args) {
     return makeLightShader(name, args, gState->getTransform());
 }
 
-void PictrelTarget::retainShader(Shader* shader) { shader->retain(); }
+void PictrelTarget::retainShader(Shader* shader) {
+    shader->retain();
+}
 
 void PictrelTarget::releaseShader(Shader* shader) {
     if (shader->release()) delete shader;
 }
 
-void PictrelTarget::destroyLight(Light* light) { delete light; }
+void PictrelTarget::destroyLight(Light* light) {
+    delete light;
+}
 
 } // namespace quelmark

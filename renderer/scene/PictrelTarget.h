@@ -36,6 +36,8 @@ public:
     Light* makeLight(unsigned short name, const ArgList& args) override;
     Light* makeCompiledLight(unsigned short name, const ArgList& args,
                              std::string& whyNot) override;
+    Shader* makeCompiledDisplacement(unsigned short name, const ArgList& args,
+                                     std::string& whyNot) override;
     void retainShader(Shader* shader) override;
     void releaseShader(Shader* shader) override;
     void destroyLight(Light* light) override;

@@ -256,10 +256,21 @@ Bound gridBound(const Grid& grid) {
     return Bound(low.x, high.x, low.y, high.y, low.z, high.z);
 }
 
+// An object-space bound grown by the distance its displacement shader may
+// move the surface: a homogeneous point moves by that distance times w.
+Boundw withDisplacement(Boundw bound, const Attrib& attrib) {
+    const float distance = attrib.displacementShader ? std::fabs(attrib.displacementBound) : 0.0f;
+    if (!bound.set || !(distance > 0.0f)) return bound;
+    const float reach = distance * std::max(std::fabs(bound.wmin), std::fabs(bound.wmax));
+    bound.xmin -= reach, bound.ymin -= reach, bound.zmin -= reach;
+    bound.xmax += reach, bound.ymax += reach, bound.zmax += reach;
+    return bound;
+}
+
 } // namespace
 
 void Scene::route(Primitive* primitive, Router& router) {
-    Boundw camera = primitive->bound();
+    Boundw camera = withDisplacement(primitive->bound(), *primitive->attrib());
     BucketRange range{0, fAcross - 1, 0, int(fBuckets.size()) / fAcross - 1};
     if (camera.set) {
         camera *= primitive->transform()->matrix();
@@ -386,9 +397,8 @@ void Scene::reportStatistics() const {
     const Option& option = fContext->option;
     error(kErrNone, kInfo,
           "%ldx%ld in %.3f s, %d thread%s, %ld micropolygons, %.0f/s a thread, %.1f MiB",
-          option.xResolution, option.yResolution, seconds, threadCount,
-          threadCount == 1 ? "" : "s", micropolygons,
-          seconds > 0 ? double(micropolygons) / seconds / threadCount : 0.0,
+          option.xResolution, option.yResolution, seconds, threadCount, threadCount == 1 ? "" : "s",
+          micropolygons, seconds > 0 ? double(micropolygons) / seconds / threadCount : 0.0,
           double(usage.ru_maxrss) / 1024.0);
 }
 
@@ -524,6 +534,7 @@ long Scene::processPrimitive(Primitive* primitive, Router& router, ShadingContex
 void Scene::addGrid(Grid* grid, const Router& router, ShadingContext& shading) {
     const Attrib& attrib = *grid->attrib();
     const RenderContext& frame = *fContext;
+    grid->displace(frame, shading);
     // A matte is shaded too: its opacity is how much it holds out.
     if (frame.option.plan.wantsShading()) {
         setAttribNames(attrib.objectNameValue.empty() ? nullptr : attrib.objectNameValue.c_str(),
@@ -676,8 +687,7 @@ void varyAtSpanCorners(ArgList& args, long nu, long uorder, long nv, long vorder
         if (entry.parameterClass != QEL_CLASS_VARY || !entry.isNumeric() || entry.items != nu * nv)
             continue;
         std::vector<float> corners(size_t(cornersU * cornersV * entry.width));
-        resampleGrid(entry.floats.data(), nu, nv, entry.width, cornersU, cornersV,
-                     corners.data());
+        resampleGrid(entry.floats.data(), nu, nv, entry.width, cornersU, cornersV, corners.data());
         entry.floats = std::move(corners);
         entry.items = cornersU * cornersV;
     }

@@ -2,16 +2,17 @@
 
 #include "api/qel.h"
 #include "common/Quark.h"
+#include "renderer/shading/CompiledDisplacement.h"
 #include "renderer/shading/ParameterValues.h"
 #include "renderer/shading/ShadingContext.h"
 #include "renderer/shading/ShadingFunctions.h"
 #include "renderer/shading/Surface.h"
 #include "renderer/shading/Volume.h"
 #include "renderer/state/Attrib.h"
-#include "renderer/state/RenderContext.h"
 #include "renderer/state/Option.h"
 #include "renderer/state/OutputPlan.h"
 #include "renderer/state/ParmList.h"
+#include "renderer/state/RenderContext.h"
 #include "renderer/state/Transform.h"
 
 #include <atomic>
@@ -160,35 +161,65 @@ int Grid::shadingPointCount() const {
     return count;
 }
 
+int Grid::vertexCount() const {
+    int count = 0;
+    for (int k = 0; k <= fNv; ++k)
+        count += vertexRowLength(k);
+    return count;
+}
+
+std::size_t Grid::vertexIndex(int i, int k) const {
+    if (!fTriangular) return std::size_t(k) * std::size_t(fNu + 1) + std::size_t(i);
+    std::size_t index = 0;
+    for (int row = 0; row < k; ++row)
+        index += std::size_t(vertexRowLength(row));
+    return index + std::size_t(i);
+}
+
+// Where on the grid a point at (u, v) shades: a triangular grid folds points
+// past its diagonal back inside.
+void Grid::foldIntoTriangle(float& u, float& v) const {
+    if (!fTriangular || u + v <= 1.0f) return;
+    if (fNu < fNv)
+        u = 1.0f - v;
+    else
+        v = 1.0f - u;
+}
+
+void Grid::placeVertexPoints(ShadingPoints& points) const {
+    points.resize(vertexCount());
+    points.valueAcross = fValueAcross, points.valueDown = fValueDown;
+    points.flipped = fFlipNormal != 0;
+    points.across = fTriangular ? points.count : fNu + 1;
+    points.down = fTriangular ? 1 : fNv + 1;
+    std::size_t n = 0;
+    for (int k = 0; k <= fNv; ++k)
+        for (int i = 0; i < vertexRowLength(k); ++i, ++n) {
+            const Vertex& vertex = fRows[k][i];
+            float u = float(i) / float(fNu), v = float(k) / float(fNv);
+            foldIntoTriangle(u, v);
+            points.P[n] = vertex.P, points.dPdu[n] = vertex.dPdu, points.dPdv[n] = vertex.dPdv;
+            points.gridU[n] = u, points.gridV[n] = v;
+        }
+}
+
 void Grid::placeShadingPoints(ShadingPoints& points) const {
+    if (smoothShading()) {
+        placeVertexPoints(points);
+        return;
+    }
     points.resize(shadingPointCount());
     points.valueAcross = fValueAcross, points.valueDown = fValueDown;
     points.flipped = fFlipNormal != 0;
-    const int cells = smoothShading() ? 1 : 0;
-    points.across = fTriangular ? points.count : fNu + cells;
-    points.down = fTriangular ? 1 : fNv + cells;
+    points.across = fTriangular ? points.count : fNu;
+    points.down = fTriangular ? 1 : fNv;
     std::size_t n = 0;
     auto place = [&](const Point& P, const Point& dPdu, const Point& dPdv, float u, float v) {
-        // A triangular grid folds points past its diagonal back inside.
-        if (fTriangular && u + v > 1.0f) {
-            if (fNu < fNv)
-                u = 1.0f - v;
-            else
-                v = 1.0f - u;
-        }
+        foldIntoTriangle(u, v);
         points.P[n] = P, points.dPdu[n] = dPdu, points.dPdv[n] = dPdv;
         points.gridU[n] = u, points.gridV[n] = v;
         ++n;
     };
-    if (smoothShading()) {
-        for (int k = 0; k <= fNv; ++k)
-            for (int i = 0; i < vertexRowLength(k); ++i) {
-                const Vertex& vertex = fRows[k][i];
-                place(vertex.P, vertex.dPdu, vertex.dPdv, float(i) / float(fNu),
-                      float(k) / float(fNv));
-            }
-        return;
-    }
     // One point at the centre of each micropolygon, with the sums (not the
     // means) of the corners' derivatives.
     for (int j = 0; j < fNv; ++j)
@@ -236,13 +267,100 @@ void Grid::setStandardValues(ShadingContext& context, bool orthographic) const {
     }
 }
 
-void Grid::runShaders(ShadingContext& context) const {
-    const auto* surface = static_cast<const Surface*>(fAttrib->surfaceShader);
-    const auto* atmosphere = static_cast<const Volume*>(fAttrib->atmosphereShader);
+void Grid::prepareContext(const RenderContext& frame, ShadingContext& context) const {
+    context.frame = &frame;
     context.lights = &fAttrib->activeLights;
     context.primitiveValues = &fShaderVars;
     context.objectToCamera = fObjectToCamera;
     context.gridSeed = (std::uint64_t(fSequence) << 32) ^ fKey;
+}
+
+void Grid::displace(const RenderContext& frame, ShadingContext& context) {
+    const auto* displacement =
+        static_cast<const CompiledDisplacement*>(fAttrib->displacementShader);
+    if (!displacement) return;
+    ShadingPoints& points = context.points;
+    placeVertexPoints(points);
+    setStandardValues(context, frame.option.perspective == 0);
+    fillDegenerateNormals(points);
+    prepareContext(frame, context);
+    if (!displacement->displace(context)) return;
+    fillDegenerateNormals(points);
+    for (int k = 0, n = 0; k <= fNv; ++k)
+        for (int i = 0; i < vertexRowLength(k); ++i, ++n)
+            fRows[k][i].P = points.P[std::size_t(n)];
+    fDisplacedN.assign(points.N.begin(), points.N.end());
+    if (!fTriangular) differentiateVertices();
+}
+
+// Where the derivatives vanish (a sphere's poles, a cone's apex) the normal
+// is none, or a rounding error's: a displacement along it would leave a
+// pinhole or a spike. Such points, whose normals are many orders of
+// magnitude shorter than the grid's longest, take the sum of the normals
+// around them: along a row of them (a pole's), around the whole row, so that
+// the points of one pole move as one.
+void Grid::fillDegenerateNormals(ShadingPoints& points) const {
+    constexpr float kDegenerateRatio = 1e-8f; // of squared lengths
+    float longest = 0;
+    for (const Point& N : points.N)
+        longest = std::max(longest, dot(N, N));
+    const float degenerate = longest * kDegenerateRatio;
+    const int across = points.across, down = points.down;
+    const auto at = [&](int i, int k) { return std::size_t(k * across + i); };
+    const auto isDegenerate = [&](int i, int k) {
+        return dot(points.N[at(i, k)], points.N[at(i, k)]) <= degenerate;
+    };
+    for (int k = 0; k < down; ++k)
+        for (int first = 0; first < across; ++first) {
+            if (!isDegenerate(first, k)) continue;
+            int last = first;
+            while (last + 1 < across && isDegenerate(last + 1, k))
+                ++last;
+            Point sum;
+            const int from = std::max(first - 1, 0), to = std::min(last + 1, across - 1);
+            for (int i = from; i <= to; ++i)
+                for (int row = std::max(k - 1, 0); row <= std::min(k + 1, down - 1); ++row)
+                    if (!isDegenerate(i, row)) sum += points.N[at(i, row)];
+            for (int i = first; i <= last; ++i)
+                points.N[at(i, k)] = points.Ng[at(i, k)] = sum;
+            first = last;
+        }
+}
+
+// Each vertex's derivatives from its neighbours along the rows and down the
+// columns: central differences inside, one-sided at the edges.
+void Grid::differentiateVertices() {
+    const float du = (fRange.u1 - fRange.u0) / float(fNu),
+                dv = (fRange.v1 - fRange.v0) / float(fNv);
+    if (!(du != 0.0f) || !(dv != 0.0f)) return;
+    for (int k = 0; k <= fNv; ++k)
+        for (int i = 0; i <= fNu; ++i) {
+            const int left = std::max(i - 1, 0), right = std::min(i + 1, fNu);
+            const int up = std::max(k - 1, 0), down = std::min(k + 1, fNv);
+            Vertex& vertex = fRows[k][i];
+            vertex.dPdu =
+                (fRows[k][right].P - fRows[k][left].P) * (1.0f / (float(right - left) * du));
+            vertex.dPdv = (fRows[down][i].P - fRows[up][i].P) * (1.0f / (float(down - up) * dv));
+        }
+}
+
+void Grid::takeDisplacedNormals(ShadingPoints& points) const {
+    if (fDisplacedN.empty()) return;
+    if (smoothShading()) {
+        std::copy(fDisplacedN.begin(), fDisplacedN.end(), points.N.begin());
+        return;
+    }
+    std::size_t n = 0;
+    for (int j = 0; j < fNv; ++j)
+        for (int i = 0; i < microRowLength(j); ++i, ++n)
+            points.N[n] = fDisplacedN[vertexIndex(i, j)] + fDisplacedN[vertexIndex(i + 1, j)] +
+                          fDisplacedN[vertexIndex(i, j + 1)] +
+                          fDisplacedN[vertexIndex(i + 1, j + 1)];
+}
+
+void Grid::runShaders(ShadingContext& context) const {
+    const auto* surface = static_cast<const Surface*>(fAttrib->surfaceShader);
+    const auto* atmosphere = static_cast<const Volume*>(fAttrib->atmosphereShader);
     context.surfaceValues.bind(surface->parameters(), fShaderVars, context.points);
     surface->shade(context);
     if (!atmosphere) return;
@@ -286,7 +404,8 @@ void Grid::shade(const RenderContext& frame, ShadingContext& context) {
     }
     placeShadingPoints(context.points);
     setStandardValues(context, frame.option.perspective == 0);
-    context.frame = &frame;
+    takeDisplacedNormals(context.points);
+    prepareContext(frame, context);
     if (hasSurface) runShaders(context);
     const ShadingPoints& points = context.points;
     forEachShadedVertex([&](std::size_t n, int i, int k) {

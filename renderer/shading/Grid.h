@@ -55,6 +55,10 @@ public:
     // every shading point the values of the variables that the frame's
     // outputs show, laid out as its plan says.
     void shade(const RenderContext& frame, ShadingContext& context);
+    // Runs the attribute block's displacement shader, if it has one, over the
+    // grid's vertices: moves them, and takes their derivatives and the
+    // normals the surface is shaded with from the moved surface.
+    void displace(const RenderContext& frame, ShadingContext& context);
     // From camera to raster space, depth kept in camera space (the hider's
     // depth of the frame's context).
     void project(const RenderContext& frame);
@@ -104,7 +108,17 @@ private:
     // every micropolygon.
     bool smoothShading() const;
     int shadingPointCount() const;
+    int vertexCount() const;
     void placeShadingPoints(ShadingPoints& points) const;
+    // One shading point at every vertex, whatever the shading model.
+    void placeVertexPoints(ShadingPoints& points) const;
+    void foldIntoTriangle(float& u, float& v) const;
+    void prepareContext(const RenderContext& frame, ShadingContext& context) const;
+    void differentiateVertices();
+    void fillDegenerateNormals(ShadingPoints& points) const;
+    // The normals a displacement left, at the shading points.
+    void takeDisplacedNormals(ShadingPoints& points) const;
+    std::size_t vertexIndex(int i, int k) const;
     void setStandardValues(ShadingContext& context, bool orthographic) const;
     void runShaders(ShadingContext& context) const;
     // visit(point, i, k) for every shading point, with the vertex that keeps its colour.
@@ -125,6 +139,9 @@ private:
     ArgList fStdVars;
     ArgList fShaderVars;
     Matrix fObjectToCamera;
+    // The normals the displacement shader left at the vertices; none when
+    // the grid has not been displaced.
+    std::vector<Point> fDisplacedN;
     std::vector<float> fVariableValues;
     int fVariableFloats = 0;
     ParameterRange fRange;

@@ -48,9 +48,9 @@ ShaderVariable uniformOf(float* floats, std::size_t size) {
 GridShaderEnvironment::GridShaderEnvironment(ShadingContext& context,
                                              const CompiledShaderValues& values,
                                              const Matrix& shaderToCamera, std::string_view request,
-                                             ShaderLights* lights)
+                                             ShaderLights* lights, Writes writes)
     : fContext(context), fValues(values), fShaderToCamera(shaderToCamera), fRequest(request),
-      fLights(lights) {}
+      fLights(lights), fWrites(writes) {}
 
 ShadingGridShape GridShaderEnvironment::grid() const {
     const ShadingPoints& points = fContext.points;
@@ -63,17 +63,20 @@ ShadingGridShape GridShaderEnvironment::grid() const {
 
 ShaderVariable GridShaderEnvironment::variable(std::string_view name) {
     ShadingPoints& points = fContext.points;
-    constexpr bool kReadOnly = true, kWritten = false;
-    if (name == "P" || name == "Ps") return varyingOf(points.P, kReadOnly);
-    if (name == "N") return varyingOf(points.N, kReadOnly);
+    constexpr bool kReadOnly = true;
+    const bool colorWritten = fWrites == Writes::kColor;
+    const bool positionWritten = fWrites == Writes::kPosition;
+    if (name == "P") return varyingOf(points.P, !positionWritten);
+    if (name == "Ps") return varyingOf(points.P, kReadOnly);
+    if (name == "N") return varyingOf(points.N, !positionWritten);
     if (name == "Ng") return varyingOf(points.Ng, kReadOnly);
     if (name == "I") return varyingOf(points.I, kReadOnly);
     if (name == "dPdu") return varyingOf(points.dPdu, kReadOnly);
     if (name == "dPdv") return varyingOf(points.dPdv, kReadOnly);
     if (name == "Cs") return varyingOf(points.Cs, kReadOnly);
     if (name == "Os") return varyingOf(points.Os, kReadOnly);
-    if (name == "Ci") return varyingOf(points.Ci, kWritten);
-    if (name == "Oi") return varyingOf(points.Oi, kWritten);
+    if (name == "Ci") return varyingOf(points.Ci, !colorWritten);
+    if (name == "Oi") return varyingOf(points.Oi, !colorWritten);
     if (name == "u") return varyingOf(points.u);
     if (name == "v") return varyingOf(points.v);
     if (name == "s") return varyingOf(points.s);

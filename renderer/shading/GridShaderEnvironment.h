@@ -18,11 +18,15 @@ struct ShadingContext;
 
 class GridShaderEnvironment final : public ShaderEnvironment {
 public:
+    // What a shader changes of the points: a surface their colour and
+    // opacity, a displacement their position and normal.
+    enum class Writes { kColor, kPosition };
+
     // The shader's space is where shaderToCamera takes points from; reports
     // name the request that made the shader.
     GridShaderEnvironment(ShadingContext& context, const CompiledShaderValues& values,
                           const Matrix& shaderToCamera, std::string_view request,
-                          ShaderLights* lights);
+                          ShaderLights* lights, Writes writes = Writes::kColor);
 
     ShadingGridShape grid() const override;
     ShaderVariable variable(std::string_view name) override;
@@ -40,6 +44,7 @@ private:
     const Matrix& fShaderToCamera;
     std::string_view fRequest;
     ShaderLights* fLights;
+    Writes fWrites;
     // The uniform variables lent by value.
     float fEye[3] = {0, 0, 0};
     float fColorComponents = 3;

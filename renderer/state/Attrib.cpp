@@ -71,6 +71,8 @@ void Attrib::copyFrom(const Attrib& other) {
     surfaceName = other.surfaceName;
     atmosphereShader = other.atmosphereShader;
     atmosphereName = other.atmosphereName;
+    displacementShader = other.displacementShader;
+    displacementName = other.displacementName;
     activeLights = other.activeLights;
     shadingRateRoot = other.shadingRateRoot;
     shadingModelCode = other.shadingModelCode;
@@ -88,12 +90,14 @@ void Attrib::copyFrom(const Attrib& other) {
     vStep = other.vStep;
     if (surfaceShader) renderTarget().retainShader(surfaceShader);
     if (atmosphereShader) renderTarget().retainShader(atmosphereShader);
+    if (displacementShader) renderTarget().retainShader(displacementShader);
 }
 
 void Attrib::releaseShaders() {
     if (surfaceShader) renderTarget().releaseShader(surfaceShader);
     if (atmosphereShader) renderTarget().releaseShader(atmosphereShader);
-    surfaceShader = atmosphereShader = nullptr;
+    if (displacementShader) renderTarget().releaseShader(displacementShader);
+    surfaceShader = atmosphereShader = displacementShader = nullptr;
 }
 
 void Attrib::init() {
@@ -107,6 +111,7 @@ void Attrib::init() {
     surfaceName = kQuarkPlastic;
     surfaceShader = renderTarget().makeSurface(kQuarkPlastic, ArgList());
     atmosphereName = 0;
+    displacementName = 0;
     shadingRateRoot = 1.0f;
     shadingModelCode = QEL_SHADING_FLAT;
     matte = 0;
@@ -157,8 +162,7 @@ Light* Attrib::lightSource(unsigned short shader, long n, const unsigned short* 
         light = renderTarget().makeCompiledLight(shader, args, whyNot);
         if (!light) {
             const char* name = getString(shader);
-            error(kErrRange, kError, "light source \"%s\": %s", name ? name : "?",
-                  whyNot.c_str());
+            error(kErrRange, kError, "light source \"%s\": %s", name ? name : "?", whyNot.c_str());
         }
     }
     if (!light) return nullptr;
@@ -218,6 +222,26 @@ void Attrib::atmosphere(unsigned short shader, long n, const unsigned short* tok
     if (atmosphereShader) renderTarget().releaseShader(atmosphereShader);
     atmosphereShader = shader ? renderTarget().makeAtmosphere(shader, args) : nullptr;
     atmosphereName = shader;
+    changed();
+}
+
+void Attrib::displacement(unsigned short shader, long n, const unsigned short* tokens,
+                          void* const* values) {
+    if (!allowed() || !validParameterList(n, tokens, values)) return;
+    Shader* made = nullptr;
+    if (shader != 0) {
+        ArgList args(n, tokens, values, kShaderCounts);
+        std::string whyNot;
+        made = renderTarget().makeCompiledDisplacement(shader, args, whyNot);
+        if (!made) {
+            const char* name = getString(shader);
+            error(kErrRange, kError, "displacement \"%s\": %s", name ? name : "?", whyNot.c_str());
+            return;
+        }
+    }
+    if (displacementShader) renderTarget().releaseShader(displacementShader);
+    displacementShader = made;
+    displacementName = shader;
     changed();
 }
 

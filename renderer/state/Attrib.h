@@ -36,6 +36,9 @@ public:
                  void* const* values);
     void atmosphere(unsigned short shader, long n, const unsigned short* tokens,
                     void* const* values);
+    // A compiled displacement shader, or none for the quark 0.
+    void displacement(unsigned short shader, long n, const unsigned short* tokens,
+                      void* const* values);
     void shadingRate(float rate);
     void shadingModel(short model);
     void matteObject(short on);
@@ -58,6 +61,8 @@ public:
     unsigned short surfaceName = 0;
     Shader* atmosphereShader = nullptr; // none by default
     unsigned short atmosphereName = 0;
+    Shader* displacementShader = nullptr; // none by default
+    unsigned short displacementName = 0;
     List<Light*> activeLights;
     float shadingRateRoot = 1.0f; // the square root of the shading rate
     short shadingModelCode = QEL_SHADING_FLAT;

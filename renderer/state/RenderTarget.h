@@ -64,6 +64,13 @@ public:
         return nullptr;
     }
     virtual Light* makeLight(unsigned short /*name*/, const ArgList& /*args*/) { return nullptr; }
+    // A displacement shader compiled from the shading language, found by
+    // name; null, with the reason, when there is none.
+    virtual Shader* makeCompiledDisplacement(unsigned short /*name*/, const ArgList& /*args*/,
+                                             std::string& whyNot) {
+        whyNot = "this renderer runs no compiled shaders";
+        return nullptr;
+    }
     // A light source compiled from the shading language, found by name;
     // null, with the reason, when there is none.
     virtual Light* makeCompiledLight(unsigned short /*name*/, const ArgList& /*args*/,

@@ -176,8 +176,9 @@ short textureWrap(RtToken wrap, const char* request) {
 }
 
 // A shader request: a standard shader becomes the built-in, "null" or ""
-// none, any other name is passed on by name: a surface or light for the
-// renderer to find compiled, the other kinds with a warning.
+// none, any other name is passed on by name: a surface, light or
+// displacement for the renderer to find compiled, the other kinds with a
+// warning.
 template <class Issue>
 void shaderRequest(RiShaderKind kind, const char* request, RtToken name, RtInt n,
                    const RtToken tokens[], const RtPointer values[], Issue issue) {
@@ -189,7 +190,8 @@ void shaderRequest(RiShaderKind kind, const char* request, RtToken name, RtInt n
     }
     std::string shown = name ? name : "";
     const RiShader* standard = findStandardShader(kind, shown);
-    if (!standard && kind != RiShaderKind::Surface && kind != RiShaderKind::Light) {
+    if (!standard && kind != RiShaderKind::Surface && kind != RiShaderKind::Light &&
+        kind != RiShaderKind::Displacement) {
         b.warnOnce(std::string(request) + " \"" + shown + "\"", RIBNoCounterpart,
                    "%s \"%s\" is no built-in %s shader; passed on by name", request, shown.c_str(),
                    shaderKindName(kind));

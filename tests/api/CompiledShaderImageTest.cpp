@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -234,6 +235,56 @@ TEST_F(CompiledShaderImageTest, CompiledPlasticShadesAsTheBuiltInOne) {
     for (std::size_t k = 0; k < compiled.data.size(); ++k)
         largest = std::max(largest, std::abs(int(compiled.data[k]) - int(builtIn.data[k])));
     EXPECT_LE(largest, 1);
+    EXPECT_TRUE(gReports.empty()) << gReports.front();
+}
+
+// A sphere of radius 1 moved out along its normals by 1/2, within its
+// displacement bound, covers the pixels of a sphere of radius 3/2: its
+// outline is 18.9 pixels round the centre (60 pixels a unit at depth 5,
+// r / sqrt(d^2 - r^2) = 1.5 / sqrt(25 - 2.25)).
+TEST_F(CompiledShaderImageTest, DisplacementMovesTheSurface) {
+    compile(R"(
+        displacement grow(float amount = 0.25) {
+            P += amount * normalize(N);
+            N = calculatenormal(P);
+        })");
+    const TiffImage image = renderSphere([] {
+        qelSurface(qelQuark("constant"), 0);
+        const float amount = 0.5f;
+        qelBoundDisplacement(amount);
+        qelDisplacement(qelQuark("grow"), qelVariable("amount", QEL_CLASS_NO, QEL_TYPE_FLOAT),
+                        &amount, 0);
+    });
+    const double radius = 60 * 1.5 / std::sqrt(25 - 2.25);
+    const double disc = 3.14159265 * radius * radius;
+    EXPECT_NEAR(double(image.coverage()), disc, disc * 0.03);
+    EXPECT_EQ(image.pixel(80 + 17, 60)[3], 255);
+    EXPECT_EQ(image.pixel(80 - 14, 60 + 10)[3], 255);
+    EXPECT_EQ(image.pixel(80, 60 - 22)[3], 0);
+    EXPECT_TRUE(gReports.empty()) << gReports.front();
+}
+
+// A displacement that only turns the normals towards the eye: lit straight
+// on by a distant light along the view, every point of the matte sphere
+// takes the full light, its colour Cs.
+TEST_F(CompiledShaderImageTest, TheSurfaceIsShadedWithTheDisplacedNormals) {
+    compile(R"(
+        displacement facing() { N = normal "camera" (0, 0, -1); })");
+    const auto lights = [] {
+        const float from[3] = {0, 0, 0}, to[3] = {0, 0, 1};
+        qelLightSource(qelQuark("distant"), qelQuark("from"), from, qelQuark("to"), to, 0);
+    };
+    const TiffImage image = renderSphere(
+        [] {
+            qelSurface(qelQuark("diffuse"), 0);
+            qelDisplacement(qelQuark("facing"), 0);
+        },
+        lights);
+    for (const auto& [x, y] : {std::pair{80u, 60u}, {70u, 55u}, {87u, 65u}}) {
+        EXPECT_EQ(image.pixel(x, y)[0], 255) << x << " " << y;
+        EXPECT_EQ(image.pixel(x, y)[1], 128) << x << " " << y;
+        EXPECT_EQ(image.pixel(x, y)[2], 64) << x << " " << y;
+    }
     EXPECT_TRUE(gReports.empty()) << gReports.front();
 }
 

@@ -133,20 +133,20 @@ TEST_F(RequestTest, RequestsTakenInPartWarnOncePerKind) {
     qelShutter(0, 1);
     qelDepthOfField(1e38f, 0, 0);
     qelSceneBegin();
-    qelDisplacement(qelQuark("bumpy"), 0);
-    qelDisplacement(qelQuark("dents"), 0);
+    qelDeformation(qelQuark("bend"), 0);
+    qelDeformation(qelQuark("twist"), 0);
     qelTextureCoordinates(0, 0, 2, 0, 0, 2, 2, 2);
     float corners[4] = {1, 2, 3, 4};
     qelSphere(1, -1, 1, 360, foo, corners, 0);
     qelSolidBegin(QEL_NULL);
     qelSolidEnd();
     qelSceneEnd();
-    EXPECT_EQ(take(), (Lines{"warning: Optional QEL feature. qelDisplacement: displacement shaders "
+    EXPECT_EQ(take(), (Lines{"warning: Optional QEL feature. qelDeformation: deformation shaders "
                              "are not run; told once",
                              "warning: Optional QEL feature. qelSolidBegin: solid operations are "
                              "not applied: every solid is drawn whole; told once"}));
     qelReset();
-    qelDisplacement(qelQuark("bumpy"), 0);
+    qelDeformation(qelQuark("bend"), 0);
     EXPECT_EQ(take().size(), 1u);
 }
 
