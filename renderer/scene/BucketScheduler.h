@@ -46,6 +46,8 @@ public:
     // Stops, and returns once every worker has ended.
     void finish();
     bool stopping() const;
+    // Set once the work stops, for work that checks it while it runs.
+    const std::atomic<bool>& stopFlag() const { return fStop; }
 
 private:
     void run();

@@ -443,6 +443,7 @@ void Scene::workOn(int index) {
     bool released = false;
     try {
         worker = takeWorkerContext();
+        worker->shading.stop = fScheduler ? &fScheduler->stopFlag() : nullptr;
         // Counted once a bucket, not once a grid: threads share the count.
         fMicropolygons += processPrimitives(index, worker->shading);
         released = true;

@@ -60,6 +60,9 @@ public:
         return {.nearPlane = fSpaces.frame->option.nearClip,
                 .farPlane = fSpaces.frame->option.farClip};
     }
+    bool cancelled() const override {
+        return fContext.stop && fContext.stop->load(std::memory_order_relaxed);
+    }
     void print(std::string_view text) override { std::fwrite(text.data(), 1, text.size(), stdout); }
     void report(std::string_view message) override {
         error(kErrRange, kWarning, "%.*s: %.*s", int(fRequest.size()), fRequest.data(),

@@ -106,6 +106,10 @@ DepthRange GridShaderEnvironment::depthRange() const {
             .farPlane = fContext.frame->option.farClip};
 }
 
+bool GridShaderEnvironment::cancelled() const {
+    return fContext.stop && fContext.stop->load(std::memory_order_relaxed);
+}
+
 void GridShaderEnvironment::print(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
 }

@@ -33,6 +33,7 @@ public:
     ShaderParameterValue parameter(std::string_view name) override;
     bool spaceToCurrent(std::string_view space, ShaderMatrix& matrix) override;
     DepthRange depthRange() const override;
+    bool cancelled() const override;
     void print(std::string_view text) override;
     void report(std::string_view message) override;
     std::uint64_t randomSeed() const override;

@@ -14,6 +14,7 @@
 #include "renderer/state/ArgList.h"
 #include "renderer/state/ParmList.h"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -59,6 +60,9 @@ struct ShadingContext {
     // waits in its illuminance loop: their own machine, and their Ol.
     ShaderMachine lightMachine;
     std::vector<Color> lightOpacity;
+    // Set while a frame's workers shade: once it holds true, the frame is
+    // stopping and compiled shaders end their loops early.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 } // namespace quelmark
