@@ -50,9 +50,10 @@ protected:
 
     // A sphere of radius 1 at depth 5, 90 degrees wide at 160 by 120, its
     // surface chosen by the caller after the translation.
-    TiffImage renderSphere(void (*surface)(), void (*lights)() = nullptr) {
+    TiffImage renderSphere(void (*surface)(), void (*lights)() = nullptr, long bucket = 0) {
         qelFrameBegin();
         qelRasterViewport(0, 159, 0, 119);
+        if (bucket > 0) qelTune(32, bucket, bucket);
         qelOutputFile(QEL_FORMAT_TIFF, fImage.c_str());
         qelOutputSamples(QEL_SAMPLES_RGBA);
         qelColorJitter(0);
@@ -262,6 +263,28 @@ TEST_F(CompiledShaderImageTest, DisplacementMovesTheSurface) {
     EXPECT_EQ(image.pixel(80 - 14, 60 + 10)[3], 255);
     EXPECT_EQ(image.pixel(80, 60 - 22)[3], 0);
     EXPECT_TRUE(gReports.empty()) << gReports.front();
+
+    // Without the bound, buckets of 4 pixels that are done before the grids
+    // reach them never see the parts above and left of the sphere of radius 1.
+    const TiffImage unbounded = renderSphere(
+        [] {
+            qelSurface(qelQuark("constant"), 0);
+            const float amount = 0.5f;
+            qelDisplacement(qelQuark("grow"), qelVariable("amount", QEL_CLASS_NO, QEL_TYPE_FLOAT),
+                            &amount, 0);
+        },
+        nullptr, 4);
+    const TiffImage bounded = renderSphere(
+        [] {
+            qelSurface(qelQuark("constant"), 0);
+            const float amount = 0.5f;
+            qelBoundDisplacement(amount);
+            qelDisplacement(qelQuark("grow"), qelVariable("amount", QEL_CLASS_NO, QEL_TYPE_FLOAT),
+                            &amount, 0);
+        },
+        nullptr, 4);
+    EXPECT_EQ(bounded.data, image.data);
+    EXPECT_LT(double(unbounded.coverage()), 0.97 * double(bounded.coverage()));
 }
 
 // A displacement that only turns the normals towards the eye: lit straight
