@@ -19,8 +19,6 @@ const char* refusalReason(BuiltinOp op) {
     case BuiltinOp::kBump:
     case BuiltinOp::kTextureInfo:
         return "it reads texture maps";
-    case BuiltinOp::kTrace:
-        return "it traces rays";
     case BuiltinOp::kAtmosphere:
     case BuiltinOp::kDisplacement:
     case BuiltinOp::kLightSource:

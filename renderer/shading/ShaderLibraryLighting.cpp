@@ -9,7 +9,8 @@
 //   specular(N, V, r):      pow(max(0, Nn.H), 1/(r/8)), H = normalize(Ln + V)
 //   phong(N, V, size):      pow(max(0, R.Ln), size), R = reflect(-Vn, Nn)
 //   specularbrdf(L, N, V, r) is specular's weight for the one direction L,
-// with Ln, Nn and Vn the directions normalised. The exponent 1/(r/8) is the
+// with Ln, Nn and Vn the directions normalised. trace(P, R) is black: the
+// renderer traces no rays. The exponent 1/(r/8) is the
 // RenderMan renderers' (the written interface has 1/r): shaders, and the
 // scenes lit through them, were tuned to the highlights it gives.
 #include "renderer/shading/ShaderLibraryCall.h"
@@ -156,6 +157,14 @@ void specularBrdf(KernelFrame& frame, Operands operands) {
     }
 }
 
+// trace(P, R): the renderer traces no rays, and what a ray would see is
+// black.
+void traceBlack(KernelFrame& frame, Operands operands) {
+    const RegisterView& out = frame.view(operands[0]);
+    for (const int point : frame.active())
+        std::fill_n(out.at(point), kTripleFloats, 0.0f);
+}
+
 } // namespace
 
 Kernel chooseLightingKernel(const LibraryCall& call) {
@@ -174,6 +183,8 @@ Kernel chooseLightingKernel(const LibraryCall& call) {
     case BuiltinOp::kSpecularBrdf:
         return call.argumentsAre({kTripleLike, kTripleLike, kTripleLike, kFloat}) ? specularBrdf
                                                                                   : nullptr;
+    case BuiltinOp::kTrace:
+        return call.argumentsAre({kTripleLike, kTripleLike}) ? traceBlack : nullptr;
     default:
         return nullptr;
     }

@@ -230,3 +230,15 @@ TEST(CompiledShaderParameters, ComputedDefaultsRunOnlyForUnsetParameters) {
     EXPECT_EQ(givenBoth.at("Ci", 0, 3, 1), -1.0f);
     EXPECT_EQ(givenBoth.at("Oi", 0, 3, 1), 8.0f);
 }
+
+// The renderer traces no rays: what a ray sees is black.
+TEST(CompiledShaderLibrary, TraceIsBlack) {
+    TestEnvironment environment = rowOfPoints();
+    ASSERT_TRUE(compileAndRun(R"(
+        surface mirror() {
+            Ci = 1;
+            Ci = 0.5 + trace(point(0, 0, 0), vector(0, 0, 1));
+        })",
+                              environment));
+    EXPECT_EQ(red(environment), std::vector<float>(kRowCells + 1, 0.5f));
+}

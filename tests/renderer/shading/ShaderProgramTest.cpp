@@ -36,8 +36,8 @@ TEST(ShaderProgramPreparation, RefusesATextureCallNamingTheFunctionAndLine) {
               "test.sl:2: texture() is not run by the shader executor yet: it reads texture maps");
 }
 
-TEST(ShaderProgramPreparation, RefusesTracingAndMessageCalls) {
-    for (const char* function : {"trace", "lightsource", "attribute"}) {
+TEST(ShaderProgramPreparation, RefusesMessageCalls) {
+    for (const char* function : {"lightsource", "attribute"}) {
         ShaderText shader;
         const int result = shader.reg("local varying color 0 -");
         shader.call(function, {result});
