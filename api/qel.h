@@ -187,7 +187,9 @@ QEL_API void qelColorSpace(long n, const float* nToRgb, const float* rgbToN);
 // Grid edge (a) 1 to 256 micropolygons; bucket width (b) and height (c) 1 to 128 pixels.
 QEL_API void qelTune(long a, long b, long c);
 // Where compiled shaders (NAME.qso) are looked for by name: folders
-// separated by ':', searched in order; null or empty for the current folder.
+// separated by ':', searched in order, "&" standing for the places before;
+// null or empty for the default, the current folder and then the shaders
+// that come with the renderer.
 QEL_API void qelShaderPath(const char* places);
 
 // Attributes

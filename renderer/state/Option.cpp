@@ -9,7 +9,14 @@
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
 
+#include <dlfcn.h>
+
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
 #include <utility>
 
 namespace quelmark {
@@ -20,8 +27,46 @@ namespace {
 
 constexpr float kTiny = 1e-10f;
 constexpr float kHuge = 1e38f;
-// The current folder.
-constexpr const char* kDefaultShaderPlaces = ".";
+// A search path's places are separated by ':'; "&" stands for the places
+// before.
+constexpr char kPlaceSeparator = ':';
+constexpr std::string_view kPlacesBefore = "&";
+
+// The shaders that come with the renderer: the folder "shaders" beside the
+// folder of the library or program holding this code.
+std::string shippedShaderFolder() {
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<const void*>(&shippedShaderFolder), &info) || !info.dli_fname)
+        return {};
+    std::error_code failed;
+    const std::filesystem::path binary = std::filesystem::canonical(info.dli_fname, failed);
+    if (failed) return {};
+    const std::filesystem::path folder = binary.parent_path().parent_path() / "shaders";
+    return std::filesystem::is_directory(folder, failed) ? folder.string() : std::string();
+}
+
+// The current folder, then the shaders that come with the renderer.
+const std::string& defaultShaderPlaces() {
+    static const std::string places = [] {
+        const std::string shipped = shippedShaderFolder();
+        return shipped.empty() ? std::string(".") : "." + std::string(1, kPlaceSeparator) + shipped;
+    }();
+    return places;
+}
+
+// The places with each "&" replaced by the places before.
+std::string expandedPlaces(std::string_view places, std::string_view before) {
+    std::string expanded;
+    for (std::size_t start = 0; start <= places.size();) {
+        const std::size_t end = std::min(places.find(kPlaceSeparator, start), places.size());
+        const std::string_view place = places.substr(start, end - start);
+        start = end + 1;
+        if (place.empty()) continue;
+        if (!expanded.empty()) expanded += kPlaceSeparator;
+        expanded += place == kPlacesBefore ? before : place;
+    }
+    return expanded;
+}
 
 // NaN counts as outside every range.
 bool within(float value, float low, float high) {
@@ -150,7 +195,7 @@ void Option::init() {
     jitter = 0.5f;
     detail = 1.0f;
     tuneA = 32, tuneB = 12, tuneC = 12;
-    shaderPlaces = kDefaultShaderPlaces;
+    shaderPlaces = defaultShaderPlaces().c_str();
     space = ColorSpace{};
     nToRgbValues.clear();
     rgbToNValues.clear();
@@ -499,7 +544,9 @@ void Option::relativeDetail(float value) {
 
 void Option::shaderPath(const char* places) {
     if (!allowed()) return;
-    shaderPlaces = places && *places ? places : kDefaultShaderPlaces;
+    const std::string expanded =
+        places ? expandedPlaces(places, shaderPlaces.c_str()) : std::string();
+    shaderPlaces = expanded.empty() ? defaultShaderPlaces().c_str() : expanded.c_str();
 }
 
 void Option::tune(long a, long b, long c) {

@@ -148,13 +148,20 @@ void RiBinding::reset() {
     varianceSet = false;
     colorQuantization = {255, 0, 255, 0.5f};
     tune = {32, 16, 16};
-    shaderPlaces = ".";
+    shaderPlaces = kRendererPlaces;
+    shaderPlacesSent = true;
     compiledShaders.clear();
     inMotion = motionTaken = false;
     fNames.clear();
     for (const NamedParameter& p : kPredefined)
         fNames[p.name] = QelName{p.quark, p.parameterClass, p.type};
     fWarned.clear();
+}
+
+void RiBinding::sendShaderPlaces() {
+    if (shaderPlacesSent) return;
+    qelShaderPath(shaderPlaces.c_str());
+    shaderPlacesSent = true;
 }
 
 // ---- reports

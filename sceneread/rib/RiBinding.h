@@ -23,6 +23,9 @@
 
 namespace quelmark {
 
+// In a shader search path: the places the renderer looks in by default.
+inline constexpr std::string_view kRendererPlaces = "&";
+
 // Where varying values sit on a patch: a grid of ribU by ribV in the
 // interface, of qelU by qelV in the scene API. Values are resampled
 // bilinearly from one to the other.
@@ -84,8 +87,13 @@ public:
     long xResolution = 640, yResolution = 480;
     // The scene API's tune values: grid edge, bucket width and height.
     std::array<long, 3> tune = {32, 16, 16};
-    // Option "searchpath" "shader": the places compiled shaders are looked in.
-    std::string shaderPlaces = ".";
+    // Option "searchpath" "shader": the places compiled shaders are looked in;
+    // kRendererPlaces stands for the renderer's own.
+    std::string shaderPlaces{kRendererPlaces};
+    // Whether the scene API has them: they are sent when first needed, so
+    // that a scene of built-in shaders asks for none.
+    bool shaderPlacesSent = true;
+    void sendShaderPlaces();
     RiCompiledShaders compiledShaders;
     // Quantize "rgba": one, min, max and dither.
     std::array<float, 4> colorQuantization = {255, 0, 255, 0.5f};

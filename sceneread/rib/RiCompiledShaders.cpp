@@ -46,7 +46,7 @@ const RiDeclarations* RiCompiledShaders::parameters(std::string_view name,
         const std::size_t end = std::min(places.find(':', start), places.size());
         const std::string_view place = places.substr(start, end - start);
         start = end + 1;
-        if (place.empty()) continue;
+        if (place.empty() || place == "&") continue;
         const std::string path = place == "." ? file : std::string(place) + "/" + file;
         if (const auto found = fRead.find(path); found != fRead.end()) return found->second.get();
         if (!isRegularFile(path)) continue;

@@ -14,6 +14,12 @@ namespace quelmark {
 
 namespace {
 
+// The folder of a file's path with its '/', or nothing for a bare name.
+std::string directoryOf(const std::string& file) {
+    size_t slash = file.rfind('/');
+    return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+}
+
 // The reader whose requests are being handled, for the binding's reports.
 rendrib* gCurrent = nullptr;
 
@@ -125,6 +131,10 @@ void rendrib::Reset() {
     RiBegin(nullptr);
     gCurrent = this;
     RiReportHandler(bindingReport);
+    const std::string folder = directoryOf(fLex.fileName());
+    RiShaderFolder(folder.empty()  ? "."
+                   : folder == "/" ? "/"
+                                   : folder.substr(0, folder.size() - 1).c_str());
 }
 
 void rendrib::bindingReport(RtInt code, RtInt severity, const char* message) {
@@ -304,7 +314,8 @@ void rendrib::storeBody(std::unordered_map<std::string, std::shared_ptr<const Ob
                         const std::string& key, ObjectBody body) {
     std::shared_ptr<const ObjectBody>& stored = bodies[key];
     if (stored)
-        for (const lexanrib::Token& token : *stored) fObjectBytes -= bytesOf(token);
+        for (const lexanrib::Token& token : *stored)
+            fObjectBytes -= bytesOf(token);
     stored = std::make_shared<const ObjectBody>(std::move(body));
 }
 
@@ -334,7 +345,8 @@ bool rendrib::keepObjectToken(std::vector<lexanrib::Token>& body) {
         body.push_back(fLex.current());
         return true;
     }
-    for (const lexanrib::Token& token : body) fObjectBytes -= bytesOf(token);
+    for (const lexanrib::Token& token : body)
+        fObjectBytes -= bytesOf(token);
     body.clear();
     body.shrink_to_fit();
     reportRequest(RIBLimit, QELErrorSeverity,
@@ -462,11 +474,6 @@ void rendrib::handleReadArchive() {
 }
 
 namespace {
-
-std::string directoryOf(const std::string& file) {
-    size_t slash = file.rfind('/');
-    return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
-}
 
 bool isFile(const std::string& path) {
     struct stat info;

@@ -190,6 +190,7 @@ void shaderRequest(RiShaderKind kind, const char* request, RtToken name, RtInt n
     }
     std::string shown = name ? name : "";
     const RiShader* standard = findStandardShader(kind, shown);
+    if (!standard) b.sendShaderPlaces();
     if (!standard && kind != RiShaderKind::Surface && kind != RiShaderKind::Light &&
         kind != RiShaderKind::Displacement) {
         b.warnOnce(std::string(request) + " \"" + shown + "\"", RIBNoCounterpart,
@@ -224,6 +225,12 @@ void RiReportHandler(RtErrorHandler handler) {
 const RiDeclarations& RiDeclarationTable() {
     return binding().declarations;
 }
+void RiShaderFolder(const char* folder) {
+    RiBinding& b = binding();
+    b.shaderPlaces = std::string(folder) + ":" + std::string(kRendererPlaces);
+    b.shaderPlacesSent = false;
+}
+
 const RiDeclarations* RiShaderParameters(RtToken name) {
     RiBinding& b = binding();
     return name ? b.compiledShaders.parameters(name, b.shaderPlaces) : nullptr;
@@ -707,18 +714,19 @@ void limitsOption(RtInt n, const RtToken tokens[], const RtPointer values[]) {
 }
 
 // A search path's places separated by ':', "&" standing for the places
-// before and "@" for the default place, the current folder.
+// before and "@" for the renderer's default places, which the scene API
+// writes "&" while nothing has replaced them.
 std::string expandedPlaces(std::string_view given, const std::string& before) {
     std::string places;
     for (std::size_t start = 0; start <= given.size();) {
         const std::size_t end = std::min(given.find(':', start), given.size());
         std::string_view place = given.substr(start, end - start);
         if (place == "&") place = before;
-        if (place == "@") place = ".";
+        if (place == "@") place = kRendererPlaces;
         if (!place.empty()) places += (places.empty() ? "" : ":") + std::string(place);
         start = end + 1;
     }
-    return places.empty() ? "." : places;
+    return places.empty() ? std::string(kRendererPlaces) : places;
 }
 
 void searchPathOption(RtInt n, const RtToken tokens[], const RtPointer values[]) {
@@ -732,7 +740,8 @@ void searchPathOption(RtInt n, const RtToken tokens[], const RtPointer values[])
         const auto* text = static_cast<const RtString*>(values[k]);
         if (found && bare == "shader" && text[0]) {
             b.shaderPlaces = expandedPlaces(text[0], b.shaderPlaces);
-            qelShaderPath(b.shaderPlaces.c_str());
+            b.shaderPlacesSent = false;
+            b.sendShaderPlaces();
         } else {
             b.dropAll("Option \"searchpath\"", 1, tokens + k);
         }

@@ -43,6 +43,9 @@ void RiReportHandler(RtErrorHandler handler);
 // The declarations in force, for a reader that needs to know what a
 // parameter token holds before it reads the values.
 const RiDeclarations& RiDeclarationTable();
+// Compiled shaders are looked for in the folder first, then where the
+// renderer looks by default: the folder of the scene file being read.
+void RiShaderFolder(const char* folder);
 // The parameters of the compiled shader of that name in the shader search
 // path, as declarations; null when there is none.
 const RiDeclarations* RiShaderParameters(RtToken name);

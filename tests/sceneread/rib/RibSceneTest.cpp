@@ -50,13 +50,13 @@ TEST_F(RibSceneTest, EveryFileReadsToItsEndWithWarningsOnly) {
 
 TEST_F(RibSceneTest, QuadricsSceneBecomesTheseRequests) {
     EXPECT_EQ(read(fileText(scene("quads_test.rib"))),
-              (Lines{"qelShaderPath ../shaders:.",
+              (Lines{"qelShaderPath ../shaders:.:&",
                      "qelOutputFile 513 quads_test.tif",
                      "qelOutputSamples 771",
                      "qelRasterViewport [0 199 0 149]",
                      "qelRasterAspect 1",
                      "qelShadingRate 1",
-                     "qelShaderPath ./:../shaders:.",
+                     "qelShaderPath ./:../shaders:.:&",
                      "qelViewPerspective 11",
                      "qelVariable v 3329 3585",
                      "qelBackface 0",

@@ -1,0 +1,3 @@
+// Does nothing: the points keep the colour and opacity they have.
+surface null() {
+}
