@@ -186,6 +186,7 @@ TEST_F(RequestTest, OptionsAreFrozenInAScene) {
 }
 
 TEST_F(RequestTest, AttributeValidation) {
+    qelShaderPath("nowhere");
     qelShadingRate(0);
     qelFlatness(-1);
     qelOrientation(0x605);
@@ -204,7 +205,7 @@ TEST_F(RequestTest, AttributeValidation) {
                "error: Parameter out of range. qelBasis: unknown basis application 2051",
                "error: Parameter out of range. qelBasis: unknown bicubic patch basis 2309",
                "error: Parameter out of range. qelLightSource: light source \"plastic\": no "
-               "compiled shader plastic.qso in the shader search path \".\"",
+               "compiled shader plastic.qso in the shader search path \"nowhere\"",
                "error: Parameter out of range. qelAtmosphere: unknown atmosphere 18"}));
 }
 
