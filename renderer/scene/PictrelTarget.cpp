@@ -9,6 +9,7 @@
 #include "common/Quark.h"
 #include "renderer/shading/CompiledLight.h"
 #include "renderer/shading/CompiledSurface.h"
+#include "renderer/shading/CompiledVolume.h"
 #include "renderer/shading/Light.h"
 #include "renderer/shading/ShaderFactory.h"
 #include "renderer/state/State.h"
@@ -135,6 +136,17 @@ Light* PictrelTarget::makeCompiledLight(unsigned short name, const ArgList& args
 
 Shader* PictrelTarget::makeAtmosphere(unsigned short name, const ArgList& args) {
     return counted(makeVolumeShader(name, args, gState->getTransform()));
+}
+
+Shader* PictrelTarget::makeCompiledAtmosphere(unsigned short name, const ArgList& args,
+                                              std::string& whyNot) {
+    std::shared_ptr<const ShaderProgram> program =
+        findCompiled(name, sl::ShaderKind::kVolume, whyNot);
+    if (!program) return nullptr;
+    std::vector<std::string> warnings;
+    auto* volume = new CompiledVolume(gState->getTransform(), std::move(program), args, warnings);
+    reportAll(warnings);
+    return counted(volume);
 }
 
 Light* PictrelTarget::makeLight(unsigned short name, const ArgList& args) {

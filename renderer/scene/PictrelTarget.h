@@ -33,6 +33,8 @@ public:
     Shader* makeAtmosphere(unsigned short name, const ArgList& args) override;
     Shader* makeCompiledSurface(unsigned short name, const ArgList& args,
                                 std::string& whyNot) override;
+    Shader* makeCompiledAtmosphere(unsigned short name, const ArgList& args,
+                                   std::string& whyNot) override;
     Light* makeLight(unsigned short name, const ArgList& args) override;
     Light* makeCompiledLight(unsigned short name, const ArgList& args,
                              std::string& whyNot) override;

@@ -63,6 +63,13 @@ public:
         whyNot = "this renderer runs no compiled shaders";
         return nullptr;
     }
+    // An atmosphere compiled from the shading language, found by name; null,
+    // with the reason, when there is none.
+    virtual Shader* makeCompiledAtmosphere(unsigned short /*name*/, const ArgList& /*args*/,
+                                           std::string& whyNot) {
+        whyNot = "this renderer runs no compiled shaders";
+        return nullptr;
+    }
     virtual Light* makeLight(unsigned short /*name*/, const ArgList& /*args*/) { return nullptr; }
     // A light source compiled from the shading language, found by name;
     // null, with the reason, when there is none.

@@ -175,9 +175,26 @@ short textureWrap(RtToken wrap, const char* request) {
     return QEL_NOWRAP;
 }
 
+// Whether the renderer finds a shader of the request compiled, by name:
+// surfaces, lights and atmospheres.
+bool isFoundCompiled(RiShaderKind kind, std::string_view request) {
+    switch (kind) {
+    case RiShaderKind::Surface:
+    case RiShaderKind::Light:
+        return true;
+    case RiShaderKind::Volume:
+        return request == "Atmosphere";
+    case RiShaderKind::Imager:
+    case RiShaderKind::Displacement:
+    case RiShaderKind::Deformation:
+        return false;
+    }
+    return false;
+}
+
 // A shader request: a standard shader becomes the built-in, "null" or ""
-// none, any other name is passed on by name: a surface or light for the
-// renderer to find compiled, the other kinds with a warning.
+// none, any other name is passed on by name: for the renderer to find
+// compiled, or of the other kinds with a warning.
 template <class Issue>
 void shaderRequest(RiShaderKind kind, const char* request, RtToken name, RtInt n,
                    const RtToken tokens[], const RtPointer values[], Issue issue) {
@@ -189,7 +206,7 @@ void shaderRequest(RiShaderKind kind, const char* request, RtToken name, RtInt n
     }
     std::string shown = name ? name : "";
     const RiShader* standard = findStandardShader(kind, shown);
-    if (!standard && kind != RiShaderKind::Surface && kind != RiShaderKind::Light) {
+    if (!standard && !isFoundCompiled(kind, request)) {
         b.warnOnce(std::string(request) + " \"" + shown + "\"", RIBNoCounterpart,
                    "%s \"%s\" is no built-in %s shader; passed on by name", request, shown.c_str(),
                    shaderKindName(kind));
