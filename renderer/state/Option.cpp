@@ -4,12 +4,15 @@
 #include "common/Error.h"
 #include "common/Filter.h"
 #include "common/ImageFormats.h"
+#include "renderer/state/ArgList.h"
 #include "renderer/state/Camera.h"
 #include "renderer/state/Limits.h"
+#include "renderer/state/RenderTarget.h"
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
 
 #include <cmath>
+#include <string>
 #include <utility>
 
 namespace quelmark {
@@ -22,6 +25,8 @@ constexpr float kTiny = 1e-10f;
 constexpr float kHuge = 1e38f;
 // The current folder.
 constexpr const char* kDefaultShaderPlaces = ".";
+// An imager's parameters have one value each.
+const ParameterCounts kImagerCounts{1, 1, 1};
 
 // NaN counts as outside every range.
 bool within(float value, float low, float high) {
@@ -117,6 +122,7 @@ Option& Option::operator=(const Option& other) {
     tuneB = other.tuneB;
     tuneC = other.tuneC;
     shaderPlaces = other.shaderPlaces;
+    imagerShader = other.imagerShader;
     space = other.space;
     nToRgbValues = other.nToRgbValues;
     rgbToNValues = other.rgbToNValues;
@@ -125,6 +131,7 @@ Option& Option::operator=(const Option& other) {
 }
 
 void Option::init() {
+    imagerShader.reset();
     xResolution = yResolution = 0;
     pixelAspect = 0.0f;
     cropXmin = 0.0f, cropXmax = 1.0f, cropYmin = 0.0f, cropYmax = 1.0f;
@@ -456,6 +463,8 @@ void Option::replan() {
     plan = planOutputs(outputs, Quantization{0.0f, colorOne, colorMin, colorMax, colorDither},
                        Quantization{0.0f, depthOne, depthMin, depthMax, depthDither});
     const OutputRequest& first = outputs.front();
+    // An imager reads and changes the opacity of the pixels it colours.
+    if (imagerShader && plan.wantsColor()) plan.wantsOpacity = true;
     outputKind = first.format == QEL_FORMAT_WINDOW ? short(0) : first.format;
     outputName = first.name.c_str();
     int bits = standardChannelsNamed(first.mode);
@@ -500,6 +509,18 @@ void Option::relativeDetail(float value) {
 void Option::shaderPath(const char* places) {
     if (!allowed()) return;
     shaderPlaces = places && *places ? places : kDefaultShaderPlaces;
+}
+
+void Option::imager(const char* name, long n, const unsigned short* tokens, void* const* values) {
+    if (!allowed() || !validParameterList(n, tokens, values)) return;
+    imagerShader.reset();
+    if (name && *name) {
+        const ArgList args(n, tokens, values, kImagerCounts);
+        std::string whyNot;
+        imagerShader = renderTarget().makeCompiledImager(name, args, whyNot);
+        if (!imagerShader) error(kErrRange, kError, "imager \"%s\": %s", name, whyNot.c_str());
+    }
+    replan();
 }
 
 void Option::tune(long a, long b, long c) {

@@ -176,15 +176,15 @@ short textureWrap(RtToken wrap, const char* request) {
 }
 
 // Whether the renderer finds a shader of the request compiled, by name:
-// surfaces, lights and atmospheres.
+// surfaces, lights, atmospheres and imagers.
 bool isFoundCompiled(RiShaderKind kind, std::string_view request) {
     switch (kind) {
     case RiShaderKind::Surface:
     case RiShaderKind::Light:
+    case RiShaderKind::Imager:
         return true;
     case RiShaderKind::Volume:
         return request == "Atmosphere";
-    case RiShaderKind::Imager:
     case RiShaderKind::Displacement:
     case RiShaderKind::Deformation:
         return false;
@@ -215,7 +215,12 @@ void shaderRequest(RiShaderKind kind, const char* request, RtToken name, RtInt n
                    "%s \"%s\" is passed on without %s", request, shown.c_str(),
                    standard->difference);
     }
-    unsigned short quark = standard && standard->quark ? standard->quark : b.nameQuark(shown);
+    // An imager is named by its text; the other kinds by a quark.
+    unsigned short quark = 0;
+    if (standard && standard->quark)
+        quark = standard->quark;
+    else if (kind != RiShaderKind::Imager)
+        quark = b.nameQuark(shown);
     const RiShader* renamed = standard && standard->parameters ? standard : nullptr;
     issue(quark, b.shader(request, renamed, n, tokens, values));
 }
@@ -541,8 +546,9 @@ void RiExposure(RtFloat gain, RtFloat gamma) {
 
 void RiImagerV(RtToken name, RtInt n, const RtToken tokens[], const RtPointer values[]) {
     shaderRequest(RiShaderKind::Imager, "Imager", name, n, tokens, values,
-                  [&](unsigned short quark, const QelParameterList& list) {
-                      qelImagerV(quark ? name : nullptr, list.n(), list.tokens(), list.values());
+                  [&](unsigned short, const QelParameterList& list) {
+                      qelImagerV(isNone(name) ? nullptr : name, list.n(), list.tokens(),
+                                 list.values());
                   });
 }
 
