@@ -124,10 +124,12 @@ constexpr std::array kVolumeVariables = {
     writable("Oi", varying(kColor)),
 };
 
-// P is the pixel's raster position; alpha its coverage.
+// P is the pixel's raster position; alpha its coverage, a value for each
+// pixel, which the shader may change as it changes Ci and Oi (a background
+// fills the uncovered part and makes the pixel whole).
 constexpr std::array kImagerVariables = {
     readOnly("P", varying(kPoint)),
-    readOnly("alpha", uniform(kFloat)),
+    writable("alpha", varying(kFloat)),
     kColorSamples,
     kTime,
     kTimeCovered,

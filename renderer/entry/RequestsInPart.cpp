@@ -54,16 +54,6 @@ void qelShutter(float open, float close) {
     gOption->shutter(open, close);
 }
 
-void qelImagerV(const char* name, long, const unsigned short*, void* const*) {
-    RequestName frame("qelImagerV");
-    if (name) notRendered("imager", "imager shaders are not run");
-}
-
-void qelImager(const char* name, ...) {
-    RequestName frame("qelImager");
-    if (name) notRendered("imager", "imager shaders are not run");
-}
-
 void qelRelativeDetail(float detail) {
     RequestName frame("qelRelativeDetail");
     gOption->relativeDetail(detail);

@@ -4,6 +4,8 @@
 #include "renderer/state/Option.h"
 #include "renderer/state/RequestFrame.h"
 
+#include <cstdarg>
+
 using namespace quelmark;
 
 void qelRasterViewport(long xmin, long xmax, long ymin, long ymax) {
@@ -155,4 +157,18 @@ void qelTune(long a, long b, long c) {
 void qelShaderPath(const char* places) {
     RequestName frame("qelShaderPath");
     gOption->shaderPath(places);
+}
+
+void qelImagerV(const char* name, long n, const unsigned short* tokens, void* const* values) {
+    RequestName frame("qelImagerV");
+    gOption->imager(name, n, tokens, values);
+}
+
+void qelImager(const char* name, ...) {
+    RequestName frame("qelImager");
+    va_list args;
+    va_start(args, name);
+    VaParms parms(args);
+    va_end(args);
+    gOption->imager(name, parms.count(), parms.tokens(), parms.values());
 }

@@ -161,6 +161,17 @@ void Bucket::renderPixels(BucketScratch& scratch) {
     const long width = xmax - xmin + 1;
     const size_t rowLength = size_t(width * plan().slotsPerPixel());
     fPixels = spareBuffers().take(rowLength * size_t(ymax - ymin + 1));
+    const CompiledImager* imager = fContext->option.imagerShader.get();
+    // The imager runs where its results show: in colour, alpha or opacity.
+    if (imager && (plan().wantsColor() || plan().wantsOpacity))
+        writeImagedPixels(*imager, rowLength);
+    else
+        writeFilteredPixels(rowLength);
+    freeSamples();
+    releaseGrids();
+}
+
+void Bucket::writeFilteredPixels(size_t rowLength) {
     PixelValues pixel;
     for (long y = ymin; y <= ymax; ++y) {
         uint32_t* row = fPixels.data() + size_t(y - ymin) * rowLength;
@@ -169,8 +180,33 @@ void Bucket::renderPixels(BucketScratch& scratch) {
             writePixel(row, x, y, pixel);
         }
     }
-    freeSamples();
-    releaseGrids();
+}
+
+void Bucket::writeImagedPixels(const CompiledImager& imager, size_t rowLength) {
+    const int width = int(xmax - xmin + 1), height = int(ymax - ymin + 1);
+    std::vector<PixelValues>& filtered = scratch().filtered;
+    ImagerPixels& pixels = scratch().imaging.pixels;
+    filtered.resize(size_t(width) * size_t(height));
+    pixels.place(xmin, ymin, width, height);
+    size_t k = 0;
+    for (long y = ymin; y <= ymax; ++y)
+        for (long x = xmin; x <= xmax; ++x, ++k) {
+            filter(x, y, filtered[k]);
+            pixels.Ci[k] = filtered[k].C;
+            pixels.Oi[k] = filtered[k].Oi;
+            pixels.alpha[k] = filtered[k].alpha;
+        }
+    imager.shade(*fContext, scratch().imaging);
+    k = 0;
+    for (long y = ymin; y <= ymax; ++y) {
+        uint32_t* row = fPixels.data() + size_t(y - ymin) * rowLength;
+        for (long x = xmin; x <= xmax; ++x, ++k) {
+            filtered[k].C = pixels.Ci[k];
+            filtered[k].Oi = pixels.Oi[k];
+            filtered[k].alpha = pixels.alpha[k];
+            writePixel(row, x, y, filtered[k]);
+        }
+    }
 }
 
 void Bucket::sendRows(Display* display) {

@@ -19,6 +19,7 @@
 #include "renderer/hider/HitArena.h"
 #include "renderer/hider/PreparedMicroPolygon.h"
 #include "renderer/hider/Sample.h"
+#include "renderer/shading/CompiledImager.h"
 #include "renderer/state/RenderContext.h"
 
 #include <cmath>
@@ -105,6 +106,10 @@ struct BucketScratch {
     // the samples are spread over.
     std::vector<PackedSample> packed;
     std::vector<WeightedPixel> pixels;
+    // Under an imager: the bucket's filtered pixels, row by row, and the
+    // imager's machine and its view of them.
+    std::vector<PixelValues> filtered;
+    ImagerContext imaging;
 };
 
 class Bucket {
@@ -192,6 +197,10 @@ protected:
     const OutputPlan& plan() const;
 
 private:
+    // Filters every pixel and stores it in the kept rows.
+    void writeFilteredPixels(size_t rowLength);
+    // The same, with the imager run over the filtered pixels in between.
+    void writeImagedPixels(const CompiledImager& imager, size_t rowLength);
     // Stores the pixel in each output's section of the row.
     void writePixel(uint32_t* row, long px, long py, PixelValues& pixel) const;
 

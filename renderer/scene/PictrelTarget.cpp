@@ -8,8 +8,10 @@
 #include "renderer/scene/RenderControl.h"
 #include "renderer/scene/Scene.h"
 #include "renderer/shading/CompiledDisplacement.h"
+#include "renderer/shading/CompiledImager.h"
 #include "renderer/shading/CompiledLight.h"
 #include "renderer/shading/CompiledSurface.h"
+#include "renderer/shading/CompiledVolume.h"
 #include "renderer/shading/Light.h"
 #include "renderer/shading/ShaderFactory.h"
 #include "renderer/state/Option.h"
@@ -124,11 +126,16 @@ void reportAll(const std::vector<std::string>& warnings) {
 
 } // namespace
 
+std::shared_ptr<const ShaderProgram> PictrelTarget::findCompiled(unsigned short name,
+                                                                 sl::ShaderKind kind,
+                                                                 std::string& whyNot) {
+    return findCompiled(getString(name), kind, whyNot);
+}
+
 std::shared_ptr<const ShaderProgram>
-PictrelTarget::findCompiled(unsigned short name, sl::ShaderKind kind, std::string& whyNot) {
-    const char* text = getString(name);
+PictrelTarget::findCompiled(const char* name, sl::ShaderKind kind, std::string& whyNot) {
     fShaders.setSearchPath(placesOf(gOption->shaderPlaces.c_str()));
-    return fShaders.find(text ? text : "", kind, whyNot);
+    return fShaders.find(name ? name : "", kind, whyNot);
 }
 
 Shader* PictrelTarget::makeCompiledSurface(unsigned short name, const ArgList& args,
@@ -167,6 +174,28 @@ Light* PictrelTarget::makeCompiledLight(unsigned short name, const ArgList& args
 
 Shader* PictrelTarget::makeAtmosphere(unsigned short name, const ArgList& args) {
     return counted(makeVolumeShader(name, args, gState->getTransform()));
+}
+
+Shader* PictrelTarget::makeCompiledAtmosphere(unsigned short name, const ArgList& args,
+                                              std::string& whyNot) {
+    std::shared_ptr<const ShaderProgram> program =
+        findCompiled(name, sl::ShaderKind::kVolume, whyNot);
+    if (!program) return nullptr;
+    std::vector<std::string> warnings;
+    auto* volume = new CompiledVolume(gState->getTransform(), std::move(program), args, warnings);
+    reportAll(warnings);
+    return counted(volume);
+}
+
+std::shared_ptr<const CompiledImager>
+PictrelTarget::makeCompiledImager(const char* name, const ArgList& args, std::string& whyNot) {
+    std::shared_ptr<const ShaderProgram> program =
+        findCompiled(name, sl::ShaderKind::kImager, whyNot);
+    if (!program) return nullptr;
+    std::vector<std::string> warnings;
+    auto imager = std::make_shared<const CompiledImager>(std::move(program), args, warnings);
+    reportAll(warnings);
+    return imager;
 }
 
 Light* PictrelTarget::makeLight(unsigned short name, const ArgList& args) {

@@ -33,6 +33,10 @@ public:
     Shader* makeAtmosphere(unsigned short name, const ArgList& args) override;
     Shader* makeCompiledSurface(unsigned short name, const ArgList& args,
                                 std::string& whyNot) override;
+    Shader* makeCompiledAtmosphere(unsigned short name, const ArgList& args,
+                                   std::string& whyNot) override;
+    std::shared_ptr<const CompiledImager> makeCompiledImager(const char* name, const ArgList& args,
+                                                             std::string& whyNot) override;
     Light* makeLight(unsigned short name, const ArgList& args) override;
     Light* makeCompiledLight(unsigned short name, const ArgList& args,
                              std::string& whyNot) override;
@@ -45,6 +49,8 @@ public:
 private:
     // The compiled shader of that name and kind, from the current search path.
     std::shared_ptr<const ShaderProgram> findCompiled(unsigned short name, sl::ShaderKind kind,
+                                                      std::string& whyNot);
+    std::shared_ptr<const ShaderProgram> findCompiled(const char* name, sl::ShaderKind kind,
                                                       std::string& whyNot);
 
     ShaderCatalog fShaders;

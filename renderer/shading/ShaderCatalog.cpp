@@ -21,6 +21,14 @@ bool isRegularFile(const std::string& path) {
     return std::filesystem::is_regular_file(path, ignored);
 }
 
+// "a surface shader", "an imager shader".
+std::string kindPhrase(sl::ShaderKind kind) {
+    const std::string_view word = sl::describe(kind);
+    const bool vowel =
+        !word.empty() && std::string_view("aeiou").find(word.front()) != std::string_view::npos;
+    return std::string(vowel ? "an " : "a ") + std::string(word) + " shader";
+}
+
 std::string placesText(const std::vector<std::string>& places) {
     std::string text;
     for (const std::string& place : places)
@@ -44,8 +52,8 @@ std::shared_ptr<const ShaderProgram> ShaderCatalog::find(std::string_view name, 
             std::shared_ptr<const ShaderProgram> program = load(path, error);
             if (!program) return nullptr;
             if (program->code().kind != kind) {
-                error = file + " is a " + std::string(sl::describe(program->code().kind)) +
-                        " shader, not a " + sl::describe(kind) + " shader (" + path + ")";
+                error = file + " is " + kindPhrase(program->code().kind) + ", not " +
+                        kindPhrase(kind) + " (" + path + ")";
                 return nullptr;
             }
             return program;

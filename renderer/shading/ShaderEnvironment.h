@@ -94,9 +94,12 @@ public:
     // A fault the run found and went on from: an unknown space, an index out
     // of range... Each is reported once a run for each instruction.
     virtual void report(std::string_view /*message*/) {}
-    // random() draws from streams keyed by this seed, the point and the
-    // number of draws before: the same for every run with the same seed.
+    // random() draws from streams keyed by this seed, the point's stream
+    // and the number of draws before: the same for every run with the same
+    // seed. A point's stream is its number unless the renderer gives one
+    // that does not depend on how the points were gathered into grids.
     virtual std::uint64_t randomSeed() const { return 0; }
+    virtual std::uint64_t randomStream(int point) const { return std::uint64_t(point); }
 
     // The lights illuminance loops and lighting calls gather from; none: a
     // loop's body never runs and the calls give black.

@@ -115,7 +115,7 @@ template <int Width> void random(KernelFrame& frame, Operands operands) {
     const RegisterView& out = frame.view(operands[0]);
     const std::uint64_t draw = frame.nextRandomDraw();
     for (const int point : frame.active()) {
-        const auto stream = std::uint64_t(out.uniform() ? 0 : point);
+        const std::uint64_t stream = out.uniform() ? 0 : frame.environment().randomStream(point);
         float* result = out.at(point);
         for (int channel = 0; channel < Width; ++channel)
             result[channel] = randomValue(frame.randomSeed(), stream, draw, unsigned(channel));

@@ -47,4 +47,16 @@ bool ShaderSpaces::toCamera(std::string_view space, ShaderMatrix& matrix) const 
     return true;
 }
 
+bool ShaderSpaces::toRaster(std::string_view space, ShaderMatrix& matrix) const {
+    if (!frame) return false;
+    if (space == "raster") {
+        matrix = identityMatrix();
+        return true;
+    }
+    ShaderMatrix toCameraSpace;
+    if (!toCamera(space, toCameraSpace)) return false;
+    matrix = matrixProduct(toCameraSpace, shaderMatrixOf(frame->cameraToRaster));
+    return true;
+}
+
 } // namespace quelmark

@@ -22,6 +22,8 @@ struct ShaderSpaces {
 
     // False for a name it does not know.
     bool toCamera(std::string_view space, ShaderMatrix& matrix) const;
+    // To raster space, where imagers run; needs the frame.
+    bool toRaster(std::string_view space, ShaderMatrix& matrix) const;
 };
 
 } // namespace quelmark

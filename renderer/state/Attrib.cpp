@@ -214,13 +214,21 @@ void Attrib::surface(unsigned short shader, long n, const unsigned short* tokens
 void Attrib::atmosphere(unsigned short shader, long n, const unsigned short* tokens,
                         void* const* values) {
     if (!allowed() || !validParameterList(n, tokens, values)) return;
-    if (shader != 0 && !isAtmosphereName(shader)) {
-        error(kErrRange, kError, "unknown atmosphere %ld", long(shader));
-        return;
-    }
     ArgList args(n, tokens, values, kShaderCounts);
+    Shader* made = nullptr;
+    if (isAtmosphereName(shader)) {
+        made = renderTarget().makeAtmosphere(shader, args);
+    } else if (shader != 0) {
+        std::string whyNot;
+        made = renderTarget().makeCompiledAtmosphere(shader, args, whyNot);
+        if (!made) {
+            const char* name = getString(shader);
+            error(kErrRange, kError, "atmosphere \"%s\": %s", name ? name : "?", whyNot.c_str());
+            return;
+        }
+    }
     if (atmosphereShader) renderTarget().releaseShader(atmosphereShader);
-    atmosphereShader = shader ? renderTarget().makeAtmosphere(shader, args) : nullptr;
+    atmosphereShader = made;
     atmosphereName = shader;
     changed();
 }

@@ -4,8 +4,10 @@
 #include "common/Error.h"
 #include "common/Filter.h"
 #include "common/ImageFormats.h"
+#include "renderer/state/ArgList.h"
 #include "renderer/state/Camera.h"
 #include "renderer/state/Limits.h"
+#include "renderer/state/RenderTarget.h"
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
 
@@ -67,6 +69,8 @@ std::string expandedPlaces(std::string_view places, std::string_view before) {
     }
     return expanded;
 }
+// An imager's parameters have one value each.
+const ParameterCounts kImagerCounts{1, 1, 1};
 
 // NaN counts as outside every range.
 bool within(float value, float low, float high) {
@@ -162,6 +166,7 @@ Option& Option::operator=(const Option& other) {
     tuneB = other.tuneB;
     tuneC = other.tuneC;
     shaderPlaces = other.shaderPlaces;
+    imagerShader = other.imagerShader;
     space = other.space;
     nToRgbValues = other.nToRgbValues;
     rgbToNValues = other.rgbToNValues;
@@ -170,6 +175,7 @@ Option& Option::operator=(const Option& other) {
 }
 
 void Option::init() {
+    imagerShader.reset();
     xResolution = yResolution = 0;
     pixelAspect = 0.0f;
     cropXmin = 0.0f, cropXmax = 1.0f, cropYmin = 0.0f, cropYmax = 1.0f;
@@ -501,6 +507,8 @@ void Option::replan() {
     plan = planOutputs(outputs, Quantization{0.0f, colorOne, colorMin, colorMax, colorDither},
                        Quantization{0.0f, depthOne, depthMin, depthMax, depthDither});
     const OutputRequest& first = outputs.front();
+    // An imager reads and changes the opacity of the pixels it colours.
+    if (imagerShader && plan.wantsColor()) plan.wantsOpacity = true;
     outputKind = first.format == QEL_FORMAT_WINDOW ? short(0) : first.format;
     outputName = first.name.c_str();
     int bits = standardChannelsNamed(first.mode);
@@ -547,6 +555,18 @@ void Option::shaderPath(const char* places) {
     const std::string expanded =
         places ? expandedPlaces(places, shaderPlaces.c_str()) : std::string();
     shaderPlaces = expanded.empty() ? defaultShaderPlaces().c_str() : expanded.c_str();
+}
+
+void Option::imager(const char* name, long n, const unsigned short* tokens, void* const* values) {
+    if (!allowed() || !validParameterList(n, tokens, values)) return;
+    imagerShader.reset();
+    if (name && *name) {
+        const ArgList args(n, tokens, values, kImagerCounts);
+        std::string whyNot;
+        imagerShader = renderTarget().makeCompiledImager(name, args, whyNot);
+        if (!imagerShader) error(kErrRange, kError, "imager \"%s\": %s", name, whyNot.c_str());
+    }
+    replan();
 }
 
 void Option::tune(long a, long b, long c) {

@@ -11,9 +11,12 @@
 #include "common/ColorSpace.h"
 #include "renderer/state/OutputPlan.h"
 
+#include <memory>
 #include <vector>
 
 namespace quelmark {
+
+class CompiledImager;
 
 class Option {
 public:
@@ -60,6 +63,8 @@ public:
     void relativeDetail(float detail);
     void tune(long a, long b, long c);
     void shaderPath(const char* places);
+    // A null or empty name: no imager.
+    void imager(const char* name, long n, const unsigned short* tokens, void* const* values);
 
     const ColorSpace& colorSpaceInfo() const { return space; }
 
@@ -97,6 +102,9 @@ public:
     long tuneA, tuneB, tuneC;
     // Where compiled shaders are looked for: folders separated by ':'.
     String shaderPlaces;
+    // The imager the finished pixels go through, with its parameter values;
+    // none by default. Shared by the frames that copy the options.
+    std::shared_ptr<const CompiledImager> imagerShader;
 
 private:
     bool allowed() const;

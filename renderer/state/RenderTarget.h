@@ -7,11 +7,13 @@
 #ifndef QEL_STATE_RENDERTARGET_H
 #define QEL_STATE_RENDERTARGET_H
 
+#include <memory>
 #include <string>
 
 namespace quelmark {
 
 class ArgList;
+class CompiledImager;
 class Light;
 class Object;
 class Option;
@@ -60,6 +62,20 @@ public:
     // with the reason, when there is none.
     virtual Shader* makeCompiledSurface(unsigned short /*name*/, const ArgList& /*args*/,
                                         std::string& whyNot) {
+        whyNot = "this renderer runs no compiled shaders";
+        return nullptr;
+    }
+    // An atmosphere compiled from the shading language, found by name; null,
+    // with the reason, when there is none.
+    virtual Shader* makeCompiledAtmosphere(unsigned short /*name*/, const ArgList& /*args*/,
+                                           std::string& whyNot) {
+        whyNot = "this renderer runs no compiled shaders";
+        return nullptr;
+    }
+    // An imager compiled from the shading language, found by name; none,
+    // with the reason, when there is none.
+    virtual std::shared_ptr<const CompiledImager>
+    makeCompiledImager(const char* /*name*/, const ArgList& /*args*/, std::string& whyNot) {
         whyNot = "this renderer runs no compiled shaders";
         return nullptr;
     }

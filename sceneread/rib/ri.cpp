@@ -175,10 +175,26 @@ short textureWrap(RtToken wrap, const char* request) {
     return QEL_NOWRAP;
 }
 
+// Whether the renderer finds a shader of the request compiled, by name:
+// surfaces, lights, displacements, atmospheres and imagers.
+bool isFoundCompiled(RiShaderKind kind, std::string_view request) {
+    switch (kind) {
+    case RiShaderKind::Surface:
+    case RiShaderKind::Light:
+    case RiShaderKind::Displacement:
+    case RiShaderKind::Imager:
+        return true;
+    case RiShaderKind::Volume:
+        return request == "Atmosphere";
+    case RiShaderKind::Deformation:
+        return false;
+    }
+    return false;
+}
+
 // A shader request: a standard shader becomes the built-in, "null" or ""
-// none, any other name is passed on by name: a surface, light or
-// displacement for the renderer to find compiled, the other kinds with a
-// warning.
+// none, any other name is passed on by name: for the renderer to find
+// compiled, or of the other kinds with a warning.
 template <class Issue>
 void shaderRequest(RiShaderKind kind, const char* request, RtToken name, RtInt n,
                    const RtToken tokens[], const RtPointer values[], Issue issue) {
@@ -191,8 +207,7 @@ void shaderRequest(RiShaderKind kind, const char* request, RtToken name, RtInt n
     std::string shown = name ? name : "";
     const RiShader* standard = findStandardShader(kind, shown);
     if (!standard) b.sendShaderPlaces();
-    if (!standard && kind != RiShaderKind::Surface && kind != RiShaderKind::Light &&
-        kind != RiShaderKind::Displacement) {
+    if (!standard && !isFoundCompiled(kind, request)) {
         b.warnOnce(std::string(request) + " \"" + shown + "\"", RIBNoCounterpart,
                    "%s \"%s\" is no built-in %s shader; passed on by name", request, shown.c_str(),
                    shaderKindName(kind));
@@ -201,7 +216,12 @@ void shaderRequest(RiShaderKind kind, const char* request, RtToken name, RtInt n
                    "%s \"%s\" is passed on without %s", request, shown.c_str(),
                    standard->difference);
     }
-    unsigned short quark = standard && standard->quark ? standard->quark : b.nameQuark(shown);
+    // An imager is named by its text; the other kinds by a quark.
+    unsigned short quark = 0;
+    if (standard && standard->quark)
+        quark = standard->quark;
+    else if (kind != RiShaderKind::Imager)
+        quark = b.nameQuark(shown);
     const RiShader* renamed = standard && standard->parameters ? standard : nullptr;
     issue(quark, b.shader(request, renamed, n, tokens, values));
 }
@@ -533,8 +553,9 @@ void RiExposure(RtFloat gain, RtFloat gamma) {
 
 void RiImagerV(RtToken name, RtInt n, const RtToken tokens[], const RtPointer values[]) {
     shaderRequest(RiShaderKind::Imager, "Imager", name, n, tokens, values,
-                  [&](unsigned short quark, const QelParameterList& list) {
-                      qelImagerV(quark ? name : nullptr, list.n(), list.tokens(), list.values());
+                  [&](unsigned short, const QelParameterList& list) {
+                      qelImagerV(isNone(name) ? nullptr : name, list.n(), list.tokens(),
+                                 list.values());
                   });
 }
 

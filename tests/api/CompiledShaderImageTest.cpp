@@ -1,80 +1,21 @@
 // Surfaces compiled from the shading language, found in the shader search
 // path and rendered through the API: their values at known points of the
 // image, and the same image as the built-in surface they copy.
-#include "TiffImage.h"
+#include "CompiledShaderScene.h"
 #include "api/qel.h"
 #include "api/qelrender.h"
-#include "shadinglang/Compiler.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
 
-std::vector<std::string> gReports;
-
-void record(const char* text) {
-    gReports.emplace_back(text);
-}
-
-class CompiledShaderImageTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        gReports.clear();
-        qelErrorPrinter(record);
-        qelReset();
-        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fFolder = std::filesystem::path(::testing::TempDir()) / ("compiled-" + test);
-        std::filesystem::remove_all(fFolder);
-        std::filesystem::create_directories(fFolder / "shaders");
-        fImage = (fFolder / "image.tif").string();
-    }
-    void TearDown() override { std::filesystem::remove_all(fFolder); }
-
-    // Compiles the source into the shaders folder.
-    void compile(const std::string& source) {
-        quelmark::sl::CompileResult result = quelmark::sl::compileText(source, "test.sl", {});
-        ASSERT_TRUE(result.succeeded());
-        std::string error;
-        ASSERT_TRUE(quelmark::sl::writeShaders(
-            result.shaders, quelmark::sl::ShaderOutput::named((fFolder / "shaders/").string()),
-            error))
-            << error;
-    }
-
-    // A sphere of radius 1 at depth 5, 90 degrees wide at 160 by 120, its
-    // surface chosen by the caller after the translation.
-    TiffImage renderSphere(void (*surface)(), void (*lights)() = nullptr, long bucket = 0) {
-        qelFrameBegin();
-        qelRasterViewport(0, 159, 0, 119);
-        if (bucket > 0) qelTune(32, bucket, bucket);
-        qelOutputFile(QEL_FORMAT_TIFF, fImage.c_str());
-        qelOutputSamples(QEL_SAMPLES_RGBA);
-        qelColorJitter(0);
-        qelViewPerspective(90);
-        const std::string places = "nowhere:" + (fFolder / "shaders").string();
-        qelShaderPath(places.c_str());
-        qelSceneBegin();
-        if (lights) lights();
-        const float color[3] = {1.0f, 0.5f, 0.25f};
-        qelColor(color);
-        qelTranslate(0, 0, 5);
-        surface();
-        qelSphere(1, -1, 1, 360, 0);
-        qelSceneEnd();
-        qelFrameEnd();
-        return readTiff(fImage);
-    }
-
-    std::filesystem::path fFolder;
-    std::string fImage;
-};
+class CompiledShaderImageTest : public CompiledShaderScene {};
 
 // The sphere's centre is the shader space's origin: every point of it lies
 // at distance 1 from there, and the shader shows half that distance.
@@ -273,7 +214,7 @@ TEST_F(CompiledShaderImageTest, DisplacementMovesTheSurface) {
             qelDisplacement(qelQuark("grow"), qelVariable("amount", QEL_CLASS_NO, QEL_TYPE_FLOAT),
                             &amount, 0);
         },
-        nullptr, 4);
+        nullptr, [] { qelTune(32, 4, 4); });
     const TiffImage bounded = renderSphere(
         [] {
             qelSurface(qelQuark("constant"), 0);
@@ -282,7 +223,7 @@ TEST_F(CompiledShaderImageTest, DisplacementMovesTheSurface) {
             qelDisplacement(qelQuark("grow"), qelVariable("amount", QEL_CLASS_NO, QEL_TYPE_FLOAT),
                             &amount, 0);
         },
-        nullptr, 4);
+        nullptr, [] { qelTune(32, 4, 4); });
     EXPECT_EQ(bounded.data, image.data);
     EXPECT_LT(double(unbounded.coverage()), 0.97 * double(bounded.coverage()));
 }

@@ -206,7 +206,8 @@ TEST_F(RequestTest, AttributeValidation) {
                "error: Parameter out of range. qelBasis: unknown bicubic patch basis 2309",
                "error: Parameter out of range. qelLightSource: light source \"plastic\": no "
                "compiled shader plastic.qso in the shader search path \"nowhere\"",
-               "error: Parameter out of range. qelAtmosphere: unknown atmosphere 18"}));
+               "error: Parameter out of range. qelAtmosphere: atmosphere \"omni\": no "
+               "compiled shader omni.qso in the shader search path \"nowhere\""}));
 }
 
 TEST_F(RequestTest, MathErrorsOfTransforms) {

@@ -472,7 +472,8 @@ TEST(GlobalVariableTest, ParametricStepsMayVaryOverTheGrid) {
 TEST(GlobalVariableTest, ImagerSeesThePixelAndItsCoverage) {
     const GlobalVariable* alpha = findGlobal(ShaderKind::kImager, "alpha");
     ASSERT_NE(alpha, nullptr);
-    EXPECT_EQ(alpha->type, (Type{BasicType::kFloat, Detail::kUniform}));
+    EXPECT_EQ(alpha->type, (Type{BasicType::kFloat, Detail::kVarying}));
+    EXPECT_TRUE(alpha->writable);
     EXPECT_TRUE(findGlobal(ShaderKind::kImager, "Ci")->writable);
     EXPECT_EQ(findGlobal(ShaderKind::kImager, "N"), nullptr);
 }

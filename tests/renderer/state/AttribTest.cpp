@@ -142,7 +142,8 @@ TEST_F(AttribTest, UnknownEnumeratorsAreReported) {
 
     request("qelAtmosphere");
     a.atmosphere(kQuarkOmni, 0, nullptr, nullptr);
-    EXPECT_EQ(reports(), Lines{kRange + "qelAtmosphere: unknown atmosphere 18"});
+    EXPECT_EQ(reports(), Lines{kRange + "qelAtmosphere: atmosphere \"omni\": this renderer "
+                                        "runs no compiled shaders"});
     a.atmosphere(kQuarkFog, 0, nullptr, nullptr);
     EXPECT_EQ(a.atmosphereName, kQuarkFog);
     a.atmosphere(0, 0, nullptr, nullptr);

@@ -58,8 +58,9 @@ TEST_F(RibBindingTest, SpotAnglesBecomeDegrees) {
                      "qelLightSwitch 1 0"}));
 }
 
-// Surfaces are found compiled by the renderer; other kinds it runs only
-// built in, so they are passed on with a warning.
+// Surfaces, atmospheres and imagers are found compiled by the renderer;
+// interior volumes it runs only built in, so they are passed on with a
+// warning.
 TEST_F(RibBindingTest, UserShadersArePassedOnByName) {
     RtFloat grain = 3;
     RtToken tokens[] = {"uniform float grain"};
@@ -68,11 +69,15 @@ TEST_F(RibBindingTest, UserShadersArePassedOnByName) {
     RiSurfaceV("wood", 1, tokens, values);
     RiAtmosphereV("null", 0, nullptr, nullptr);
     RiAtmosphereV("haze", 0, nullptr, nullptr);
+    RiImagerV("background", 0, nullptr, nullptr);
+    RiImagerV("null", 0, nullptr, nullptr);
+    RiInteriorV("murk", 0, nullptr, nullptr);
     EXPECT_EQ(calls(),
               (Lines{"qelQuark wood", "qelVariable grain 3329 3585", "qelSurfaceV wood grain=[3]",
                      "qelSurfaceV wood grain=[3]", "qelAtmosphereV (none)", "qelQuark haze",
-                     "qelAtmosphereV haze"}));
-    EXPECT_EQ(gReports, (Lines{"18 2818 Atmosphere \"haze\" is no built-in volume shader; passed "
+                     "qelAtmosphereV haze", "qelImagerV background", "qelImagerV (null)",
+                     "qelQuark murk", "qelInteriorV murk"}));
+    EXPECT_EQ(gReports, (Lines{"18 2818 Interior \"murk\" is no built-in volume shader; passed "
                                "on by name"}));
 }
 
