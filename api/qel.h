@@ -189,7 +189,8 @@ QEL_API void qelTune(long a, long b, long c);
 // Where compiled shaders (NAME.qso) are looked for by name: folders
 // separated by ':', searched in order, "&" standing for the places before;
 // null or empty for the default, the current folder and then the shaders
-// that come with the renderer.
+// that come with the renderer. Unlike the other options it may come
+// anywhere: shaders requested after it are looked for there.
 QEL_API void qelShaderPath(const char* places);
 
 // Attributes

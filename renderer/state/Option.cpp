@@ -550,8 +550,9 @@ void Option::relativeDetail(float value) {
     if (allowed()) detail = value;
 }
 
+// Unlike the other options it may change within a scene: shaders are looked
+// for when they are requested, not when the frame renders.
 void Option::shaderPath(const char* places) {
-    if (!allowed()) return;
     const std::string expanded =
         places ? expandedPlaces(places, shaderPlaces.c_str()) : std::string();
     shaderPlaces = expanded.empty() ? defaultShaderPlaces().c_str() : expanded.c_str();

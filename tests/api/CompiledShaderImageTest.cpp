@@ -290,3 +290,23 @@ TEST_F(CompiledShaderImageTest, WhatCannotBeFoundOrDoesNotFitIsReported) {
 }
 
 } // namespace
+
+namespace {
+
+// The shader search path may change within a scene: a RIB scene's reader
+// names it there when the scene first asks for a shader it has no built-in
+// for.
+TEST_F(CompiledShaderImageTest, TheSearchPathMayChangeWithinAScene) {
+    compile("surface grey() { Ci = 0.5; Oi = 1; }");
+    const std::string places = (fFolder / "shaders").string();
+    const TiffImage image = renderSphere(
+        [&] {
+            qelShaderPath(places.c_str());
+            qelSurface(qelQuark("grey"), 0);
+        },
+        nullptr, [] { qelShaderPath("nowhere"); });
+    EXPECT_NEAR(image.pixel(kCentreX, kCentreY)[0], 127.5, 1.0);
+    EXPECT_TRUE(gReports.empty()) << gReports.front();
+}
+
+} // namespace
