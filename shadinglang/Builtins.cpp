@@ -355,4 +355,26 @@ bool isBuiltin(std::string_view name) {
     return !builtinOverloads(name).empty();
 }
 
+bool BuiltinFunction::alwaysVarying() const {
+    // The map lookups without coordinates: texture's name; bump's name,
+    // normal and two derivatives.
+    constexpr std::size_t kTextureWithoutCoordinates = 1;
+    constexpr std::size_t kBumpWithoutCoordinates = 4;
+    switch (op) {
+    case BuiltinOp::kRandom:
+    case BuiltinOp::kAmbient:
+    case BuiltinOp::kDiffuse:
+    case BuiltinOp::kSpecular:
+    case BuiltinOp::kPhong:
+    case BuiltinOp::kTrace:
+        return true;
+    case BuiltinOp::kTexture:
+        return parameters.size() == kTextureWithoutCoordinates;
+    case BuiltinOp::kBump:
+        return parameters.size() == kBumpWithoutCoordinates;
+    default:
+        return false;
+    }
+}
+
 } // namespace quelmark::sl

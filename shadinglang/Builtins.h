@@ -62,6 +62,9 @@ struct BuiltinFunction {
     // Whether a call with argumentCount arguments fits the parameters and
     // the extra arguments (counting only; the types are the caller's).
     bool acceptsArgumentCount(std::size_t argumentCount) const;
+    // Whether its value differs from point to point whatever its arguments:
+    // random(), the shading calls, and the map lookups that read s and t.
+    bool alwaysVarying() const;
 };
 
 // Every overload of the name, in a fixed order; empty when there is none.

@@ -299,31 +299,6 @@ struct Candidate {
     }
 };
 
-// The parameters of the map lookups that take no coordinates: texture's
-// name, and bump's name, normal and two derivatives.
-constexpr size_t kTextureWithoutCoordinates = 1;
-constexpr size_t kBumpWithoutCoordinates = 4;
-
-// A map lookup without coordinates reads s and t; the shading calls and
-// random() differ from point to point whatever their arguments.
-bool alwaysVarying(const BuiltinFunction& function) {
-    switch (function.op) {
-    case BuiltinOp::kRandom:
-    case BuiltinOp::kAmbient:
-    case BuiltinOp::kDiffuse:
-    case BuiltinOp::kSpecular:
-    case BuiltinOp::kPhong:
-    case BuiltinOp::kTrace:
-        return true;
-    case BuiltinOp::kTexture:
-        return function.parameters.size() == kTextureWithoutCoordinates;
-    case BuiltinOp::kBump:
-        return function.parameters.size() == kBumpWithoutCoordinates;
-    default:
-        return false;
-    }
-}
-
 // The variable an assignment or output argument writes: the variable, or
 // the array whose element it is; null for anything else.
 const Expression* writtenVariable(const Expression& target) {
@@ -2221,7 +2196,7 @@ private:
     }
 
     [[gnu::noinline]] Detail builtinCallDetail(Expression& call, const BuiltinFunction& function) {
-        Detail inputs = alwaysVarying(function) ? Detail::kVarying : Detail::kUniform;
+        Detail inputs = function.alwaysVarying() ? Detail::kVarying : Detail::kUniform;
         std::vector<Detail> arguments;
         for (size_t index = 0; index < call.operands.size(); ++index) {
             arguments.push_back(detail(*call.operands[index]));

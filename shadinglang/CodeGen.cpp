@@ -94,27 +94,6 @@ BuiltinParameter parameterOf(const BuiltinFunction& function, std::size_t index)
     return {.anyType = true};
 }
 
-// Calls whose value differs from point to point whatever their arguments:
-// random(), the shading calls and the map lookups that read s and t.
-bool alwaysVarying(const BuiltinFunction& function) {
-    constexpr std::size_t kTextureWithoutCoordinates = 1;
-    constexpr std::size_t kBumpWithoutCoordinates = 4;
-    switch (function.op) {
-    case BuiltinOp::kRandom:
-    case BuiltinOp::kAmbient:
-    case BuiltinOp::kDiffuse:
-    case BuiltinOp::kSpecular:
-    case BuiltinOp::kPhong:
-    case BuiltinOp::kTrace:
-        return true;
-    case BuiltinOp::kTexture:
-        return function.parameters.size() == kTextureWithoutCoordinates;
-    case BuiltinOp::kBump:
-        return function.parameters.size() == kBumpWithoutCoordinates;
-    default:
-        return false;
-    }
-}
 
 // ---------------------------------------------------------------------------
 // Constant folding.
@@ -1582,7 +1561,7 @@ private:
         }
         std::int32_t result = kNoRegister;
         if (function.result != kVoid) {
-            const Detail detail = alwaysVarying(function) ? Detail::kVarying : detailOf(inputs);
+            const Detail detail = function.alwaysVarying() ? Detail::kVarying : detailOf(inputs);
             if (hintFits(hint, function.result, detail, arguments, false)) {
                 result = hint;
                 raise(hint, detail);

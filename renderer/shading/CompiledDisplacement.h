@@ -4,11 +4,9 @@
 #ifndef QEL_SHADING_COMPILEDDISPLACEMENT_H
 #define QEL_SHADING_COMPILEDDISPLACEMENT_H
 
-#include "renderer/shading/CompiledShaderValues.h"
+#include "renderer/shading/CompiledShaderInstance.h"
 #include "renderer/shading/Shader.h"
-#include "renderer/shading/ShaderProgram.h"
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,10 +27,7 @@ public:
     bool displace(ShadingContext& context) const;
 
 private:
-    std::shared_ptr<const ShaderProgram> fProgram;
-    std::string fRequest; // Displacement "name", for messages
-    CompiledShaderValues fValues;
-    mutable std::atomic<bool> fFailureReported = false;
+    CompiledShaderInstance fInstance;
 };
 
 } // namespace quelmark

@@ -110,15 +110,13 @@ void ImagerPixels::place(long firstX, long firstY, int width, int height) {
 
 CompiledImager::CompiledImager(std::shared_ptr<const ShaderProgram> program, const ArgList& args,
                                std::vector<std::string>& warnings)
-    : fProgram(std::move(program)), fRequest("Imager \"" + fProgram->code().name + "\""),
-      fValues(fProgram->code(), args, Matrix(), fRequest, warnings) {}
+    : fInstance(std::move(program), "Imager", args, Matrix(), warnings) {}
 
 void CompiledImager::shade(const RenderContext& frame, ImagerContext& context) const {
     if (context.pixels.count() == 0) return;
-    ImagerShaderEnvironment environment(frame, context.pixels, fValues, fRequest);
-    if (context.machine.run(*fProgram, environment) != ShaderRunResult::kFailed) return;
-    if (fFailureReported.exchange(true)) return;
-    error(kErrRange, kError, "%s: %s", fRequest.c_str(), context.machine.failure().c_str());
+    ImagerShaderEnvironment environment(frame, context.pixels, fInstance.values(),
+                                        fInstance.request());
+    fInstance.run(context.machine, environment);
 }
 
 } // namespace quelmark

@@ -7,11 +7,10 @@
 
 #include "common/Color.h"
 #include "common/Point.h"
-#include "renderer/shading/CompiledShaderValues.h"
+#include "renderer/shading/CompiledShaderInstance.h"
 #include "renderer/shading/ShaderMachine.h"
 #include "renderer/shading/ShaderProgram.h"
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,10 +55,7 @@ public:
     void shade(const RenderContext& frame, ImagerContext& context) const;
 
 private:
-    std::shared_ptr<const ShaderProgram> fProgram;
-    std::string fRequest; // Imager "name", for messages
-    CompiledShaderValues fValues;
-    mutable std::atomic<bool> fFailureReported = false;
+    CompiledShaderInstance fInstance;
 };
 
 } // namespace quelmark

@@ -4,7 +4,6 @@
 #include "renderer/shading/ShaderSpaces.h"
 #include "renderer/shading/ShadingContext.h"
 #include "renderer/state/RenderContext.h"
-#include "renderer/state/Transform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,10 +15,6 @@ namespace quelmark {
 namespace {
 
 constexpr int kTripleFloats = 3;
-
-Matrix spaceMatrix(const Transform* space) {
-    return space ? space->matrix() : Matrix();
-}
 
 bool hasLightStatement(const sl::ShaderCode& code) {
     return std::ranges::any_of(code.code, [](const sl::Instruction& instruction) {
@@ -92,10 +87,8 @@ private:
 
 CompiledLight::CompiledLight(Transform* space, std::shared_ptr<const ShaderProgram> program,
                              const ArgList& args, std::vector<std::string>& warnings)
-    : Light(space), fProgram(std::move(program)),
-      fRequest("LightSource \"" + fProgram->code().name + "\""),
-      fValues(fProgram->code(), args, spaceMatrix(space), fRequest, warnings),
-      fAmbient(!hasLightStatement(fProgram->code())) {}
+    : Light(space), fInstance(std::move(program), "LightSource", args, spaceToCamera(), warnings),
+      fAmbient(!hasLightStatement(fInstance.program().code())) {}
 
 void CompiledLight::illuminate(ShadingContext& context, const Point* P, const Point* Nn, int count,
                                float angle, const ParameterValues&, LightSamples& out) const {
@@ -106,13 +99,12 @@ void CompiledLight::illuminate(ShadingContext& context, const Point* P, const Po
     context.lightOpacity.assign(size, Color());
     const ShaderSpaces spaces{.frame = context.frame,
                               .objectToCamera = context.objectToCamera,
-                              .shaderToCamera = spaceMatrix(space())};
-    LightShaderEnvironment environment(context, P, count, out, fValues, spaces, fRequest);
+                              .shaderToCamera = spaceToCamera()};
+    LightShaderEnvironment environment(context, P, count, out, fInstance.values(), spaces,
+                                       fInstance.request());
     ShaderMachine& machine = context.lightMachine;
-    if (machine.run(*fProgram, environment) == ShaderRunResult::kFailed) {
+    if (fInstance.run(machine, environment) == ShaderRunResult::kFailed) {
         std::fill(out.reached.begin(), out.reached.end(), 0);
-        if (!fFailureReported.exchange(true))
-            error(kErrRange, kError, "%s: %s", fRequest.c_str(), machine.failure().c_str());
         return;
     }
     const std::span<const std::uint8_t> lit = machine.litPoints();

@@ -4,11 +4,9 @@
 #ifndef QEL_SHADING_COMPILEDLIGHT_H
 #define QEL_SHADING_COMPILEDLIGHT_H
 
-#include "renderer/shading/CompiledShaderValues.h"
+#include "renderer/shading/CompiledShaderInstance.h"
 #include "renderer/shading/Light.h"
-#include "renderer/shading/ShaderProgram.h"
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,11 +25,8 @@ public:
                     float angle, const ParameterValues& values, LightSamples& out) const override;
 
 private:
-    std::shared_ptr<const ShaderProgram> fProgram;
-    std::string fRequest; // LightSource "name", for messages
-    CompiledShaderValues fValues;
+    CompiledShaderInstance fInstance;
     bool fAmbient;
-    mutable std::atomic<bool> fFailureReported = false;
 };
 
 } // namespace quelmark

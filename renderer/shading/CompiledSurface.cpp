@@ -1,35 +1,23 @@
 #include "renderer/shading/CompiledSurface.h"
 
-#include "common/Error.h"
 #include "renderer/shading/GridLights.h"
 #include "renderer/shading/GridShaderEnvironment.h"
-#include "renderer/state/Transform.h"
 
 #include <utility>
 
 namespace quelmark {
 
-namespace {
-
-Matrix spaceMatrix(const Transform* space) {
-    return space ? space->matrix() : Matrix();
-}
-
-} // namespace
-
 CompiledSurface::CompiledSurface(Transform* space, std::shared_ptr<const ShaderProgram> program,
                                  const ArgList& args, std::vector<std::string>& warnings)
-    : Surface(space), fProgram(std::move(program)),
-      fRequest("Surface \"" + fProgram->code().name + "\""),
-      fValues(fProgram->code(), args, spaceMatrix(space), fRequest, warnings) {}
+    : Surface(space), fInstance(std::move(program), "Surface", args, spaceToCamera(), warnings) {}
 
+// A run that fails leaves its points black.
 void CompiledSurface::shade(ShadingContext& context) const {
     GridLights lights(context);
-    const Matrix shaderToCamera = spaceMatrix(space());
-    GridShaderEnvironment environment(context, fValues, shaderToCamera, fRequest, &lights);
-    if (context.machine.run(*fProgram, environment) != ShaderRunResult::kFailed) return;
-    if (fFailureReported.exchange(true)) return;
-    error(kErrRange, kError, "%s: %s", fRequest.c_str(), context.machine.failure().c_str());
+    const Matrix shaderToCamera = spaceToCamera();
+    GridShaderEnvironment environment(context, fInstance.values(), shaderToCamera,
+                                      fInstance.request(), &lights);
+    fInstance.run(context.machine, environment);
 }
 
 } // namespace quelmark

@@ -4,11 +4,9 @@
 #ifndef QEL_SHADING_COMPILEDVOLUME_H
 #define QEL_SHADING_COMPILEDVOLUME_H
 
-#include "renderer/shading/CompiledShaderValues.h"
-#include "renderer/shading/ShaderProgram.h"
+#include "renderer/shading/CompiledShaderInstance.h"
 #include "renderer/shading/Volume.h"
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,11 +23,7 @@ public:
     void shade(ShadingContext& context) const override;
 
 private:
-    std::shared_ptr<const ShaderProgram> fProgram;
-    std::string fRequest; // Atmosphere "name", for messages
-    CompiledShaderValues fValues;
-    // A run that fails is reported once; its points keep the surface's colour.
-    mutable std::atomic<bool> fFailureReported = false;
+    CompiledShaderInstance fInstance;
 };
 
 } // namespace quelmark

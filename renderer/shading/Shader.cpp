@@ -13,6 +13,10 @@ Shader::~Shader() {
     releaseSnapshot(fSpace);
 }
 
+Matrix Shader::spaceToCamera() const {
+    return fSpace ? fSpace->matrix() : Matrix();
+}
+
 void Shader::instance(const ArgList& args) {
     fParms.override(args);
 }

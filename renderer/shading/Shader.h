@@ -8,6 +8,7 @@
 #ifndef QEL_SHADING_SHADER_H
 #define QEL_SHADING_SHADER_H
 
+#include "common/Matrix.h"
 #include "common/Point.h"
 #include "renderer/state/ParmList.h"
 
@@ -36,6 +37,8 @@ public:
     bool release() { return fRefCount.fetch_sub(1, std::memory_order_acq_rel) <= 1; }
 
     const Transform* space() const { return fSpace; }
+    // The matrix from the shader's space to camera space.
+    Matrix spaceToCamera() const;
     // The parameters a primitive's values may replace.
     const ParmList& parameters() const { return fParms; }
 
