@@ -1,8 +1,5 @@
 #include "renderer/shading/CompiledDisplacement.h"
 
-#include "renderer/shading/GridShaderEnvironment.h"
-#include "renderer/shading/ShadingContext.h"
-
 #include <utility>
 
 namespace quelmark {
@@ -14,11 +11,9 @@ CompiledDisplacement::CompiledDisplacement(Transform* space,
       fInstance(std::move(program), "Displacement", args, spaceToCamera(), warnings) {}
 
 bool CompiledDisplacement::displace(ShadingContext& context) const {
-    const Matrix shaderToCamera = spaceToCamera();
-    GridShaderEnvironment environment(context, fInstance.values(), shaderToCamera,
-                                      fInstance.request(), nullptr,
-                                      GridShaderEnvironment::Writes::kPosition);
-    return fInstance.run(context.machine, environment) != ShaderRunResult::kFailed;
+    return fInstance.runOnGrid(context, spaceToCamera(),
+                               CompiledShaderInstance::Writes::kPosition) !=
+           ShaderRunResult::kFailed;
 }
 
 } // namespace quelmark

@@ -1,6 +1,8 @@
 #include "renderer/shading/CompiledShaderInstance.h"
 
 #include "common/Error.h"
+#include "renderer/shading/GridLights.h"
+#include "renderer/shading/ShadingContext.h"
 
 #include <utility>
 
@@ -20,6 +22,14 @@ ShaderRunResult CompiledShaderInstance::run(ShaderMachine& machine,
     if (result == ShaderRunResult::kFailed && !fFailureReported.exchange(true))
         error(kErrRange, kError, "%s: %s", fRequest.c_str(), machine.failure().c_str());
     return result;
+}
+
+ShaderRunResult CompiledShaderInstance::runOnGrid(ShadingContext& context,
+                                                  const Matrix& shaderToCamera,
+                                                  Writes writes) const {
+    GridLights lights(context);
+    GridShaderEnvironment environment(context, fValues, shaderToCamera, fRequest, &lights, writes);
+    return run(context.machine, environment);
 }
 
 } // namespace quelmark

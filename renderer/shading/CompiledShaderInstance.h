@@ -6,6 +6,7 @@
 #define QEL_SHADING_COMPILEDSHADERINSTANCE_H
 
 #include "renderer/shading/CompiledShaderValues.h"
+#include "renderer/shading/GridShaderEnvironment.h"
 #include "renderer/shading/ShaderMachine.h"
 #include "renderer/shading/ShaderProgram.h"
 
@@ -18,6 +19,7 @@
 namespace quelmark {
 
 class Matrix;
+struct ShadingContext;
 
 class CompiledShaderInstance {
 public:
@@ -35,6 +37,12 @@ public:
     // Runs the program in the environment; a failure is reported, the first
     // time, with the machine's reason.
     ShaderRunResult run(ShaderMachine& machine, ShaderEnvironment& environment) const;
+    // Runs it over the context's grid, on the context's machine, with the
+    // grid's lights: a surface or a volume writes the points' colour and
+    // opacity, a displacement their positions and normals.
+    using Writes = GridShaderEnvironment::Writes;
+    ShaderRunResult runOnGrid(ShadingContext& context, const Matrix& shaderToCamera,
+                              Writes writes) const;
 
 private:
     std::shared_ptr<const ShaderProgram> fProgram;

@@ -1,8 +1,5 @@
 #include "renderer/shading/CompiledSurface.h"
 
-#include "renderer/shading/GridLights.h"
-#include "renderer/shading/GridShaderEnvironment.h"
-
 #include <utility>
 
 namespace quelmark {
@@ -13,11 +10,7 @@ CompiledSurface::CompiledSurface(Transform* space, std::shared_ptr<const ShaderP
 
 // A run that fails leaves its points black.
 void CompiledSurface::shade(ShadingContext& context) const {
-    GridLights lights(context);
-    const Matrix shaderToCamera = spaceToCamera();
-    GridShaderEnvironment environment(context, fInstance.values(), shaderToCamera,
-                                      fInstance.request(), &lights);
-    fInstance.run(context.machine, environment);
+    fInstance.runOnGrid(context, spaceToCamera(), CompiledShaderInstance::Writes::kColor);
 }
 
 } // namespace quelmark

@@ -1,8 +1,5 @@
 #include "renderer/shading/CompiledVolume.h"
 
-#include "renderer/shading/GridLights.h"
-#include "renderer/shading/GridShaderEnvironment.h"
-
 #include <utility>
 
 namespace quelmark {
@@ -13,11 +10,7 @@ CompiledVolume::CompiledVolume(Transform* space, std::shared_ptr<const ShaderPro
 
 // A run that fails leaves its points the surface's colour.
 void CompiledVolume::shade(ShadingContext& context) const {
-    GridLights lights(context);
-    const Matrix shaderToCamera = spaceToCamera();
-    GridShaderEnvironment environment(context, fInstance.values(), shaderToCamera,
-                                      fInstance.request(), &lights);
-    fInstance.run(context.machine, environment);
+    fInstance.runOnGrid(context, spaceToCamera(), CompiledShaderInstance::Writes::kColor);
 }
 
 } // namespace quelmark
