@@ -16,7 +16,7 @@ using namespace quelmark::sl;
 
 namespace {
 
-// A constant's values as the listing shows them: 0.5, (1 0 0), "spec",
+// A constant's values as the listing shows them: 0.5, (1 0 0), "map",
 // {1 2 3}.
 std::string constantText(const Register& reg) {
     std::vector<std::string> values;
