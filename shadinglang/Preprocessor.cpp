@@ -1,19 +1,18 @@
 #include "shadinglang/Preprocessor.h"
 
 #include "shadinglang/Lexer.h"
+#include "shadinglang/SourceFile.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cstdint>
-#include <fcntl.h>
 #include <iterator>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -131,50 +130,14 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return folder.ends_with('/') ? folder + name : folder + '/' + name;
 }
 
-std::string systemReason(int error) {
-    return std::generic_category().message(error);
-}
-
-class OpenFile {
-public:
-    explicit OpenFile(const std::string& path)
-        : fDescriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~OpenFile() {
-        if (fDescriptor >= 0) ::close(fDescriptor);
-    }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-    int descriptor() const { return fDescriptor; }
-
-private:
-    int fDescriptor;
-};
-
 // Reads a whole source file into text; the error message when it cannot,
 // with the file named as shownName.
 std::optional<std::string> readSourceFile(const std::string& path, const std::string& shownName,
                                           std::string& text) {
-    auto failure = [&](const std::string& reason) {
-        return "cannot open '" + shownName + "': " + reason;
-    };
-    OpenFile file(path);
-    struct stat info;
-    if (file.descriptor() < 0 || ::fstat(file.descriptor(), &info) != 0)
-        return failure(systemReason(errno));
-    if (S_ISDIR(info.st_mode)) return failure(systemReason(EISDIR));
-    if (!S_ISREG(info.st_mode)) return failure("not a regular file");
-    if (size_t(info.st_size) > kLargestFile)
-        return failure("larger than " + std::to_string(kLargestFile >> 20) + " MiB");
-    text.resize(size_t(info.st_size));
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t count = ::read(file.descriptor(), text.data() + done, text.size() - done);
-        if (count < 0 && errno == EINTR) continue;
-        if (count < 0) return failure(systemReason(errno));
-        if (count == 0) break; // the file shrank meanwhile
-        done += size_t(count);
-    }
-    text.resize(done);
+    std::string reason;
+    std::optional<std::string> read = readSourceText(path, reason);
+    if (!read) return "cannot open '" + shownName + "': " + reason;
+    text = std::move(*read);
     return std::nullopt;
 }
 
@@ -836,7 +799,8 @@ void Preprocessor::enterIncludedFile(const Lexer::HeaderName& header, const Sour
         }
         if (reason == ENOENT && errno != ENOTDIR) reason = errno;
     }
-    fDiagnostics.error(hash, "cannot open '" + name + "': " + systemReason(reason));
+    fDiagnostics.error(hash,
+                       "cannot open '" + name + "': " + std::generic_category().message(reason));
 }
 
 void Preprocessor::define(Tokens line, const SourceLocation& hash) {
