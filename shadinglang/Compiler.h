@@ -5,6 +5,7 @@
 #define QEL_SHADINGLANG_COMPILER_H
 
 #include "shadercode/ShaderCode.h"
+#include "shadercode/ShaderSearch.h"
 #include "shadinglang/Diagnostics.h"
 
 #include <string>
@@ -52,8 +53,6 @@ struct ShaderOutput {
     static ShaderOutput named(const std::string& path);
     std::string pathFor(const ShaderCode& shader) const;
 };
-
-inline constexpr std::string_view kShaderFileExtension = ".qso";
 
 // Writes each shader where the output puts it, replacing what was there;
 // a file takes one shader only. At the first failure, false with the error

@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "common/Quark.h"
+#include "common/SearchPath.h"
 #include "renderer/display/Display.h"
 #include "renderer/geometry/Object.h"
 #include "renderer/geometry/Primitive.h"
@@ -109,16 +110,6 @@ Shader* PictrelTarget::makeSurface(unsigned short name, const ArgList& args) {
 
 namespace {
 
-std::vector<std::string> placesOf(std::string_view path) {
-    std::vector<std::string> places;
-    for (std::size_t start = 0; start <= path.size();) {
-        const std::size_t end = std::min(path.find(':', start), path.size());
-        if (end > start) places.emplace_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    return places;
-}
-
 void reportAll(const std::vector<std::string>& warnings) {
     for (const std::string& warning : warnings)
         error(kErrRange, kWarning, "%s", warning.c_str());
@@ -134,7 +125,7 @@ std::shared_ptr<const ShaderProgram> PictrelTarget::findCompiled(unsigned short 
 
 std::shared_ptr<const ShaderProgram>
 PictrelTarget::findCompiled(const char* name, sl::ShaderKind kind, std::string& whyNot) {
-    fShaders.setSearchPath(placesOf(gOption->shaderPlaces.c_str()));
+    fShaders.setSearchPath(searchPlaces(gOption->shaderPlaces.c_str()));
     return fShaders.find(name ? name : "", kind, whyNot);
 }
 

@@ -1,25 +1,14 @@
 #include "renderer/shading/ShaderCatalog.h"
 
+#include "common/SearchPath.h"
 #include "shadercode/ShaderFile.h"
+#include "shadercode/ShaderSearch.h"
 
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 namespace quelmark {
 
 namespace {
-
-// A shader's name is a file name, never a path: "../x" or "a/b" name no
-// shader of the search path.
-bool isPlainName(std::string_view name) {
-    return !name.empty() && name.find('/') == std::string_view::npos && name != "." && name != "..";
-}
-
-bool isRegularFile(const std::string& path) {
-    std::error_code ignored;
-    return std::filesystem::is_regular_file(path, ignored);
-}
 
 // "a surface shader", "an imager shader".
 std::string kindPhrase(sl::ShaderKind kind) {
@@ -32,7 +21,7 @@ std::string kindPhrase(sl::ShaderKind kind) {
 std::string placesText(const std::vector<std::string>& places) {
     std::string text;
     for (const std::string& place : places)
-        text += (text.empty() ? "" : ":") + place;
+        text += (text.empty() ? "" : std::string(1, kPlaceSeparator)) + place;
     return text;
 }
 
@@ -44,24 +33,20 @@ void ShaderCatalog::setSearchPath(std::vector<std::string> places) {
 
 std::shared_ptr<const ShaderProgram> ShaderCatalog::find(std::string_view name, sl::ShaderKind kind,
                                                          std::string& error) {
-    const std::string file = std::string(name) + std::string(kCompiledShaderExtension);
-    if (isPlainName(name)) {
-        for (const std::string& place : fPlaces) {
-            const std::string path = place.empty() || place == "." ? file : place + "/" + file;
-            if (!isRegularFile(path)) continue;
-            std::shared_ptr<const ShaderProgram> program = load(path, error);
-            if (!program) return nullptr;
-            if (program->code().kind != kind) {
-                error = file + " is " + kindPhrase(program->code().kind) + ", not " +
-                        kindPhrase(kind) + " (" + path + ")";
-                return nullptr;
-            }
-            return program;
-        }
+    const std::string file = std::string(name) + std::string(sl::kShaderFileExtension);
+    const std::string path = sl::findShaderFile(name, fPlaces);
+    if (path.empty()) {
+        error = "no compiled shader " + file + " in the shader search path \"" +
+                placesText(fPlaces) + "\"";
+        return nullptr;
     }
-    error =
-        "no compiled shader " + file + " in the shader search path \"" + placesText(fPlaces) + "\"";
-    return nullptr;
+    std::shared_ptr<const ShaderProgram> program = load(path, error);
+    if (program && program->code().kind != kind) {
+        error = file + " is " + kindPhrase(program->code().kind) + ", not " + kindPhrase(kind) +
+                " (" + path + ")";
+        return nullptr;
+    }
+    return program;
 }
 
 std::shared_ptr<const ShaderProgram> ShaderCatalog::load(const std::string& path,

@@ -39,9 +39,6 @@ private:
     std::map<std::string, Loaded, std::less<>> fLoaded;
 };
 
-// The file name of a compiled shader.
-inline constexpr std::string_view kCompiledShaderExtension = ".qso";
-
 } // namespace quelmark
 
 #endif

@@ -4,6 +4,7 @@
 #include "common/Error.h"
 #include "common/Filter.h"
 #include "common/ImageFormats.h"
+#include "common/SearchPath.h"
 #include "renderer/state/ArgList.h"
 #include "renderer/state/Camera.h"
 #include "renderer/state/Limits.h"
@@ -29,10 +30,6 @@ namespace {
 
 constexpr float kTiny = 1e-10f;
 constexpr float kHuge = 1e38f;
-// A search path's places are separated by ':'; "&" stands for the places
-// before.
-constexpr char kPlaceSeparator = ':';
-constexpr std::string_view kPlacesBefore = "&";
 
 // The shaders that come with the renderer: the folder "shaders" beside the
 // folder of the library or program holding this code.
@@ -56,19 +53,6 @@ const std::string& defaultShaderPlaces() {
     return places;
 }
 
-// The places with each "&" replaced by the places before.
-std::string expandedPlaces(std::string_view places, std::string_view before) {
-    std::string expanded;
-    for (std::size_t start = 0; start <= places.size();) {
-        const std::size_t end = std::min(places.find(kPlaceSeparator, start), places.size());
-        const std::string_view place = places.substr(start, end - start);
-        start = end + 1;
-        if (place.empty()) continue;
-        if (!expanded.empty()) expanded += kPlaceSeparator;
-        expanded += place == kPlacesBefore ? before : place;
-    }
-    return expanded;
-}
 // An imager's parameters have one value each.
 const ParameterCounts kImagerCounts{1, 1, 1};
 
@@ -554,7 +538,8 @@ void Option::relativeDetail(float value) {
 // for when they are requested, not when the frame renders.
 void Option::shaderPath(const char* places) {
     const std::string expanded =
-        places ? expandedPlaces(places, shaderPlaces.c_str()) : std::string();
+        places ? expandedSearchPath(places, shaderPlaces.c_str(), defaultShaderPlaces())
+               : std::string();
     shaderPlaces = expanded.empty() ? defaultShaderPlaces().c_str() : expanded.c_str();
 }
 

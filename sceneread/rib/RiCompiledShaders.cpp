@@ -1,15 +1,12 @@
 #include "sceneread/rib/RiCompiledShaders.h"
 
+#include "common/SearchPath.h"
 #include "shadercode/ShaderFile.h"
-
-#include <filesystem>
-#include <system_error>
+#include "shadercode/ShaderSearch.h"
 
 namespace quelmark {
 
 namespace {
-
-constexpr std::string_view kCompiledShaderExtension = ".qso";
 
 // "uniform float", "varying color[3]"...
 std::string declarationOf(const sl::Type& type) {
@@ -31,28 +28,15 @@ std::unique_ptr<RiDeclarations> read(const std::string& path) {
     return declarations;
 }
 
-bool isRegularFile(const std::string& path) {
-    std::error_code ignored;
-    return std::filesystem::is_regular_file(path, ignored);
-}
-
 } // namespace
 
 const RiDeclarations* RiCompiledShaders::parameters(std::string_view name,
                                                     std::string_view places) {
-    if (name.empty() || name.find('/') != std::string_view::npos) return nullptr;
-    const std::string file = std::string(name) + std::string(kCompiledShaderExtension);
-    for (std::size_t start = 0; start <= places.size();) {
-        const std::size_t end = std::min(places.find(':', start), places.size());
-        const std::string_view place = places.substr(start, end - start);
-        start = end + 1;
-        if (place.empty() || place == "&") continue;
-        const std::string path = place == "." ? file : std::string(place) + "/" + file;
-        if (const auto found = fRead.find(path); found != fRead.end()) return found->second.get();
-        if (!isRegularFile(path)) continue;
-        return fRead.emplace(path, read(path)).first->second.get();
-    }
-    return nullptr;
+    const std::string path = sl::findShaderFile(name, searchPlaces(places));
+    if (path.empty()) return nullptr;
+    auto found = fRead.find(path);
+    if (found == fRead.end()) found = fRead.emplace(path, read(path)).first;
+    return found->second.get();
 }
 
 } // namespace quelmark

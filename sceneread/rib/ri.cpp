@@ -5,6 +5,7 @@
 #include "common/ImageFormats.h"
 
 #include "common/Quark.h"
+#include "common/SearchPath.h"
 #include "sceneread/ReaderReports.h"
 #include "sceneread/rib/RiBinding.h"
 #include "sceneread/rib/RiCornerMesh.h"
@@ -734,22 +735,6 @@ void limitsOption(RtInt n, const RtToken tokens[], const RtPointer values[]) {
     b.chosen.limits = true;
 }
 
-// A search path's places separated by ':', "&" standing for the places
-// before and "@" for the renderer's default places, which the scene API
-// writes "&" while nothing has replaced them.
-std::string expandedPlaces(std::string_view given, const std::string& before) {
-    std::string places;
-    for (std::size_t start = 0; start <= given.size();) {
-        const std::size_t end = std::min(given.find(':', start), given.size());
-        std::string_view place = given.substr(start, end - start);
-        if (place == "&") place = before;
-        if (place == "@") place = kRendererPlaces;
-        if (!place.empty()) places += (places.empty() ? "" : ":") + std::string(place);
-        start = end + 1;
-    }
-    return places.empty() ? std::string(kRendererPlaces) : places;
-}
-
 void searchPathOption(RtInt n, const RtToken tokens[], const RtPointer values[]) {
     RiBinding& b = binding();
     for (RtInt k = 0; k < n; ++k) {
@@ -760,7 +745,10 @@ void searchPathOption(RtInt n, const RtToken tokens[], const RtPointer values[])
             values[k] && declaration.isString();
         const auto* text = static_cast<const RtString*>(values[k]);
         if (found && bare == "shader" && text[0]) {
-            b.shaderPlaces = expandedPlaces(text[0], b.shaderPlaces);
+            // "@", the renderer's default places, is "&" to the scene API
+            // while nothing has replaced them.
+            b.shaderPlaces = expandedSearchPath(text[0], b.shaderPlaces, kRendererPlaces);
+            if (b.shaderPlaces.empty()) b.shaderPlaces = kRendererPlaces;
             b.shaderPlacesSent = false;
             b.sendShaderPlaces();
         } else {
