@@ -17,7 +17,9 @@ constexpr float kEveryDirection = kPi;
 
 } // namespace
 
-GridLights::GridLights(ShadingContext& context) : fContext(context) {
+GridLights::GridLights(ShadingContext& context)
+    : fContext(context), fLights(context.lightsInOrder) {
+    fLights.clear();
     if (!context.lights) return;
     for (const Light* light : *context.lights)
         fLights.push_back(light);

@@ -29,7 +29,8 @@ public:
 
 private:
     ShadingContext& fContext;
-    std::vector<const Light*> fLights;
+    // The context's room, kept from grid to grid.
+    std::vector<const Light*>& fLights;
 };
 
 } // namespace quelmark

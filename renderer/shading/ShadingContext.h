@@ -56,6 +56,8 @@ struct ShadingContext {
     std::uint64_t gridSeed = 0;
     ShaderMachine machine;
     std::vector<Point> lightPositions;
+    // The lights by number, as compiled shaders ask for them.
+    std::vector<const Light*> lightsInOrder;
     // For compiled lights, which run while a compiled surface's machine
     // waits in its illuminance loop: their own machine, and their Ol.
     ShaderMachine lightMachine;
