@@ -83,12 +83,27 @@ private:
     float fEye[3] = {0, 0, 0};
 };
 
+// A light's categories are its string parameter __category.
+std::string categoryParameter(const CompiledShaderInstance& instance) {
+    constexpr std::string_view kCategoryParameter = "__category";
+    const ShaderParameterValue given = instance.values().parameter(kCategoryParameter);
+    if (given.strings && given.size == 1) return *given.strings;
+    const sl::ShaderCode& code = instance.program().code();
+    for (const std::int32_t index : code.parameters()) {
+        const sl::Register& parameter = code.registers[std::size_t(index)];
+        if (parameter.name == kCategoryParameter && parameter.strings.size() == 1)
+            return parameter.strings.front();
+    }
+    return {};
+}
+
 } // namespace
 
 CompiledLight::CompiledLight(Transform* space, std::shared_ptr<const ShaderProgram> program,
                              const ArgList& args, std::vector<std::string>& warnings)
     : Light(space), fInstance(std::move(program), "LightSource", args, spaceToCamera(), warnings),
-      fAmbient(!hasLightStatement(fInstance.program().code())) {}
+      fAmbient(!hasLightStatement(fInstance.program().code())),
+      fCategories(categoryParameter(fInstance)) {}
 
 void CompiledLight::illuminate(ShadingContext& context, const Point* P, const Point* Nn, int count,
                                float angle, const ParameterValues&, LightSamples& out) const {

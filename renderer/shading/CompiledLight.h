@@ -21,12 +21,15 @@ public:
                   const ArgList& args, std::vector<std::string>& warnings);
 
     bool isAmbient() const override { return fAmbient; }
+    // Its parameter __category: the request's value, or the default.
+    std::string_view categories() const override { return fCategories; }
     void illuminate(ShadingContext& context, const Point* P, const Point* Nn, int count,
                     float angle, const ParameterValues& values, LightSamples& out) const override;
 
 private:
     CompiledShaderInstance fInstance;
     bool fAmbient;
+    std::string fCategories;
 };
 
 } // namespace quelmark

@@ -29,8 +29,20 @@ bool GridLights::isAmbient(int light) const {
     return fLights[std::size_t(light)]->isAmbient();
 }
 
-bool GridLights::inCategory(int /*light*/, std::string_view category) const {
-    return category.empty();
+// A light is in the category when its categories name it; in "-name" when
+// they do not.
+bool GridLights::inCategory(int light, std::string_view category) const {
+    if (category.empty()) return true;
+    const bool excluding = category.front() == '-';
+    if (excluding) category.remove_prefix(1);
+    bool named = false;
+    const std::string_view categories = fLights[std::size_t(light)]->categories();
+    for (std::size_t start = 0; start <= categories.size() && !named;) {
+        const std::size_t end = std::min(categories.find(',', start), categories.size());
+        named = categories.substr(start, end - start) == category;
+        start = end + 1;
+    }
+    return named != excluding;
 }
 
 void GridLights::shine(int light, LightSample& sample) {

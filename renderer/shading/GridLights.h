@@ -22,8 +22,8 @@ public:
 
     int count() const override { return int(fLights.size()); }
     bool isAmbient(int light) const override;
-    // The built-in lights belong to no category: only an empty category
-    // takes them.
+    // An empty category takes every light, "name" those whose categories
+    // name it, "-name" the others.
     bool inCategory(int light, std::string_view category) const override;
     void shine(int light, LightSample& sample) override;
 

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <numbers>
+#include <string_view>
 #include <vector>
 
 namespace quelmark {
@@ -40,6 +41,9 @@ public:
     explicit Light(Transform* space);
 
     virtual bool isAmbient() const { return false; }
+    // The categories the light belongs to, separated by commas; the
+    // built-in lights belong to none.
+    virtual std::string_view categories() const { return {}; }
     // The light at the points P[0..count), of unit normals Nn, that lies in
     // the cone of half-angle `angle` around the normal; an angle of pi or
     // more takes light from every direction (and Nn may be null). The

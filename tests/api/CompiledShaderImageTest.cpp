@@ -310,3 +310,49 @@ TEST_F(CompiledShaderImageTest, TheSearchPathMayChangeWithinAScene) {
 }
 
 } // namespace
+
+namespace {
+
+// An illuminance loop with a category gathers the lights whose __category
+// names it, or with "-name" those whose does not; the built-in lights belong
+// to none.
+TEST_F(CompiledShaderImageTest, LightCategories) {
+    compile(R"(
+        light tagged(string __category = "rim"; float intensity = 1) {
+            solar(vector(0, 0, 1), 0) { Cl = intensity; }
+        }
+        surface gathers(string category = "") {
+            color gathered = 0;
+            illuminance(category, P) { gathered += Cl; }
+            Ci = gathered;
+            Oi = 1;
+        })");
+    const auto lights = [] {
+        const float rim = 0.25f, keyAndFill = 0.5f, plain = 0.125f;
+        const char* categories = "fill,key";
+        const unsigned short intensity = qelVariable("intensity", QEL_CLASS_NO, QEL_TYPE_FLOAT);
+        qelLightSource(qelQuark("tagged"), intensity, &rim, 0);
+        qelLightSource(qelQuark("tagged"), intensity, &keyAndFill,
+                       qelVariable("__category", QEL_CLASS_NO, QEL_TYPE_STRING), &categories, 0);
+        const float from[3] = {0, 0, 0}, to[3] = {0, 0, 1};
+        qelLightSource(qelQuark("distant"), qelQuark("from"), from, qelQuark("to"), to,
+                       qelQuark("intensity"), &plain, 0);
+    };
+    const auto gathered = [&](const char* category) {
+        const TiffImage image = renderSphere(
+            [category] {
+                qelSurface(qelQuark("gathers"),
+                           qelVariable("category", QEL_CLASS_NO, QEL_TYPE_STRING), &category, 0);
+            },
+            lights);
+        return double(image.pixel(kCentreX, kCentreY)[0]) / kLevels;
+    };
+    EXPECT_NEAR(gathered(""), 0.875, 1 / kLevels);
+    EXPECT_NEAR(gathered("rim"), 0.25, 1 / kLevels);
+    EXPECT_NEAR(gathered("key"), 0.5, 1 / kLevels);
+    EXPECT_NEAR(gathered("-rim"), 0.625, 1 / kLevels);
+    EXPECT_NEAR(gathered("ke"), 0.0, 1 / kLevels);
+    EXPECT_TRUE(gReports.empty()) << gReports.front();
+}
+
+} // namespace
