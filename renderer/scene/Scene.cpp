@@ -383,6 +383,7 @@ void Scene::renderInit() {
     if (!fRenderUnderWay) {
         fRenderUnderWay = true;
         fFrameStart = std::chrono::steady_clock::now();
+        fMarkedSpaces = markedSpaces();
     }
     if (fCurrent == 0 && !fBuckets.empty() && threads() > 1) startWorkers();
 }
@@ -444,6 +445,7 @@ void Scene::workOn(int index) {
     try {
         worker = takeWorkerContext();
         worker->shading.stop = fScheduler ? &fScheduler->stopFlag() : nullptr;
+        worker->shading.markedSpaces = &fMarkedSpaces;
         // Counted once a bucket, not once a grid: threads share the count.
         fMicropolygons += processPrimitives(index, worker->shading);
         released = true;

@@ -14,6 +14,7 @@
 #include "api/qel.h"
 #include "renderer/geometry/Object.h"
 #include "renderer/geometry/PrimitiveSink.h"
+#include "renderer/state/NamedSpaces.h"
 #include "renderer/state/RenderContext.h"
 
 #include <atomic>
@@ -212,6 +213,8 @@ private:
     bool fInstanceBudgetMet = false;
     std::unique_ptr<BucketScheduler> fScheduler;
     bool fRenderUnderWay = false; // from the first bucket until the buckets are freed
+    // The spaces marked by name when the frame began to render, for shaders.
+    std::vector<MarkedSpace> fMarkedSpaces;
     std::mutex fWorkerContextsLock;
     std::vector<std::unique_ptr<WorkerContext>> fWorkerContexts;
     std::vector<ReportQueue> fReports; // per bucket, made on the workers

@@ -11,8 +11,7 @@ CompiledDisplacement::CompiledDisplacement(Transform* space,
       fInstance(std::move(program), "Displacement", args, spaceToCamera(), warnings) {}
 
 bool CompiledDisplacement::displace(ShadingContext& context) const {
-    return fInstance.runOnGrid(context, spaceToCamera(),
-                               CompiledShaderInstance::Writes::kPosition) !=
+    return fInstance.runOnGrid(context, spaceToCamera(), ShaderRole::kDisplacement) !=
            ShaderRunResult::kFailed;
 }
 

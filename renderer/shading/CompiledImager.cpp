@@ -3,6 +3,7 @@
 #include "common/Error.h"
 #include "common/Matrix.h"
 #include "common/Random.h"
+#include "renderer/shading/RendererAnswers.h"
 #include "renderer/shading/ShaderSpaces.h"
 #include "renderer/state/RenderContext.h"
 
@@ -80,12 +81,19 @@ public:
         const long y = fPixels.top + point / fPixels.across;
         return mixKey(std::uint64_t(x), std::uint64_t(y));
     }
+    // Pixels have no attributes and no shaders but this one.
+    ShaderValueView answer(ShaderQuestion question, std::string_view name) override {
+        if (question == ShaderQuestion::kOption) return fAnswers.option(&fFrame, name);
+        if (question == ShaderQuestion::kRendererInfo) return fAnswers.rendererInfo(name);
+        return {};
+    }
 
 private:
     const RenderContext& fFrame;
     ImagerPixels& fPixels;
     const CompiledShaderValues& fValues;
     std::string_view fRequest;
+    RendererAnswers fAnswers;
     float fColorComponents = 3;
     float fTime = 0;
 };

@@ -1,6 +1,7 @@
 #include "renderer/shading/CompiledLight.h"
 
 #include "common/Error.h"
+#include "renderer/shading/RendererAnswers.h"
 #include "renderer/shading/ShaderSpaces.h"
 #include "renderer/shading/ShadingContext.h"
 #include "renderer/state/RenderContext.h"
@@ -64,6 +65,20 @@ public:
               int(message.size()), message.data());
     }
     std::uint64_t randomSeed() const override { return fContext.gridSeed; }
+    // The attributes are the lit primitive's; the surface's values are not
+    // lent to the lights it gathers.
+    ShaderValueView answer(ShaderQuestion question, std::string_view name) override {
+        switch (question) {
+        case ShaderQuestion::kAttribute:
+            return fAnswers.attribute(fContext.attrib, name);
+        case ShaderQuestion::kOption:
+            return fAnswers.option(fSpaces.frame, name);
+        case ShaderQuestion::kRendererInfo:
+            return fAnswers.rendererInfo(name);
+        default:
+            return {};
+        }
+    }
 
 private:
     ShaderVariable triples(float* floats, bool readOnly) const {
@@ -80,6 +95,7 @@ private:
     const CompiledShaderValues& fValues;
     const ShaderSpaces& fSpaces;
     std::string_view fRequest;
+    RendererAnswers fAnswers;
     float fEye[3] = {0, 0, 0};
 };
 
@@ -105,6 +121,11 @@ CompiledLight::CompiledLight(Transform* space, std::shared_ptr<const ShaderProgr
       fAmbient(!hasLightStatement(fInstance.program().code())),
       fCategories(categoryParameter(fInstance)) {}
 
+ShaderValueView CompiledLight::shaderParameter(const ShadingContext& context,
+                                               std::string_view name) const {
+    return context.lightMachine.parameter(name);
+}
+
 void CompiledLight::illuminate(ShadingContext& context, const Point* P, const Point* Nn, int count,
                                float angle, const ParameterValues&, LightSamples& out) const {
     out.resize(count);
@@ -114,7 +135,8 @@ void CompiledLight::illuminate(ShadingContext& context, const Point* P, const Po
     context.lightOpacity.assign(size, Color());
     const ShaderSpaces spaces{.frame = context.frame,
                               .objectToCamera = context.objectToCamera,
-                              .shaderToCamera = spaceToCamera()};
+                              .shaderToCamera = spaceToCamera(),
+                              .marked = context.markedSpaces};
     LightShaderEnvironment environment(context, P, count, out, fInstance.values(), spaces,
                                        fInstance.request());
     ShaderMachine& machine = context.lightMachine;

@@ -25,6 +25,8 @@ public:
     std::string_view categories() const override { return fCategories; }
     void illuminate(ShadingContext& context, const Point* P, const Point* Nn, int count,
                     float angle, const ParameterValues& values, LightSamples& out) const override;
+    ShaderValueView shaderParameter(const ShadingContext& context,
+                                    std::string_view name) const override;
 
 private:
     CompiledShaderInstance fInstance;

@@ -26,10 +26,14 @@ ShaderRunResult CompiledShaderInstance::run(ShaderMachine& machine,
 
 ShaderRunResult CompiledShaderInstance::runOnGrid(ShadingContext& context,
                                                   const Matrix& shaderToCamera,
-                                                  Writes writes) const {
+                                                  ShaderRole role) const {
     GridLights lights(context);
-    GridShaderEnvironment environment(context, fValues, shaderToCamera, fRequest, &lights, writes);
-    return run(context.machine, environment);
+    GridShaderEnvironment environment(context, fValues, shaderToCamera, fRequest, &lights, role);
+    bool& ran = context.ranOnGrid[std::size_t(role)];
+    ran = false;
+    const ShaderRunResult result = run(context.machine(role), environment);
+    ran = result == ShaderRunResult::kFinished;
+    return result;
 }
 
 } // namespace quelmark

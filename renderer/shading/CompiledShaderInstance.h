@@ -37,12 +37,12 @@ public:
     // Runs the program in the environment; a failure is reported, the first
     // time, with the machine's reason.
     ShaderRunResult run(ShaderMachine& machine, ShaderEnvironment& environment) const;
-    // Runs it over the context's grid, on the context's machine, with the
-    // grid's lights: a surface or a volume writes the points' colour and
-    // opacity, a displacement their positions and normals.
-    using Writes = GridShaderEnvironment::Writes;
+    // Runs it over the context's grid, on the context's machine for the
+    // role, with the grid's lights: a surface or an atmosphere writes the
+    // points' colour and opacity, a displacement their positions and
+    // normals.
     ShaderRunResult runOnGrid(ShadingContext& context, const Matrix& shaderToCamera,
-                              Writes writes) const;
+                              ShaderRole role) const;
 
 private:
     std::shared_ptr<const ShaderProgram> fProgram;

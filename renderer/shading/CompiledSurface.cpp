@@ -10,7 +10,7 @@ CompiledSurface::CompiledSurface(Transform* space, std::shared_ptr<const ShaderP
 
 // A run that fails leaves its points black.
 void CompiledSurface::shade(ShadingContext& context) const {
-    fInstance.runOnGrid(context, spaceToCamera(), CompiledShaderInstance::Writes::kColor);
+    fInstance.runOnGrid(context, spaceToCamera(), ShaderRole::kSurface);
 }
 
 } // namespace quelmark

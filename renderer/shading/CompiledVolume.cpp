@@ -10,7 +10,7 @@ CompiledVolume::CompiledVolume(Transform* space, std::shared_ptr<const ShaderPro
 
 // A run that fails leaves its points the surface's colour.
 void CompiledVolume::shade(ShadingContext& context) const {
-    fInstance.runOnGrid(context, spaceToCamera(), CompiledShaderInstance::Writes::kColor);
+    fInstance.runOnGrid(context, spaceToCamera(), ShaderRole::kAtmosphere);
 }
 
 } // namespace quelmark

@@ -15,6 +15,7 @@
 #include "renderer/state/RenderContext.h"
 #include "renderer/state/Transform.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace quelmark {
@@ -107,8 +108,10 @@ void put(float*& out, const Color& c) {
 }
 
 void recordVariables(const ShadingPoints& points, std::size_t k,
-                     const std::vector<PlannedVariable>& variables, float* record) {
-    for (const PlannedVariable& planned : variables) {
+                     const std::vector<PlannedVariable>& variables,
+                     const std::vector<ShaderValueView>& outputs, float* record) {
+    for (std::size_t index = 0; index < variables.size(); ++index) {
+        const PlannedVariable& planned = variables[index];
         float* out = record + planned.offset;
         switch (planned.variable) {
         case ShadingVariable::kP:
@@ -137,6 +140,13 @@ void recordVariables(const ShadingPoints& points, std::size_t k,
             break;
         case ShadingVariable::kV:
             *out = points.v[k];
+            break;
+        case ShadingVariable::kShaderOutput:
+            if (const ShaderValueView& value = outputs[index]; value.floats) {
+                const std::size_t at = value.varying ? k : 0;
+                std::copy_n(value.floats + at * std::size_t(planned.components), planned.components,
+                            out);
+            }
             break;
         }
     }
@@ -272,10 +282,12 @@ void Grid::prepareContext(const RenderContext& frame, ShadingContext& context) c
     context.lights = &fAttrib->activeLights;
     context.primitiveValues = &fShaderVars;
     context.objectToCamera = fObjectToCamera;
+    context.attrib = fAttrib;
     context.gridSeed = (std::uint64_t(fSequence) << 32) ^ fKey;
 }
 
 void Grid::displace(const RenderContext& frame, ShadingContext& context) {
+    context.beginGrid();
     const auto* displacement =
         static_cast<const CompiledDisplacement*>(fAttrib->displacementShader);
     if (!displacement) return;
@@ -408,12 +420,21 @@ void Grid::shade(const RenderContext& frame, ShadingContext& context) {
     prepareContext(frame, context);
     if (hasSurface) runShaders(context);
     const ShadingPoints& points = context.points;
+    context.outputValues.resize(variables.size());
+    for (std::size_t index = 0; index < variables.size(); ++index) {
+        const PlannedVariable& planned = variables[index];
+        context.outputValues[index] =
+            planned.variable == ShadingVariable::kShaderOutput
+                ? context.shaderOutput(planned.name, planned.components, points.count)
+                : ShaderValueView{};
+    }
     forEachShadedVertex([&](std::size_t n, int i, int k) {
         if (hasSurface) {
             fRows[k][i].Ci = points.Ci[n];
             fRows[k][i].Oi = points.Oi[n];
         }
-        if (fVariableFloats) recordVariables(points, n, variables, variableSlot(i, k));
+        if (fVariableFloats)
+            recordVariables(points, n, variables, context.outputValues, variableSlot(i, k));
     });
 }
 

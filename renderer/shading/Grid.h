@@ -55,9 +55,10 @@ public:
     // every shading point the values of the variables that the frame's
     // outputs show, laid out as its plan says.
     void shade(const RenderContext& frame, ShadingContext& context);
-    // Runs the attribute block's displacement shader, if it has one, over the
-    // grid's vertices: moves them, and takes their derivatives and the
-    // normals the surface is shaded with from the moved surface.
+    // Begins the grid's shading, before shade: runs the attribute block's
+    // displacement shader, if it has one, over the grid's vertices: moves
+    // them, and takes their derivatives and the normals the surface is
+    // shaded with from the moved surface.
     void displace(const RenderContext& frame, ShadingContext& context);
     // From camera to raster space, depth kept in camera space (the hider's
     // depth of the frame's context).

@@ -59,6 +59,8 @@ void GridLights::shine(int light, LightSample& sample) {
     LightSamples& lit = fContext.lit;
     source.illuminate(fContext, positions.data(), nullptr, int(count), kEveryDirection,
                       fContext.lightValues, lit);
+    fShone = light;
+    fShonePoints.assign(sample.points.begin(), sample.points.end());
     for (std::size_t k = 0; k < count; ++k) {
         const auto point = std::size_t(sample.points[k]);
         if (!lit.reached[k]) {
@@ -71,6 +73,29 @@ void GridLights::shine(int light, LightSample& sample) {
         std::copy_n(&Cl.r, 3, sample.Cl + 3 * point);
         std::fill_n(sample.Ol + 3 * point, 3, 1.0f);
     }
+}
+
+ShaderValueView GridLights::parameter(int light, std::string_view name) {
+    if (light != fShone) return {};
+    ShaderValueView value = fLights[std::size_t(light)]->shaderParameter(fContext, name);
+    if (!value.found() || !value.varying || fShonePoints.empty()) return value;
+    const auto size = std::size_t(value.elements) * std::size_t(value.strings ? 1 : value.width);
+    const auto points = std::size_t(*std::ranges::max_element(fShonePoints)) + 1;
+    if (value.strings) {
+        fSpreadStrings.resize(points * size);
+        for (std::size_t k = 0; k < fShonePoints.size(); ++k)
+            std::copy_n(value.strings + k * size, size,
+                        fSpreadStrings.begin() +
+                            std::ptrdiff_t(std::size_t(fShonePoints[k]) * size));
+        value.strings = fSpreadStrings.data();
+        return value;
+    }
+    fSpreadFloats.resize(points * size);
+    for (std::size_t k = 0; k < fShonePoints.size(); ++k)
+        std::copy_n(value.floats + k * size, size,
+                    fSpreadFloats.begin() + std::ptrdiff_t(std::size_t(fShonePoints[k]) * size));
+    value.floats = fSpreadFloats.data();
+    return value;
 }
 
 } // namespace quelmark

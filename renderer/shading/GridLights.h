@@ -7,6 +7,7 @@
 #include "common/List.h"
 #include "renderer/shading/ShaderEnvironment.h"
 
+#include <string>
 #include <vector>
 
 namespace quelmark {
@@ -26,11 +27,19 @@ public:
     // name it, "-name" the others.
     bool inCategory(int light, std::string_view category) const override;
     void shine(int light, LightSample& sample) override;
+    // A varying value is spread out to the points of the grid.
+    ShaderValueView parameter(int light, std::string_view name) override;
 
 private:
     ShadingContext& fContext;
     // The context's room, kept from grid to grid.
     std::vector<const Light*>& fLights;
+    // The light that shone last, at which points, and room for its values
+    // spread out over the grid.
+    int fShone = -1;
+    std::vector<int> fShonePoints;
+    std::vector<float> fSpreadFloats;
+    std::vector<std::string> fSpreadStrings;
 };
 
 } // namespace quelmark

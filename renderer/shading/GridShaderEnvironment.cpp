@@ -6,6 +6,7 @@
 #include "renderer/shading/ShadingContext.h"
 #include "renderer/state/RenderContext.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -48,9 +49,9 @@ ShaderVariable uniformOf(float* floats, std::size_t size) {
 GridShaderEnvironment::GridShaderEnvironment(ShadingContext& context,
                                              const CompiledShaderValues& values,
                                              const Matrix& shaderToCamera, std::string_view request,
-                                             ShaderLights* lights, Writes writes)
+                                             ShaderLights* lights, ShaderRole role)
     : fContext(context), fValues(values), fShaderToCamera(shaderToCamera), fRequest(request),
-      fLights(lights), fWrites(writes) {}
+      fLights(lights), fRole(role) {}
 
 ShadingGridShape GridShaderEnvironment::grid() const {
     const ShadingPoints& points = fContext.points;
@@ -64,8 +65,8 @@ ShadingGridShape GridShaderEnvironment::grid() const {
 ShaderVariable GridShaderEnvironment::variable(std::string_view name) {
     ShadingPoints& points = fContext.points;
     constexpr bool kReadOnly = true;
-    const bool colorWritten = fWrites == Writes::kColor;
-    const bool positionWritten = fWrites == Writes::kPosition;
+    const bool positionWritten = fRole == ShaderRole::kDisplacement;
+    const bool colorWritten = !positionWritten;
     if (name == "P") return varyingOf(points.P, !positionWritten);
     if (name == "Ps") return varyingOf(points.P, kReadOnly);
     if (name == "N") return varyingOf(points.N, !positionWritten);
@@ -93,10 +94,75 @@ ShaderParameterValue GridShaderEnvironment::parameter(std::string_view name) {
     return fValues.parameter(name);
 }
 
+ShaderValueView GridShaderEnvironment::answer(ShaderQuestion question, std::string_view name) {
+    switch (question) {
+    case ShaderQuestion::kAttribute:
+        return fAnswers.attribute(fContext.attrib, name);
+    case ShaderQuestion::kOption:
+        return fAnswers.option(fContext.frame, name);
+    case ShaderQuestion::kRendererInfo:
+        return fAnswers.rendererInfo(name);
+    case ShaderQuestion::kSurface:
+        return shaderAnswer(ShaderRole::kSurface, name);
+    case ShaderQuestion::kDisplacement:
+        return shaderAnswer(ShaderRole::kDisplacement, name);
+    case ShaderQuestion::kAtmosphere:
+        return shaderAnswer(ShaderRole::kAtmosphere, name);
+    default:
+        // No interior or exterior volumes.
+        return {};
+    }
+}
+
+// What the shader of the role left in its parameter, when it ran on this
+// grid before this one: on the same points, or, for a displacement, on the
+// vertices round the centres of the micropolygons a flat-shaded surface
+// shades.
+ShaderValueView GridShaderEnvironment::shaderAnswer(ShaderRole role, std::string_view name) {
+    if (role == fRole || !fContext.ranOnGrid[std::size_t(role)]) return {};
+    const ShaderMachine& machine = fContext.machine(role);
+    const ShadingGridShape shape = grid();
+    const ShaderValueView value = machine.parameter(name);
+    if (machine.pointCount() == shape.pointCount()) return value;
+    const bool aroundCentres = (shape.nu + 2) * (shape.nv + 2) == machine.pointCount();
+    if (!aroundCentres || !value.varying) return aroundCentres ? value : ShaderValueView{};
+    return atCentres(value, shape);
+}
+
+// Each centre's value: the mean of its corners' numbers, or its first
+// corner's string.
+ShaderValueView GridShaderEnvironment::atCentres(const ShaderValueView& atVertices,
+                                                 const ShadingGridShape& shape) {
+    const int across = shape.nu + 1, down = shape.nv + 1, vertexRow = across + 1;
+    ShaderValueView value = atVertices;
+    if (value.strings) {
+        fCentreStrings.resize(std::size_t(across * down * value.elements));
+        for (int j = 0, n = 0; j < down; ++j)
+            for (int i = 0; i < across; ++i, ++n)
+                std::copy_n(atVertices.strings + std::ptrdiff_t(j * vertexRow + i) * value.elements,
+                            value.elements, fCentreStrings.begin() + n * value.elements);
+        value.strings = fCentreStrings.data();
+        return value;
+    }
+    const int size = value.width * value.elements;
+    fCentreFloats.resize(std::size_t(across * down * size));
+    for (int j = 0, n = 0; j < down; ++j)
+        for (int i = 0; i < across; ++i, ++n) {
+            const float* corner = atVertices.floats + std::ptrdiff_t(j * vertexRow + i) * size;
+            const float* below = corner + std::ptrdiff_t(vertexRow) * size;
+            for (int k = 0; k < size; ++k)
+                fCentreFloats[std::size_t(n * size + k)] =
+                    0.25f * (corner[k] + corner[size + k] + below[k] + below[size + k]);
+        }
+    value.floats = fCentreFloats.data();
+    return value;
+}
+
 bool GridShaderEnvironment::spaceToCurrent(std::string_view space, ShaderMatrix& matrix) {
     const ShaderSpaces spaces{.frame = fContext.frame,
                               .objectToCamera = fContext.objectToCamera,
-                              .shaderToCamera = fShaderToCamera};
+                              .shaderToCamera = fShaderToCamera,
+                              .marked = fContext.markedSpaces};
     return spaces.toCamera(space, matrix);
 }
 

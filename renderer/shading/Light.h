@@ -8,6 +8,7 @@
 #include "common/Color.h"
 #include "common/Point.h"
 #include "renderer/shading/Shader.h"
+#include "renderer/shading/ShaderEnvironment.h"
 
 #include <cstdint>
 #include <numbers>
@@ -51,6 +52,13 @@ public:
     // it in the context of the thread. The base light reaches nothing.
     virtual void illuminate(ShadingContext& context, const Point* P, const Point* Nn, int count,
                             float angle, const ParameterValues& values, LightSamples& out) const;
+    // What the light's shader left in its parameter of that name when it
+    // last shone in the context, one value or one for each point it shone
+    // at; nothing found for a built-in light.
+    virtual ShaderValueView shaderParameter(const ShadingContext& /*context*/,
+                                            std::string_view /*name*/) const {
+        return {};
+    }
 
 protected:
     Point shaderToCamera(const Point& p) const;

@@ -61,6 +61,32 @@ struct ShaderParameterValue {
     bool given() const { return floats || strings; }
 };
 
+// A value one asks for by name: the renderer's attributes, options and
+// facts, or what another shader of the point left in a parameter. Width
+// floats an element (1, 3 or 16) or one string, elements a value; one value
+// or (varying) one for each point of the run asking, at its number.
+struct ShaderValueView {
+    const float* floats = nullptr;
+    const std::string* strings = nullptr;
+    bool varying = false;
+    int width = 1;
+    int elements = 1;
+
+    bool found() const { return floats || strings; }
+};
+
+// Whom a message-passing call asks.
+enum class ShaderQuestion {
+    kAttribute,    // the attributes of the shaded primitive
+    kOption,       // the options of the frame
+    kRendererInfo, // facts about the renderer
+    kSurface,      // the parameters of the point's surface shader
+    kDisplacement, // of its displacement shader
+    kAtmosphere,   // of its atmosphere shader
+    kIncident,     // of the volume shaders rays come through
+    kOpposite,
+};
+
 // The distance from the eye that depth() maps to 0 and to 1.
 struct DepthRange {
     float nearPlane = 0;
@@ -104,6 +130,11 @@ public:
     // The lights illuminance loops and lighting calls gather from; none: a
     // loop's body never runs and the calls give black.
     virtual ShaderLights* lights() { return nullptr; }
+
+    // The value of that name; nothing found when there is none.
+    virtual ShaderValueView answer(ShaderQuestion /*question*/, std::string_view /*name*/) {
+        return {};
+    }
 };
 
 // The light falling on the points that ask for it, as an illuminance loop
@@ -138,6 +169,10 @@ public:
     virtual bool isAmbient(int light) const = 0;
     // Fills the sample at its points, each of which it reaches to start with.
     virtual void shine(int light, LightSample& sample) = 0;
+    // What the light's shader left in its parameter of that name when it
+    // last shone, at the points it shone at; nothing found for a light that
+    // has no such parameter or has not shone since another did.
+    virtual ShaderValueView parameter(int /*light*/, std::string_view /*name*/) { return {}; }
 };
 
 } // namespace quelmark

@@ -81,6 +81,8 @@ public:
     // and valid until the next call; the light reaches the points to start
     // with. The positions are left for the caller to give.
     LightSample lightRoom(std::span<const int> points);
+    // The light whose body an illuminance loop runs; -1 outside the loops.
+    int light() const { return fLight; }
     // The regular expression of the text, compiled once and kept; none,
     // and reported, for one that does not compile.
     const ShaderPattern* pattern(const std::string& text);
@@ -106,6 +108,7 @@ private:
     std::vector<float> fLightValues; // L, Cl and Ol, three floats a point each
     std::vector<std::uint8_t> fReaches;
     std::vector<CompiledPattern> fPatterns;
+    int fLight = -1;
     // Reports: the shader, the instruction running, and the run in which
     // each instruction last reported.
     std::string_view fShaderName;

@@ -19,16 +19,6 @@ const char* refusalReason(BuiltinOp op) {
     case BuiltinOp::kBump:
     case BuiltinOp::kTextureInfo:
         return "it reads texture maps";
-    case BuiltinOp::kAtmosphere:
-    case BuiltinOp::kDisplacement:
-    case BuiltinOp::kLightSource:
-    case BuiltinOp::kSurface:
-    case BuiltinOp::kIncident:
-    case BuiltinOp::kOpposite:
-    case BuiltinOp::kAttribute:
-    case BuiltinOp::kOption:
-    case BuiltinOp::kRendererInfo:
-        return "it asks other shaders or the renderer";
     default:
         return nullptr;
     }
@@ -115,10 +105,10 @@ Kernel chooseLibraryKernel(const sl::ShaderCode& code, const sl::Instruction& in
         return nullptr;
     }
     using Chooser = Kernel (*)(const LibraryCall&);
-    constexpr std::array<Chooser, 9> kParts = {
-        chooseMathKernel,      chooseSplineKernel,   chooseNoiseKernel,
-        chooseNeighbourKernel, chooseGeometryKernel, chooseColorMatrixKernel,
-        chooseLightingKernel,  chooseStringKernel,   chooseQuestionKernel};
+    constexpr std::array<Chooser, 10> kParts = {
+        chooseMathKernel,     chooseSplineKernel,      chooseNoiseKernel,    chooseNeighbourKernel,
+        chooseGeometryKernel, chooseColorMatrixKernel, chooseLightingKernel, chooseStringKernel,
+        chooseMessageKernel,  chooseQuestionKernel};
     for (const Chooser choose : kParts)
         if (const Kernel kernel = choose(call)) return kernel;
     problem =

@@ -2,14 +2,13 @@
 // operation and the types of the result and arguments.
 //
 // The executor runs the mathematical, noise, geometric, colour, matrix and
-// string functions, the derivatives and splines, and the shading and
-// lighting functions (ambient, diffuse, specular, phong, specularbrdf) with
-// the environment's lights. It refuses, at preparation, the calls that need
-// more of the renderer than a run is given: the texture family (texture,
-// environment, shadow, bump, textureinfo), trace, and messages between
-// shaders and questions to the renderer (atmosphere, displacement,
-// lightsource, surface, incident, opposite, attribute, option,
-// rendererinfo, shadername with an argument).
+// string functions, the derivatives and splines, the shading and lighting
+// functions (ambient, diffuse, specular, phong, specularbrdf) with the
+// environment's lights, and the messages between shaders and questions to
+// the renderer (atmosphere, displacement, lightsource, surface, incident,
+// opposite, attribute, option, rendererinfo), which the environment
+// answers. It refuses, at preparation, the texture family (texture,
+// environment, shadow, bump, textureinfo) and shadername with an argument.
 //
 // Results a function cannot give (a NaN, as of sqrt(-1)) are 0; an infinite
 // one is the largest float of its sign.

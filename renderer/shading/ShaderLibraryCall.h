@@ -76,6 +76,7 @@ Kernel chooseGeometryKernel(const LibraryCall& call);
 Kernel chooseColorMatrixKernel(const LibraryCall& call);
 Kernel chooseLightingKernel(const LibraryCall& call);
 Kernel chooseStringKernel(const LibraryCall& call);
+Kernel chooseMessageKernel(const LibraryCall& call);
 
 } // namespace quelmark
 

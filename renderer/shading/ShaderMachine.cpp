@@ -65,6 +65,7 @@ bool ShaderMachine::start(const ShaderProgram& program, ShaderEnvironment& envir
     fFrame.fEnvironment = &environment;
     fFrame.fRandomSeed = environment.randomSeed();
     fFrame.fRandomDraws = 0;
+    fFrame.fLight = -1;
     fFrame.fShaderName = program.code().name;
     fFrame.fRun = fRunNumber;
     fFrame.fReportedInRun.resize(std::max(fFrame.fReportedInRun.size(), program.steps().size()));
@@ -499,6 +500,7 @@ std::size_t ShaderMachine::nextLight() {
         if (!fActive.empty()) return block.step + 1;
     }
     const std::size_t end = std::size_t(fProgram->steps()[block.step].endStep);
+    fFrame.fLight = -1;
     closeBlock();
     return continueAt(end + 1);
 }
@@ -514,6 +516,7 @@ void ShaderMachine::shineLight(ShaderLights& lights, int light, const OpenBlock&
     sample.positions = position.floats;
     sample.positionStride = position.stride;
     lights.shine(light, sample);
+    fFrame.fLight = light;
     for (const int point : fActive) {
         const auto at = std::size_t(kTripleFloats * point);
         const ShaderTriple direction = {sample.L[at], sample.L[at + 1], sample.L[at + 2]};

@@ -47,18 +47,6 @@ enum class ShaderRunResult {
     kFailed,    // the run could not start; failure() says why
 };
 
-// A register's values after a run: width floats an element (or one string),
-// elements a value, one value or (varying) one for each point.
-struct ShaderValueView {
-    const float* floats = nullptr;
-    const std::string* strings = nullptr;
-    bool varying = false;
-    int width = 1;
-    int elements = 1;
-
-    bool found() const { return floats || strings; }
-};
-
 // The most shading points one run takes.
 inline constexpr int kMaxShadingPoints = 1 << 22;
 
@@ -68,6 +56,8 @@ public:
 
     // Why the last run failed.
     const std::string& failure() const { return fFailure; }
+    // The points of the last run.
+    int pointCount() const { return fPointCount; }
     // The values the last run left in the parameter of that name (output
     // parameters hold what the shader set); nothing found when its program
     // has no such parameter. Valid until the next run; the program must

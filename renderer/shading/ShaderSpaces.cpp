@@ -24,6 +24,13 @@ Matrix rasterToNdc(const Option& option) {
 
 } // namespace
 
+const MarkedSpace* ShaderSpaces::markedSpace(std::string_view space) const {
+    if (!marked) return nullptr;
+    for (const MarkedSpace& named : *marked)
+        if (named.name == space) return &named;
+    return nullptr;
+}
+
 bool ShaderSpaces::toCamera(std::string_view space, ShaderMatrix& matrix) const {
     if (space == "camera" || space == "eye") {
         matrix = identityMatrix();
@@ -31,6 +38,8 @@ bool ShaderSpaces::toCamera(std::string_view space, ShaderMatrix& matrix) const 
         matrix = shaderMatrixOf(shaderToCamera);
     } else if (space == "object") {
         matrix = shaderMatrixOf(objectToCamera);
+    } else if (const MarkedSpace* named = markedSpace(space)) {
+        matrix = shaderMatrixOf(named->toCamera);
     } else if (!frame) {
         return false;
     } else if (space == "world") {

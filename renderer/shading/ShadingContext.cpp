@@ -11,4 +11,15 @@ StandardValues::StandardValues() {
     parms.bind(kQuarkOpacity, &Os);
 }
 
+ShaderValueView ShadingContext::shaderOutput(std::string_view name, int floats, int points) const {
+    for (const ShaderRole role :
+         {ShaderRole::kSurface, ShaderRole::kAtmosphere, ShaderRole::kDisplacement}) {
+        const ShaderMachine& machine = machines[std::size_t(role)];
+        if (!ranOnGrid[std::size_t(role)] || machine.pointCount() != points) continue;
+        const ShaderValueView value = machine.parameter(name);
+        if (value.floats && value.width * value.elements == floats) return value;
+    }
+    return {};
+}
+
 } // namespace quelmark

@@ -10,16 +10,20 @@
 #include "renderer/shading/Light.h"
 #include "renderer/shading/ParameterValues.h"
 #include "renderer/shading/ShaderMachine.h"
+#include "renderer/shading/ShaderRole.h"
 #include "renderer/shading/ShadingPoints.h"
 #include "renderer/state/ArgList.h"
+#include "renderer/state/NamedSpaces.h"
 #include "renderer/state/ParmList.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <vector>
 
 namespace quelmark {
 
+class Attrib;
 struct RenderContext;
 
 // The values a grid's points start from, which the primitive's own "normal",
@@ -48,14 +52,30 @@ struct ShadingContext {
     std::vector<Point> Nf, V;
     std::vector<Color> ambient, diffuse, specular;
 
-    // For compiled shaders: the frame, the grid's object space, a seed that
-    // is the grid's own, the executor with its room, and the positions
-    // lights shine at.
+    // For compiled shaders: the frame and its marked spaces, the grid's
+    // attributes and object space, a seed that is the grid's own, and the
+    // positions lights shine at.
     const RenderContext* frame = nullptr;
+    const std::vector<MarkedSpace>* markedSpaces = nullptr;
+    const Attrib* attrib = nullptr;
     Matrix objectToCamera;
     std::uint64_t gridSeed = 0;
-    ShaderMachine machine;
     std::vector<Point> lightPositions;
+    // The executors of the grid's shaders with their room, one a role, so
+    // that a shader may read what one that ran before it left (an
+    // atmosphere its surface's values), and whether each ran on this grid.
+    std::array<ShaderMachine, kShaderRoles> machines;
+    std::array<bool, kShaderRoles> ranOnGrid{};
+
+    ShaderMachine& machine(ShaderRole role) { return machines[std::size_t(role)]; }
+    // A new grid: no shader has run on it.
+    void beginGrid() { ranOnGrid.fill(false); }
+    // The values the grid's shaders left in an output variable of that name
+    // and floats, on the run's points: the surface's, else the
+    // atmosphere's, else the displacement's; nothing found when none has it.
+    ShaderValueView shaderOutput(std::string_view name, int floats, int points) const;
+    // Room for the values of the outputs' variables, one a planned variable.
+    std::vector<ShaderValueView> outputValues;
     // The lights by number, as compiled shaders ask for them.
     std::vector<const Light*> lightsInOrder;
     // For compiled lights, which run while a compiled surface's machine

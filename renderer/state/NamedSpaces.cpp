@@ -12,29 +12,42 @@ namespace quelmark {
 
 namespace {
 
-struct MarkedSpace {
+struct QuarkSpace {
     unsigned short name;
     Matrix toCamera;
 };
 
-std::vector<MarkedSpace>& markedSpaces() {
-    static std::vector<MarkedSpace> spaces;
+std::vector<QuarkSpace>& quarkSpaces() {
+    static std::vector<QuarkSpace> spaces;
     return spaces;
 }
 
-bool isStandardSpace(unsigned short name) { return name >= kQuarkRaster && name <= kQuarkModel; }
+bool isStandardSpace(unsigned short name) {
+    return name >= kQuarkRaster && name <= kQuarkModel;
+}
 
 // The matrix from a space to camera space; false when the name is unknown.
 bool toCamera(unsigned short name, Matrix& out) {
     switch (name) {
-    case kQuarkRaster: out = invert(gCameraToRaster); return true;
-    case kQuarkImage: out = invert(gCameraToScreen); return true;
-    case kQuarkEye: out = gIdentity; return true;
-    case kQuarkWorld: out = gWorldToCamera; return true;
-    case kQuarkModel: out = gTransform->matrix(); return true;
-    default: break;
+    case kQuarkRaster:
+        out = invert(gCameraToRaster);
+        return true;
+    case kQuarkImage:
+        out = invert(gCameraToScreen);
+        return true;
+    case kQuarkEye:
+        out = gIdentity;
+        return true;
+    case kQuarkWorld:
+        out = gWorldToCamera;
+        return true;
+    case kQuarkModel:
+        out = gTransform->matrix();
+        return true;
+    default:
+        break;
     }
-    for (const MarkedSpace& space : markedSpaces())
+    for (const QuarkSpace& space : quarkSpaces())
         if (space.name == name) {
             out = space.toCamera;
             return true;
@@ -54,12 +67,12 @@ void markSpace(unsigned short name) {
         error(kErrRange, kError, "unknown coordinate space %ld", long(name));
         return;
     }
-    for (MarkedSpace& space : markedSpaces())
+    for (QuarkSpace& space : quarkSpaces())
         if (space.name == name) {
             space.toCamera = gTransform->matrix();
             return;
         }
-    markedSpaces().push_back({name, gTransform->matrix()});
+    quarkSpaces().push_back({name, gTransform->matrix()});
 }
 
 float (*projectPoints(unsigned short fromSpace, unsigned short toSpace, long n,
@@ -90,6 +103,16 @@ float (*projectPoints(unsigned short fromSpace, unsigned short toSpace, long n,
     return points;
 }
 
-void clearMarkedSpaces() { markedSpaces().clear(); }
+void clearMarkedSpaces() {
+    quarkSpaces().clear();
+}
+
+std::vector<MarkedSpace> markedSpaces() {
+    std::vector<MarkedSpace> spaces;
+    spaces.reserve(quarkSpaces().size());
+    for (const QuarkSpace& space : quarkSpaces())
+        spaces.push_back({getString(space.name), space.toCamera});
+    return spaces;
+}
 
 } // namespace quelmark

@@ -4,7 +4,18 @@
 #ifndef QEL_STATE_NAMEDSPACES_H
 #define QEL_STATE_NAMEDSPACES_H
 
+#include "common/Matrix.h"
+
+#include <string>
+#include <vector>
+
 namespace quelmark {
+
+// A space marked by name, as compiled shaders look it up.
+struct MarkedSpace {
+    std::string name;
+    Matrix toCamera;
+};
 
 // Names the current transform as a coordinate space.
 void markSpace(unsigned short name);
@@ -15,6 +26,9 @@ float (*projectPoints(unsigned short fromSpace, unsigned short toSpace, long n,
                       float points[][3]))[3];
 
 void clearMarkedSpaces();
+
+// The spaces marked so far, each with its latest matrix.
+std::vector<MarkedSpace> markedSpaces();
 
 } // namespace quelmark
 

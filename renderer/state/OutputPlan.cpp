@@ -1,5 +1,8 @@
 #include "renderer/state/OutputPlan.h"
 
+#include "api/qel.h"
+#include "common/Quark.h"
+
 #include <algorithm>
 #include <array>
 #include <string_view>
@@ -29,6 +32,26 @@ constexpr std::array<VariableName, 9> kVariables = {{
 constexpr int kColorBit = 1, kAlphaBit = 2, kDepthBit = 4;
 
 // The last word of a mode: "varying normal N" names N.
+// The types an output variable's mode may give, and their floats.
+constexpr std::array<std::pair<std::string_view, int>, 5> kOutputTypes = {{
+    {"float", 1},
+    {"color", 3},
+    {"point", 3},
+    {"vector", 3},
+    {"normal", 3},
+}};
+
+bool hasWord(std::string_view text, std::string_view word) {
+    for (std::size_t at = text.find(word); at != std::string_view::npos;
+         at = text.find(word, at + 1)) {
+        const bool startsWord = at == 0 || text[at - 1] == ' ' || text[at - 1] == '\t';
+        const std::size_t end = at + word.size();
+        const bool endsWord = end == text.size() || text[end] == ' ' || text[end] == '\t';
+        if (startsWord && endsWord) return true;
+    }
+    return false;
+}
+
 std::string_view bareName(const std::string& mode) {
     std::string_view text(mode);
     std::size_t end = text.find_last_not_of(" \t");
@@ -58,6 +81,8 @@ public:
             addOpacity(output, own);
         else if (shadingVariableNamed(request.mode, variable))
             addVariable(output, variable, own);
+        else if (const int components = shaderOutputComponents(request.mode))
+            addShaderOutput(output, std::string(name), components, own);
         else
             return;
         fPlan.outputs.push_back(std::move(output));
@@ -102,12 +127,29 @@ private:
 
     void addVariable(ImageOutput& output, ShadingVariable variable, const Quantization* own) {
         int offset = fPlan.offsetOf(variable);
-        int components = componentsOf(variable);
+        const int components = componentsOf(variable);
         if (offset < 0) {
             offset = fPlan.variableFloats;
             fPlan.variables.push_back(PlannedVariable{variable, uint16_t(offset)});
             fPlan.variableFloats += components;
         }
+        addVariableChannels(output, offset, components, own);
+    }
+
+    void addShaderOutput(ImageOutput& output, std::string name, int components,
+                         const Quantization* own) {
+        int offset = fPlan.offsetOfShaderOutput(name);
+        if (offset < 0) {
+            offset = fPlan.variableFloats;
+            fPlan.variables.push_back(PlannedVariable{
+                ShadingVariable::kShaderOutput, uint16_t(offset), std::move(name), components});
+            fPlan.variableFloats += components;
+        }
+        addVariableChannels(output, offset, components, own);
+    }
+
+    static void addVariableChannels(ImageOutput& output, int offset, int components,
+                                    const Quantization* own) {
         output.variableComponents = components;
         for (int c = 0; c < components; ++c)
             output.channels.push_back(OutputChannel{ChannelSource::kVariable, uint16_t(offset + c),
@@ -147,6 +189,13 @@ int OutputPlan::offsetOf(ShadingVariable variable) const {
     return -1;
 }
 
+int OutputPlan::offsetOfShaderOutput(std::string_view name) const {
+    for (const PlannedVariable& planned : variables)
+        if (planned.variable == ShadingVariable::kShaderOutput && planned.name == name)
+            return planned.offset;
+    return -1;
+}
+
 bool shadingVariableNamed(const std::string& mode, ShadingVariable& variable) {
     std::string_view name = bareName(mode);
     for (const VariableName& entry : kVariables)
@@ -171,11 +220,31 @@ int standardChannelsNamed(const std::string& mode) {
     return 0;
 }
 
+int shaderOutputComponents(const std::string& mode) {
+    const std::string_view name = bareName(mode);
+    if (name.empty()) return 0;
+    const std::string_view given =
+        std::string_view(mode).substr(0, std::size_t(name.data() - mode.data()));
+    for (const auto& [type, components] : kOutputTypes)
+        if (hasWord(given, type)) return components;
+    const unsigned short quark = find(std::string(name).c_str());
+    if (quark == 0) return 0;
+    switch (getType(quark)) {
+    case QEL_TYPE_FLOAT:
+        return 1;
+    case QEL_TYPE_POINT:
+    case QEL_TYPE_COLOR:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
 bool isOutputMode(const std::string& mode) {
     ShadingVariable variable;
     std::string_view name = bareName(mode);
     return standardChannelsNamed(mode) || name == "Ci" || name == "Oi" ||
-           shadingVariableNamed(mode, variable);
+           shadingVariableNamed(mode, variable) || shaderOutputComponents(mode) > 0;
 }
 
 OutputPlan planOutputs(const std::vector<OutputRequest>& requests, const Quantization& color,

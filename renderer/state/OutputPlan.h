@@ -2,16 +2,17 @@
 //
 // Each output has a file format (or the display window), a name and a mode:
 // the standard channels ("rgb", "rgba", "z", ...) or one shading variable
-// ("N", "Cs", "s", ...). The plan lists each output's channels with the
-// quantisation that turns a filtered value into a stored one, and says what
-// the hider must find beyond colour, alpha and depth: the composited
-// opacity, the nearest depth, and the shading variables of the nearest
-// surface at every sample.
+// ("N", "Cs", "s", ...) or an output variable of the shaders, a float or a
+// triple named with its type ("varying color glow") or declared. The plan lists each output's
+// channels with the quantisation that turns a filtered value into a stored one, and says what the
+// hider must find beyond colour, alpha and depth: the composited opacity, the nearest depth, and
+// the shading variables of the nearest surface at every sample.
 #ifndef QEL_STATE_OUTPUTPLAN_H
 #define QEL_STATE_OUTPUTPLAN_H
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quelmark {
@@ -37,8 +38,9 @@ struct OutputRequest {
     Quantization quantization;
 };
 
-// The standard shading variables an output may show.
-enum class ShadingVariable : uint8_t { kP, kN, kNg, kCs, kOs, kS, kT, kU, kV };
+// The shading variables an output may show: the standard ones, and an
+// output variable of the shaders, by name.
+enum class ShadingVariable : uint8_t { kP, kN, kNg, kCs, kOs, kS, kT, kU, kV, kShaderOutput };
 
 enum class ChannelSource : uint8_t {
     kRed, // the exposed colour
@@ -72,6 +74,9 @@ struct ImageOutput {
 struct PlannedVariable {
     ShadingVariable variable;
     uint16_t offset; // the first of its floats among the values a hit carries
+    // A shader's output variable: its name and its floats, 1 or 3.
+    std::string name = {};
+    int components = 0;
 };
 
 struct OutputPlan {
@@ -91,6 +96,7 @@ struct OutputPlan {
     bool wantsExtras() const { return wantsOpacity || variableFloats > 0; }
     // The offset of the variable's floats, or -1 when no output shows it.
     int offsetOf(ShadingVariable variable) const;
+    int offsetOfShaderOutput(std::string_view name) const;
 };
 
 // The variable a mode names ("N", "varying normal N"), or false.
@@ -99,7 +105,12 @@ int componentsOf(ShadingVariable variable);
 // The standard channels a mode names as a samples code's bits (1 colour,
 // 2 alpha, 4 depth), or 0 when it names none of them.
 int standardChannelsNamed(const std::string& mode);
-// Whether the mode names standard channels, a shading variable, "Ci" or "Oi".
+// The floats of the shaders' output variable a mode names, 1 or 3: its type
+// is given in the mode ("color glow", "varying float mask") or declared
+// before (qelVariable); 0 when the mode names none.
+int shaderOutputComponents(const std::string& mode);
+// Whether the mode names standard channels, a shading variable, "Ci", "Oi"
+// or a shaders' output variable.
 bool isOutputMode(const std::string& mode);
 
 // The plan of the requests, with the frame's colour and depth quantisation

@@ -624,15 +624,23 @@ bool plainDisplay(bool adds, short format, short samples, const DisplayParameter
            (samples & 4) == 0 && !parameters.quantized && !parameters.dithered;
 }
 
-// Whether the renderer has what the mode asks for: standard channels, or a
-// variable the renderer's shading knows, after its declaration if any.
+// Whether the renderer has what the mode asks for: standard channels, a
+// variable the renderer's shading knows, after its declaration if any, or
+// a float or triple the shaders may output, declared or typed in the mode.
 bool knownMode(std::string_view mode) {
     static constexpr std::string_view kVariables[] = {"Ci", "Oi", "P", "N", "Ng", "Cs",
                                                       "Os", "s",  "t", "u", "v"};
     if (codeOf(std::begin(kModes), std::end(kModes), std::string(mode).c_str()) > 0) return true;
     size_t last = mode.find_last_of(" \t");
     std::string_view bare = last == std::string_view::npos ? mode : mode.substr(last + 1);
-    return std::find(std::begin(kVariables), std::end(kVariables), bare) != std::end(kVariables);
+    if (std::find(std::begin(kVariables), std::end(kVariables), bare) != std::end(kVariables))
+        return true;
+    RiDeclaration declaration;
+    std::string_view name;
+    if (binding().declarations.resolve(mode, declaration, name) != RiDeclarations::Found)
+        return false;
+    return declaration.arraySize == 1 && !declaration.isString() && !declaration.isInteger() &&
+           declaration.type != RiType::HPoint && declaration.type != RiType::Matrix;
 }
 
 } // namespace

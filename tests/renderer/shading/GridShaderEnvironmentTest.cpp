@@ -17,8 +17,6 @@ using namespace quelmark;
 
 namespace {
 
-using Writes = GridShaderEnvironment::Writes;
-
 ShaderProgram compiled(const std::string& source) {
     sl::CompileResult result = sl::compileText(source, "test.sl", {});
     EXPECT_TRUE(result.succeeded()) << result.diagnostics.texts().front();
@@ -46,9 +44,9 @@ protected:
         }
     }
 
-    ShaderRunResult run(const std::string& source, Writes writes) {
+    ShaderRunResult run(const std::string& source, ShaderRole role) {
         const ShaderProgram program = compiled(source);
-        GridShaderEnvironment environment(context, values, shaderToCamera, "test", nullptr, writes);
+        GridShaderEnvironment environment(context, values, shaderToCamera, "test", nullptr, role);
         return machine.run(program, environment);
     }
 
@@ -59,7 +57,7 @@ protected:
 };
 
 TEST_F(GridShaderEnvironmentTest, ASurfaceSeesTheGridsValuesAndWritesItsColour) {
-    ASSERT_EQ(run("surface s() { Ci = color(u, v, du); }", Writes::kColor),
+    ASSERT_EQ(run("surface s() { Ci = color(u, v, du); }", ShaderRole::kSurface),
               ShaderRunResult::kFinished);
     EXPECT_FLOAT_EQ(context.points.Ci[5].r, 1.0f);
     EXPECT_FLOAT_EQ(context.points.Ci[5].g, 1.0f);
@@ -70,9 +68,9 @@ TEST_F(GridShaderEnvironmentTest, ASurfaceSeesTheGridsValuesAndWritesItsColour) 
 // Along +x one unit a point is a step of du = 1/2: Du(P) = (2, 0, 0), Dv(P)
 // = (0, 2, 0), and their cross product points along +z.
 TEST_F(GridShaderEnvironmentTest, ADisplacementWritesPositionAndNormal) {
-    ASSERT_EQ(
-        run("displacement d() { P += normalize(N); N = calculatenormal(P); }", Writes::kPosition),
-        ShaderRunResult::kFinished);
+    ASSERT_EQ(run("displacement d() { P += normalize(N); N = calculatenormal(P); }",
+                  ShaderRole::kDisplacement),
+              ShaderRunResult::kFinished);
     EXPECT_EQ(context.points.P[4].x, 1.0f);
     EXPECT_EQ(context.points.P[4].z, 4.0f);
     EXPECT_FLOAT_EQ(context.points.N[4].z, 4.0f);
@@ -90,7 +88,7 @@ TEST_F(GridShaderEnvironmentTest, TheNamedSpaces) {
                   point c = transform("world", "camera", point(7, 7, 7));
                   Ci = color(xcomp(a) + ycomp(a) + zcomp(a), zcomp(b), xcomp(c));
               })",
-                  Writes::kColor),
+                  ShaderRole::kSurface),
               ShaderRunResult::kFinished);
     EXPECT_FLOAT_EQ(context.points.Ci[0].r, 6.0f);
     EXPECT_FLOAT_EQ(context.points.Ci[0].g, 10.0f);
@@ -101,10 +99,11 @@ TEST_F(GridShaderEnvironmentTest, AStoppingFrameEndsAnEndlessLoop) {
     const std::string forever = "surface s() { while (1) { Ci += 1; } }";
     std::atomic<bool> stop = true;
     context.stop = &stop;
-    EXPECT_EQ(run(forever, Writes::kColor), ShaderRunResult::kCancelled);
+    EXPECT_EQ(run(forever, ShaderRole::kSurface), ShaderRunResult::kCancelled);
     stop = false;
-    EXPECT_EQ(run("surface s() { float i; for (i = 0; i < 3; i += 1) Ci += 1; }", Writes::kColor),
-              ShaderRunResult::kFinished);
+    EXPECT_EQ(
+        run("surface s() { float i; for (i = 0; i < 3; i += 1) Ci += 1; }", ShaderRole::kSurface),
+        ShaderRunResult::kFinished);
     EXPECT_EQ(context.points.Ci[0].r, 3.0f);
 }
 

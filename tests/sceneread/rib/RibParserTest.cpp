@@ -298,9 +298,8 @@ TEST_F(RibParserTest, CompiledShadersDeclareTheirParameters) {
                    "\"\nSurface \"stripes\" \"frequency\" 8 \"stripe\" [0 1 0] "
                    "\"widths\" [2 3] \"bands\" 2\n"
                    "Surface \"elsewhere\" \"frequency\" 8\n"),
-              (Lines{"qelShaderPath " + dir, "qelQuark stripes",
-                     "qelVariable frequency 3329 3585", "qelVariable stripe 3330 3591",
-                     "qelVariable widths 3329 3588",
+              (Lines{"qelShaderPath " + dir, "qelQuark stripes", "qelVariable frequency 3329 3585",
+                     "qelVariable stripe 3330 3591", "qelVariable widths 3329 3588",
                      "qelSurfaceV stripes frequency=[8] stripe=[0 1 0] widths=[2 3]",
                      "qelQuark elsewhere", "qelSurfaceV elsewhere"}));
     EXPECT_EQ(messages(),
@@ -432,8 +431,7 @@ TEST_F(RibParserTest, ANameDeclaredOtherwiseByALaterFileIsDropped) {
               (Lines{"RIB warning: parameter list type mismatch at line 1 'Declare': parameter "
                      "\"tint\" was given to the scene API with another type or class; dropped"}));
     // declared as it first was, the name is given again
-    EXPECT_EQ(read("Declare \"tint\" \"vertex color\"\n"),
-              (Lines{"qelVariable tint 3331 3591"}));
+    EXPECT_EQ(read("Declare \"tint\" \"vertex color\"\n"), (Lines{"qelVariable tint 3331 3591"}));
 }
 
 // The scene API refuses a basis step beyond 65535 and keeps its step, so
@@ -441,7 +439,8 @@ TEST_F(RibParserTest, ANameDeclaredOtherwiseByALaterFileIsDropped) {
 // the bezier step 3, not the 2 by 2 a step of 70000 would give.
 TEST_F(RibParserTest, ABasisStepTheSceneApiRefusesLeavesTheCounts) {
     std::string points = " \"P\" [";
-    for (int k = 0; k < 7 * 7; ++k) points += "0 0 0 ";
+    for (int k = 0; k < 7 * 7; ++k)
+        points += "0 0 0 ";
     points += "]";
     read("Basis \"bezier\" 70000 \"bezier\" 70000\n"
          "PatchMesh \"bicubic\" 7 \"nonperiodic\" 7 \"nonperiodic\"" +
@@ -668,18 +667,24 @@ TEST_F(RibParserTest, DisplaysAsRibUsersWriteThem) {
              "Display \"+e.tif\" \"file\" \"rgb\" \"float dither\" [1]\n"
              "Display \"f\" \"it\" \"rgb\"\n"
              "Display \"g.exr\" \"dsm\" \"rgb\"\n"
-             "Display \"+h.tif\" \"file\" \"color diffuse\"\n"),
+             "Display \"+h.tif\" \"file\" \"color diffuse\"\n"
+             "Display \"+i.tif\" \"file\" \"mystery\"\n"
+             "Display \"+j.tif\" \"file\" \"string label\"\n"),
         (Lines{"qelOutputImage 514 a.png rgba []", "qelOutputImage 515 +b.exr varying normal N []",
                "qelOutputImage 516 +c.z z []", "qelOutputImage 513 +d.tif s [0 255 0 255 0]",
                "qelColorQuantize [65535 0 65535]", "qelColorJitter 0.25",
                "qelOutputImage 513 +e.tif rgb [0 65535 0 65535 1]", "qelOutputDisplay f",
-               "qelOutputSamples 769", "qelOutputImage 515 g.exr rgb []"}));
+               "qelOutputSamples 769", "qelOutputImage 515 g.exr rgb []",
+               "qelOutputImage 513 +h.tif color diffuse []"}));
     EXPECT_EQ(messages(),
               (Lines{"RIB warning: no counterpart in the scene API at line 8 'Display': Display "
                      "type \"dsm\" is unknown: the image is written as its name asks",
-                     "RIB warning: no counterpart in the scene API at line 9 'Display': Display "
-                     "mode \"color diffuse\" is no variable the renderer has: Display "
-                     "\"+h.tif\" is skipped"}));
+                     "RIB warning: no counterpart in the scene API at line 10 'Display': Display "
+                     "mode \"mystery\" is no variable the renderer has: Display "
+                     "\"+i.tif\" is skipped",
+                     "RIB warning: no counterpart in the scene API at line 11 'Display': Display "
+                     "mode \"string label\" is no variable the renderer has: Display "
+                     "\"+j.tif\" is skipped"}));
 }
 
 TEST_F(RibParserTest, DisplayHiderQuantizeAndSampling) {

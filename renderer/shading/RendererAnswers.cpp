@@ -1,0 +1,62 @@
+#include "renderer/shading/RendererAnswers.h"
+
+#include "renderer/state/Attrib.h"
+#include "renderer/state/RenderContext.h"
+
+#include <algorithm>
+
+namespace quelmark {
+
+namespace {
+
+constexpr std::string_view kRendererName = "Pictrel";
+constexpr float kVersion[] = {QEL_VERSION_MAJOR, QEL_VERSION_MINOR, QEL_VERSION_PATCH, 0};
+
+} // namespace
+
+ShaderValueView RendererAnswers::attribute(const Attrib* attrib, std::string_view name) {
+    if (!attrib) return {};
+    if (name == "ShadingRate") return numbers({attrib->shadingRateRoot * attrib->shadingRateRoot});
+    if (name == "Sides") return numbers({float(attrib->sides)});
+    if (name == "Matte") return numbers({float(attrib->matte)});
+    if (name == "displacementbound:sphere") return numbers({attrib->displacementBound});
+    if (name == "identifier:name" && !attrib->objectNameValue.empty())
+        return text(attrib->objectNameValue.c_str());
+    return {};
+}
+
+ShaderValueView RendererAnswers::option(const RenderContext* frame, std::string_view name) {
+    if (!frame) return {};
+    const Option& option = frame->option;
+    if (name == "Format" || name == "DeviceResolution")
+        return numbers({float(option.xResolution), float(option.yResolution), option.pixelAspect});
+    if (name == "FrameAspectRatio") return numbers({option.frameAspect});
+    if (name == "CropWindow")
+        return numbers({option.cropXmin, option.cropXmax, option.cropYmin, option.cropYmax});
+    if (name == "Clipping") return numbers({option.nearClip, option.farClip});
+    if (name == "DepthOfField")
+        return numbers({option.fStop, option.focalLength, option.focalDistance});
+    if (name == "Shutter") return numbers({option.shutterOpen, option.shutterClose});
+    return {};
+}
+
+ShaderValueView RendererAnswers::rendererInfo(std::string_view name) {
+    if (name == "renderer") return text(kRendererName);
+    if (name == "version") return numbers({kVersion[0], kVersion[1], kVersion[2], kVersion[3]});
+    if (name == "versionstring")
+        return text(std::to_string(QEL_VERSION_MAJOR) + "." + std::to_string(QEL_VERSION_MINOR) +
+                    "." + std::to_string(QEL_VERSION_PATCH));
+    return {};
+}
+
+ShaderValueView RendererAnswers::numbers(std::initializer_list<float> values) {
+    std::copy(values.begin(), values.end(), fFloats.begin());
+    return {.floats = fFloats.data(), .elements = int(values.size())};
+}
+
+ShaderValueView RendererAnswers::text(std::string_view value) {
+    fText = value;
+    return {.strings = &fText};
+}
+
+} // namespace quelmark
