@@ -83,9 +83,7 @@ public:
     }
     // Pixels have no attributes and no shaders but this one.
     ShaderValueView answer(ShaderQuestion question, std::string_view name) override {
-        if (question == ShaderQuestion::kOption) return fAnswers.option(&fFrame, name);
-        if (question == ShaderQuestion::kRendererInfo) return fAnswers.rendererInfo(name);
-        return {};
+        return fAnswers.answer(question, nullptr, &fFrame, name);
     }
 
 private:

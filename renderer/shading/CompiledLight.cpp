@@ -68,16 +68,7 @@ public:
     // The attributes are the lit primitive's; the surface's values are not
     // lent to the lights it gathers.
     ShaderValueView answer(ShaderQuestion question, std::string_view name) override {
-        switch (question) {
-        case ShaderQuestion::kAttribute:
-            return fAnswers.attribute(fContext.attrib, name);
-        case ShaderQuestion::kOption:
-            return fAnswers.option(fSpaces.frame, name);
-        case ShaderQuestion::kRendererInfo:
-            return fAnswers.rendererInfo(name);
-        default:
-            return {};
-        }
+        return fAnswers.answer(question, fContext.attrib, fSpaces.frame, name);
     }
 
 private:

@@ -96,12 +96,6 @@ ShaderParameterValue GridShaderEnvironment::parameter(std::string_view name) {
 
 ShaderValueView GridShaderEnvironment::answer(ShaderQuestion question, std::string_view name) {
     switch (question) {
-    case ShaderQuestion::kAttribute:
-        return fAnswers.attribute(fContext.attrib, name);
-    case ShaderQuestion::kOption:
-        return fAnswers.option(fContext.frame, name);
-    case ShaderQuestion::kRendererInfo:
-        return fAnswers.rendererInfo(name);
     case ShaderQuestion::kSurface:
         return shaderAnswer(ShaderRole::kSurface, name);
     case ShaderQuestion::kDisplacement:
@@ -109,8 +103,8 @@ ShaderValueView GridShaderEnvironment::answer(ShaderQuestion question, std::stri
     case ShaderQuestion::kAtmosphere:
         return shaderAnswer(ShaderRole::kAtmosphere, name);
     default:
-        // No interior or exterior volumes.
-        return {};
+        // No interior or exterior volumes answer incident() and opposite().
+        return fAnswers.answer(question, fContext.attrib, fContext.frame, name);
     }
 }
 

@@ -14,6 +14,20 @@ constexpr float kVersion[] = {QEL_VERSION_MAJOR, QEL_VERSION_MINOR, QEL_VERSION_
 
 } // namespace
 
+ShaderValueView RendererAnswers::answer(ShaderQuestion question, const Attrib* attrib,
+                                        const RenderContext* frame, std::string_view name) {
+    switch (question) {
+    case ShaderQuestion::kAttribute:
+        return attribute(attrib, name);
+    case ShaderQuestion::kOption:
+        return option(frame, name);
+    case ShaderQuestion::kRendererInfo:
+        return rendererInfo(name);
+    default:
+        return {};
+    }
+}
+
 ShaderValueView RendererAnswers::attribute(const Attrib* attrib, std::string_view name) {
     if (!attrib) return {};
     if (name == "ShadingRate") return numbers({attrib->shadingRateRoot * attrib->shadingRateRoot});

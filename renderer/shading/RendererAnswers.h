@@ -32,6 +32,10 @@ class RendererAnswers {
 public:
     // Nothing found for a name it does not know, or without the attributes
     // or the frame.
+    // The attribute, option or fact the question asks for; nothing found
+    // for questions to other shaders.
+    ShaderValueView answer(ShaderQuestion question, const Attrib* attrib,
+                           const RenderContext* frame, std::string_view name);
     ShaderValueView attribute(const Attrib* attrib, std::string_view name);
     ShaderValueView option(const RenderContext* frame, std::string_view name);
     ShaderValueView rendererInfo(std::string_view name);

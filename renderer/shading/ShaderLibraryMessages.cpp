@@ -11,6 +11,8 @@
 #include "renderer/shading/ShaderLibraryCall.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 namespace quelmark {
 
@@ -38,82 +40,72 @@ void copyValue(const ShaderValueView& value, const RegisterView& variable, int p
     std::copy_n(value.floats + source * floats, floats, variable.at(point));
 }
 
-ShaderValueView ask(KernelFrame& frame, BuiltinOp op, std::string_view name) {
-    ShaderEnvironment& environment = frame.environment();
-    switch (op) {
-    case BuiltinOp::kLightSource: {
-        ShaderLights* lights = environment.lights();
-        if (!lights || frame.light() < 0) return {};
-        return lights->parameter(frame.light(), name);
-    }
-    case BuiltinOp::kAttribute:
-        return environment.answer(ShaderQuestion::kAttribute, name);
-    case BuiltinOp::kOption:
-        return environment.answer(ShaderQuestion::kOption, name);
-    case BuiltinOp::kRendererInfo:
-        return environment.answer(ShaderQuestion::kRendererInfo, name);
-    case BuiltinOp::kSurface:
-        return environment.answer(ShaderQuestion::kSurface, name);
-    case BuiltinOp::kDisplacement:
-        return environment.answer(ShaderQuestion::kDisplacement, name);
-    case BuiltinOp::kAtmosphere:
-        return environment.answer(ShaderQuestion::kAtmosphere, name);
-    case BuiltinOp::kIncident:
-        return environment.answer(ShaderQuestion::kIncident, name);
-    case BuiltinOp::kOpposite:
-        return environment.answer(ShaderQuestion::kOpposite, name);
-    default:
-        return {};
-    }
+// The calls that ask the environment, and whom each asks.
+constexpr std::array<std::pair<BuiltinOp, ShaderQuestion>, 8> kQuestions = {{
+    {BuiltinOp::kAttribute, ShaderQuestion::kAttribute},
+    {BuiltinOp::kOption, ShaderQuestion::kOption},
+    {BuiltinOp::kRendererInfo, ShaderQuestion::kRendererInfo},
+    {BuiltinOp::kSurface, ShaderQuestion::kSurface},
+    {BuiltinOp::kDisplacement, ShaderQuestion::kDisplacement},
+    {BuiltinOp::kAtmosphere, ShaderQuestion::kAtmosphere},
+    {BuiltinOp::kIncident, ShaderQuestion::kIncident},
+    {BuiltinOp::kOpposite, ShaderQuestion::kOpposite},
+}};
+
+// The light of the illuminance loop running, asked for its parameter.
+ShaderValueView askLight(KernelFrame& frame, std::string_view name) {
+    ShaderLights* lights = frame.environment().lights();
+    if (!lights || frame.light() < 0) return {};
+    return lights->parameter(frame.light(), name);
 }
 
 // name(question, variable): operands are the result, the name and the
 // variable. A uniform name is asked for once for all points.
-template <BuiltinOp op> void askByName(KernelFrame& frame, Operands operands) {
+template <class Ask> void askByName(KernelFrame& frame, Operands operands, Ask ask) {
     const RegisterView &result = frame.view(operands[0]), &name = frame.view(operands[1]),
                        &variable = frame.view(operands[2]);
     ShaderValueView value;
     for (const int point : frame.active()) {
-        if (!name.uniform() || point == frame.active().front())
-            value = ask(frame, op, name.stringAt(point));
+        if (!name.uniform() || point == frame.active().front()) value = ask(name.stringAt(point));
         const bool fits = fitsVariable(value, variable);
         if (fits) copyValue(value, variable, point);
         result.at(point)[0] = fits ? 1.0f : 0.0f;
     }
 }
 
-template <BuiltinOp op> Kernel messageKernel(const LibraryCall& call) {
-    if (call.argumentCount() != 2 || !call.resultIs(ValueKind::kFloat) ||
-        !LibraryCall::fits(call.argument(0), ValueKind::kString, false) || !call.writable(1))
-        return nullptr;
-    return askByName<op>;
+void lightSourceKernel(KernelFrame& frame, Operands operands) {
+    askByName(frame, operands, [&](std::string_view name) { return askLight(frame, name); });
+}
+
+template <std::size_t index> void questionKernel(KernelFrame& frame, Operands operands) {
+    askByName(frame, operands, [&](std::string_view name) {
+        return frame.environment().answer(kQuestions[index].second, name);
+    });
+}
+
+template <std::size_t... index>
+constexpr std::array<Kernel, sizeof...(index)> questionKernels(std::index_sequence<index...>) {
+    return {questionKernel<index>...};
+}
+
+constexpr std::array<Kernel, kQuestions.size()> kQuestionKernels =
+    questionKernels(std::make_index_sequence<kQuestions.size()>());
+
+Kernel kernelOf(BuiltinOp op) {
+    if (op == BuiltinOp::kLightSource) return lightSourceKernel;
+    for (std::size_t index = 0; index < kQuestions.size(); ++index)
+        if (kQuestions[index].first == op) return kQuestionKernels[index];
+    return nullptr;
 }
 
 } // namespace
 
 Kernel chooseMessageKernel(const LibraryCall& call) {
-    switch (call.op()) {
-    case BuiltinOp::kLightSource:
-        return messageKernel<BuiltinOp::kLightSource>(call);
-    case BuiltinOp::kAttribute:
-        return messageKernel<BuiltinOp::kAttribute>(call);
-    case BuiltinOp::kOption:
-        return messageKernel<BuiltinOp::kOption>(call);
-    case BuiltinOp::kRendererInfo:
-        return messageKernel<BuiltinOp::kRendererInfo>(call);
-    case BuiltinOp::kSurface:
-        return messageKernel<BuiltinOp::kSurface>(call);
-    case BuiltinOp::kDisplacement:
-        return messageKernel<BuiltinOp::kDisplacement>(call);
-    case BuiltinOp::kAtmosphere:
-        return messageKernel<BuiltinOp::kAtmosphere>(call);
-    case BuiltinOp::kIncident:
-        return messageKernel<BuiltinOp::kIncident>(call);
-    case BuiltinOp::kOpposite:
-        return messageKernel<BuiltinOp::kOpposite>(call);
-    default:
+    const Kernel kernel = kernelOf(call.op());
+    if (!kernel || call.argumentCount() != 2 || !call.resultIs(ValueKind::kFloat) ||
+        !LibraryCall::fits(call.argument(0), ValueKind::kString, false) || !call.writable(1))
         return nullptr;
-    }
+    return kernel;
 }
 
 } // namespace quelmark
