@@ -31,7 +31,6 @@ constexpr std::array<VariableName, 9> kVariables = {{
 
 constexpr int kColorBit = 1, kAlphaBit = 2, kDepthBit = 4;
 
-// The last word of a mode: "varying normal N" names N.
 // The types an output variable's mode may give, and their floats.
 constexpr std::array<std::pair<std::string_view, int>, 5> kOutputTypes = {{
     {"float", 1},
@@ -52,6 +51,7 @@ bool hasWord(std::string_view text, std::string_view word) {
     return false;
 }
 
+// The last word of a mode: "varying normal N" names N.
 std::string_view bareName(const std::string& mode) {
     std::string_view text(mode);
     std::size_t end = text.find_last_not_of(" \t");
@@ -138,7 +138,7 @@ private:
 
     void addShaderOutput(ImageOutput& output, std::string name, int components,
                          const Quantization* own) {
-        int offset = fPlan.offsetOfShaderOutput(name);
+        int offset = fPlan.offsetOfShaderOutput(name, components);
         if (offset < 0) {
             offset = fPlan.variableFloats;
             fPlan.variables.push_back(PlannedVariable{
@@ -189,9 +189,10 @@ int OutputPlan::offsetOf(ShadingVariable variable) const {
     return -1;
 }
 
-int OutputPlan::offsetOfShaderOutput(std::string_view name) const {
+int OutputPlan::offsetOfShaderOutput(std::string_view name, int components) const {
     for (const PlannedVariable& planned : variables)
-        if (planned.variable == ShadingVariable::kShaderOutput && planned.name == name)
+        if (planned.variable == ShadingVariable::kShaderOutput && planned.name == name &&
+            planned.components == components)
             return planned.offset;
     return -1;
 }

@@ -96,7 +96,8 @@ struct OutputPlan {
     bool wantsExtras() const { return wantsOpacity || variableFloats > 0; }
     // The offset of the variable's floats, or -1 when no output shows it.
     int offsetOf(ShadingVariable variable) const;
-    int offsetOfShaderOutput(std::string_view name) const;
+    // A shader's output variable is known by its name and its floats.
+    int offsetOfShaderOutput(std::string_view name, int components) const;
 };
 
 // The variable a mode names ("N", "varying normal N"), or false.

@@ -1,6 +1,7 @@
 #include "StateFixture.h"
 
 #include "common/ColorSpace.h"
+#include "common/Quark.h"
 #include "renderer/state/Camera.h"
 
 #include <limits>
@@ -174,6 +175,31 @@ TEST_F(OptionTest, ImageOutputsArePlannedChannelByChannel) {
                      "quantization "
                      "must not be null"}));
     EXPECT_EQ(o.plan.outputs.size(), 2u) << "nothing changed";
+}
+
+// The shaders' output variables: typed in the mode or declared before; the
+// same name asked for twice with one type shares its floats, with another
+// type has floats of its own.
+TEST_F(OptionTest, ShaderOutputVariablesArePlannedByNameAndType) {
+    Option& o = *gOption;
+    declare("mask", QEL_CLASS_VARY, QEL_TYPE_FLOAT);
+    o.outputImage(QEL_FORMAT_TIFF, "a.tif", "rgba", 0, nullptr);
+    o.outputImage(QEL_FORMAT_TIFF, "+glow.tif", "varying color glow", 0, nullptr);
+    o.outputImage(QEL_FORMAT_TIFF, "+mask.tif", "mask", 0, nullptr);
+    o.outputImage(QEL_FORMAT_TIFF, "+again.tif", "color glow", 0, nullptr);
+    o.outputImage(QEL_FORMAT_TIFF, "+grey.tif", "float glow", 0, nullptr);
+    ASSERT_EQ(o.plan.outputs.size(), 5u);
+    EXPECT_EQ(o.plan.variableFloats, 3 + 1 + 1);
+    ASSERT_EQ(o.plan.variables.size(), 3u);
+    EXPECT_EQ(o.plan.variables[0].name, "glow");
+    EXPECT_EQ(o.plan.variables[0].components, 3);
+    EXPECT_EQ(o.plan.variables[1].name, "mask");
+    EXPECT_EQ(o.plan.variables[1].offset, 3);
+    EXPECT_EQ(o.plan.variables[2].components, 1);
+    EXPECT_EQ(o.plan.outputs[3].channels[2].index, 2) << "the colour glow's floats again";
+    EXPECT_EQ(o.plan.outputs[4].channels[0].index, 4) << "the float glow's own float";
+    EXPECT_FALSE(isOutputMode("undeclared")) << "a name without a type";
+    EXPECT_FALSE(isOutputMode("string label"));
 }
 
 TEST_F(OptionTest, UnknownHiderFallsBackToHidden) {
