@@ -59,7 +59,8 @@ RiMeshFaces::RiMeshFaces(long faces, const RtInt nloops[], const RtInt nvertices
         long cornersOfFace = 0;
         for (long l = 0; l < loops; ++l)
             cornersOfFace += nvertices[loop + l];
-        if (positions.zeroArea(vertices + corner, nvertices[loop])) {
+        // A face without loops has no outline to measure.
+        if (loops > 0 && positions.zeroArea(vertices + corner, nvertices[loop])) {
             ++fDropped;
         } else {
             fFacesKept.push_back(face);

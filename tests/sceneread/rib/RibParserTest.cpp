@@ -546,6 +546,16 @@ TEST_F(RibParserTest, PolygonsOfZeroAreaAreLeftOutWithOneWarning) {
                                  "Polygon: polygons of zero area are left out (told once)"}));
 }
 
+// A face without loops has no area to measure: the mesh keeps it, and the
+// faces after it are measured by their own loops.
+TEST_F(RibParserTest, AFaceWithoutLoopsIsNotMeasured) {
+    EXPECT_EQ(read("PointsGeneralPolygons [1 0] [3] [0 1 2] \"P\" [0 0 0 1 0 0 0 1 0]\n"
+                   "PointsGeneralPolygons [0 1] [3] [0 1 2] \"P\" [0 0 0 1 0 0 0 1 0]\n"),
+              (Lines{"qelGeneralPolygonMeshV 2 [1 0] [3] [0 1 2] point=[0 0 0 1 0 0 0 1 0]",
+                     "qelGeneralPolygonMeshV 2 [0 1] [3] [0 1 2] point=[0 0 0 1 0 0 0 1 0]"}));
+    EXPECT_TRUE(messages().empty());
+}
+
 TEST_F(RibParserTest, BicubicPatchesVaryAtTheirFourCorners) {
     EXPECT_EQ(read("Patch \"bicubic\" \"Pz\" [0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15] "
                    "\"Cs\" [1 0 0 0 1 0 0 0 1 1 1 1]\n"),
