@@ -322,7 +322,7 @@ QEL_API void qelComment(const char* format, ...);
 // --- Requests the renderer library takes in part ---------------------------
 // The scene writer writes them all. The renderer keeps what it renders and
 // warns once for each kind of request whose effect it does not render yet
-// (depth of field, imagers, area lights, interior and exterior volumes,
+// (depth of field, imagers, interior and exterior volumes,
 // levels of detail, deformation shaders, solid operations, trim curves,
 // texture making); displacement shaders it runs when compiled (it has none
 // built in); qelRenderCancel is the scene writer's only.
@@ -336,6 +336,8 @@ QEL_API void qelImagerV(const char* name, long n, const unsigned short* tokens,
 QEL_API void qelRelativeDetail(float detail);
 QEL_API void qelTextureCoordinates(float s1, float t1, float s2, float t2, float s3, float t3,
                                    float s4, float t4);
+// A light source that shines from the surface of the primitives made under
+// the current attributes from now on, each piece with its share of the area.
 QEL_API const void* qelAreaLightSource(unsigned short shader, ...);
 QEL_API const void* qelAreaLightSourceV(unsigned short shader, long n, const unsigned short* tokens,
                                         void* const* values);

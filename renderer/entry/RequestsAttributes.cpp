@@ -30,6 +30,21 @@ const void* qelLightSource(unsigned short shader, ...) {
     return gAttrib->lightSource(shader, parms.count(), parms.tokens(), parms.values());
 }
 
+const void* qelAreaLightSourceV(unsigned short shader, long n, const unsigned short* tokens,
+                                void* const* values) {
+    RequestName frame("qelAreaLightSourceV");
+    return gAttrib->areaLightSource(shader, n, tokens, values);
+}
+
+const void* qelAreaLightSource(unsigned short shader, ...) {
+    RequestName frame("qelAreaLightSource");
+    va_list args;
+    va_start(args, shader);
+    VaParms parms(args);
+    va_end(args);
+    return gAttrib->areaLightSource(shader, parms.count(), parms.tokens(), parms.values());
+}
+
 void qelLightSwitch(const void* light, short on) {
     RequestName frame("qelLightSwitch");
     gAttrib->lightSwitch(light, on);

@@ -66,18 +66,6 @@ void qelTextureCoordinates(float s1, float t1, float s2, float t2, float s3, flo
     gAttrib->textureCoordinates(st);
 }
 
-const void* qelAreaLightSourceV(unsigned short, long, const unsigned short*, void* const*) {
-    RequestName frame("qelAreaLightSourceV");
-    notRendered("area light", "area lights give no light");
-    return nullptr;
-}
-
-const void* qelAreaLightSource(unsigned short, ...) {
-    RequestName frame("qelAreaLightSource");
-    notRendered("area light", "area lights give no light");
-    return nullptr;
-}
-
 void qelInteriorV(unsigned short, long, const unsigned short*, void* const*) {
     RequestName frame("qelInteriorV");
     notRendered("interior", "interior volume shaders are not run");

@@ -416,7 +416,7 @@ Grid* BicubicPatch::dice(GridSize size) {
             finishVertex(rows[j][i], p, du, dv, fRational, T);
         }
     }
-    short reverse = transform()->orientation() != attrib()->orientationCode;
+    const short reverse = facesReversed();
     return new Grid(nu, nv, rows, attrib(), transform(), sequence(), reverse, 0, fArgs);
 }
 

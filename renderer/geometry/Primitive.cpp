@@ -251,6 +251,33 @@ void Primitive::evalLattice(Vertex** rows, int nu, int nv) const {
     }
 }
 
+bool Primitive::facesReversed() const {
+    return transform()->orientation() != attrib()->orientationCode;
+}
+
+void Primitive::surfaceElements(int cells, std::vector<SurfaceElement>& out) const {
+    Vertex** rows = allocVertices(cells, cells);
+    evalLattice(rows, cells, cells);
+    const Matrix& T = transform()->matrix();
+    for (int j = 0; j <= cells; ++j)
+        for (int i = 0; i <= cells; ++i)
+            rows[j][i].P = rows[j][i].P * T;
+    const float facing = facesReversed() ? -1.0f : 1.0f;
+    for (int j = 0; j < cells; ++j)
+        for (int i = 0; i < cells; ++i) {
+            const Point &p00 = rows[j][i].P, &p10 = rows[j][i + 1].P;
+            const Point &p01 = rows[j + 1][i].P, &p11 = rows[j + 1][i + 1].P;
+            // Half the cross product of the diagonals: the area, along u × v.
+            const Point across = ((p11 - p00) ^ (p01 - p10)) * 0.5f;
+            const float area = std::sqrt(dot(across, across));
+            if (!(area > 0)) continue;
+            out.push_back({.P = (p00 + p10 + p01 + p11) * 0.25f,
+                           .N = across * (facing / area),
+                           .area = area});
+        }
+    freeVertices(rows);
+}
+
 Grid* Primitive::dice(GridSize size) {
     const int nu = size.u, nv = size.v;
     Vertex** rows = allocVertices(nu, nv);
@@ -262,7 +289,7 @@ Grid* Primitive::dice(GridSize size) {
             vertex->dPdu = vtransform(vertex->dPdu, T);
             vertex->dPdv = vtransform(vertex->dPdv, T);
         }
-    short reverse = transform()->orientation() != attrib()->orientationCode;
+    const short reverse = facesReversed();
     return new Grid(nu, nv, rows, attrib(), transform(), sequence(), reverse, 0, fArgs);
 }
 

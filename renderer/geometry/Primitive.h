@@ -9,11 +9,13 @@
 
 #include "common/Bound.h"
 #include "common/Point.h"
+#include "common/SurfaceElement.h"
 #include "renderer/shading/ParameterRange.h"
 #include "renderer/state/ArgList.h"
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 namespace quelmark {
 
@@ -126,6 +128,12 @@ public:
     virtual Pointw evaldPdu(float u, float v) const;
     virtual Pointw evaldPdv(float u, float v) const;
 
+    // Pieces of the surface in camera space, for an area light to shine
+    // from: cells × cells pieces of the primitive's own u and v, each at its
+    // centre, facing as the surface does. A primitive made of others (a
+    // polygon, a mesh) has none of its own: the pieces it splits into do.
+    virtual void surfaceElements(int cells, std::vector<SurfaceElement>& out) const;
+
     // Made by the requests of parent's subdivision: takes the parent's
     // sequence number and a key derived from its key instead of its own.
     virtual void followParent(const Primitive& parent);
@@ -135,6 +143,9 @@ protected:
     // v = j / nv into vertex i of row j, for the whole grid; by default one
     // point at a time through evalP, evaldPdu and evaldPdv.
     virtual void evalLattice(Vertex** rows, int nu, int nv) const;
+    // Whether the surface faces against dPdu × dPdv, by its orientation and
+    // the handedness of its transform.
+    bool facesReversed() const;
 
 public:
 

@@ -107,7 +107,7 @@ Grid* QuadLattice::dice(GridSize size) {
             vertex.dPdv = vtransform(dy, T);
         }
     }
-    const short reverse = transform()->orientation() != attrib()->orientationCode;
+    const short reverse = facesReversed();
     ArgList args = pieceValues();
     for (const ArgAssoc& entry : fArgs) args.add(entry);
     auto* grid = new Grid(nu, nv, rows, attrib(), transform(), sequence(), reverse, 0, args);

@@ -119,7 +119,7 @@ Grid* Triangle::dice(GridSize size) {
             vertex.dPdv = dPdv;
         }
     }
-    short reverse = transform()->orientation() != attrib()->orientationCode;
+    const short reverse = facesReversed();
     return new Grid(nu, nv, rows, attrib(), transform(), sequence(), reverse, 1, fArgs);
 }
 
@@ -134,6 +134,28 @@ void Triangle::split(PrimitiveSink& sink) {
     sink.add(new Triangle(*this, m01, p1, m12, childArgs(fArgs, corner1)));
     sink.add(new Triangle(*this, m02, m12, p2, childArgs(fArgs, corner2)));
     sink.add(new Triangle(*this, m12, m02, m01, childArgs(fArgs, middle)));
+}
+
+void Triangle::surfaceElements(int cells, std::vector<SurfaceElement>& out) const {
+    const Matrix& T = transform()->matrix();
+    const Point c0 = fCorners[0] * T;
+    const Point e1 = fCorners[1] * T - c0, e2 = fCorners[2] * T - c0;
+    const Point across = (e1 ^ e2) * 0.5f;
+    const float area = std::sqrt(dot(across, across));
+    if (!(area > 0)) return;
+    const Point N = across * ((facesReversed() ? -1.0f : 1.0f) / area);
+    const float n = float(cells), pieceArea = area / (n * n);
+    const auto at = [&](float i, float j) { return c0 + e1 * (i / n) + e2 * (j / n); };
+    constexpr float kThird = 1.0f / 3, kTwoThirds = 2.0f / 3;
+    for (int j = 0; j < cells; ++j)
+        for (int i = 0; i + j < cells; ++i) {
+            out.push_back(
+                {.P = at(float(i) + kThird, float(j) + kThird), .N = N, .area = pieceArea});
+            if (i + j + 1 < cells)
+                out.push_back({.P = at(float(i) + kTwoThirds, float(j) + kTwoThirds),
+                               .N = N,
+                               .area = pieceArea});
+        }
 }
 
 Pointw Triangle::evalP(float u, float v) const {

@@ -29,6 +29,8 @@ public:
     // Four children at the edge midpoints: the three corner triangles, then
     // the middle one.
     void split(PrimitiveSink& sink) override;
+    // Its n² equal triangles of edges a cells-th of its own.
+    void surfaceElements(int cells, std::vector<SurfaceElement>& out) const override;
     Pointw evalP(float u, float v) const override;
     Pointw evaldPdu(float u, float v) const override;
     Pointw evaldPdv(float u, float v) const override;

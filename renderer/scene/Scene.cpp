@@ -15,12 +15,14 @@
 #include "renderer/geometry/QuadricShapes.h"
 #include "renderer/hider/AdaptiveBucket.h"
 #include "renderer/hider/UniformBucket.h"
+#include "renderer/scene/AreaLightSurface.h"
 #include "renderer/scene/BucketScheduler.h"
 #include "renderer/scene/RenderControl.h"
 #include "renderer/scene/WorkerContext.h"
 #include "renderer/shading/Grid.h"
 #include "renderer/shading/ShadingContext.h"
 #include "renderer/state/ArgList.h"
+#include "renderer/state/Attrib.h"
 #include "renderer/state/Camera.h"
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
@@ -222,6 +224,8 @@ void Scene::add(Primitive* primitive) {
         delete primitive;
         return;
     }
+    if (Light* light = primitive->attrib()->areaLight; light && fContext)
+        giveSurfaceToLight(*primitive, *light, *fContext);
     if (fBuckets.empty()) {
         fPending.push_back(primitive);
         return;

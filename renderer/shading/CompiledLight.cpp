@@ -27,15 +27,26 @@ bool hasLightStatement(const sl::ShaderCode& code) {
 // outputs L, Cl and Ol.
 class LightShaderEnvironment final : public ShaderEnvironment {
 public:
-    LightShaderEnvironment(ShadingContext& context, const Point* positions, int count,
-                           LightSamples& out, const CompiledShaderValues& values,
-                           const ShaderSpaces& spaces, std::string_view request)
-        : fContext(context), fPositions(positions), fCount(count), fOut(out), fValues(values),
-          fSpaces(spaces), fRequest(request) {}
+    LightShaderEnvironment(ShadingContext& context, const SurfaceElement* element,
+                           const Point* positions, int count, LightSamples& out,
+                           const CompiledShaderValues& values, const ShaderSpaces& spaces,
+                           std::string_view request)
+        : fContext(context), fElement(element), fPositions(positions), fCount(count), fOut(out),
+          fValues(values), fSpaces(spaces), fRequest(request) {
+        if (!element) return;
+        std::copy_n(&element->P.x, kTripleFloats, fElementP);
+        std::copy_n(&element->N.x, kTripleFloats, fElementN);
+        std::copy_n(&element->N.x, kTripleFloats, fElementNg);
+    }
 
     ShadingGridShape grid() const override { return {.nu = fCount - 1, .nv = 0}; }
 
     ShaderVariable variable(std::string_view name) override {
+        if (fElement) {
+            if (name == "P") return uniformTriple(fElementP, true);
+            if (name == "N") return uniformTriple(fElementN, false);
+            if (name == "Ng") return uniformTriple(fElementNg, true);
+        }
         if (name == "Ps" || name == "P")
             // Read only: the machine copies it in and never writes it back.
             return triples(const_cast<float*>(&fPositions->x), true);
@@ -72,6 +83,9 @@ public:
     }
 
 private:
+    static ShaderVariable uniformTriple(float* floats, bool readOnly) {
+        return {.floats = floats, .varying = false, .readOnly = readOnly, .size = kTripleFloats};
+    }
     ShaderVariable triples(float* floats, bool readOnly) const {
         return {.floats = floats,
                 .varying = true,
@@ -80,6 +94,9 @@ private:
     }
 
     ShadingContext& fContext;
+    const SurfaceElement* fElement;
+    float fElementP[kTripleFloats] = {}, fElementN[kTripleFloats] = {},
+          fElementNg[kTripleFloats] = {};
     const Point* fPositions;
     int fCount;
     LightSamples& fOut;
@@ -117,8 +134,9 @@ ShaderValueView CompiledLight::shaderParameter(const ShadingContext& context,
     return context.lightMachine.parameter(name);
 }
 
-void CompiledLight::illuminate(ShadingContext& context, const Point* P, const Point* Nn, int count,
-                               float angle, const ParameterValues&, LightSamples& out) const {
+void CompiledLight::illuminate(ShadingContext& context, const SurfaceElement* element,
+                               const Point* P, const Point* Nn, int count, float angle,
+                               const ParameterValues&, LightSamples& out) const {
     out.resize(count);
     const auto size = std::size_t(count);
     std::fill(out.L.begin(), out.L.end(), Point());
@@ -128,7 +146,7 @@ void CompiledLight::illuminate(ShadingContext& context, const Point* P, const Po
                               .objectToCamera = context.objectToCamera,
                               .shaderToCamera = spaceToCamera(),
                               .marked = context.markedSpaces};
-    LightShaderEnvironment environment(context, P, count, out, fInstance.values(), spaces,
+    LightShaderEnvironment environment(context, element, P, count, out, fInstance.values(), spaces,
                                        fInstance.request());
     ShaderMachine& machine = context.lightMachine;
     if (fInstance.run(machine, environment) == ShaderRunResult::kFailed) {

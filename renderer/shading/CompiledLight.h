@@ -23,10 +23,15 @@ public:
     bool isAmbient() const override { return fAmbient; }
     // Its parameter __category: the request's value, or the default.
     std::string_view categories() const override { return fCategories; }
-    void illuminate(ShadingContext& context, const Point* P, const Point* Nn, int count,
-                    float angle, const ParameterValues& values, LightSamples& out) const override;
     ShaderValueView shaderParameter(const ShadingContext& context,
                                     std::string_view name) const override;
+
+protected:
+    // Seen from an element of an area light's surface, the shader's P and N
+    // are the element's; otherwise P is the point lit, as Ps is.
+    void illuminate(ShadingContext& context, const SurfaceElement* element, const Point* P,
+                    const Point* Nn, int count, float angle, const ParameterValues& values,
+                    LightSamples& out) const override;
 
 private:
     CompiledShaderInstance fInstance;

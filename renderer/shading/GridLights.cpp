@@ -22,11 +22,12 @@ GridLights::GridLights(ShadingContext& context)
     fLights.clear();
     if (!context.lights) return;
     for (const Light* light : *context.lights)
-        fLights.push_back(light);
+        for (int emitter = 0; emitter < light->emitters(); ++emitter)
+            fLights.push_back({light, emitter});
 }
 
 bool GridLights::isAmbient(int light) const {
-    return fLights[std::size_t(light)]->isAmbient();
+    return fLights[std::size_t(light)].light->isAmbient();
 }
 
 // A light is in the category when its categories name it; in "-name" when
@@ -36,7 +37,7 @@ bool GridLights::inCategory(int light, std::string_view category) const {
     const bool excluding = category.front() == '-';
     if (excluding) category.remove_prefix(1);
     bool named = false;
-    const std::string_view categories = fLights[std::size_t(light)]->categories();
+    const std::string_view categories = fLights[std::size_t(light)].light->categories();
     for (std::size_t start = 0; start <= categories.size() && !named;) {
         const std::size_t end = std::min(categories.find(',', start), categories.size());
         named = categories.substr(start, end - start) == category;
@@ -46,7 +47,7 @@ bool GridLights::inCategory(int light, std::string_view category) const {
 }
 
 void GridLights::shine(int light, LightSample& sample) {
-    const Light& source = *fLights[std::size_t(light)];
+    const auto [source, emitter] = fLights[std::size_t(light)];
     const std::size_t count = sample.points.size();
     std::vector<Point>& positions = fContext.lightPositions;
     positions.resize(count);
@@ -55,10 +56,10 @@ void GridLights::shine(int light, LightSample& sample) {
             sample.positions + std::ptrdiff_t(sample.points[k]) * sample.positionStride;
         positions[k] = Point(p[0], p[1], p[2]);
     }
-    fContext.lightValues.bind(source.parameters(), kNoValues, fContext.points);
+    fContext.lightValues.bind(source->parameters(), kNoValues, fContext.points);
     LightSamples& lit = fContext.lit;
-    source.illuminate(fContext, positions.data(), nullptr, int(count), kEveryDirection,
-                      fContext.lightValues, lit);
+    source->shine(fContext, emitter, positions.data(), nullptr, int(count), kEveryDirection,
+                  fContext.lightValues, lit);
     fShone = light;
     fShonePoints.assign(sample.points.begin(), sample.points.end());
     for (std::size_t k = 0; k < count; ++k) {
@@ -77,7 +78,7 @@ void GridLights::shine(int light, LightSample& sample) {
 
 ShaderValueView GridLights::parameter(int light, std::string_view name) {
     if (light != fShone) return {};
-    ShaderValueView value = fLights[std::size_t(light)]->shaderParameter(fContext, name);
+    ShaderValueView value = fLights[std::size_t(light)].light->shaderParameter(fContext, name);
     if (!value.found() || !value.varying || fShonePoints.empty()) return value;
     const auto size = std::size_t(value.elements) * std::size_t(value.strings ? 1 : value.width);
     const auto points = std::size_t(*std::ranges::max_element(fShonePoints)) + 1;

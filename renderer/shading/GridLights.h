@@ -6,6 +6,7 @@
 
 #include "common/List.h"
 #include "renderer/shading/ShaderEnvironment.h"
+#include "renderer/shading/ShadingContext.h"
 
 #include <string>
 #include <vector>
@@ -13,7 +14,6 @@
 namespace quelmark {
 
 class Light;
-struct ShadingContext;
 
 class GridLights final : public ShaderLights {
 public:
@@ -33,7 +33,7 @@ public:
 private:
     ShadingContext& fContext;
     // The context's room, kept from grid to grid.
-    std::vector<const Light*>& fLights;
+    std::vector<ShadingContext::NumberedLight>& fLights;
     // The light that shone last, at which points, and room for its values
     // spread out over the grid.
     int fShone = -1;

@@ -69,12 +69,53 @@ Light::Light(Transform* space) : Shader(space) {
     fParms.bind(kQuarkColor, &lightcolor);
 }
 
+void Light::shine(ShadingContext& context, int emitter, const Point* P, const Point* Nn, int count,
+                  float angle, const ParameterValues& values, LightSamples& out) const {
+    if (fElements.empty()) {
+        illuminate(context, nullptr, P, Nn, count, angle, values, out);
+        return;
+    }
+    const SurfaceElement& element = fElements[std::size_t(emitter)];
+    illuminate(context, &element, P, Nn, count, angle, values, out);
+    const float share = element.area / fArea;
+    for (Color& light : out.Cl)
+        light *= share;
+}
+
+namespace {
+
+// The element of the pair's total area, at its area-weighted centre and
+// facing the way of their area-weighted normals.
+SurfaceElement merged(const SurfaceElement& a, const SurfaceElement& b) {
+    const float area = a.area + b.area;
+    if (area <= 0) return a;
+    const Point N = a.N * a.area + b.N * b.area;
+    const float length = std::sqrt(dot(N, N));
+    return {.P = (a.P * a.area + b.P * b.area) * (1 / area),
+            .N = length > 0 ? N * (1 / length) : a.N,
+            .area = area};
+}
+
+} // namespace
+
+void Light::addSurface(std::span<const SurfaceElement> elements) {
+    for (const SurfaceElement& element : elements) {
+        if (!(element.area > 0) || !std::isfinite(element.area)) continue;
+        fElements.push_back(element);
+        fArea += element.area;
+        if (fElements.size() < 2 * kMostElements) continue;
+        for (std::size_t k = 0; k < kMostElements; ++k)
+            fElements[k] = merged(fElements[2 * k], fElements[2 * k + 1]);
+        fElements.resize(kMostElements);
+    }
+}
+
 Point Light::shaderToCamera(const Point& p) const {
     return space() ? p * space()->matrix() : p;
 }
 
-void Light::illuminate(ShadingContext&, const Point*, const Point*, int count, float,
-                       const ParameterValues&, LightSamples& out) const {
+void Light::illuminate(ShadingContext&, const SurfaceElement*, const Point*, const Point*,
+                       int count, float, const ParameterValues&, LightSamples& out) const {
     out.resize(count);
     for (int i = 0; i < count; ++i)
         reachNothing(i, out);
@@ -82,8 +123,9 @@ void Light::illuminate(ShadingContext&, const Point*, const Point*, int count, f
 
 // AmbientLight
 
-void AmbientLight::illuminate(ShadingContext&, const Point*, const Point*, int count, float,
-                              const ParameterValues& values, LightSamples& out) const {
+void AmbientLight::illuminate(ShadingContext&, const SurfaceElement*, const Point*, const Point*,
+                              int count, float, const ParameterValues& values,
+                              LightSamples& out) const {
     out.resize(count);
     const Varying<float> power = values[intensity];
     const Varying<Color> color = values[lightcolor];
@@ -107,8 +149,9 @@ void DistantLight::instance(const ArgList& args) {
     to = shaderToCamera(to);
 }
 
-void DistantLight::illuminate(ShadingContext&, const Point*, const Point* Nn, int count,
-                              float angle, const ParameterValues& values, LightSamples& out) const {
+void DistantLight::illuminate(ShadingContext&, const SurfaceElement*, const Point*, const Point* Nn,
+                              int count, float angle, const ParameterValues& values,
+                              LightSamples& out) const {
     out.resize(count);
     const SurfaceCone cone(Nn, angle);
     const Varying<Point> start = values[from], end = values[to];
@@ -137,8 +180,9 @@ void PointLight::instance(const ArgList& args) {
     from = shaderToCamera(from);
 }
 
-void PointLight::illuminate(ShadingContext&, const Point* P, const Point* Nn, int count,
-                            float angle, const ParameterValues& values, LightSamples& out) const {
+void PointLight::illuminate(ShadingContext&, const SurfaceElement*, const Point* P, const Point* Nn,
+                            int count, float angle, const ParameterValues& values,
+                            LightSamples& out) const {
     out.resize(count);
     const SurfaceCone cone(Nn, angle);
     const Varying<Point> position = values[from];
@@ -172,8 +216,9 @@ void SpotLight::instance(const ArgList& args) {
     to = shaderToCamera(to);
 }
 
-void SpotLight::illuminate(ShadingContext&, const Point* P, const Point* Nn, int count, float angle,
-                           const ParameterValues& values, LightSamples& out) const {
+void SpotLight::illuminate(ShadingContext&, const SurfaceElement*, const Point* P, const Point* Nn,
+                           int count, float angle, const ParameterValues& values,
+                           LightSamples& out) const {
     out.resize(count);
     const SurfaceCone surfaceCone(Nn, angle);
     const Varying<Point> start = values[from], end = values[to];

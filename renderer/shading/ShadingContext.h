@@ -76,8 +76,13 @@ struct ShadingContext {
     ShaderValueView shaderOutput(std::string_view name, int floats, int points) const;
     // Room for the values of the outputs' variables, one a planned variable.
     std::vector<ShaderValueView> outputValues;
-    // The lights by number, as compiled shaders ask for them.
-    std::vector<const Light*> lightsInOrder;
+    // The lights by number, as compiled shaders ask for them: each element
+    // of an area light's surface is one.
+    struct NumberedLight {
+        const Light* light;
+        int emitter;
+    };
+    std::vector<NumberedLight> lightsInOrder;
     // For compiled lights, which run while a compiled surface's machine
     // waits in its illuminance loop: their own machine, and their Ol.
     ShaderMachine lightMachine;

@@ -20,11 +20,13 @@ std::size_t at(int i) {
 
 // Surface
 
-void Surface::lightAt(ShadingContext& context, const Light& light, const Point* Nn, float angle) {
+void Surface::lightAt(ShadingContext& context, const Light& light, int emitter, const Point* Nn,
+                      float angle) {
     const ShadingPoints& points = context.points;
     context.lightValues.bind(
         light.parameters(), context.primitiveValues ? *context.primitiveValues : kNoValues, points);
-    light.illuminate(context, points.P.data(), Nn, points.count, angle, context.lightValues, context.lit);
+    light.shine(context, emitter, points.P.data(), Nn, points.count, angle, context.lightValues,
+                context.lit);
 }
 
 void Surface::gatherAmbient(ShadingContext& context) {
@@ -33,9 +35,11 @@ void Surface::gatherAmbient(ShadingContext& context) {
     if (!context.lights) return;
     for (const Light* light : *context.lights) {
         if (!light->isAmbient()) continue;
-        lightAt(context, *light, nullptr, kPi);
-        for (int i = 0; i < count; ++i)
-            context.ambient[at(i)] += context.lit.Cl[at(i)];
+        for (int emitter = 0; emitter < light->emitters(); ++emitter) {
+            lightAt(context, *light, emitter, nullptr, kPi);
+            for (int i = 0; i < count; ++i)
+                context.ambient[at(i)] += context.lit.Cl[at(i)];
+        }
     }
 }
 

@@ -47,7 +47,8 @@ protected:
                        float size);
 
 private:
-    static void lightAt(ShadingContext& context, const Light& light, const Point* Nn, float angle);
+    static void lightAt(ShadingContext& context, const Light& light, int emitter, const Point* Nn,
+                        float angle);
 };
 
 // Os * Cs, whatever the lights.
@@ -111,8 +112,10 @@ void Surface::illuminance(ShadingContext& context, const std::vector<Point>& Nn,
     if (!context.lights) return;
     for (const Light* light : *context.lights) {
         if (light->isAmbient()) continue;
-        lightAt(context, *light, Nn.data(), kHemisphere);
-        gather(static_cast<const LightSamples&>(context.lit));
+        for (int emitter = 0; emitter < light->emitters(); ++emitter) {
+            lightAt(context, *light, emitter, Nn.data(), kHemisphere);
+            gather(static_cast<const LightSamples&>(context.lit));
+        }
     }
 }
 

@@ -74,6 +74,7 @@ void Attrib::copyFrom(const Attrib& other) {
     displacementShader = other.displacementShader;
     displacementName = other.displacementName;
     activeLights = other.activeLights;
+    areaLight = other.areaLight;
     shadingRateRoot = other.shadingRateRoot;
     shadingModelCode = other.shadingModelCode;
     matte = other.matte;
@@ -103,6 +104,7 @@ void Attrib::releaseShaders() {
 void Attrib::init() {
     releaseShaders();
     activeLights.flush();
+    areaLight = nullptr;
     snapshot.setChanged();
     colorValue = Color(1, 1, 1);
     opacityValue = Color(1, 1, 1);
@@ -169,6 +171,13 @@ Light* Attrib::lightSource(unsigned short shader, long n, const unsigned short* 
     gState->addLight(light);
     activeLights.add(light);
     changed();
+    return light;
+}
+
+Light* Attrib::areaLightSource(unsigned short shader, long n, const unsigned short* tokens,
+                               void* const* values) {
+    Light* light = lightSource(shader, n, tokens, values);
+    if (light) areaLight = light;
     return light;
 }
 

@@ -31,6 +31,10 @@ public:
     void textureCoordinates(const float st[8]);
     Light* lightSource(unsigned short shader, long n, const unsigned short* tokens,
                        void* const* values);
+    // A light source that shines from the surface of the primitives made
+    // under these attributes from now on.
+    Light* areaLightSource(unsigned short shader, long n, const unsigned short* tokens,
+                           void* const* values);
     void lightSwitch(const void* light, short on);
     void surface(unsigned short shader, long n, const unsigned short* tokens,
                  void* const* values);
@@ -64,6 +68,9 @@ public:
     Shader* displacementShader = nullptr; // none by default
     unsigned short displacementName = 0;
     List<Light*> activeLights;
+    // The area light whose surface the primitives made now belong to; owned
+    // by the graphics state, as every light is.
+    Light* areaLight = nullptr;
     float shadingRateRoot = 1.0f; // the square root of the shading rate
     short shadingModelCode = QEL_SHADING_FLAT;
     short matte = 0;

@@ -39,7 +39,7 @@ LightAt lightAt(ShadingContext& context, const Light& light, const Point& P,
     point.P = P, point.gridU = gridU, point.gridV = gridV;
     loadPoints(context, {point});
     context.lightValues.bind(light.parameters(), values, context.points);
-    light.illuminate(context, &P, N, 1, angle, context.lightValues, context.lit);
+    light.shine(context, 0, &P, N, 1, angle, context.lightValues, context.lit);
     return {context.lit.reached[0] != 0, context.lit.L[0], context.lit.Cl[0]};
 }
 
