@@ -202,6 +202,12 @@ void Grid::placeVertexPoints(ShadingPoints& points) const {
     points.flipped = fFlipNormal != 0;
     points.across = fTriangular ? points.count : fNu + 1;
     points.down = fTriangular ? 1 : fNv + 1;
+    points.rowStarts.clear();
+    if (fTriangular) {
+        for (int k = 0, start = 0; k <= fNv; start += vertexRowLength(k), ++k)
+            points.rowStarts.push_back(start);
+        points.rowStarts.push_back(points.count);
+    }
     std::size_t n = 0;
     for (int k = 0; k <= fNv; ++k)
         for (int i = 0; i < vertexRowLength(k); ++i, ++n) {
@@ -223,6 +229,12 @@ void Grid::placeShadingPoints(ShadingPoints& points) const {
     points.flipped = fFlipNormal != 0;
     points.across = fTriangular ? points.count : fNu;
     points.down = fTriangular ? 1 : fNv;
+    points.rowStarts.clear();
+    if (fTriangular) {
+        for (int j = 0, start = 0; j < fNv; start += microRowLength(j), ++j)
+            points.rowStarts.push_back(start);
+        points.rowStarts.push_back(points.count);
+    }
     std::size_t n = 0;
     auto place = [&](const Point& P, const Point& dPdu, const Point& dPdv, float u, float v) {
         foldIntoTriangle(u, v);
@@ -230,14 +242,14 @@ void Grid::placeShadingPoints(ShadingPoints& points) const {
         points.gridU[n] = u, points.gridV[n] = v;
         ++n;
     };
-    // One point at the centre of each micropolygon, with the sums (not the
-    // means) of the corners' derivatives.
+    // One point at the centre of each micropolygon, with the means of the
+    // corners' derivatives.
     for (int j = 0; j < fNv; ++j)
         for (int i = 0; i < microRowLength(j); ++i) {
             const Vertex &a = fRows[j][i], &b = fRows[j][i + 1];
             const Vertex &c = fRows[j + 1][i], &d = fRows[j + 1][i + 1];
-            place((a.P + b.P + c.P + d.P) * 0.25f, a.dPdu + b.dPdu + c.dPdu + d.dPdu,
-                  a.dPdv + b.dPdv + c.dPdv + d.dPdv, (float(i) + 0.5f) / float(fNu),
+            place((a.P + b.P + c.P + d.P) * 0.25f, (a.dPdu + b.dPdu + c.dPdu + d.dPdu) * 0.25f,
+                  (a.dPdv + b.dPdv + c.dPdv + d.dPdv) * 0.25f, (float(i) + 0.5f) / float(fNu),
                   (float(j) + 0.5f) / float(fNv));
         }
 }
@@ -256,10 +268,16 @@ void Grid::setStandardValues(ShadingContext& context, bool orthographic) const {
     const float* st = fAttrib->textureST;
     points.du = (fRange.u1 - fRange.u0) / float(fNu);
     points.dv = (fRange.v1 - fRange.v0) / float(fNv);
+    // The vertices' derivatives are over the piece's own u and v; the
+    // shaders' over the primitive's, as du and dv are.
+    const float acrossPieceU = 1 / (fRange.u1 - fRange.u0);
+    const float acrossPieceV = 1 / (fRange.v1 - fRange.v0);
     for (int i = 0; i < points.count; ++i) {
         const auto k = std::size_t(i);
         Point Ng = points.dPdu[k] ^ points.dPdv[k];
         if (fFlipNormal) Ng = -Ng;
+        points.dPdu[k] *= acrossPieceU;
+        points.dPdv[k] *= acrossPieceV;
         points.Ng[k] = givenPlane ? plane[i] : Ng;
         points.N[k] = givenNormal ? normal[i] : points.Ng[k];
         points.Cs[k] = color[i];
@@ -339,12 +357,11 @@ void Grid::fillDegenerateNormals(ShadingPoints& points) const {
         }
 }
 
-// Each vertex's derivatives from its neighbours along the rows and down the
-// columns: central differences inside, one-sided at the edges.
+// Each vertex's derivatives over the piece's own u and v, from its
+// neighbours along the rows and down the columns: central differences
+// inside, one-sided at the edges.
 void Grid::differentiateVertices() {
-    const float du = (fRange.u1 - fRange.u0) / float(fNu),
-                dv = (fRange.v1 - fRange.v0) / float(fNv);
-    if (!(du != 0.0f) || !(dv != 0.0f)) return;
+    const float du = 1.0f / float(fNu), dv = 1.0f / float(fNv);
     for (int k = 0; k <= fNv; ++k)
         for (int i = 0; i <= fNu; ++i) {
             const int left = std::max(i - 1, 0), right = std::min(i + 1, fNu);

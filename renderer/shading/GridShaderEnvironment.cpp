@@ -59,7 +59,8 @@ ShadingGridShape GridShaderEnvironment::grid() const {
             .nv = points.down - 1,
             .du = points.du,
             .dv = points.dv,
-            .reverseOrientation = points.flipped};
+            .reverseOrientation = points.flipped,
+            .rowStarts = points.rowStarts};
 }
 
 ShaderVariable GridShaderEnvironment::variable(std::string_view name) {
@@ -118,6 +119,7 @@ ShaderValueView GridShaderEnvironment::shaderAnswer(ShaderRole role, std::string
     const ShadingGridShape shape = grid();
     const ShaderValueView value = machine.parameter(name);
     if (machine.pointCount() == shape.pointCount()) return value;
+    if (!shape.rowStarts.empty()) return {};
     const bool aroundCentres = (shape.nu + 2) * (shape.nv + 2) == machine.pointCount();
     if (!aroundCentres || !value.varying) return aroundCentres ? value : ShaderValueView{};
     return atCentres(value, shape);

@@ -31,8 +31,12 @@ struct ShadingGridShape {
     // The surface's orientation is reversed: calculatenormal turns its
     // normals round.
     bool reverseOrientation = false;
+    // Rows of different lengths (a triangle's): where each begins, the
+    // point count last; nu and nv then say nothing of the layout. Empty for
+    // nv + 1 rows of nu + 1 points.
+    std::span<const int> rowStarts = {};
 
-    int pointCount() const { return (nu + 1) * (nv + 1); }
+    int pointCount() const { return rowStarts.empty() ? (nu + 1) * (nv + 1) : rowStarts.back(); }
 };
 
 // A predefined variable the renderer lends the run: P, N, Ci, du... Numbers

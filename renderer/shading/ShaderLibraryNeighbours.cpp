@@ -25,9 +25,14 @@ enum class Direction { kU, kV };
 class GridDifferences {
 public:
     explicit GridDifferences(const ShadingGridShape& grid)
-        : fAcross(grid.nu + 1), fDown(grid.nv + 1) {}
+        : fAcross(grid.nu + 1), fDown(grid.nv + 1), fRowStarts(grid.rowStarts) {}
 
     template <Direction Along> float at(const RegisterView& view, int point, int component) const {
+        if (!fRowStarts.empty()) {
+            if (view.uniform()) return 0;
+            return Along == Direction::kU ? raggedAlongU(view, point, component)
+                                          : raggedAlongV(view, point, component);
+        }
         const int position = Along == Direction::kU ? point % fAcross : point / fAcross;
         const int count = Along == Direction::kU ? fAcross : fDown;
         const int step = Along == Direction::kU ? 1 : fAcross;
@@ -43,7 +48,58 @@ public:
     }
 
 private:
+    struct RowPlace {
+        int row, position;
+    };
+
+    // The last point of a triangle's row lies folded onto its long edge, off
+    // the lattice of the others: it takes the differences of the point
+    // before it (or, alone in its row, of the row below) and is no
+    // neighbour of any.
+    int latticeLength(int row) const {
+        return fRowStarts[std::size_t(row) + 1] - fRowStarts[std::size_t(row)] - 1;
+    }
+    RowPlace latticePlace(int point) const {
+        int row = int(std::ranges::upper_bound(fRowStarts, point) - fRowStarts.begin()) - 1;
+        int position = point - fRowStarts[std::size_t(row)];
+        while (row > 0 && latticeLength(row) < 1)
+            --row;
+        return {row, std::clamp(position, 0, std::max(latticeLength(row) - 1, 0))};
+    }
+    int pointAt(int row, int position) const { return fRowStarts[std::size_t(row)] + position; }
+
+    float raggedAlongU(const RegisterView& view, int point, int component) const {
+        const auto value = [&](int at) { return ::quelmark::component(view, at, component); };
+        const auto [row, position] = latticePlace(point);
+        const int length = latticeLength(row);
+        // A row of one point (the apex) takes the differences of the row below.
+        if (length < 2)
+            return row > 0 ? raggedAlongU(view, pointAt(row - 1, position), component) : 0;
+        const int at = pointAt(row, position);
+        if (position == 0) return value(at + 1) - value(at);
+        if (position == length - 1) return value(at) - value(at - 1);
+        return (value(at + 1) - value(at - 1)) / 2;
+    }
+
+    // Rows shorten upwards: at a row's end, where no point lies above, the
+    // difference is the one below; with neither, the one beside.
+    float raggedAlongV(const RegisterView& view, int point, int component) const {
+        const auto value = [&](int at) { return ::quelmark::component(view, at, component); };
+        const int rows = int(fRowStarts.size()) - 1;
+        const auto [row, position] = latticePlace(point);
+        const bool above = row + 1 < rows && position < latticeLength(row + 1);
+        const bool below = row > 0;
+        if (!above && !below)
+            return position > 0 ? raggedAlongV(view, pointAt(row, position - 1), component) : 0;
+        const int at = pointAt(row, position);
+        const int up = above ? pointAt(row + 1, position) : at;
+        const int down = below ? pointAt(row - 1, position) : at;
+        if (above && below) return (value(up) - value(down)) / 2;
+        return value(up) - value(down);
+    }
+
     int fAcross, fDown;
+    std::span<const int> fRowStarts;
 };
 
 float safeQuotient(float a, float b) {

@@ -14,8 +14,10 @@ struct ShadingPoints {
     int count = 0;
     // The points as rows of a grid, `across` points in each of `down` rows,
     // for the neighbours that derivatives take; a grid whose rows differ in
-    // length (a triangle's) is one row of all its points.
+    // length (a triangle's) is one row of all its points, and rowStarts
+    // gives where each of its rows begins (and, last, the count).
     int across = 0, down = 0;
+    std::vector<int> rowStarts;
     // The surface's orientation is reversed.
     bool flipped = false;
     // Positions and derivatives in camera space; I runs from the eye to P.

@@ -228,6 +228,48 @@ TEST_F(CompiledShaderImageTest, DisplacementMovesTheSurface) {
     EXPECT_LT(double(unbounded.coverage()), 0.97 * double(bounded.coverage()));
 }
 
+// On a flat triangle every difference of P is exact: Du(P) is dPdu, Dv(P)
+// is dPdv and area(P) is |dPdu x dPdv| du dv, at the vertices (smooth
+// shading) as at the micropolygons' centres (flat shading), near its long
+// edge as inside. The triangle lies in front of the sphere: the centre is
+// at u = v = 1/4, pixel (124, 68) at u = 0.8, v = 0.15 and pixel (72, 16) at
+// u = 0.15, v = 0.8.
+TEST_F(CompiledShaderImageTest, DerivativesOfATriangleAndOfASplitSphere) {
+    compile(R"(
+        surface edges() {
+            Ci = 0.5 * color(length(Du(P)) / length(dPdu), length(Dv(P)) / length(dPdv),
+                             area(P) / (length(dPdu ^ dPdv) * du * dv));
+            Oi = 1;
+        })");
+    for (const short model : {QEL_SHADING_FLAT, QEL_SHADING_GOURAUD}) {
+        const TiffImage image = renderSphere([model] {
+            qelSurface(qelQuark("edges"), 0);
+            qelShadingModel(model);
+            float triangle[9] = {-1, -1, -2, 3, -1, -2, -1, 3, -2};
+            qelPolygon(3, qelQuark("point"), triangle, 0);
+        });
+        for (const auto& [x, y] : {std::pair{kCentreX, kCentreY}, {124u, 68u}, {72u, 16u}})
+            for (int channel = 0; channel < 3; ++channel)
+                EXPECT_NEAR(image.pixel(x, y)[std::size_t(channel)] / kLevels, 0.5, 1.5 / kLevels)
+                    << "channel " << channel << " shading model " << model << " at " << x << ", "
+                    << y;
+    }
+    // The sphere is split into pieces before it is diced; its derivatives
+    // are the whole sphere's all the same, within the chord's shortfall
+    // (under 1 %) a quarter of the way from its pole to its rim.
+    for (const short model : {QEL_SHADING_FLAT, QEL_SHADING_GOURAUD}) {
+        const TiffImage sphere = renderSphere([model] {
+            qelSurface(qelQuark("edges"), 0);
+            qelShadingModel(model);
+        });
+        for (int channel = 0; channel < 3; ++channel)
+            EXPECT_NEAR(sphere.pixel(kCentreX + 8, kCentreY)[std::size_t(channel)] / kLevels, 0.5,
+                        3 / kLevels)
+                << "channel " << channel << " shading model " << model;
+    }
+    EXPECT_TRUE(gReports.empty()) << gReports.front();
+}
+
 // A displacement that only turns the normals towards the eye: lit straight
 // on by a distant light along the view, every point of the matte sphere
 // takes the full light, its colour Cs.
