@@ -1,5 +1,6 @@
 #include "renderer/shading/RendererAnswers.h"
 
+#include "common/Quark.h"
 #include "renderer/state/Attrib.h"
 #include "renderer/state/RenderContext.h"
 
@@ -23,6 +24,8 @@ ShaderValueView RendererAnswers::answer(ShaderQuestion question, const Attrib* a
         return option(frame, name);
     case ShaderQuestion::kRendererInfo:
         return rendererInfo(name);
+    case ShaderQuestion::kShaderName:
+        return shaderName(attrib, name);
     default:
         return {};
     }
@@ -37,6 +40,17 @@ ShaderValueView RendererAnswers::attribute(const Attrib* attrib, std::string_vie
     if (name == "identifier:name" && !attrib->objectNameValue.empty())
         return text(attrib->objectNameValue.c_str());
     return {};
+}
+
+ShaderValueView RendererAnswers::shaderName(const Attrib* attrib, std::string_view role) {
+    if (!attrib) return {};
+    unsigned short name = 0;
+    if (role == "surface") name = attrib->surfaceName;
+    if (role == "displacement") name = attrib->displacementName;
+    if (role == "atmosphere") name = attrib->atmosphereName;
+    const char* text = name ? getString(name) : nullptr;
+    if (!text) return {};
+    return this->text(text);
 }
 
 ShaderValueView RendererAnswers::option(const RenderContext* frame, std::string_view name) {

@@ -11,6 +11,8 @@
 //                 distance), "Shutter" (float[2])
 //   rendererinfo: "renderer" and "versionstring" (strings), "version"
 //                 (float[4]: major, minor, patch, build)
+//   shader name:  of the primitive's "surface", "displacement" and
+//                 "atmosphere" shaders (a string), when it has one
 //
 // An answer lies in the object's own room, valid until its next answer.
 #ifndef QEL_SHADING_RENDERERANSWERS_H
@@ -39,6 +41,7 @@ public:
     ShaderValueView attribute(const Attrib* attrib, std::string_view name);
     ShaderValueView option(const RenderContext* frame, std::string_view name);
     ShaderValueView rendererInfo(std::string_view name);
+    ShaderValueView shaderName(const Attrib* attrib, std::string_view role);
 
 private:
     ShaderValueView numbers(std::initializer_list<float> values);

@@ -89,6 +89,7 @@ enum class ShaderQuestion {
     kAtmosphere,   // of its atmosphere shader
     kIncident,     // of the volume shaders rays come through
     kOpposite,
+    kShaderName, // the name of the point's shader of a role
 };
 
 // The distance from the eye that depth() maps to 0 and to 1.

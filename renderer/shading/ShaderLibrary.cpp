@@ -42,10 +42,21 @@ void shaderName(KernelFrame& frame, std::span<const std::int32_t> operands) {
         out.stringAt(point) = frame.shaderName();
 }
 
+// shadername(role): the name of the point's shader of that role
+// ("surface", "displacement", "atmosphere"), or "" where it has none.
+void shaderNameOfRole(KernelFrame& frame, std::span<const std::int32_t> operands) {
+    const RegisterView &out = frame.view(operands[0]), &role = frame.view(operands[1]);
+    for (const int point : frame.active()) {
+        const ShaderValueView name =
+            frame.environment().answer(ShaderQuestion::kShaderName, role.stringAt(point));
+        out.stringAt(point) = name.strings && name.elements == 1 ? *name.strings : std::string();
+    }
+}
+
 Kernel chooseQuestionKernel(const LibraryCall& call) {
-    if (call.op() == BuiltinOp::kShaderName && call.argumentCount() == 0 &&
-        call.resultIs(ValueKind::kString))
-        return shaderName;
+    if (call.op() != BuiltinOp::kShaderName || !call.resultIs(ValueKind::kString)) return nullptr;
+    if (call.argumentCount() == 0) return shaderName;
+    if (call.argumentsAre({ValueKind::kString})) return shaderNameOfRole;
     return nullptr;
 }
 

@@ -96,6 +96,29 @@ TEST_F(MessagePassingTest, LightsourceReadsTheLightsParameters) {
     EXPECT_TRUE(gReports.empty()) << gReports.front();
 }
 
+// shadername() names the shader that runs, shadername(role) the
+// primitive's shader of that role, and "" where it has none.
+TEST_F(MessagePassingTest, ShadersNameTheShadersOfEachRole) {
+    compile(R"(
+        displacement lifts() {}
+        surface names() {
+            Ci = color(0.5 * match("^names$", shadername()) +
+                           0.5 * match("^names$", shadername("surface")),
+                       match("^lifts$", shadername("displacement")),
+                       0.5 * match("^$", shadername("atmosphere")) +
+                           0.25 * match("^$", shadername("no such role")));
+            Oi = 1;
+        })");
+    const TiffImage image = renderSphere([] {
+        qelDisplacement(qelQuark("lifts"), 0);
+        qelSurface(qelQuark("names"), 0);
+    });
+    EXPECT_NEAR(centre(image, 0), 1.0, 1 / kLevels);
+    EXPECT_NEAR(centre(image, 1), 1.0, 1 / kLevels);
+    EXPECT_NEAR(centre(image, 2), 0.75, 1 / kLevels);
+    EXPECT_TRUE(gReports.empty()) << gReports.front();
+}
+
 // The displacement runs first, the surface next, the atmosphere last; each
 // reads what those before it left and nothing of those after.
 TEST_F(MessagePassingTest, ShadersReadTheValuesOfThoseThatRanBeforeThem) {
