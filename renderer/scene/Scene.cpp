@@ -26,6 +26,7 @@
 #include "renderer/state/Camera.h"
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
+#include "renderer/texture/TextureMaps.h"
 
 #include <sys/resource.h>
 
@@ -124,7 +125,7 @@ long meshPatches(short type, long n, bool periodic, long step) {
 
 } // namespace
 
-Scene::Scene() = default;
+Scene::Scene() : fTextures(std::make_unique<TextureMaps>()) {}
 
 Scene::~Scene() {
     flush();
@@ -132,6 +133,8 @@ Scene::~Scene() {
 
 void Scene::init(const RenderContext& frame) {
     flush();
+    // Maps made or changed since the last frame are read again.
+    fTextures->forgetMaps();
     fContext = std::make_unique<const RenderContext>(frame);
     fMicropolygons = 0;
     createBuckets();
@@ -450,6 +453,7 @@ void Scene::workOn(int index) {
         worker = takeWorkerContext();
         worker->shading.stop = fScheduler ? &fScheduler->stopFlag() : nullptr;
         worker->shading.markedSpaces = &fMarkedSpaces;
+        worker->shading.textures = fTextures.get();
         // Counted once a bucket, not once a grid: threads share the count.
         fMicropolygons += processPrimitives(index, worker->shading);
         released = true;

@@ -32,6 +32,7 @@ class ArgList;
 class Bucket;
 class BucketScheduler;
 class ReportQueue;
+class TextureMaps;
 class Grid;
 class Primitive;
 struct Bound;
@@ -215,6 +216,8 @@ private:
     bool fRenderUnderWay = false; // from the first bucket until the buckets are freed
     // The spaces marked by name when the frame began to render, for shaders.
     std::vector<MarkedSpace> fMarkedSpaces;
+    // The texture maps shaders look up, kept from frame to frame.
+    std::unique_ptr<TextureMaps> fTextures;
     std::mutex fWorkerContextsLock;
     std::vector<std::unique_ptr<WorkerContext>> fWorkerContexts;
     std::vector<ReportQueue> fReports; // per bucket, made on the workers

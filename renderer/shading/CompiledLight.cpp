@@ -76,6 +76,7 @@ public:
               int(message.size()), message.data());
     }
     std::uint64_t randomSeed() const override { return fContext.gridSeed; }
+    ShaderTextures* textures() override { return fContext.textures; }
     // The attributes are the lit primitive's; the surface's values are not
     // lent to the lights it gathers.
     ShaderValueView answer(ShaderQuestion question, std::string_view name) override {

@@ -53,6 +53,10 @@ GridShaderEnvironment::GridShaderEnvironment(ShadingContext& context,
     : fContext(context), fValues(values), fShaderToCamera(shaderToCamera), fRequest(request),
       fLights(lights), fRole(role) {}
 
+ShaderTextures* GridShaderEnvironment::textures() {
+    return fContext.textures;
+}
+
 ShadingGridShape GridShaderEnvironment::grid() const {
     const ShadingPoints& points = fContext.points;
     return {.nu = points.across - 1,

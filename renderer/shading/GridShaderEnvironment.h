@@ -40,6 +40,7 @@ public:
     void report(std::string_view message) override;
     std::uint64_t randomSeed() const override;
     ShaderLights* lights() override { return fLights; }
+    ShaderTextures* textures() override;
     // The other shaders answer with what their run on this grid left.
     ShaderValueView answer(ShaderQuestion question, std::string_view name) override;
 

@@ -17,6 +17,8 @@
 
 namespace quelmark {
 
+class ShaderTextures;
+
 class ShaderLights;
 
 // The shading points as a grid: nu + 1 vertices across by nv + 1 down,
@@ -135,6 +137,8 @@ public:
     // The lights illuminance loops and lighting calls gather from; none: a
     // loop's body never runs and the calls give black.
     virtual ShaderLights* lights() { return nullptr; }
+    // The texture maps the run looks up; none where maps are not read.
+    virtual ShaderTextures* textures() { return nullptr; }
 
     // The value of that name; nothing found when there is none.
     virtual ShaderValueView answer(ShaderQuestion /*question*/, std::string_view /*name*/) {

@@ -77,6 +77,11 @@ public:
     // The position shaded, P (the shader's own, else the renderer's), where
     // the lighting calls gather light; floats null when the run has none.
     const RegisterView& shadingPosition() const { return fShadingPosition; }
+    // The texture coordinates s and t (the shader's own, else the
+    // renderer's), where maps are read without coordinates of their own;
+    // floats null when the run has none.
+    const RegisterView& textureS() const { return fTextureS; }
+    const RegisterView& textureT() const { return fTextureT; }
     // Room for one light's L, Cl and Ol at every point, kept from run to run
     // and valid until the next call; the light reaches the points to start
     // with. The positions are left for the caller to give.
@@ -104,6 +109,7 @@ private:
     std::uint64_t fRandomDraws = 0;
     RegisterView fGeometricNormal;
     RegisterView fShadingPosition;
+    RegisterView fTextureS, fTextureT;
     std::vector<float> fScratch;
     std::vector<float> fLightValues; // L, Cl and Ol, three floats a point each
     std::vector<std::uint8_t> fReaches;

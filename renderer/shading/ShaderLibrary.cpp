@@ -13,7 +13,6 @@ using sl::BuiltinOp;
 // Why the executor does not run a function yet; null for those it runs.
 const char* refusalReason(BuiltinOp op) {
     switch (op) {
-    case BuiltinOp::kTexture:
     case BuiltinOp::kEnvironment:
     case BuiltinOp::kShadow:
     case BuiltinOp::kBump:
@@ -116,10 +115,10 @@ Kernel chooseLibraryKernel(const sl::ShaderCode& code, const sl::Instruction& in
         return nullptr;
     }
     using Chooser = Kernel (*)(const LibraryCall&);
-    constexpr std::array<Chooser, 10> kParts = {
+    constexpr std::array<Chooser, 11> kParts = {
         chooseMathKernel,     chooseSplineKernel,      chooseNoiseKernel,    chooseNeighbourKernel,
         chooseGeometryKernel, chooseColorMatrixKernel, chooseLightingKernel, chooseStringKernel,
-        chooseMessageKernel,  chooseQuestionKernel};
+        chooseMessageKernel,  chooseQuestionKernel,    chooseTextureKernel};
     for (const Chooser choose : kParts)
         if (const Kernel kernel = choose(call)) return kernel;
     problem =

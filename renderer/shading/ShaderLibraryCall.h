@@ -77,6 +77,7 @@ Kernel chooseColorMatrixKernel(const LibraryCall& call);
 Kernel chooseLightingKernel(const LibraryCall& call);
 Kernel chooseStringKernel(const LibraryCall& call);
 Kernel chooseMessageKernel(const LibraryCall& call);
+Kernel chooseTextureKernel(const LibraryCall& call);
 
 } // namespace quelmark
 

@@ -6,6 +6,7 @@
 // last backward, central between; a grid one vertex wide has none (0). Du
 // divides the difference by du, Dv by dv. The results are gathered before
 // any is stored, so that x = Du(x) reads no value it has written.
+#include "renderer/shading/GridDifferences.h"
 #include "renderer/shading/ShaderLibraryCall.h"
 
 #include <algorithm>
@@ -18,89 +19,6 @@ namespace {
 using sl::BuiltinOp;
 using Operands = std::span<const std::int32_t>;
 constexpr int kTripleFloats = 3;
-
-enum class Direction { kU, kV };
-
-// A value's change from one vertex to the next along u or v, at a point.
-class GridDifferences {
-public:
-    explicit GridDifferences(const ShadingGridShape& grid)
-        : fAcross(grid.nu + 1), fDown(grid.nv + 1), fRowStarts(grid.rowStarts) {}
-
-    template <Direction Along> float at(const RegisterView& view, int point, int component) const {
-        if (!fRowStarts.empty()) {
-            if (view.uniform()) return 0;
-            return Along == Direction::kU ? raggedAlongU(view, point, component)
-                                          : raggedAlongV(view, point, component);
-        }
-        const int position = Along == Direction::kU ? point % fAcross : point / fAcross;
-        const int count = Along == Direction::kU ? fAcross : fDown;
-        const int step = Along == Direction::kU ? 1 : fAcross;
-        if (count < 2 || view.uniform()) return 0;
-        const auto value = [&](int at) { return ::quelmark::component(view, at, component); };
-        if (position == 0) return value(point + step) - value(point);
-        if (position == count - 1) return value(point) - value(point - step);
-        return (value(point + step) - value(point - step)) / 2;
-    }
-
-    template <Direction Along> ShaderTriple triple(const RegisterView& view, int point) const {
-        return {at<Along>(view, point, 0), at<Along>(view, point, 1), at<Along>(view, point, 2)};
-    }
-
-private:
-    struct RowPlace {
-        int row, position;
-    };
-
-    // The last point of a triangle's row lies folded onto its long edge, off
-    // the lattice of the others: it takes the differences of the point
-    // before it (or, alone in its row, of the row below) and is no
-    // neighbour of any.
-    int latticeLength(int row) const {
-        return fRowStarts[std::size_t(row) + 1] - fRowStarts[std::size_t(row)] - 1;
-    }
-    RowPlace latticePlace(int point) const {
-        int row = int(std::ranges::upper_bound(fRowStarts, point) - fRowStarts.begin()) - 1;
-        int position = point - fRowStarts[std::size_t(row)];
-        while (row > 0 && latticeLength(row) < 1)
-            --row;
-        return {row, std::clamp(position, 0, std::max(latticeLength(row) - 1, 0))};
-    }
-    int pointAt(int row, int position) const { return fRowStarts[std::size_t(row)] + position; }
-
-    float raggedAlongU(const RegisterView& view, int point, int component) const {
-        const auto value = [&](int at) { return ::quelmark::component(view, at, component); };
-        const auto [row, position] = latticePlace(point);
-        const int length = latticeLength(row);
-        // A row of one point (the apex) takes the differences of the row below.
-        if (length < 2)
-            return row > 0 ? raggedAlongU(view, pointAt(row - 1, position), component) : 0;
-        const int at = pointAt(row, position);
-        if (position == 0) return value(at + 1) - value(at);
-        if (position == length - 1) return value(at) - value(at - 1);
-        return (value(at + 1) - value(at - 1)) / 2;
-    }
-
-    // Rows shorten upwards: at a row's end, where no point lies above, the
-    // difference is the one below; with neither, the one beside.
-    float raggedAlongV(const RegisterView& view, int point, int component) const {
-        const auto value = [&](int at) { return ::quelmark::component(view, at, component); };
-        const int rows = int(fRowStarts.size()) - 1;
-        const auto [row, position] = latticePlace(point);
-        const bool above = row + 1 < rows && position < latticeLength(row + 1);
-        const bool below = row > 0;
-        if (!above && !below)
-            return position > 0 ? raggedAlongV(view, pointAt(row, position - 1), component) : 0;
-        const int at = pointAt(row, position);
-        const int up = above ? pointAt(row + 1, position) : at;
-        const int down = below ? pointAt(row - 1, position) : at;
-        if (above && below) return (value(up) - value(down)) / 2;
-        return value(up) - value(down);
-    }
-
-    int fAcross, fDown;
-    std::span<const int> fRowStarts;
-};
 
 float safeQuotient(float a, float b) {
     return b == 0 ? 0 : a / b;
@@ -118,11 +36,11 @@ void storeGathered(KernelFrame& frame, const RegisterView& out, std::span<const 
     }
 }
 
-template <Direction Along, int Width> void derivative(KernelFrame& frame, Operands operands) {
+template <GridDirection Along, int Width> void derivative(KernelFrame& frame, Operands operands) {
     const RegisterView& out = frame.view(operands[0]);
     const RegisterView& value = frame.view(operands[1]);
     const GridDifferences differences(frame.grid());
-    const float spacing = Along == Direction::kU ? frame.grid().du : frame.grid().dv;
+    const float spacing = Along == GridDirection::kU ? frame.grid().du : frame.grid().dv;
     const std::span<float> gathered = frame.scratch(frame.active().size() * Width);
     std::size_t next = 0;
     for (const int point : frame.active())
@@ -140,12 +58,12 @@ template <int Width> void derivativeBy(KernelFrame& frame, Operands operands) {
     const std::span<float> gathered = frame.scratch(frame.active().size() * Width);
     std::size_t next = 0;
     for (const int point : frame.active()) {
-        const float byU = differences.at<Direction::kU>(denominator, point, 0);
-        const float byV = differences.at<Direction::kV>(denominator, point, 0);
+        const float byU = differences.at<GridDirection::kU>(denominator, point, 0);
+        const float byV = differences.at<GridDirection::kV>(denominator, point, 0);
         for (int k = 0; k < Width; ++k)
             gathered[next++] =
-                safeQuotient(differences.at<Direction::kU>(numerator, point, k), byU) +
-                safeQuotient(differences.at<Direction::kV>(numerator, point, k), byV);
+                safeQuotient(differences.at<GridDirection::kU>(numerator, point, k), byU) +
+                safeQuotient(differences.at<GridDirection::kV>(numerator, point, k), byV);
     }
     storeGathered<Width>(frame, out, gathered);
 }
@@ -170,8 +88,8 @@ void area(KernelFrame& frame, Operands operands) {
     std::size_t next = 0;
     for (const int point : frame.active()) {
         const ShaderTriple normal =
-            crossProduct(differences.triple<Direction::kU>(position, point),
-                         differences.triple<Direction::kV>(position, point));
+            crossProduct(differences.triple<GridDirection::kU>(position, point),
+                         differences.triple<GridDirection::kV>(position, point));
         gathered[next++] =
             std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
     }
@@ -189,8 +107,8 @@ void calculateNormal(KernelFrame& frame, Operands operands) {
     std::size_t next = 0;
     for (const int point : frame.active()) {
         const ShaderTriple normal =
-            crossProduct(differences.triple<Direction::kU>(position, point),
-                         differences.triple<Direction::kV>(position, point));
+            crossProduct(differences.triple<GridDirection::kU>(position, point),
+                         differences.triple<GridDirection::kV>(position, point));
         for (const float component : normal)
             gathered[next++] = finiteResult(component * scale);
     }
@@ -221,8 +139,8 @@ template <bool TwoEnds> void filterStep(KernelFrame& frame, Operands operands) {
             centre = (s + second.at(point)[0]) / 2;
             halfWidth = std::fabs(second.at(point)[0] - s) / 2;
         } else {
-            halfWidth = (std::fabs(differences.at<Direction::kU>(first, point, 0)) +
-                         std::fabs(differences.at<Direction::kV>(first, point, 0))) /
+            halfWidth = (std::fabs(differences.at<GridDirection::kU>(first, point, 0)) +
+                         std::fabs(differences.at<GridDirection::kV>(first, point, 0))) /
                         2;
         }
         if (widthScale) halfWidth *= std::fabs(widthScale->at(point)[0]);
@@ -257,9 +175,9 @@ Kernel chooseFilterStep(const LibraryCall& call) {
 template <int Width> Kernel derivativeKernel(BuiltinOp op) {
     switch (op) {
     case BuiltinOp::kDu:
-        return derivative<Direction::kU, Width>;
+        return derivative<GridDirection::kU, Width>;
     case BuiltinOp::kDv:
-        return derivative<Direction::kV, Width>;
+        return derivative<GridDirection::kV, Width>;
     case BuiltinOp::kDtime:
         return timeDerivative<Width>;
     default:

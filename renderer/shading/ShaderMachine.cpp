@@ -76,6 +76,8 @@ bool ShaderMachine::start(const ShaderProgram& program, ShaderEnvironment& envir
     fSurfacePosition = environmentView(environment, "Ps");
     fFrame.fGeometricNormal = environmentView(environment, "Ng");
     fFrame.fShadingPosition = environmentView(environment, "P");
+    fFrame.fTextureS = environmentView(environment, "s", 1);
+    fFrame.fTextureT = environmentView(environment, "t", 1);
 
     fRunning.assign(count, 1);
     fLit.assign(count, 0);
@@ -301,20 +303,21 @@ void ShaderMachine::writeBack() {
 
 // A triple the light loops read: the shader's own register of the name, or
 // the environment's variable when the shader does not use it.
-RegisterView ShaderMachine::environmentView(ShaderEnvironment& environment,
-                                            std::string_view name) const {
+RegisterView ShaderMachine::environmentView(ShaderEnvironment& environment, std::string_view name,
+                                            int width) const {
     const int reg = fProgram->globalRegister(name);
     if (reg >= 0) {
         const RegisterView& view = fViews[std::size_t(reg)];
-        return view.width == kTripleFloats && view.elements == 1 ? view : RegisterView{};
+        return view.width == width && view.elements == 1 ? view : RegisterView{};
     }
     const ShaderVariable given = environment.variable(name);
-    const std::size_t expected = kTripleFloats * (given.varying ? std::size_t(fPointCount) : 1);
+    const auto floats = std::size_t(width);
+    const std::size_t expected = floats * (given.varying ? std::size_t(fPointCount) : 1);
     if (!given.floats || given.size != expected) return {};
     RegisterView view;
     view.floats = given.floats;
-    view.stride = given.varying ? kTripleFloats : 0;
-    view.width = kTripleFloats;
+    view.stride = given.varying ? width : 0;
+    view.width = width;
     return view;
 }
 

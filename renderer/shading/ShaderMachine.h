@@ -96,7 +96,10 @@ private:
     void copyIn(std::size_t reg, const float* floats, const std::string* strings, bool varying);
     void copyDefault(std::size_t reg, const sl::Register& code);
     void writeBack();
-    RegisterView environmentView(ShaderEnvironment& environment, std::string_view name) const;
+    // The predefined variable: the shader's register when it has one, else
+    // the environment's values; floats null for none of the width.
+    RegisterView environmentView(ShaderEnvironment& environment, std::string_view name,
+                                 int width = 3) const;
     void report(std::string_view message);
 
     ShaderRunResult execute(const ShaderProgram& program);

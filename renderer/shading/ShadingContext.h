@@ -24,6 +24,7 @@
 namespace quelmark {
 
 class Attrib;
+class ShaderTextures;
 struct RenderContext;
 
 // The values a grid's points start from, which the primitive's own "normal",
@@ -57,6 +58,8 @@ struct ShadingContext {
     // positions lights shine at.
     const RenderContext* frame = nullptr;
     const std::vector<MarkedSpace>* markedSpaces = nullptr;
+    // The render's texture maps, shared by its threads.
+    ShaderTextures* textures = nullptr;
     const Attrib* attrib = nullptr;
     Matrix objectToCamera;
     std::uint64_t gridSeed = 0;

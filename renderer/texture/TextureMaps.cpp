@@ -1,0 +1,81 @@
+#include "renderer/texture/TextureMaps.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+namespace quelmark {
+
+namespace {
+
+using MakeStore = ShaderTextures* (*)(float);
+using FreeStore = void (*)(ShaderTextures*);
+
+// The folder of the module (program or library) this code was linked into.
+std::filesystem::path ownFolder() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<const void*>(&ownFolder), &info) == 0 || !info.dli_fname) return {};
+    std::error_code error;
+    const std::filesystem::path module = std::filesystem::canonical(info.dli_fname, error);
+    return error ? std::filesystem::path() : module.parent_path();
+}
+
+std::vector<std::filesystem::path> pluginPlaces() {
+    const std::filesystem::path folder = ownFolder();
+    return {folder / TextureMaps::kPluginFile,
+            folder.parent_path() / "lib" / TextureMaps::kPluginFile};
+}
+
+} // namespace
+
+TextureMaps::TextureMaps(float cacheMegabytes) : fCacheMegabytes(cacheMegabytes) {}
+
+TextureMaps::~TextureMaps() {
+    // The plugin stays loaded: the texture system's own threads and static
+    // state outlive the store.
+    if (fStore && fFree) fFree(fStore);
+}
+
+ShaderTextures* TextureMaps::store() {
+    std::call_once(fLoaded, [this] {
+        std::string reasons;
+        for (const std::filesystem::path& place : pluginPlaces()) {
+            std::error_code error;
+            if (!std::filesystem::exists(place, error)) continue;
+            void* plugin = dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (!plugin) {
+                const char* why = dlerror();
+                reasons = why ? why : place.string();
+                continue;
+            }
+            const auto make = reinterpret_cast<MakeStore>(dlsym(plugin, "pictrelMakeTextureStore"));
+            fFree = reinterpret_cast<FreeStore>(dlsym(plugin, "pictrelFreeTextureStore"));
+            fStore = make && fFree ? make(fCacheMegabytes) : nullptr;
+            if (fStore) return;
+            reasons = place.string() + " makes no texture store";
+        }
+        fLoadFailure = "texture maps cannot be read: " +
+                       (reasons.empty() ? std::string(kPluginFile) + " is not installed" : reasons);
+    });
+    return fStore;
+}
+
+TextureLookupResult TextureMaps::texture(const std::string& name,
+                                         const TextureLookupOptions& options,
+                                         std::span<const TextureFootprint> footprints, int channels,
+                                         float* out) {
+    if (ShaderTextures* maps = store())
+        return maps->texture(name, options, footprints, channels, out);
+    std::fill_n(out, footprints.size() * std::size_t(channels), options.fill);
+    TextureLookupResult result;
+    std::call_once(fFailureTold, [&] { result.firstFailure = fLoadFailure; });
+    return result;
+}
+
+void TextureMaps::forgetMaps() {
+    if (fStore) fStore->forgetMaps();
+}
+
+} // namespace quelmark

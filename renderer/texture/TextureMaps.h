@@ -1,0 +1,48 @@
+// The texture maps of a scene, as shaders look them up: the texture store
+// plugin, loaded and made on the first lookup, which every lookup then goes
+// to. Without the plugin every lookup gives its fill value, and the reason
+// is told once.
+#ifndef QEL_TEXTURE_TEXTUREMAPS_H
+#define QEL_TEXTURE_TEXTUREMAPS_H
+
+#include "renderer/shading/ShaderTextures.h"
+
+#include <mutex>
+#include <string>
+
+namespace quelmark {
+
+class TextureMaps final : public ShaderTextures {
+public:
+    // A cache of at most cacheMegabytes of tiles, once the store is made.
+    explicit TextureMaps(float cacheMegabytes = kDefaultCacheMegabytes);
+    ~TextureMaps();
+    TextureMaps(const TextureMaps&) = delete;
+    TextureMaps& operator=(const TextureMaps&) = delete;
+
+    TextureLookupResult texture(const std::string& name, const TextureLookupOptions& options,
+                                std::span<const TextureFootprint> footprints, int channels,
+                                float* out) override;
+    void forgetMaps() override;
+
+    static constexpr float kDefaultCacheMegabytes = 256;
+    // The plugin's file, looked for beside the module this code is in and
+    // in the lib folder beside that one's folder.
+    static constexpr const char* kPluginFile = "libpictrel_textures.so";
+
+private:
+    // The store, loaded on the first call; null, with fLoadFailure set,
+    // when the plugin cannot be loaded.
+    ShaderTextures* store();
+
+    float fCacheMegabytes;
+    std::once_flag fLoaded;
+    ShaderTextures* fStore = nullptr;
+    void (*fFree)(ShaderTextures*) = nullptr;
+    std::string fLoadFailure;
+    std::once_flag fFailureTold;
+};
+
+} // namespace quelmark
+
+#endif

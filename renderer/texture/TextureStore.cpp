@@ -1,0 +1,102 @@
+#include "renderer/texture/TextureStore.h"
+
+#include <OpenImageIO/texture.h>
+
+#include <algorithm>
+
+namespace quelmark {
+
+namespace {
+
+using OIIO::TextureOpt;
+using OIIO::TextureSystem;
+
+TextureOpt lookupOptions(const TextureLookupOptions& options) {
+    TextureOpt opt;
+    opt.firstchannel = std::max(options.firstChannel, 0);
+    opt.sblur = options.sblur;
+    opt.tblur = options.tblur;
+    opt.swidth = options.swidth;
+    opt.twidth = options.twidth;
+    opt.fill = options.fill;
+    // Within a level of the map, bilinear between its pixels' centres.
+    opt.interpmode = TextureOpt::InterpBilinear;
+    return opt;
+}
+
+} // namespace
+
+struct TextureStore::System {
+    TextureSystem* textures;
+};
+
+TextureStore::TextureStore(float cacheMegabytes)
+    : fSystem(std::make_unique<System>(System{TextureSystem::create(false)})) {
+    fSystem->textures->attribute("max_memory_MB", cacheMegabytes);
+    // Plain images are maps too, tiled and mip-mapped as they are read.
+    fSystem->textures->attribute("autotile", 64);
+    fSystem->textures->attribute("automip", 1);
+}
+
+TextureStore::~TextureStore() {
+    TextureSystem::destroy(fSystem->textures);
+}
+
+void TextureStore::forgetMaps() {
+    fSystem->textures->invalidate_all(true);
+    std::lock_guard<std::mutex> lock(fFailuresLock);
+    fFailedMaps.clear();
+}
+
+std::string TextureStore::firstFailure(const std::string& name, const std::string& reason) {
+    std::lock_guard<std::mutex> lock(fFailuresLock);
+    if (!fFailedMaps.insert(name).second) return {};
+    return "texture \"" + name + "\" cannot be read" + (reason.empty() ? "" : ": " + reason) +
+           "; its lookups give the fill value";
+}
+
+TextureLookupResult TextureStore::texture(const std::string& name,
+                                          const TextureLookupOptions& options,
+                                          std::span<const TextureFootprint> footprints,
+                                          int channels, float* out) {
+    TextureSystem& textures = *fSystem->textures;
+    const OIIO::ustring file(name);
+    TextureSystem::TextureHandle* handle = textures.get_texture_handle(file);
+    TextureOpt opt = lookupOptions(options);
+    const auto fill = [&] {
+        std::fill_n(out, footprints.size() * std::size_t(channels), options.fill);
+    };
+    if (!handle || !textures.good(handle)) {
+        fill();
+        return {.found = false, .firstFailure = firstFailure(name, textures.geterror())};
+    }
+    for (std::size_t k = 0; k < footprints.size(); ++k) {
+        const TextureFootprint& f = footprints[k];
+        float* result = out + k * std::size_t(channels);
+        if (!textures.texture(handle, nullptr, opt, f.s, f.t, f.dsdu, f.dtdu, f.dsdv, f.dtdv,
+                              channels, result)) {
+            std::fill_n(out, footprints.size() * std::size_t(channels), options.fill);
+            return {.found = false, .firstFailure = firstFailure(name, textures.geterror())};
+        }
+    }
+    return {.found = true, .firstFailure = {}};
+}
+
+} // namespace quelmark
+
+extern "C" {
+
+__attribute__((visibility("default"))) quelmark::ShaderTextures*
+pictrelMakeTextureStore(float cacheMegabytes) {
+    try {
+        return new quelmark::TextureStore(cacheMegabytes);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+__attribute__((visibility("default"))) void
+pictrelFreeTextureStore(quelmark::ShaderTextures* store) {
+    delete static_cast<quelmark::TextureStore*>(store);
+}
+}

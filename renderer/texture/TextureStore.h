@@ -1,0 +1,52 @@
+// The render's texture maps through OpenImageIO's texture system: one for
+// the scene and shared by its threads, with a bounded cache of tiles. A map
+// is read on its first lookup; one that cannot be read is told once and
+// looked up as its fill value from then on.
+//
+// It lives in a plugin of its own, loaded on the first lookup (TextureMaps):
+// the library and all it brings take half a second and a hundred megabytes
+// to load, which a scene without maps should not pay.
+#ifndef QEL_TEXTURE_TEXTURESTORE_H
+#define QEL_TEXTURE_TEXTURESTORE_H
+
+#include "renderer/shading/ShaderTextures.h"
+
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+
+namespace quelmark {
+
+class TextureStore final : public ShaderTextures {
+public:
+    // A cache of at most cacheMegabytes of tiles.
+    explicit TextureStore(float cacheMegabytes);
+    ~TextureStore();
+    TextureStore(const TextureStore&) = delete;
+    TextureStore& operator=(const TextureStore&) = delete;
+
+    TextureLookupResult texture(const std::string& name, const TextureLookupOptions& options,
+                                std::span<const TextureFootprint> footprints, int channels,
+                                float* out) override;
+    void forgetMaps() override;
+
+private:
+    // The failure's message the first time the map fails, else empty.
+    std::string firstFailure(const std::string& name, const std::string& reason);
+
+    struct System;
+    std::unique_ptr<System> fSystem;
+    std::mutex fFailuresLock;
+    std::set<std::string> fFailedMaps;
+};
+
+} // namespace quelmark
+
+// The plugin's entry points, the only names it shows.
+extern "C" {
+quelmark::ShaderTextures* pictrelMakeTextureStore(float cacheMegabytes);
+void pictrelFreeTextureStore(quelmark::ShaderTextures* store);
+}
+
+#endif

@@ -1,0 +1,103 @@
+// texture() in compiled shaders, rendered through the API: maps written
+// here as plain 8-bit images, looked up at the sphere's points and at fixed
+// coordinates, against the values the maps hold.
+#include "CompiledShaderScene.h"
+#include "api/qel.h"
+
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+class TextureLookupTest : public CompiledShaderScene {
+protected:
+    // An RGB image of width × height pixels, row after row.
+    std::string writeMap(const std::string& name, std::uint32_t width, std::uint32_t height,
+                         const std::vector<std::uint8_t>& rgb) {
+        const std::string path = (fFolder / name).string();
+        TIFF* tiff = TIFFOpen(path.c_str(), "w");
+        EXPECT_NE(tiff, nullptr);
+        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
+        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
+        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
+        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+        TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        std::vector<std::uint8_t> row(3 * std::size_t(width));
+        for (std::uint32_t y = 0; y < height; ++y) {
+            std::copy_n(rgb.begin() + std::ptrdiff_t(3 * width * y), row.size(), row.begin());
+            TIFFWriteScanline(tiff, row.data(), y, 0);
+        }
+        TIFFClose(tiff);
+        return path;
+    }
+
+    static unsigned centre(const TiffImage& image, int channel) {
+        return image.pixel(kCentreX, kCentreY)[std::size_t(channel)];
+    }
+    static unsigned inside(const TiffImage& image, int channel) {
+        return image.pixel(kCentreX + 6, kCentreY + 6)[std::size_t(channel)];
+    }
+
+    TiffImage renderWith(const std::string& surface) {
+        return renderSphere([&] { qelSurface(qelQuark(surface.c_str()), 0); });
+    }
+};
+
+// A map of one colour gives it everywhere, whatever the footprint: at the
+// sphere's own s and t, a channel picked out as a float. (Pixel (86, 66) is
+// away from the edges of the map, which its black border blurs.)
+TEST_F(TextureLookupTest, AMapOfOneColourGivesIt) {
+    constexpr std::uint32_t kSide = 64;
+    std::vector<std::uint8_t> rgb;
+    for (std::uint32_t k = 0; k < kSide * kSide; ++k)
+        rgb.insert(rgb.end(), {64, 128, 192});
+    const std::string map = writeMap("one.tif", kSide, kSide, rgb);
+    compile("surface onemap() { Ci = texture(\"" + map + "\"); Oi = 1; }\n" +
+            "surface onechannel() { Ci = float texture(\"" + map + "\"[1]); Oi = 1; }");
+    const TiffImage image = renderWith("onemap");
+    EXPECT_EQ(inside(image, 0), 64u);
+    EXPECT_EQ(inside(image, 1), 128u);
+    EXPECT_EQ(inside(image, 2), 192u);
+    const TiffImage green = renderWith("onechannel");
+    EXPECT_EQ(inside(green, 0), 128u);
+    EXPECT_EQ(inside(green, 2), 128u);
+    EXPECT_TRUE(gReports.empty()) << gReports.front();
+}
+
+// A map of two pixels, black then white: at fixed coordinates (no
+// footprint) the lookup is bilinear between the pixels' centres at s = 1/4
+// and 3/4: black at 1/4, half at 1/2, white at 3/4.
+TEST_F(TextureLookupTest, LookupsBetweenPixelsAreBilinear) {
+    const std::string map = writeMap("halves.tif", 2, 1, {0, 0, 0, 255, 255, 255});
+    compile("surface halves() {\n"
+            "    string map = \"" +
+            map +
+            "\";\n"
+            "    Ci = color(float texture(map, 0.25, 0.5), float texture(map, 0.5, 0.5),\n"
+            "               float texture(map, 0.75, 0.5));\n"
+            "    Oi = 1;\n"
+            "}");
+    const TiffImage image = renderWith("halves");
+    EXPECT_EQ(centre(image, 0), 0u);
+    EXPECT_NEAR(centre(image, 1), 128, 1);
+    EXPECT_EQ(centre(image, 2), 255u);
+    EXPECT_TRUE(gReports.empty()) << gReports.front();
+}
+
+// A map that cannot be read gives the fill value, and is told of once
+// however many grids look it up.
+TEST_F(TextureLookupTest, AMissingMapGivesTheFillValueAndOneWarning) {
+    compile(
+        "surface missing() { Ci = float texture(\"no such map.tif\", \"fill\", 0.5); Oi = 1; }");
+    const TiffImage image = renderWith("missing");
+    EXPECT_NEAR(centre(image, 0), 128, 1);
+    ASSERT_EQ(gReports.size(), 1u);
+    EXPECT_NE(gReports.front().find("no such map.tif"), std::string::npos) << gReports.front();
+}
+
+} // namespace
