@@ -322,10 +322,10 @@ QEL_API void qelComment(const char* format, ...);
 // --- Requests the renderer library takes in part ---------------------------
 // The scene writer writes them all. The renderer keeps what it renders and
 // warns once for each kind of request whose effect it does not render yet
-// (depth of field, imagers, interior and exterior volumes,
-// levels of detail, deformation shaders, solid operations, trim curves,
-// texture making); displacement shaders it runs when compiled (it has none
-// built in); qelRenderCancel is the scene writer's only.
+// (depth of field, imagers, interior and exterior volumes, levels of
+// detail, deformation shaders, solid operations, trim curves, bump,
+// environment and shadow maps); displacement shaders it runs when compiled
+// (it has none built in); qelRenderCancel is the scene writer's only.
 
 QEL_API unsigned short qelVariable(const char* name, short parameterClass, short parameterType);
 QEL_API void qelDepthOfField(float fstop, float focalLength, float focalDistance);

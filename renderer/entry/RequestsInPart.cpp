@@ -126,21 +126,10 @@ void qelTrimCurve(long, const long*, const long*, const float*, const float*, co
 namespace {
 
 void textureNotMade() {
-    notRendered("texture file", "texture files are not made yet");
+    notRendered("map", "bump, environment and shadow maps are not made yet");
 }
 
 } // namespace
-
-void qelMakeTextureV(const char*, const char*, short, short, qelFilterFunc, float, float, long,
-                     const unsigned short*, void* const*) {
-    RequestName frame("qelMakeTextureV");
-    textureNotMade();
-}
-
-void qelMakeTexture(const char*, const char*, short, short, qelFilterFunc, float, float, ...) {
-    RequestName frame("qelMakeTexture");
-    textureNotMade();
-}
 
 void qelMakeBumpV(const char*, const char*, short, short, qelFilterFunc, float, float, long,
                   const unsigned short*, void* const*) {

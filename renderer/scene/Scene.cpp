@@ -237,6 +237,10 @@ void Scene::add(Primitive* primitive) {
     route(primitive, first);
 }
 
+bool Scene::makeTexture(const TextureMaking& making, std::string& why) {
+    return fTextures->makeTexture(making, why);
+}
+
 Primitive* Scene::takeNext() {
     if (fPending.empty()) return nullptr;
     Primitive* primitive = fPending.front();

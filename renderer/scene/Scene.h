@@ -33,6 +33,7 @@ class Bucket;
 class BucketScheduler;
 class ReportQueue;
 class TextureMaps;
+struct TextureMaking;
 class Grid;
 class Primitive;
 struct Bound;
@@ -123,6 +124,10 @@ public:
     // The retained object that primitives now go into, or null.
     void beginObject(Object* object) { fObjectUnderConstruction = object; }
     void endObject() { fObjectUnderConstruction = nullptr; }
+
+    // Writes the picture's texture map; false, with the reason, when it
+    // cannot be made. Not while the frame renders.
+    bool makeTexture(const TextureMaking& making, std::string& why);
 
     int bucketCount() const { return int(fBuckets.size()); }
     // Micropolygons diced since the buckets were made.

@@ -12,6 +12,8 @@ namespace {
 
 using MakeStore = ShaderTextures* (*)(float);
 using FreeStore = void (*)(ShaderTextures*);
+using MakeFile = bool (*)(const TextureMaking*, char*, std::size_t);
+constexpr std::size_t kReasonSize = 512;
 
 // The folder of the module (program or library) this code was linked into.
 std::filesystem::path ownFolder() {
@@ -38,28 +40,51 @@ TextureMaps::~TextureMaps() {
     if (fStore && fFree) fFree(fStore);
 }
 
-ShaderTextures* TextureMaps::store() {
+void* TextureMaps::plugin() {
     std::call_once(fLoaded, [this] {
         std::string reasons;
         for (const std::filesystem::path& place : pluginPlaces()) {
             std::error_code error;
             if (!std::filesystem::exists(place, error)) continue;
-            void* plugin = dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (!plugin) {
-                const char* why = dlerror();
-                reasons = why ? why : place.string();
-                continue;
-            }
-            const auto make = reinterpret_cast<MakeStore>(dlsym(plugin, "pictrelMakeTextureStore"));
-            fFree = reinterpret_cast<FreeStore>(dlsym(plugin, "pictrelFreeTextureStore"));
-            fStore = make && fFree ? make(fCacheMegabytes) : nullptr;
-            if (fStore) return;
-            reasons = place.string() + " makes no texture store";
+            fPlugin = dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (fPlugin) return;
+            const char* why = dlerror();
+            reasons = why ? why : place.string();
         }
-        fLoadFailure = "texture maps cannot be read: " +
+        fLoadFailure = "texture maps cannot be read or made: " +
                        (reasons.empty() ? std::string(kPluginFile) + " is not installed" : reasons);
     });
+    return fPlugin;
+}
+
+ShaderTextures* TextureMaps::store() {
+    std::call_once(fMade, [this] {
+        void* loaded = plugin();
+        if (!loaded) return;
+        const auto make = reinterpret_cast<MakeStore>(dlsym(loaded, "pictrelMakeTextureStore"));
+        fFree = reinterpret_cast<FreeStore>(dlsym(loaded, "pictrelFreeTextureStore"));
+        fStore = make && fFree ? make(fCacheMegabytes) : nullptr;
+        if (!fStore) fLoadFailure = std::string(kPluginFile) + " makes no texture store";
+    });
     return fStore;
+}
+
+bool TextureMaps::makeTexture(const TextureMaking& making, std::string& why) {
+    void* loaded = plugin();
+    const auto make =
+        loaded ? reinterpret_cast<MakeFile>(dlsym(loaded, "pictrelMakeTextureFile")) : nullptr;
+    if (!make) {
+        why = loaded ? std::string(kPluginFile) + " makes no texture files" : fLoadFailure;
+        return false;
+    }
+    char reason[kReasonSize] = "";
+    if (make(&making, reason, sizeof reason)) {
+        // A map read before under this name is read again.
+        if (fStore) fStore->forgetMaps();
+        return true;
+    }
+    why = reason;
+    return false;
 }
 
 TextureLookupResult TextureMaps::texture(const std::string& name,

@@ -1,11 +1,12 @@
-// The texture maps of a scene, as shaders look them up: the texture store
-// plugin, loaded and made on the first lookup, which every lookup then goes
-// to. Without the plugin every lookup gives its fill value, and the reason
-// is told once.
+// The texture maps of a scene, as shaders look them up and requests make
+// them: the texture store plugin, loaded on the first use, which every
+// lookup then goes to. Without the plugin every lookup gives its fill
+// value, and the reason is told once.
 #ifndef QEL_TEXTURE_TEXTUREMAPS_H
 #define QEL_TEXTURE_TEXTUREMAPS_H
 
 #include "renderer/shading/ShaderTextures.h"
+#include "renderer/texture/TextureMaking.h"
 
 #include <mutex>
 #include <string>
@@ -24,6 +25,9 @@ public:
                                 std::span<const TextureFootprint> footprints, int channels,
                                 float* out) override;
     void forgetMaps() override;
+    // Writes the picture's texture map; false, with the reason, when it
+    // cannot be made.
+    bool makeTexture(const TextureMaking& making, std::string& why);
 
     static constexpr float kDefaultCacheMegabytes = 256;
     // The plugin's file, looked for beside the module this code is in and
@@ -31,12 +35,15 @@ public:
     static constexpr const char* kPluginFile = "libpictrel_textures.so";
 
 private:
-    // The store, loaded on the first call; null, with fLoadFailure set,
-    // when the plugin cannot be loaded.
+    // The plugin, loaded on the first call; null, with fLoadFailure set,
+    // when it cannot be loaded.
+    void* plugin();
+    // The store, made on the first call; null when it cannot be.
     ShaderTextures* store();
 
     float fCacheMegabytes;
-    std::once_flag fLoaded;
+    std::once_flag fLoaded, fMade;
+    void* fPlugin = nullptr;
     ShaderTextures* fStore = nullptr;
     void (*fFree)(ShaderTextures*) = nullptr;
     std::string fLoadFailure;

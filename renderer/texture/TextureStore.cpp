@@ -1,8 +1,11 @@
 #include "renderer/texture/TextureStore.h"
 
+#include <OpenImageIO/imagebufalgo.h>
 #include <OpenImageIO/texture.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 namespace quelmark {
 
@@ -98,5 +101,26 @@ pictrelMakeTextureStore(float cacheMegabytes) {
 __attribute__((visibility("default"))) void
 pictrelFreeTextureStore(quelmark::ShaderTextures* store) {
     delete static_cast<quelmark::TextureStore*>(store);
+}
+
+__attribute__((visibility("default"))) bool
+pictrelMakeTextureFile(const quelmark::TextureMaking* making, char* why, std::size_t whySize) {
+    constexpr int kTileSide = 64;
+    std::string reason;
+    try {
+        OIIO::ImageSpec config;
+        config.tile_width = config.tile_height = kTileSide;
+        config.attribute("wrapmodes", std::string(making->swrap) + "," + making->twrap);
+        config.attribute("maketx:filtername", making->filter);
+        config.attribute("compression", "zip");
+        if (OIIO::ImageBufAlgo::make_texture(OIIO::ImageBufAlgo::MakeTxTexture, making->picture,
+                                             making->texture, config))
+            return true;
+        reason = OIIO::geterror();
+    } catch (const std::exception& exception) {
+        reason = exception.what();
+    }
+    if (why && whySize > 0) std::snprintf(why, whySize, "%s", reason.c_str());
+    return false;
 }
 }

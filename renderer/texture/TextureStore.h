@@ -10,6 +10,9 @@
 #define QEL_TEXTURE_TEXTURESTORE_H
 
 #include "renderer/shading/ShaderTextures.h"
+#include "renderer/texture/TextureMaking.h"
+
+#include <cstddef>
 
 #include <memory>
 #include <mutex>
@@ -47,6 +50,9 @@ private:
 extern "C" {
 quelmark::ShaderTextures* pictrelMakeTextureStore(float cacheMegabytes);
 void pictrelFreeTextureStore(quelmark::ShaderTextures* store);
+// Writes the texture file: tiled, mip-mapped, with the wrap modes. False,
+// with the reason in why (cut to whySize), when it cannot.
+bool pictrelMakeTextureFile(const quelmark::TextureMaking* making, char* why, std::size_t whySize);
 }
 
 #endif

@@ -8,6 +8,7 @@
 #include <tiffio.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,47 @@ TEST_F(TextureLookupTest, LookupsBetweenPixelsAreBilinear) {
     EXPECT_NEAR(centre(image, 1), 128, 1);
     EXPECT_EQ(centre(image, 2), 255u);
     EXPECT_TRUE(gReports.empty()) << gReports.front();
+}
+
+// A made map is tiled, mip-mapped (2 × 1 pixels, then 1 × 1) and keeps its
+// wrap modes: periodic, s = 0 lies halfway between the last pixel (white)
+// and the first (black); black, halfway between black and the black
+// outside.
+TEST_F(TextureLookupTest, AMadeMapIsTiledMipMappedAndWraps) {
+    const std::string picture = writeMap("halves.tif", 2, 1, {0, 0, 0, 255, 255, 255});
+    const std::string periodic = (fFolder / "periodic.tx").string();
+    const std::string black = (fFolder / "black.tx").string();
+    qelMakeTexture(picture.c_str(), periodic.c_str(), QEL_WRAP, QEL_WRAP, qelBoxFilter, 1, 1, 0);
+    qelMakeTexture(picture.c_str(), black.c_str(), QEL_NOWRAP, QEL_NOWRAP, qelBoxFilter, 1, 1, 0);
+    ASSERT_TRUE(gReports.empty()) << gReports.front();
+    TIFF* made = TIFFOpen(periodic.c_str(), "r");
+    ASSERT_NE(made, nullptr);
+    EXPECT_TRUE(TIFFIsTiled(made));
+    EXPECT_EQ(TIFFNumberOfDirectories(made), 2);
+    TIFFClose(made);
+
+    compile("surface wraps() {\n"
+            "    Ci = color(float texture(\"" +
+            periodic +
+            "\", 0, 0.5),\n"
+            "               float texture(\"" +
+            black +
+            "\", 0, 0.5), 0);\n"
+            "    Oi = 1;\n"
+            "}");
+    const TiffImage image = renderWith("wraps");
+    EXPECT_NEAR(centre(image, 0), 128, 1);
+    EXPECT_EQ(centre(image, 1), 0u);
+    EXPECT_TRUE(gReports.empty()) << gReports.front();
+}
+
+// A picture that cannot be read makes no map, with a message naming both.
+TEST_F(TextureLookupTest, APictureThatCannotBeReadMakesNoMap) {
+    qelMakeTexture("no-such-picture.tif", "made.tx", QEL_WRAP, QEL_WRAP, qelBoxFilter, 1, 1, 0);
+    ASSERT_EQ(gReports.size(), 1u);
+    EXPECT_NE(gReports.front().find("\"made.tx\" is not made"), std::string::npos)
+        << gReports.front();
+    EXPECT_FALSE(std::filesystem::exists("made.tx"));
 }
 
 // A map that cannot be read gives the fill value, and is told of once
