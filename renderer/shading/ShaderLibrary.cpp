@@ -16,7 +16,6 @@ const char* refusalReason(BuiltinOp op) {
     case BuiltinOp::kEnvironment:
     case BuiltinOp::kShadow:
     case BuiltinOp::kBump:
-    case BuiltinOp::kTextureInfo:
         return "it reads texture maps";
     default:
         return nullptr;

@@ -1,6 +1,6 @@
 // texture(): maps looked up through the render's texture store, each point
 // over its footprint, the changes of its s and t to its neighbours on the
-// grid.
+// grid; textureinfo(): what a map says of itself.
 //
 // The call's operands: the result, the map's name, a channel when the name
 // selects one ("map"[1]), the coordinates (none: the point's s and t; s and
@@ -140,9 +140,39 @@ void textureKernel(KernelFrame& frame, Operands operands) {
         std::copy_n(values.data() + k * std::size_t(channels), channels, out.at(active[k]));
 }
 
+// textureinfo(name, fact, variable): 1, with the variable set, when the
+// map holds the fact in the variable's shape; else 0.
+void textureInfoKernel(KernelFrame& frame, Operands operands) {
+    const RegisterView &result = frame.view(operands[0]), &name = frame.view(operands[1]),
+                       &fact = frame.view(operands[2]), &variable = frame.view(operands[3]);
+    ShaderTextures* textures = frame.environment().textures();
+    std::vector<float> numbers;
+    std::string text;
+    for (const int point : frame.active()) {
+        numbers.clear();
+        const bool known = textures && textures->textureInfo(name.stringAt(point),
+                                                             fact.stringAt(point), numbers, text);
+        bool fits = false;
+        if (known && variable.strings && numbers.empty()) {
+            variable.stringAt(point) = text;
+            fits = true;
+        } else if (known && variable.floats &&
+                   numbers.size() == std::size_t(variable.width * variable.elements)) {
+            std::copy(numbers.begin(), numbers.end(), variable.at(point));
+            fits = true;
+        }
+        result.at(point)[0] = fits ? 1.0f : 0.0f;
+    }
+}
+
 } // namespace
 
 Kernel chooseTextureKernel(const LibraryCall& call) {
+    if (call.op() == BuiltinOp::kTextureInfo && call.argumentCount() == 3 &&
+        call.resultIs(ValueKind::kFloat) &&
+        LibraryCall::fits(call.argument(0), ValueKind::kString, false) &&
+        LibraryCall::fits(call.argument(1), ValueKind::kString, false) && call.writable(2))
+        return textureInfoKernel;
     if (call.op() != BuiltinOp::kTexture || call.argumentCount() < 1) return nullptr;
     if (!call.resultIs(ValueKind::kFloat) && !call.resultIs(ValueKind::kExactTriple))
         return nullptr;

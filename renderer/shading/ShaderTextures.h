@@ -6,6 +6,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 namespace quelmark {
 
@@ -46,6 +47,12 @@ public:
     // Forgets the maps read, so that files made or changed since are read
     // again.
     virtual void forgetMaps() = 0;
+    // What the map says of itself: "resolution" (2 numbers), "channels"
+    // (1), "type" (text: "texture", "shadow" or "environment"),
+    // "viewingmatrix" and "projectionmatrix" (16). False for a map that
+    // cannot be read or a fact it does not hold.
+    virtual bool textureInfo(const std::string& name, const std::string& fact,
+                             std::vector<float>& numbers, std::string& text) = 0;
 
 protected:
     ~ShaderTextures() = default;

@@ -99,6 +99,12 @@ TextureLookupResult TextureMaps::texture(const std::string& name,
     return result;
 }
 
+bool TextureMaps::textureInfo(const std::string& name, const std::string& fact,
+                              std::vector<float>& numbers, std::string& text) {
+    ShaderTextures* maps = store();
+    return maps && maps->textureInfo(name, fact, numbers, text);
+}
+
 void TextureMaps::forgetMaps() {
     if (fStore) fStore->forgetMaps();
 }

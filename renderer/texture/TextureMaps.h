@@ -25,6 +25,8 @@ public:
                                 std::span<const TextureFootprint> footprints, int channels,
                                 float* out) override;
     void forgetMaps() override;
+    bool textureInfo(const std::string& name, const std::string& fact, std::vector<float>& numbers,
+                     std::string& text) override;
     // Writes the picture's texture map; false, with the reason, when it
     // cannot be made.
     bool makeTexture(const TextureMaking& making, std::string& why);

@@ -58,6 +58,51 @@ std::string TextureStore::firstFailure(const std::string& name, const std::strin
            "; its lookups give the fill value";
 }
 
+bool TextureStore::textureInfo(const std::string& name, const std::string& fact,
+                               std::vector<float>& numbers, std::string& text) {
+    TextureSystem& textures = *fSystem->textures;
+    if (knownFact(name, fact, numbers, text)) return true;
+    // The system keeps each failure's message until it is asked for.
+    (void)textures.geterror();
+    return false;
+}
+
+bool TextureStore::knownFact(const std::string& name, const std::string& fact,
+                             std::vector<float>& numbers, std::string& text) {
+    TextureSystem& textures = *fSystem->textures;
+    const OIIO::ustring file(name);
+    if (fact == "resolution" || fact == "channels") {
+        int values[2] = {0, 0};
+        const bool resolution = fact == "resolution";
+        const OIIO::TypeDesc type = resolution ? OIIO::TypeDesc(OIIO::TypeDesc::INT, 2)
+                                               : OIIO::TypeDesc(OIIO::TypeDesc::INT);
+        if (!textures.get_texture_info(file, 0, OIIO::ustring(fact), type, values)) return false;
+        numbers.assign(values, values + (resolution ? 2 : 1));
+        return true;
+    }
+    if (fact == "type") {
+        OIIO::ustring kind;
+        if (!textures.get_texture_info(file, 0, OIIO::ustring("texturetype"), OIIO::TypeString,
+                                       &kind))
+            return false;
+        const std::string_view told = kind.string();
+        text = told.find("Shadow") != std::string_view::npos        ? "shadow"
+               : told.find("Environment") != std::string_view::npos ? "environment"
+                                                                    : "texture";
+        return true;
+    }
+    const char* matrix = fact == "viewingmatrix"      ? "worldtocamera"
+                         : fact == "projectionmatrix" ? "worldtoscreen"
+                                                      : nullptr;
+    if (!matrix) return false;
+    constexpr int kMatrixFloats = 16;
+    float values[kMatrixFloats] = {};
+    if (!textures.get_texture_info(file, 0, OIIO::ustring(matrix), OIIO::TypeMatrix, values))
+        return false;
+    numbers.assign(values, values + kMatrixFloats);
+    return true;
+}
+
 TextureLookupResult TextureStore::texture(const std::string& name,
                                           const TextureLookupOptions& options,
                                           std::span<const TextureFootprint> footprints,

@@ -33,8 +33,12 @@ public:
                                 std::span<const TextureFootprint> footprints, int channels,
                                 float* out) override;
     void forgetMaps() override;
+    bool textureInfo(const std::string& name, const std::string& fact, std::vector<float>& numbers,
+                     std::string& text) override;
 
 private:
+    bool knownFact(const std::string& name, const std::string& fact, std::vector<float>& numbers,
+                   std::string& text);
     // The failure's message the first time the map fails, else empty.
     std::string firstFailure(const std::string& name, const std::string& reason);
 

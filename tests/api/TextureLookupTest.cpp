@@ -122,6 +122,33 @@ TEST_F(TextureLookupTest, AMadeMapIsTiledMipMappedAndWraps) {
     EXPECT_TRUE(gReports.empty()) << gReports.front();
 }
 
+// textureinfo() tells a map's resolution, channels and type, and answers 0
+// (leaving the variable) for a fact of the wrong shape or a missing map.
+TEST_F(TextureLookupTest, TextureInfoTellsWhatTheMapHolds) {
+    const std::string map = writeMap("wide.tif", 4, 2, std::vector<std::uint8_t>(24, 0));
+    compile("surface info() {\n"
+            "    string map = \"" +
+            map +
+            "\";\n"
+            "    uniform float resolution[2] = {0, 0};\n"
+            "    uniform float channels = 0, unchanged = 0.25;\n"
+            "    uniform string kind = \"\";\n"
+            "    float found = textureinfo(map, \"resolution\", resolution) +\n"
+            "                  textureinfo(map, \"channels\", channels) +\n"
+            "                  textureinfo(map, \"type\", kind);\n"
+            "    float refused = textureinfo(map, \"resolution\", unchanged) +\n"
+            "                    textureinfo(\"no such map.tif\", \"channels\", unchanged);\n"
+            "    Ci = color(resolution[0] / 8 + resolution[1] / 4, channels / 6 + found / 6,\n"
+            "               match(\"^texture$\", kind) * 0.5 + refused + unchanged);\n"
+            "    Oi = 1;\n"
+            "}");
+    const TiffImage image = renderWith("info");
+    EXPECT_EQ(centre(image, 0), 255u);     // 4 / 8 + 2 / 4
+    EXPECT_EQ(centre(image, 1), 255u);     // 3 / 6 + 3 / 6
+    EXPECT_NEAR(centre(image, 2), 191, 1); // 0.5 + 0 + 0.25
+    EXPECT_TRUE(gReports.empty()) << gReports.front();
+}
+
 // A picture that cannot be read makes no map, with a message naming both.
 TEST_F(TextureLookupTest, APictureThatCannotBeReadMakesNoMap) {
     qelMakeTexture("no-such-picture.tif", "made.tx", QEL_WRAP, QEL_WRAP, qelBoxFilter, 1, 1, 0);
