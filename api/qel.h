@@ -192,6 +192,10 @@ QEL_API void qelTune(long a, long b, long c);
 // that come with the renderer. Unlike the other options it may come
 // anywhere: shaders requested after it are looked for there.
 QEL_API void qelShaderPath(const char* places);
+// Where texture maps named without a folder are looked for, in the same
+// form; null or empty for the default, the current folder. It too may come
+// anywhere: lookups and frames after it take it.
+QEL_API void qelTexturePath(const char* places);
 
 // Attributes
 QEL_API void qelAttributePush();

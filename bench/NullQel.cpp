@@ -56,6 +56,7 @@ void qelHider(short hider) {}
 void qelColorSpace(long n, const float* nToRgb, const float* rgbToN) {}
 void qelTune(long a, long b, long c) {}
 void qelShaderPath(const char* places) {}
+void qelTexturePath(const char* places) {}
 void qelAttributePush() {}
 void qelAttributePop() {}
 void qelColor(const float* rgb) {}

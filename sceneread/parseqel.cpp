@@ -166,6 +166,7 @@ void parseqel::hash_init() {
         {"qelColorSpace", &parseqel::handleColorSpace},
         {"qelTune", &parseqel::handleTune},
         {"qelShaderPath", &parseqel::handleShaderPath},
+        {"qelTexturePath", &parseqel::handleTexturePath},
         {"qelAttributePush", &parseqel::handleAttributePush},
         {"qelAttributePop", &parseqel::handleAttributePop},
         {"qelColor", &parseqel::handleColor},

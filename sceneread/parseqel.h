@@ -72,6 +72,7 @@ protected:
     virtual void handleColorSpace() = 0;
     virtual void handleTune() = 0;
     virtual void handleShaderPath() = 0;
+    virtual void handleTexturePath() = 0;
     virtual void handleAttributePush() = 0;
     virtual void handleAttributePop() = 0;
     virtual void handleColor() = 0;

@@ -428,6 +428,12 @@ void rendqel::handleShaderPath() {
     if (matched) qelShaderPath(matched == 2 ? nullptr : places.c_str());
 }
 
+void rendqel::handleTexturePath() {
+    String places;
+    int matched = match(&places);
+    if (matched) qelTexturePath(matched == 2 ? nullptr : places.c_str());
+}
+
 void rendqel::handleGroupName() {
     String name;
     int matched = match(&name);

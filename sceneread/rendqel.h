@@ -55,6 +55,7 @@ protected:
     void handleColorSpace() override;
     void handleTune() override;
     void handleShaderPath() override;
+    void handleTexturePath() override;
     void handleAttributePush() override;
     void handleAttributePop() override;
     void handleColor() override;

@@ -236,6 +236,11 @@ void qelShaderPath(const char* places) {
     writeLine("qelShaderPath", [&](QelLine& line) { line.text(places); });
 }
 
+void qelTexturePath(const char* places) {
+    RequestName frame("qelTexturePath");
+    writeLine("qelTexturePath", [&](QelLine& line) { line.text(places); });
+}
+
 void qelImagerV(const char* name, long n, const unsigned short* tokens, void* const* values) {
     RequestName frame("qelImagerV");
     writeImager(name, n, tokens, values);

@@ -159,6 +159,11 @@ void qelShaderPath(const char* places) {
     gOption->shaderPath(places);
 }
 
+void qelTexturePath(const char* places) {
+    RequestName frame("qelTexturePath");
+    gOption->texturePath(places);
+}
+
 void qelImagerV(const char* name, long n, const unsigned short* tokens, void* const* values) {
     RequestName frame("qelImagerV");
     gOption->imager(name, n, tokens, values);

@@ -135,6 +135,7 @@ void Scene::init(const RenderContext& frame) {
     flush();
     // Maps made or changed since the last frame are read again.
     fTextures->forgetMaps();
+    fTextures->setSearchPath(frame.option.texturePlaces.c_str());
     fContext = std::make_unique<const RenderContext>(frame);
     fMicropolygons = 0;
     createBuckets();

@@ -53,6 +53,9 @@ const std::string& defaultShaderPlaces() {
     return places;
 }
 
+// Maps named without a folder are looked for in the current folder.
+constexpr const char* kDefaultTexturePlaces = ".";
+
 // An imager's parameters have one value each.
 const ParameterCounts kImagerCounts{1, 1, 1};
 
@@ -150,6 +153,7 @@ Option& Option::operator=(const Option& other) {
     tuneB = other.tuneB;
     tuneC = other.tuneC;
     shaderPlaces = other.shaderPlaces;
+    texturePlaces = other.texturePlaces;
     imagerShader = other.imagerShader;
     space = other.space;
     nToRgbValues = other.nToRgbValues;
@@ -186,6 +190,7 @@ void Option::init() {
     detail = 1.0f;
     tuneA = 32, tuneB = 12, tuneC = 12;
     shaderPlaces = defaultShaderPlaces().c_str();
+    texturePlaces = kDefaultTexturePlaces;
     space = ColorSpace{};
     nToRgbValues.clear();
     rgbToNValues.clear();
@@ -541,6 +546,13 @@ void Option::shaderPath(const char* places) {
         places ? expandedSearchPath(places, shaderPlaces.c_str(), defaultShaderPlaces())
                : std::string();
     shaderPlaces = expanded.empty() ? defaultShaderPlaces().c_str() : expanded.c_str();
+}
+
+void Option::texturePath(const char* places) {
+    const std::string expanded =
+        places ? expandedSearchPath(places, texturePlaces.c_str(), kDefaultTexturePlaces)
+               : std::string();
+    texturePlaces = expanded.empty() ? kDefaultTexturePlaces : expanded.c_str();
 }
 
 void Option::imager(const char* name, long n, const unsigned short* tokens, void* const* values) {

@@ -63,6 +63,7 @@ public:
     void relativeDetail(float detail);
     void tune(long a, long b, long c);
     void shaderPath(const char* places);
+    void texturePath(const char* places);
     // A null or empty name: no imager.
     void imager(const char* name, long n, const unsigned short* tokens, void* const* values);
 
@@ -102,6 +103,8 @@ public:
     long tuneA, tuneB, tuneC;
     // Where compiled shaders are looked for: folders separated by ':'.
     String shaderPlaces;
+    // Where maps named without a folder are looked for, ':' between places.
+    String texturePlaces;
     // The imager the finished pixels go through, with its parameter values;
     // none by default. Shared by the frames that copy the options.
     std::shared_ptr<const CompiledImager> imagerShader;

@@ -1,5 +1,7 @@
 #include "renderer/texture/TextureMaps.h"
 
+#include "common/SearchPath.h"
+
 #include <dlfcn.h>
 
 #include <algorithm>
@@ -78,9 +80,12 @@ bool TextureMaps::makeTexture(const TextureMaking& making, std::string& why) {
         return false;
     }
     char reason[kReasonSize] = "";
-    if (make(&making, reason, sizeof reason)) {
-        // A map read before under this name is read again.
-        if (fStore) fStore->forgetMaps();
+    const std::string picture = located(making.picture);
+    TextureMaking along = making;
+    along.picture = picture.c_str();
+    if (make(&along, reason, sizeof reason)) {
+        // A map read or looked for before under this name is read again.
+        forgetMaps();
         return true;
     }
     why = reason;
@@ -92,7 +97,7 @@ TextureLookupResult TextureMaps::texture(const std::string& name,
                                          std::span<const TextureFootprint> footprints, int channels,
                                          float* out) {
     if (ShaderTextures* maps = store())
-        return maps->texture(name, options, footprints, channels, out);
+        return maps->texture(located(name), options, footprints, channels, out);
     std::fill_n(out, footprints.size() * std::size_t(channels), options.fill);
     TextureLookupResult result;
     std::call_once(fFailureTold, [&] { result.firstFailure = fLoadFailure; });
@@ -102,10 +107,40 @@ TextureLookupResult TextureMaps::texture(const std::string& name,
 bool TextureMaps::textureInfo(const std::string& name, const std::string& fact,
                               std::vector<float>& numbers, std::string& text) {
     ShaderTextures* maps = store();
-    return maps && maps->textureInfo(name, fact, numbers, text);
+    return maps && maps->textureInfo(located(name), fact, numbers, text);
+}
+
+void TextureMaps::setSearchPath(const std::string& places) {
+    std::vector<std::string> split = searchPlaces(places);
+    std::lock_guard<std::mutex> lock(fPlacesLock);
+    if (split == fPlaces) return;
+    fPlaces = std::move(split);
+    fLocated.clear();
+}
+
+std::string TextureMaps::located(const std::string& name) {
+    if (name.empty() || name.front() == '/') return name;
+    std::lock_guard<std::mutex> lock(fPlacesLock);
+    const auto known = fLocated.find(name);
+    if (known != fLocated.end()) return known->second;
+    std::string path = name;
+    for (const std::string& place : fPlaces) {
+        const std::filesystem::path candidate = std::filesystem::path(place) / name;
+        std::error_code error;
+        if (std::filesystem::is_regular_file(candidate, error)) {
+            path = candidate.string();
+            break;
+        }
+    }
+    fLocated.emplace(name, path);
+    return path;
 }
 
 void TextureMaps::forgetMaps() {
+    {
+        std::lock_guard<std::mutex> lock(fPlacesLock);
+        fLocated.clear();
+    }
     if (fStore) fStore->forgetMaps();
 }
 

@@ -8,8 +8,10 @@
 #include "renderer/shading/ShaderTextures.h"
 #include "renderer/texture/TextureMaking.h"
 
+#include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace quelmark {
 
@@ -27,8 +29,11 @@ public:
     void forgetMaps() override;
     bool textureInfo(const std::string& name, const std::string& fact, std::vector<float>& numbers,
                      std::string& text) override;
-    // Writes the picture's texture map; false, with the reason, when it
-    // cannot be made.
+    // Where maps named without a folder are looked for: places separated by
+    // ':', in order; a map in none of them is looked up by its name as given.
+    void setSearchPath(const std::string& places);
+    // Writes the picture's texture map (the picture looked for along the
+    // search path); false, with the reason, when it cannot be made.
     bool makeTexture(const TextureMaking& making, std::string& why);
 
     static constexpr float kDefaultCacheMegabytes = 256;
@@ -42,6 +47,8 @@ private:
     void* plugin();
     // The store, made on the first call; null when it cannot be.
     ShaderTextures* store();
+    // The file a map's name stands for, along the search path.
+    std::string located(const std::string& name);
 
     float fCacheMegabytes;
     std::once_flag fLoaded, fMade;
@@ -50,6 +57,9 @@ private:
     void (*fFree)(ShaderTextures*) = nullptr;
     std::string fLoadFailure;
     std::once_flag fFailureTold;
+    std::mutex fPlacesLock;
+    std::vector<std::string> fPlaces;
+    std::map<std::string, std::string> fLocated;
 };
 
 } // namespace quelmark

@@ -150,6 +150,8 @@ void RiBinding::reset() {
     tune = {32, 16, 16};
     shaderPlaces = kRendererPlaces;
     shaderPlacesSent = true;
+    texturePlaces = kRendererPlaces;
+    texturePlacesSent = true;
     compiledShaders.clear();
     inMotion = motionTaken = false;
     fNames.clear();
@@ -159,9 +161,16 @@ void RiBinding::reset() {
 }
 
 void RiBinding::sendShaderPlaces() {
+    sendTexturePlaces();
     if (shaderPlacesSent) return;
     qelShaderPath(shaderPlaces.c_str());
     shaderPlacesSent = true;
+}
+
+void RiBinding::sendTexturePlaces() {
+    if (texturePlacesSent) return;
+    qelTexturePath(texturePlaces.c_str());
+    texturePlacesSent = true;
 }
 
 // ---- reports

@@ -94,6 +94,11 @@ public:
     // that a scene of built-in shaders asks for none.
     bool shaderPlacesSent = true;
     void sendShaderPlaces();
+    // The same for texture maps, sent with the shader places (compiled
+    // shaders look maps up) and before a map is made.
+    std::string texturePlaces{kRendererPlaces};
+    bool texturePlacesSent = true;
+    void sendTexturePlaces();
     RiCompiledShaders compiledShaders;
     // Quantize "rgba": one, min, max and dither.
     std::array<float, 4> colorQuantization = {255, 0, 255, 0.5f};

@@ -250,6 +250,8 @@ void RiShaderFolder(const char* folder) {
     RiBinding& b = binding();
     b.shaderPlaces = std::string(folder) + ":" + std::string(kRendererPlaces);
     b.shaderPlacesSent = false;
+    b.texturePlaces = std::string(folder) + ":" + std::string(kRendererPlaces);
+    b.texturePlacesSent = false;
 }
 
 const RiDeclarations* RiShaderParameters(RtToken name) {
@@ -759,6 +761,11 @@ void searchPathOption(RtInt n, const RtToken tokens[], const RtPointer values[])
             if (b.shaderPlaces.empty()) b.shaderPlaces = kRendererPlaces;
             b.shaderPlacesSent = false;
             b.sendShaderPlaces();
+        } else if (found && bare == "texture" && text[0]) {
+            b.texturePlaces = expandedSearchPath(text[0], b.texturePlaces, kRendererPlaces);
+            if (b.texturePlaces.empty()) b.texturePlaces = kRendererPlaces;
+            b.texturePlacesSent = false;
+            b.sendTexturePlaces();
         } else {
             b.dropAll("Option \"searchpath\"", 1, tokens + k);
         }
@@ -1281,6 +1288,7 @@ void RiMakeTextureV(RtString picture, RtString texture, RtToken swrap, RtToken t
                     const RtToken tokens[], const RtPointer values[]) {
     short s = textureWrap(swrap, "MakeTexture"), t = textureWrap(twrap, "MakeTexture");
     if (s < 0 || t < 0) return;
+    binding().sendTexturePlaces();
     QelParameterList& list = binding().shader("MakeTexture", nullptr, n, tokens, values);
     qelMakeTextureV(picture, texture, s, t, qelFilterOf(filter), swidth, twidth, list.n(),
                     list.tokens(), list.values());

@@ -149,6 +149,19 @@ TEST_F(TextureLookupTest, TextureInfoTellsWhatTheMapHolds) {
     EXPECT_TRUE(gReports.empty()) << gReports.front();
 }
 
+// A map named without a folder is looked for along the texture path, in
+// order: not in the first place, which does not exist, but in the second.
+TEST_F(TextureLookupTest, BareNamesAreLookedForAlongTheTexturePath) {
+    std::filesystem::create_directories(fFolder / "maps");
+    writeMap("maps/bare.tif", 2, 2, std::vector<std::uint8_t>(12, 200));
+    compile("surface bare() { Ci = float texture(\"bare.tif\", 0.5, 0.5); Oi = 1; }");
+    const std::string places = "nowhere:" + (fFolder / "maps").string();
+    const TiffImage image = renderSphere([] { qelSurface(qelQuark("bare"), 0); }, nullptr,
+                                         [&] { qelTexturePath(places.c_str()); });
+    EXPECT_EQ(centre(image, 0), 200u);
+    EXPECT_TRUE(gReports.empty()) << gReports.front();
+}
+
 // A picture that cannot be read makes no map, with a message naming both.
 TEST_F(TextureLookupTest, APictureThatCannotBeReadMakesNoMap) {
     qelMakeTexture("no-such-picture.tif", "made.tx", QEL_WRAP, QEL_WRAP, qelBoxFilter, 1, 1, 0);

@@ -346,9 +346,11 @@ TEST_F(ParserTest, FrameNameFollowsTheOutputAndTheRendering) {
 
 TEST_F(ParserTest, StringsMayStandInBracketsOrBeAbsent) {
     EXPECT_EQ(read("qelObjectName [\"sun\"]\nqelGroupName null\nqelOutputDisplay \"window\"\n"
-                   "qelShaderPath \"shaders:.\"\nqelShaderPath null\n"),
+                   "qelShaderPath \"shaders:.\"\nqelShaderPath null\n"
+                   "qelTexturePath \"maps:&\"\nqelTexturePath null\n"),
               (Lines{"qelObjectName sun", "qelGroupName (null)", "qelOutputDisplay window",
-                     "qelShaderPath shaders:.", "qelShaderPath (null)"}));
+                     "qelShaderPath shaders:.", "qelShaderPath (null)", "qelTexturePath maps:&",
+                     "qelTexturePath (null)"}));
 }
 
 TEST_F(ParserTest, ColourSpaceSetsTheSampleCount) {

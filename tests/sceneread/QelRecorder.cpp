@@ -227,6 +227,9 @@ void qelTune(long a, long b, long c) { record("qelTune " + longs({a, b, c})); }
 void qelShaderPath(const char* places) {
     record(std::string("qelShaderPath ") + (places ? places : "(null)"));
 }
+void qelTexturePath(const char* places) {
+    record(std::string("qelTexturePath ") + (places ? places : "(null)"));
+}
 void qelAttributePush() { record("qelAttributePush"); }
 void qelAttributePop() { record("qelAttributePop"); }
 void qelColor(const float* c) { record("qelColor " + floats(c, gColorSamples)); }

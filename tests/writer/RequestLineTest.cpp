@@ -87,13 +87,14 @@ TEST_F(RequestLineTest, SamplingFilteringAndExposure) {
                   qelRelativeDetail(0.5f);
                   qelTune(32, 16, 16);
                   qelShaderPath("shaders:/opt/sl");
+                  qelTexturePath("maps:&");
               }),
               (Lines{"qelSampleAdaptive 0.002", "qelSampleUniform 3 3", "qelSampleJitter 0.5",
                      "qelFilter \"catmullrom\"", "qelFilter \"sinc\"", "qelFilterWidth 2 2.5",
                      "qelColorGain 1.2", "qelColorGamma 2.2", "qelColorQuantize 255 0 255",
                      "qelColorJitter 0.5", "qelDepthQuantize 65535 0 65535", "qelDepthJitter 0",
                      "qelRelativeDetail 0.5", "qelTune 32 16 16",
-                     "qelShaderPath \"shaders:/opt/sl\""}));
+                     "qelShaderPath \"shaders:/opt/sl\"", "qelTexturePath \"maps:&\""}));
 }
 
 TEST_F(RequestLineTest, Output) {

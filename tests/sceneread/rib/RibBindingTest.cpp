@@ -92,6 +92,19 @@ TEST_F(RibBindingTest, TheShaderSearchPathReplacesAndExtends) {
     EXPECT_TRUE(gReports.empty());
 }
 
+// The scene file's folder comes first by default; "&" is the path before,
+// "@" the renderer's own places.
+TEST_F(RibBindingTest, TheTextureSearchPathReplacesAndExtends) {
+    RiShaderFolder("scenes");
+    RtString first = "maps:&", second = "/opt/maps:@";
+    RtToken tokens[] = {"texture"};
+    RtPointer firstValues[] = {&first}, secondValues[] = {&second};
+    RiOptionV("searchpath", 1, tokens, firstValues);
+    RiOptionV("searchpath", 1, tokens, secondValues);
+    EXPECT_EQ(calls(), (Lines{"qelTexturePath maps:scenes:&", "qelTexturePath /opt/maps:&"}));
+    EXPECT_TRUE(gReports.empty());
+}
+
 TEST_F(RibBindingTest, MeshCountsAndConstants) {
     RtInt nvertices[] = {3, 3};
     RtInt vertices[] = {0, 1, 2, 0, 2, 3};

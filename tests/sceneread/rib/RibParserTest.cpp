@@ -298,8 +298,9 @@ TEST_F(RibParserTest, CompiledShadersDeclareTheirParameters) {
                    "\"\nSurface \"stripes\" \"frequency\" 8 \"stripe\" [0 1 0] "
                    "\"widths\" [2 3] \"bands\" 2\n"
                    "Surface \"elsewhere\" \"frequency\" 8\n"),
-              (Lines{"qelShaderPath " + dir, "qelQuark stripes", "qelVariable frequency 3329 3585",
-                     "qelVariable stripe 3330 3591", "qelVariable widths 3329 3588",
+              (Lines{"qelTexturePath .:&", "qelShaderPath " + dir, "qelQuark stripes",
+                     "qelVariable frequency 3329 3585", "qelVariable stripe 3330 3591",
+                     "qelVariable widths 3329 3588",
                      "qelSurfaceV stripes frequency=[8] stripe=[0 1 0] widths=[2 3]",
                      "qelQuark elsewhere", "qelSurfaceV elsewhere"}));
     EXPECT_EQ(messages(),
@@ -743,7 +744,7 @@ TEST_F(RibParserTest, AttributesAndTextures) {
         (Lines{"qelObjectName post", "qelGroupName wood", "qelBoundDisplacement 0.5",
                "qelOrientation 1536", "qelOrientation 1540", "qelShadingModel 1281",
                "qelMatteObject 1", "qelFlatness 0.5", "qelTextureCoordinates [0 0 1 0 0 1 1 1]",
-               "qelQuark lamp", "qelMarkSpace lamp",
+               "qelQuark lamp", "qelMarkSpace lamp", "qelTexturePath .:&",
                "qelMakeTextureV a.tif a.tx 2560 2561 box [1 1]", "qelMakeShadowV z.tif z.sm"}));
     EXPECT_EQ(messages(),
               (Lines{"RIB warning: no counterpart in the scene API at line 10 'MakeTexture': "

@@ -50,7 +50,8 @@ TEST_F(RibSceneTest, EveryFileReadsToItsEndWithWarningsOnly) {
 
 TEST_F(RibSceneTest, QuadricsSceneBecomesTheseRequests) {
     EXPECT_EQ(read(fileText(scene("quads_test.rib"))),
-              (Lines{"qelShaderPath ../shaders:.:&",
+              (Lines{"qelTexturePath .:&",
+                     "qelShaderPath ../shaders:.:&",
                      "qelOutputFile 513 quads_test.tif",
                      "qelOutputSamples 771",
                      "qelRasterViewport [0 199 0 149]",
@@ -60,7 +61,8 @@ TEST_F(RibSceneTest, QuadricsSceneBecomesTheseRequests) {
                      "qelViewPerspective 11",
                      "qelVariable v 3329 3585",
                      "qelBackface 0",
-                     "qelFilter 262", "qelTune [32 16 16]",
+                     "qelFilter 262",
+                     "qelTune [32 16 16]",
                      "qelSceneBegin",
                      "qelSurfaceV defaultsurface",
                      "qelColor [1 1 1]",
