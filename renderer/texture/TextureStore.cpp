@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace quelmark {
 
@@ -29,12 +30,48 @@ TextureOpt lookupOptions(const TextureLookupOptions& options) {
 
 } // namespace
 
+namespace {
+
+// Texture systems outlive their stores, and the process's static data: a
+// store may be let go while the process ends, after the library's own
+// statics are gone, so it is kept untouched for the next store, which
+// empties it. (The library's destroy also deletes the system through a
+// pointer of the wrong type.)
+class SystemPool {
+public:
+    TextureSystem* take() {
+        std::unique_lock<std::mutex> lock(fLock);
+        if (fSpare.empty()) return TextureSystem::create(false);
+        TextureSystem* system = fSpare.back();
+        fSpare.pop_back();
+        lock.unlock();
+        system->invalidate_all(true);
+        return system;
+    }
+    void giveBack(TextureSystem* system) {
+        std::lock_guard<std::mutex> lock(fLock);
+        fSpare.push_back(system);
+    }
+
+private:
+    std::mutex fLock;
+    std::vector<TextureSystem*> fSpare;
+};
+
+SystemPool& systems() {
+    // Never destroyed: stores may be let go during the process's end.
+    static auto* pool = new SystemPool;
+    return *pool;
+}
+
+} // namespace
+
 struct TextureStore::System {
     TextureSystem* textures;
 };
 
 TextureStore::TextureStore(float cacheMegabytes)
-    : fSystem(std::make_unique<System>(System{TextureSystem::create(false)})) {
+    : fSystem(std::make_unique<System>(System{systems().take()})) {
     fSystem->textures->attribute("max_memory_MB", cacheMegabytes);
     // Plain images are maps too, tiled and mip-mapped as they are read.
     fSystem->textures->attribute("autotile", 64);
@@ -42,7 +79,7 @@ TextureStore::TextureStore(float cacheMegabytes)
 }
 
 TextureStore::~TextureStore() {
-    TextureSystem::destroy(fSystem->textures);
+    systems().giveBack(fSystem->textures);
 }
 
 void TextureStore::forgetMaps() {
