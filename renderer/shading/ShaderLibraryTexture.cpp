@@ -25,6 +25,10 @@ using Operands = std::span<const std::int32_t>;
 
 constexpr int kCornerFloats = 8;
 constexpr int kTripleFloats = 3;
+// A footprint is laid out as floats in the call's scratch room.
+constexpr std::size_t kFootprintFloats = sizeof(TextureFootprint) / sizeof(float);
+static_assert(sizeof(TextureFootprint) == kFootprintFloats * sizeof(float) &&
+              alignof(TextureFootprint) == alignof(float));
 
 // How the operands after the name lie.
 struct LookupLayout {
@@ -111,9 +115,15 @@ void textureKernel(KernelFrame& frame, Operands operands) {
     const std::size_t firstCoordinate = layout.channel ? 3 : 2;
     const TextureLookupOptions options = optionsOf(frame, operands, layout, active.front());
 
+    // One room for the footprints and, after them, the values found.
+    const int channels = out.width == kTripleFloats ? kTripleFloats : 1;
+    const std::size_t count = active.size();
+    const std::span<float> room = frame.scratch(count * (kFootprintFloats + std::size_t(channels)));
+    const std::span<TextureFootprint> footprints(reinterpret_cast<TextureFootprint*>(room.data()),
+                                                 count);
+    const std::span<float> values = room.subspan(count * kFootprintFloats);
     const GridDifferences differences(frame.grid());
-    std::vector<TextureFootprint> footprints(active.size());
-    for (std::size_t k = 0; k < active.size(); ++k) {
+    for (std::size_t k = 0; k < count; ++k) {
         const int point = active[k];
         if (layout.coordinates == kCornerFloats)
             footprints[k] = footprintOfCorners(frame, &operands[firstCoordinate], point);
@@ -122,10 +132,10 @@ void textureKernel(KernelFrame& frame, Operands operands) {
                                         frame.view(operands[firstCoordinate + 1]), point);
         else if (frame.textureS().floats && frame.textureT().floats)
             footprints[k] = footprintOf(differences, frame.textureS(), frame.textureT(), point);
+        else
+            footprints[k] = TextureFootprint{};
     }
 
-    const int channels = out.width == kTripleFloats ? kTripleFloats : 1;
-    const std::span<float> values = frame.scratch(active.size() * std::size_t(channels));
     const std::string& map = name.stringAt(active.front());
     ShaderTextures* textures = frame.environment().textures();
     if (textures) {
