@@ -16,6 +16,10 @@ inline constexpr std::string_view kShaderFileExtension = ".qso";
 // does or the name is no plain file name ("a/b", "..").
 std::string findShaderFile(std::string_view name, const std::vector<std::string>& folders);
 
+// The current folder, then the shaders that come with the suite: the folder
+// "shaders" beside the folder of the library or program holding this code.
+const std::string& defaultShaderPlaces();
+
 } // namespace quelmark::sl
 
 #endif

@@ -245,10 +245,17 @@ void Display::takeOutputOptions(const Option& option) {
     }
 }
 
-// The camera a depth map is seen from, as the scene set it up.
+// The camera a depth map is seen from, as the scene set it up; its screen
+// runs from -1 to 1 over the whole image, y up, as map readers take it.
 void Display::takeCamera(const RenderContext& frame) {
+    Matrix rasterToUnitSquare;
+    rasterToUnitSquare.m[0][0] = 2.0f / float(frame.option.xResolution);
+    rasterToUnitSquare.m[1][1] = -2.0f / float(frame.option.yResolution);
+    rasterToUnitSquare.m[3][0] = -1;
+    rasterToUnitSquare.m[3][1] = 1;
     Matrix worldToScreen = frame.worldToCamera;
-    worldToScreen *= frame.cameraToScreen;
+    worldToScreen *= frame.cameraToRaster;
+    worldToScreen *= rasterToUnitSquare;
     copyMatrix(frame.worldToCamera, fCamera.worldToCamera);
     copyMatrix(worldToScreen, fCamera.worldToScreen);
 }

@@ -10,18 +10,6 @@ namespace {
 
 using sl::BuiltinOp;
 
-// Why the executor does not run a function yet; null for those it runs.
-const char* refusalReason(BuiltinOp op) {
-    switch (op) {
-    case BuiltinOp::kEnvironment:
-    case BuiltinOp::kShadow:
-    case BuiltinOp::kBump:
-        return "it reads texture maps";
-    default:
-        return nullptr;
-    }
-}
-
 std::string describeArguments(const LibraryCall& call) {
     std::string text = "(";
     for (std::size_t index = 0; index < call.argumentCount(); ++index) {
@@ -109,10 +97,6 @@ Kernel chooseLibraryKernel(const sl::ShaderCode& code, const sl::Instruction& in
                            std::string& problem) {
     const LibraryCall call(code, instruction);
     const std::string name(sl::builtinName(call.op()));
-    if (const char* reason = refusalReason(call.op())) {
-        problem = name + "() is not run by the shader executor yet: " + reason;
-        return nullptr;
-    }
     using Chooser = Kernel (*)(const LibraryCall&);
     constexpr std::array<Chooser, 11> kParts = {
         chooseMathKernel,     chooseSplineKernel,      chooseNoiseKernel,    chooseNeighbourKernel,

@@ -18,6 +18,15 @@ struct TextureFootprint {
     float dsdv = 0, dtdv = 0;
 };
 
+// Where a point looks an environment or shadow map up: a direction (of an
+// environment) or a position in world space (of a shadow), and how it
+// changes over one step of the grid along u and along v.
+struct SpatialFootprint {
+    float at[3] = {0, 0, 0};
+    float alongU[3] = {0, 0, 0};
+    float alongV[3] = {0, 0, 0};
+};
+
 // The optional parameters of a lookup, as the shading language names them.
 struct TextureLookupOptions {
     int firstChannel = 0;
@@ -26,6 +35,14 @@ struct TextureLookupOptions {
     float fill = 0;
     // "box", "gaussian" and the like; the store's own filter for any name.
     std::string filter;
+    // Of shadow lookups: the depths compared over the footprint, and how
+    // much nearer than the point a depth must be to shadow it (a negative
+    // bias stands for the default).
+    float samples = kDefaultShadowSamples;
+    float bias = -1;
+
+    static constexpr float kDefaultShadowSamples = 16;
+    static constexpr float kDefaultShadowBias = 0.225f;
 };
 
 // What a lookup found: the map and its values, or why not (said once for
@@ -44,6 +61,24 @@ public:
                                         const TextureLookupOptions& options,
                                         std::span<const TextureFootprint> footprints, int channels,
                                         float* out) = 0;
+    // How steeply the map's channel rises at each footprint: its change
+    // over a unit of s and over a unit of t, two floats a point (0 where
+    // the map cannot be read).
+    virtual TextureLookupResult slopes(const std::string& name, const TextureLookupOptions& options,
+                                       std::span<const TextureFootprint> footprints,
+                                       float* out) = 0;
+    // Looks up `channels` channels of the environment map in each
+    // footprint's direction; as texture() otherwise.
+    virtual TextureLookupResult environment(const std::string& name,
+                                            const TextureLookupOptions& options,
+                                            std::span<const SpatialFootprint> footprints,
+                                            int channels, float* out) = 0;
+    // The share of each footprint's surface that the shadow map's depths
+    // hide from its camera (0 lit, 1 in shadow), one float a point; the
+    // fill value where the map cannot be read.
+    virtual TextureLookupResult shadow(const std::string& name, const TextureLookupOptions& options,
+                                       std::span<const SpatialFootprint> footprints,
+                                       float* out) = 0;
     // Forgets the maps read, so that files made or changed since are read
     // again.
     virtual void forgetMaps() = 0;

@@ -11,8 +11,7 @@
 #include "renderer/state/RenderTarget.h"
 #include "renderer/state/State.h"
 #include "renderer/state/Transform.h"
-
-#include <dlfcn.h>
+#include "shadercode/ShaderSearch.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,28 +29,6 @@ namespace {
 
 constexpr float kTiny = 1e-10f;
 constexpr float kHuge = 1e38f;
-
-// The shaders that come with the renderer: the folder "shaders" beside the
-// folder of the library or program holding this code.
-std::string shippedShaderFolder() {
-    Dl_info info{};
-    if (!dladdr(reinterpret_cast<const void*>(&shippedShaderFolder), &info) || !info.dli_fname)
-        return {};
-    std::error_code failed;
-    const std::filesystem::path binary = std::filesystem::canonical(info.dli_fname, failed);
-    if (failed) return {};
-    const std::filesystem::path folder = binary.parent_path().parent_path() / "shaders";
-    return std::filesystem::is_directory(folder, failed) ? folder.string() : std::string();
-}
-
-// The current folder, then the shaders that come with the renderer.
-const std::string& defaultShaderPlaces() {
-    static const std::string places = [] {
-        const std::string shipped = shippedShaderFolder();
-        return shipped.empty() ? std::string(".") : "." + std::string(1, kPlaceSeparator) + shipped;
-    }();
-    return places;
-}
 
 // Maps named without a folder are looked for in the current folder.
 constexpr const char* kDefaultTexturePlaces = ".";
@@ -189,7 +166,7 @@ void Option::init() {
     jitter = 0.5f;
     detail = 1.0f;
     tuneA = 32, tuneB = 12, tuneC = 12;
-    shaderPlaces = defaultShaderPlaces().c_str();
+    shaderPlaces = sl::defaultShaderPlaces().c_str();
     texturePlaces = kDefaultTexturePlaces;
     space = ColorSpace{};
     nToRgbValues.clear();
@@ -392,6 +369,8 @@ void setFormat(OutputRequest& output, short format) {
     output.format = format;
     if (format != QEL_FORMAT_DEPTHFILE) return;
     output.mode = "z";
+    output.depthFromCamera = true;
+    output.clampsFloats = false;
     output.ownQuantization = true;
     output.quantization = Quantization{};
 }
@@ -543,9 +522,9 @@ void Option::relativeDetail(float value) {
 // for when they are requested, not when the frame renders.
 void Option::shaderPath(const char* places) {
     const std::string expanded =
-        places ? expandedSearchPath(places, shaderPlaces.c_str(), defaultShaderPlaces())
+        places ? expandedSearchPath(places, shaderPlaces.c_str(), sl::defaultShaderPlaces())
                : std::string();
-    shaderPlaces = expanded.empty() ? defaultShaderPlaces().c_str() : expanded.c_str();
+    shaderPlaces = expanded.empty() ? sl::defaultShaderPlaces().c_str() : expanded.c_str();
 }
 
 void Option::texturePath(const char* places) {

@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <vector>
 
@@ -80,9 +81,18 @@ bool TextureMaps::makeTexture(const TextureMaking& making, std::string& why) {
         return false;
     }
     char reason[kReasonSize] = "";
-    const std::string picture = located(making.picture);
     TextureMaking along = making;
+    const std::string picture = located(making.picture ? making.picture : "");
     along.picture = picture.c_str();
+    std::array<std::string, kCubeFaces> faces;
+    std::array<const char*, kCubeFaces> facePaths{};
+    if (making.faces) {
+        for (std::size_t face = 0; face < faces.size(); ++face) {
+            faces[face] = located(making.faces[face]);
+            facePaths[face] = faces[face].c_str();
+        }
+        along.faces = facePaths.data();
+    }
     if (make(&along, reason, sizeof reason)) {
         // A map read or looked for before under this name is read again.
         forgetMaps();
@@ -92,16 +102,45 @@ bool TextureMaps::makeTexture(const TextureMaking& making, std::string& why) {
     return false;
 }
 
+TextureLookupResult TextureMaps::noMaps(std::size_t values, float fill, float* out) {
+    std::fill_n(out, values, fill);
+    TextureLookupResult result;
+    std::call_once(fFailureTold, [&] { result.firstFailure = fLoadFailure; });
+    return result;
+}
+
 TextureLookupResult TextureMaps::texture(const std::string& name,
                                          const TextureLookupOptions& options,
                                          std::span<const TextureFootprint> footprints, int channels,
                                          float* out) {
     if (ShaderTextures* maps = store())
         return maps->texture(located(name), options, footprints, channels, out);
-    std::fill_n(out, footprints.size() * std::size_t(channels), options.fill);
-    TextureLookupResult result;
-    std::call_once(fFailureTold, [&] { result.firstFailure = fLoadFailure; });
-    return result;
+    return noMaps(footprints.size() * std::size_t(channels), options.fill, out);
+}
+
+TextureLookupResult TextureMaps::slopes(const std::string& name,
+                                        const TextureLookupOptions& options,
+                                        std::span<const TextureFootprint> footprints, float* out) {
+    if (ShaderTextures* maps = store())
+        return maps->slopes(located(name), options, footprints, out);
+    return noMaps(2 * footprints.size(), 0, out);
+}
+
+TextureLookupResult TextureMaps::environment(const std::string& name,
+                                             const TextureLookupOptions& options,
+                                             std::span<const SpatialFootprint> footprints,
+                                             int channels, float* out) {
+    if (ShaderTextures* maps = store())
+        return maps->environment(located(name), options, footprints, channels, out);
+    return noMaps(footprints.size() * std::size_t(channels), options.fill, out);
+}
+
+TextureLookupResult TextureMaps::shadow(const std::string& name,
+                                        const TextureLookupOptions& options,
+                                        std::span<const SpatialFootprint> footprints, float* out) {
+    if (ShaderTextures* maps = store())
+        return maps->shadow(located(name), options, footprints, out);
+    return noMaps(footprints.size(), options.fill, out);
 }
 
 bool TextureMaps::textureInfo(const std::string& name, const std::string& fact,

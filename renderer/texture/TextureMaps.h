@@ -26,14 +26,21 @@ public:
     TextureLookupResult texture(const std::string& name, const TextureLookupOptions& options,
                                 std::span<const TextureFootprint> footprints, int channels,
                                 float* out) override;
+    TextureLookupResult slopes(const std::string& name, const TextureLookupOptions& options,
+                               std::span<const TextureFootprint> footprints, float* out) override;
+    TextureLookupResult environment(const std::string& name, const TextureLookupOptions& options,
+                                    std::span<const SpatialFootprint> footprints, int channels,
+                                    float* out) override;
+    TextureLookupResult shadow(const std::string& name, const TextureLookupOptions& options,
+                               std::span<const SpatialFootprint> footprints, float* out) override;
     void forgetMaps() override;
     bool textureInfo(const std::string& name, const std::string& fact, std::vector<float>& numbers,
                      std::string& text) override;
     // Where maps named without a folder are looked for: places separated by
     // ':', in order; a map in none of them is looked up by its name as given.
     void setSearchPath(const std::string& places);
-    // Writes the picture's texture map (the picture looked for along the
-    // search path); false, with the reason, when it cannot be made.
+    // Writes the map of the picture or pictures (looked for along the search
+    // path); false, with the reason, when it cannot be made.
     bool makeTexture(const TextureMaking& making, std::string& why);
 
     static constexpr float kDefaultCacheMegabytes = 256;
@@ -49,6 +56,9 @@ private:
     ShaderTextures* store();
     // The file a map's name stands for, along the search path.
     std::string located(const std::string& name);
+    // The fill value in every value asked for, and the reason there are no
+    // maps, told once.
+    TextureLookupResult noMaps(std::size_t values, float fill, float* out);
 
     float fCacheMegabytes;
     std::once_flag fLoaded, fMade;

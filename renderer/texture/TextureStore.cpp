@@ -1,10 +1,13 @@
 #include "renderer/texture/TextureStore.h"
 
-#include <OpenImageIO/imagebufalgo.h>
+#include <Imath/ImathMatrix.h>
+#include <Imath/ImathVec.h>
+#include <OpenImageIO/imagecache.h>
 #include <OpenImageIO/texture.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -76,6 +79,8 @@ TextureStore::TextureStore(float cacheMegabytes)
     // Plain images are maps too, tiled and mip-mapped as they are read.
     fSystem->textures->attribute("autotile", 64);
     fSystem->textures->attribute("automip", 1);
+    // Lat-long environments have +z up, as RenderMan's have.
+    fSystem->textures->attribute("latlong_up", "z");
 }
 
 TextureStore::~TextureStore() {
@@ -84,6 +89,10 @@ TextureStore::~TextureStore() {
 
 void TextureStore::forgetMaps() {
     fSystem->textures->invalidate_all(true);
+    {
+        std::lock_guard<std::mutex> lock(fShadowsLock);
+        fShadowMaps.clear();
+    }
     std::lock_guard<std::mutex> lock(fFailuresLock);
     fFailedMaps.clear();
 }
@@ -91,7 +100,7 @@ void TextureStore::forgetMaps() {
 std::string TextureStore::firstFailure(const std::string& name, const std::string& reason) {
     std::lock_guard<std::mutex> lock(fFailuresLock);
     if (!fFailedMaps.insert(name).second) return {};
-    return "texture \"" + name + "\" cannot be read" + (reason.empty() ? "" : ": " + reason) +
+    return "map \"" + name + "\" cannot be read" + (reason.empty() ? "" : ": " + reason) +
            "; its lookups give the fill value";
 }
 
@@ -167,6 +176,212 @@ TextureLookupResult TextureStore::texture(const std::string& name,
     return {.found = true, .firstFailure = {}};
 }
 
+TextureLookupResult TextureStore::slopes(const std::string& name,
+                                         const TextureLookupOptions& options,
+                                         std::span<const TextureFootprint> footprints, float* out) {
+    TextureSystem& textures = *fSystem->textures;
+    TextureSystem::TextureHandle* handle = textures.get_texture_handle(OIIO::ustring(name));
+    TextureOpt opt = lookupOptions(options);
+    const auto fail = [&] {
+        std::fill_n(out, 2 * footprints.size(), 0.0f);
+        return TextureLookupResult{.found = false,
+                                   .firstFailure = firstFailure(name, textures.geterror())};
+    };
+    if (!handle || !textures.good(handle)) return fail();
+    for (std::size_t k = 0; k < footprints.size(); ++k) {
+        const TextureFootprint& f = footprints[k];
+        float height = 0;
+        if (!textures.texture(handle, nullptr, opt, f.s, f.t, f.dsdu, f.dtdu, f.dsdv, f.dtdv, 1,
+                              &height, &out[2 * k], &out[2 * k + 1]))
+            return fail();
+    }
+    return {.found = true, .firstFailure = {}};
+}
+
+TextureLookupResult TextureStore::environment(const std::string& name,
+                                              const TextureLookupOptions& options,
+                                              std::span<const SpatialFootprint> footprints,
+                                              int channels, float* out) {
+    TextureSystem& textures = *fSystem->textures;
+    TextureSystem::TextureHandle* handle = textures.get_texture_handle(OIIO::ustring(name));
+    TextureOpt opt = lookupOptions(options);
+    const auto fail = [&] {
+        std::fill_n(out, footprints.size() * std::size_t(channels), options.fill);
+        return TextureLookupResult{.found = false,
+                                   .firstFailure = firstFailure(name, textures.geterror())};
+    };
+    if (!handle || !textures.good(handle)) return fail();
+    for (std::size_t k = 0; k < footprints.size(); ++k) {
+        const SpatialFootprint& f = footprints[k];
+        const Imath::V3f direction(f.at[0], f.at[1], f.at[2]);
+        const Imath::V3f alongU(f.alongU[0], f.alongU[1], f.alongU[2]);
+        const Imath::V3f alongV(f.alongV[0], f.alongV[1], f.alongV[2]);
+        if (!textures.environment(handle, nullptr, opt, direction, alongU, alongV, channels,
+                                  out + k * std::size_t(channels)))
+            return fail();
+    }
+    return {.found = true, .firstFailure = {}};
+}
+
+// A depth map as shadow lookups read it: its size, the camera it was seen
+// from, and its depths through the image cache.
+struct TextureStore::ShadowMap {
+    int width = 0, height = 0;
+    Imath::M44f worldToCamera, worldToScreen;
+    OIIO::ImageCache::ImageHandle* depths = nullptr;
+};
+
+const TextureStore::ShadowMap* TextureStore::shadowMap(const std::string& name,
+                                                       std::string& reason) {
+    std::lock_guard<std::mutex> lock(fShadowsLock);
+    const auto known = fShadowMaps.find(name);
+    if (known != fShadowMaps.end()) return known->second.get();
+    TextureSystem& textures = *fSystem->textures;
+    OIIO::ImageCache& cache = *textures.imagecache();
+    const OIIO::ustring file(name);
+    auto map = std::make_unique<ShadowMap>();
+    int resolution[2] = {0, 0};
+    const bool readable =
+        textures.get_texture_info(file, 0, OIIO::ustring("resolution"),
+                                  OIIO::TypeDesc(OIIO::TypeDesc::INT, 2), resolution) &&
+        resolution[0] > 0 && resolution[1] > 0;
+    if (!readable) {
+        reason = textures.geterror();
+        (void)cache.geterror();
+        fShadowMaps.emplace(name, nullptr);
+        return nullptr;
+    }
+    const bool hasCamera = textures.get_texture_info(file, 0, OIIO::ustring("worldtocamera"),
+                                                     OIIO::TypeMatrix, &map->worldToCamera) &&
+                           textures.get_texture_info(file, 0, OIIO::ustring("worldtoscreen"),
+                                                     OIIO::TypeMatrix, &map->worldToScreen);
+    if (!hasCamera) {
+        reason = "it is no shadow map: it holds no camera matrices";
+        fShadowMaps.emplace(name, nullptr);
+        return nullptr;
+    }
+    map->width = resolution[0];
+    map->height = resolution[1];
+    map->depths = cache.get_image_handle(file);
+    const ShadowMap* made = map.get();
+    fShadowMaps.emplace(name, std::move(map));
+    return made;
+}
+
+namespace {
+
+// Where a world-space point falls on a shadow map, in the map's texels,
+// and how deep it lies from the map's camera.
+struct MapPoint {
+    float x = 0, y = 0, depth = 0;
+};
+
+template <typename Map> MapPoint onMap(const Map& map, const Imath::V3f& world) {
+    Imath::V3f camera, screen;
+    map.worldToCamera.multVecMatrix(world, camera);
+    map.worldToScreen.multVecMatrix(world, screen);
+    return {.x = (screen.x + 1) * 0.5f * float(map.width),
+            .y = (1 - screen.y) * 0.5f * float(map.height),
+            .depth = camera.z};
+}
+
+// The texels a lookup reads: a rectangle, with its corners on the map.
+struct TexelBox {
+    float x0, y0, x1, y1;
+};
+
+template <typename Map>
+TexelBox footprintBox(const Map& map, const SpatialFootprint& f, const MapPoint& centre,
+                      const TextureLookupOptions& options) {
+    float halfX = 0, halfY = 0;
+    const Imath::V3f at(f.at[0], f.at[1], f.at[2]);
+    const Imath::V3f alongU(f.alongU[0], f.alongU[1], f.alongU[2]);
+    const Imath::V3f alongV(f.alongV[0], f.alongV[1], f.alongV[2]);
+    for (const float u : {-0.5f, 0.5f})
+        for (const float v : {-0.5f, 0.5f}) {
+            const MapPoint corner = onMap(map, at + alongU * u + alongV * v);
+            halfX = std::max(halfX, std::abs(corner.x - centre.x));
+            halfY = std::max(halfY, std::abs(corner.y - centre.y));
+        }
+    halfX = halfX * options.swidth + options.sblur * float(map.width) * 0.5f;
+    halfY = halfY * options.twidth + options.tblur * float(map.height) * 0.5f;
+    return {centre.x - halfX, centre.y - halfY, centre.x + halfX, centre.y + halfY};
+}
+
+// Texels off the map are infinitely deep; a footprint's texels are read at
+// once up to this many, and one by one beyond.
+constexpr float kFarAway = std::numeric_limits<float>::max();
+constexpr int kLargestBoxTexels = 64 * 64;
+
+} // namespace
+
+TextureLookupResult TextureStore::shadow(const std::string& name,
+                                         const TextureLookupOptions& options,
+                                         std::span<const SpatialFootprint> footprints, float* out) {
+    std::string reason;
+    const ShadowMap* map = shadowMap(name, reason);
+    if (!map) {
+        std::fill_n(out, footprints.size(), options.fill);
+        return {.found = false, .firstFailure = firstFailure(name, reason)};
+    }
+    OIIO::ImageCache& cache = *fSystem->textures->imagecache();
+    OIIO::ImageCache::Perthread* thread = cache.get_perthread_info();
+    const float bias = options.bias < 0 ? TextureLookupOptions::kDefaultShadowBias : options.bias;
+    const int side = std::max(1, int(std::ceil(std::sqrt(std::max(options.samples, 1.0f)))));
+    std::vector<float> depths;
+    bool readFailed = false;
+    // The depth of one texel, from the rectangle read for the point when it
+    // holds it, else read alone.
+    int boxX = 0, boxY = 0, boxWidth = 0, boxHeight = 0;
+    const auto depthAt = [&](int x, int y) {
+        if (x < 0 || y < 0 || x >= map->width || y >= map->height) return kFarAway;
+        if (x >= boxX && y >= boxY && x < boxX + boxWidth && y < boxY + boxHeight)
+            return depths[std::size_t((y - boxY) * boxWidth + (x - boxX))];
+        float depth = kFarAway;
+        if (!cache.get_pixels(map->depths, thread, 0, 0, x, x + 1, y, y + 1, 0, 1, 0, 1,
+                              OIIO::TypeFloat, &depth))
+            readFailed = true;
+        return depth;
+    };
+    for (std::size_t k = 0; k < footprints.size(); ++k) {
+        const SpatialFootprint& f = footprints[k];
+        const MapPoint centre = onMap(*map, Imath::V3f(f.at[0], f.at[1], f.at[2]));
+        if (centre.depth <= 0) {
+            out[k] = 0;
+            continue;
+        }
+        const TexelBox box = footprintBox(*map, f, centre, options);
+        const int x0 = std::clamp(int(std::floor(box.x0)), 0, map->width - 1);
+        const int y0 = std::clamp(int(std::floor(box.y0)), 0, map->height - 1);
+        const int x1 = std::clamp(int(std::floor(box.x1)), 0, map->width - 1);
+        const int y1 = std::clamp(int(std::floor(box.y1)), 0, map->height - 1);
+        boxWidth = boxHeight = 0;
+        if ((x1 - x0 + 1) * (y1 - y0 + 1) <= kLargestBoxTexels) {
+            boxX = x0;
+            boxY = y0;
+            depths.resize(std::size_t((x1 - x0 + 1) * (y1 - y0 + 1)));
+            if (cache.get_pixels(map->depths, thread, 0, 0, x0, x1 + 1, y0, y1 + 1, 0, 1, 0, 1,
+                                 OIIO::TypeFloat, depths.data())) {
+                boxWidth = x1 - x0 + 1;
+                boxHeight = y1 - y0 + 1;
+            }
+        }
+        int hidden = 0;
+        for (int j = 0; j < side; ++j)
+            for (int i = 0; i < side; ++i) {
+                const float x = box.x0 + (box.x1 - box.x0) * (float(i) + 0.5f) / float(side);
+                const float y = box.y0 + (box.y1 - box.y0) * (float(j) + 0.5f) / float(side);
+                if (depthAt(int(std::floor(x)), int(std::floor(y))) < centre.depth - bias) ++hidden;
+            }
+        out[k] = float(hidden) / float(side * side);
+    }
+    if (readFailed) {
+        const std::string why = cache.geterror();
+        return {.found = true, .firstFailure = firstFailure(name, why)};
+    }
+    return {.found = true, .firstFailure = {}};
+}
+
 } // namespace quelmark
 
 extern "C" {
@@ -183,26 +398,5 @@ pictrelMakeTextureStore(float cacheMegabytes) {
 __attribute__((visibility("default"))) void
 pictrelFreeTextureStore(quelmark::ShaderTextures* store) {
     delete static_cast<quelmark::TextureStore*>(store);
-}
-
-__attribute__((visibility("default"))) bool
-pictrelMakeTextureFile(const quelmark::TextureMaking* making, char* why, std::size_t whySize) {
-    constexpr int kTileSide = 64;
-    std::string reason;
-    try {
-        OIIO::ImageSpec config;
-        config.tile_width = config.tile_height = kTileSide;
-        config.attribute("wrapmodes", std::string(making->swrap) + "," + making->twrap);
-        config.attribute("maketx:filtername", making->filter);
-        config.attribute("compression", "zip");
-        if (OIIO::ImageBufAlgo::make_texture(OIIO::ImageBufAlgo::MakeTxTexture, making->picture,
-                                             making->texture, config))
-            return true;
-        reason = OIIO::geterror();
-    } catch (const std::exception& exception) {
-        reason = exception.what();
-    }
-    if (why && whySize > 0) std::snprintf(why, whySize, "%s", reason.c_str());
-    return false;
 }
 }

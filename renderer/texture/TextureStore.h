@@ -14,6 +14,7 @@
 
 #include <cstddef>
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -32,11 +33,23 @@ public:
     TextureLookupResult texture(const std::string& name, const TextureLookupOptions& options,
                                 std::span<const TextureFootprint> footprints, int channels,
                                 float* out) override;
+    TextureLookupResult slopes(const std::string& name, const TextureLookupOptions& options,
+                               std::span<const TextureFootprint> footprints, float* out) override;
+    TextureLookupResult environment(const std::string& name, const TextureLookupOptions& options,
+                                    std::span<const SpatialFootprint> footprints, int channels,
+                                    float* out) override;
+    TextureLookupResult shadow(const std::string& name, const TextureLookupOptions& options,
+                               std::span<const SpatialFootprint> footprints, float* out) override;
     void forgetMaps() override;
     bool textureInfo(const std::string& name, const std::string& fact, std::vector<float>& numbers,
                      std::string& text) override;
 
 private:
+    struct ShadowMap;
+    // The shadow map's depths and camera, read on its first lookup; null
+    // when it cannot be read or is no depth map.
+    const ShadowMap* shadowMap(const std::string& name, std::string& reason);
+
     bool knownFact(const std::string& name, const std::string& fact, std::vector<float>& numbers,
                    std::string& text);
     // The failure's message the first time the map fails, else empty.
@@ -46,6 +59,8 @@ private:
     std::unique_ptr<System> fSystem;
     std::mutex fFailuresLock;
     std::set<std::string> fFailedMaps;
+    std::mutex fShadowsLock;
+    std::map<std::string, std::unique_ptr<ShadowMap>> fShadowMaps;
 };
 
 } // namespace quelmark
@@ -54,7 +69,8 @@ private:
 extern "C" {
 quelmark::ShaderTextures* pictrelMakeTextureStore(float cacheMegabytes);
 void pictrelFreeTextureStore(quelmark::ShaderTextures* store);
-// Writes the texture file: tiled, mip-mapped, with the wrap modes. False,
+// Writes the map's file: tiled, mip-mapped (but for shadows), with the wrap
+// modes. False,
 // with the reason in why (cut to whySize), when it cannot.
 bool pictrelMakeTextureFile(const quelmark::TextureMaking* making, char* why, std::size_t whySize);
 }

@@ -32,7 +32,9 @@ std::unique_ptr<RiDeclarations> read(const std::string& path) {
 
 const RiDeclarations* RiCompiledShaders::parameters(std::string_view name,
                                                     std::string_view places) {
-    const std::string path = sl::findShaderFile(name, searchPlaces(places));
+    // The renderer's own places, "&" in the binding's path, are its default.
+    const std::string path = sl::findShaderFile(
+        name, searchPlaces(expandedSearchPath(places, sl::defaultShaderPlaces(), "")));
     if (path.empty()) return nullptr;
     auto found = fRead.find(path);
     if (found == fRead.end()) found = fRead.emplace(path, read(path)).first;

@@ -66,7 +66,6 @@ const RiShader kShaders[] = {
     {"defaultsurface", kQuarkDefaultSurface, RiShaderKind::Surface, kMatte, nullptr},
     {"matte", kQuarkDiffuse, RiShaderKind::Surface, kMatte, nullptr},
     {"metal", kQuarkMetal, RiShaderKind::Surface, kMetal, nullptr},
-    {"shinymetal", kQuarkMetal, RiShaderKind::Surface, kMetal, "its environment map"},
     {"plastic", kQuarkPlastic, RiShaderKind::Surface, kPlastic, nullptr},
     {"paintedplastic", kQuarkPlastic, RiShaderKind::Surface, kPlastic, "its texture map"},
     {"depthcue", kQuarkDepthCue, RiShaderKind::Volume, kDepthCue, nullptr},

@@ -26,15 +26,15 @@ std::optional<ShaderProgram> prepareCorpusFile(const std::string& name, std::str
     return ShaderProgram::prepare(std::move(*code), error);
 }
 
-TEST(ShaderProgramPreparation, RefusesAnEnvironmentCallNamingTheFunctionAndLine) {
+TEST(ShaderProgramPreparation, RefusesAnEnvironmentCallWithoutADirection) {
     ShaderText shader;
     const int Ci = shader.reg("global varying color 0 Ci");
     const int map = shader.reg("constant uniform string 0 - \"sky.env\"");
     const int one = shader.reg("constant uniform float 0 - 1");
     shader.op("move", {Ci, one}).call("environment", {Ci, map});
     EXPECT_EQ(preparationError(shader.text()),
-              "test.sl:2: environment() is not run by the shader executor yet: it reads texture "
-              "maps");
+              "test.sl:2: environment() is not run by the shader executor for the arguments "
+              "(uniform string) giving varying color");
 }
 
 TEST(ShaderProgramPreparation, RefusesMessageCallsWithoutANameAndAVariable) {

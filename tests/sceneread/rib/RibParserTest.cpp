@@ -117,24 +117,30 @@ WorldBegin
   AttributeEnd
 WorldEnd
 )";
-    EXPECT_EQ(
-        read(text),
-        plus({"qelVariable Kr 3329 3585", "qelFilter 262", "qelTune [32 16 16]", "qelSceneBegin",
-              "qelSurfaceV defaultsurface", "qelAtmosphereV fog distance=[20] color=[0.2 0.2 0.3]",
-              "qelLightSourceV spot from=[0 4 -4] to=[0 0 0] coneangle=[30] "
-              "conedeltaangle=[5] intensity=[40] -> 1",
-              "qelAttributePush", "qelAttributePush", "qelCylinderV [0.2 0 1 360]",
-              "qelDiskV [1 0.2 360]", "qelAttributePop", "qelSurfaceV metal roughness=[0.0125]",
-              "qelLightSwitch 1 0", "qelBasis 2050 2306",
-              "qelPatchV 1792 point=[0 0 0 1 0 0 0 1 0 1 1 0]", "qelAttributePop"},
-             kRender));
-    EXPECT_EQ(messages(),
-              (Lines{"RIB warning: no counterpart in the scene API at line 13 'Surface': Surface "
-                     "\"shinymetal\" is passed on without its environment map",
-                     "RIB warning: no counterpart in the scene API at line 13 'Surface': "
-                     "Surface: parameter \"Kr\" is dropped",
-                     "RIB warning: no counterpart in the scene API at line 13 'Surface': "
-                     "Surface: parameter \"texturename\" is dropped"}));
+    EXPECT_EQ(read(text), plus({"qelVariable Kr 3329 3585",
+                                "qelFilter 262",
+                                "qelTune [32 16 16]",
+                                "qelSceneBegin",
+                                "qelSurfaceV defaultsurface",
+                                "qelAtmosphereV fog distance=[20] color=[0.2 0.2 0.3]",
+                                "qelLightSourceV spot from=[0 4 -4] to=[0 0 0] coneangle=[30] "
+                                "conedeltaangle=[5] intensity=[40] -> 1",
+                                "qelAttributePush",
+                                "qelAttributePush",
+                                "qelCylinderV [0.2 0 1 360]",
+                                "qelDiskV [1 0.2 360]",
+                                "qelAttributePop",
+                                "qelTexturePath .:&",
+                                "qelShaderPath .:&",
+                                "qelQuark shinymetal",
+                                "qelVariable texturename 3329 3587",
+                                "qelSurfaceV shinymetal Kr=[0.5] texturename=\"\"",
+                                "qelLightSwitch 1 0",
+                                "qelBasis 2050 2306",
+                                "qelPatchV 1792 point=[0 0 0 1 0 0 0 1 0 1 1 0]",
+                                "qelAttributePop"},
+                               kRender));
+    EXPECT_EQ(messages(), Lines{});
 }
 
 // Inside the world, Identity and Transform are relative to world space, and
@@ -159,12 +165,14 @@ TEST_F(RibParserTest, TransformsInsideTheWorldAreRelativeToIt) {
 
 TEST_F(RibParserTest, HighlightsHaveTheSizeRenderManGivesThem) {
     // the exponent is 1/(roughness/8): roughness 0.1, RenderMan's default,
-    // becomes 0.0125, whether given or not
+    // becomes 0.0125, whether given or not; a compiled shader takes the
+    // roughness as it is, its specular() following the same convention
     EXPECT_EQ(
         read("Surface \"plastic\" \"roughness\" 0.2\nSurface \"metal\"\n"
              "Surface \"shinymetal\" \"roughness\" [0.4]\nSurface \"matte\"\n"),
         (Lines{"qelSurfaceV plastic roughness=[0.025]", "qelSurfaceV metal roughness=[0.0125]",
-               "qelSurfaceV metal roughness=[0.05]", "qelSurfaceV diffuse"}));
+               "qelTexturePath .:&", "qelShaderPath .:&", "qelQuark shinymetal",
+               "qelSurfaceV shinymetal roughness=[0.4]", "qelSurfaceV diffuse"}));
 }
 
 TEST_F(RibParserTest, ObjectsAreReadAgainWhereTheyAreInstanced) {
