@@ -196,6 +196,10 @@ QEL_API void qelShaderPath(const char* places);
 // form; null or empty for the default, the current folder. It too may come
 // anywhere: lookups and frames after it take it.
 QEL_API void qelTexturePath(const char* places);
+// The most memory, in megabytes (256 by default), the tiles of texture maps
+// read take; least recently used tiles make way for new ones. It too may
+// come anywhere: frames after it take it.
+QEL_API void qelTextureMemory(float megabytes);
 
 // Attributes
 QEL_API void qelAttributePush();

@@ -57,6 +57,7 @@ void qelColorSpace(long n, const float* nToRgb, const float* rgbToN) {}
 void qelTune(long a, long b, long c) {}
 void qelShaderPath(const char* places) {}
 void qelTexturePath(const char* places) {}
+void qelTextureMemory(float megabytes) {}
 void qelAttributePush() {}
 void qelAttributePop() {}
 void qelColor(const float* rgb) {}

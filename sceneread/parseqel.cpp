@@ -167,6 +167,7 @@ void parseqel::hash_init() {
         {"qelTune", &parseqel::handleTune},
         {"qelShaderPath", &parseqel::handleShaderPath},
         {"qelTexturePath", &parseqel::handleTexturePath},
+        {"qelTextureMemory", &parseqel::handleTextureMemory},
         {"qelAttributePush", &parseqel::handleAttributePush},
         {"qelAttributePop", &parseqel::handleAttributePop},
         {"qelColor", &parseqel::handleColor},

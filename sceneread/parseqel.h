@@ -73,6 +73,7 @@ protected:
     virtual void handleTune() = 0;
     virtual void handleShaderPath() = 0;
     virtual void handleTexturePath() = 0;
+    virtual void handleTextureMemory() = 0;
     virtual void handleAttributePush() = 0;
     virtual void handleAttributePop() = 0;
     virtual void handleColor() = 0;

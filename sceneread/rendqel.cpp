@@ -434,6 +434,11 @@ void rendqel::handleTexturePath() {
     if (matched) qelTexturePath(matched == 2 ? nullptr : places.c_str());
 }
 
+void rendqel::handleTextureMemory() {
+    float megabytes;
+    if (match(megabytes)) qelTextureMemory(megabytes);
+}
+
 void rendqel::handleGroupName() {
     String name;
     int matched = match(&name);

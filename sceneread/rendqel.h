@@ -56,6 +56,7 @@ protected:
     void handleTune() override;
     void handleShaderPath() override;
     void handleTexturePath() override;
+    void handleTextureMemory() override;
     void handleAttributePush() override;
     void handleAttributePop() override;
     void handleColor() override;

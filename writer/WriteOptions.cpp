@@ -241,6 +241,11 @@ void qelTexturePath(const char* places) {
     writeLine("qelTexturePath", [&](QelLine& line) { line.text(places); });
 }
 
+void qelTextureMemory(float megabytes) {
+    RequestName frame("qelTextureMemory");
+    writeNumbers("qelTextureMemory", {megabytes});
+}
+
 void qelImagerV(const char* name, long n, const unsigned short* tokens, void* const* values) {
     RequestName frame("qelImagerV");
     writeImager(name, n, tokens, values);

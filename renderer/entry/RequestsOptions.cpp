@@ -164,6 +164,11 @@ void qelTexturePath(const char* places) {
     gOption->texturePath(places);
 }
 
+void qelTextureMemory(float megabytes) {
+    RequestName frame("qelTextureMemory");
+    gOption->textureMemory(megabytes);
+}
+
 void qelImagerV(const char* name, long n, const unsigned short* tokens, void* const* values) {
     RequestName frame("qelImagerV");
     gOption->imager(name, n, tokens, values);

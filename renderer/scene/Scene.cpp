@@ -136,6 +136,7 @@ void Scene::init(const RenderContext& frame) {
     // Maps made or changed since the last frame are read again.
     fTextures->forgetMaps();
     fTextures->setSearchPath(frame.option.texturePlaces.c_str());
+    fTextures->setCacheMegabytes(frame.option.textureMegabytes);
     fContext = std::make_unique<const RenderContext>(frame);
     fMicropolygons = 0;
     createBuckets();

@@ -32,6 +32,10 @@ constexpr float kHuge = 1e38f;
 
 // Maps named without a folder are looked for in the current folder.
 constexpr const char* kDefaultTexturePlaces = ".";
+// The texture cache: 256 MB unless told, at least 1 and at most 1 TB.
+constexpr float kDefaultTextureMegabytes = 256;
+constexpr float kFewestTextureMegabytes = 1;
+constexpr float kMostTextureMegabytes = 1024 * 1024;
 
 // An imager's parameters have one value each.
 const ParameterCounts kImagerCounts{1, 1, 1};
@@ -131,6 +135,7 @@ Option& Option::operator=(const Option& other) {
     tuneC = other.tuneC;
     shaderPlaces = other.shaderPlaces;
     texturePlaces = other.texturePlaces;
+    textureMegabytes = other.textureMegabytes;
     imagerShader = other.imagerShader;
     space = other.space;
     nToRgbValues = other.nToRgbValues;
@@ -168,6 +173,7 @@ void Option::init() {
     tuneA = 32, tuneB = 12, tuneC = 12;
     shaderPlaces = sl::defaultShaderPlaces().c_str();
     texturePlaces = kDefaultTexturePlaces;
+    textureMegabytes = kDefaultTextureMegabytes;
     space = ColorSpace{};
     nToRgbValues.clear();
     rgbToNValues.clear();
@@ -532,6 +538,11 @@ void Option::texturePath(const char* places) {
         places ? expandedSearchPath(places, texturePlaces.c_str(), kDefaultTexturePlaces)
                : std::string();
     texturePlaces = expanded.empty() ? kDefaultTexturePlaces : expanded.c_str();
+}
+
+void Option::textureMemory(float megabytes) {
+    textureMegabytes =
+        withinLimits("texture memory", megabytes, kFewestTextureMegabytes, kMostTextureMegabytes);
 }
 
 void Option::imager(const char* name, long n, const unsigned short* tokens, void* const* values) {

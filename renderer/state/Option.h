@@ -64,6 +64,7 @@ public:
     void tune(long a, long b, long c);
     void shaderPath(const char* places);
     void texturePath(const char* places);
+    void textureMemory(float megabytes);
     // A null or empty name: no imager.
     void imager(const char* name, long n, const unsigned short* tokens, void* const* values);
 
@@ -105,6 +106,8 @@ public:
     String shaderPlaces;
     // Where maps named without a folder are looked for, ':' between places.
     String texturePlaces;
+    // The most megabytes the tiles of texture maps take.
+    float textureMegabytes;
     // The imager the finished pixels go through, with its parameter values;
     // none by default. Shared by the frames that copy the options.
     std::shared_ptr<const CompiledImager> imagerShader;

@@ -15,6 +15,7 @@ namespace {
 
 using MakeStore = ShaderTextures* (*)(float);
 using FreeStore = void (*)(ShaderTextures*);
+using SetCache = void (*)(ShaderTextures*, float);
 using MakeFile = bool (*)(const TextureMaking*, char*, std::size_t);
 constexpr std::size_t kReasonSize = 512;
 
@@ -66,6 +67,7 @@ ShaderTextures* TextureMaps::store() {
         if (!loaded) return;
         const auto make = reinterpret_cast<MakeStore>(dlsym(loaded, "pictrelMakeTextureStore"));
         fFree = reinterpret_cast<FreeStore>(dlsym(loaded, "pictrelFreeTextureStore"));
+        fSetCache = reinterpret_cast<SetCache>(dlsym(loaded, "pictrelSetTextureMemory"));
         fStore = make && fFree ? make(fCacheMegabytes) : nullptr;
         if (!fStore) fLoadFailure = std::string(kPluginFile) + " makes no texture store";
     });
@@ -147,6 +149,12 @@ bool TextureMaps::textureInfo(const std::string& name, const std::string& fact,
                               std::vector<float>& numbers, std::string& text) {
     ShaderTextures* maps = store();
     return maps && maps->textureInfo(located(name), fact, numbers, text);
+}
+
+void TextureMaps::setCacheMegabytes(float megabytes) {
+    if (megabytes == fCacheMegabytes) return;
+    fCacheMegabytes = megabytes;
+    if (fStore && fSetCache) fSetCache(fStore, megabytes);
 }
 
 void TextureMaps::setSearchPath(const std::string& places) {

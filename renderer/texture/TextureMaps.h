@@ -39,6 +39,9 @@ public:
     // Where maps named without a folder are looked for: places separated by
     // ':', in order; a map in none of them is looked up by its name as given.
     void setSearchPath(const std::string& places);
+    // The most megabytes the tiles read may take, from now on. Between
+    // frames only: lookups may not run meanwhile.
+    void setCacheMegabytes(float megabytes);
     // Writes the map of the picture or pictures (looked for along the search
     // path); false, with the reason, when it cannot be made.
     bool makeTexture(const TextureMaking& making, std::string& why);
@@ -65,6 +68,7 @@ private:
     void* fPlugin = nullptr;
     ShaderTextures* fStore = nullptr;
     void (*fFree)(ShaderTextures*) = nullptr;
+    void (*fSetCache)(ShaderTextures*, float) = nullptr;
     std::string fLoadFailure;
     std::once_flag fFailureTold;
     std::mutex fPlacesLock;

@@ -83,6 +83,10 @@ TextureStore::TextureStore(float cacheMegabytes)
     fSystem->textures->attribute("latlong_up", "z");
 }
 
+void TextureStore::setCacheMegabytes(float megabytes) {
+    fSystem->textures->attribute("max_memory_MB", megabytes);
+}
+
 TextureStore::~TextureStore() {
     systems().giveBack(fSystem->textures);
 }
@@ -398,5 +402,10 @@ pictrelMakeTextureStore(float cacheMegabytes) {
 __attribute__((visibility("default"))) void
 pictrelFreeTextureStore(quelmark::ShaderTextures* store) {
     delete static_cast<quelmark::TextureStore*>(store);
+}
+
+__attribute__((visibility("default"))) void pictrelSetTextureMemory(quelmark::ShaderTextures* store,
+                                                                    float megabytes) {
+    static_cast<quelmark::TextureStore*>(store)->setCacheMegabytes(megabytes);
 }
 }

@@ -41,6 +41,8 @@ public:
     TextureLookupResult shadow(const std::string& name, const TextureLookupOptions& options,
                                std::span<const SpatialFootprint> footprints, float* out) override;
     void forgetMaps() override;
+    // The most megabytes the cached tiles take from now on.
+    void setCacheMegabytes(float megabytes);
     bool textureInfo(const std::string& name, const std::string& fact, std::vector<float>& numbers,
                      std::string& text) override;
 
@@ -69,6 +71,7 @@ private:
 extern "C" {
 quelmark::ShaderTextures* pictrelMakeTextureStore(float cacheMegabytes);
 void pictrelFreeTextureStore(quelmark::ShaderTextures* store);
+void pictrelSetTextureMemory(quelmark::ShaderTextures* store, float megabytes);
 // Writes the map's file: tiled, mip-mapped (but for shadows), with the wrap
 // modes. False,
 // with the reason in why (cut to whySize), when it cannot.

@@ -89,6 +89,7 @@ const Standard kStandard[] = {
     {"coordinatesystem", "uniform string"},
     {"bucketsize", "uniform integer[2]"},
     {"gridsize", "uniform integer"},
+    {"texturememory", "uniform integer"},
     {"archive", "uniform string"},
     {"shader", "uniform string"},
     {"texture", "uniform string"},

@@ -718,8 +718,11 @@ void RiRelativeDetail(RtFloat detail) {
 
 namespace {
 
+constexpr float kKilobytesInAMegabyte = 1024;
+
 // Option "limits": the bucket size and the largest grid, in micropolygons,
-// as the grid edge whose square holds as many.
+// as the grid edge whose square holds as many; the texture cache, in
+// kilobytes.
 void limitsOption(RtInt n, const RtToken tokens[], const RtPointer values[]) {
     RiBinding& b = binding();
     bool changed = false;
@@ -736,6 +739,8 @@ void limitsOption(RtInt n, const RtToken tokens[], const RtPointer values[]) {
         } else if (found && bare == "gridsize" && declaration.arraySize == 1) {
             b.tune[0] = std::max(1L, long(std::floor(std::sqrt(std::max(0.0, double(ints[0]))))));
             changed = true;
+        } else if (found && bare == "texturememory" && declaration.arraySize == 1) {
+            qelTextureMemory(float(ints[0]) / kKilobytesInAMegabyte);
         } else {
             b.dropAll("Option \"limits\"", 1, tokens + k);
         }

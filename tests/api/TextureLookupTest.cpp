@@ -171,6 +171,37 @@ TEST_F(TextureLookupTest, APictureThatCannotBeReadMakesNoMap) {
     EXPECT_FALSE(std::filesystem::exists("made.tx"));
 }
 
+// A cache far smaller than the map still finds its values: a map of 1024 ×
+// 1024 pixels (3 MB) under a cache of 1 MB, looked up all over the sphere,
+// and at four places whose values are known (red x / 4, green y / 4).
+TEST_F(TextureLookupTest, ACacheSmallerThanTheMapStillFindsItsValues) {
+    constexpr std::uint32_t kSide = 1024;
+    std::vector<std::uint8_t> rgb;
+    rgb.reserve(3 * kSide * kSide);
+    for (std::uint32_t y = 0; y < kSide; ++y)
+        for (std::uint32_t x = 0; x < kSide; ++x)
+            rgb.insert(rgb.end(), {std::uint8_t(x / 4), std::uint8_t(y / 4), 100});
+    const std::string map = writeMap("large.tif", kSide, kSide, rgb);
+    compile(
+        "surface large() {\n"
+        "    string map = \"" +
+        map +
+        "\";\n"
+        "    color all = texture(map);\n"
+        "    float s0 = (8 * 4 + 2) / 1024, s1 = (200 * 4 + 2) / 1024;\n"
+        "    Ci = color(float texture(map[0], s0, s0) * 255 - 8 + float texture(map[1], s1, s0)\n"
+        "                   * 255 - 8 + comp(all, 2) * 255 - 100,\n"
+        "               float texture(map[0], s1, s1), float texture(map[1], s0, s1));\n"
+        "    Oi = 1;\n"
+        "}");
+    const TiffImage image = renderSphere([] { qelSurface(qelQuark("large"), 0); }, nullptr,
+                                         [] { qelTextureMemory(1); });
+    EXPECT_LE(centre(image, 0), 1u); // 8 - 8 + 8 - 8 + 100 - 100
+    EXPECT_EQ(centre(image, 1), 200u);
+    EXPECT_EQ(centre(image, 2), 200u);
+    EXPECT_TRUE(gReports.empty()) << gReports.front();
+}
+
 // A map that cannot be read gives the fill value, and is told of once
 // however many grids look it up.
 TEST_F(TextureLookupTest, AMissingMapGivesTheFillValueAndOneWarning) {

@@ -347,10 +347,10 @@ TEST_F(ParserTest, FrameNameFollowsTheOutputAndTheRendering) {
 TEST_F(ParserTest, StringsMayStandInBracketsOrBeAbsent) {
     EXPECT_EQ(read("qelObjectName [\"sun\"]\nqelGroupName null\nqelOutputDisplay \"window\"\n"
                    "qelShaderPath \"shaders:.\"\nqelShaderPath null\n"
-                   "qelTexturePath \"maps:&\"\nqelTexturePath null\n"),
+                   "qelTexturePath \"maps:&\"\nqelTexturePath null\nqelTextureMemory 12.5\n"),
               (Lines{"qelObjectName sun", "qelGroupName (null)", "qelOutputDisplay window",
                      "qelShaderPath shaders:.", "qelShaderPath (null)", "qelTexturePath maps:&",
-                     "qelTexturePath (null)"}));
+                     "qelTexturePath (null)", "qelTextureMemory 12.5"}));
 }
 
 TEST_F(ParserTest, ColourSpaceSetsTheSampleCount) {

@@ -230,6 +230,9 @@ void qelShaderPath(const char* places) {
 void qelTexturePath(const char* places) {
     record(std::string("qelTexturePath ") + (places ? places : "(null)"));
 }
+void qelTextureMemory(float megabytes) {
+    record("qelTextureMemory " + number(megabytes));
+}
 void qelAttributePush() { record("qelAttributePush"); }
 void qelAttributePop() { record("qelAttributePop"); }
 void qelColor(const float* c) { record("qelColor " + floats(c, gColorSamples)); }

@@ -71,30 +71,32 @@ TEST_F(RequestLineTest, AnInfiniteFStopIsTheKeywordAlone) {
 }
 
 TEST_F(RequestLineTest, SamplingFilteringAndExposure) {
-    EXPECT_EQ(write([] {
-                  qelSampleAdaptive(0.002f);
-                  qelSampleUniform(3, 3);
-                  qelSampleJitter(0.5f);
-                  qelFilter(QEL_FILTER_CATMULLROM);
-                  qelFilter(QEL_FILTER_SINC);
-                  qelFilterWidth(2, 2.5f);
-                  qelColorGain(1.2f);
-                  qelColorGamma(2.2f);
-                  qelColorQuantize(255, 0, 255);
-                  qelColorJitter(0.5f);
-                  qelDepthQuantize(65535, 0, 65535);
-                  qelDepthJitter(0);
-                  qelRelativeDetail(0.5f);
-                  qelTune(32, 16, 16);
-                  qelShaderPath("shaders:/opt/sl");
-                  qelTexturePath("maps:&");
-              }),
-              (Lines{"qelSampleAdaptive 0.002", "qelSampleUniform 3 3", "qelSampleJitter 0.5",
-                     "qelFilter \"catmullrom\"", "qelFilter \"sinc\"", "qelFilterWidth 2 2.5",
-                     "qelColorGain 1.2", "qelColorGamma 2.2", "qelColorQuantize 255 0 255",
-                     "qelColorJitter 0.5", "qelDepthQuantize 65535 0 65535", "qelDepthJitter 0",
-                     "qelRelativeDetail 0.5", "qelTune 32 16 16",
-                     "qelShaderPath \"shaders:/opt/sl\"", "qelTexturePath \"maps:&\""}));
+    EXPECT_EQ(
+        write([] {
+            qelSampleAdaptive(0.002f);
+            qelSampleUniform(3, 3);
+            qelSampleJitter(0.5f);
+            qelFilter(QEL_FILTER_CATMULLROM);
+            qelFilter(QEL_FILTER_SINC);
+            qelFilterWidth(2, 2.5f);
+            qelColorGain(1.2f);
+            qelColorGamma(2.2f);
+            qelColorQuantize(255, 0, 255);
+            qelColorJitter(0.5f);
+            qelDepthQuantize(65535, 0, 65535);
+            qelDepthJitter(0);
+            qelRelativeDetail(0.5f);
+            qelTune(32, 16, 16);
+            qelShaderPath("shaders:/opt/sl");
+            qelTexturePath("maps:&");
+            qelTextureMemory(64);
+        }),
+        (Lines{"qelSampleAdaptive 0.002", "qelSampleUniform 3 3", "qelSampleJitter 0.5",
+               "qelFilter \"catmullrom\"", "qelFilter \"sinc\"", "qelFilterWidth 2 2.5",
+               "qelColorGain 1.2", "qelColorGamma 2.2", "qelColorQuantize 255 0 255",
+               "qelColorJitter 0.5", "qelDepthQuantize 65535 0 65535", "qelDepthJitter 0",
+               "qelRelativeDetail 0.5", "qelTune 32 16 16", "qelShaderPath \"shaders:/opt/sl\"",
+               "qelTexturePath \"maps:&\"", "qelTextureMemory 64"}));
 }
 
 TEST_F(RequestLineTest, Output) {

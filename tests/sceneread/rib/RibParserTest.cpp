@@ -605,13 +605,16 @@ TEST_F(RibParserTest, RequiredPositionsAndIndexChecks) {
 }
 
 // Option "limits": the bucket size as it is, the grid size as the edge of a
-// square grid of at most that many micropolygons.
+// square grid of at most that many micropolygons, the texture memory from
+// kilobytes to megabytes.
 TEST_F(RibParserTest, RequestsWithoutCounterpartWarnOncePerName) {
     EXPECT_EQ(read("Curves \"linear\" [2] \"nonperiodic\" \"P\" [0 0 0 1 1 1]\n"
                    "Curves \"cubic\" [4] \"nonperiodic\"\nPoints \"P\" [0 0 0]\n"
                    "ClippingPlane 0 0 1 0 0 0\nOption \"limits\" \"bucketsize\" [16 16]\n"
-                   "Option \"limits\" \"gridsize\" [4]\nGeometry \"bunny\"\nTranslate 1 2 3\n"),
-              (Lines{"qelTune [32 16 16]", "qelTune [2 16 16]", "qelTranslate [1 2 3]"}));
+                   "Option \"limits\" \"gridsize\" [4]\nGeometry \"bunny\"\nTranslate 1 2 3\n"
+                   "Option \"limits\" \"texturememory\" [65536]\n"),
+              (Lines{"qelTune [32 16 16]", "qelTune [2 16 16]", "qelTranslate [1 2 3]",
+                     "qelTextureMemory 64"}));
     EXPECT_EQ(messages(),
               (Lines{"RIB warning: no counterpart in the scene API at line 1 'Curves': Curves is "
                      "skipped",
