@@ -78,6 +78,8 @@ constexpr short QEL_BASIS_POWER = 0x904;
 
 constexpr short QEL_WRAP = 0xA00;
 constexpr short QEL_NOWRAP = 0xA01;
+// Texture maps only: beyond the map, its nearest edge.
+constexpr short QEL_CLAMP = 0xA02;
 
 // Severities, and masks of them: bit 1 info, 2 warning, 4 error, 8 severe.
 constexpr short QEL_SEVERITY_INFO = 0xB01;

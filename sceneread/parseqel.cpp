@@ -67,6 +67,7 @@ const EnumName kEnumerators[] = {
     {"power", QEL_BASIS_POWER},
     {"wrap", QEL_WRAP},
     {"nowrap", QEL_NOWRAP},
+    {"clamp", QEL_CLAMP},
     {"info", QEL_SEVERITY_INFO},
     {"warning", QEL_SEVERITY_WARNING},
     {"iw", QEL_SEVERITY_IW},

@@ -22,7 +22,7 @@ const char* const kOrientations[] = {"lh", "rh", "inside", "outside", "reverse"}
 const char* const kPatchTypes[] = {"bilinear", "bicubic"};
 const char* const kApplications[] = {"ubasis", "vbasis", "uvbasis"};
 const char* const kBases[] = {"bezier", "bspline", "catmullrom", "hermite", "power"};
-const char* const kWraps[] = {"wrap", "nowrap"};
+const char* const kWraps[] = {"wrap", "nowrap", "clamp"};
 const char* const kSeverities[] = {nullptr, "info",  "warning", "iw",  "error", "ie",
                                    "we",    "iwe",   "severe",  "is",  "ws",    "iws",
                                    "es",    nullptr, "wes",     "iwes"};

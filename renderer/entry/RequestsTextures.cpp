@@ -14,7 +14,7 @@ using namespace quelmark;
 namespace {
 
 const char* wrapName(short wrap) {
-    return wrap == QEL_WRAP ? "periodic" : "black";
+    return wrap == QEL_WRAP ? "periodic" : wrap == QEL_CLAMP ? "clamp" : "black";
 }
 
 // The filter the map's levels are made with, by the request's function.
@@ -30,7 +30,7 @@ const char* filterName(qelFilterFunc filter) {
 constexpr float kStraightAngle = 180;
 
 bool knownWrap(short wrap) {
-    return wrap == QEL_WRAP || wrap == QEL_NOWRAP;
+    return wrap == QEL_WRAP || wrap == QEL_NOWRAP || wrap == QEL_CLAMP;
 }
 
 bool named(const char* file) {

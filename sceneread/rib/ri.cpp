@@ -165,15 +165,12 @@ short wrapCode(RtToken wrap) {
     return -1;
 }
 
-short textureWrap(RtToken wrap, const char* request) {
+short textureWrap(RtToken wrap) {
     if (same(wrap, "periodic")) return QEL_WRAP;
-    if (!same(wrap, "black") && !same(wrap, "clamp")) {
-        reportError(RIBBadValue, "Unknown texture wrap mode \"%s\"", wrap ? wrap : "");
-        return -1;
-    }
-    binding().warnOnce(std::string(request) + " wrap " + wrap, RIBNoCounterpart,
-                       "%s: wrap mode \"%s\" becomes no wrapping", request, wrap);
-    return QEL_NOWRAP;
+    if (same(wrap, "clamp")) return QEL_CLAMP;
+    if (same(wrap, "black")) return QEL_NOWRAP;
+    reportError(RIBBadValue, "Unknown texture wrap mode \"%s\"", wrap ? wrap : "");
+    return -1;
 }
 
 // Whether the renderer finds a shader of the request compiled, by name:
@@ -1291,7 +1288,7 @@ void RiReadArchiveV(RtToken name, RtInt, const RtToken[], const RtPointer[]) {
 void RiMakeTextureV(RtString picture, RtString texture, RtToken swrap, RtToken twrap,
                     RtFilterFunc filter, RtFloat swidth, RtFloat twidth, RtInt n,
                     const RtToken tokens[], const RtPointer values[]) {
-    short s = textureWrap(swrap, "MakeTexture"), t = textureWrap(twrap, "MakeTexture");
+    short s = textureWrap(swrap), t = textureWrap(twrap);
     if (s < 0 || t < 0) return;
     binding().sendTexturePlaces();
     QelParameterList& list = binding().shader("MakeTexture", nullptr, n, tokens, values);
@@ -1302,7 +1299,7 @@ void RiMakeTextureV(RtString picture, RtString texture, RtToken swrap, RtToken t
 void RiMakeBumpV(RtString picture, RtString texture, RtToken swrap, RtToken twrap,
                  RtFilterFunc filter, RtFloat swidth, RtFloat twidth, RtInt n,
                  const RtToken tokens[], const RtPointer values[]) {
-    short s = textureWrap(swrap, "MakeBump"), t = textureWrap(twrap, "MakeBump");
+    short s = textureWrap(swrap), t = textureWrap(twrap);
     if (s < 0 || t < 0) return;
     QelParameterList& list = binding().shader("MakeBump", nullptr, n, tokens, values);
     qelMakeBumpV(picture, texture, s, t, qelFilterOf(filter), swidth, twidth, list.n(),

@@ -93,13 +93,15 @@ TEST_F(TextureLookupTest, LookupsBetweenPixelsAreBilinear) {
 // A made map is tiled, mip-mapped (2 × 1 pixels, then 1 × 1) and keeps its
 // wrap modes: periodic, s = 0 lies halfway between the last pixel (white)
 // and the first (black); black, halfway between black and the black
-// outside.
+// outside; clamped, beyond the white edge is white.
 TEST_F(TextureLookupTest, AMadeMapIsTiledMipMappedAndWraps) {
     const std::string picture = writeMap("halves.tif", 2, 1, {0, 0, 0, 255, 255, 255});
     const std::string periodic = (fFolder / "periodic.tx").string();
     const std::string black = (fFolder / "black.tx").string();
+    const std::string clamped = (fFolder / "clamped.tx").string();
     qelMakeTexture(picture.c_str(), periodic.c_str(), QEL_WRAP, QEL_WRAP, qelBoxFilter, 1, 1, 0);
     qelMakeTexture(picture.c_str(), black.c_str(), QEL_NOWRAP, QEL_NOWRAP, qelBoxFilter, 1, 1, 0);
+    qelMakeTexture(picture.c_str(), clamped.c_str(), QEL_CLAMP, QEL_CLAMP, qelBoxFilter, 1, 1, 0);
     ASSERT_TRUE(gReports.empty()) << gReports.front();
     TIFF* made = TIFFOpen(periodic.c_str(), "r");
     ASSERT_NE(made, nullptr);
@@ -113,12 +115,16 @@ TEST_F(TextureLookupTest, AMadeMapIsTiledMipMappedAndWraps) {
             "\", 0, 0.5),\n"
             "               float texture(\"" +
             black +
-            "\", 0, 0.5), 0);\n"
+            "\", 0, 0.5),\n"
+            "               float texture(\"" +
+            clamped +
+            "\", 1.25, 0.5));\n"
             "    Oi = 1;\n"
             "}");
     const TiffImage image = renderWith("wraps");
     EXPECT_NEAR(centre(image, 0), 128, 1);
     EXPECT_EQ(centre(image, 1), 0u);
+    EXPECT_EQ(centre(image, 2), 255u);
     EXPECT_TRUE(gReports.empty()) << gReports.front();
 }
 

@@ -80,7 +80,7 @@ TEST_F(ParserTest, EveryRequestTheWriterWritesIsRead) {
              "qelSolidEnd\n"
              "qelTrimCurve [1] [2] [0 0 1 1] [0] [1] [2] [0 1] [0 1] [1 1]\n"
              "qelMakeTexture \"a.tif\" \"a.tx\" \"wrap\" \"nowrap\" \"narrowgaussian\" 2 2\n"
-             "qelMakeBump \"a.tif\" \"a.bump\" \"wrap\" \"nowrap\" \"box\" 1 1\n"
+             "qelMakeBump \"a.tif\" \"a.bump\" \"wrap\" \"clamp\" \"box\" 1 1\n"
              "qelMakeLatLongEnvironment \"a.tif\" \"a.env\" \"box\" 1 1\n"
              "qelMakeCubeFaceEnvironment \"px\" \"nx\" \"py\" \"ny\" \"pz\" \"nz\" \"c.env\" 95 "
              "\"box\" 1 1\n"
@@ -117,7 +117,7 @@ TEST_F(ParserTest, EveryRequestTheWriterWritesIsRead) {
                             "qelSolidEnd",
                             "qelTrimCurve 1 [1] [2] [0 0 1 1] [0] [1] [2] [0 1] [0 1] [1 1]",
                             "qelMakeTextureV a.tif a.tx 2560 2561 custom [2 2]",
-                            "qelMakeBumpV a.tif a.bump 2560 2561 box [1 1]",
+                            "qelMakeBumpV a.tif a.bump 2560 2562 box [1 1]",
                             "qelMakeLatLongEnvironmentV a.tif a.env box [1 1]",
                             "qelMakeCubeFaceEnvironmentV px nx py ny pz nz c.env 95 box [1 1]",
                             "qelMakeShadowV z.tif z.shd",
