@@ -221,3 +221,58 @@ TEST_F(LumivarRibTest, InterruptCancelsARibFrame) {
     EXPECT_EQ(messages[0].rfind("lumivar: big.rib:1: RIB error: ", 0), 0u) << messages[0];
     EXPECT_FALSE(fDir.exists("cut.png"));
 }
+
+// A shadow pass and the lit frame in one run: the first frame's depths,
+// seen straight down from a distant light, made into a shadow map between
+// the frames, which the second frame's light looks up. The square at y = 2
+// shadows the middle of the plane below it, a square of the same size
+// (the light's rays are parallel): from 10 above through 40 degrees the
+// plane's 4 units span 4 / (2 * 10 tan 20 deg) of 128 pixels, 70, and the
+// shadow a quarter of that, 17.6, both centred.
+TEST_F(LumivarRibTest, AShadowPassLightsTheNextFrame) {
+    const std::string scene = "FrameBegin 1\n"
+                              "Format 128 128 1\n"
+                              "PixelSamples 1 1\n"
+                              "PixelFilter \"box\" 1 1\n"
+                              "Display \"plane.z\" \"zfile\" \"z\"\n"
+                              "Projection \"orthographic\"\n"
+                              "ScreenWindow -2 2 -2 2\n"
+                              "Rotate -90 1 0 0\n"
+                              "Translate 0 -5 0\n"
+                              "WorldBegin\n"
+                              "Polygon \"P\" [-2 0 -2  2 0 -2  2 0 2  -2 0 2]\n"
+                              "Polygon \"P\" [-0.5 2 -0.5  0.5 2 -0.5  0.5 2 0.5  -0.5 2 0.5]\n"
+                              "WorldEnd\n"
+                              "FrameEnd\n"
+                              "MakeShadow \"plane.z\" \"plane.shd\"\n"
+                              "FrameBegin 2\n"
+                              "Format 128 128 1\n"
+                              "Display \"lit.png\" \"file\" \"rgb\"\n"
+                              "Projection \"perspective\" \"fov\" 40\n"
+                              "Rotate -90 1 0 0\n"
+                              "Translate 0 -10 0\n"
+                              "WorldBegin\n"
+                              "LightSource \"shadowdistant\" 1 \"from\" [0 5 0] \"to\" [0 0 0]\n"
+                              "    \"shadowname\" \"plane.shd\" \"bias\" 0.05\n"
+                              "Surface \"matte\"\n"
+                              "Polygon \"P\" [-2 0 -2  2 0 -2  2 0 2  -2 0 2]\n"
+                              "WorldEnd\n"
+                              "FrameEnd\n";
+    LumivarResult result = run({fDir.write("shadowed.rib", scene)});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    const PngImage lit = image("lit.png");
+    ASSERT_EQ(lit.width, 128u);
+    // Across the middle row: lit plane, shadow, lit plane; pixels on an
+    // edge count for the side they are nearer.
+    int shadowed = 0, litPlane = 0;
+    for (png_uint_32 x = 0; x < lit.width; ++x) {
+        const int red = lit.pixel(x, 64)[0];
+        shadowed += red < 128 && x > 40 && x < 88;
+        litPlane += red >= 128;
+    }
+    EXPECT_NEAR(shadowed, 17.6, 1.5);
+    EXPECT_NEAR(litPlane, 70 - 17.6, 3);
+    EXPECT_EQ(lit.pixel(64, 64)[0], 0);
+    EXPECT_EQ(lit.pixel(40, 64)[0], 255);
+}
