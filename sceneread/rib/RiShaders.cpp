@@ -58,19 +58,17 @@ const RiShaderParameter kFog[] = {{"distance", kQuarkDistance, 1, kNone},
                                   {nullptr, 0, 1, kNone}};
 
 const RiShader kShaders[] = {
-    {"ambientlight", kQuarkAmbient, RiShaderKind::Light, kAmbient, nullptr},
-    {"distantlight", kQuarkDistant, RiShaderKind::Light, kDistant, nullptr},
-    {"pointlight", kQuarkOmni, RiShaderKind::Light, kPoint, nullptr},
-    {"spotlight", kQuarkSpot, RiShaderKind::Light, kSpot, nullptr},
-    {"constant", kQuarkConstant, RiShaderKind::Surface, kNoParameters, nullptr},
-    {"defaultsurface", kQuarkDefaultSurface, RiShaderKind::Surface, kMatte, nullptr},
-    {"matte", kQuarkDiffuse, RiShaderKind::Surface, kMatte, nullptr},
-    {"metal", kQuarkMetal, RiShaderKind::Surface, kMetal, nullptr},
-    {"plastic", kQuarkPlastic, RiShaderKind::Surface, kPlastic, nullptr},
-    {"paintedplastic", kQuarkPlastic, RiShaderKind::Surface, kPlastic, "its texture map"},
-    {"depthcue", kQuarkDepthCue, RiShaderKind::Volume, kDepthCue, nullptr},
-    {"fog", kQuarkFog, RiShaderKind::Volume, kFog, nullptr},
-    {"bumpy", 0, RiShaderKind::Displacement, nullptr, nullptr},
+    {"ambientlight", kQuarkAmbient, RiShaderKind::Light, kAmbient},
+    {"distantlight", kQuarkDistant, RiShaderKind::Light, kDistant},
+    {"pointlight", kQuarkOmni, RiShaderKind::Light, kPoint},
+    {"spotlight", kQuarkSpot, RiShaderKind::Light, kSpot},
+    {"constant", kQuarkConstant, RiShaderKind::Surface, kNoParameters},
+    {"defaultsurface", kQuarkDefaultSurface, RiShaderKind::Surface, kMatte},
+    {"matte", kQuarkDiffuse, RiShaderKind::Surface, kMatte},
+    {"metal", kQuarkMetal, RiShaderKind::Surface, kMetal},
+    {"plastic", kQuarkPlastic, RiShaderKind::Surface, kPlastic},
+    {"depthcue", kQuarkDepthCue, RiShaderKind::Volume, kDepthCue},
+    {"fog", kQuarkFog, RiShaderKind::Volume, kFog},
 };
 
 } // namespace

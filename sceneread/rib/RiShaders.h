@@ -25,8 +25,6 @@ struct RiShader {
     unsigned short quark; // the built-in shader; 0 for one passed on by name
     RiShaderKind kind;
     const RiShaderParameter* parameters; // ending with a null name
-    // What the built-in leaves out, for the warning; null when it is the same.
-    const char* difference;
 };
 
 // The standard shader of that name and kind, or null.

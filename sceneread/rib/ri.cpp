@@ -209,10 +209,6 @@ void shaderRequest(RiShaderKind kind, const char* request, RtToken name, RtInt n
         b.warnOnce(std::string(request) + " \"" + shown + "\"", RIBNoCounterpart,
                    "%s \"%s\" is no built-in %s shader; passed on by name", request, shown.c_str(),
                    shaderKindName(kind));
-    } else if (standard && standard->difference) {
-        b.warnOnce(std::string(request) + " \"" + shown + "\"", RIBNoCounterpart,
-                   "%s \"%s\" is passed on without %s", request, shown.c_str(),
-                   standard->difference);
     }
     // An imager is named by its text; the other kinds by a quark.
     unsigned short quark = 0;
