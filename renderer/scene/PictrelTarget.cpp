@@ -126,7 +126,10 @@ std::shared_ptr<const ShaderProgram> PictrelTarget::findCompiled(unsigned short 
 std::shared_ptr<const ShaderProgram>
 PictrelTarget::findCompiled(const char* name, sl::ShaderKind kind, std::string& whyNot) {
     fShaders.setSearchPath(searchPlaces(gOption->shaderPlaces.c_str()));
-    return fShaders.find(name ? name : "", kind, whyNot);
+    std::shared_ptr<const ShaderProgram> program = fShaders.find(name ? name : "", kind, whyNot);
+    // Its maps' store loads meanwhile, while the scene is read and diced.
+    if (program && program->looksUpMaps()) gScene->prepareTextures();
+    return program;
 }
 
 Shader* PictrelTarget::makeCompiledSurface(unsigned short name, const ArgList& args,

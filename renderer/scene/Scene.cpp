@@ -239,6 +239,10 @@ void Scene::add(Primitive* primitive) {
     route(primitive, first);
 }
 
+void Scene::prepareTextures() {
+    fTextures->loadInBackground();
+}
+
 bool Scene::makeTexture(const TextureMaking& making, std::string& why) {
     return fTextures->makeTexture(making, why);
 }

@@ -128,6 +128,8 @@ public:
     // Writes the picture's texture map; false, with the reason, when it
     // cannot be made. Not while the frame renders.
     bool makeTexture(const TextureMaking& making, std::string& why);
+    // A shader of the scene looks maps up: their store starts loading.
+    void prepareTextures();
 
     int bucketCount() const { return int(fBuckets.size()); }
     // Micropolygons diced since the buckets were made.

@@ -131,11 +131,22 @@ bool ShaderProgram::matchBlocks(std::string& error) {
     return true;
 }
 
+namespace {
+
+bool isMapLookup(sl::BuiltinOp op) {
+    using sl::BuiltinOp;
+    return op == BuiltinOp::kTexture || op == BuiltinOp::kEnvironment || op == BuiltinOp::kShadow ||
+           op == BuiltinOp::kBump || op == BuiltinOp::kTextureInfo;
+}
+
+} // namespace
+
 bool ShaderProgram::chooseKernels(std::string& error) {
     for (std::size_t index = 0; index < fSteps.size(); ++index) {
         const sl::Instruction& instruction = fCode.code[index];
         ProgramStep& step = fSteps[index];
         if (!computesValue(step.op) && step.op != Opcode::kCall) continue;
+        if (step.op == Opcode::kCall) fLooksUpMaps |= isMapLookup(instruction.builtin);
         std::string problem;
         step.kernel = step.op == Opcode::kCall ? chooseLibraryKernel(fCode, instruction, problem)
                                                : chooseOperatorKernel(fCode, instruction, problem);

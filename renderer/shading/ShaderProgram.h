@@ -77,6 +77,8 @@ public:
     std::size_t varyingStrings() const { return fVaryingStrings; }
     // The most blocks open at once.
     int deepestNesting() const { return fDeepestNesting; }
+    // Whether it looks texture, environment, shadow or bump maps up.
+    bool looksUpMaps() const { return fLooksUpMaps; }
 
     // The register of the parameter (an output one too) of that name; -1
     // when there is none.
@@ -99,6 +101,7 @@ private:
     std::size_t fUniformFloats = 0, fVaryingFloats = 0;
     std::size_t fUniformStrings = 0, fVaryingStrings = 0;
     int fDeepestNesting = 0;
+    bool fLooksUpMaps = false;
 };
 
 } // namespace quelmark

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <system_error>
 #include <vector>
 
 namespace quelmark {
@@ -38,7 +39,18 @@ std::vector<std::filesystem::path> pluginPlaces() {
 
 TextureMaps::TextureMaps(float cacheMegabytes) : fCacheMegabytes(cacheMegabytes) {}
 
+void TextureMaps::loadInBackground() {
+    std::call_once(fLoadStarted, [this] {
+        try {
+            fLoading = std::async(std::launch::async, [this] { store(); });
+        } catch (const std::system_error&) {
+            // No thread to spare: the first lookup loads it.
+        }
+    });
+}
+
 TextureMaps::~TextureMaps() {
+    if (fLoading.valid()) fLoading.wait();
     // The plugin stays loaded: the texture system's own threads and static
     // state outlive the store.
     if (fStore && fFree) fFree(fStore);

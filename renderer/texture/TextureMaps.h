@@ -8,6 +8,7 @@
 #include "renderer/shading/ShaderTextures.h"
 #include "renderer/texture/TextureMaking.h"
 
+#include <future>
 #include <map>
 #include <mutex>
 #include <string>
@@ -36,6 +37,9 @@ public:
     void forgetMaps() override;
     bool textureInfo(const std::string& name, const std::string& fact, std::vector<float>& numbers,
                      std::string& text) override;
+    // Loads the store on a thread of its own, so that the first lookup does
+    // not wait for it; once.
+    void loadInBackground();
     // Where maps named without a folder are looked for: places separated by
     // ':', in order; a map in none of them is looked up by its name as given.
     void setSearchPath(const std::string& places);
@@ -64,7 +68,8 @@ private:
     TextureLookupResult noMaps(std::size_t values, float fill, float* out);
 
     float fCacheMegabytes;
-    std::once_flag fLoaded, fMade;
+    std::once_flag fLoaded, fMade, fLoadStarted;
+    std::future<void> fLoading;
     void* fPlugin = nullptr;
     ShaderTextures* fStore = nullptr;
     void (*fFree)(ShaderTextures*) = nullptr;
