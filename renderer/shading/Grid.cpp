@@ -17,13 +17,21 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 
 namespace quelmark {
 
 namespace {
 
+// The primitive's own texture coordinates: "s", "t" or "st".
+bool isTextureCoordinate(unsigned short quark) {
+    const char* name = getString(quark);
+    return name && (std::strcmp(name, "s") == 0 || std::strcmp(name, "t") == 0 ||
+                    std::strcmp(name, "st") == 0);
+}
+
 bool isStandardVariable(unsigned short quark) {
-    return quark >= kQuarkNormal && quark <= kQuarkOpacity;
+    return (quark >= kQuarkNormal && quark <= kQuarkOpacity) || isTextureCoordinate(quark);
 }
 
 bool isPosition(unsigned short quark) {
@@ -260,11 +268,18 @@ void Grid::setStandardValues(ShadingContext& context, bool orthographic) const {
     defaults.N = defaults.Ng = Point();
     defaults.Cs = fAttrib->colorValue;
     defaults.Os = fAttrib->opacityValue;
+    defaults.bindTextureCoordinates();
     ParameterValues& values = context.volumeValues; // free until the atmosphere runs
     values.bind(defaults.parms, fStdVars, points);
     const Varying<Point> normal = values[defaults.N], plane = values[defaults.Ng];
     const Varying<Color> color = values[defaults.Cs], opacity = values[defaults.Os];
     const bool givenNormal = values.given(defaults.N), givenPlane = values.given(defaults.Ng);
+    // The primitive's own texture coordinates, "st" before "s" and "t".
+    const bool givenPair = values.given(defaults.st[0]);
+    const bool givenS = givenPair || values.given(defaults.s);
+    const bool givenT = givenPair || values.given(defaults.t);
+    const Varying<float> ownS = givenPair ? values[defaults.st[0]] : values[defaults.s];
+    const Varying<float> ownT = givenPair ? values.second(defaults.st[0]) : values[defaults.t];
     const float* st = fAttrib->textureST;
     points.du = (fRange.u1 - fRange.u0) / float(fNu);
     points.dv = (fRange.v1 - fRange.v0) / float(fNv);
@@ -285,8 +300,8 @@ void Grid::setStandardValues(ShadingContext& context, bool orthographic) const {
         // The primitive's own u and v, over the whole of it.
         const float u = fRange.u(points.gridU[k]), v = fRange.v(points.gridV[k]);
         points.u[k] = u, points.v[k] = v;
-        points.s[k] = bilerp(u, v, st[0], st[2], st[4], st[6]);
-        points.t[k] = bilerp(u, v, st[1], st[3], st[5], st[7]);
+        points.s[k] = givenS ? ownS[i] : bilerp(u, v, st[0], st[2], st[4], st[6]);
+        points.t[k] = givenT ? ownT[i] : bilerp(u, v, st[1], st[3], st[5], st[7]);
         const Point& P = points.P[k];
         const Point E = orthographic ? Point(P.x, P.y, 0.0f) : Point(0.0f, 0.0f, 0.0f);
         points.I[k] = P - E;

@@ -49,6 +49,12 @@ public:
     Varying<float> operator[](const float& member) const { return varying<float>(&member); }
     Varying<Point> operator[](const Point& member) const { return varying<Point>(&member.x); }
     Varying<Color> operator[](const Color& member) const { return varying<Color>(&member.r); }
+    // The second of a pair bound at `member`.
+    Varying<float> second(const float& member) const {
+        const View* found = find(&member);
+        return found ? Varying<float>(found->data + 1, found->stride)
+                     : Varying<float>(&member + 1, 0);
+    }
     // Whether the primitive gave the parameter bound to `member`.
     bool given(const float& member) const { return given(&member); }
     bool given(const Point& member) const { return given(&member.x); }

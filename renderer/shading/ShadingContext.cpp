@@ -11,6 +11,17 @@ StandardValues::StandardValues() {
     parms.bind(kQuarkOpacity, &Os);
 }
 
+void StandardValues::bindTextureCoordinates() {
+    constexpr int kPair = 2;
+    const auto bindNamed = [this](const char* name, float* value, int width) {
+        const unsigned short quark = find(name);
+        if (quark != 0 && !parms.binds(quark)) parms.bind(quark, value, width);
+    };
+    bindNamed("s", &s, 1);
+    bindNamed("t", &t, 1);
+    bindNamed("st", st, kPair);
+}
+
 ShaderValueView ShadingContext::shaderOutput(std::string_view name, int floats, int points) const {
     for (const ShaderRole role :
          {ShaderRole::kSurface, ShaderRole::kAtmosphere, ShaderRole::kDisplacement}) {

@@ -28,14 +28,20 @@ class ShaderTextures;
 struct RenderContext;
 
 // The values a grid's points start from, which the primitive's own "normal",
-// "plane", "color" and "opacity" values replace: bound once, set per grid.
+// "plane", "color" and "opacity" values replace, and its "s", "t" and "st"
+// once a scene has named them: bound once, set per grid.
 struct StandardValues {
     StandardValues();
     StandardValues(const StandardValues&) = delete;
     StandardValues& operator=(const StandardValues&) = delete;
 
+    // Binds the texture coordinates' names that a scene has named since.
+    void bindTextureCoordinates();
+
     Point N, Ng;
     Color Cs, Os;
+    float s = 0, t = 0;
+    float st[2] = {0, 0};
     ParmList parms;
 };
 

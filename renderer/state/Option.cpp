@@ -32,9 +32,9 @@ constexpr float kHuge = 1e38f;
 
 // Maps named without a folder are looked for in the current folder.
 constexpr const char* kDefaultTexturePlaces = ".";
-// The texture cache: 256 MB unless told, at least 1 and at most 1 TB.
+// The texture cache: 256 MB unless told, at least 64 KB and at most 1 TB.
 constexpr float kDefaultTextureMegabytes = 256;
-constexpr float kFewestTextureMegabytes = 1;
+constexpr float kFewestTextureMegabytes = 1.0f / 16;
 constexpr float kMostTextureMegabytes = 1024 * 1024;
 
 // An imager's parameters have one value each.

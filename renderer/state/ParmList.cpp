@@ -19,6 +19,16 @@ void ParmList::bind(unsigned short quark, Color* value) {
     fBindings.push_back({quark, 3, &value->r});
 }
 
+void ParmList::bind(unsigned short quark, float* value, int width) {
+    fBindings.push_back({quark, width, value});
+}
+
+bool ParmList::binds(unsigned short quark) const {
+    for (const ParmAssoc& parm : fBindings)
+        if (parm.quark == quark) return true;
+    return false;
+}
+
 const ParmAssoc* ParmList::binding(const ArgAssoc& entry) const {
     if (!entry.isNumeric() || entry.items < 1) return nullptr;
     for (const ParmAssoc& parm : fBindings)

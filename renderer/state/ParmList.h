@@ -25,6 +25,10 @@ public:
     void bind(unsigned short quark, float* value);
     void bind(unsigned short quark, Point* value);
     void bind(unsigned short quark, Color* value);
+    // width floats from value on.
+    void bind(unsigned short quark, float* value, int width);
+    // Whether a variable is bound to the quark.
+    bool binds(unsigned short quark) const;
 
     // Copies the first value of every matching parameter into its variable.
     void override(const ArgList& args) const;

@@ -157,6 +157,53 @@ TEST_F(MapLookupTest, ABumpMapMovesTheNormalAgainstItsSlopes) {
     EXPECT_TRUE(gReports.empty()) << gReports.front();
 }
 
+// A polygon's own "st" (or "s" and "t") are its points' texture
+// coordinates, interpolated from its corners: over a square filling a
+// 64 × 64 view from below left (0, 0) to above right (1, 1), pixel (16, 16)
+// has s = 16.5 / 64 and t = 1 - 16.5 / 64, within the micropolygon a pixel
+// wide it is shaded in (4 levels).
+TEST_F(MapLookupTest, APolygonsOwnTextureCoordinatesAreItsST) {
+    compile("surface showst() { Ci = color(s, t, 0); Oi = 1; }");
+    const auto render = [&](bool pair) {
+        qelFrameBegin();
+        qelRasterViewport(0, 63, 0, 63);
+        qelOutputFile(QEL_FORMAT_TIFF, fImage.c_str());
+        qelOutputSamples(QEL_SAMPLES_RGB);
+        qelColorJitter(0);
+        qelSampleUniform(1, 1);
+        qelFilter(QEL_FILTER_BOX);
+        qelFilterWidth(1, 1);
+        qelViewOrthographic();
+        const std::string places = (fFolder / "shaders").string();
+        qelShaderPath(places.c_str());
+        qelSceneBegin();
+        qelSurface(qelQuark("showst"), 0);
+        float corners[12] = {-1, -1, 1, 1, -1, 1, 1, 1, 1, -1, 1, 1};
+        float st[8] = {0, 0, 1, 0, 1, 1, 0, 1};
+        float s[4] = {0, 1, 1, 0}, t[4] = {0, 0, 1, 1};
+        if (pair)
+            qelPolygon(4, qelQuark("point"), corners,
+                       qelVariable("st", QEL_CLASS_VARY, QEL_TYPE_PAIR), st, 0);
+        else
+            qelPolygon(4, qelQuark("point"), corners,
+                       qelVariable("s", QEL_CLASS_VARY, QEL_TYPE_FLOAT), s,
+                       qelVariable("t", QEL_CLASS_VARY, QEL_TYPE_FLOAT), t, 0);
+        qelSceneEnd();
+        qelFrameEnd();
+        return readTiff(fImage);
+    };
+    for (const bool pair : {true, false}) {
+        const TiffImage image = render(pair);
+        ASSERT_EQ(image.width, 64u);
+        constexpr double kMicropolygon = 4;
+        EXPECT_NEAR(image.pixel(16, 16)[0], 16.5 / 64 * 255, kMicropolygon) << pair;
+        EXPECT_NEAR(image.pixel(16, 16)[1], (1 - 16.5 / 64) * 255, kMicropolygon) << pair;
+        EXPECT_NEAR(image.pixel(50, 40)[0], 50.5 / 64 * 255, kMicropolygon) << pair;
+        EXPECT_NEAR(image.pixel(50, 40)[1], (1 - 40.5 / 64) * 255, kMicropolygon) << pair;
+    }
+    EXPECT_TRUE(gReports.empty()) << gReports.front();
+}
+
 class ShadowMapTest : public MapLookupTest {
 protected:
     // The depths of a 4 × 4 plane at y = 0 and of a 1 × 1 square above
