@@ -2,10 +2,10 @@
 // compiled shaders at fixed directions and points, against the values the
 // pictures hold and the depths the scene puts in the shadow map.
 #include "CompiledShaderScene.h"
+#include "RgbPicture.h"
 #include "api/qel.h"
 
 #include <gtest/gtest.h>
-#include <tiffio.h>
 
 #include <array>
 #include <cstdint>
@@ -22,24 +22,7 @@ protected:
     std::string writePicture(const std::string& name, std::uint32_t width, std::uint32_t height,
                              const Value& value) {
         const std::string path = (fFolder / name).string();
-        TIFF* tiff = TIFFOpen(path.c_str(), "w");
-        EXPECT_NE(tiff, nullptr);
-        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
-        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
-        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
-        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-        TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        std::vector<std::uint8_t> row;
-        for (std::uint32_t y = 0; y < height; ++y) {
-            row.clear();
-            for (std::uint32_t x = 0; x < width; ++x) {
-                const std::array<std::uint8_t, 3> rgb = value(x, y);
-                row.insert(row.end(), rgb.begin(), rgb.end());
-            }
-            TIFFWriteScanline(tiff, row.data(), y, 0);
-        }
-        TIFFClose(tiff);
+        writeRgbPicture(path, width, height, value);
         return path;
     }
 

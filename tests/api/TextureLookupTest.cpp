@@ -2,11 +2,13 @@
 // here as plain 8-bit images, looked up at the sphere's points and at fixed
 // coordinates, against the values the maps hold.
 #include "CompiledShaderScene.h"
+#include "RgbPicture.h"
 #include "api/qel.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -20,20 +22,10 @@ protected:
     std::string writeMap(const std::string& name, std::uint32_t width, std::uint32_t height,
                          const std::vector<std::uint8_t>& rgb) {
         const std::string path = (fFolder / name).string();
-        TIFF* tiff = TIFFOpen(path.c_str(), "w");
-        EXPECT_NE(tiff, nullptr);
-        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
-        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
-        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
-        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-        TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        std::vector<std::uint8_t> row(3 * std::size_t(width));
-        for (std::uint32_t y = 0; y < height; ++y) {
-            std::copy_n(rgb.begin() + std::ptrdiff_t(3 * width * y), row.size(), row.begin());
-            TIFFWriteScanline(tiff, row.data(), y, 0);
-        }
-        TIFFClose(tiff);
+        writeRgbPicture(path, width, height, [&](std::uint32_t x, std::uint32_t y) {
+            const std::size_t at = 3 * (std::size_t(y) * width + x);
+            return std::array<std::uint8_t, 3>{rgb[at], rgb[at + 1], rgb[at + 2]};
+        });
         return path;
     }
 
