@@ -320,6 +320,21 @@ TexelBox footprintBox(const Map& map, const SpatialFootprint& f, const MapPoint&
     return {centre.x - halfX, centre.y - halfY, centre.x + halfX, centre.y + halfY};
 }
 
+// A footprint no further than a map's size beyond its edges, and no wider
+// than the point itself where it is not a number: its texels' numbers are
+// then whole numbers of any footprint, however far a point projects.
+template <typename Map> TexelBox withinReach(const Map& map, TexelBox box, const MapPoint& centre) {
+    if (!std::isfinite(box.x0) || !std::isfinite(box.x1)) box.x0 = box.x1 = centre.x;
+    if (!std::isfinite(box.y0) || !std::isfinite(box.y1)) box.y0 = box.y1 = centre.y;
+    const auto reach = [](float at, int side) {
+        return std::clamp(at, -float(side), 2 * float(side));
+    };
+    return {reach(box.x0, map.width), reach(box.y0, map.height), reach(box.x1, map.width),
+            reach(box.y1, map.height)};
+}
+
+// At most this many depths are compared for one point.
+constexpr float kMostShadowSamples = 1024;
 // Texels off the map are infinitely deep; a footprint's texels are read at
 // once up to this many, and one by one beyond.
 constexpr float kFarAway = std::numeric_limits<float>::max();
@@ -339,7 +354,8 @@ TextureLookupResult TextureStore::shadow(const std::string& name,
     OIIO::ImageCache& cache = *fSystem->textures->imagecache();
     OIIO::ImageCache::Perthread* thread = cache.get_perthread_info();
     const float bias = options.bias < 0 ? TextureLookupOptions::kDefaultShadowBias : options.bias;
-    const int side = std::max(1, int(std::ceil(std::sqrt(std::max(options.samples, 1.0f)))));
+    const float samples = options.samples >= 1 ? std::min(options.samples, kMostShadowSamples) : 1;
+    const int side = int(std::ceil(std::sqrt(samples)));
     std::vector<float> depths;
     bool readFailed = false;
     // The depth of one texel, from the rectangle read for the point when it
@@ -358,11 +374,11 @@ TextureLookupResult TextureStore::shadow(const std::string& name,
     for (std::size_t k = 0; k < footprints.size(); ++k) {
         const SpatialFootprint& f = footprints[k];
         const MapPoint centre = onMap(*map, Imath::V3f(f.at[0], f.at[1], f.at[2]));
-        if (centre.depth <= 0) {
+        if (!(centre.depth > 0) || !std::isfinite(centre.x) || !std::isfinite(centre.y)) {
             out[k] = 0;
             continue;
         }
-        const TexelBox box = footprintBox(*map, f, centre, options);
+        const TexelBox box = withinReach(*map, footprintBox(*map, f, centre, options), centre);
         const int x0 = std::clamp(int(std::floor(box.x0)), 0, map->width - 1);
         const int y0 = std::clamp(int(std::floor(box.y0)), 0, map->height - 1);
         const int x1 = std::clamp(int(std::floor(box.x1)), 0, map->width - 1);

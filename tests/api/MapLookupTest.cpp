@@ -264,6 +264,25 @@ TEST_F(ShadowMapTest, TheBiasLetsNearDepthsPass) {
     EXPECT_EQ(middle[2], 255u);
 }
 
+// Absurd parameters stay bounded: a blur of 1e30 reaches no further than a
+// map's size beyond its edges ([-64, 128) texels each way) and samples of
+// 1e9 are 1024, a grid of 32 × 32 six texels apart: of its points, 2 × 2
+// fall on the square's texels (24 to 39), so 4 / 1024 of the point is in
+// shadow.
+TEST_F(ShadowMapTest, AbsurdParametersStayBounded) {
+    const std::string map = renderShadowMap();
+    compile("surface absurd() {\n"
+            "    Ci = shadow(\"" +
+            map +
+            "\", point \"world\" (0, 0, 0), \"bias\", 0.01, \"blur\", 1e30,\n"
+            "               \"samples\", 1e9) * 64;\n"
+            "    Oi = 1;\n"
+            "}");
+    const std::array<unsigned, 3> middle = middleWith("absurd");
+    EXPECT_NEAR(middle[0], 4.0 / 1024 * 64 * 255, 1);
+    EXPECT_TRUE(gReports.empty()) << gReports.front();
+}
+
 // A depth picture without a camera is no shadow map: the lookup gives the
 // fill value, with one warning naming the map. (Looked for from its own
 // folder, so that the report's few words hold the reason.)
