@@ -123,16 +123,16 @@ TextureFootprint footprintOfCorners(const KernelFrame& frame, const std::int32_t
 }
 
 // Runs the lookup on the render's maps, telling its first failure; where
-// no maps are read, every value is the fill value.
+// no maps are read, every value is fill.
 template <typename Lookup>
-void lookUp(KernelFrame& frame, const std::string& map, const TextureLookupOptions& options,
-            std::span<float> values, const Lookup& lookup) {
+void lookUp(KernelFrame& frame, const std::string& map, float fill, std::span<float> values,
+            const Lookup& lookup) {
     if (ShaderTextures* textures = frame.environment().textures()) {
         const TextureLookupResult result = lookup(*textures);
         if (!result.firstFailure.empty()) frame.report(result.firstFailure);
         return;
     }
-    std::fill(values.begin(), values.end(), options.fill);
+    std::fill(values.begin(), values.end(), fill);
     if (!frame.hasReported()) frame.report("map \"" + map + "\": no maps are read here");
 }
 
@@ -174,7 +174,7 @@ void textureKernel(KernelFrame& frame, Operands operands) {
     textureFootprints(frame, operands, layout.firstCoordinate(), layout.coordinates, footprints);
 
     const std::string& map = name.stringAt(active.front());
-    lookUp(frame, map, options, values, [&](ShaderTextures& textures) {
+    lookUp(frame, map, options.fill, values, [&](ShaderTextures& textures) {
         return textures.texture(map, options, footprints, channels, values.data());
     });
     for (std::size_t k = 0; k < active.size(); ++k)
@@ -208,7 +208,7 @@ void bumpKernel(KernelFrame& frame, Operands operands) {
     const std::span<float> slopes = room.subspan(count * kFootprintFloats);
     textureFootprints(frame, operands, surface + kSurfaceOperands, layout.coordinates, footprints);
     const std::string& map = frame.view(operands[1]).stringAt(active.front());
-    lookUp(frame, map, options, slopes, [&](ShaderTextures& textures) {
+    lookUp(frame, map, 0, slopes, [&](ShaderTextures& textures) {
         return textures.slopes(map, options, footprints, slopes.data());
     });
     const RegisterView &normal = frame.view(operands[surface]),
@@ -309,7 +309,7 @@ void environmentKernel(KernelFrame& frame, Operands operands) {
     const int channels = out.width == kTripleFloats ? kTripleFloats : 1;
     SpatialLookup lookup = prepareSpatialLookup(frame, operands, channels);
     const std::string& map = frame.view(operands[1]).stringAt(active.front());
-    lookUp(frame, map, lookup.options, lookup.values, [&](ShaderTextures& textures) {
+    lookUp(frame, map, lookup.options.fill, lookup.values, [&](ShaderTextures& textures) {
         return textures.environment(map, lookup.options, lookup.footprints, channels,
                                     lookup.values.data());
     });
@@ -329,7 +329,7 @@ void shadowKernel(KernelFrame& frame, Operands operands) {
         worldToCurrent ? matrixInverse(*worldToCurrent) : std::nullopt;
     if (currentToWorld) transformFootprints(*currentToWorld, lookup.footprints);
     const std::string& map = frame.view(operands[1]).stringAt(active.front());
-    lookUp(frame, map, lookup.options, lookup.values, [&](ShaderTextures& textures) {
+    lookUp(frame, map, lookup.options.fill, lookup.values, [&](ShaderTextures& textures) {
         return textures.shadow(map, lookup.options, lookup.footprints, lookup.values.data());
     });
     for (std::size_t k = 0; k < active.size(); ++k)

@@ -75,17 +75,18 @@ bool gatherFaces(const TextureMaking& making, OIIO::ImageBuf& latLong, std::stri
     const float halfAngle =
         std::clamp(making.fieldOfView, 1.0f, 179.0f) * 0.5f * std::numbers::pi_v<float> / 180.0f;
     const float reach = std::tan(halfAngle);
-    const int side = std::max(faces.front().spec().width, faces.front().spec().height);
+    const OIIO::ImageSpec& first = faces.front().nativespec();
+    const int side = std::max(first.width, first.height);
     const int channels = faces.front().nchannels();
-    OIIO::ImageSpec spec(4 * side, 2 * side, channels, OIIO::TypeFloat);
-    spec.channelnames = faces.front().spec().channelnames;
-    spec.alpha_channel = faces.front().spec().alpha_channel;
-    latLong.reset(spec);
+    OIIO::ImageSpec layout(4 * side, 2 * side, channels, OIIO::TypeFloat);
+    layout.channelnames = first.channelnames;
+    layout.alpha_channel = first.alpha_channel;
+    latLong.reset(layout);
     std::vector<float> pixel(std::size_t(channels), 0.0f);
-    for (int y = 0; y < spec.height; ++y)
-        for (int x = 0; x < spec.width; ++x) {
+    for (int y = 0; y < layout.height; ++y)
+        for (int x = 0; x < layout.width; ++x) {
             const std::array<float, 3> direction = latLongDirection(
-                (float(x) + 0.5f) / float(spec.width), (float(y) + 0.5f) / float(spec.height));
+                (float(x) + 0.5f) / float(layout.width), (float(y) + 0.5f) / float(layout.height));
             int best = 0;
             for (int face = 1; face < kCubeFaces; ++face)
                 if (dot(direction, kFaceFrames[std::size_t(face)].forward) >

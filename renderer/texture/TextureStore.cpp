@@ -158,55 +158,60 @@ bool TextureStore::knownFact(const std::string& name, const std::string& fact,
     return true;
 }
 
+namespace {
+
+// The map's handle, null when it cannot be read.
+TextureSystem::TextureHandle* openMap(TextureSystem& textures, const std::string& name) {
+    TextureSystem::TextureHandle* handle = textures.get_texture_handle(OIIO::ustring(name));
+    return handle && textures.good(handle) ? handle : nullptr;
+}
+
+constexpr TextureLookupResult kFound{.found = true, .firstFailure = {}};
+
+} // namespace
+
+TextureLookupResult TextureStore::failed(const std::string& name, std::span<float> values,
+                                         float fill) {
+    std::fill(values.begin(), values.end(), fill);
+    return {.found = false, .firstFailure = firstFailure(name, fSystem->textures->geterror())};
+}
+
 TextureLookupResult TextureStore::texture(const std::string& name,
                                           const TextureLookupOptions& options,
                                           std::span<const TextureFootprint> footprints,
                                           int channels, float* out) {
     TextureSystem& textures = *fSystem->textures;
-    const OIIO::ustring file(name);
-    TextureSystem::TextureHandle* handle = textures.get_texture_handle(file);
+    const std::span<float> values(out, footprints.size() * std::size_t(channels));
+    TextureSystem::TextureHandle* handle = openMap(textures, name);
+    if (!handle) return failed(name, values, options.fill);
     TextureSystem::Perthread* thread = textures.get_perthread_info();
     TextureOpt opt = lookupOptions(options);
-    const auto fill = [&] {
-        std::fill_n(out, footprints.size() * std::size_t(channels), options.fill);
-    };
-    if (!handle || !textures.good(handle)) {
-        fill();
-        return {.found = false, .firstFailure = firstFailure(name, textures.geterror())};
-    }
     for (std::size_t k = 0; k < footprints.size(); ++k) {
         const TextureFootprint& f = footprints[k];
-        float* result = out + k * std::size_t(channels);
         if (!textures.texture(handle, thread, opt, f.s, f.t, f.dsdu, f.dtdu, f.dsdv, f.dtdv,
-                              channels, result)) {
-            std::fill_n(out, footprints.size() * std::size_t(channels), options.fill);
-            return {.found = false, .firstFailure = firstFailure(name, textures.geterror())};
-        }
+                              channels, out + k * std::size_t(channels)))
+            return failed(name, values, options.fill);
     }
-    return {.found = true, .firstFailure = {}};
+    return kFound;
 }
 
 TextureLookupResult TextureStore::slopes(const std::string& name,
                                          const TextureLookupOptions& options,
                                          std::span<const TextureFootprint> footprints, float* out) {
     TextureSystem& textures = *fSystem->textures;
-    TextureSystem::TextureHandle* handle = textures.get_texture_handle(OIIO::ustring(name));
+    const std::span<float> values(out, 2 * footprints.size());
+    TextureSystem::TextureHandle* handle = openMap(textures, name);
+    if (!handle) return failed(name, values, 0);
     TextureSystem::Perthread* thread = textures.get_perthread_info();
     TextureOpt opt = lookupOptions(options);
-    const auto fail = [&] {
-        std::fill_n(out, 2 * footprints.size(), 0.0f);
-        return TextureLookupResult{.found = false,
-                                   .firstFailure = firstFailure(name, textures.geterror())};
-    };
-    if (!handle || !textures.good(handle)) return fail();
     for (std::size_t k = 0; k < footprints.size(); ++k) {
         const TextureFootprint& f = footprints[k];
         float height = 0;
         if (!textures.texture(handle, thread, opt, f.s, f.t, f.dsdu, f.dtdu, f.dsdv, f.dtdv, 1,
                               &height, &out[2 * k], &out[2 * k + 1]))
-            return fail();
+            return failed(name, values, 0);
     }
-    return {.found = true, .firstFailure = {}};
+    return kFound;
 }
 
 TextureLookupResult TextureStore::environment(const std::string& name,
@@ -214,15 +219,11 @@ TextureLookupResult TextureStore::environment(const std::string& name,
                                               std::span<const SpatialFootprint> footprints,
                                               int channels, float* out) {
     TextureSystem& textures = *fSystem->textures;
-    TextureSystem::TextureHandle* handle = textures.get_texture_handle(OIIO::ustring(name));
+    const std::span<float> values(out, footprints.size() * std::size_t(channels));
+    TextureSystem::TextureHandle* handle = openMap(textures, name);
+    if (!handle) return failed(name, values, options.fill);
     TextureSystem::Perthread* thread = textures.get_perthread_info();
     TextureOpt opt = lookupOptions(options);
-    const auto fail = [&] {
-        std::fill_n(out, footprints.size() * std::size_t(channels), options.fill);
-        return TextureLookupResult{.found = false,
-                                   .firstFailure = firstFailure(name, textures.geterror())};
-    };
-    if (!handle || !textures.good(handle)) return fail();
     for (std::size_t k = 0; k < footprints.size(); ++k) {
         const SpatialFootprint& f = footprints[k];
         const Imath::V3f direction(f.at[0], f.at[1], f.at[2]);
@@ -230,9 +231,9 @@ TextureLookupResult TextureStore::environment(const std::string& name,
         const Imath::V3f alongV(f.alongV[0], f.alongV[1], f.alongV[2]);
         if (!textures.environment(handle, thread, opt, direction, alongU, alongV, channels,
                                   out + k * std::size_t(channels)))
-            return fail();
+            return failed(name, values, options.fill);
     }
-    return {.found = true, .firstFailure = {}};
+    return kFound;
 }
 
 // A depth map as shadow lookups read it: its size, the camera it was seen

@@ -54,6 +54,8 @@ private:
 
     bool knownFact(const std::string& name, const std::string& fact, std::vector<float>& numbers,
                    std::string& text);
+    // Every value the fill value, and the failure, told the first time.
+    TextureLookupResult failed(const std::string& name, std::span<float> values, float fill);
     // The failure's message the first time the map fails, else empty.
     std::string firstFailure(const std::string& name, const std::string& reason);
 
