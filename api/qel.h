@@ -125,6 +125,9 @@ QEL_API int qelRenderBucket();
 QEL_API int qelProgress();
 QEL_API void qelBoundDisplacement(float distance);
 QEL_API void qelErrorPrinter(qelErrorPrinterFunc printer);
+// A motion block over n increasing times (1 to 64): each transform request
+// inside it gives the transform at the next time; of other requests the
+// first counts.
 QEL_API void qelMotionBegin(long n, ...);
 QEL_API void qelMotionBeginV(long n, const float* times);
 QEL_API void qelMotionEnd();
@@ -332,10 +335,12 @@ QEL_API void qelComment(const char* format, ...);
 // --- Requests the renderer library takes in part ---------------------------
 // The scene writer writes them all. The renderer keeps what it renders and
 // warns once for each kind of request whose effect it does not render yet
-// (depth of field, imagers, interior and exterior volumes, levels of
-// detail, deformation shaders, solid operations, trim curves, bump,
-// environment and shadow maps); displacement shaders it runs when compiled
-// (it has none built in); qelRenderCancel is the scene writer's only.
+// (interior and exterior volumes, levels of detail, deformation shaders,
+// solid operations, trim curves); displacement and imager shaders it runs
+// when compiled (it has none built in); qelRenderCancel is the scene
+// writer's only. qelShutter opens the shutter from open to close, over
+// which the samples of motion blocks see moving transforms; qelDepthOfField
+// gives the camera a thin lens (an f-stop of 1e38 or more: a pinhole).
 
 QEL_API unsigned short qelVariable(const char* name, short parameterClass, short parameterType);
 QEL_API void qelDepthOfField(float fstop, float focalLength, float focalDistance);

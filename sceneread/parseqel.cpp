@@ -232,6 +232,8 @@ void parseqel::hash_init() {
         {"qelDeformation", &parseqel::handleDeformation},
         {"qelDisplacement", &parseqel::handleDisplacement},
         {"qelBoundDisplacement", &parseqel::handleBoundDisplacement},
+        {"qelMotionBegin", &parseqel::handleMotionBegin},
+        {"qelMotionEnd", &parseqel::handleMotionEnd},
         {"qelSolidBegin", &parseqel::handleSolidBegin},
         {"qelSolidEnd", &parseqel::handleSolidEnd},
         {"qelTrimCurve", &parseqel::handleTrimCurve},

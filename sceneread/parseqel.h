@@ -138,6 +138,8 @@ protected:
     virtual void handleDeformation() = 0;
     virtual void handleDisplacement() = 0;
     virtual void handleBoundDisplacement() = 0;
+    virtual void handleMotionBegin() = 0;
+    virtual void handleMotionEnd() = 0;
     virtual void handleSolidBegin() = 0;
     virtual void handleSolidEnd() = 0;
     virtual void handleTrimCurve() = 0;

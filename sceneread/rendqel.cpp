@@ -838,6 +838,18 @@ void rendqel::handleBoundDisplacement() {
     if (match(distance)) qelBoundDisplacement(distance);
 }
 
+void rendqel::handleMotionBegin() {
+    Array<float> times;
+    if (!match(times, kAnyCount, true)) return;
+    openBlock(OpenBlocks::Kind::Motion);
+    qelMotionBeginV(long(times.count()), times.data());
+}
+
+void rendqel::handleMotionEnd() {
+    closeBlock(OpenBlocks::Kind::Motion);
+    qelMotionEnd();
+}
+
 void rendqel::handleSolidBegin() {
     short operation;
     if (!matchenum(operation)) return;

@@ -120,6 +120,8 @@ protected:
     void handleDeformation() override;
     void handleDisplacement() override;
     void handleBoundDisplacement() override;
+    void handleMotionBegin() override;
+    void handleMotionEnd() override;
     void handleSolidBegin() override;
     void handleSolidEnd() override;
     void handleTrimCurve() override;

@@ -6,8 +6,11 @@
 #include "renderer/state/State.h"
 #include "writer/SceneWriter.h"
 
+#include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 using namespace quelmark;
 
@@ -96,6 +99,33 @@ void qelObjectEnd() {
 void qelObjectCall(const void* object) {
     RequestName frame("qelObjectCall");
     writeLine("qelObjectCall", [&](QelLine& line) { line.integer(numberOf(object)); });
+}
+
+// A motion block is checked before it is written: its times are read only
+// when they are sound.
+void qelMotionBeginV(long n, const float* times) {
+    RequestName frame("qelMotionBeginV");
+    if (!gState->motionBegin(n, times)) return;
+    writeLine("qelMotionBegin", [&](QelLine& line) { line.numbers(times, n, "times"); });
+}
+
+void qelMotionBegin(long n, ...) {
+    RequestName frame("qelMotionBegin");
+    std::vector<float> times(size_t(std::clamp(n, 0L, kMostMotionTimes)));
+    if (n > kMostMotionTimes) n = kMostMotionTimes + 1; // refused, unread
+    va_list args;
+    va_start(args, n);
+    for (float& time : times)
+        time = float(va_arg(args, double));
+    va_end(args);
+    if (!gState->motionBegin(n, times.data())) return;
+    writeLine("qelMotionBegin", [&](QelLine& line) { line.numbers(times.data(), n, "times"); });
+}
+
+void qelMotionEnd() {
+    RequestName frame("qelMotionEnd");
+    writeKeyword("qelMotionEnd");
+    gState->motionEnd();
 }
 
 // Solid operations have no enumerator names.

@@ -7,6 +7,10 @@
 #include "renderer/state/RequestFrame.h"
 #include "renderer/state/State.h"
 
+#include <algorithm>
+#include <cstdarg>
+#include <vector>
+
 using namespace quelmark;
 
 void qelReset() {
@@ -87,23 +91,21 @@ void qelObjectCall(const void* object) {
     gScene->objectInstance(object);
 }
 
-// The sample times are not used: only the first request of the block counts.
 void qelMotionBegin(long n, ...) {
     RequestName frame("qelMotionBegin");
-    gState->motionBegin(n);
+    std::vector<float> times(size_t(std::clamp(n, 0L, kMostMotionTimes)));
+    if (n > kMostMotionTimes) n = kMostMotionTimes + 1; // refused, unread
+    va_list args;
+    va_start(args, n);
+    for (float& time : times)
+        time = float(va_arg(args, double));
+    va_end(args);
+    gState->motionBegin(n, times.data());
 }
 
 void qelMotionBeginV(long n, const float* times) {
     RequestName frame("qelMotionBeginV");
-    if (n < 0) {
-        error(kErrRange, kError, "count %ld out of range", n);
-        return;
-    }
-    if (n > 0 && !times) {
-        error(kErrMissingData, kError, "times must not be null");
-        return;
-    }
-    gState->motionBegin(n);
+    gState->motionBegin(n, times);
 }
 
 void qelMotionEnd() {

@@ -29,8 +29,6 @@ void notRendered(const char* kind, const char* what) {
     error(kErrIncapable, kWarning, "%s; told once", what);
 }
 
-constexpr float kNoDepthOfField = 1e38f;
-
 } // namespace
 
 void quelmark::forgetRequestsInPart() {
@@ -45,8 +43,6 @@ unsigned short qelVariable(const char* name, short parameterClass, short paramet
 void qelDepthOfField(float fstop, float focalLength, float focalDistance) {
     RequestName frame("qelDepthOfField");
     gOption->depthOfField(fstop, focalLength, focalDistance);
-    if (fstop < kNoDepthOfField)
-        notRendered("depth of field", "depth of field is not rendered: everything is in focus");
 }
 
 void qelShutter(float open, float close) {

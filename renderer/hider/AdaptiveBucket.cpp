@@ -2,6 +2,7 @@
 
 #include "common/Random.h"
 #include "renderer/hider/PreparedMicroPolygon.h"
+#include "renderer/hider/SampleTimeAndLens.h"
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Option.h"
 #include "renderer/state/RenderContext.h"
@@ -52,6 +53,8 @@ void AdaptiveBucket::flush() {
     fCells.shrink_to_fit();
     fPrepared.clear();
     fPrepared.shrink_to_fit();
+    fBlurred.clear();
+    fBlurred.shrink_to_fit();
     fTraitsOf.clear();
     fTraits.clear();
     fBinStart.clear();
@@ -83,7 +86,9 @@ void AdaptiveBucket::generate() {
 
 void AdaptiveBucket::binMicroPolygons(float originX, float originY) {
     fPrepared.clear();
+    fBlurred.clear();
     fTraitsOf.clear();
+    fBlurredTraitsOf.clear();
     fTraits.clear();
     const float left = float(xmin) + originX, bottom = float(ymin) + originY;
     const float right = left + float(fNx), top = bottom + float(fNy);
@@ -91,24 +96,50 @@ void AdaptiveBucket::binMicroPolygons(float originX, float originY) {
         const Grid& grid = gridAt(k);
         GridNames names(grid);
         fTraits.emplace_back(grid, context().paintOrder());
-        forEachSampledMicroPolygon(grid, fTraits.back(), Area{left, right, bottom, top},
-                                   [&](const PreparedMicroPolygon& mp) {
-                                       fPrepared.push_back(mp);
-                                       fTraitsOf.push_back(uint32_t(fTraits.size() - 1));
-                                   });
+        const uint32_t traits = uint32_t(fTraits.size() - 1);
+        const Area area{left, right, bottom, top};
+        if (blursGrid(grid)) {
+            forEachBlurredMicroPolygon(grid, fTraits.back(), area,
+                                       [&](const BlurredMicroPolygon& mp) {
+                                           fBlurred.push_back(mp);
+                                           fBlurredTraitsOf.push_back(traits);
+                                       });
+            continue;
+        }
+        forEachSampledMicroPolygon(grid, fTraits.back(), area, [&](const PreparedMicroPolygon& mp) {
+            fPrepared.push_back(mp);
+            fTraitsOf.push_back(traits);
+        });
     }
+    // Entries of blurred micropolygons carry kBlurredEntry.
+    const uint32_t entries = uint32_t(fPrepared.size() + fBlurred.size());
+    auto extentOf = [&](uint32_t m, float& x0, float& x1, float& y0, float& y1) {
+        if (m < fPrepared.size()) {
+            const PreparedMicroPolygon& p = fPrepared[m];
+            x0 = p.xmin(), x1 = p.xmax(), y0 = p.ymin(), y1 = p.ymax();
+        } else {
+            const BlurredMicroPolygon& p = fBlurred[m - fPrepared.size()];
+            x0 = p.xmin(), x1 = p.xmax(), y0 = p.ymin(), y1 = p.ymax();
+        }
+    };
+    auto entryOf = [&](uint32_t m) {
+        return m < fPrepared.size() ? m : uint32_t(m - fPrepared.size()) | kBlurredEntry;
+    };
     // The cells a micropolygon may reach, one more each way than its bound
     // says; the cell's own test below decides, as a pass's test did.
-    auto cellsOf = [&](const PreparedMicroPolygon& p, long& x0, long& x1, long& y0, long& y1) {
-        x0 = clampCell(std::floor(p.xmin() - left) - 1.0f, fNx);
-        x1 = clampCell(std::floor(p.xmax() - left) + 1.0f, fNx);
-        y0 = clampCell(std::floor(p.ymin() - bottom) - 1.0f, fNy);
-        y1 = clampCell(std::floor(p.ymax() - bottom) + 1.0f, fNy);
+    auto cellsOf = [&](uint32_t m, long& x0, long& x1, long& y0, long& y1) {
+        float px0, px1, py0, py1;
+        extentOf(m, px0, px1, py0, py1);
+        x0 = clampCell(std::floor(px0 - left) - 1.0f, fNx);
+        x1 = clampCell(std::floor(px1 - left) + 1.0f, fNx);
+        y0 = clampCell(std::floor(py0 - bottom) - 1.0f, fNy);
+        y1 = clampCell(std::floor(py1 - bottom) + 1.0f, fNy);
     };
-    auto reaches = [&](const PreparedMicroPolygon& p, long ix, long iy) {
+    auto reaches = [&](uint32_t m, long ix, long iy) {
+        float px0, px1, py0, py1;
+        extentOf(m, px0, px1, py0, py1);
         const float cellLeft = float(xmin + ix) + originX, cellBottom = float(ymin + iy) + originY;
-        return !(p.xmin() > cellLeft + 1 || p.xmax() < cellLeft || p.ymin() > cellBottom + 1 ||
-                 p.ymax() < cellBottom);
+        return !(px0 > cellLeft + 1 || px1 < cellLeft || py0 > cellBottom + 1 || py1 < cellBottom);
     };
     // Counted, then placed: each cell's entries stay in the grids' order.
     fBinStart.assign(size_t(fNx * fNy + 1), 0);
@@ -120,17 +151,17 @@ void AdaptiveBucket::binMicroPolygons(float originX, float originY) {
         }
         std::vector<uint32_t> filled;
         if (pass == 1) filled.assign(fBinStart.begin(), fBinStart.end() - 1);
-        for (uint32_t m = 0; m < fPrepared.size(); ++m) {
+        for (uint32_t m = 0; m < entries; ++m) {
             long x0, x1, y0, y1;
-            cellsOf(fPrepared[m], x0, x1, y0, y1);
+            cellsOf(m, x0, x1, y0, y1);
             for (long iy = y0; iy <= y1; ++iy)
                 for (long ix = x0; ix <= x1; ++ix) {
-                    if (!reaches(fPrepared[m], ix, iy)) continue;
+                    if (!reaches(m, ix, iy)) continue;
                     const size_t cell = size_t(iy * fNx + ix);
                     if (pass == 0)
                         ++fBinStart[cell + 1];
                     else
-                        fBinEntries[filled[cell]++] = m;
+                        fBinEntries[filled[cell]++] = entryOf(m);
                 }
         }
     }
@@ -153,6 +184,7 @@ void AdaptiveBucket::sampleCell(long cellIndex, const Cell& area, uint64_t key) 
             float dx = draw(random) / 2, dy = draw(random) / 2;
             samples[k].place(cx + kSignX[k % 4] * dx, cy + kSignY[k % 4] * dy);
         }
+        if (blurs()) drawTimesAndLens(samples, random);
         fPassValues.reset(fPassValues.floats());
         scratch().hits.clear();
         samplePass(samples, cellIndex, values);
@@ -178,6 +210,21 @@ void AdaptiveBucket::sampleCell(long cellIndex, const Cell& area, uint64_t key) 
     }
 }
 
+// A pass's samples share out the shutter's opening in equal strata, and the
+// lens in cells four across and two down, in another order.
+void AdaptiveBucket::drawTimesAndLens(Sample (&samples)[kSamplesPerPass], RandomStream& random) {
+    static_assert(kSamplesPerPass == 8);
+    constexpr int kLensOrder[kSamplesPerPass] = {0, 5, 2, 7, 4, 1, 6, 3};
+    for (int k = 0; k < kSamplesPerPass; ++k) {
+        const float shutter = std::fmin((float(k) + draw(random)) / kSamplesPerPass, 0.99999994f);
+        const int cell = kLensOrder[k];
+        float u, v;
+        squareToDisk((float(cell % 4) + draw(random)) / 4, (float(cell / 4) + draw(random)) / 2, u,
+                     v);
+        samples[k].setTimeAndLens(context().timeAt(shutter), u, v);
+    }
+}
+
 SampleExtras AdaptiveBucket::packExtras(const Sample& sample, float& alpha, float& z, Color& C) {
     SampleExtras extras;
     C = sample.pack(scratch().hits, alpha, z, &extras);
@@ -189,9 +236,17 @@ SampleExtras AdaptiveBucket::packExtras(const Sample& sample, float& alpha, floa
 void AdaptiveBucket::samplePass(Sample (&samples)[kSamplesPerPass], long cellIndex,
                                 HitValues* values) {
     HitArena& hits = scratch().hits;
+    PreparedMicroPolygon seen;
     for (uint32_t k = fBinStart[size_t(cellIndex)], end = fBinStart[size_t(cellIndex) + 1]; k < end;
          ++k) {
         const uint32_t m = fBinEntries[k];
+        if (m & kBlurredEntry) {
+            const uint32_t b = m & ~kBlurredEntry;
+            const GridHitTraits& traits = fTraits[fBlurredTraitsOf[b]];
+            for (Sample& s : samples)
+                sampleBlurred(fBlurred[b], s, traits, hits, values, seen);
+            continue;
+        }
         const PreparedMicroPolygon& mp = fPrepared[m];
         const GridHitTraits& traits = fTraits[fTraitsOf[m]];
         for (Sample& s : samples)

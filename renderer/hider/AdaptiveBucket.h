@@ -10,6 +10,7 @@
 #ifndef QEL_HIDER_ADAPTIVEBUCKET_H
 #define QEL_HIDER_ADAPTIVEBUCKET_H
 
+#include "renderer/hider/BlurredMicroPolygon.h"
 #include "renderer/hider/Bucket.h"
 #include "renderer/hider/HitValues.h"
 #include "renderer/hider/PreparedMicroPolygon.h"
@@ -20,6 +21,8 @@
 #include <vector>
 
 namespace quelmark {
+
+class RandomStream;
 
 class AdaptiveBucket : public Bucket {
 public:
@@ -52,6 +55,7 @@ private:
     void binMicroPolygons(float originX, float originY);
     void sampleCell(long cellIndex, const Cell& area, uint64_t key);
     void samplePass(Sample (&samples)[kSamplesPerPass], long cellIndex, HitValues* values);
+    void drawTimesAndLens(Sample (&samples)[kSamplesPerPass], RandomStream& random);
     // The sample's extras, its variable values moved to the packed pool.
     SampleExtras packExtras(const Sample& sample, float& alpha, float& z, Color& C);
 
@@ -62,6 +66,10 @@ private:
     // for each cell the range of binEntries listing those that reach it.
     std::vector<PreparedMicroPolygon> fPrepared;
     std::vector<uint32_t> fTraitsOf;
+    // Those of moving or defocused grids, binned as entries with this bit.
+    static constexpr uint32_t kBlurredEntry = 0x80000000u;
+    std::vector<BlurredMicroPolygon> fBlurred;
+    std::vector<uint32_t> fBlurredTraitsOf;
     std::vector<GridHitTraits> fTraits;
     std::vector<uint32_t> fBinStart, fBinEntries;
     // When outputs show shading variables: the values of one pass's hits,

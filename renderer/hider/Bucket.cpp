@@ -71,6 +71,10 @@ constexpr uint64_t kDitherKey = 0xD17E5EEDULL;
 
 } // namespace
 
+bool Bucket::blursGrid(const Grid& grid) const {
+    return (context().shutterOpens() && grid.moves()) || context().lens.open();
+}
+
 Bucket::~Bucket() {
     releaseGrids();
     while (Primitive* primitive = takePrimitive())

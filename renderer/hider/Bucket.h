@@ -16,6 +16,7 @@
 
 #include "common/Bound.h"
 #include "common/Color.h"
+#include "renderer/hider/BlurredMicroPolygon.h"
 #include "renderer/hider/HitArena.h"
 #include "renderer/hider/PreparedMicroPolygon.h"
 #include "renderer/hider/Sample.h"
@@ -179,6 +180,39 @@ protected:
     void forEachSampledMicroPolygon(const Grid& grid, const GridHitTraits& traits, const Area& area,
                                     Visit visit) const;
 
+    // Calls visit(mp) for every micropolygon of a moving or defocused grid
+    // whose swept extent reaches the area and the visible depths, and that
+    // is not a back face the grid's sidedness culls at every time.
+    template <class Visit>
+    void forEachBlurredMicroPolygon(const Grid& grid, const GridHitTraits& traits, const Area& area,
+                                    Visit visit) const;
+    // Samples the micropolygon where the sample, at its time through its
+    // point of the lens, sees it; seen is scratch room.
+    void sampleBlurred(const BlurredMicroPolygon& mp, Sample& sample, const GridHitTraits& traits,
+                       HitArena& hits, HitValues* values, PreparedMicroPolygon& seen) const {
+        if (!mp.mayCover(sample.x(), sample.y(), sample.time(), sample.lensU(), sample.lensV()))
+            return;
+        const HiderDepth& depth = context().depth;
+        mp.placeFor(sample.time(), sample.lensU(), sample.lensV(), seen);
+        if (sample.x() < seen.xmin() || sample.x() > seen.xmax() || sample.y() < seen.ymin() ||
+            sample.y() > seen.ymax() || seen.zmax() < depth.low || seen.zmin() > depth.high ||
+            !facesTheCamera(seen, traits))
+            return;
+        seen.prepareSingleCoverage();
+        sample.sample(seen, traits, hits, values);
+    }
+    // Whether the frame's samples have times and lens points of their own.
+    bool blurs() const { return context().shutterOpens() || context().lens.open(); }
+    // Whether the grid's micropolygons are sampled blurred.
+    bool blursGrid(const Grid& grid) const;
+
+    // Whether the cell covers some area and is not a back face the grid's
+    // sidedness culls.
+    static bool facesTheCamera(const PreparedMicroPolygon& mp, const GridHitTraits& traits) {
+        const float znormal = mp.znormal();
+        return !(std::fabs(znormal) < kEpsilon || (znormal > 0.0f && traits.sides <= 1));
+    }
+
     // Names the grid's object and shading group in error reports while it lives.
     class GridNames {
     public:
@@ -231,9 +265,24 @@ void Bucket::forEachSampledMicroPolygon(const Grid& grid, const GridHitTraits& t
             if (mp.xmin() > area.right || mp.xmax() < area.left || mp.ymin() > area.top ||
                 mp.ymax() < area.bottom || mp.zmax() < depth.low || mp.zmin() > depth.high)
                 continue;
-            const float znormal = mp.znormal();
-            if (std::fabs(znormal) < kEpsilon || (znormal > 0.0f && traits.sides <= 1)) continue;
+            if (!facesTheCamera(mp, traits)) continue;
             mp.prepareCoverage();
+            visit(mp);
+        }
+}
+
+template <class Visit>
+void Bucket::forEachBlurredMicroPolygon(const Grid& grid, const GridHitTraits& traits,
+                                        const Area& area, Visit visit) const {
+    const HiderDepth& depth = context().depth;
+    BlurredMicroPolygon mp;
+    for (int j = 0; j < grid.nv(); ++j)
+        for (int i = 0, n = grid.microRowLength(j); i < n; ++i) {
+            mp.place(grid, i, j, context().lens, depth.low);
+            if (mp.xmin() > area.right || mp.xmax() < area.left || mp.ymin() > area.top ||
+                mp.ymax() < area.bottom || mp.zmax() < depth.low || mp.zmin() > depth.high ||
+                mp.facesAwayAlways(traits))
+                continue;
             visit(mp);
         }
 }

@@ -56,26 +56,45 @@ void PreparedMicroPolygon::place(const Grid& grid, int i, int j) {
     const Vertex* row = grid.row(j);
     const Vertex* next = grid.row(j + 1);
     fA = row + i, fB = row + i + 1, fC = next + i, fD = next + i + 1;
-    const Point &a = fA->P, &b = fB->P, &c = fC->P, &d = fD->P;
+    fPa = fA->P, fPb = fB->P, fPc = fC->P, fPd = fD->P;
+    measureExtent();
+}
+
+void PreparedMicroPolygon::placeCorners(const PreparedMicroPolygon& cell, const Point& a,
+                                        const Point& b, const Point& c, const Point& d) {
+    fGrid = cell.fGrid;
+    fI = cell.fI, fJ = cell.fJ;
+    fA = cell.fA, fB = cell.fB, fC = cell.fC, fD = cell.fD;
+    fPa = a, fPb = b, fPc = c, fPd = d;
+    measureExtent();
+}
+
+void PreparedMicroPolygon::measureExtent() {
+    const Point &a = fPa, &b = fPb, &c = fPc, &d = fPd;
     fXmin = min4(a.x, b.x, c.x, d.x), fXmax = max4(a.x, b.x, c.x, d.x);
     fYmin = min4(a.y, b.y, c.y, d.y), fYmax = max4(a.y, b.y, c.y, d.y);
     fZmin = min4(a.z, b.z, c.z, d.z), fZmax = max4(a.z, b.z, c.z, d.z);
 }
 
 float PreparedMicroPolygon::znormal() const {
-    const Point &pa = fA->P, &pb = fB->P, &pc = fC->P, &pd = fD->P;
+    const Point &pa = fPa, &pb = fPb, &pc = fPc, &pd = fPd;
     float area = (pb.x - pa.x) * (pb.y + pa.y) + (pd.x - pb.x) * (pd.y + pb.y) +
                  (pc.x - pd.x) * (pc.y + pd.y) + (pa.x - pc.x) * (pa.y + pc.y);
     return fGrid->flipNormal() ? -area : area;
 }
 
-void PreparedMicroPolygon::prepareCoverage() {
-    const Point &a = fA->P, &b = fB->P, &c = fC->P, &d = fD->P;
+void PreparedMicroPolygon::prepareSingleCoverage() {
+    const Point &a = fPa, &b = fPb, &c = fPc, &d = fPd;
     fG = b.x - a.x, fH = b.y - a.y;
     fK = c.x - a.x, fL = c.y - a.y;
     fM = d.x - c.x, fN = d.y - c.y;
     fQa = fM * fH - fG * fN;
+    fHasEdges = false;
+}
 
+void PreparedMicroPolygon::prepareCoverage() {
+    prepareSingleCoverage();
+    const Point &a = fPa, &d = fPd;
     // The corners relative to A, walked A, B, D, C.
     const float px[4] = {0.0f, fG, d.x - a.x, fK};
     const float py[4] = {0.0f, fH, d.y - a.y, fL};
@@ -110,7 +129,7 @@ bool PreparedMicroPolygon::insideEdges(float e, float f) const {
 }
 
 bool PreparedMicroPolygon::covers(float x, float y, float& s, float& t) const {
-    const float e = x - fA->P.x, f = y - fA->P.y;
+    const float e = x - fPa.x, f = y - fPa.y;
     if (!insideEdges(e, f)) return false;
     return solve(e, f, s, t);
 }
@@ -158,7 +177,7 @@ SampleOrder PreparedMicroPolygon::nearestKey(const GridHitTraits& traits) const 
 
 SampleOrder PreparedMicroPolygon::keyAt(const GridHitTraits& traits, float s, float t) const {
     if (traits.paintOrder) return traits.paintKey;
-    return SampleOrder::fromDepth(bilerp(s, t, fA->P.z, fB->P.z, fC->P.z, fD->P.z));
+    return SampleOrder::fromDepth(bilerp(s, t, fPa.z, fPb.z, fPc.z, fPd.z));
 }
 
 void PreparedMicroPolygon::colorsAt(const GridHitTraits& traits, float s, float t, Color& Ci,

@@ -36,6 +36,11 @@ class PreparedMicroPolygon {
 public:
     // Takes cell (i, j) of the grid: its corners and their raster extent.
     void place(const Grid& grid, int i, int j);
+    // The same cell as another, with its corners A, B, C, D at other
+    // raster positions: where it is at another time or through another
+    // point of the lens.
+    void placeCorners(const PreparedMicroPolygon& cell, const Point& a, const Point& b,
+                      const Point& c, const Point& d);
 
     float xmin() const { return fXmin; }
     float xmax() const { return fXmax; }
@@ -50,6 +55,9 @@ public:
 
     // Readies the test of sample points; once after place, before covers.
     void prepareCoverage();
+    // The same for a single point: the quadratic alone, without the edges
+    // that reject many points cheaply.
+    void prepareSingleCoverage();
     // Whether the raster point (x, y) lies in the cell; its place (s, t)
     // within the cell then.
     bool covers(float x, float y, float& s, float& t) const;
@@ -63,7 +71,14 @@ public:
     // The cell as a view of its grid.
     MicroPolygon cell() const;
 
+    // The corners' raster positions.
+    const Point& pa() const { return fPa; }
+    const Point& pb() const { return fPb; }
+    const Point& pc() const { return fPc; }
+    const Point& pd() const { return fPd; }
+
 private:
+    void measureExtent();
     // The t of a candidate s, from the x equation or, when that fails, the
     // y equation; false when s or t falls outside [0, 1].
     bool tAt(float e, float f, float s, float& t) const;
@@ -72,6 +87,7 @@ private:
 
     const Grid* fGrid = nullptr;
     const Vertex *fA = nullptr, *fB = nullptr, *fC = nullptr, *fD = nullptr;
+    Point fPa, fPb, fPc, fPd;
     uint16_t fI = 0, fJ = 0;
     float fXmin = 0, fXmax = 0, fYmin = 0, fYmax = 0, fZmin = 0, fZmax = 0;
 

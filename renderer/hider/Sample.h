@@ -48,14 +48,25 @@ public:
     Color pack(const HitArena& hits, float& alpha, float& z,
                SampleExtras* extras = nullptr) const;
 
+    // The sample's time, and its point (u, v) of the unit disk of the lens.
+    void setTimeAndLens(float time, float u, float v) {
+        fTime = time;
+        fLensU = u;
+        fLensV = v;
+    }
+
     float x() const { return fX; }
     float y() const { return fY; }
+    float time() const { return fTime; }
+    float lensU() const { return fLensU; }
+    float lensV() const { return fLensV; }
     // The front hit in the arena, or HitArena::kNone.
     uint32_t front() const { return fHits.front; }
 
 private:
     float fX = 0;
     float fY = 0;
+    float fTime = 0, fLensU = 0, fLensV = 0;
     HitList fHits;
 };
 

@@ -1,7 +1,9 @@
 #include "renderer/hider/UniformBucket.h"
 
 #include "common/Random.h"
+#include "renderer/hider/BlurredMicroPolygon.h"
 #include "renderer/hider/PreparedMicroPolygon.h"
+#include "renderer/hider/SampleTimeAndLens.h"
 #include "renderer/state/Attrib.h"
 #include "renderer/state/Option.h"
 #include "renderer/state/RenderContext.h"
@@ -75,6 +77,7 @@ void UniformBucket::generate() {
         releaseGrids();
         return;
     }
+    fBlurs = blurs();
     placeSamples();
     fHitValues.reset(plan().variableFloats);
     while (Grid* grid = takeGrid()) {
@@ -143,6 +146,9 @@ void UniformBucket::spreadSamples(const SeparableFilter& filter) {
 
 void UniformBucket::placeSamples() {
     const Option& option = context().option;
+    // Blocks of the lattice a pixel wide share out the shutter and the lens.
+    const int blockX = std::max(1, int(option.xSamples));
+    const int blockY = std::max(1, int(option.ySamples));
     std::vector<Sample>& samples = scratch().samples;
     samples.resize(size_t(fNx * fNy));
     for (long iy = 0; iy < fNy; ++iy)
@@ -154,7 +160,12 @@ void UniformBucket::placeSamples() {
             float dy = float(jitter.next()) / float(kRandomMax);
             float x = (float(i) + 0.5f) / option.xSamples + fOriginX + (dx - 0.5f) * fJitter;
             float y = (float(j) + 0.5f) / option.ySamples + fOriginY + (dy - 0.5f) * fJitter;
-            slot(ix, iy).place(x, y);
+            Sample& sample = slot(ix, iy);
+            sample.place(x, y);
+            if (fBlurs) {
+                const TimeAndLens drawn = timeAndLensOf(i, j, blockX, blockY);
+                sample.setTimeAndLens(context().timeAt(drawn.shutter), drawn.u, drawn.v);
+            }
         }
     fLeft = fRight = samples.front().x();
     fBottom = fTop = samples.front().y();
@@ -171,6 +182,13 @@ void UniformBucket::sampleGrid(const Grid& grid) {
     HitValues* values = fHitValues.floats() > 0 ? &fHitValues : nullptr;
     const GridHitTraits traits(grid, context().paintOrder());
     HitArena& hits = scratch().hits;
+    if (blursGrid(grid)) {
+        forEachBlurredMicroPolygon(grid, traits, Area{fLeft, fRight, fBottom, fTop},
+                                   [&](const BlurredMicroPolygon& mp) {
+                                       sampleBlurredMicroPolygon(mp, traits, hits, values);
+                                   });
+        return;
+    }
     forEachSampledMicroPolygon(
         grid, traits, Area{fLeft, fRight, fBottom, fTop},
         [&](const PreparedMicroPolygon& mp) { sampleMicroPolygon(mp, traits, hits, values); });
@@ -188,6 +206,21 @@ void UniformBucket::sampleMicroPolygon(const PreparedMicroPolygon& mp, const Gri
             if (s.x() < mp.xmin() || s.x() > mp.xmax() || s.y() < mp.ymin() || s.y() > mp.ymax())
                 continue;
             s.sample(mp, traits, hits, values);
+        }
+}
+
+void UniformBucket::sampleBlurredMicroPolygon(const BlurredMicroPolygon& mp,
+                                              const GridHitTraits& traits, HitArena& hits,
+                                              HitValues* values) {
+    Range range = samplesWithin(mp.xmin() - fOriginX, mp.xmax() - fOriginX, mp.ymin() - fOriginY,
+                                mp.ymax() - fOriginY);
+    PreparedMicroPolygon seen;
+    for (long iy = range.iy0; iy <= range.iy1; ++iy)
+        for (long ix = range.ix0; ix <= range.ix1; ++ix) {
+            Sample& s = slot(ix, iy);
+            if (s.x() < mp.xmin() || s.x() > mp.xmax() || s.y() < mp.ymin() || s.y() > mp.ymax())
+                continue;
+            sampleBlurred(mp, s, traits, hits, values, seen);
         }
 }
 

@@ -18,6 +18,7 @@
 
 namespace quelmark {
 
+class BlurredMicroPolygon;
 class PreparedMicroPolygon;
 struct GridHitTraits;
 
@@ -54,6 +55,10 @@ private:
     void sampleGrid(const Grid& grid);
     void sampleMicroPolygon(const PreparedMicroPolygon& mp, const GridHitTraits& traits,
                             HitArena& hits, HitValues* values);
+    // Each sample sees the micropolygon at its own time through its own
+    // point of the lens.
+    void sampleBlurredMicroPolygon(const BlurredMicroPolygon& mp, const GridHitTraits& traits,
+                                   HitArena& hits, HitValues* values);
     // The bucket's samples that may lie in [xlow, xhigh] × [ylow, yhigh],
     // jitter included; the bounds are measured from the lattice's corner.
     Range samplesWithin(float xlow, float xhigh, float ylow, float yhigh) const;
@@ -79,6 +84,8 @@ private:
     // Whether the pixels' sums were made by spreading the samples; else
     // each pixel gathers its samples when filtered.
     bool fSpread = false;
+    // Whether samples have times and lens points of their own.
+    bool fBlurs = false;
     std::vector<float> fAlongX, fAlongY;
 };
 

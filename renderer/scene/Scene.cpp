@@ -261,16 +261,50 @@ constexpr int kMostEyeSplits = 10;
 // Camera depths below this cannot be projected under perspective.
 constexpr float kEyePlane = 1e-6f;
 
-// The raster extent of a projected grid.
-Bound gridBound(const Grid& grid) {
+// A raster extent grown by how far the lens moves its points, at the
+// depths it spans that can be seen.
+Bound throughLens(Bound raster, const RenderContext& frame) {
+    const Lens& lens = frame.lens;
+    if (!lens.open()) return raster;
+    const float nearest = frame.depth.low;
+    const float blur =
+        lens.mostBlur(std::max(raster.zmin, nearest), std::max(raster.zmax, nearest));
+    raster.xmin -= blur * lens.scaleX(), raster.xmax += blur * lens.scaleX();
+    raster.ymin -= blur * lens.scaleY(), raster.ymax += blur * lens.scaleY();
+    return raster;
+}
+
+// The raster extent of a projected grid, at every time of its motion and
+// through every point of the lens.
+Bound gridBound(const Grid& grid, const RenderContext& frame) {
     Point low = grid.row(0)[0].P, high = low;
-    for (int k = 0; k <= grid.nv(); ++k)
-        for (int i = 0; i < grid.vertexRowLength(k); ++i) {
-            const Point& p = grid.row(k)[i].P;
-            low = Point(std::fmin(low.x, p.x), std::fmin(low.y, p.y), std::fmin(low.z, p.z));
-            high = Point(std::fmax(high.x, p.x), std::fmax(high.y, p.y), std::fmax(high.z, p.z));
-        }
-    return Bound(low.x, high.x, low.y, high.y, low.z, high.z);
+    for (int key = 0; key < grid.motionKeys(); ++key)
+        for (int k = 0; k <= grid.nv(); ++k)
+            for (int i = 0; i < grid.vertexRowLength(k); ++i) {
+                const Point& p = grid.positionAt(key, i, k);
+                low = Point(std::fmin(low.x, p.x), std::fmin(low.y, p.y), std::fmin(low.z, p.z));
+                high =
+                    Point(std::fmax(high.x, p.x), std::fmax(high.y, p.y), std::fmax(high.z, p.z));
+            }
+    return throughLens(Bound(low.x, high.x, low.y, high.y, low.z, high.z), frame);
+}
+
+// An object-space bound in camera space: at every time when its transform
+// moves.
+Boundw cameraBound(const Boundw& object, const Transform& transform) {
+    Boundw camera = object * transform.matrix();
+    for (const MotionKey& key : transform.motion()) {
+        const Boundw moved = object * key.matrix;
+        camera.xmin = std::fmin(camera.xmin, moved.xmin),
+        camera.xmax = std::fmax(camera.xmax, moved.xmax);
+        camera.ymin = std::fmin(camera.ymin, moved.ymin),
+        camera.ymax = std::fmax(camera.ymax, moved.ymax);
+        camera.zmin = std::fmin(camera.zmin, moved.zmin),
+        camera.zmax = std::fmax(camera.zmax, moved.zmax);
+        camera.wmin = std::fmin(camera.wmin, moved.wmin),
+        camera.wmax = std::fmax(camera.wmax, moved.wmax);
+    }
+    return camera;
 }
 
 // An object-space bound grown by the distance its displacement shader may
@@ -290,7 +324,7 @@ void Scene::route(Primitive* primitive, Router& router) {
     Boundw camera = withDisplacement(primitive->bound(), *primitive->attrib());
     BucketRange range{0, fAcross - 1, 0, int(fBuckets.size()) / fAcross - 1};
     if (camera.set) {
-        camera *= primitive->transform()->matrix();
+        camera = cameraBound(camera, *primitive->transform());
         if (!camera.homogenizable() || !camera.homogenize()) {
             splitAcrossEye(primitive, router);
             return;
@@ -308,6 +342,8 @@ void Scene::route(Primitive* primitive, Router& router) {
         Bound raster =
             Bound(camera.xmin, camera.xmax, camera.ymin, camera.ymax, camera.zmin, camera.zmax) *
             fContext->cameraToRaster;
+        raster.zmin = camera.zmin, raster.zmax = camera.zmax;
+        raster = throughLens(raster, *fContext);
         if (!bucketRange(raster, range)) {
             delete primitive;
             return;
@@ -564,7 +600,7 @@ void Scene::addGrid(Grid* grid, const Router& router, ShadingContext& shading) {
         setAttribNames(nullptr, nullptr);
     }
     grid->project(frame);
-    Bound raster = gridBound(*grid);
+    Bound raster = gridBound(*grid, frame);
     BucketRange range;
     if (bucketRange(raster, range) && clipToOrigin(range, router)) {
         // Held once while handed out, so that no bucket lets it go early.
@@ -852,7 +888,7 @@ void Scene::objectInstance(const void* handle) {
     fInstanced += object.count();
     for (const Object::Record& record : object.records()) {
         Transform placed(*gTransform);
-        placed.setMatrix(record.local * gTransform->matrix());
+        placed.placeBefore(record.local);
         gState->pushScratch(*gAttrib, placed);
         Primitive* primitive = record.make();
         gState->popScratch();

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 
 namespace quelmark {
@@ -87,6 +88,18 @@ Grid::Grid(int nu, int nv, Vertex** rows, Attrib* attrib, const Transform* trans
         fObjectToCamera = transform->matrix();
         fStdVars.project(transform->matrix());
         fShaderVars.project(transform->matrix());
+        if (transform->moves()) takeMotion(*transform);
+    }
+}
+
+void Grid::takeMotion(const Transform& transform) {
+    const std::vector<MotionKey>& keys = transform.motion();
+    // A first matrix that flattens space leaves nothing to move from.
+    if (std::fabs(determinant(fObjectToCamera)) < 1e-30f) return;
+    const Matrix cameraToObject = invert(fObjectToCamera);
+    for (size_t k = 0; k < keys.size(); ++k) {
+        fMotionTimes.push_back(keys[k].time);
+        if (k > 0) fMotionMatrices.push_back(cameraToObject * keys[k].matrix);
     }
 }
 
@@ -471,6 +484,19 @@ void Grid::shade(const RenderContext& frame, ShadingContext& context) {
 }
 
 void Grid::project(const RenderContext& frame) {
+    if (moves()) {
+        fMotionP.resize(fMotionMatrices.size() * size_t(fNv + 1) * size_t(fNu + 1));
+        for (size_t key = 1; key <= fMotionMatrices.size(); ++key) {
+            const Matrix& moved = fMotionMatrices[key - 1];
+            for (int k = 0; k <= fNv; ++k)
+                for (int i = 0; i < vertexRowLength(k); ++i) {
+                    const Point camera = fRows[k][i].P * moved;
+                    Point& P = fMotionP[motionIndex(int(key), i, k)];
+                    P = camera * frame.cameraToRaster;
+                    P.z = camera.z;
+                }
+        }
+    }
     for (int k = 0; k <= fNv; ++k)
         for (int i = 0; i < vertexRowLength(k); ++i) {
             Point& P = fRows[k][i].P;

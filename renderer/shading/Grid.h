@@ -61,8 +61,18 @@ public:
     // shaded with from the moved surface.
     void displace(const RenderContext& frame, ShadingContext& context);
     // From camera to raster space, depth kept in camera space (the hider's
-    // depth of the frame's context).
+    // depth of the frame's context); a moving grid's positions at its later
+    // times too.
     void project(const RenderContext& frame);
+
+    // A grid whose transform moves has its vertices' raster positions at
+    // each time of the motion; the first are the vertices' own.
+    bool moves() const { return !fMotionTimes.empty(); }
+    int motionKeys() const { return moves() ? int(fMotionTimes.size()) : 1; }
+    float motionTime(int key) const { return fMotionTimes[size_t(key)]; }
+    const Point& positionAt(int key, int i, int k) const {
+        return key == 0 ? fRows[k][i].P : fMotionP[motionIndex(key, i, k)];
+    }
 
     // The kept variable values of vertex i of vertex row k; null when none
     // were kept.
@@ -125,6 +135,12 @@ private:
     // visit(point, i, k) for every shading point, with the vertex that keeps its colour.
     template <class Visit> void forEachShadedVertex(Visit visit);
 
+    size_t motionIndex(int key, int i, int k) const {
+        return (size_t(key - 1) * size_t(fNv + 1) + size_t(k)) * size_t(fNu + 1) + size_t(i);
+    }
+    // From the camera space of the first time to that of each later one.
+    void takeMotion(const Transform& transform);
+
     size_t variableIndex(int i, int k) const {
         return (size_t(k) * size_t(fNu + 1) + size_t(i)) * size_t(fVariableFloats);
     }
@@ -148,6 +164,9 @@ private:
     ParameterRange fRange;
     int fValueAcross = 1, fValueDown = 1;
     bool fCounted; // made while the census counted
+    std::vector<float> fMotionTimes;
+    std::vector<Matrix> fMotionMatrices; // for the times after the first
+    std::vector<Point> fMotionP;
 };
 
 } // namespace quelmark

@@ -273,13 +273,24 @@ void Option::clip(float hither, float yon) {
     farClip = yon;
 }
 
+// An f-stop of kHuge and more is a pinhole, whatever the lens.
 void Option::depthOfField(float fstop, float length, float distance) {
     if (!allowed()) return;
+    const bool pinhole = fstop >= kHuge;
+    if (!pinhole && !(fstop > 0.0f && length > 0.0f && distance > 0.0f && std::isfinite(length) &&
+                      std::isfinite(distance))) {
+        error(kErrRange, kError, "depth of field %g %g %g out of range", fstop, length, distance);
+        return;
+    }
     fStop = fstop, focalLength = length, focalDistance = distance;
 }
 
 void Option::shutter(float open, float close) {
     if (!allowed()) return;
+    if (!(std::isfinite(open) && std::isfinite(close) && open <= close)) {
+        error(kErrRange, kError, "shutter %g %g out of range", open, close);
+        return;
+    }
     shutterOpen = open, shutterClose = close;
 }
 

@@ -47,7 +47,7 @@ float HiderDepth::forFilter(float z) const {
 
 RenderContext::RenderContext(const Option& options, const CameraMatrices& camera)
     : option(options), worldToCamera(camera.worldToCamera), cameraToScreen(camera.cameraToScreen),
-      cameraToRaster(camera.cameraToRaster), depth(options),
+      cameraToRaster(camera.cameraToRaster), depth(options), lens(options, camera.cameraToRaster),
       chiSquare(scaledChiSquare(options.maxVariance)) {}
 
 } // namespace quelmark

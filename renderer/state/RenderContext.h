@@ -8,6 +8,7 @@
 
 #include "common/Matrix.h"
 #include "renderer/state/Camera.h"
+#include "renderer/state/Lens.h"
 #include "renderer/state/Option.h"
 
 #include <array>
@@ -55,10 +56,18 @@ struct RenderContext {
     // The raster margin a primitive or grid needs for the filter to reach it.
     float marginX() const { return option.filterXWidth * 0.5f + 1.0f; }
     float marginY() const { return option.filterYWidth * 0.5f + 1.0f; }
+    // Whether samples see the scene at times of their own: the shutter
+    // stays open a while.
+    bool shutterOpens() const { return option.shutterClose > option.shutterOpen; }
+    // The time of a sample at fraction f of the shutter's opening.
+    float timeAt(float f) const {
+        return option.shutterOpen + f * (option.shutterClose - option.shutterOpen);
+    }
 
     const Option option;
     const Matrix worldToCamera, cameraToScreen, cameraToRaster;
     const HiderDepth depth;
+    const Lens lens;
     // The colour variance each pass of adaptive sampling stops below: the
     // chi-square quantiles scaled so that the last is the maximum variance.
     const std::array<float, kAdaptivePasses> chiSquare;

@@ -68,6 +68,13 @@ short State::verify(unsigned short mask, long code) {
     return 1;
 }
 
+short State::verifyEveryStep(unsigned short mask, long code) {
+    if (fBlocks.top() != kBlockMotion) return verify(mask, code);
+    if (mask & kBlockMotion) return 1;
+    error(code, kError, nullptr);
+    return 0;
+}
+
 void State::init() {
     renderTarget().flushScene(); // the workers stop before what they read goes
     initQuark();
@@ -317,15 +324,40 @@ short State::objectEnd() {
     return 1;
 }
 
-short State::motionBegin(long) {
-    if (!verify(kBlockAnyButObjectOrMotion, kErrIllState)) return 0;
+namespace {
+
+// The times of a motion block: at least one, at most kMostMotionTimes,
+// increasing.
+bool validMotionTimes(long n, const float* times) {
+    if (n < 1 || n > kMostMotionTimes) {
+        error(kErrRange, kError, "count %ld out of range", n);
+        return false;
+    }
+    if (!times) {
+        error(kErrMissingData, kError, "times must not be null");
+        return false;
+    }
+    for (long k = 0; k < n; ++k)
+        if (!std::isfinite(times[k]) || (k > 0 && !(times[k] > times[k - 1]))) {
+            error(kErrRange, kError, "the times of a motion block must increase");
+            return false;
+        }
+    return true;
+}
+
+} // namespace
+
+short State::motionBegin(long n, const float* times) {
+    if (!verify(kBlockAnyButObjectOrMotion, kErrIllState) || !validMotionTimes(n, times)) return 0;
     pushBlock(kBlockMotion);
     fMotionFirst = 1;
+    gTransform->beginMotion(std::vector<float>(times, times + n));
     return 1;
 }
 
 short State::motionEnd() {
     if (!verify(kBlockMotion, kErrNesting)) return 0;
+    gTransform->endMotion();
     fBlocks.pop();
     fMotionFirst = 0;
     return 1;

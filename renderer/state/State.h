@@ -36,6 +36,9 @@ enum BlockCode : unsigned short {
     kBlockProcedural = 0x7C,
 };
 
+// A motion block gives a value at each of at most this many times.
+constexpr long kMostMotionTimes = 64;
+
 class State {
 public:
     State();
@@ -46,6 +49,9 @@ public:
     // 1 when the request may go on; reports code otherwise. Inside a motion
     // block only the first request gets through, the others are dropped.
     short verify(unsigned short mask, long code);
+    // The same, but every request of a motion block gets through: those
+    // that give a value at each of its times.
+    short verifyEveryStep(unsigned short mask, long code);
 
     void init();
     short frameBegin();
@@ -60,7 +66,8 @@ public:
     short solidEnd();
     Object* objectBegin();
     short objectEnd();
-    short motionBegin(long n);
+    // Opens a motion block at the given times, which must increase.
+    short motionBegin(long n, const float* times);
     short motionEnd();
 
     // Counted snapshots of the current blocks, shared while nothing changes.

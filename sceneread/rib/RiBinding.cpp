@@ -154,6 +154,7 @@ void RiBinding::reset() {
     texturePlacesSent = true;
     compiledShaders.clear();
     inMotion = motionTaken = false;
+    motionTransforms = 0;
     fNames.clear();
     for (const NamedParameter& p : kPredefined)
         fNames[p.name] = QelName{p.quark, p.parameterClass, p.type};
@@ -202,7 +203,11 @@ void RiBinding::unsupported(const char* request) {
 
 bool RiBinding::skipInMotion() {
     if (!inMotion) return false;
-    if (motionTaken) return true;
+    if (motionTaken) {
+        warnOnce("motion", RIBNoCounterpart,
+                 "a motion block moves transforms only: of its other requests the first is kept");
+        return true;
+    }
     motionTaken = true;
     return false;
 }

@@ -48,6 +48,9 @@ public:
     void unsupported(const char* request);
     // Inside a motion block only the first request is kept: true for the others.
     bool skipInMotion();
+    // Inside a motion block every transform goes on, one for each of its
+    // times; the binding's own copy of the transform follows the first.
+    bool followsTransform() { return !inMotion || motionTransforms++ == 0; }
 
     // The quark of a shader or space name: a built-in one, or one asked for once.
     unsigned short nameQuark(std::string_view name);
@@ -105,6 +108,7 @@ public:
     bool varianceSet = false;
     float variance = 0;
     bool inMotion = false, motionTaken = false;
+    int motionTransforms = 0;
 
 private:
     struct QelName {

@@ -44,7 +44,8 @@ RiBinding& binding() {
 
 // Makes the matrix the current transform, in the scene API and the mirror.
 void loadMatrix(const Matrix& matrix) {
-    binding().transforms.current() = matrix;
+    RiBinding& b = binding();
+    if (b.followsTransform()) b.transforms.current() = matrix;
     qelLoadMatrix(matrix.m);
 }
 
@@ -433,16 +434,17 @@ void RiObjectInstance(RtObjectHandle handle) {
     if (!binding().skipInMotion()) qelObjectCall(handle);
 }
 
-void RiMotionBeginV(RtInt, const RtFloat[]) {
+void RiMotionBeginV(RtInt n, const RtFloat times[]) {
     RiBinding& b = binding();
-    b.warnOnce("MotionBegin", RIBNoCounterpart,
-               "the scene API has no motion blocks: only the first request of each is kept");
     b.inMotion = true;
     b.motionTaken = false;
+    b.motionTransforms = 0;
+    qelMotionBeginV(n, times);
 }
 
 void RiMotionEnd() {
     binding().inMotion = false;
+    qelMotionEnd();
 }
 
 void RiErrorHandler(RtErrorHandler handler) {
@@ -969,54 +971,45 @@ void RiTrimCurve(RtInt nloops, const RtInt ncurves[], const RtInt order[], const
 // space; the scene API's matrices go from object to camera space.
 void RiIdentity() {
     RiBinding& b = binding();
-    if (b.skipInMotion()) return;
     if (b.transforms.inWorld()) {
         loadMatrix(b.transforms.identity());
         return;
     }
-    b.transforms.current() = gIdentity;
+    if (b.followsTransform()) b.transforms.current() = gIdentity;
     qelLoadIdentity();
 }
 void RiTransform(const RtMatrix transform) {
-    RiBinding& b = binding();
-    if (b.skipInMotion()) return;
-    loadMatrix(b.transforms.relative(Matrix(transform)));
+    loadMatrix(binding().transforms.relative(Matrix(transform)));
 }
 void RiConcatTransform(const RtMatrix transform) {
     RiBinding& b = binding();
-    if (b.skipInMotion()) return;
-    b.transforms.current() = Matrix(transform) * b.transforms.current();
+    if (b.followsTransform()) b.transforms.current() = Matrix(transform) * b.transforms.current();
     qelMultMatrix(transform);
 }
 void RiPerspective(RtFloat fov) {
     RiBinding& b = binding();
-    if (b.skipInMotion()) return;
-    b.transforms.current().perspective(fov);
+    if (b.followsTransform()) b.transforms.current().perspective(fov);
     qelPerspective(fov);
 }
 void RiTranslate(RtFloat dx, RtFloat dy, RtFloat dz) {
     RiBinding& b = binding();
-    if (b.skipInMotion()) return;
-    b.transforms.current().translate(dx, dy, dz);
+    if (b.followsTransform()) b.transforms.current().translate(dx, dy, dz);
     qelTranslate(dx, dy, dz);
 }
 void RiRotate(RtFloat angle, RtFloat dx, RtFloat dy, RtFloat dz) {
     RiBinding& b = binding();
-    if (b.skipInMotion()) return;
-    b.transforms.current().rotate(angle, dx, dy, dz);
+    if (b.followsTransform()) b.transforms.current().rotate(angle, dx, dy, dz);
     qelRotate(angle, dx, dy, dz);
 }
 void RiScale(RtFloat sx, RtFloat sy, RtFloat sz) {
     RiBinding& b = binding();
-    if (b.skipInMotion()) return;
-    b.transforms.current().scale(sx, sy, sz);
+    if (b.followsTransform()) b.transforms.current().scale(sx, sy, sz);
     qelScale(sx, sy, sz);
 }
 void RiSkew(RtFloat angle, RtFloat dx1, RtFloat dy1, RtFloat dz1, RtFloat dx2, RtFloat dy2,
             RtFloat dz2) {
     RiBinding& b = binding();
-    if (b.skipInMotion()) return;
-    b.transforms.current().skew(angle, dx1, dy1, dz1, dx2, dy2, dz2);
+    if (b.followsTransform()) b.transforms.current().skew(angle, dx1, dy1, dz1, dx2, dy2, dz2);
     qelSkew(angle, dx1, dy1, dz1, dx2, dy2, dz2);
 }
 

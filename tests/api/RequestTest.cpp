@@ -96,7 +96,7 @@ TEST_F(RequestTest, OnlyTheFirstRequestOfAMotionBlockCounts) {
 
 TEST_F(RequestTest, ObjectBeginReturnsAHandleOrNull) {
     qelSceneBegin();
-    qelMotionBegin(0);
+    qelMotionBegin(1, 0.0);
     EXPECT_EQ(qelObjectBegin(), nullptr);
     EXPECT_EQ(take(), (Lines{"error: Invalid state. qelObjectBegin"}));
     qelMotionEnd();

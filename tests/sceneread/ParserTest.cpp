@@ -75,6 +75,11 @@ TEST_F(ParserTest, EveryRequestTheWriterWritesIsRead) {
              "qelQuark \"bumpy\"\n"
              "qelVariable \"Km\" \"const\" \"float\"\n"
              "qelDisplacement \"bumpy\" \"Km\" [0.5]\n"
+             "qelMotionBegin [0 0.5 1]\n"
+             "qelTranslate 0 0 0\n"
+             "qelTranslate 0 1 0\n"
+             "qelTranslate 0 3 0\n"
+             "qelMotionEnd\n"
              "qelSolidBegin \"null\"\n"
              "qelSphere 1 -1 1 360 \"foo\" [1 2 3 4]\n"
              "qelSolidEnd\n"
@@ -112,6 +117,11 @@ TEST_F(ParserTest, EveryRequestTheWriterWritesIsRead) {
                             "qelQuark bumpy",
                             "qelVariable Km 3329 3585",
                             "qelDisplacementV bumpy Km=[0.5]",
+                            "qelMotionBeginV 3 [0 0.5 1]",
+                            "qelTranslate [0 0 0]",
+                            "qelTranslate [0 1 0]",
+                            "qelTranslate [0 3 0]",
+                            "qelMotionEnd",
                             "qelSolidBegin 0",
                             "qelSphereV [1 -1 1 360] foo=[1 2 3 4]",
                             "qelSolidEnd",

@@ -165,6 +165,16 @@ int qelProgress() { return 100 * (gBucketsPerScene - gBucketsLeft) / std::max(gB
 void qelErrorPrinter(qelErrorPrinterFunc) {}
 void qelBoundDisplacement(float distance) { record("qelBoundDisplacement " + number(distance)); }
 
+void qelMotionBegin(long n, ...) {
+    record("qelMotionBegin " + std::to_string(n));
+}
+void qelMotionBeginV(long n, const float* times) {
+    record("qelMotionBeginV " + std::to_string(n) + " " + floats(times, n));
+}
+void qelMotionEnd() {
+    record("qelMotionEnd");
+}
+
 extern "C" {
 
 unsigned short qelQuark(const char* name) {

@@ -163,10 +163,13 @@ TEST_F(LumivarRibTest, AnUnknownFormatIsAUsageError) {
 
 TEST_F(LumivarRibTest, WarningsAloneSucceedAndErrorsFail) {
     LumivarResult warned =
-        run({"-o", "w.png", fDir.write("warn.rib", square("1 1 1", "DepthOfField 4 1 5\n"))});
+        run({"-o", "w.png",
+             fDir.write("warn.rib", square("1 1 1", "TrimCurve [1] [2] [0 0 1 1] [0] [1] [2] "
+                                                    "[0 1] [0 1] [1 1]\n"))});
     EXPECT_EQ(warned.status, 0) << warned.err;
-    EXPECT_EQ(warned.err, "lumivar: warn.rib:2: warning: Optional QEL feature. qelDepthOfField: "
-                          "depth of field is not rendered: everything is in focus; told once\n");
+    EXPECT_EQ(warned.err, "lumivar: warn.rib:2: warning: Optional QEL feature. qelTrimCurve: "
+                          "trim curves are not applied: NURBS surfaces are drawn whole; told "
+                          "once\n");
     EXPECT_TRUE(squareInTheMiddle(image("w.png"), Rgb(255, 255, 255)));
 
     LumivarResult failed = run({fDir.write("bad.rib", "Bogus 1\n" + square())});

@@ -428,6 +428,22 @@ TEST_F(RequestLineTest, SolidsAndObjects) {
                             "qelObjectEnd", "qelObjectCall " + handle}));
 }
 
+TEST_F(RequestLineTest, MotionBlocksWriteTheirTimesAndRefuseBadOnes) {
+    const float times[2] = {0, 0.5f}, backwards[2] = {1, 0};
+    Lines lines = write([&] {
+        qelMotionBeginV(2, times);
+        qelTranslate(0, 0, 0);
+        qelTranslate(1, 0, 0);
+        qelMotionEnd();
+        qelMotionBegin(3, 0.0, 0.25, 1.0);
+        qelMotionEnd();
+        qelMotionBeginV(2, backwards);
+        qelMotionBeginV(100000, nullptr);
+    });
+    EXPECT_EQ(lines, (Lines{"qelMotionBegin [0 0.5]", "qelTranslate 0 0 0", "qelTranslate 1 0 0",
+                            "qelMotionEnd", "qelMotionBegin [0 0.25 1]", "qelMotionEnd"}));
+}
+
 TEST_F(RequestLineTest, TexturesNameTheirFilter) {
     unsigned short fov = qelVariable("blur", QEL_CLASS_CONST, QEL_TYPE_FLOAT);
     float blur = 0.5f;

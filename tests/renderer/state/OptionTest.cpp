@@ -48,6 +48,29 @@ TEST_F(OptionTest, ClipCorrectsNearAndFar) {
     EXPECT_EQ(o.farClip, 1e38f);
 }
 
+TEST_F(OptionTest, AShutterClosingBeforeItOpensAndALensOfNoSizeAreRefused) {
+    Option& o = *gOption;
+    request("qelShutter");
+    o.shutter(0.25f, 0.75f);
+    o.shutter(1, 0);
+    o.shutter(0, kInf);
+    EXPECT_EQ(reports(), (Lines{kRange + "qelShutter: shutter 1 0 out of range",
+                                kRange + "qelShutter: shutter 0 inf out of range"}));
+    EXPECT_EQ(o.shutterOpen, 0.25f);
+    EXPECT_EQ(o.shutterClose, 0.75f);
+    request("qelDepthOfField");
+    o.depthOfField(2.8f, 0.05f, 4);
+    o.depthOfField(0, 0.05f, 4);
+    o.depthOfField(2.8f, 0.05f, kNan);
+    EXPECT_EQ(reports(),
+              (Lines{kRange + "qelDepthOfField: depth of field 0 0.05 4 out of range",
+                     kRange + "qelDepthOfField: depth of field 2.8 0.05 nan out of range"}));
+    EXPECT_EQ(o.fStop, 2.8f);
+    o.depthOfField(1e38f, 0, 0); // a pinhole needs no lens
+    EXPECT_TRUE(reports().empty());
+    EXPECT_EQ(o.fStop, 1e38f);
+}
+
 TEST_F(OptionTest, CropSwapsReversedPairsAndClamps) {
     Option& o = *gOption;
     o.imageCrop(0.6f, 0.1f, 0.9f, 0.3f);

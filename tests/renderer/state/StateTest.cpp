@@ -31,6 +31,14 @@ protected:
         EXPECT_EQ(fState->currentBlock(), block) << name;
     }
 
+    // Opens a motion block over times 0, 1, ... n-1.
+    bool beginMotion(int n) {
+        std::vector<float> times(static_cast<size_t>(n));
+        for (int k = 0; k < n; ++k)
+            times[size_t(k)] = float(k);
+        return fState->motionBegin(n, times.data());
+    }
+
     static std::vector<float> screenWindow() {
         return {gOption->screenLeft, gOption->screenRight, gOption->screenBottom,
                 gOption->screenTop};
@@ -52,7 +60,7 @@ TEST_F(StateTest, BlocksNestInTheirOwnOrder) {
     EXPECT_EQ(s.currentBlock(), 0x40);
     EXPECT_EQ(s.depth(), 7);
     EXPECT_TRUE(s.objectEnd());
-    EXPECT_TRUE(s.motionBegin(2));
+    EXPECT_TRUE(beginMotion(2));
     EXPECT_EQ(s.currentBlock(), 0x80);
     EXPECT_TRUE(s.motionEnd());
     EXPECT_TRUE(s.solidEnd());
@@ -117,16 +125,16 @@ TEST_F(StateTest, NoPushInsideObjectOrMotionBlocks) {
     expectRefused(
         "qelSolidBegin", [&] { return s.solidBegin(); }, kInvalid);
     expectRefused(
-        "qelMotionBegin", [&] { return s.motionBegin(2); }, kInvalid);
+        "qelMotionBegin", [&] { return beginMotion(2); }, kInvalid);
     expectRefused(
         "qelObjectBegin", [&] { return s.objectBegin(); }, kInvalid);
     s.objectEnd();
 
-    s.motionBegin(2);
+    beginMotion(2);
     expectRefused(
         "qelAttributePush", [&] { return s.attributePush(); }, kInvalid);
     expectRefused(
-        "qelMotionBegin", [&] { return s.motionBegin(2); }, kInvalid);
+        "qelMotionBegin", [&] { return beginMotion(2); }, kInvalid);
     expectRefused(
         "qelObjectBegin", [&] { return s.objectBegin(); }, kInvalid);
     expectRefused(
@@ -187,7 +195,7 @@ TEST_F(StateTest, PrimitiveMasksOfTheTable) {
     markSpace(testQuarks().space);
     EXPECT_EQ(reports(), Lines{kInvalid + "qelMarkSpace"});
     s.objectEnd();
-    s.motionBegin(1);
+    beginMotion(1);
     request("qelProcedural");
     EXPECT_FALSE(s.verify(0x7C, 7));
     EXPECT_EQ(reports(), Lines{kNotPrims + "qelProcedural"});
@@ -203,24 +211,56 @@ TEST_F(StateTest, StateErrorWithoutRequestNamePrintsCodeTextOnly) {
     EXPECT_EQ(reports(), Lines{"error: Bad begin-end nesting."});
 }
 
-TEST_F(StateTest, MotionBlockAppliesOnlyTheFirstRequest) {
+TEST_F(StateTest, TransformsInAMotionBlockMoveAndLaterOnesApplyAtEveryTime) {
     State& s = *fState;
-    EXPECT_TRUE(s.motionBegin(2));
+    const float times[2] = {0.25f, 0.75f};
+    EXPECT_TRUE(s.motionBegin(2, times));
     gTransform->translate(1, 0, 0);
     gTransform->translate(0, 5, 0);
     EXPECT_TRUE(s.motionEnd());
     EXPECT_TRUE(reports().empty());
     EXPECT_TRUE(near(Point(0, 0, 0) * gTransform->matrix(), Point(1, 0, 0)));
-    gTransform->translate(0, 5, 0);
-    EXPECT_TRUE(near(Point(0, 0, 0) * gTransform->matrix(), Point(1, 5, 0)));
+    ASSERT_EQ(gTransform->motion().size(), 2u);
+    EXPECT_EQ(gTransform->motion()[1].time, 0.75f);
+    EXPECT_TRUE(near(Point(0, 0, 0) * gTransform->motion()[1].matrix, Point(0, 5, 0)));
+    // A later scale applies to the point before either translation.
+    gTransform->scale(2, 2, 2);
+    EXPECT_TRUE(near(Point(1, 1, 1) * gTransform->motion()[0].matrix, Point(3, 2, 2)));
+    EXPECT_TRUE(near(Point(1, 1, 1) * gTransform->motion()[1].matrix, Point(2, 7, 2)));
+    // Loading one matrix for every time stops the motion.
+    gTransform->loadIdentity();
+    EXPECT_FALSE(gTransform->moves());
 
-    EXPECT_TRUE(s.motionBegin(3));
+    EXPECT_TRUE(beginMotion(3));
     EXPECT_TRUE(s.motionEnd()); // also with nothing inside
+    EXPECT_FALSE(gTransform->moves());
+}
+
+TEST_F(StateTest, AMotionBlockWithTooFewOrTooManyTransformsKeepsTheFirst) {
+    State& s = *fState;
+    beginMotion(3);
+    gTransform->translate(1, 0, 0);
+    gTransform->translate(2, 0, 0);
+    s.motionEnd();
+    EXPECT_EQ(reports(), Lines{"error: Parameters inconsistent. a motion block of 3 times holds 2 "
+                               "transforms: the first is used"});
+    EXPECT_FALSE(gTransform->moves());
+    EXPECT_TRUE(near(Point(0, 0, 0) * gTransform->matrix(), Point(1, 0, 0)));
+
+    beginMotion(2);
+    gTransform->translate(0, 1, 0);
+    gTransform->translate(0, 2, 0);
+    gTransform->translate(0, 3, 0);
+    s.motionEnd();
+    EXPECT_EQ(reports(), Lines{"error: Parameters inconsistent. more transforms than the 2 times "
+                               "of the motion block"});
+    ASSERT_TRUE(gTransform->moves());
+    EXPECT_TRUE(near(Point(0, 0, 0) * gTransform->motion()[1].matrix, Point(1, 2, 0)));
 }
 
 TEST_F(StateTest, RefusedRequestLeavesTheMotionSlotOpen) {
     State& s = *fState;
-    s.motionBegin(2);
+    beginMotion(2);
     request("qelHider");
     gOption->hider(0);
     EXPECT_EQ(reports(), Lines{kNotOptions + "qelHider"});

@@ -139,19 +139,25 @@ TEST_F(RibBindingTest, DeclarationsIssueVariablesOnce) {
                                "another type or class; dropped"}));
 }
 
-TEST_F(RibBindingTest, MotionBlocksKeepTheFirstRequest) {
+TEST_F(RibBindingTest, MotionBlocksPassTransformsAtEveryTimeAndKeepTheFirstOfOthers) {
     RtFloat times[] = {0, 1};
     RiMotionBeginV(2, times);
     RiTranslate(1, 0, 0);
     RiTranslate(2, 0, 0);
     RiMotionEnd();
     RiMotionBeginV(2, times);
-    RiScale(1, 1, 1);
-    RiScale(2, 2, 2);
+    RtFloat red[3] = {1, 0, 0}, blue[3] = {0, 0, 1};
+    RiColor(red);
+    RiColor(blue);
     RiMotionEnd();
+    // The binding's own transform follows the first time: the world's
+    // Identity is relative to it.
     RiTranslate(3, 0, 0);
-    EXPECT_EQ(calls(), (Lines{"qelTranslate [1 0 0]", "qelScale [1 1 1]", "qelTranslate [3 0 0]"}));
-    EXPECT_EQ(gReports.size(), 1u);
+    EXPECT_EQ(calls(), (Lines{"qelMotionBeginV 2 [0 1]", "qelTranslate [1 0 0]",
+                              "qelTranslate [2 0 0]", "qelMotionEnd", "qelMotionBeginV 2 [0 1]",
+                              "qelColor [1 0 0]", "qelMotionEnd", "qelTranslate [3 0 0]"}));
+    ASSERT_EQ(gReports.size(), 1u);
+    EXPECT_NE(gReports[0].find("a motion block moves transforms only"), std::string::npos);
 }
 
 TEST_F(RibBindingTest, BasesFiltersAndHandlers) {

@@ -109,14 +109,12 @@ TEST_F(RibSceneTest, EmptyMeshesAreLeftOut) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(RibSceneTest, MotionBlocksKeepTheirFirstRequest) {
+TEST_F(RibSceneTest, MotionBlocksPassEveryTransform) {
     Lines calls = read(fileText(scene("mblur.rib")));
     // MotionBegin [0 1] Translate 0 0 0 Translate 0 100 0 MotionEnd, four times
-    long translates = std::count_if(calls.begin(), calls.end(), [](const std::string& call) {
-        return startsWith(call, "qelTranslate");
-    });
-    EXPECT_EQ(translates, 4);
-    EXPECT_EQ(std::find(calls.begin(), calls.end(), "qelTranslate [0 100 0]"), calls.end());
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "qelMotionBeginV 2 [0 1]"), 4);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "qelTranslate [0 100 0]"), 4);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "qelMotionEnd"), 4);
 }
 
 TEST_F(RibSceneTest, FiftyFramesRenderFiftyTimes) {

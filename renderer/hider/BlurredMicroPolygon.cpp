@@ -1,0 +1,156 @@
+#include "renderer/hider/BlurredMicroPolygon.h"
+
+#include "renderer/shading/Grid.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quelmark {
+
+namespace {
+
+// The corners A, B, C, D of cell (i, j) as column and row offsets.
+constexpr int kCornerColumn[4] = {0, 1, 0, 1};
+constexpr int kCornerRow[4] = {0, 0, 1, 1};
+
+Point lerp(const Point& a, const Point& b, float f) {
+    return Point(a.x + f * (b.x - a.x), a.y + f * (b.y - a.y), a.z + f * (b.z - a.z));
+}
+
+} // namespace
+
+void BlurredMicroPolygon::Box::take(const Point& p) {
+    xmin = std::min(xmin, p.x), xmax = std::max(xmax, p.x);
+    ymin = std::min(ymin, p.y), ymax = std::max(ymax, p.y);
+    zmin = std::min(zmin, p.z), zmax = std::max(zmax, p.z);
+}
+
+void BlurredMicroPolygon::Box::take(const Box& other) {
+    xmin = std::min(xmin, other.xmin), xmax = std::max(xmax, other.xmax);
+    ymin = std::min(ymin, other.ymin), ymax = std::max(ymax, other.ymax);
+    zmin = std::min(zmin, other.zmin), zmax = std::max(zmax, other.zmax);
+}
+
+BlurredMicroPolygon::Box BlurredMicroPolygon::blend(const Box& a, const Box& b, float f) {
+    auto mix = [f](float x, float y) { return x + f * (y - x); };
+    return Box{mix(a.xmin, b.xmin), mix(a.xmax, b.xmax), mix(a.ymin, b.ymin),
+               mix(a.ymax, b.ymax), mix(a.zmin, b.zmin), mix(a.zmax, b.zmax)};
+}
+
+void BlurredMicroPolygon::place(const Grid& grid, int i, int j, const Lens& lens, float nearest) {
+    fGrid = &grid;
+    fLens = &lens;
+    fI = i, fJ = j;
+    fNearest = nearest;
+    fStill.place(grid, i, j);
+    Box swept{fStill.xmin(), fStill.xmax(), fStill.ymin(),
+              fStill.ymax(), fStill.zmin(), fStill.zmax()};
+    fAtFirst = swept;
+    for (int key = 1; key < grid.motionKeys(); ++key) {
+        const Point& first = grid.positionAt(key, i, j);
+        Box at{first.x, first.x, first.y, first.y, first.z, first.z};
+        for (int c = 1; c < 4; ++c)
+            at.take(grid.positionAt(key, i + kCornerColumn[c], j + kCornerRow[c]));
+        if (key == 1) {
+            fAtSecond = at;
+            for (int c = 0; c < 4; ++c)
+                fSecond[c] = grid.positionAt(key, i + kCornerColumn[c], j + kCornerRow[c]);
+        }
+        swept.take(at);
+    }
+    if (lens.open() && grid.motionKeys() < 2) {
+        fBlur[0] = lens.blurAt(fStill.pa().z), fBlur[1] = lens.blurAt(fStill.pb().z);
+        fBlur[2] = lens.blurAt(fStill.pc().z), fBlur[3] = lens.blurAt(fStill.pd().z);
+    }
+    fXmin = swept.xmin, fXmax = swept.xmax, fYmin = swept.ymin, fYmax = swept.ymax;
+    fZmin = swept.zmin, fZmax = swept.zmax;
+    if (!lens.open()) return;
+    const float blur = lens.mostBlur(std::max(fZmin, nearest), std::max(fZmax, nearest));
+    const float reachX = blur * lens.scaleX(), reachY = blur * lens.scaleY();
+    fXmin -= reachX, fXmax += reachX;
+    fYmin -= reachY, fYmax += reachY;
+}
+
+bool BlurredMicroPolygon::facesAwayAlways(const GridHitTraits& traits) const {
+    const Grid& grid = *fGrid;
+    PreparedMicroPolygon at;
+    for (int key = 0; key < grid.motionKeys(); ++key) {
+        auto corner = [&](int c) -> const Point& {
+            return grid.positionAt(key, fI + kCornerColumn[c], fJ + kCornerRow[c]);
+        };
+        at.placeCorners(fStill, corner(0), corner(1), corner(2), corner(3));
+        const float znormal = at.znormal();
+        if (!(std::fabs(znormal) < kEpsilon || (znormal > 0.0f && traits.sides <= 1))) return false;
+    }
+    return true;
+}
+
+void BlurredMicroPolygon::cornersAt(float time, Point (&corners)[4]) const {
+    const Grid& grid = *fGrid;
+    corners[0] = fStill.pa(), corners[1] = fStill.pb();
+    corners[2] = fStill.pc(), corners[3] = fStill.pd();
+    const int keys = grid.motionKeys();
+    if (keys < 2 || !(time > grid.motionTime(0))) return;
+    int key = 0;
+    while (key + 1 < keys && grid.motionTime(key + 1) <= time)
+        ++key;
+    const auto at = [&](int k, int c) -> const Point& {
+        return grid.positionAt(k, fI + kCornerColumn[c], fJ + kCornerRow[c]);
+    };
+    if (key + 1 == keys) {
+        for (int c = 0; c < 4; ++c)
+            corners[c] = at(key, c);
+        return;
+    }
+    const float t0 = grid.motionTime(key), t1 = grid.motionTime(key + 1);
+    const float f = (time - t0) / (t1 - t0);
+    for (int c = 0; c < 4; ++c)
+        corners[c] = lerp(at(key, c), at(key + 1, c), f);
+}
+
+bool BlurredMicroPolygon::mayCover(float x, float y, float time, float u, float v) const {
+    const Grid& grid = *fGrid;
+    const int keys = grid.motionKeys();
+    if (keys > 2) return true;
+    Box box = fAtFirst;
+    if (keys == 2) {
+        const float start = grid.motionTime(0);
+        const float f = std::clamp((time - start) / (grid.motionTime(1) - start), 0.0f, 1.0f);
+        box = blend(fAtFirst, fAtSecond, f);
+    }
+    if (fLens->open()) {
+        // Each corner moves by its blur times (u, v): the blurs of the depths
+        // the box spans bound them.
+        const float b0 = fLens->blurAt(std::max(box.zmin, fNearest));
+        const float b1 = fLens->blurAt(std::max(box.zmax, fNearest));
+        const float du0 = b0 * u * fLens->scaleX(), du1 = b1 * u * fLens->scaleX();
+        const float dv0 = b0 * v * fLens->scaleY(), dv1 = b1 * v * fLens->scaleY();
+        box.xmin += std::min(du0, du1), box.xmax += std::max(du0, du1);
+        box.ymin += std::min(dv0, dv1), box.ymax += std::max(dv0, dv1);
+    }
+    return !(x < box.xmin || x > box.xmax || y < box.ymin || y > box.ymax);
+}
+
+void BlurredMicroPolygon::placeFor(float time, float u, float v, PreparedMicroPolygon& out) const {
+    Point corners[4] = {fStill.pa(), fStill.pb(), fStill.pc(), fStill.pd()};
+    const int keys = fGrid->motionKeys();
+    if (keys == 2) {
+        const float start = fGrid->motionTime(0);
+        const float f = std::clamp((time - start) / (fGrid->motionTime(1) - start), 0.0f, 1.0f);
+        for (int c = 0; c < 4; ++c)
+            corners[c] = lerp(corners[c], fSecond[c], f);
+    } else if (keys > 2) {
+        cornersAt(time, corners);
+    }
+    if (fLens->open()) {
+        const float du = u * fLens->scaleX(), dv = v * fLens->scaleY();
+        for (int c = 0; c < 4; ++c) {
+            const float blur = keys < 2 ? fBlur[c] : fLens->blurAt(corners[c].z);
+            corners[c].x += blur * du;
+            corners[c].y += blur * dv;
+        }
+    }
+    out.placeCorners(fStill, corners[0], corners[1], corners[2], corners[3]);
+}
+
+} // namespace quelmark

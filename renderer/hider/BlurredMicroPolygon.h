@@ -1,0 +1,73 @@
+// A micropolygon of a grid that moves while the shutter is open, or that is
+// seen through an open lens: the raster extent it sweeps over every time and
+// lens point, and where one sample, with its own time and lens point, sees
+// it.
+//
+// Between two times of its motion a corner moves along the straight line
+// between its raster positions there; before the first time and after the
+// last it stays put. Seen through lens point (u, v) of the unit disk a corner
+// at depth z moves by the lens's blur at z.
+#ifndef QEL_HIDER_BLURREDMICROPOLYGON_H
+#define QEL_HIDER_BLURREDMICROPOLYGON_H
+
+#include "renderer/hider/PreparedMicroPolygon.h"
+#include "renderer/state/Lens.h"
+
+namespace quelmark {
+
+class Grid;
+
+class BlurredMicroPolygon {
+public:
+    // Cell (i, j) of the grid through the lens; depths nearer than nearest
+    // are not seen, and do not widen the blur.
+    void place(const Grid& grid, int i, int j, const Lens& lens, float nearest);
+
+    // The extent swept.
+    float xmin() const { return fXmin; }
+    float xmax() const { return fXmax; }
+    float ymin() const { return fYmin; }
+    float ymax() const { return fYmax; }
+    float zmin() const { return fZmin; }
+    float zmax() const { return fZmax; }
+
+    // Whether the cell faces away from the eye, or covers no area, at every
+    // time of its motion: a back face that one-sided grids cull.
+    bool facesAwayAlways(const GridHitTraits& traits) const;
+
+    // Whether a sample at (x, y), at the time and lens point (u, v), may see
+    // the cell: false only where it cannot.
+    bool mayCover(float x, float y, float time, float u, float v) const;
+
+    // The cell as a sample at the time and lens point (u, v) sees it.
+    void placeFor(float time, float u, float v, PreparedMicroPolygon& out) const;
+
+private:
+    // A raster extent with its depths.
+    struct Box {
+        float xmin, xmax, ymin, ymax, zmin, zmax;
+        void take(const Point& p);
+        void take(const Box& other);
+    };
+    static Box blend(const Box& a, const Box& b, float f);
+    // The corners at the time.
+    void cornersAt(float time, Point (&corners)[4]) const;
+
+    PreparedMicroPolygon fStill; // at the first time through the lens's centre
+    const Grid* fGrid = nullptr;
+    const Lens* fLens = nullptr;
+    int fI = 0, fJ = 0;
+    float fXmin = 0, fXmax = 0, fYmin = 0, fYmax = 0, fZmin = 0, fZmax = 0;
+    float fNearest = 0;
+    // Where the cell is at the first and the second of two times of motion:
+    // in between, each corner's straight path keeps it within their blend.
+    Box fAtFirst{}, fAtSecond{};
+    // With at most two times: the corners at the second, and, for a cell
+    // that does not move, each corner's blur through the lens.
+    Point fSecond[4];
+    float fBlur[4] = {};
+};
+
+} // namespace quelmark
+
+#endif
