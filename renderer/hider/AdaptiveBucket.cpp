@@ -243,8 +243,9 @@ void AdaptiveBucket::samplePass(Sample (&samples)[kSamplesPerPass], long cellInd
         if (m & kBlurredEntry) {
             const uint32_t b = m & ~kBlurredEntry;
             const GridHitTraits& traits = fTraits[fBlurredTraitsOf[b]];
+            const SampleOrder nearest = fBlurred[b].nearestKey(traits);
             for (Sample& s : samples)
-                sampleBlurred(fBlurred[b], s, traits, hits, values, seen);
+                sampleBlurred(fBlurred[b], nearest, s, traits, hits, values, seen);
             continue;
         }
         const PreparedMicroPolygon& mp = fPrepared[m];

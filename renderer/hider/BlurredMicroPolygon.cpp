@@ -31,18 +31,13 @@ void BlurredMicroPolygon::Box::take(const Box& other) {
     zmin = std::min(zmin, other.zmin), zmax = std::max(zmax, other.zmax);
 }
 
-BlurredMicroPolygon::Box BlurredMicroPolygon::blend(const Box& a, const Box& b, float f) {
-    auto mix = [f](float x, float y) { return x + f * (y - x); };
-    return Box{mix(a.xmin, b.xmin), mix(a.xmax, b.xmax), mix(a.ymin, b.ymin),
-               mix(a.ymax, b.ymax), mix(a.zmin, b.zmin), mix(a.zmax, b.zmax)};
-}
-
 void BlurredMicroPolygon::place(const Grid& grid, int i, int j, const Lens& lens, float nearest) {
     fGrid = &grid;
     fLens = &lens;
     fI = i, fJ = j;
     fNearest = nearest;
     fStill.place(grid, i, j);
+    fKeys = grid.motionKeys();
     Box swept{fStill.xmin(), fStill.xmax(), fStill.ymin(),
               fStill.ymax(), fStill.zmin(), fStill.zmax()};
     fAtFirst = swept;
@@ -53,6 +48,9 @@ void BlurredMicroPolygon::place(const Grid& grid, int i, int j, const Lens& lens
             at.take(grid.positionAt(key, i + kCornerColumn[c], j + kCornerRow[c]));
         if (key == 1) {
             fAtSecond = at;
+            const float start = grid.motionTime(0), span = grid.motionTime(1) - start;
+            fTimeScale = 1.0f / span;
+            fTimeShift = -start / span;
             for (int c = 0; c < 4; ++c)
                 fSecond[c] = grid.positionAt(key, i + kCornerColumn[c], j + kCornerRow[c]);
         }
@@ -106,29 +104,6 @@ void BlurredMicroPolygon::cornersAt(float time, Point (&corners)[4]) const {
     const float f = (time - t0) / (t1 - t0);
     for (int c = 0; c < 4; ++c)
         corners[c] = lerp(at(key, c), at(key + 1, c), f);
-}
-
-bool BlurredMicroPolygon::mayCover(float x, float y, float time, float u, float v) const {
-    const Grid& grid = *fGrid;
-    const int keys = grid.motionKeys();
-    if (keys > 2) return true;
-    Box box = fAtFirst;
-    if (keys == 2) {
-        const float start = grid.motionTime(0);
-        const float f = std::clamp((time - start) / (grid.motionTime(1) - start), 0.0f, 1.0f);
-        box = blend(fAtFirst, fAtSecond, f);
-    }
-    if (fLens->open()) {
-        // Each corner moves by its blur times (u, v): the blurs of the depths
-        // the box spans bound them.
-        const float b0 = fLens->blurAt(std::max(box.zmin, fNearest));
-        const float b1 = fLens->blurAt(std::max(box.zmax, fNearest));
-        const float du0 = b0 * u * fLens->scaleX(), du1 = b1 * u * fLens->scaleX();
-        const float dv0 = b0 * v * fLens->scaleY(), dv1 = b1 * v * fLens->scaleY();
-        box.xmin += std::min(du0, du1), box.xmax += std::max(du0, du1);
-        box.ymin += std::min(dv0, dv1), box.ymax += std::max(dv0, dv1);
-    }
-    return !(x < box.xmin || x > box.xmax || y < box.ymin || y > box.ymax);
 }
 
 void BlurredMicroPolygon::placeFor(float time, float u, float v, PreparedMicroPolygon& out) const {

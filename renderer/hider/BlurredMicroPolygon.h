@@ -13,6 +13,8 @@
 #include "renderer/hider/PreparedMicroPolygon.h"
 #include "renderer/state/Lens.h"
 
+#include <algorithm>
+
 namespace quelmark {
 
 class Grid;
@@ -35,9 +37,30 @@ public:
     // time of its motion: a back face that one-sided grids cull.
     bool facesAwayAlways(const GridHitTraits& traits) const;
 
+    // The nearest key any hit on the cell can have, at any time.
+    SampleOrder nearestKey(const GridHitTraits& traits) const {
+        if (traits.paintOrder) return traits.paintKey;
+        return SampleOrder::fromDepth(fZmin - PreparedMicroPolygon::depthMargin(fZmin, fZmax));
+    }
+
     // Whether a sample at (x, y), at the time and lens point (u, v), may see
     // the cell: false only where it cannot.
-    bool mayCover(float x, float y, float time, float u, float v) const;
+    bool mayCover(float x, float y, float time, float u, float v) const {
+        if (fKeys > 2) return true;
+        Box box = fAtFirst;
+        if (fKeys == 2) box = blend(fAtFirst, fAtSecond, fractionAt(time));
+        if (fLens->open()) {
+            // Each corner moves by its blur times (u, v): the blurs of the
+            // depths the box spans bound them.
+            const float b0 = fLens->blurAt(std::max(box.zmin, fNearest));
+            const float b1 = fLens->blurAt(std::max(box.zmax, fNearest));
+            const float du0 = b0 * u * fLens->scaleX(), du1 = b1 * u * fLens->scaleX();
+            const float dv0 = b0 * v * fLens->scaleY(), dv1 = b1 * v * fLens->scaleY();
+            box.xmin += std::min(du0, du1), box.xmax += std::max(du0, du1);
+            box.ymin += std::min(dv0, dv1), box.ymax += std::max(dv0, dv1);
+        }
+        return !(x < box.xmin || x > box.xmax || y < box.ymin || y > box.ymax);
+    }
 
     // The cell as a sample at the time and lens point (u, v) sees it.
     void placeFor(float time, float u, float v, PreparedMicroPolygon& out) const;
@@ -49,7 +72,15 @@ private:
         void take(const Point& p);
         void take(const Box& other);
     };
-    static Box blend(const Box& a, const Box& b, float f);
+    static Box blend(const Box& a, const Box& b, float f) {
+        auto mix = [f](float p, float q) { return p + f * (q - p); };
+        return Box{mix(a.xmin, b.xmin), mix(a.xmax, b.xmax), mix(a.ymin, b.ymin),
+                   mix(a.ymax, b.ymax), mix(a.zmin, b.zmin), mix(a.zmax, b.zmax)};
+    }
+    // Where the time lies between the first two times of the motion, 0 to 1.
+    float fractionAt(float time) const {
+        return std::clamp(time * fTimeScale + fTimeShift, 0.0f, 1.0f);
+    }
     // The corners at the time.
     void cornersAt(float time, Point (&corners)[4]) const;
 
@@ -59,6 +90,8 @@ private:
     int fI = 0, fJ = 0;
     float fXmin = 0, fXmax = 0, fYmin = 0, fYmax = 0, fZmin = 0, fZmax = 0;
     float fNearest = 0;
+    int fKeys = 1;
+    float fTimeScale = 0, fTimeShift = 0;
     // Where the cell is at the first and the second of two times of motion:
     // in between, each corner's straight path keeps it within their blend.
     Box fAtFirst{}, fAtSecond{};

@@ -187,10 +187,13 @@ protected:
     void forEachBlurredMicroPolygon(const Grid& grid, const GridHitTraits& traits, const Area& area,
                                     Visit visit) const;
     // Samples the micropolygon where the sample, at its time through its
-    // point of the lens, sees it; seen is scratch room.
-    void sampleBlurred(const BlurredMicroPolygon& mp, Sample& sample, const GridHitTraits& traits,
-                       HitArena& hits, HitValues* values, PreparedMicroPolygon& seen) const {
-        if (!mp.mayCover(sample.x(), sample.y(), sample.time(), sample.lensU(), sample.lensV()))
+    // point of the lens, sees it; nearest is the micropolygon's nearest key,
+    // seen is scratch room.
+    void sampleBlurred(const BlurredMicroPolygon& mp, SampleOrder nearest, Sample& sample,
+                       const GridHitTraits& traits, HitArena& hits, HitValues* values,
+                       PreparedMicroPolygon& seen) const {
+        if (!sample.mayTake(nearest) ||
+            !mp.mayCover(sample.x(), sample.y(), sample.time(), sample.lensU(), sample.lensV()))
             return;
         const HiderDepth& depth = context().depth;
         mp.placeFor(sample.time(), sample.lensU(), sample.lensV(), seen);

@@ -37,11 +37,6 @@ float edgeMargin(float extent) {
     return 1e-3f * (1.0f + extent);
 }
 
-// How far below the least corner depth rounding may take an interpolated one.
-float depthMargin(float zmin, float zmax) {
-    return 4.0f * FLT_EPSILON * std::max(std::fabs(zmin), std::fabs(zmax)) + FLT_MIN;
-}
-
 } // namespace
 
 GridHitTraits::GridHitTraits(const Grid& grid, bool paintOrder)

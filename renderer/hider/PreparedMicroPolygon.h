@@ -17,6 +17,9 @@
 #include "renderer/hider/SampleOrder.h"
 #include "renderer/shading/Grid.h"
 
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <cstdint>
 
 namespace quelmark {
@@ -70,6 +73,12 @@ public:
 
     // The cell as a view of its grid.
     MicroPolygon cell() const;
+
+    // How far below the least corner depth rounding may take an
+    // interpolated one.
+    static float depthMargin(float zmin, float zmax) {
+        return 4.0f * FLT_EPSILON * std::max(std::fabs(zmin), std::fabs(zmax)) + FLT_MIN;
+    }
 
     // The corners' raster positions.
     const Point& pa() const { return fPa; }

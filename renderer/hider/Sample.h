@@ -60,6 +60,8 @@ public:
     float time() const { return fTime; }
     float lensU() const { return fLensU; }
     float lensV() const { return fLensV; }
+    // Whether a hit with the key could still be seen here.
+    bool mayTake(SampleOrder key) const { return fHits.mayTake(key); }
     // The front hit in the arena, or HitArena::kNone.
     uint32_t front() const { return fHits.front; }
 

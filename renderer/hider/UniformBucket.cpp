@@ -215,12 +215,13 @@ void UniformBucket::sampleBlurredMicroPolygon(const BlurredMicroPolygon& mp,
     Range range = samplesWithin(mp.xmin() - fOriginX, mp.xmax() - fOriginX, mp.ymin() - fOriginY,
                                 mp.ymax() - fOriginY);
     PreparedMicroPolygon seen;
+    const SampleOrder nearest = mp.nearestKey(traits);
     for (long iy = range.iy0; iy <= range.iy1; ++iy)
         for (long ix = range.ix0; ix <= range.ix1; ++ix) {
             Sample& s = slot(ix, iy);
             if (s.x() < mp.xmin() || s.x() > mp.xmax() || s.y() < mp.ymin() || s.y() > mp.ymax())
                 continue;
-            sampleBlurred(mp, s, traits, hits, values, seen);
+            sampleBlurred(mp, nearest, s, traits, hits, values, seen);
         }
 }
 
