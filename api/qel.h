@@ -335,8 +335,8 @@ QEL_API void qelComment(const char* format, ...);
 // --- Requests the renderer library takes in part ---------------------------
 // The scene writer writes them all. The renderer keeps what it renders and
 // warns once for each kind of request whose effect it does not render yet
-// (interior and exterior volumes, levels of detail, deformation shaders,
-// solid operations, trim curves); displacement and imager shaders it runs
+// (interior and exterior volumes, deformation shaders, solid operations,
+// trim curves); displacement and imager shaders it runs
 // when compiled (it has none built in); qelRenderCancel is the scene
 // writer's only. qelShutter opens the shutter from open to close, over
 // which the samples of motion blocks see moving transforms; qelDepthOfField

@@ -82,13 +82,15 @@ void qelExterior(unsigned short, ...) {
     notRendered("exterior", "exterior volume shaders are not run");
 }
 
-void qelDetail(const float*) {
+void qelDetail(const float* bound) {
     RequestName frame("qelDetail");
+    gAttrib->detail(bound);
 }
 
-void qelDetailRange(float, float, float, float) {
+void qelDetailRange(float minVisible, float lowerTransition, float upperTransition,
+                    float maxVisible) {
     RequestName frame("qelDetailRange");
-    notRendered("detail range", "levels of detail are not chosen: every one is drawn");
+    gAttrib->detailRange(minVisible, lowerTransition, upperTransition, maxVisible);
 }
 
 void qelDeformationV(unsigned short, long, const unsigned short*, void* const*) {

@@ -250,8 +250,9 @@ void AdaptiveBucket::samplePass(Sample (&samples)[kSamplesPerPass], long cellInd
         }
         const PreparedMicroPolygon& mp = fPrepared[m];
         const GridHitTraits& traits = fTraits[fTraitsOf[m]];
+        const bool fading = !traits.detail.whole();
         for (Sample& s : samples)
-            s.sample(mp, traits, hits, values);
+            if (!fading || traits.detail.sees(s.detailDraw())) s.sample(mp, traits, hits, values);
     }
 }
 

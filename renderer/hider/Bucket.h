@@ -193,6 +193,7 @@ protected:
                        const GridHitTraits& traits, HitArena& hits, HitValues* values,
                        PreparedMicroPolygon& seen) const {
         if (!sample.mayTake(nearest) ||
+            (!traits.detail.whole() && !traits.detail.sees(sample.detailDraw())) ||
             !mp.mayCover(sample.x(), sample.y(), sample.time(), sample.lensU(), sample.lensV()))
             return;
         const HiderDepth& depth = context().depth;

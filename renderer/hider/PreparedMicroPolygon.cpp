@@ -42,7 +42,7 @@ float edgeMargin(float extent) {
 GridHitTraits::GridHitTraits(const Grid& grid, bool paintOrder)
     : paintOrder(paintOrder), smooth(grid.attrib()->shadingModelCode == QEL_SHADING_GOURAUD),
       matte(grid.attrib()->matte), sides(grid.attrib()->sides),
-      paintKey(SampleOrder::fromSequence(grid.sequence())) {}
+      paintKey(SampleOrder::fromSequence(grid.sequence())), detail(grid.attrib()->detailSeen) {}
 
 void PreparedMicroPolygon::place(const Grid& grid, int i, int j) {
     fGrid = &grid;

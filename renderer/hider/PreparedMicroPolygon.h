@@ -16,6 +16,7 @@
 #include "renderer/hider/MicroPolygon.h"
 #include "renderer/hider/SampleOrder.h"
 #include "renderer/shading/Grid.h"
+#include "renderer/state/DetailLevel.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -33,6 +34,7 @@ struct GridHitTraits {
     int16_t matte;        // the grid holds out what lies behind it
     short sides;          // 1: back faces are culled
     SampleOrder paintKey; // in paint order, every hit's key
+    DetailWindow detail;  // the samples' detail draws that see the grid
 };
 
 class PreparedMicroPolygon {

@@ -6,14 +6,18 @@
 #include "renderer/state/Option.h"
 #include "renderer/state/RenderContext.h"
 
+#include "common/Random.h"
+
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace quelmark {
 
 namespace {
 
 constexpr double kOpaqueLimit = 0.9999999999;
+constexpr uint64_t kDetailKey = 0xDE7A11D2A3ULL;
 
 uint16_t isOpaque(const Color& Oi) {
     return Oi.r > kOpaqueLimit && Oi.g > kOpaqueLimit && Oi.b > kOpaqueLimit;
@@ -27,6 +31,13 @@ SampleHit::SampleHit(SampleOrder order, const Color& Ci, const Color& Oi, short 
 
 bool SampleHit::operator<(const SampleHit& other) const {
     return order < other.order;
+}
+
+float Sample::detailDraw() const {
+    uint32_t x, y;
+    std::memcpy(&x, &fX, sizeof x);
+    std::memcpy(&y, &fY, sizeof y);
+    return float(mixKey(kDetailKey, mixKey(x, y)) >> 40) * 0x1p-24f;
 }
 
 bool Sample::sample(const PreparedMicroPolygon& mp, const GridHitTraits& traits, HitArena& hits,

@@ -60,6 +60,9 @@ public:
     float time() const { return fTime; }
     float lensU() const { return fLensU; }
     float lensV() const { return fLensV; }
+    // The sample's draw in [0, 1) that chooses among the levels of detail
+    // fading into each other, keyed by its place.
+    float detailDraw() const;
     // Whether a hit with the key could still be seen here.
     bool mayTake(SampleOrder key) const { return fHits.mayTake(key); }
     // The front hit in the arena, or HitArena::kNone.

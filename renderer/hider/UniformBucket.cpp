@@ -200,10 +200,12 @@ void UniformBucket::sampleMicroPolygon(const PreparedMicroPolygon& mp, const Gri
                                 mp.ymax() - fOriginY);
     // The range allows for the jitter; a jittered point outside the
     // micropolygon's bound cannot be covered by it.
+    const bool fading = !traits.detail.whole();
     for (long iy = range.iy0; iy <= range.iy1; ++iy)
         for (long ix = range.ix0; ix <= range.ix1; ++ix) {
             Sample& s = slot(ix, iy);
-            if (s.x() < mp.xmin() || s.x() > mp.xmax() || s.y() < mp.ymin() || s.y() > mp.ymax())
+            if (s.x() < mp.xmin() || s.x() > mp.xmax() || s.y() < mp.ymin() || s.y() > mp.ymax() ||
+                (fading && !traits.detail.sees(s.detailDraw())))
                 continue;
             s.sample(mp, traits, hits, values);
         }

@@ -321,6 +321,11 @@ Boundw withDisplacement(Boundw bound, const Attrib& attrib) {
 } // namespace
 
 void Scene::route(Primitive* primitive, Router& router) {
+    // A representation of an object its level of detail leaves out.
+    if (primitive->attrib()->detailSeen.empty()) {
+        delete primitive;
+        return;
+    }
     Boundw camera = withDisplacement(primitive->bound(), *primitive->attrib());
     BucketRange range{0, fAcross - 1, 0, int(fBuckets.size()) / fAcross - 1};
     if (camera.set) {

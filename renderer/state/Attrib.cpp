@@ -5,6 +5,7 @@
 #include "common/Error.h"
 #include "common/Quark.h"
 #include "renderer/state/ArgList.h"
+#include "renderer/state/Camera.h"
 #include "renderer/state/Limits.h"
 #include "renderer/state/RenderTarget.h"
 #include "renderer/state/State.h"
@@ -89,6 +90,13 @@ void Attrib::copyFrom(const Attrib& other) {
     vBasis = other.vBasis;
     uStep = other.uStep;
     vStep = other.vStep;
+    detailBoundSet = other.detailBoundSet;
+    detailRangeSet = other.detailRangeSet;
+    for (int k = 0; k < 8; ++k)
+        detailCorners[k] = other.detailCorners[k];
+    for (int k = 0; k < 4; ++k)
+        detailRangeValue[k] = other.detailRangeValue[k];
+    detailSeen = other.detailSeen;
     if (surfaceShader) renderTarget().retainShader(surfaceShader);
     if (atmosphereShader) renderTarget().retainShader(atmosphereShader);
     if (displacementShader) renderTarget().retainShader(displacementShader);
@@ -143,6 +151,47 @@ void Attrib::opacity(const float* samples) {
     if (!allowed() || !present(samples, "opacity")) return;
     opacityValue.fromNsamples(samples);
     changed();
+}
+
+void Attrib::detail(const float bound[6]) {
+    if (!allowed() || !present(bound, "bound")) return;
+    for (int k = 0; k < 6; ++k)
+        if (!std::isfinite(bound[k])) {
+            error(kErrRange, kError, "detail bound %g %g %g %g %g %g out of range", bound[0],
+                  bound[1], bound[2], bound[3], bound[4], bound[5]);
+            return;
+        }
+    for (int k = 0; k < 8; ++k)
+        detailCorners[k] = Point(bound[k & 1 ? 1 : 0], bound[k & 2 ? 3 : 2], bound[k & 4 ? 5 : 4]) *
+                           gTransform->matrix();
+    detailBoundSet = true;
+    chooseDetail();
+    changed();
+}
+
+void Attrib::detailRange(float leastVisible, float lowerTransition, float upperTransition,
+                         float mostVisible) {
+    if (!allowed()) return;
+    if (!(leastVisible <= lowerTransition && lowerTransition <= upperTransition &&
+          upperTransition <= mostVisible)) {
+        error(kErrRange, kError, "detail range %g %g %g %g out of order", leastVisible,
+              lowerTransition, upperTransition, mostVisible);
+        return;
+    }
+    detailRangeValue[0] = leastVisible, detailRangeValue[1] = lowerTransition;
+    detailRangeValue[2] = upperTransition, detailRangeValue[3] = mostVisible;
+    detailRangeSet = true;
+    chooseDetail();
+    changed();
+}
+
+// With a bound and a range, the window for the camera the scene set up; a
+// range without a bound is seen whole.
+void Attrib::chooseDetail() {
+    detailSeen = DetailWindow{};
+    if (!detailBoundSet || !detailRangeSet) return;
+    const float area = detailArea(detailCorners, gCameraToRaster, gOption->perspective != 0);
+    detailSeen = detailWindow(area * gOption->detail, detailRangeValue);
 }
 
 void Attrib::textureCoordinates(const float st[8]) {

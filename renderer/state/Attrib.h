@@ -9,6 +9,7 @@
 #include "common/List.h"
 #include "common/Matrix.h"
 #include "common/String.h"
+#include "renderer/state/DetailLevel.h"
 #include "renderer/state/SnapshotWord.h"
 
 namespace quelmark {
@@ -55,6 +56,11 @@ public:
     void groupName(const char* name);
     void basis(short application, short basis);
     void customBasis(short application, const float m[4][4], long step);
+    // Levels of detail: the bound, in the current object space, and the
+    // range of the representations made from now on.
+    void detail(const float bound[6]);
+    void detailRange(float leastVisible, float lowerTransition, float upperTransition,
+                     float mostVisible);
 
     SnapshotWord snapshot;
 
@@ -83,8 +89,15 @@ public:
     String groupNameValue;
     Matrix uBasis, vBasis;
     long uStep = 3, vStep = 3;
+    // The detail bound's corners in camera space, and the range given; the
+    // window of the primitives made now, for the frame's camera.
+    bool detailBoundSet = false, detailRangeSet = false;
+    Point detailCorners[8];
+    float detailRangeValue[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    DetailWindow detailSeen;
 
 private:
+    void chooseDetail();
     bool allowed() const;
     void changed() { snapshot.setChanged(); }
     void copyFrom(const Attrib& other);

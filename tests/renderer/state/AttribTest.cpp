@@ -26,6 +26,45 @@ TEST_F(AttribTest, DefaultsOfAFreshBlock) {
     EXPECT_EQ(a.sides, 2);
 }
 
+// Under a perspective of 90 degrees onto 640 by 480 pixels (the screen
+// -4/3..4/3 by -1..1: 240 pixels a unit of x/z), a box 2 units wide and
+// 1 high whose nearest face lies at depth 4 spans 2/4 · 240 by 1/4 · 240
+// pixels: a detail of 120 · 60 = 7200.
+TEST_F(AttribTest, TheDetailOfABoundIsTheRasterAreaOfItsNearestExtent) {
+    const Matrix toRaster = [] {
+        Matrix m;
+        m.perspective(90);
+        Matrix screen;
+        screen.map(-4.0f / 3.0f, 4.0f / 3.0f, -1, 1, 640, 480);
+        return m * screen;
+    }();
+    Point corners[8];
+    for (int k = 0; k < 8; ++k)
+        corners[k] = Point(k & 1 ? 1.0f : -1.0f, k & 2 ? 0.5f : -0.5f, k & 4 ? 6.0f : 4.0f);
+    EXPECT_NEAR(detailArea(corners, toRaster, true), 7200.0f, 0.5f);
+    corners[0].z = 0.0f; // at the eye: as near as can be
+    EXPECT_EQ(detailArea(corners, toRaster, true), std::numeric_limits<float>::max());
+}
+
+TEST_F(AttribTest, ADetailRangeFadesInAndOutAcrossItsTransitions) {
+    const float range[4] = {10, 20, 100, 200};
+    auto window = [&](float detail) {
+        const DetailWindow w = detailWindow(detail, range);
+        return std::pair<float, float>(w.from, w.to);
+    };
+    EXPECT_TRUE(detailWindow(5, range).empty());
+    EXPECT_TRUE(detailWindow(250, range).empty());
+    EXPECT_EQ(window(15), std::make_pair(0.0f, 0.5f));
+    EXPECT_EQ(window(50), std::make_pair(0.0f, 1.0f));
+    EXPECT_EQ(window(175), std::make_pair(0.75f, 1.0f));
+    EXPECT_TRUE(detailWindow(kNan, range).empty());
+
+    request("qelDetailRange");
+    gAttrib->detailRange(5, 4, 10, 20);
+    EXPECT_EQ(reports(), Lines{kRange + "qelDetailRange: detail range 5 4 10 20 out of order"});
+    EXPECT_TRUE(gAttrib->detailSeen.whole());
+}
+
 TEST_F(AttribTest, ShadingRateIsStoredAsItsRoot) {
     gAttrib->shadingRate(4);
     EXPECT_FLOAT_EQ(gAttrib->shadingRateRoot, 2.0f);
