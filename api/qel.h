@@ -117,6 +117,12 @@ constexpr short QEL_TYPE_POINT = 0xE05;
 constexpr short QEL_TYPE_POINTW = 0xE06;
 constexpr short QEL_TYPE_COLOR = 0xE07;
 
+// Solid operations: a primitive solid, or what its parts make together.
+constexpr short QEL_SOLID_PRIMITIVE = 0xF00;
+constexpr short QEL_SOLID_UNION = 0xF01;
+constexpr short QEL_SOLID_INTERSECTION = 0xF02;
+constexpr short QEL_SOLID_DIFFERENCE = 0xF03;
+
 // --- Requests exported under type-decorated (C++) names -------------------
 
 QEL_API void qelReset();

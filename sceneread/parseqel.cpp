@@ -97,6 +97,10 @@ const EnumName kEnumerators[] = {
     {"point", QEL_TYPE_POINT},
     {"pointw", QEL_TYPE_POINTW},
     {"color", QEL_TYPE_COLOR},
+    {"primitive", QEL_SOLID_PRIMITIVE},
+    {"union", QEL_SOLID_UNION},
+    {"intersection", QEL_SOLID_INTERSECTION},
+    {"difference", QEL_SOLID_DIFFERENCE},
 };
 
 // Names that two classes share, with both values.

@@ -30,6 +30,7 @@ const char* const kHandlers[] = {"ignore", "print", "abort"};
 const char* const kClasses[] = {"no", "const", "vary", "vertex"};
 const char* const kTypes[] = {"no",   "float", "integer", "string",
                               "pair", "point", "pointw",  "color"};
+const char* const kSolids[] = {"primitive", "union", "intersection", "difference"};
 
 template <int N> constexpr EnumeratorClass named(const char* const (&names)[N]) {
     return {names, N};
@@ -40,7 +41,7 @@ const EnumeratorClass kClassTable[] = {
     {nullptr, 0},         named(kFilters),       named(kFormats),      named(kSamples),
     named(kHiders),       named(kShadingModels), named(kOrientations), named(kPatchTypes),
     named(kApplications), named(kBases),         named(kWraps),        named(kSeverities),
-    named(kHandlers),     named(kClasses),       named(kTypes),
+    named(kHandlers),     named(kClasses),       named(kTypes),        named(kSolids),
 };
 
 } // namespace

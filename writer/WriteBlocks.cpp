@@ -128,10 +128,9 @@ void qelMotionEnd() {
     gState->motionEnd();
 }
 
-// Solid operations have no enumerator names.
-void qelSolidBegin(short) {
+void qelSolidBegin(short operation) {
     RequestName frame("qelSolidBegin");
-    writeLine("qelSolidBegin", [](QelLine& line) { line.enumerator(QEL_NULL); });
+    writeLine("qelSolidBegin", [&](QelLine& line) { line.enumerator(operation); });
 }
 
 void qelSolidEnd() {

@@ -103,9 +103,12 @@ void qelDeformation(unsigned short, ...) {
     notRendered("deformation", "deformation shaders are not run");
 }
 
-
-void qelSolidBegin(short) {
+// Files written before solid operations had names give none: "null".
+void qelSolidBegin(short operation) {
     RequestName frame("qelSolidBegin");
+    const bool known = operation == QEL_NULL ||
+                       (operation >= QEL_SOLID_PRIMITIVE && operation <= QEL_SOLID_DIFFERENCE);
+    if (!known) error(kErrBadEnum, kError, "solid operation %d unknown", int(operation));
     if (gState->solidBegin())
         notRendered("solid", "solid operations are not applied: every solid is drawn whole");
 }

@@ -46,7 +46,8 @@ public:
         __attribute__((format(printf, 4, 5)));
     // A request without counterpart: one warning per request name.
     void unsupported(const char* request);
-    // Inside a motion block only the first request is kept: true for the others.
+    // Inside a motion block only the first request that is not a transform
+    // is kept: true for the others, with one warning.
     bool skipInMotion();
     // Inside a motion block every transform goes on, one for each of its
     // times; the binding's own copy of the transform follows the first.

@@ -108,7 +108,10 @@ const Named kModes[] = {{"rgb", QEL_SAMPLES_RGB},    {"a", QEL_SAMPLES_A},
                         {"rgbaz", QEL_SAMPLES_RGBAZ}};
 const Named kHiders[] = {
     {"hidden", QEL_HIDER_ZBUFFER}, {"paint", QEL_HIDER_PAINT}, {"null", QEL_HIDER_NULL}};
-const Named kSolids[] = {{"primitive", 0}, {"union", 0}, {"intersection", 0}, {"difference", 0}};
+const Named kSolids[] = {{"primitive", QEL_SOLID_PRIMITIVE},
+                         {"union", QEL_SOLID_UNION},
+                         {"intersection", QEL_SOLID_INTERSECTION},
+                         {"difference", QEL_SOLID_DIFFERENCE}};
 const char* const kStandardSpaces[] = {"raster", "NDC",     "screen", "camera", "world", "object",
                                        "shader", "current", "image",  "eye",    "model"};
 
@@ -410,15 +413,12 @@ void RiTransformEnd() {
 }
 
 void RiSolidBegin(RtToken operation) {
-    if (codeOf(std::begin(kSolids), std::end(kSolids), operation) < 0) {
+    const short code = codeOf(std::begin(kSolids), std::end(kSolids), operation);
+    if (code < 0) {
         reportError(RIBBadValue, "Unknown solid operation \"%s\"", operation ? operation : "");
         return;
     }
-    binding().warnOnce(std::string("SolidBegin ") + operation, RIBNoCounterpart,
-                       "the scene API has no names for solid operations: SolidBegin \"%s\" "
-                       "is passed on without its operation",
-                       operation);
-    qelSolidBegin(QEL_NULL);
+    qelSolidBegin(code);
 }
 
 void RiSolidEnd() {

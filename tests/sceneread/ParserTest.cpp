@@ -81,7 +81,9 @@ TEST_F(ParserTest, EveryRequestTheWriterWritesIsRead) {
              "qelTranslate 0 3 0\n"
              "qelMotionEnd\n"
              "qelSolidBegin \"null\"\n"
+             "qelSolidBegin \"intersection\"\n"
              "qelSphere 1 -1 1 360 \"foo\" [1 2 3 4]\n"
+             "qelSolidEnd\n"
              "qelSolidEnd\n"
              "qelTrimCurve [1] [2] [0 0 1 1] [0] [1] [2] [0 1] [0 1] [1 1]\n"
              "qelMakeTexture \"a.tif\" \"a.tx\" \"wrap\" \"nowrap\" \"narrowgaussian\" 2 2\n"
@@ -123,7 +125,9 @@ TEST_F(ParserTest, EveryRequestTheWriterWritesIsRead) {
                             "qelTranslate [0 3 0]",
                             "qelMotionEnd",
                             "qelSolidBegin 0",
+                            "qelSolidBegin 3842",
                             "qelSphereV [1 -1 1 360] foo=[1 2 3 4]",
+                            "qelSolidEnd",
                             "qelSolidEnd",
                             "qelTrimCurve 1 [1] [2] [0 0 1 1] [0] [1] [2] [0 1] [0 1] [1 1]",
                             "qelMakeTextureV a.tif a.tx 2560 2561 custom [2 2]",

@@ -417,14 +417,17 @@ TEST_F(RequestLineTest, Quadrics) {
 TEST_F(RequestLineTest, SolidsAndObjects) {
     const void* object = nullptr;
     Lines lines = write([&] {
-        qelSolidBegin(3);
+        qelSolidBegin(QEL_SOLID_DIFFERENCE);
+        qelSolidBegin(QEL_SOLID_PRIMITIVE);
+        qelSolidEnd();
         qelSolidEnd();
         object = qelObjectBegin();
         qelObjectEnd();
         qelObjectCall(object);
     });
     std::string handle = std::to_string(reinterpret_cast<long>(object));
-    EXPECT_EQ(lines, (Lines{"qelSolidBegin \"null\"", "qelSolidEnd", "qelObjectBegin " + handle,
+    EXPECT_EQ(lines, (Lines{"qelSolidBegin \"difference\"", "qelSolidBegin \"primitive\"",
+                            "qelSolidEnd", "qelSolidEnd", "qelObjectBegin " + handle,
                             "qelObjectEnd", "qelObjectCall " + handle}));
 }
 

@@ -160,6 +160,18 @@ TEST_F(RibBindingTest, MotionBlocksPassTransformsAtEveryTimeAndKeepTheFirstOfOth
     EXPECT_NE(gReports[0].find("a motion block moves transforms only"), std::string::npos);
 }
 
+TEST_F(RibBindingTest, SolidBlocksCarryTheirOperation) {
+    RiSolidBegin("difference");
+    RiSolidBegin("primitive");
+    RiSolidEnd();
+    RiSolidBegin("xor");
+    RiSolidEnd();
+    EXPECT_EQ(calls(),
+              (Lines{"qelSolidBegin 3843", "qelSolidBegin 3840", "qelSolidEnd", "qelSolidEnd"}));
+    ASSERT_EQ(gReports.size(), 1u);
+    EXPECT_NE(gReports[0].find("Unknown solid operation \"xor\""), std::string::npos);
+}
+
 TEST_F(RibBindingTest, BasesFiltersAndHandlers) {
     RiBasis(RiBSplineBasis, RI_BSPLINESTEP, RiBSplineBasis, RI_BSPLINESTEP);
     RiBasis(RiBezierBasis, 2, RiPowerBasis, RI_POWERSTEP);
