@@ -59,6 +59,8 @@ void BlurredMicroPolygon::place(const Grid& grid, int i, int j, const Lens& lens
     if (lens.open() && grid.motionKeys() < 2) {
         fBlur[0] = lens.blurAt(fStill.pa().z), fBlur[1] = lens.blurAt(fStill.pb().z);
         fBlur[2] = lens.blurAt(fStill.pc().z), fBlur[3] = lens.blurAt(fStill.pd().z);
+        fLeastBlur = lens.blurAt(std::max(fStill.zmin(), nearest));
+        fMostBlur = lens.blurAt(std::max(fStill.zmax(), nearest));
     }
     fXmin = swept.xmin, fXmax = swept.xmax, fYmin = swept.ymin, fYmax = swept.ymax;
     fZmin = swept.zmin, fZmax = swept.zmax;

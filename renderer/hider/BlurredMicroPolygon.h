@@ -52,8 +52,8 @@ public:
         if (fLens->open()) {
             // Each corner moves by its blur times (u, v): the blurs of the
             // depths the box spans bound them.
-            const float b0 = fLens->blurAt(std::max(box.zmin, fNearest));
-            const float b1 = fLens->blurAt(std::max(box.zmax, fNearest));
+            const float b0 = fKeys < 2 ? fLeastBlur : fLens->blurAt(std::max(box.zmin, fNearest));
+            const float b1 = fKeys < 2 ? fMostBlur : fLens->blurAt(std::max(box.zmax, fNearest));
             const float du0 = b0 * u * fLens->scaleX(), du1 = b1 * u * fLens->scaleX();
             const float dv0 = b0 * v * fLens->scaleY(), dv1 = b1 * v * fLens->scaleY();
             box.xmin += std::min(du0, du1), box.xmax += std::max(du0, du1);
@@ -99,6 +99,7 @@ private:
     // that does not move, each corner's blur through the lens.
     Point fSecond[4];
     float fBlur[4] = {};
+    float fLeastBlur = 0, fMostBlur = 0; // at the nearest and farthest depths
 };
 
 } // namespace quelmark
