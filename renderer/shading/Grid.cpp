@@ -504,6 +504,28 @@ void Grid::project(const RenderContext& frame) {
             P = P * frame.cameraToRaster;
             P.z = z;
         }
+    if (moves() && !frame.shutterOpens()) settleAt(frame.option.shutterOpen);
+}
+
+// Each vertex where it is at the time, between the raster positions of the
+// motion's times about it; the grid moves no more.
+void Grid::settleAt(float time) {
+    const int keys = motionKeys();
+    int key = 0;
+    while (key + 1 < keys && motionTime(key + 1) <= time)
+        ++key;
+    float f = 0.0f;
+    if (key + 1 < keys && time > motionTime(key))
+        f = (time - motionTime(key)) / (motionTime(key + 1) - motionTime(key));
+    for (int k = 0; k <= fNv; ++k)
+        for (int i = 0; i < vertexRowLength(k); ++i) {
+            const Point a = positionAt(key, i, k);
+            const Point b = key + 1 < keys ? positionAt(key + 1, i, k) : a;
+            fRows[k][i].P = a + (b - a) * f;
+        }
+    fMotionTimes.clear();
+    fMotionMatrices.clear();
+    fMotionP.clear();
 }
 
 } // namespace quelmark

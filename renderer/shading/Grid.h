@@ -62,7 +62,8 @@ public:
     void displace(const RenderContext& frame, ShadingContext& context);
     // From camera to raster space, depth kept in camera space (the hider's
     // depth of the frame's context); a moving grid's positions at its later
-    // times too.
+    // times too. Under a closed shutter a moving grid settles where it is at
+    // the shutter's time.
     void project(const RenderContext& frame);
 
     // A grid whose transform moves has its vertices' raster positions at
@@ -140,6 +141,7 @@ private:
     }
     // From the camera space of the first time to that of each later one.
     void takeMotion(const Transform& transform);
+    void settleAt(float time);
 
     size_t variableIndex(int i, int k) const {
         return (size_t(k) * size_t(fNu + 1) + size_t(i)) * size_t(fVariableFloats);

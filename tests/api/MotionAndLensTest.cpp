@@ -150,13 +150,17 @@ TEST_F(MotionAndLensTest, AdaptiveSamplingSeesTheStreakToo) {
     EXPECT_NEAR(plateau / 50.0, 0.25, 0.02);
 }
 
-TEST_F(MotionAndLensTest, AClosedShutterSeesTheFirstTimeSharp) {
+// Under a shutter closed at time 0.5 the square lies from x = -2 to 0.
+TEST_F(MotionAndLensTest, AClosedShutterSeesItsTimeSharp) {
     const TiffImage image = renderStrip([] { qelShutter(0.5f, 0.5f); }, sweptSquare);
     long covered = 0;
     for (uint32_t px = 0; px < image.width; ++px)
         covered += alphaAt(image, px, 10) > 0.5f;
     EXPECT_EQ(covered, 20);
-    EXPECT_EQ(alphaAt(image, 45, 10), 1.0f); // x = -5.45, inside the square at time 0
+    EXPECT_EQ(alphaAt(image, 85, 10), 1.0f);                 // x = -1.45
+    EXPECT_EQ(alphaAt(image, 45, 10), 0.0f);                 // x = -5.45, where it was at time 0
+    const TiffImage first = renderStrip([] {}, sweptSquare); // the shutter at 0
+    EXPECT_EQ(alphaAt(first, 45, 10), 1.0f);
 }
 
 // Shutter times between those of the motion see it in between: from time
