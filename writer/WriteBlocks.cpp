@@ -6,7 +6,6 @@
 #include "renderer/state/State.h"
 #include "writer/SceneWriter.h"
 
-#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -111,12 +110,9 @@ void qelMotionBeginV(long n, const float* times) {
 
 void qelMotionBegin(long n, ...) {
     RequestName frame("qelMotionBegin");
-    std::vector<float> times(size_t(std::clamp(n, 0L, kMostMotionTimes)));
-    if (n > kMostMotionTimes) n = kMostMotionTimes + 1; // refused, unread
     va_list args;
     va_start(args, n);
-    for (float& time : times)
-        time = float(va_arg(args, double));
+    const std::vector<float> times = motionTimes(n, args);
     va_end(args);
     if (!gState->motionBegin(n, times.data())) return;
     writeLine("qelMotionBegin", [&](QelLine& line) { line.numbers(times.data(), n, "times"); });

@@ -7,7 +7,6 @@
 #include "renderer/state/RequestFrame.h"
 #include "renderer/state/State.h"
 
-#include <algorithm>
 #include <cstdarg>
 #include <vector>
 
@@ -93,12 +92,9 @@ void qelObjectCall(const void* object) {
 
 void qelMotionBegin(long n, ...) {
     RequestName frame("qelMotionBegin");
-    std::vector<float> times(size_t(std::clamp(n, 0L, kMostMotionTimes)));
-    if (n > kMostMotionTimes) n = kMostMotionTimes + 1; // refused, unread
     va_list args;
     va_start(args, n);
-    for (float& time : times)
-        time = float(va_arg(args, double));
+    const std::vector<float> times = motionTimes(n, args);
     va_end(args);
     gState->motionBegin(n, times.data());
 }

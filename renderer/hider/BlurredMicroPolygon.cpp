@@ -41,22 +41,24 @@ void BlurredMicroPolygon::place(const Grid& grid, int i, int j, const Lens& lens
     Box swept{fStill.xmin(), fStill.xmax(), fStill.ymin(),
               fStill.ymax(), fStill.zmin(), fStill.zmax()};
     fAtFirst = swept;
-    for (int key = 1; key < grid.motionKeys(); ++key) {
-        const Point& first = grid.positionAt(key, i, j);
-        Box at{first.x, first.x, first.y, first.y, first.z, first.z};
+    for (int key = 1; key < fKeys; ++key) {
+        Point corners[4];
+        for (int c = 0; c < 4; ++c)
+            corners[c] = grid.positionAt(key, i + kCornerColumn[c], j + kCornerRow[c]);
+        Box at{corners[0].x, corners[0].x, corners[0].y, corners[0].y, corners[0].z, corners[0].z};
         for (int c = 1; c < 4; ++c)
-            at.take(grid.positionAt(key, i + kCornerColumn[c], j + kCornerRow[c]));
+            at.take(corners[c]);
         if (key == 1) {
             fAtSecond = at;
             const float start = grid.motionTime(0), span = grid.motionTime(1) - start;
             fTimeScale = 1.0f / span;
             fTimeShift = -start / span;
             for (int c = 0; c < 4; ++c)
-                fSecond[c] = grid.positionAt(key, i + kCornerColumn[c], j + kCornerRow[c]);
+                fSecond[c] = corners[c];
         }
         swept.take(at);
     }
-    if (lens.open() && grid.motionKeys() < 2) {
+    if (lens.open() && fKeys < 2) {
         fBlur[0] = lens.blurAt(fStill.pa().z), fBlur[1] = lens.blurAt(fStill.pb().z);
         fBlur[2] = lens.blurAt(fStill.pc().z), fBlur[3] = lens.blurAt(fStill.pd().z);
         fLeastBlur = lens.blurAt(std::max(fStill.zmin(), nearest));
@@ -110,10 +112,9 @@ void BlurredMicroPolygon::cornersAt(float time, Point (&corners)[4]) const {
 
 void BlurredMicroPolygon::placeFor(float time, float u, float v, PreparedMicroPolygon& out) const {
     Point corners[4] = {fStill.pa(), fStill.pb(), fStill.pc(), fStill.pd()};
-    const int keys = fGrid->motionKeys();
+    const int keys = fKeys;
     if (keys == 2) {
-        const float start = fGrid->motionTime(0);
-        const float f = std::clamp((time - start) / (fGrid->motionTime(1) - start), 0.0f, 1.0f);
+        const float f = fractionAt(time);
         for (int c = 0; c < 4; ++c)
             corners[c] = lerp(corners[c], fSecond[c], f);
     } else if (keys > 2) {

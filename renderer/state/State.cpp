@@ -347,6 +347,15 @@ bool validMotionTimes(long n, const float* times) {
 
 } // namespace
 
+std::vector<float> motionTimes(long n, va_list args) {
+    std::vector<float> times;
+    if (n < 1 || n > kMostMotionTimes) return times;
+    times.resize(size_t(n));
+    for (float& time : times)
+        time = float(va_arg(args, double));
+    return times;
+}
+
 short State::motionBegin(long n, const float* times) {
     if (!verify(kBlockAnyButObjectOrMotion, kErrIllState) || !validMotionTimes(n, times)) return 0;
     pushBlock(kBlockMotion);

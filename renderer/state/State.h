@@ -13,6 +13,9 @@
 #include "renderer/state/Option.h"
 #include "renderer/state/Transform.h"
 
+#include <cstdarg>
+#include <vector>
+
 namespace quelmark {
 
 class Light;
@@ -38,6 +41,10 @@ enum BlockCode : unsigned short {
 
 // A motion block gives a value at each of at most this many times.
 constexpr long kMostMotionTimes = 64;
+
+// The n times among a request's variable arguments (doubles, as floats
+// pass); none when n is out of range, so that nothing beyond them is read.
+std::vector<float> motionTimes(long n, va_list args);
 
 class State {
 public:

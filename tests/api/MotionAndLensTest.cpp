@@ -50,23 +50,20 @@ protected:
                std::to_string(fRenders++) + ".tif";
     }
 
-    // A 200 by 20 frame, 10 pixels a unit, seen orthographically from z = -5,
-    // box-filtered one pixel wide from 8 by 8 samples.
-    TiffImage renderStrip(const std::function<void()>& options, const std::function<void()>& scene,
-                          long bucket = 16) {
+    // A frame of white constant surfaces in RGBA, box-filtered one pixel
+    // wide from 8 by 8 samples: the frame's own requests, then the camera's,
+    // then the scene.
+    TiffImage render(const std::function<void()>& frame, const std::function<void()>& camera,
+                     const std::function<void()>& scene) {
         const std::string path = nextPath();
         qelFrameBegin();
-        qelRasterViewport(0, 199, 0, 19);
-        qelImageWindow(-10, 10, -1, 1);
         qelOutputFile(QEL_FORMAT_TIFF, path.c_str());
         qelOutputSamples(QEL_SAMPLES_RGBA);
         qelFilter(QEL_FILTER_BOX);
         qelFilterWidth(1, 1);
         qelSampleUniform(8, 8);
-        qelTune(32, bucket, bucket);
-        options();
-        qelViewOrthographic();
-        qelTranslate(0, 0, 5);
+        frame();
+        camera();
         qelSceneBegin();
         qelSurface(qelQuark("constant"), 0);
         scene();
@@ -75,26 +72,33 @@ protected:
         return readTiff(path);
     }
 
+    // A 200 by 20 frame, 10 pixels a unit, seen orthographically from z = -5.
+    TiffImage renderStrip(const std::function<void()>& options, const std::function<void()>& scene,
+                          long bucket = 16) {
+        return render(
+            [&] {
+                qelRasterViewport(0, 199, 0, 19);
+                qelImageWindow(-10, 10, -1, 1);
+                qelTune(32, bucket, bucket);
+                options();
+            },
+            [] {
+                qelViewOrthographic();
+                qelTranslate(0, 0, 5);
+            },
+            scene);
+    }
+
     // A 100 by 100 frame seen in perspective with a field of view of 90
-    // degrees (50 pixels a unit of x/z), box-filtered from 8 by 8 samples.
+    // degrees: 50 pixels a unit of x/z.
     TiffImage renderThroughLens(const std::function<void()>& options,
                                 const std::function<void()>& scene) {
-        const std::string path = nextPath();
-        qelFrameBegin();
-        qelRasterViewport(0, 99, 0, 99);
-        qelOutputFile(QEL_FORMAT_TIFF, path.c_str());
-        qelOutputSamples(QEL_SAMPLES_RGBA);
-        qelFilter(QEL_FILTER_BOX);
-        qelFilterWidth(1, 1);
-        qelSampleUniform(8, 8);
-        options();
-        qelViewPerspective(90);
-        qelSceneBegin();
-        qelSurface(qelQuark("constant"), 0);
-        scene();
-        qelSceneEnd();
-        qelFrameEnd();
-        return readTiff(path);
+        return render(
+            [&] {
+                qelRasterViewport(0, 99, 0, 99);
+                options();
+            },
+            [] { qelViewPerspective(90); }, scene);
     }
 
     // The 2-unit square from x = -6 to -4, translated by 8 units along x

@@ -207,6 +207,10 @@ TEST_F(ValueFormTest, EnumeratorsAreWrittenByName) {
         {0xE05, "point"},
         {0xE06, "pointw"},
         {0xE07, "color"},
+        {0xF00, "primitive"},
+        {0xF01, "union"},
+        {0xF02, "intersection"},
+        {0xF03, "difference"},
         // Codes without a name.
         {0x001, "null"},
         {0x107, "null"},
@@ -218,7 +222,8 @@ TEST_F(ValueFormTest, EnumeratorsAreWrittenByName) {
         {0xB0D, "null"},
         {0xB10, "null"},
         {0xE08, "null"},
-        {0xF00, "null"},
+        {0xF04, "null"},
+        {0x1000, "null"},
         {0x1234, "null"},
         {-1, "null"},
     };
