@@ -66,17 +66,13 @@ void BlurredMicroPolygon::place(const Grid& grid, int i, int j, const Lens& lens
     }
     fXmin = swept.xmin, fXmax = swept.xmax, fYmin = swept.ymin, fYmax = swept.ymax;
     fZmin = swept.zmin, fZmax = swept.zmax;
-    if (!lens.open()) return;
-    const float blur = lens.mostBlur(std::max(fZmin, nearest), std::max(fZmax, nearest));
-    const float reachX = blur * lens.scaleX(), reachY = blur * lens.scaleY();
-    fXmin -= reachX, fXmax += reachX;
-    fYmin -= reachY, fYmax += reachY;
+    lens.widen(fXmin, fXmax, fYmin, fYmax, fZmin, fZmax, nearest);
 }
 
 bool BlurredMicroPolygon::facesAwayAlways(const GridHitTraits& traits) const {
     const Grid& grid = *fGrid;
     PreparedMicroPolygon at;
-    for (int key = 0; key < grid.motionKeys(); ++key) {
+    for (int key = 0; key < fKeys; ++key) {
         auto corner = [&](int c) -> const Point& {
             return grid.positionAt(key, fI + kCornerColumn[c], fJ + kCornerRow[c]);
         };

@@ -261,19 +261,6 @@ constexpr int kMostEyeSplits = 10;
 // Camera depths below this cannot be projected under perspective.
 constexpr float kEyePlane = 1e-6f;
 
-// A raster extent grown by how far the lens moves its points, at the
-// depths it spans that can be seen.
-Bound throughLens(Bound raster, const RenderContext& frame) {
-    const Lens& lens = frame.lens;
-    if (!lens.open()) return raster;
-    const float nearest = frame.depth.low;
-    const float blur =
-        lens.mostBlur(std::max(raster.zmin, nearest), std::max(raster.zmax, nearest));
-    raster.xmin -= blur * lens.scaleX(), raster.xmax += blur * lens.scaleX();
-    raster.ymin -= blur * lens.scaleY(), raster.ymax += blur * lens.scaleY();
-    return raster;
-}
-
 // The raster extent of a projected grid, at every time of its motion and
 // through every point of the lens.
 Bound gridBound(const Grid& grid, const RenderContext& frame) {
@@ -286,23 +273,25 @@ Bound gridBound(const Grid& grid, const RenderContext& frame) {
                 high =
                     Point(std::fmax(high.x, p.x), std::fmax(high.y, p.y), std::fmax(high.z, p.z));
             }
-    return throughLens(Bound(low.x, high.x, low.y, high.y, low.z, high.z), frame);
+    Bound raster(low.x, high.x, low.y, high.y, low.z, high.z);
+    frame.lens.widen(raster.xmin, raster.xmax, raster.ymin, raster.ymax, raster.zmin, raster.zmax,
+                     frame.depth.low);
+    return raster;
 }
 
 // An object-space bound in camera space: at every time when its transform
 // moves.
 Boundw cameraBound(const Boundw& object, const Transform& transform) {
     Boundw camera = object * transform.matrix();
+    auto widen = [](float& low, float& high, float otherLow, float otherHigh) {
+        low = std::fmin(low, otherLow), high = std::fmax(high, otherHigh);
+    };
     for (const MotionKey& key : transform.motion()) {
         const Boundw moved = object * key.matrix;
-        camera.xmin = std::fmin(camera.xmin, moved.xmin),
-        camera.xmax = std::fmax(camera.xmax, moved.xmax);
-        camera.ymin = std::fmin(camera.ymin, moved.ymin),
-        camera.ymax = std::fmax(camera.ymax, moved.ymax);
-        camera.zmin = std::fmin(camera.zmin, moved.zmin),
-        camera.zmax = std::fmax(camera.zmax, moved.zmax);
-        camera.wmin = std::fmin(camera.wmin, moved.wmin),
-        camera.wmax = std::fmax(camera.wmax, moved.wmax);
+        widen(camera.xmin, camera.xmax, moved.xmin, moved.xmax);
+        widen(camera.ymin, camera.ymax, moved.ymin, moved.ymax);
+        widen(camera.zmin, camera.zmax, moved.zmin, moved.zmax);
+        widen(camera.wmin, camera.wmax, moved.wmin, moved.wmax);
     }
     return camera;
 }
@@ -347,8 +336,8 @@ void Scene::route(Primitive* primitive, Router& router) {
         Bound raster =
             Bound(camera.xmin, camera.xmax, camera.ymin, camera.ymax, camera.zmin, camera.zmax) *
             fContext->cameraToRaster;
-        raster.zmin = camera.zmin, raster.zmax = camera.zmax;
-        raster = throughLens(raster, *fContext);
+        fContext->lens.widen(raster.xmin, raster.xmax, raster.ymin, raster.ymax, camera.zmin,
+                             camera.zmax, fContext->depth.low);
         if (!bucketRange(raster, range)) {
             delete primitive;
             return;

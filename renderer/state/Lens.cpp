@@ -33,4 +33,12 @@ float Lens::mostBlur(float zmin, float zmax) const {
     return std::max(std::fabs(blurAt(zmin)), std::fabs(blurAt(zmax)));
 }
 
+void Lens::widen(float& xmin, float& xmax, float& ymin, float& ymax, float zmin, float zmax,
+                 float nearest) const {
+    if (!fOpen) return;
+    const float blur = mostBlur(std::max(zmin, nearest), std::max(zmax, nearest));
+    xmin -= blur * fScaleX, xmax += blur * fScaleX;
+    ymin -= blur * fScaleY, ymax += blur * fScaleY;
+}
+
 } // namespace quelmark

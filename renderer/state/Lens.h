@@ -28,6 +28,10 @@ public:
     float scaleY() const { return fScaleY; }
     // The largest |blurAt| over depths [zmin, zmax] in front of the eye.
     float mostBlur(float zmin, float zmax) const;
+    // Grows a raster extent by the most its points at depths [zmin, zmax]
+    // move through the lens; depths nearer than nearest are not seen.
+    void widen(float& xmin, float& xmax, float& ymin, float& ymax, float zmin, float zmax,
+               float nearest) const;
 
 private:
     bool fOpen = false;
